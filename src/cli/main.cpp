@@ -1,0 +1,66 @@
+// velmorak-cli: the command-line companion of Velmorak, for scripting, checks and
+// benchmarks. Each subcommand lives in a *Commands.cpp file beside this one.
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "CliCommand.h"
+
+using namespace velmorak::cli;
+
+namespace {
+
+void printHelp(std::ostream& out)
+{
+    out << "velmorak-cli: the command-line companion of the Velmorak chess program.\n\n"
+           "Usage: velmorak-cli COMMAND [ARGUMENTS...]\n"
+           "       velmorak-cli --help | help [COMMAND]\n\n"
+           "FEN arguments are whole FEN strings in one argument (quote them); moves in\n"
+           "coordinates look like e2e4 or e7e8q. Exit status: 0 success, 1 a failure the\n"
+           "command reports, 2 bad arguments or unreadable input.\n\nCommands:\n";
+    for (const CliCommand& command : cliCommands())
+        out << command.help << '\n';
+}
+
+const CliCommand* findCommand(const char* name)
+{
+    for (const CliCommand& command : cliCommands())
+        if (std::strcmp(command.name, name) == 0)
+            return &command;
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        printHelp(std::cerr);
+        return kExitUsage;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+        std::strcmp(argv[1], "help") == 0) {
+        if (argc > 2) {
+            if (const CliCommand* command = findCommand(argv[2])) {
+                std::cout << command->help << '\n';
+                return kExitOk;
+            }
+            std::cerr << "velmorak-cli: unknown command '" << argv[2] << "'\n";
+            return kExitUsage;
+        }
+        printHelp(std::cout);
+        return kExitOk;
+    }
+    const CliCommand* command = findCommand(argv[1]);
+    if (!command) {
+        std::cerr << "velmorak-cli: unknown command '" << argv[1]
+                  << "' (velmorak-cli --help lists them)\n";
+        return kExitUsage;
+    }
+    CliArgs args(argv + 2, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << command->help << '\n';
+        return kExitOk;
+    }
+    return command->run(args, std::cout, std::cerr);
+}

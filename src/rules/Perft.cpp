@@ -1,0 +1,38 @@
+#include "Perft.h"
+
+namespace velmorak {
+
+std::uint64_t perft(Board& board, int depth)
+{
+    if (depth <= 0)
+        return 1;
+    MoveList moves;
+    board.allLegalMoves(moves);
+    // The last ply is counted without being made: the legality test has already made it.
+    if (depth == 1)
+        return moves.size();
+    std::uint64_t nodes = 0;
+    for (Move move : moves) {
+        board.makeMove(move);
+        nodes += perft(board, depth - 1);
+        board.unmakeMove();
+    }
+    return nodes;
+}
+
+std::vector<std::pair<Move, std::uint64_t>> perftDivide(Board& board, int depth)
+{
+    std::vector<std::pair<Move, std::uint64_t>> result;
+    if (depth <= 0)
+        return result;
+    MoveList moves;
+    board.allLegalMoves(moves);
+    for (Move move : moves) {
+        board.makeMove(move);
+        result.emplace_back(move, perft(board, depth - 1));
+        board.unmakeMove();
+    }
+    return result;
+}
+
+} // namespace velmorak
