@@ -29,6 +29,7 @@ set(VELMORAK_SUBSYSTEMS rules settings sound record engine app server dgt platfo
 function(velmorak_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     target_link_libraries(${name} PRIVATE velmorak_core velmorak_options GTest::gtest_main
                                           GTest::gmock)
     target_compile_definitions(${name}

@@ -1,0 +1,98 @@
+#include "rules/CoordinateNotation.h"
+
+#include <gtest/gtest.h>
+
+#include "RulesTestHelpers.h"
+
+using namespace velmorak;
+using namespace velmorak::test;
+
+namespace {
+
+TEST(CoordinateWriter, PlainPromotionAndNull)
+{
+    EXPECT_EQ(writeCoordinates({ 0x14, kWhitePawn, 0x16, kQuietFlags }), "b5b7");
+    EXPECT_EQ(writeCoordinates({ 0x46, kWhiteQueen, 0x47, 0x17 }), "e7e8q");
+    EXPECT_EQ(writeCoordinates({ 0x41, kBlackKnight, 0x40, 0x17 }), "e2e1n");
+    EXPECT_EQ(writeCoordinates(NullMove), "null");
+}
+
+TEST(CoordinateMaker, PlaysWhatTheBoardImplies)
+{
+    struct Row {
+        const char* name;
+        const char* fen;
+        const char* text;
+        const char* after;
+        bool reversible;
+    };
+    const Row rows[] = {
+        { "quiet knight move", kStartFen.data(), "g1f3",
+            "rnbqkbnr/pppppppp/8/8/8/5N2/PPPPPPPP/RNBQKB1R b KQkq - 1 1", true },
+        { "pawn double step", kStartFen.data(), "e2e4",
+            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", false },
+        { "white promotion letter", "8/4P3/8/8/8/8/8/k3K3 w - - 0 1", "e7e8q",
+            "4Q3/8/8/8/8/8/8/k3K3 b - - 0 1", false },
+        { "black promotion from an upper-case letter", "k3K3/8/8/8/8/8/4p3/8 b - - 0 1", "e2e1Q",
+            "k3K3/8/8/8/8/8/8/4q3 w - - 0 2", false },
+        { "en passant", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6",
+            "4k3/8/3P4/8/8/8/8/4K3 b - - 0 1", false },
+        { "castling", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 3 9", "e8c8",
+            "2kr3r/8/8/8/8/8/8/R3K2R w KQ - 0 10", false },
+        { "capture", "4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", "4k3/8/8/3Q4/8/8/8/4K3 b - - 0 1",
+            false },
+        { "null move", kStartFen.data(), "NULL",
+            "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 1 1", true },
+    };
+    for (const Row& row : rows) {
+        Board board(row.fen);
+        EXPECT_EQ(makeCoordinateMove(board, row.text), row.reversible) << row.name;
+        EXPECT_EQ(board.fen(), row.after) << row.name;
+        EXPECT_EQ(board.historyLength(), 1u) << row.name;
+    }
+}
+
+TEST(CoordinateMaker, TextWithoutSquaresLeavesTheBoardAlone)
+{
+    for (const char* text : { "", "e2", "e2e", "z9e4", "e2e9" }) {
+        Board board;
+        EXPECT_FALSE(makeCoordinateMove(board, text)) << text;
+        EXPECT_EQ(board.fen(), kStartFen) << text;
+        EXPECT_EQ(board.historyLength(), 0u) << text;
+    }
+}
+
+TEST(CoordinateToken, ReadsALineOfMoves)
+{
+    Board board;
+    const std::string line = "  e2e4 e7e5  g1f3 b8c6 f1b5 zzzz";
+    std::size_t cursor = 0;
+    std::vector<std::string> read;
+    for (;;) {
+        Move m = readCoordinateToken(board, line, cursor);
+        if (m == NoMove)
+            break;
+        read.push_back(writeCoordinates(m));
+        board.makeMove(m);
+    }
+    EXPECT_EQ(read, (std::vector<std::string> { "e2e4", "e7e5", "g1f3", "b8c6", "f1b5" }));
+    std::size_t end = line.size() - 1;
+    EXPECT_EQ(readCoordinateToken(board, line, end), NoMove) << "fewer than four characters";
+}
+
+TEST(CoordinateToken, PromotionLetters)
+{
+    Board white("8/4P3/8/8/8/8/8/k3K3 w - - 0 1");
+    std::size_t cursor = 0;
+    EXPECT_EQ(readCoordinateToken(white, "e7e8N", cursor).piece, kWhiteKnight);
+    cursor = 0;
+    EXPECT_EQ(readCoordinateToken(white, "e7e8", cursor), NoMove) << "promotion needs a letter";
+    cursor = 0;
+    EXPECT_EQ(readCoordinateToken(white, "e7e8x", cursor), NoMove);
+    EXPECT_EQ(cursor, 5u) << "the unknown letter is consumed";
+    Board black("k3K3/8/8/8/8/8/4p3/8 b - - 0 1");
+    cursor = 0;
+    EXPECT_EQ(readCoordinateToken(black, "e2e1r", cursor).piece, kBlackRook);
+}
+
+} // namespace

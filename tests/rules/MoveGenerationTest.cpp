@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include "RulesTestHelpers.h"
+#include "rules/Board.h"
+
+using namespace velmorak;
+using namespace velmorak::test;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+TEST(MoveGeneration, StartPositionInTheFixedOrder)
+{
+    Board board;
+    EXPECT_EQ(legalCoordinates(board),
+        (Texts { "a2a3", "a2a4", "b1a3", "b1c3", "b2b3", "b2b4", "c2c3", "c2c4", "d2d3", "d2d4",
+            "e2e3", "e2e4", "f2f3", "f2f4", "g1f3", "g1h3", "g2g3", "g2g4", "h2h3", "h2h4" }));
+}
+
+TEST(MoveGeneration, PieceOrderFollowsTheStepTables)
+{
+    // Knight on d4 (white table -31, +33, -33, +31, -14, +18, -18, +14) and the black one.
+    Board white("4k3/8/8/8/3N4/8/8/4K3 w - - 0 1");
+    SquareMoveList list;
+    white.pseudoLegalMoves(0x33, list);
+    Texts texts;
+    for (Move m : list)
+        texts.push_back(writeCoordinates(m));
+    EXPECT_EQ(texts, (Texts { "d4b5", "d4f5", "d4b3", "d4f3", "d4c6", "d4e6", "d4c2", "d4e2" }));
+
+    Board black("4k3/8/8/8/3n4/8/8/4K3 b - - 0 1");
+    black.pseudoLegalMoves(0x33, list);
+    texts.clear();
+    for (Move m : list)
+        texts.push_back(writeCoordinates(m));
+    EXPECT_EQ(texts, (Texts { "d4b3", "d4f3", "d4b5", "d4f5", "d4c2", "d4e2", "d4c6", "d4e6" }));
+}
+
+TEST(MoveGeneration, PromotionsComeAsQueenKnightRookBishopPushesFirst)
+{
+    Board board("5r1k/4P3/8/8/8/8/8/K7 w - - 0 1");
+    SquareMoveList list;
+    board.legalMoves(0x46, list);
+    ASSERT_EQ(list.size(), 8u);
+    const PieceCode order[4] = { kWhiteQueen, kWhiteKnight, kWhiteRook, kWhiteBishop };
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(list[i], (Move { 0x46, order[i], 0x47, 0x17 }));
+        EXPECT_EQ(list[4 + i], (Move { 0x46, order[i], 0x57, 0x80 | 0x10 | kBlackRook }));
+    }
+}
+
+TEST(MoveGeneration, Castling)
+{
+    struct Row {
+        const char* name;
+        const char* fen;
+        bool shortAllowed;
+        bool longAllowed;
+    };
+    const Row rows[] = {
+        { "free", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, true },
+        { "f1 attacked", "r3k2r/8/8/8/8/8/5r2/R3K2R w KQkq - 0 1" /* rook f2 hits f1 */, false,
+            true },
+        { "g1 attacked", "r3k2r/8/8/8/8/8/6r1/R3K2R w KQkq - 0 1", false, true },
+        { "in check", "r3k2r/8/8/8/8/8/4r3/R3K2R w KQkq - 0 1", false, false },
+        { "only b1 attacked", "r3k2r/8/8/8/8/8/1r6/R3K2R w KQkq - 0 1", true, true },
+        { "b1 occupied", "r3k2r/8/8/8/8/8/8/RN2K2R w KQkq - 0 1", true, false },
+        { "no rights", "r3k2r/8/8/8/8/8/8/R3K2R w kq - 0 1", false, false },
+    };
+    for (const Row& row : rows) {
+        Board board(row.fen);
+        EXPECT_EQ(board.isMoveLegal(kWhiteShortCastling), row.shortAllowed) << row.name;
+        EXPECT_EQ(board.isMoveLegal(kWhiteLongCastling), row.longAllowed) << row.name;
+    }
+    Board board("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
+    SquareMoveList list;
+    board.pseudoLegalMoves(0x40, list);
+    ASSERT_GE(list.size(), 2u);
+    EXPECT_EQ(list[0], kWhiteShortCastling) << "castling comes first, short before long";
+    EXPECT_EQ(list[1], kWhiteLongCastling);
+}
+
+TEST(MoveGeneration, CastlingMovesTheRookAndClearsRights)
+{
+    Board board("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 5 1");
+    EXPECT_FALSE(board.makeMove(kWhiteShortCastling)) << "castling is irreversible";
+    EXPECT_EQ(board.fen(), "r3k2r/8/8/8/8/8/8/R4RK1 b kq - 0 1");
+    board.makeMove(kBlackLongCastling);
+    EXPECT_EQ(board.fen(), "2kr3r/8/8/8/8/8/8/R4RK1 w - - 0 2");
+}
+
+TEST(MoveGeneration, RookMovesAndCapturesClearRights)
+{
+    Board board("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
+    play(board, { "h1h5" });
+    EXPECT_EQ(board.castlingRights(), kWhiteLongRight | kBlackShortRight | kBlackLongRight);
+    Board capture("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1");
+    play(capture, { "a8a1" });
+    EXPECT_EQ(capture.castlingRights(), kWhiteShortRight | kBlackShortRight);
+}
+
+TEST(MoveGeneration, EnPassant)
+{
+    Board board;
+    play(board, { "e2e4" });
+    EXPECT_EQ(board.enPassantSquare(), 0) << "no black pawn beside e4";
+    play(board, { "a7a6", "e4e5", "d7d5" });
+    EXPECT_EQ(board.enPassantSquare(), squareFromText("d6"));
+    Move ep = move(board, "e5d6");
+    EXPECT_EQ(ep, (Move { 0x44, kWhitePawn, 0x35, kWhiteTakesEnPassant }));
+    board.makeMove(ep);
+    EXPECT_EQ(board.fen(), "rnbqkbnr/1pp1pppp/p2P4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 3");
+    EXPECT_EQ(board.pieceCount(), 31);
+
+    // A pawn pinned along the rank may not take en passant.
+    Board pinned("8/8/8/KPp4r/8/8/8/4k3 w - c6 0 1");
+    EXPECT_EQ(move(pinned, "b5c6"), NoMove);
+}
+
+TEST(MoveGeneration, HalfMoveClock)
+{
+    Board board("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K1NR w KQkq - 0 1");
+    play(board, { "g1f3" });
+    EXPECT_EQ(board.halfMoveClock(), 1);
+    play(board, { "h8g8" });
+    EXPECT_EQ(board.halfMoveClock(), 2);
+    play(board, { "f3g1", "e8c8" });
+    EXPECT_EQ(board.halfMoveClock(), 0) << "castling resets the clock";
+    play(board, { "g1f3", "e7e6" });
+    EXPECT_EQ(board.halfMoveClock(), 0) << "a pawn move resets the clock";
+}
+
+TEST(MoveGeneration, KinglessSideHasNoLegalMoves)
+{
+    Board board("8/8/8/8/8/8/4P3/R7 w - - 0 1");
+    EXPECT_TRUE(legalCoordinates(board).empty());
+    EXPECT_FALSE(board.isLegal(move(board, "a1a2"), 0x40));
+}
+
+TEST(Lookups, FindMoveAndUniqueMoves)
+{
+    Board board("4k3/1P6/8/8/8/8/R6R/4K3 w - - 0 1");
+    EXPECT_EQ(board.uniqueMoveTo(squareFromText("d2")), AmbiguousMove) << "both rooks reach d2";
+    Move promotion = board.uniqueMoveTo(squareFromText("b8"));
+    EXPECT_EQ(promotion, (Move { 0x16, kWhiteQueen, 0x17, 0x17 }));
+    EXPECT_EQ(board.uniqueMoveFrom(squareFromText("b7")), promotion);
+    EXPECT_EQ(board.uniqueMoveTo(squareFromText("h8")), board.findMove(0x71, 0x77, kEmpty));
+    EXPECT_EQ(board.uniqueMoveTo(squareFromText("c5")), NoMove);
+    EXPECT_EQ(board.findMove(0x16, 0x17, kWhiteKnight).piece, kWhiteKnight);
+    EXPECT_EQ(board.findMove(0x16, 0x17, kEmpty), NoMove) << "a promotion needs its piece";
+    EXPECT_EQ(board.findMove(0x16, 0x17, kBlackKnight), NoMove) << "of the mover's colour";
+}
+
+TEST(Lookups, MoveReachingSquaresAndHistoryComparison)
+{
+    Board board;
+    BoardSquares start = board.squares();
+    play(board, { "e2e4" });
+    BoardSquares afterE4 = board.squares();
+    play(board, { "e7e5" });
+    BoardSquares afterE5 = board.squares();
+
+    Board probe;
+    EXPECT_EQ(writeCoordinates(probe.moveReachingSquares(afterE4)), "e2e4");
+    EXPECT_EQ(probe.moveReachingSquares(afterE5), NoMove);
+    EXPECT_EQ(probe.fen(), kStartFen) << "probing leaves the board as it was";
+
+    EXPECT_EQ(board.compareWithHistory(afterE4), 1);
+    EXPECT_EQ(board.compareWithHistory(start), 2);
+    EXPECT_EQ(board.compareWithHistory(afterE5), 0);
+    EXPECT_EQ(Board().compareWithHistory(start), 0) << "an empty history matches nothing";
+}
+
+TEST(MoveGeneration, NullMovePassesTheTurn)
+{
+    Board board;
+    play(board, { "e2e4", "d7d5", "e4e5", "f7f5" });
+    EXPECT_NE(board.enPassantSquare(), 0);
+    EXPECT_TRUE(board.makeMove(NullMove));
+    EXPECT_EQ(board.enPassantSquare(), 0);
+    EXPECT_EQ(board.sideToMove(), kBlackSide);
+    EXPECT_EQ(board.lastMove(), NullMove);
+    board.unmakeMove();
+    EXPECT_EQ(board.fen(), "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3");
+}
+
+} // namespace
