@@ -1,0 +1,175 @@
+#include "CGame.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace velmorak {
+
+namespace {
+const std::string kEmptyText;
+
+template <typename Names> TagList filterTags(const TagList& tags, const Names& names)
+{
+    TagList kept;
+    for (const TagPair& tag : tags) {
+        bool excluded = std::any_of(
+            std::begin(names), std::end(names), [&](const auto& name) { return tag.name == name; });
+        if (!excluded)
+            kept.push_back(tag);
+    }
+    return kept;
+}
+} // namespace
+
+void EncodeMoveTimes::visit(CGameNode& node)
+{
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%d,", static_cast<std::int32_t>(node.time()));
+    node.setComment(prefix + node.comment());
+}
+
+void DecodeMoveTimes::visit(CGameNode& node)
+{
+    const std::string& comment = node.comment();
+    std::size_t digits = 0;
+    while (digits < comment.size() && comment[digits] >= '0' && comment[digits] <= '9')
+        ++digits;
+    if (digits == 0 || digits >= comment.size() || comment[digits] != ',')
+        return;
+    // The encoder writes 32-bit values; longer digit runs saturate instead of overflowing.
+    std::int64_t time = 0;
+    for (std::size_t i = 0; i < digits; ++i)
+        time = std::min<std::int64_t>(time * 10 + (comment[i] - '0'), INT64_MAX / 10);
+    node.setTime(time);
+    node.setComment(comment.substr(digits + 1));
+}
+
+CGame::CGame()
+    : m_root(std::make_unique<CGameNode>(NoMove, "root", -1))
+{
+    for (std::string_view name : kRosterTags)
+        setTag(name, name == "Result" ? "*" : "");
+}
+
+CGame::~CGame() = default;
+
+void CGame::setRoot(std::unique_ptr<CGameNode> node)
+{
+    m_root = std::move(node);
+}
+
+void CGame::nodeAttached(CGameNode* parent, std::unique_ptr<CGameNode> newRoot)
+{
+    if (!parent) {
+        setRoot(std::move(newRoot));
+        return;
+    }
+    m_changed = true;
+}
+
+CGameNode* CGame::attachNode(CGameNode* parent, std::unique_ptr<CGameNode> node)
+{
+    if (!parent) {
+        CGameNode* raw = node.get();
+        setRoot(std::move(node));
+        return raw;
+    }
+    CGameNode* attached = parent->addChild(std::move(node));
+    nodeAttached(parent);
+    return attached;
+}
+
+void CGame::traverse(CGameNodeVisitor& visitor)
+{
+    if (!m_root)
+        return;
+    std::vector<CGameNode*> pending { m_root.get() };
+    while (!pending.empty()) {
+        CGameNode* node = pending.back();
+        pending.pop_back();
+        visitor.visit(*node);
+        for (int i = node->childCount() - 1; i >= 0; --i)
+            pending.push_back(node->child(i));
+    }
+}
+
+void CGame::encodeMoveTimes()
+{
+    EncodeMoveTimes visitor;
+    traverse(visitor);
+}
+
+void CGame::decodeMoveTimes()
+{
+    DecodeMoveTimes visitor;
+    traverse(visitor);
+}
+
+void CGame::resetTextSpans()
+{
+    struct Reset : CGameNodeVisitor {
+        void visit(CGameNode& node) override { node.setTextSpan(0, 0); }
+    } visitor;
+    traverse(visitor);
+}
+
+CGameNode* CGame::findNodeAtTextOffset(int offset) const
+{
+    if (!m_root)
+        return nullptr;
+    std::vector<CGameNode*> pending;
+    for (int i = m_root->childCount() - 1; i >= 0; --i)
+        pending.push_back(m_root->child(i));
+    while (!pending.empty()) {
+        CGameNode* node = pending.back();
+        pending.pop_back();
+        // The span ends two characters past the move's last character (it counts the
+        // separator before the move), so a tap on the "(" after a move is no tap on it.
+        if (node->textEnd() != 0 && node->textStart() <= offset && offset <= node->textEnd() - 2)
+            return node;
+        for (int i = node->childCount() - 1; i >= 0; --i)
+            pending.push_back(node->child(i));
+    }
+    return nullptr;
+}
+
+const std::string& CGame::getTag(std::string_view name) const
+{
+    for (const TagPair& tag : m_tags)
+        if (tag.name == name)
+            return tag.value;
+    return kEmptyText;
+}
+
+bool CGame::hasTag(std::string_view name) const
+{
+    return std::any_of(
+        m_tags.begin(), m_tags.end(), [&](const TagPair& tag) { return tag.name == name; });
+}
+
+void CGame::setTag(std::string_view name, std::string_view value)
+{
+    for (TagPair& tag : m_tags) {
+        if (tag.name == name) {
+            if (tag.value != value) {
+                tag.value.assign(value);
+                m_changed = true;
+            }
+            return;
+        }
+    }
+    m_tags.push_back({ std::string(name), std::string(value) });
+    m_changed = true;
+}
+
+TagList CGame::tagsExcept(std::initializer_list<std::string_view> names) const
+{
+    return filterTags(m_tags, names);
+}
+
+TagList CGame::tagsExcept(const std::vector<std::string>& names) const
+{
+    return filterTags(m_tags, names);
+}
+
+} // namespace velmorak

@@ -1,0 +1,151 @@
+#include "CPgnGame.h"
+
+#include <algorithm>
+
+namespace velmorak {
+
+namespace {
+bool isRosterTag(std::string_view name)
+{
+    return std::find(std::begin(kRosterTags), std::end(kRosterTags), name) != std::end(kRosterTags);
+}
+} // namespace
+
+void appendEscapedTagValue(std::string& out, std::string_view value)
+{
+    for (char c : value) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += c;
+    }
+}
+
+CPgnGame::~CPgnGame() = default;
+
+std::string CPgnGame::toString()
+{
+    resetTextSpans();
+    m_out.clear();
+    const PgnFormat& format = getFormat();
+    if (format.writeTags) {
+        auto writeTag = [&](std::string_view name, std::string_view value) {
+            m_out += '[';
+            m_out += name;
+            m_out += " \"";
+            appendEscapedTagValue(m_out, value);
+            m_out += "\"]\r\n";
+        };
+        for (std::string_view name : kRosterTags)
+            writeTag(name, getTag(name));
+        for (const TagPair& tag : tags())
+            if (!isRosterTag(tag.name))
+                writeTag(tag.name, tag.value);
+        m_out += "\r\n";
+    }
+    m_column = 0;
+    m_needNumber = true;
+    m_noSpace = false;
+    if (root())
+        writeLine(root());
+    const std::string& result = getTag("Result");
+    fill(" ");
+    fill(result.empty() ? std::string_view("*") : std::string_view(result));
+    m_out += "\r\n\r\n";
+    std::string text;
+    text.swap(m_out);
+    return text;
+}
+
+bool CPgnGame::toFile(std::FILE* file)
+{
+    std::string text = toString();
+    if (!file)
+        return false;
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
+void CPgnGame::writeLine(CGameNode* node)
+{
+    const bool variations = getFormat().writeVariations;
+    while (node->childCount() > 0) {
+        writeMoveText(node->child(0));
+        if (variations) {
+            for (int i = 1; i < node->childCount(); ++i) {
+                CGameNode* variation = node->child(i);
+                fill(" (");
+                m_needNumber = true;
+                m_noSpace = true;
+                writeMoveText(variation);
+                writeLine(variation);
+                fill(")");
+                m_needNumber = true;
+            }
+        }
+        node = node->child(0);
+    }
+}
+
+void CPgnGame::writeMoveText(CGameNode* node)
+{
+    const PgnFormat& format = getFormat();
+    const std::size_t before = m_out.size();
+    const bool black = node->isBlackMove();
+    if (!black || m_needNumber) {
+        std::string number = m_noSpace ? "" : " ";
+        number += std::to_string(node->moveNumber());
+        number += black ? ".." : ".";
+        fill(number);
+    }
+    m_needNumber = false;
+    std::string san = " ";
+    san += node->san();
+    if (format.writeNagGlyphs)
+        san += nagGlyph(node->nag());
+    fill(san);
+    if (format.writeNagNumbers && node->nag() != 0)
+        fill(" $" + std::to_string(node->nag()));
+    if (format.writeComments && !node->comment().empty()) {
+        fill(" {");
+        fill(node->comment());
+        fill("}");
+    }
+    const int start = static_cast<int>(before);
+    const int length = static_cast<int>(m_out.size() - before);
+    node->setTextSpan(start + 1, start + 1 + length);
+    m_noSpace = false;
+}
+
+void CPgnGame::newLine()
+{
+    m_out += "\r\n";
+    m_column = 0;
+}
+
+void CPgnGame::fill(std::string_view piece)
+{
+    const int width = getFormat().lineWidth;
+    std::size_t at = 0;
+    while (at < piece.size()) {
+        std::size_t end = at + 1;
+        while (end < piece.size() && piece[end] != ' ' && piece[end] != '\r' && piece[end] != '\n')
+            ++end;
+        const int length = static_cast<int>(end - at);
+        if (length + m_column > width && length < width / 3)
+            newLine();
+        for (std::size_t i = at; i < end; ++i) {
+            char c = piece[i];
+            // A line break that starts a word (inside a comment) comes out as a space.
+            if (i == at && (c == '\r' || c == '\n'))
+                c = ' ';
+            if (m_column > width)
+                newLine();
+            if (m_column == 0 && c == ' ')
+                continue;
+            m_out += c;
+            ++m_column;
+        }
+        at = end;
+    }
+}
+
+} // namespace velmorak

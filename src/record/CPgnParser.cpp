@@ -1,0 +1,684 @@
+#include "CPgnParser.h"
+
+#include <array>
+#include <climits>
+
+#include "PgnMoveResolver.h"
+
+namespace velmorak {
+
+namespace {
+constexpr std::array<bool, 256> makeSymbolTable()
+{
+    std::array<bool, 256> table {};
+    for (int c = 'a'; c <= 'z'; ++c)
+        table[std::size_t(c)] = true;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[std::size_t(c)] = true;
+    for (int c = '0'; c <= '9'; ++c)
+        table[std::size_t(c)] = true;
+    for (char c : std::string_view("_+#=:-!?/"))
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kSymbolChars = makeSymbolTable();
+
+bool isSymbolChar(int c)
+{
+    return c >= 0 && kSymbolChars[std::size_t(c)];
+}
+bool isDigit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isSpace(int c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Adds a digit to a decimal number, saturating instead of overflowing.
+int addDigit(int number, int c)
+{
+    if (number > (INT_MAX - 9) / 10)
+        return INT_MAX;
+    return number * 10 + (c - '0');
+}
+
+bool startsWithPositiveNumber(const std::string& text)
+{
+    std::size_t i = 0;
+    bool positive = false;
+    while (i < text.size() && isDigit(text[i])) {
+        positive |= text[i] != '0';
+        ++i;
+    }
+    return positive;
+}
+
+bool isResultText(const std::string& text)
+{
+    return text == "1-0" || text == "0-1" || text == "1/2-1/2";
+}
+
+// The NAG an annotation suffix stands for.
+std::uint8_t suffixNag(std::string_view suffix)
+{
+    if (suffix == "!")
+        return 1;
+    if (suffix == "?")
+        return 2;
+    if (suffix == "!!")
+        return 3;
+    if (suffix == "??")
+        return 4;
+    if (suffix == "!?")
+        return 5;
+    if (suffix == "?!")
+        return 6;
+    return 0;
+}
+
+// Bytes the movetext skipper must look at: tokens that matter to it, line breaks (for
+// the "%" escape rule) and the ";" comment.
+constexpr std::array<bool, 256> makeSkipTable()
+{
+    std::array<bool, 256> table {};
+    for (char c : std::string_view("[{\";%\r\n"))
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kSkipStops = makeSkipTable();
+} // namespace
+
+CPgnParser::~CPgnParser() = default;
+
+// --- Characters and tokens ------------------------------------------------------------------
+
+int CPgnParser::readChar(bool commentMode)
+{
+    for (;;) {
+        int c = m_input->get();
+        if (c < 0)
+            return -1;
+        const bool escapeLine = c == '%' && (m_last == '\r' || m_last == '\n');
+        const bool restOfLine = c == ';' && !commentMode;
+        if (!escapeLine && !restOfLine) {
+            m_last = c;
+            return c;
+        }
+        do
+            c = m_input->get();
+        while (c >= 0 && c != '\n');
+        if (c < 0)
+            return -1;
+        m_last = '\n';
+        // Outside comments the skipped line still separates the tokens around it, so its
+        // line feed is handed on as white space. Inside a comment nothing of it remains.
+        if (!commentMode)
+            return '\n';
+    }
+}
+
+bool CPgnParser::lex(PgnLexMode mode)
+{
+    CPgnToken& token = m_token;
+    token.text.clear();
+    const bool commentMode = mode == PgnTokenKind::Comment;
+    int c;
+    for (;;) {
+        c = readChar(commentMode);
+        if (c < 0)
+            return false;
+        token.text += static_cast<char>(c);
+        if (mode == PgnTokenKind::RightBracket) {
+            if (c == ']')
+                break;
+            continue;
+        }
+        if (!isSpace(c))
+            break;
+    }
+    m_tokenOffset = m_input->offset() - 1;
+    auto single = [&](PgnTokenKind kind) {
+        token.kind = kind;
+        token.value.clear();
+        token.number = 0;
+        return true;
+    };
+    if (mode == PgnTokenKind::RightBracket)
+        return single(PgnTokenKind::RightBracket);
+
+    if (commentMode) {
+        if (c == '}')
+            return single(PgnTokenKind::RightBrace);
+        token.value.clear();
+        token.value += static_cast<char>(c);
+        for (;;) {
+            int next = readChar(true);
+            if (next < 0)
+                return false;
+            if (next == '}') {
+                m_input->unget();
+                break;
+            }
+            token.value += static_cast<char>(next);
+            token.text += static_cast<char>(next);
+        }
+        token.kind = PgnTokenKind::Comment;
+        token.number = 0;
+        return true;
+    }
+
+    switch (c) {
+    case '>':
+        return single(PgnTokenKind::RightAngle);
+    case '[':
+        return single(PgnTokenKind::LeftBracket);
+    case ']':
+        return single(PgnTokenKind::RightBracket);
+    case '{':
+        return single(PgnTokenKind::LeftBrace);
+    case '}':
+        return single(PgnTokenKind::RightBrace);
+    case '<':
+        return single(PgnTokenKind::LeftAngle);
+    case '(':
+        return single(PgnTokenKind::LeftParenthesis);
+    case ')':
+        return single(PgnTokenKind::RightParenthesis);
+    case '*':
+        return single(PgnTokenKind::Asterisk);
+    case '.':
+        return single(PgnTokenKind::Period);
+    case '"': {
+        // Strings are read as they stand: a ";" or "%" inside a tag value is text, not the
+        // start of a comment.
+        token.value.clear();
+        for (;;) {
+            int next = m_input->get();
+            if (next < 0)
+                return false;
+            m_last = next;
+            token.text += static_cast<char>(next);
+            if (next == '"')
+                break;
+            if (next == '\\') {
+                next = m_input->get();
+                if (next < 0)
+                    return false;
+                m_last = next;
+                token.text += static_cast<char>(next);
+            }
+            token.value += static_cast<char>(next);
+        }
+        token.kind = PgnTokenKind::String;
+        token.number = 0;
+        return true;
+    }
+    case '$': {
+        int number = 0;
+        for (;;) {
+            int next = readChar(false);
+            if (!isDigit(next)) {
+                if (next >= 0)
+                    m_input->unget();
+                break;
+            }
+            token.text += static_cast<char>(next);
+            number = addDigit(number, next);
+        }
+        token.kind = PgnTokenKind::Nag;
+        token.value.clear();
+        token.number = number;
+        return true;
+    }
+    default:
+        break;
+    }
+
+    if (isDigit(c) && mode != PgnTokenKind::Symbol) {
+        int number = c - '0';
+        for (;;) {
+            int next = readChar(false);
+            if (!isDigit(next)) {
+                if (next >= 0)
+                    m_input->unget();
+                break;
+            }
+            token.text += static_cast<char>(next);
+            number = addDigit(number, next);
+        }
+        token.kind = PgnTokenKind::Int;
+        token.value.clear();
+        token.number = number;
+        return true;
+    }
+    if (isSymbolChar(c)) {
+        token.value.clear();
+        token.value += static_cast<char>(c);
+        for (;;) {
+            int next = readChar(false);
+            if (!isSymbolChar(next)) {
+                if (next >= 0)
+                    m_input->unget();
+                break;
+            }
+            token.value += static_cast<char>(next);
+        }
+        token.text += std::string_view(token.value).substr(1);
+        token.kind = PgnTokenKind::Symbol;
+        token.number = 0;
+        return true;
+    }
+    // Any other byte produces nothing: the token keeps its previous content.
+    return true;
+}
+
+void CPgnParser::beginLexing(PgnInput& input, std::int64_t start)
+{
+    begin(input, start);
+    m_hasToken = false;
+}
+
+bool CPgnParser::nextToken(PgnLexMode mode, CPgnToken& token)
+{
+    bool ok = lex(mode);
+    token = m_token;
+    return ok;
+}
+
+bool CPgnParser::peek(CPgnToken& token) const
+{
+    if (!m_hasToken)
+        return false;
+    token = m_token;
+    return true;
+}
+
+bool CPgnParser::advance(PgnLexMode mode, CPgnToken& token)
+{
+    if (!m_hasToken)
+        return false;
+    token = m_token;
+    step(mode);
+    return true;
+}
+
+bool CPgnParser::isResultToken() const
+{
+    if (!m_hasToken)
+        return false;
+    return m_token.kind == PgnTokenKind::Asterisk ||
+        (m_token.kind == PgnTokenKind::Symbol && isResultText(m_token.value));
+}
+
+// --- Games ----------------------------------------------------------------------------------
+
+bool CPgnParser::begin(PgnInput& input, std::int64_t start)
+{
+    m_input = &input;
+    m_depth = 0;
+    m_error = {};
+    m_error.offset = start;
+    m_hasToken = false;
+    m_token.kind = PgnTokenKind::Unknown;
+    m_token.value.clear();
+    m_token.number = 0;
+    // A game starts on a line of its own as far as "%" escape lines are concerned: the
+    // start of the input counts as a line start, elsewhere the byte before decides.
+    m_last = '\n';
+    if (start > 0 && input.seek(start - 1))
+        m_last = input.get();
+    return input.seek(start);
+}
+
+bool CPgnParser::fail(std::string_view reason, std::string_view text, std::int64_t offset)
+{
+    m_error.reason = std::string(reason);
+    m_error.text = std::string(text);
+    m_error.offset = offset;
+    m_game.reset();
+    m_node = nullptr;
+    return false;
+}
+
+std::int64_t CPgnParser::endOffset() const
+{
+    return m_hasToken ? m_tokenOffset : m_input->offset();
+}
+
+void CPgnParser::storeTag(std::string& value)
+{
+    if (m_indexTags) {
+        IndexTags& tags = *m_indexTags;
+        const std::string& name = m_tagName;
+        std::string* field = nullptr;
+        if (name == "White")
+            field = &tags.white;
+        else if (name == "Black")
+            field = &tags.black;
+        else if (name == "Date")
+            field = &tags.date;
+        else if (name == "Event")
+            field = &tags.event;
+        else if (name == "ECO")
+            field = &tags.eco;
+        else if (name == "Site")
+            field = &tags.site;
+        else if (name == "Result")
+            field = &tags.result;
+        if (field)
+            field->swap(value);
+        return;
+    }
+    m_game->setTag(m_tagName, value);
+}
+
+void CPgnParser::readTags()
+{
+    while (is(PgnTokenKind::LeftBracket)) {
+        step(PgnTokenKind::Symbol);
+        if (!is(PgnTokenKind::Symbol) || m_token.value.empty())
+            return;
+        m_tagName = m_token.value;
+        step(kNormalMode);
+        if (!m_hasToken)
+            return;
+        m_tagValue.clear();
+        if (m_token.kind == PgnTokenKind::String) {
+            m_tagValue = m_token.value;
+            step(PgnTokenKind::RightBracket);
+            if (!is(PgnTokenKind::RightBracket))
+                return;
+            // A quote among the skipped characters means the value was cut at an unescaped
+            // inner quote: take the rest back, up to the last quote before the bracket.
+            const std::string& skipped = m_token.text;
+            std::size_t lastQuote = skipped.rfind('"');
+            if (lastQuote != std::string::npos) {
+                m_tagValue += '"';
+                m_tagValue.append(skipped, 0, lastQuote);
+            }
+        } else if (m_token.kind != PgnTokenKind::RightBracket) {
+            m_tagValue = m_token.text;
+            int c;
+            while ((c = readChar(false)) >= 0 && c != ']')
+                m_tagValue += static_cast<char>(c);
+            if (c < 0) {
+                m_hasToken = false;
+                return;
+            }
+            m_token.kind = PgnTokenKind::RightBracket;
+            m_token.value.clear();
+        }
+        step(PgnTokenKind::Symbol);
+        storeTag(m_tagValue);
+    }
+}
+
+void CPgnParser::setUpPosition()
+{
+    const std::string& fen = m_game->getTag("FEN");
+    if (fen.empty())
+        m_board.setStartPosition();
+    else
+        m_board.setFromFen(fen);
+    int ply = 2 * (m_board.moveNumber() - 1) - 1;
+    if (m_board.sideToMove() == kBlackSide)
+        ++ply;
+    m_game->root()->setPly(ply);
+}
+
+void CPgnParser::skipComments()
+{
+    while (is(PgnTokenKind::LeftBrace)) {
+        step(PgnTokenKind::Comment);
+        if (is(PgnTokenKind::Comment)) {
+            std::string body;
+            body.swap(m_token.value);
+            step(kNormalMode);
+            if (!is(PgnTokenKind::RightBrace))
+                return;
+            step(PgnTokenKind::Symbol);
+            if (m_node)
+                m_node->setComment(std::move(body));
+        } else if (is(PgnTokenKind::RightBrace)) {
+            step(PgnTokenKind::Symbol);
+            if (m_node)
+                m_node->setComment({});
+        } else {
+            return;
+        }
+    }
+}
+
+bool CPgnParser::readSequence()
+{
+    for (;;) {
+        // A comment may stand where the next move or the end of the line is expected (after
+        // a closed variation, before the result); it belongs to the current node.
+        skipComments();
+        if (!m_hasToken)
+            return true;
+        if (m_token.kind == PgnTokenKind::LeftParenthesis) {
+            if (!readVariation())
+                return false;
+            continue;
+        }
+        if (m_token.kind == PgnTokenKind::RightParenthesis && m_depth > 0)
+            return true;
+        if (isResultToken())
+            return true;
+        if (!readMoveElement())
+            return false;
+    }
+}
+
+bool CPgnParser::readVariation()
+{
+    CGameNode* replaced = m_node;
+    if (replaced == m_game->root())
+        return fail("variation before the first move", "(", m_tokenOffset);
+    if (m_depth >= kMaxVariationDepth)
+        return fail("variations nested too deeply", "(", m_tokenOffset);
+    step(PgnTokenKind::Symbol);
+    ++m_depth;
+    CGameNode* branch = replaced->parent();
+    m_board.unmakeMove();
+    m_node = branch;
+    if (!readSequence())
+        return false;
+    if (is(PgnTokenKind::RightParenthesis)) {
+        step(PgnTokenKind::Symbol);
+        --m_depth;
+        while (m_node != branch) {
+            m_board.unmakeMove();
+            m_node = m_node->parent();
+        }
+        m_board.makeMove(replaced->move());
+        m_node = replaced;
+    }
+    // An unclosed variation (end of input or a result inside it) leaves the reader inside
+    // it; the enclosing line then ends too.
+    return true;
+}
+
+bool CPgnParser::readMoveElement()
+{
+    skipComments();
+    if (is(PgnTokenKind::Int) ||
+        (is(PgnTokenKind::Symbol) && startsWithPositiveNumber(m_token.value))) {
+        step(kNormalMode);
+        while (is(PgnTokenKind::Period))
+            step(PgnTokenKind::Symbol);
+    }
+    skipComments();
+    if (!is(PgnTokenKind::Symbol)) {
+        if (!m_hasToken)
+            return fail("move expected at the end of the input", "", m_input->offset());
+        std::string_view text = m_token.value.empty() ? std::string_view(m_token.text)
+                                                      : std::string_view(m_token.value);
+        while (!text.empty() && isSpace(static_cast<unsigned char>(text.front())))
+            text.remove_prefix(1);
+        return fail("move expected", text, m_tokenOffset);
+    }
+    m_symbol.swap(m_token.value);
+    const std::int64_t symbolOffset = m_tokenOffset;
+    step(PgnTokenKind::Symbol);
+
+    const Move move = resolvePgnMove(m_board, m_symbol);
+    if (move == NoMove)
+        return fail("illegal or unreadable move", m_symbol, symbolOffset);
+
+    CGameNode* existing = nullptr;
+    for (int i = 0; i < m_node->childCount(); ++i) {
+        if (m_node->child(i)->move() == move) {
+            existing = m_node->child(i);
+            break;
+        }
+    }
+    if (existing) {
+        m_node = existing;
+    } else {
+        std::size_t cut = m_symbol.find_first_of("!?");
+        std::string_view san = std::string_view(m_symbol).substr(0, cut);
+        std::uint8_t nag = 0;
+        if (cut != std::string::npos) {
+            std::size_t runEnd = m_symbol.find_first_not_of("!?", cut);
+            nag = suffixNag(std::string_view(m_symbol).substr(cut, runEnd - cut));
+        }
+        m_node = m_node->addChild(
+            std::make_unique<CGameNode>(move, std::string(san), m_node->ply() + 1, "", nag));
+    }
+    m_board.makeMove(move);
+
+    skipComments();
+    while (is(PgnTokenKind::Nag)) {
+        m_node->setNag(static_cast<std::uint8_t>(m_token.number));
+        step(PgnTokenKind::Symbol);
+    }
+    skipComments();
+    return true;
+}
+
+bool CPgnParser::readGame(
+    PgnInput& input, std::int64_t start, std::int64_t& end, std::unique_ptr<CPgnGame>& game)
+{
+    game.reset();
+    m_indexTags = nullptr;
+    if (!begin(input, start))
+        return fail("offset outside the file", "", start);
+    m_game = std::make_unique<CPgnGame>();
+    m_game->setRoot(std::make_unique<CGameNode>(NoMove, "root", -1));
+    m_node = m_game->root();
+    step(PgnTokenKind::Symbol);
+    if (!m_hasToken)
+        return fail("no game", "", start);
+    readTags();
+    setUpPosition();
+    skipComments();
+    if (!readSequence())
+        return false;
+    skipComments();
+    if (is(PgnTokenKind::Asterisk))
+        step(kNormalMode);
+    else if (is(PgnTokenKind::Symbol) && isResultText(m_token.value))
+        step(PgnTokenKind::Symbol);
+    end = endOffset();
+    game = std::move(m_game);
+    m_node = nullptr;
+    return true;
+}
+
+void CPgnParser::skipMovetext()
+{
+    for (;;) {
+        if (!m_hasToken || m_token.kind == PgnTokenKind::LeftBracket)
+            return;
+        if (m_token.kind == PgnTokenKind::LeftBrace) {
+            skipComments();
+            if (is(PgnTokenKind::LeftBrace)) {
+                // An unterminated comment: nothing more can be read.
+                m_hasToken = false;
+                return;
+            }
+            continue;
+        }
+        // Between tokens only these bytes matter: "[" and "{" start the tokens the scan
+        // stops at or has to read through, a quote starts a string (which may hold either),
+        // and ";" and "%" lines are skipped. Every other byte belongs to a token the scan
+        // passes over, so runs of them are skipped without lexing.
+        for (;;) {
+            std::string_view window = m_input->window();
+            if (window.empty()) {
+                m_hasToken = false;
+                return;
+            }
+            std::size_t i = 0;
+            int last = m_last;
+            while (i < window.size() && !kSkipStops[static_cast<unsigned char>(window[i])])
+                ++i;
+            if (i > 0)
+                last = static_cast<unsigned char>(window[i - 1]);
+            if (i == window.size()) {
+                m_last = last;
+                m_input->consume(i);
+                continue;
+            }
+            const char c = window[i];
+            if (c == '\r' || c == '\n' || (c == '%' && last != '\r' && last != '\n')) {
+                m_last = static_cast<unsigned char>(c);
+                m_input->consume(i + 1);
+                continue;
+            }
+            m_last = last;
+            m_input->consume(i);
+            break;
+        }
+        // The next byte is "[", "{", a quote, ";" or an escape "%": the lexer takes it.
+        step(PgnTokenKind::Symbol);
+    }
+}
+
+bool CPgnParser::scanGame(
+    PgnInput& input, std::int64_t start, std::int64_t& end, std::unique_ptr<CPgnGame>& game)
+{
+    game.reset();
+    m_indexTags = nullptr;
+    if (!begin(input, start))
+        return fail("offset outside the file", "", start);
+    m_game = std::make_unique<CPgnGame>();
+    m_game->setRoot(std::make_unique<CGameNode>(NoMove, "root", -1));
+    m_node = m_game->root();
+    step(PgnTokenKind::Symbol);
+    if (!m_hasToken)
+        return fail("no game", "", start);
+    readTags();
+    skipMovetext();
+    end = endOffset();
+    game = std::move(m_game);
+    m_node = nullptr;
+    return true;
+}
+
+bool CPgnParser::scanIndexTags(
+    PgnInput& input, std::int64_t start, std::int64_t& end, IndexTags& tags)
+{
+    tags.clear();
+    if (!begin(input, start))
+        return fail("offset outside the file", "", start);
+    m_game.reset();
+    m_node = nullptr;
+    m_indexTags = &tags;
+    step(PgnTokenKind::Symbol);
+    if (!m_hasToken) {
+        m_indexTags = nullptr;
+        return fail("no game", "", start);
+    }
+    readTags();
+    skipMovetext();
+    m_indexTags = nullptr;
+    end = endOffset();
+    return true;
+}
+
+} // namespace velmorak

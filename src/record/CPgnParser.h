@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "CGameReader.h"
+#include "CPgnGame.h"
+#include "CPgnToken.h"
+#include "PgnInput.h"
+#include "rules/Board.h"
+
+namespace velmorak {
+
+// Why the last readGame or scanGame refused a game.
+struct PgnReadError {
+    // Offset of the token that failed (the start offset when there was no game at all).
+    std::int64_t offset = 0;
+    // The movetext symbol or token text that failed, as read.
+    std::string text;
+    // A short English reason: "illegal move", "no game", ...
+    std::string reason;
+};
+
+// Reads PGN games leniently: move numbers with any number of periods, move suffixes such as
+// "!?", "%" escape lines, ";" comments, malformed tags (which end the tag section without
+// failing the game), comments before and between moves, nested variations and NAGs. A game
+// whose moves cannot be played is refused as a whole; no partial game is handed out.
+//
+// One parser reads one game at a time; it keeps no state between games except buffers
+// reused to avoid allocation. Not thread-safe.
+class CPgnParser : public CGameReader {
+public:
+    // Variations nested deeper than this make the game unreadable (protects the stack).
+    static constexpr int kMaxVariationDepth = 256;
+
+    CPgnParser() = default;
+    ~CPgnParser() override;
+
+    bool readGame(PgnInput& input, std::int64_t start, std::int64_t& end,
+        std::unique_ptr<CPgnGame>& game) override;
+    bool scanGame(PgnInput& input, std::int64_t start, std::int64_t& end,
+        std::unique_ptr<CPgnGame>& game) override;
+    bool scanIndexTags(
+        PgnInput& input, std::int64_t start, std::int64_t& end, IndexTags& tags) override;
+
+    const PgnReadError& lastError() const { return m_error; }
+
+    // --- The lexer, for tests and tools: positions reading at `start` of `input` --------
+    void beginLexing(PgnInput& input, std::int64_t start);
+    // Reads the next token in `mode` into `token`; false at the end of the input or inside
+    // an unterminated string or comment. An unknown character leaves `token` as it was
+    // (apart from its text) and still returns true.
+    bool nextToken(PgnLexMode mode, CPgnToken& token);
+    // The current token; false when there is none.
+    bool peek(CPgnToken& token) const;
+    // Copies the current token out, then reads the next one in `mode`.
+    bool advance(PgnLexMode mode, CPgnToken& token);
+
+private:
+    bool begin(PgnInput& input, std::int64_t start);
+    int readChar(bool commentMode);
+    bool lex(PgnLexMode mode);
+    void step(PgnLexMode mode) { m_hasToken = lex(mode); }
+    bool is(PgnTokenKind kind) const { return m_hasToken && m_token.kind == kind; }
+    bool isResultToken() const;
+
+    void readTags();
+    void storeTag(std::string& value);
+    void setUpPosition();
+    void skipComments();
+    bool readSequence();
+    bool readVariation();
+    bool readMoveElement();
+    bool fail(std::string_view reason, std::string_view text, std::int64_t offset);
+    // Skips movetext up to the next game's "[" (or the end), for scanGame.
+    void skipMovetext();
+    std::int64_t endOffset() const;
+
+    PgnInput* m_input = nullptr;
+    std::unique_ptr<CPgnGame> m_game;
+    CGameNode* m_node = nullptr;
+    int m_depth = 0;
+    int m_last = 0;
+    CPgnToken m_token;
+    bool m_hasToken = false;
+    // Offset of the first character of the current token after its leading white space.
+    std::int64_t m_tokenOffset = 0;
+    std::string m_tagName;
+    std::string m_tagValue;
+    std::string m_symbol;
+    // Set while scanning for the index: tags go here instead of into a game.
+    IndexTags* m_indexTags = nullptr;
+    Board m_board;
+    PgnReadError m_error;
+};
+
+} // namespace velmorak

@@ -1,0 +1,105 @@
+#include "GameTreeEditing.h"
+
+namespace velmorak {
+
+namespace {
+std::string moveLabel(const CGameNode& at, Move move, std::string_view san)
+{
+    CGameNode probe(move, std::string(san), at.ply() + 1);
+    return probe.label();
+}
+} // namespace
+
+EnteredMove enterMove(CGame& game, CGameNode* at, Move move, std::string_view san,
+    std::int64_t time, VariationMode mode, LinePrompts& prompts)
+{
+    const bool mainLineMode =
+        mode == VariationMode::ReplaceMainLine || mode == VariationMode::AddMainLine;
+    for (int i = 0; i < at->childCount(); ++i) {
+        CGameNode* child = at->child(i);
+        if (child->move() != move)
+            continue;
+        if (mainLineMode && i != 0) {
+            game.setResult("*");
+            at->promote(child);
+            game.setChanged(true);
+        }
+        return { child, false, false };
+    }
+
+    NewLineChoice action = NewLineChoice::AddMainLine;
+    switch (mode) {
+    case VariationMode::Ask:
+        if (at->childCount() > 0)
+            action = prompts.askNewLine(*at, moveLabel(*at, move, san));
+        break;
+    case VariationMode::ReplaceMainLine:
+        action = NewLineChoice::ReplaceMainLine;
+        break;
+    case VariationMode::AddMainLine:
+        action = NewLineChoice::AddMainLine;
+        break;
+    case VariationMode::AddLine:
+        action = NewLineChoice::AddLine;
+        break;
+    }
+    if (action == NewLineChoice::Cancel)
+        return { at, false, true };
+    if (action == NewLineChoice::ReplaceMainLine && at->childCount() > 0) {
+        at->removeChild(at->child(0));
+        game.setChanged(true);
+        game.setResult("*");
+    }
+    CGameNode* node = game.attachNode(
+        at, std::make_unique<CGameNode>(move, std::string(san), at->ply() + 1, "", 0, time));
+    if (action != NewLineChoice::AddLine && at->child(0) != node) {
+        game.setResult("*");
+        at->promote(node);
+        game.setChanged(true);
+    }
+    return { node, true, false };
+}
+
+bool confirmDeleteLine(const CGameNode& line, LinePrompts& prompts)
+{
+    if (!line.parent())
+        return false;
+    if (line.countNodes() > 2 && !prompts.askOkCancel("Delete line", "Are you sure?"))
+        return false;
+    return true;
+}
+
+CGameNode* removeLine(CGame& game, CGameNode* line)
+{
+    CGameNode* parent = line->parent();
+    if (!parent)
+        return nullptr;
+    if (parent->child(0) == line)
+        game.setResult("*");
+    parent->removeChild(line);
+    game.setChanged(true);
+    return parent;
+}
+
+void promoteLine(CGame& game, CGameNode* node)
+{
+    CGameNode* parent = node->parent();
+    if (!parent)
+        return;
+    if (parent->child(0) != node)
+        game.setResult("*");
+    parent->promote(node);
+    game.setChanged(true);
+}
+
+void setNagChoice(CGame& game, CGameNode& node, int choice)
+{
+    if (choice < 0 || choice > 6)
+        return;
+    if (choice == 0 && node.nag() > 6)
+        return;
+    node.setNag(static_cast<std::uint8_t>(choice));
+    game.setChanged(true);
+}
+
+} // namespace velmorak

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "CGame.h"
+
+namespace velmorak {
+
+// What a move that leaves the main line does (the option "New variation").
+enum class VariationMode {
+    Ask = 0,
+    ReplaceMainLine = 1,
+    AddMainLine = 2,
+    AddLine = 3,
+};
+
+// The answer of the New line dialog.
+enum class NewLineChoice {
+    AddMainLine,
+    ReplaceMainLine,
+    AddLine,
+    Cancel,
+};
+
+// The questions the tree rules ask; the desktop program answers them with its dialogs,
+// tests with scripted answers.
+class LinePrompts {
+public:
+    virtual ~LinePrompts() = default;
+    // The New line dialog: `at` has children and the move `san` (numbered as `label`)
+    // would become a new one.
+    virtual NewLineChoice askNewLine(const CGameNode& at, std::string_view label) = 0;
+    // An OK/Cancel question with a question icon; true for OK.
+    virtual bool askOkCancel(std::string_view title, std::string_view text) = 0;
+};
+
+struct EnteredMove {
+    // The node that is current afterwards: the existing or new child, or the old current
+    // node when the entry was cancelled.
+    CGameNode* node = nullptr;
+    bool created = false;
+    bool cancelled = false;
+};
+
+// Applies the tree rules of entering `move` (whose SAN in the current position is `san`)
+// at node `at`: reuses a child with the same move (promoting it in the two main-line modes),
+// otherwise asks or follows `mode`, replaces or adds the main line or adds a variation,
+// sets Result to "*" whenever the main line changes, and marks the game changed. Making the
+// move on the board is the caller's business (and is skipped when cancelled).
+EnteredMove enterMove(CGame& game, CGameNode* at, Move move, std::string_view san,
+    std::int64_t time, VariationMode mode, LinePrompts& prompts);
+
+// Asks "Are you sure?" (title "Delete line") when the line holds more than two nodes;
+// false when the user cancels. The root is never deleted: false for it.
+bool confirmDeleteLine(const CGameNode& line, LinePrompts& prompts);
+// Removes `line` from its parent (Result "*" when it was the main continuation) and marks
+// the game changed. The caller first moves its current node out of the line (to the line's
+// parent). Returns the parent, or null for the root (nothing is removed then).
+CGameNode* removeLine(CGame& game, CGameNode* line);
+
+// Makes `node` the main continuation of its parent (Result "*" when it was not) and marks
+// the game changed.
+void promoteLine(CGame& game, CGameNode* node);
+
+// The comment dialog's NAG choice 0 to 6 ("None", "!", "?", "!!", "??", "!?", "?!"):
+// "None" keeps a NAG above 6, every other choice is stored and marks the game changed.
+void setNagChoice(CGame& game, CGameNode& node, int choice);
+
+} // namespace velmorak

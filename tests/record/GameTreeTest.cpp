@@ -1,0 +1,421 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "RecordTestSupport.h"
+#include "record/CPgnGame.h"
+#include "record/GameTreeEditing.h"
+#include "record/TagCompletion.h"
+#include "rules/Board.h"
+#include "rules/SanNotation.h"
+
+namespace velmorak {
+namespace {
+
+std::unique_ptr<CGameNode> node(const char* san, int ply = 0)
+{
+    // Distinct moves for distinct texts are all the tree operations need.
+    Move move { static_cast<Square>(san[0]), static_cast<PieceCode>(ply & 1 ? 12 : 4),
+        static_cast<Square>(san[1]), 7 };
+    return std::make_unique<CGameNode>(move, san, ply);
+}
+
+std::string childTexts(const CGameNode& parent)
+{
+    std::string out;
+    for (int i = 0; i < parent.childCount(); ++i)
+        out += (i ? "," : "") + parent.child(i)->san();
+    return out;
+}
+
+TEST(GameNode, ChildListOperationsKeepOrderAndDepth)
+{
+    CGameNode root(NoMove, "root", -1);
+    CGameNode* a = root.addChild(node("a1"));
+    CGameNode* b = root.addChild(node("b1"));
+    CGameNode* c = root.addChild(node("c1"));
+    CGameNode* d = root.addChild(node("d1"));
+    a->addChild(node("x2", 1))->addChild(node("y3", 2));
+    EXPECT_EQ(a->parent(), &root);
+    EXPECT_EQ(a->child(0)->child(0)->depth(), 3);
+    EXPECT_EQ(root.countNodes(), 7);
+    EXPECT_EQ(root.endOfMainLine()->san(), "y3");
+
+    root.promote(c);
+    EXPECT_EQ(childTexts(root), "c1,a1,b1,d1");
+    root.promote(&root); // not a child
+    EXPECT_EQ(childTexts(root), "c1,a1,b1,d1");
+    root.removeChild(a);
+    EXPECT_EQ(childTexts(root), "c1,b1,d1");
+    EXPECT_EQ(root.countNodes(), 4);
+    EXPECT_EQ(b->indexOfChild(d), -1);
+}
+
+TEST(GameNode, VeryLongMainLineIsDestroyedWithoutRecursion)
+{
+    auto root = std::make_unique<CGameNode>(NoMove, "root", -1);
+    CGameNode* at = root.get();
+    for (int i = 0; i < 300000; ++i)
+        at = at->addChild(node("e4", i));
+    EXPECT_EQ(root->countNodes(), 300001);
+    root.reset();
+}
+
+TEST(GameNode, LabelsAndGlyphs)
+{
+    struct Row {
+        const char* name;
+        int ply;
+        bool black;
+        int nag;
+        const char* label;
+    } rows[] = {
+        { "first white move", 0, false, 0, "1.e4" },
+        { "first black move", 1, true, 0, "1..e4" },
+        { "white move 11", 20, false, 1, "11.e4!" },
+        { "black move 11", 21, true, 6, "11..e4?!" },
+        { "nag without glyph", 0, false, 7, "1.e4" },
+    };
+    for (const Row& row : rows) {
+        CGameNode n(Move { 0x14, PieceCode(row.black ? 12 : 4), 0x34, 7 }, "e4", row.ply);
+        n.setNag(std::uint8_t(row.nag));
+        EXPECT_EQ(n.label(), row.label) << row.name;
+    }
+    for (int empty : { 0, 7, 8, 9, 22, 255 })
+        EXPECT_EQ(nagGlyph(empty), "") << empty;
+    EXPECT_EQ(nagGlyph(3), "!!");
+    EXPECT_EQ(nagGlyph(11), "=");
+    EXPECT_EQ(nagGlyph(20), "+-");
+    EXPECT_EQ(nagGlyph(21), "-+");
+    EXPECT_EQ(nagGlyph(45), "=oo");
+    EXPECT_EQ(nagGlyph(132), "<->");
+    EXPECT_EQ(nagGlyph(139), "(+)");
+}
+
+TEST(GameNode, LineTextNumbersOnlyWhiteMovesAfterTheFirst)
+{
+    auto game =
+        test::readPgn("[FEN \"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 12\"]\n"
+                      "12...Nf6 13.Nc3 e5 14.Nf3 *");
+    ASSERT_TRUE(game);
+    const CGameNode& first = *game->root()->child(0);
+    EXPECT_EQ(lineText(first, 4), "12..Nf6 13.Nc3 e5 14.Nf3");
+    EXPECT_EQ(lineText(first, 2), "12..Nf6 13.Nc3");
+    EXPECT_EQ(lineText(first, 99), "12..Nf6 13.Nc3 e5 14.Nf3");
+}
+
+TEST(Game, MoveTimesTravelInComments)
+{
+    struct Row {
+        const char* name;
+        const char* comment;
+        std::int64_t time;
+        const char* decodedComment;
+        std::int64_t decodedTime;
+    } rows[] = {
+        { "time and comment", "1500,good", 0, "good", 1500 },
+        { "time alone", "0,", 7, "", 0 },
+        { "digits without comma", "12 moves", 7, "12 moves", 7 },
+        { "comma first", ",5", 7, ",5", 7 },
+        { "nothing after digits", "12", 7, "12", 7 },
+    };
+    for (const Row& row : rows) {
+        CPgnGame game;
+        game.root()->setComment(row.comment);
+        game.root()->setTime(row.time);
+        game.decodeMoveTimes();
+        EXPECT_EQ(game.root()->comment(), row.decodedComment) << row.name;
+        EXPECT_EQ(game.root()->time(), row.decodedTime) << row.name;
+    }
+    CPgnGame game;
+    CGameNode* move = game.attachNode(game.root(), node("e4"));
+    move->setTime(1500);
+    move->setComment("good");
+    game.encodeMoveTimes();
+    EXPECT_EQ(move->comment(), "1500,good");
+    EXPECT_EQ(game.root()->comment(), "0,");
+    move->setTime(0);
+    game.decodeMoveTimes();
+    EXPECT_EQ(move->comment(), "good");
+    EXPECT_EQ(move->time(), 1500);
+}
+
+TEST(Game, TextOffsetsMapToMovesButNotToParentheses)
+{
+    auto game = test::readPgn("1.e4 e5 (1...c5) 2.Nf3 *");
+    ASSERT_TRUE(game);
+    game->setFormat({ 80, false, true, true, false, false });
+    std::string text = game->toString();
+    ASSERT_EQ(text.substr(0, 24), "1. e4 e5 (1.. c5) 2. Nf3");
+    CGameNode* e5 = game->root()->child(0)->child(0);
+    CGameNode* c5 = game->root()->child(0)->child(1);
+    EXPECT_EQ(game->findNodeAtTextOffset(int(text.find("e5"))), e5);
+    EXPECT_EQ(game->findNodeAtTextOffset(int(text.find("c5"))), c5);
+    EXPECT_EQ(game->findNodeAtTextOffset(int(text.find('('))), nullptr);
+    EXPECT_EQ(game->findNodeAtTextOffset(int(text.find("Nf3"))), e5->child(0));
+    EXPECT_EQ(game->findNodeAtTextOffset(5000), nullptr);
+}
+
+TEST(GameTags, RosterOrderAndChangedFlag)
+{
+    CPgnGame game;
+    ASSERT_EQ(game.tags().size(), 7u);
+    EXPECT_EQ(game.tags()[0].name, "Event");
+    EXPECT_EQ(game.tags()[6], (TagPair { "Result", "*" }));
+    EXPECT_TRUE(game.changed()) << "construction inserts the roster";
+
+    game.setChanged(false);
+    game.setTag("Round", "");
+    EXPECT_FALSE(game.changed()) << "same value";
+    game.setTag("round", "");
+    EXPECT_TRUE(game.changed()) << "names are case-sensitive";
+    EXPECT_EQ(game.tags().size(), 8u);
+    game.setChanged(false);
+    game.setRound("5");
+    EXPECT_TRUE(game.changed());
+    EXPECT_EQ(game.getTag("Missing"), "");
+
+    TagList rest = game.tagsExcept({ "White", "Black", "Event", "Site", "Date", "Result" });
+    ASSERT_EQ(rest.size(), 2u);
+    EXPECT_EQ(rest[0], (TagPair { "Round", "5" }));
+    EXPECT_EQ(rest[1].name, "round");
+}
+
+TEST(GameTags, FileTagsFollowTheRoster)
+{
+    auto game = test::readPgn("[White \"A\"]\n[Annotator \"X\"]\n[Event \"E\"]\n\n1.e4 *");
+    ASSERT_TRUE(game);
+    std::vector<std::string> names;
+    for (const TagPair& tag : game->tags())
+        names.push_back(tag.name);
+    EXPECT_EQ(names,
+        (std::vector<std::string> {
+            "Event", "Site", "Date", "Round", "White", "Black", "Result", "Annotator" }));
+    EXPECT_EQ(game->event(), "E");
+}
+
+// --- Tree rules of the controller -------------------------------------------------------
+
+class ScriptedPrompts : public LinePrompts {
+public:
+    NewLineChoice askNewLine(const CGameNode&, std::string_view label) override
+    {
+        asked.push_back(std::string(label));
+        return answer;
+    }
+    bool askOkCancel(std::string_view title, std::string_view text) override
+    {
+        asked.push_back(std::string(title) + ": " + std::string(text));
+        return ok;
+    }
+    NewLineChoice answer = NewLineChoice::Cancel;
+    bool ok = true;
+    std::vector<std::string> asked;
+};
+
+struct Position {
+    std::unique_ptr<CPgnGame> game;
+    Board board;
+};
+
+// A game after 1.e4 with the children given as SAN of Black's reply, and the board at e4.
+Position afterE4(std::initializer_list<const char*> replies)
+{
+    std::string text = "[Result \"1-0\"]\n1.e4";
+    bool first = true;
+    for (const char* reply : replies) {
+        text += first ? std::string(" ") + reply : std::string(" (1...") + reply + ")";
+        first = false;
+    }
+    text += " 1-0";
+    Position p { test::readPgn(text), Board() };
+    EXPECT_TRUE(p.game) << text;
+    p.board.makeMove(readSan(p.board, "e4"));
+    p.game->setChanged(false);
+    return p;
+}
+
+EnteredMove enter(Position& p, const char* san, VariationMode mode, LinePrompts& prompts)
+{
+    Move move = readSan(p.board, san);
+    return enterMove(
+        *p.game, p.game->root()->child(0), move, writeSan(p.board, move), 0, mode, prompts);
+}
+
+TEST(TreeRules, EnteringTheMainMoveChangesNothingInAnyMode)
+{
+    for (VariationMode mode : { VariationMode::Ask, VariationMode::ReplaceMainLine,
+             VariationMode::AddMainLine, VariationMode::AddLine }) {
+        Position p = afterE4({ "e5", "c5" });
+        ScriptedPrompts prompts;
+        EnteredMove entered = enter(p, "e5", mode, prompts);
+        EXPECT_FALSE(entered.created);
+        EXPECT_EQ(entered.node->san(), "e5");
+        EXPECT_EQ(p.game->result(), "1-0");
+        EXPECT_FALSE(p.game->changed());
+        EXPECT_TRUE(prompts.asked.empty());
+    }
+}
+
+TEST(TreeRules, ExistingVariationBecomesMainLineInMainLineModes)
+{
+    Position p = afterE4({ "e5", "c5", "d5" });
+    ScriptedPrompts prompts;
+    EnteredMove entered = enter(p, "d5", VariationMode::AddMainLine, prompts);
+    EXPECT_FALSE(entered.created);
+    EXPECT_EQ(childTexts(*p.game->root()->child(0)), "d5,e5,c5");
+    EXPECT_EQ(p.game->result(), "*");
+    EXPECT_TRUE(p.game->changed());
+
+    Position q = afterE4({ "e5", "c5" });
+    enter(q, "c5", VariationMode::Ask, prompts);
+    EXPECT_EQ(childTexts(*q.game->root()->child(0)), "e5,c5") << "Ask only follows the line";
+    EXPECT_EQ(q.game->result(), "1-0");
+}
+
+TEST(TreeRules, NewMovesFollowModeOrAnswer)
+{
+    struct Row {
+        const char* name;
+        VariationMode mode;
+        NewLineChoice answer;
+        const char* children;
+        const char* result;
+        bool asked;
+    } rows[] = {
+        { "replace main line", VariationMode::ReplaceMainLine, NewLineChoice::Cancel, "d5,c5", "*",
+            false },
+        { "add main line", VariationMode::AddMainLine, NewLineChoice::Cancel, "d5,e5,c5", "*",
+            false },
+        { "add line", VariationMode::AddLine, NewLineChoice::Cancel, "e5,c5,d5", "1-0", false },
+        { "ask, answer add line", VariationMode::Ask, NewLineChoice::AddLine, "e5,c5,d5", "1-0",
+            true },
+        { "ask, answer replace", VariationMode::Ask, NewLineChoice::ReplaceMainLine, "d5,c5", "*",
+            true },
+        { "ask, cancel", VariationMode::Ask, NewLineChoice::Cancel, "e5,c5", "1-0", true },
+    };
+    for (const Row& row : rows) {
+        Position p = afterE4({ "e5", "c5" });
+        ScriptedPrompts prompts;
+        prompts.answer = row.answer;
+        EnteredMove entered = enter(p, "d5", row.mode, prompts);
+        EXPECT_EQ(childTexts(*p.game->root()->child(0)), row.children) << row.name;
+        EXPECT_EQ(p.game->result(), row.result) << row.name;
+        EXPECT_EQ(!prompts.asked.empty(), row.asked) << row.name;
+        if (row.asked) {
+            EXPECT_EQ(prompts.asked[0], "1..d5") << row.name;
+        }
+        EXPECT_EQ(entered.cancelled, row.answer == NewLineChoice::Cancel && row.asked);
+        if (!entered.cancelled) {
+            EXPECT_EQ(entered.node->san(), "d5") << row.name;
+        }
+        EXPECT_EQ(p.game->changed(), !entered.cancelled) << row.name;
+    }
+}
+
+TEST(TreeRules, MoveAtALeafNeverAsks)
+{
+    Position p = afterE4({});
+    ScriptedPrompts prompts;
+    EnteredMove entered = enter(p, "e5", VariationMode::Ask, prompts);
+    EXPECT_TRUE(entered.created);
+    EXPECT_TRUE(prompts.asked.empty());
+    EXPECT_EQ(entered.node->ply(), 1);
+    EXPECT_EQ(p.game->result(), "1-0");
+    EXPECT_TRUE(p.game->changed());
+}
+
+TEST(TreeRules, DeletingLines)
+{
+    auto game = test::readPgn("[Result \"1-0\"]\n1.e4 e5 (1...c5 2.Nf3) (1...d5) 2.Nf3 1-0");
+    ASSERT_TRUE(game);
+    CGameNode* e4 = game->root()->child(0);
+    ScriptedPrompts prompts;
+    EXPECT_TRUE(confirmDeleteLine(*e4->child(1), prompts)) << "two nodes ask nothing";
+    EXPECT_TRUE(prompts.asked.empty());
+    prompts.ok = false;
+    EXPECT_FALSE(confirmDeleteLine(*e4, prompts));
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0], "Delete line: Are you sure?");
+    EXPECT_FALSE(confirmDeleteLine(*game->root(), prompts));
+
+    game->setChanged(false);
+    EXPECT_EQ(removeLine(*game, e4->child(2)), e4);
+    EXPECT_EQ(game->result(), "1-0") << "a variation is not the main line";
+    EXPECT_TRUE(game->changed());
+    removeLine(*game, e4->child(0));
+    EXPECT_EQ(childTexts(*e4), "c5");
+    EXPECT_EQ(game->result(), "*");
+    EXPECT_EQ(removeLine(*game, game->root()), nullptr);
+}
+
+TEST(TreeRules, PromoteAndNagChoices)
+{
+    auto game = test::readPgn("[Result \"0-1\"]\n1.e4 e5 (1...c5) 0-1");
+    ASSERT_TRUE(game);
+    CGameNode* e4 = game->root()->child(0);
+    promoteLine(*game, e4->child(0));
+    EXPECT_EQ(game->result(), "0-1");
+    promoteLine(*game, e4->child(1));
+    EXPECT_EQ(childTexts(*e4), "c5,e5");
+    EXPECT_EQ(game->result(), "*");
+
+    CGameNode& c5 = *e4->child(0);
+    c5.setNag(18);
+    game->setChanged(false);
+    setNagChoice(*game, c5, 0);
+    EXPECT_EQ(c5.nag(), 18) << "None keeps a NAG beyond the dialog's choices";
+    EXPECT_FALSE(game->changed());
+    setNagChoice(*game, c5, 5);
+    EXPECT_EQ(c5.nag(), 5);
+    setNagChoice(*game, c5, 0);
+    EXPECT_EQ(c5.nag(), 0);
+    EXPECT_TRUE(game->changed());
+}
+
+TEST(TreeRules, EditedCommentsCannotCloseABrace)
+{
+    CGameNode n(NoMove, "root", -1);
+    n.storeEditedComment("a } b }");
+    EXPECT_EQ(n.comment(), "a ) b )");
+}
+
+// --- Tag completion ---------------------------------------------------------------------
+
+class FixedSources : public TagCompletionSources {
+public:
+    std::string ownerName() override { return "Ann Owner"; }
+    LocalDateTime now() override { return { 2004, 7, 5, 9, 3, 1 }; }
+};
+
+TEST(TagCompletion, FillsOnlyWhatIsMissing)
+{
+    FixedSources sources;
+    CPgnGame game;
+    TagCompletionRequest request;
+    request.ownerPlaysWhite = false;
+    request.forAutosave = true;
+    request.currentSan = "Qh4#";
+    request.blackToMove = false;
+    game.setResult("");
+    completeTags(game, request, sources);
+    EXPECT_EQ(game.white(), "Velmorak");
+    EXPECT_EQ(game.black(), "Ann Owner");
+    EXPECT_EQ(game.date(), "2004.07.05");
+    EXPECT_EQ(game.getTag("Time"), "09:03:01");
+    EXPECT_EQ(game.result(), "0-1");
+
+    CPgnGame named;
+    named.setWhite("W");
+    named.setDate("1999.01.01");
+    request.forAutosave = false;
+    completeTags(named, request, sources);
+    EXPECT_EQ(named.black(), "") << "one name given: nobody is renamed";
+    EXPECT_EQ(named.date(), "1999.01.01");
+    EXPECT_FALSE(named.hasTag("Time"));
+    EXPECT_EQ(named.result(), "*") << "a result is never replaced";
+}
+
+} // namespace
+} // namespace velmorak
