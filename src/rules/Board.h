@@ -96,6 +96,7 @@ public:
     bool isLegal(Move move, Square ownKingSquare);
     // Whether the move equals, in all four bytes, a legal move of the side to move.
     bool isMoveLegal(Move move);
+    std::size_t legalMoveCount();
     // Whether the side to move has any legal move; stops at the first.
     bool hasLegalMove();
 
@@ -133,8 +134,10 @@ private:
     void updateEnPassantSquare(Square from, Square to, PieceCode piece);
     void updateCastlingRights(Square from, Square to);
     void finishMove();
-    void addPawnMoves(Square from, PieceCode pawn, SquareMoveList& list) const;
-    void addCastlingMoves(Square from, PieceCode king, SquareMoveList& list) const;
+    template <typename Sink> void generateMoves(Square from, Sink&& sink) const;
+    template <typename Sink> void addPawnMoves(Square from, PieceCode pawn, Sink& sink) const;
+    template <typename Sink> void addCastlingMoves(Square from, PieceCode king, Sink& sink) const;
+    bool mayBePinned(Square square, Square king) const;
     template <typename Visit> void forEachLegalMove(Visit&& visit);
     bool samePosition(const BoardSnapshot& current, BoardSnapshot& older) const;
 

@@ -42,6 +42,20 @@ bool isEnemyOf(PieceCode mover, PieceCode target)
     return isWhitePiece(mover) ? isBlackPiece(target) : isWhitePiece(target);
 }
 
+// The step leading from one square towards another along a rank, file or diagonal, by
+// their difference + 119; 0 when the two squares share no such line.
+struct LineTable {
+    std::int8_t step[239] {};
+    constexpr LineTable()
+    {
+        const int steps[8] = { 1, -1, 16, -16, 15, -15, 17, -17 };
+        for (int s : steps)
+            for (int n = 1; n < 8; ++n)
+                step[s * n + 119] = static_cast<std::int8_t>(s);
+    }
+};
+constexpr LineTable kLines;
+
 bool isSideOf(std::uint8_t side, PieceCode piece)
 {
     return side == kWhiteSide ? isWhitePiece(piece) : isBlackPiece(piece);
@@ -52,6 +66,11 @@ bool isSideOf(std::uint8_t side, PieceCode piece)
 void Board::pseudoLegalMoves(Square from, SquareMoveList& list) const
 {
     list.clear();
+    generateMoves(from, [&](Move move) { list.push(move); });
+}
+
+template <typename Sink> void Board::generateMoves(Square from, Sink&& sink) const
+{
     if (!isOnBoard(from))
         return;
     PieceCode piece = m_squares[from];
@@ -59,11 +78,11 @@ void Board::pseudoLegalMoves(Square from, SquareMoveList& list) const
         return;
     int kind = kindOf(piece);
     if (kind == kPawn) {
-        addPawnMoves(from, piece, list);
+        addPawnMoves(from, piece, sink);
         return;
     }
     if (kind == kKing)
-        addCastlingMoves(from, piece, list);
+        addCastlingMoves(from, piece, sink);
     const StepTable& table = kStepTables[piece];
     bool slides = kind == kBishop || kind == kRook || kind == kQueen;
     for (int d = 0; d < table.count; ++d) {
@@ -71,10 +90,10 @@ void Board::pseudoLegalMoves(Square from, SquareMoveList& list) const
         for (int to = from + step; isOnBoard(to); to += step) {
             PieceCode target = m_squares[to];
             if (target == kEmpty) {
-                list.push({ from, piece, static_cast<Square>(to), kQuietFlags });
+                sink({ from, piece, static_cast<Square>(to), kQuietFlags });
             } else {
                 if (isEnemyOf(piece, target))
-                    list.push({ from, piece, static_cast<Square>(to),
+                    sink({ from, piece, static_cast<Square>(to),
                         static_cast<std::uint8_t>(target | kCaptureFlag) });
                 break;
             }
@@ -84,7 +103,7 @@ void Board::pseudoLegalMoves(Square from, SquareMoveList& list) const
     }
 }
 
-void Board::addPawnMoves(Square from, PieceCode pawn, SquareMoveList& list) const
+template <typename Sink> void Board::addPawnMoves(Square from, PieceCode pawn, Sink& sink) const
 {
     bool white = pawn == kWhitePawn;
     int forward = white ? 1 : -1;
@@ -95,11 +114,11 @@ void Board::addPawnMoves(Square from, PieceCode pawn, SquareMoveList& list) cons
 
     auto add = [&](int to, std::uint8_t flags) {
         if (!promotes) {
-            list.push({ from, pawn, static_cast<Square>(to), flags });
+            sink({ from, pawn, static_cast<Square>(to), flags });
             return;
         }
         for (int kind : kPromotionKinds)
-            list.push({ from, pieceOf(kind, side), static_cast<Square>(to),
+            sink({ from, pieceOf(kind, side), static_cast<Square>(to),
                 static_cast<std::uint8_t>(flags | kPromotionFlag) });
     };
 
@@ -108,7 +127,7 @@ void Board::addPawnMoves(Square from, PieceCode pawn, SquareMoveList& list) cons
         add(push, kQuietFlags);
         int doublePush = push + forward;
         if (rankOf(from) == startRank && isOnBoard(doublePush) && m_squares[doublePush] == kEmpty)
-            list.push({ from, pawn, static_cast<Square>(doublePush), kQuietFlags });
+            sink({ from, pawn, static_cast<Square>(doublePush), kQuietFlags });
     }
     // Captures: up-left then up-right for white, down-left then down-right for black.
     const int captures[2] = { white ? -15 : -17, white ? 17 : 15 };
@@ -123,13 +142,14 @@ void Board::addPawnMoves(Square from, PieceCode pawn, SquareMoveList& list) cons
     int ep = m_enPassantSquare;
     if (ep != 0) {
         if (white && (from == ep - 17 || from == ep + 15))
-            list.push({ from, pawn, static_cast<Square>(ep), kWhiteTakesEnPassant });
+            sink({ from, pawn, static_cast<Square>(ep), kWhiteTakesEnPassant });
         else if (!white && (from == ep - 15 || from == ep + 17))
-            list.push({ from, pawn, static_cast<Square>(ep), kBlackTakesEnPassant });
+            sink({ from, pawn, static_cast<Square>(ep), kBlackTakesEnPassant });
     }
 }
 
-void Board::addCastlingMoves(Square king, PieceCode piece, SquareMoveList& list) const
+template <typename Sink>
+void Board::addCastlingMoves(Square king, PieceCode piece, Sink& sink) const
 {
     // The rights vouch for the rooks; the king must stand on its home square for the
     // castling constants to describe its move.
@@ -145,11 +165,11 @@ void Board::addCastlingMoves(Square king, PieceCode piece, SquareMoveList& list)
     if ((m_castlingRights & shortRight) && m_squares[king + 16] == kEmpty &&
         m_squares[king + 32] == kEmpty && !attacked(king + 16) && !attacked(king + 32) &&
         !attacked(king))
-        list.push(white ? kWhiteShortCastling : kBlackShortCastling);
+        sink(white ? kWhiteShortCastling : kBlackShortCastling);
     if ((m_castlingRights & longRight) && m_squares[king - 16] == kEmpty &&
         m_squares[king - 32] == kEmpty && m_squares[king - 48] == kEmpty && !attacked(king - 16) &&
         !attacked(king - 32) && !attacked(king))
-        list.push(white ? kWhiteLongCastling : kBlackLongCastling);
+        sink(white ? kWhiteLongCastling : kBlackLongCastling);
 }
 
 void Board::allPseudoLegalMoves(MoveList& list) const
@@ -243,19 +263,48 @@ void Board::legalMoves(Square from, SquareMoveList& list)
             list.push(move);
 }
 
+bool Board::mayBePinned(Square square, Square king) const
+{
+    // Only the first piece on a line from the king, with an enemy slider of the line's kind
+    // beyond it, can expose the king by moving.
+    int step = kLines.step[square - king + 119];
+    if (step == 0)
+        return false;
+    for (int between = king + step; between != square; between += step)
+        if (m_squares[between] != kEmpty)
+            return false;
+    int beyond = square + step;
+    while (isOnBoard(beyond) && m_squares[beyond] == kEmpty)
+        beyond += step;
+    if (!isOnBoard(beyond))
+        return false;
+    PieceCode piece = m_squares[beyond];
+    bool enemy = isWhitePiece(m_squares[king]) ? isBlackPiece(piece) : isWhitePiece(piece);
+    bool straight = step == 1 || step == -1 || step == 16 || step == -16;
+    int kind = kindOf(piece);
+    return enemy && (kind == kQueen || kind == (straight ? kRook : kBishop));
+}
+
 template <typename Visit> void Board::forEachLegalMove(Visit&& visit)
 {
     Square king = findKing(m_sideToMove == kWhiteSide ? kWhiteKing : kBlackKing);
     if (king == NoSquare)
         return;
-    SquareMoveList pseudo;
-    for (int square = 0; square < 0x78; ++square) {
+    bool inCheck = isAttackedBy(m_sideNotToMove, king);
+    bool stopped = false;
+    for (int square = 0; square < 0x78 && !stopped; ++square) {
         if (!isOnBoard(square) || !isSideOf(m_sideToMove, m_squares[square]))
             continue;
-        pseudoLegalMoves(static_cast<Square>(square), pseudo);
-        for (Move move : pseudo)
-            if (isLegal(move, king) && !visit(move))
+        // Out of check, a piece that cannot be pinned moves legally wherever it can go; only
+        // the king, pinned pieces and en passant need the full test.
+        bool test = inCheck || square == king || mayBePinned(static_cast<Square>(square), king);
+        generateMoves(static_cast<Square>(square), [&](Move move) {
+            if (stopped)
                 return;
+            bool legal = (!test && !move.isEnPassant()) || isLegal(move, king);
+            if (legal && !visit(move))
+                stopped = true;
+        });
     }
 }
 
@@ -266,6 +315,16 @@ void Board::allLegalMoves(MoveList& list)
         list.push(move);
         return true;
     });
+}
+
+std::size_t Board::legalMoveCount()
+{
+    std::size_t count = 0;
+    forEachLegalMove([&](Move) {
+        ++count;
+        return true;
+    });
+    return count;
 }
 
 bool Board::hasLegalMove()

@@ -6,11 +6,11 @@ std::uint64_t perft(Board& board, int depth)
 {
     if (depth <= 0)
         return 1;
-    MoveList moves;
-    board.allLegalMoves(moves);
     // The last ply is counted without being made: the legality test has already made it.
     if (depth == 1)
-        return moves.size();
+        return board.legalMoveCount();
+    MoveList moves;
+    board.allLegalMoves(moves);
     std::uint64_t nodes = 0;
     for (Move move : moves) {
         board.makeMove(move);

@@ -1,0 +1,1 @@
+velmorak_add_bench(perft perft/PerftBench.cpp)
