@@ -521,13 +521,29 @@ bool CPgnParser::readMoveElement()
             text.remove_prefix(1);
         return fail("move expected", text, m_tokenOffset);
     }
-    m_symbol.swap(m_token.value);
+    // Copied, not moved: a stray byte after the move leaves the token as it is, and the
+    // reader must then meet this same symbol again.
+    m_symbol = m_token.value;
     const std::int64_t symbolOffset = m_tokenOffset;
     step(PgnTokenKind::Symbol);
 
-    const Move move = resolvePgnMove(m_board, m_symbol);
+    Move move = resolvePgnMove(m_board, m_symbol);
+    bool gluedMark = false;
+    if (move == NoMove && m_symbol.size() > 2 && m_symbol.back() == 'e' &&
+        is(PgnTokenKind::Period)) {
+        // "bxa6e.p.": the en-passant mark glued to the move.
+        Move capture =
+            resolvePgnMove(m_board, std::string_view(m_symbol).substr(0, m_symbol.size() - 1));
+        if (capture != NoMove && capture.isEnPassant()) {
+            move = capture;
+            gluedMark = true;
+            m_symbol.pop_back();
+        }
+    }
     if (move == NoMove)
         return fail("illegal or unreadable move", m_symbol, symbolOffset);
+    if (move.isEnPassant())
+        skipEnPassantMark(gluedMark);
 
     CGameNode* existing = nullptr;
     for (int i = 0; i < m_node->childCount(); ++i) {
@@ -558,6 +574,28 @@ bool CPgnParser::readMoveElement()
     }
     skipComments();
     return true;
+}
+
+void CPgnParser::skipEnPassantMark(bool afterE)
+{
+    // "e.p." or "ep" after an en-passant capture is a remark, not a move; the lexer sees
+    // "e", ".", "p", "." (the "e" already taken when it was glued to the move).
+    if (!afterE) {
+        if (!is(PgnTokenKind::Symbol) || (m_token.value != "e" && m_token.value != "ep"))
+            return;
+        const bool whole = m_token.value == "ep";
+        step(PgnTokenKind::Symbol);
+        if (whole)
+            return;
+    }
+    if (!is(PgnTokenKind::Period))
+        return;
+    step(PgnTokenKind::Symbol);
+    if (!is(PgnTokenKind::Symbol) || m_token.value != "p")
+        return;
+    step(PgnTokenKind::Symbol);
+    if (is(PgnTokenKind::Period))
+        step(PgnTokenKind::Symbol);
 }
 
 bool CPgnParser::readGame(

@@ -72,6 +72,7 @@ private:
     bool readSequence();
     bool readVariation();
     bool readMoveElement();
+    void skipEnPassantMark(bool afterE);
     bool fail(std::string_view reason, std::string_view text, std::int64_t offset);
     // Skips movetext up to the next game's "[" (or the end), for scanGame.
     void skipMovetext();

@@ -26,7 +26,7 @@ bool PgnInput::openFile(const std::string& path)
     }
     m_fd = fd;
     m_size = info.st_size;
-    m_buffer.resize(kBufferSize);
+    m_buffer.resize(m_bufferSize);
     m_data = m_buffer.data();
     return true;
 }

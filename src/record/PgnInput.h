@@ -17,7 +17,12 @@ class PgnInput {
 public:
     static constexpr std::size_t kBufferSize = 256 * 1024;
 
-    PgnInput() = default;
+    // Files are read through a buffer of `bufferSize` bytes (tests use tiny ones to read
+    // across every buffer boundary).
+    explicit PgnInput(std::size_t bufferSize = kBufferSize)
+        : m_bufferSize(bufferSize ? bufferSize : 1)
+    {
+    }
     ~PgnInput();
     PgnInput(const PgnInput&) = delete;
     PgnInput& operator=(const PgnInput&) = delete;
@@ -77,6 +82,7 @@ private:
     bool refill();
     int refillAndGet();
 
+    std::size_t m_bufferSize;
     int m_fd = -1;
     bool m_isMemory = false;
     bool m_readError = false;

@@ -32,8 +32,10 @@ inline void describeTree(const CGameNode& node, std::string& out, bool withComme
         const CGameNode& child = *node.child(i);
         out += i == 0 ? " " : " (";
         out += child.san();
-        if (child.nag())
-            out += "$" + std::to_string(child.nag());
+        if (child.nag()) {
+            out += '$';
+            out += std::to_string(child.nag());
+        }
         if (withComments && !child.comment().empty()) {
             // Line breaks and runs of blanks inside a comment are layout, not content.
             out += "{";

@@ -1,0 +1,254 @@
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "RecordTestSupport.h"
+#include "record/CPgnParser.h"
+
+namespace velmorak {
+namespace {
+
+using test::readPgn;
+using test::treeText;
+
+TEST(PgnReader, MovetextShapesGiveTheExpectedTree)
+{
+    struct Row {
+        const char* name;
+        const char* pgn;
+        const char* tree;
+    } rows[] = {
+        { "plain", "1.e4 e5 2.Nf3 *", " e4 e5 Nf3" },
+        { "numbers with spaces and periods", "1. e4 1... e5 2 . Nf3 *", " e4 e5 Nf3" },
+        { "suffix gives NAG", "1.e4!? *", " e4$5" },
+        { "NAG token", "1.e4 $5 *", " e4$5" },
+        { "last NAG wins", "1.e4!? $1 *", " e4$1" },
+        { "unknown suffix", "1.e4!!? *", " e4" },
+        { "last comment wins", "1.e4 {A} {B} *", " e4{B}" },
+        { "empty comment clears", "1.e4 {A} {} *", " e4" },
+        { "variation", "1.e4 e5 (1...c5 2.Nf3) 2.Nf3 *", " e4 e5 (c5 Nf3) Nf3" },
+        { "variation repeating the main move", "1.e4 (1.e4 c5) e5 *", " e4 c5 (e5)" },
+        { "nested variations", "1.e4 e5 (1...c5 2.Nf3 (2.c3 d5) d6) 2.Nf3 *",
+            " e4 e5 (c5 Nf3 (c3 d5) d6) Nf3" },
+        { "comment after a closed variation", "1.e4 e5 (1...c5) {after} 2.Nf3 *",
+            " e4 e5{after} (c5) Nf3" },
+        { "result inside a variation ends the game", "1.e4 e5 (1...c5 1-0) 2.Nf3", " e4 e5 (c5)" },
+        { "unclosed variation at the end", "1.e4 e5 (1...c5 2.Nf3", " e4 e5 (c5 Nf3)" },
+        { "escape line", "1.e4\n% 1...d5 skipped\n1...e5 *", " e4 e5" },
+        { "semicolon comment", "1.e4 ; 1...d5 skipped\n e5 *", " e4 e5" },
+        { "semicolon kept in brace comment", "1.e4 {a ; b} e5 *", " e4{a ; b} e5" },
+        { "escape line inside a comment", "1.e4 {a\n%gone}\nb} e5 *", " e4{a b} e5" },
+        { "en passant mark", "1.e4 Nf6 2.e5 d5 3.exd6 e.p. e6 *", " e4 Nf6 e5 d5 exd6 e6" },
+        { "glued en passant mark", "1.e4 Nf6 2.e5 d5 3.exd6e.p. e6 *", " e4 Nf6 e5 d5 exd6 e6" },
+        { "long and tolerant forms", "1.e2e4 e7-e5 2.Ng1f3 Nb8c6 3.Bf1-c4 Bc5 4.0-0?? *",
+            " e2e4 e7-e5 Ng1f3 Nb8c6 Bf1-c4 Bc5 0-0$4" },
+        { "castling", "1.e4 e5 2.Nf3 Nc6 3.Bc4 Bc5 4.O-O Nf6 5.d3 O-O *",
+            " e4 e5 Nf3 Nc6 Bc4 Bc5 O-O Nf6 d3 O-O" },
+        { "disambiguation", "1.Nf3 Nf6 2.Nc3 Nc6 3.Nd4 Nd5 4.Ncb5 Ndb4 *",
+            " Nf3 Nf6 Nc3 Nc6 Nd4 Nd5 Ncb5 Ndb4" },
+        { "promotion", "[FEN \"8/P6k/8/8/8/8/8/K7 w - - 0 1\"] 1.a8=Q *", " a8=Q" },
+    };
+    for (const Row& row : rows) {
+        auto game = readPgn(row.pgn);
+        ASSERT_TRUE(game) << row.name;
+        EXPECT_EQ(treeText(*game), row.tree) << row.name;
+    }
+}
+
+TEST(PgnReader, CommentsGoToTheNodeBeforeThem)
+{
+    auto game = readPgn("{before} 1.e4 e5 ({branch} 1...c5) *");
+    ASSERT_TRUE(game);
+    EXPECT_EQ(game->root()->child(0)->comment(), "branch")
+        << "a comment opening a variation belongs to the branching node";
+    EXPECT_EQ(game->root()->comment(), "before");
+    auto multi = readPgn("1.e4 {  two\r\nlines } *");
+    ASSERT_TRUE(multi);
+    EXPECT_EQ(multi->root()->child(0)->comment(), "two\r\nlines ");
+}
+
+TEST(PgnReader, RefusedGamesSayWhereAndWhy)
+{
+    struct Row {
+        const char* name;
+        const char* pgn;
+        const char* reason;
+        const char* text;
+        std::int64_t offset;
+    } rows[] = {
+        { "illegal move", "1.e4 e5 2.Ke3 *", "illegal or unreadable move", "Ke3", 10 },
+        { "stray byte replays the previous move", "1.e4 & e5 *", "illegal or unreadable move", "e4",
+            5 },
+        { "next game's tags in movetext", "1.e4\n[Event \"x\"]\n1.d4 *", "move expected", "[", 5 },
+        { "closing parenthesis outside a variation", "1.e4 ) *", "move expected", ")", 5 },
+        { "NAG where a move is expected", "$1 1.e4 *", "move expected", "$1", 0 },
+        { "variation before the first move", "(1.d4) 1.e4 *", "variation before the first move",
+            "(", 0 },
+        { "string in movetext", "1.e4 \"x\" *", "move expected", "x", 5 },
+        { "illegal move inside a variation", "1.e4 e5 (1...Ke6) *", "illegal or unreadable move",
+            "Ke6", 13 },
+        { "empty input", "  \n", "no game", "", 0 },
+    };
+    for (const Row& row : rows) {
+        PgnInput input;
+        input.openText(row.pgn);
+        CPgnParser parser;
+        std::unique_ptr<CPgnGame> game;
+        std::int64_t end = -1;
+        EXPECT_FALSE(parser.readGame(input, 0, end, game)) << row.name;
+        EXPECT_FALSE(game) << row.name;
+        EXPECT_EQ(parser.lastError().reason, row.reason) << row.name;
+        EXPECT_EQ(parser.lastError().text, row.text) << row.name;
+        EXPECT_EQ(parser.lastError().offset, row.offset) << row.name;
+    }
+}
+
+TEST(PgnReader, TagsAreReadLeniently)
+{
+    struct Row {
+        const char* name;
+        const char* pgn;
+        const char* tag;
+        const char* value;
+    } rows[] = {
+        { "escaped quote and backslash", "[Event \"a \\\"b\\\" \\\\c\"]\n*", "Event",
+            "a \"b\" \\c" },
+        { "unescaped inner quotes", "[Event \"a \"b\" c\"]\n*", "Event", "a \"b\" c" },
+        { "bare number keeps its blank", "[Round 5]\n*", "Round", " 5" },
+        { "empty value", "[Round]\n*", "Round", "" },
+        { "semicolon inside a value", "[Event \"Rapid; round 2\"]\n*", "Event", "Rapid; round 2" },
+        { "duplicate: last wins", "[Site \"a\"]\n[Site \"b\"]\n*", "Site", "b" },
+    };
+    for (const Row& row : rows) {
+        auto game = readPgn(row.pgn);
+        ASSERT_TRUE(game) << row.name;
+        EXPECT_EQ(game->getTag(row.tag), row.value) << row.name;
+    }
+    auto broken = readPgn("[Event \"E\"]\n[ \"no name\"]\n1.e4 *");
+    EXPECT_FALSE(broken) << "the tag section ends and its rest is no movetext";
+    auto recovered = readPgn("[Event \"E\"]\n[Site\n");
+    ASSERT_TRUE(recovered) << "a tag cut by the end of the input ends the tags";
+    EXPECT_EQ(recovered->event(), "E");
+}
+
+TEST(PgnReader, FenSetsTheRootPly)
+{
+    auto game = readPgn("[FEN \"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 12\"]\n"
+                        "12...e5 *");
+    ASSERT_TRUE(game);
+    EXPECT_EQ(game->root()->ply(), 22);
+    EXPECT_EQ(game->root()->child(0)->ply(), 23);
+    EXPECT_EQ(game->root()->child(0)->label(), "12..e5");
+    auto empty = readPgn("[FEN \"\"]\n1.e4 *");
+    ASSERT_TRUE(empty) << "an empty FEN means the standard start";
+    EXPECT_EQ(empty->root()->ply(), -1);
+}
+
+TEST(PgnReader, EndOffsetsTileAFile)
+{
+    const std::string text = "[Event \"1\"]\n1.e4 *\n\n[Event \"2\"]\n{[x]} 1.d4 1-0 junk\n"
+                             "[Event \"3\"]\n1.c4";
+    PgnInput input;
+    input.openText(text);
+    CPgnParser parser;
+    std::vector<std::int64_t> scanEnds;
+    std::int64_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        std::unique_ptr<CPgnGame> game;
+        std::int64_t end = 0;
+        ASSERT_TRUE(parser.scanGame(input, start, end, game));
+        EXPECT_EQ(game->root()->childCount(), 0);
+        EXPECT_EQ(game->event(), std::to_string(i + 1));
+        std::unique_ptr<CPgnGame> full;
+        std::int64_t readEnd = 0;
+        ASSERT_TRUE(parser.readGame(input, start, readEnd, full));
+        if (i < 2) {
+            EXPECT_EQ(text[std::size_t(end)], '[');
+        }
+        EXPECT_EQ(readEnd, i == 1 ? std::int64_t(text.find("junk")) : end)
+            << "reading ends at the token after the game";
+        scanEnds.push_back(end);
+        start = end;
+    }
+    EXPECT_EQ(scanEnds.back(), std::int64_t(text.size()));
+    std::unique_ptr<CPgnGame> none;
+    std::int64_t end = 0;
+    EXPECT_FALSE(parser.scanGame(input, start, end, none));
+}
+
+TEST(PgnReader, UntaggedFirstGameSpansToTheFirstBracket)
+{
+    PgnInput input;
+    input.openText("1.e4 e5 *\n[Event \"x\"]\n*");
+    CPgnParser parser;
+    std::unique_ptr<CPgnGame> game;
+    std::int64_t end = 0;
+    ASSERT_TRUE(parser.scanGame(input, 0, end, game));
+    EXPECT_EQ(end, 10);
+    EXPECT_EQ(game->tags().size(), 7u);
+    EXPECT_EQ(game->result(), "*");
+}
+
+// The reader must give the same games whatever the read buffer's size, so every token,
+// escape line and look-ahead lands on a buffer boundary somewhere.
+class PgnReaderChunks : public ::testing::TestWithParam<std::size_t> { };
+
+TEST_P(PgnReaderChunks, SameGamesForEveryBufferSize)
+{
+    const std::string text = "% header escape\n[Event \"A; b\"]\n[Round 7]\n\n"
+                             "{intro} 1.e4 $1 e5!? (1...c5 {sic} 2.Nf3 ; rest\n d6) 2.Nf3 "
+                             "Nc6 3.Bb5 a6 {x\n%gone\ny} 4.Ba4 Nf6 5.O-O Be7 1-0\n\n"
+                             "[Event \"B\"]\n1.d4 d5 (1...Nf6 2.c4 (2.Nf3)) 2.c4 e6 *\n";
+    const std::string path = ::testing::TempDir() + "/chunks.pgn";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << text;
+    }
+    std::vector<std::string> expected;
+    {
+        PgnInput memory;
+        memory.openText(text);
+        CPgnParser parser;
+        std::int64_t start = 0;
+        std::unique_ptr<CPgnGame> game;
+        std::int64_t end = 0;
+        while (parser.readGame(memory, start, end, game)) {
+            expected.push_back(game->getTag("Event") + game->getTag("Round") + "|" +
+                game->root()->comment() + "|" + treeText(*game) + "|" + std::to_string(end));
+            start = end;
+        }
+    }
+    ASSERT_EQ(expected.size(), 2u);
+    EXPECT_EQ(expected[0],
+        "A; b 7|intro| e4$1 e5$5 (c5{sic} Nf3 d6) Nf3 Nc6 Bb5 a6{x y} Ba4 Nf6 O-O Be7|" +
+            std::to_string(text.find("[Event \"B")));
+
+    PgnInput input(GetParam());
+    ASSERT_TRUE(input.openFile(path));
+    CPgnParser parser;
+    std::int64_t start = 0;
+    for (const std::string& want : expected) {
+        std::unique_ptr<CPgnGame> game;
+        std::int64_t end = 0;
+        ASSERT_TRUE(parser.readGame(input, start, end, game));
+        EXPECT_EQ(game->getTag("Event") + game->getTag("Round") + "|" + game->root()->comment() +
+                "|" + treeText(*game) + "|" + std::to_string(end),
+            want);
+        IndexTags tags;
+        std::int64_t scanEnd = 0;
+        ASSERT_TRUE(parser.scanIndexTags(input, start, scanEnd, tags));
+        EXPECT_EQ(scanEnd, end);
+        EXPECT_EQ(tags.event, game->event());
+        start = end;
+    }
+    std::filesystem::remove(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(BufferSizes, PgnReaderChunks, ::testing::Values(1, 2, 3, 7, 64));
+
+} // namespace
+} // namespace velmorak

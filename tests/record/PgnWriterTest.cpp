@@ -1,0 +1,134 @@
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "RecordTestSupport.h"
+#include "record/CPgnGame.h"
+
+namespace velmorak {
+namespace {
+
+using test::readPgn;
+using test::treeText;
+
+const char* const kEmptyHeader = "[Event \"\"]\r\n[Site \"\"]\r\n[Date \"\"]\r\n[Round \"\"]\r\n"
+                                 "[White \"\"]\r\n[Black \"\"]\r\n";
+
+TEST(PgnWriter, NewGameIsTheRosterAndAnAsterisk)
+{
+    CPgnGame game;
+    EXPECT_EQ(game.toString(), std::string(kEmptyHeader) + "[Result \"*\"]\r\n\r\n*\r\n\r\n");
+    game.setResult("");
+    EXPECT_EQ(game.toString(), std::string(kEmptyHeader) + "[Result \"\"]\r\n\r\n*\r\n\r\n")
+        << "an empty result tag still ends the movetext with *";
+}
+
+TEST(PgnWriter, MovetextLayout)
+{
+    struct Row {
+        const char* name;
+        const char* pgn;
+        PgnFormat format;
+        const char* movetext;
+    } rows[] = {
+        { "numbers, variation, NAG and comment",
+            "1.e4 e5 2.Nf3 (2.Bc4 Nf6) 2...Nc6 $1 {best} 3.Bb5 *", kFilePgnFormat,
+            "1. e4 e5 2. Nf3 (2. Bc4 Nf6) 2.. Nc6 $1 {best} 3. Bb5 *\r\n\r\n" },
+        { "black move after a comment has no number", "1.e4 {c} e5 *", kFilePgnFormat,
+            "1. e4 {c} e5 *\r\n\r\n" },
+        { "glyphs instead of numbers", "1.e4!? e5 $18 *", { 30, false, true, true, false, true },
+            "1. e4!? e5+- *\r\n\r\n" },
+        { "no variations, no comments", "1.e4 {c} e5 (1...c5) *",
+            { 75, false, false, false, true, false }, "1. e4 e5 *\r\n\r\n" },
+        { "black to move first",
+            "[FEN \"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 23\"] 23...e5 *",
+            kFilePgnFormat, "23.. e5 *\r\n\r\n" },
+        { "comment line breaks become spaces", "1.e4 {a\r\nb} *", kFilePgnFormat,
+            "1. e4 {a  b} *\r\n\r\n" },
+    };
+    for (const Row& row : rows) {
+        auto game = readPgn(row.pgn);
+        ASSERT_TRUE(game) << row.name;
+        game->setFormat(row.format);
+        std::string text = game->toString();
+        std::size_t body = row.format.writeTags ? text.find("\r\n\r\n") + 4 : 0;
+        EXPECT_EQ(text.substr(body), row.movetext) << row.name;
+    }
+}
+
+TEST(PgnWriter, SpansOfUnwrittenVariationsStayEmpty)
+{
+    auto game = readPgn("1.e4 e5 (1...c5 2.Nf3) 2.Nf3 *");
+    ASSERT_TRUE(game);
+    game->setFormat({ 40, true, false, true, true, false });
+    std::string text = game->toString();
+    CGameNode* c5 = game->root()->child(0)->child(1);
+    EXPECT_EQ(c5->textStart(), 0);
+    EXPECT_EQ(c5->child(0)->textEnd(), 0);
+    CGameNode* e5 = game->root()->child(0)->child(0);
+    EXPECT_EQ(text.substr(std::size_t(e5->textStart()), 2), "e5");
+    EXPECT_EQ(e5->textEnd() - e5->textStart(), 3) << "' e5' plus one";
+}
+
+TEST(PgnWriter, TagValuesAreEscapedAndReadBack)
+{
+    CPgnGame game;
+    game.setEvent("a \"quoted\" \\ name");
+    game.setTag("Annotator", "x]y");
+    std::string text = game.toString();
+    EXPECT_NE(text.find("[Event \"a \\\"quoted\\\" \\\\ name\"]\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Annotator \"x]y\"]\r\n"), std::string::npos);
+    auto again = readPgn(text);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->tags(), game.tags());
+}
+
+TEST(PgnWriter, LinesRespectTheWidthUnlessAWordIsLong)
+{
+    std::string pgn = "1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 4.Ba4 Nf6 5.O-O Be7 6.Re1 b5 7.Bb3 d6 "
+                      "8.c3 O-O 9.h3 Nb8 10.d4 Nbd7 {a_comment_word_longer_than_a_third} "
+                      "11.c4 c6 12.cxb5 axb5 13.Nc3 Bb7 14.Bg5 b4 15.Nb1 h6 *";
+    auto game = readPgn(pgn);
+    ASSERT_TRUE(game);
+    for (int width : { 40, 30, 75 }) {
+        game->setFormat({ width, false, true, true, true, false });
+        std::istringstream lines(game->toString());
+        std::string line;
+        bool sawLong = false;
+        while (std::getline(lines, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            EXPECT_NE(line.front() == ' ' && !line.empty(), true) << line;
+            bool hasLongWord = line.find("a_comment") != std::string::npos ||
+                line.find("_third") != std::string::npos;
+            sawLong |= hasLongWord;
+            if (!hasLongWord)
+                EXPECT_LE(int(line.size()), width) << width << ": " << line;
+            else
+                EXPECT_LE(int(line.size()), width + 1) << "hard break";
+        }
+        EXPECT_TRUE(sawLong);
+        auto again = readPgn(game->toString());
+        ASSERT_TRUE(again);
+        EXPECT_EQ(treeText(*again, false), treeText(*game, false));
+    }
+}
+
+TEST(PgnWriter, ToFileWritesTheSameBytes)
+{
+    auto game = readPgn("[White \"W\"]\n1.d4 d5 *");
+    ASSERT_TRUE(game);
+    std::FILE* file = std::tmpfile();
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(game->toFile(file));
+    std::rewind(file);
+    std::string bytes(4096, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    std::fclose(file);
+    EXPECT_EQ(bytes, game->toString());
+}
+
+} // namespace
+} // namespace velmorak

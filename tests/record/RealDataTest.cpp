@@ -1,0 +1,133 @@
+// Every game of the real PGN files that is legal chess must read, and writing it then
+// reading it again must give the same tags, tree, comments and NAGs. The games the reader
+// refuses are listed in refused-games.txt with the reason.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "RecordTestSupport.h"
+#include "record/CPgnParser.h"
+#include "record/PgnInput.h"
+
+namespace velmorak {
+namespace {
+
+namespace fs = std::filesystem;
+const fs::path kData = fs::path(VELMORAK_DATA_DIR) / "pgn";
+
+struct FileResult {
+    int games = 0;
+    int read = 0;
+    // "relative/path #number: reason 'text'"
+    std::vector<std::string> refused;
+    std::vector<std::string> roundTripFailures;
+};
+
+// Built with a stream: GCC 12 warns falsely about chains of string operator+.
+std::string note(const std::string& name, int number, const std::string& text)
+{
+    std::ostringstream out;
+    out << name << " #" << number << ": " << text;
+    return out.str();
+}
+
+FileResult checkFile(const fs::path& path, const std::string& name)
+{
+    FileResult result;
+    PgnInput input;
+    EXPECT_TRUE(input.openFile(path.string())) << path;
+    CPgnParser scanner;
+    CPgnParser reader;
+    std::int64_t start = 0;
+    IndexTags tags;
+    for (int number = 0;; ++number) {
+        std::int64_t end = 0;
+        if (!scanner.scanIndexTags(input, start, end, tags) || end <= start)
+            break;
+        ++result.games;
+        std::unique_ptr<CPgnGame> game;
+        std::int64_t readEnd = 0;
+        if (!reader.readGame(input, start, readEnd, game)) {
+            const PgnReadError& error = reader.lastError();
+            result.refused.push_back(note(name, number, error.reason + " '" + error.text + "'"));
+        } else {
+            ++result.read;
+            game->setFormat(kFilePgnFormat);
+            std::string text = game->toString();
+            auto again = test::readPgn(text);
+            if (!again) {
+                result.roundTripFailures.push_back(
+                    note(name, number, "written text does not read back"));
+            } else if (again->tags() != game->tags() ||
+                test::treeText(*again) != test::treeText(*game)) {
+                result.roundTripFailures.push_back(note(name, number, "round trip differs"));
+            }
+        }
+        start = end;
+    }
+    return result;
+}
+
+std::set<std::string> expectedRefusals()
+{
+    std::set<std::string> lines;
+    std::ifstream in(fs::path(VELMORAK_SOURCE_DIR) / "tests/record/refused-games.txt");
+    std::string line;
+    while (std::getline(in, line))
+        if (!line.empty() && line[0] != '#')
+            lines.insert(line);
+    return lines;
+}
+
+TEST(RealData, TestCollectionsReadAndRoundTrip)
+{
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(kData / "tests"))
+        if (entry.is_regular_file())
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    ASSERT_GT(files.size(), 600u);
+    std::set<std::string> expected = expectedRefusals();
+    std::set<std::string> refused;
+    int games = 0;
+    int read = 0;
+    for (const fs::path& file : files) {
+        FileResult result = checkFile(file, fs::relative(file, kData).string());
+        games += result.games;
+        read += result.read;
+        refused.insert(result.refused.begin(), result.refused.end());
+        for (const std::string& failure : result.roundTripFailures)
+            ADD_FAILURE() << failure;
+    }
+    for (const std::string& line : refused)
+        EXPECT_TRUE(expected.count(line)) << "refused but not listed: " << line;
+    for (const std::string& line : expected) {
+        if (line.rfind("tests/", 0) == 0) {
+            EXPECT_TRUE(refused.count(line)) << "listed but read now: " << line;
+        }
+    }
+    std::cout << games << " games, " << read << " read, " << refused.size() << " refused\n";
+}
+
+TEST(RealData, MastersReadAndRoundTrip)
+{
+    FileResult result = checkFile(kData / "masters-111k.pgn", "masters-111k.pgn");
+    // 111,875 games plus four whose first tag follows a byte-order mark.
+    EXPECT_EQ(result.games, 111879);
+    std::set<std::string> expected = expectedRefusals();
+    for (const std::string& line : result.refused)
+        EXPECT_TRUE(expected.count(line)) << "refused but not listed: " << line;
+    for (const std::string& failure : result.roundTripFailures)
+        ADD_FAILURE() << failure;
+    std::cout << result.games << " games, " << result.read << " read\n";
+}
+
+} // namespace
+} // namespace velmorak
