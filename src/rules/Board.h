@@ -111,8 +111,9 @@ public:
     Square findKing(PieceCode king) const;
 
     // --- Lookups for board input ----------------------------------------------------------
-    // The first legal move from `from` to `to` that is no promotion or promotes to
-    // `promotion`; NoMove otherwise (so a promotion asked with kEmpty finds nothing).
+    // The first legal move of the side to move from `from` to `to` that is no promotion or
+    // promotes to `promotion`; NoMove otherwise (so a promotion asked with kEmpty finds
+    // nothing).
     Move findMove(Square from, Square to, PieceCode promotion);
     // The only legal move to (from) a square, counting promotions to a queen only;
     // NoMove when none, AmbiguousMove when several.

@@ -5,6 +5,11 @@ namespace velmorak {
 
 Move Board::findMove(Square from, Square to, PieceCode promotion)
 {
+    // A move of the side not to move is no answer, however legal it would be for that side.
+    if (!isOnBoard(from) ||
+        !(m_sideToMove == kWhiteSide ? isWhitePiece(m_squares[from])
+                                     : isBlackPiece(m_squares[from])))
+        return NoMove;
     SquareMoveList list;
     legalMoves(from, list);
     for (Move move : list)

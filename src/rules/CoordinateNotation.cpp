@@ -67,6 +67,10 @@ Move readCoordinateToken(Board& board, std::string_view text, std::size_t& curso
     if (cursor > text.size() || text.size() - cursor < 4)
         return NoMove;
     const char* s = text.data() + cursor;
+    // Characters that name no square would wrap around to some other square: refuse them.
+    auto isFile = [](char c) { return c >= 'a' && c <= 'h'; };
+    auto isRank = [](char c) { return c >= '1' && c <= '8'; };
+    bool named = isFile(s[0]) && isRank(s[1]) && isFile(s[2]) && isRank(s[3]);
     auto from = static_cast<Square>((s[0] - 'a') * 16 + (s[1] - '1'));
     auto to = static_cast<Square>((s[2] - 'a') * 16 + (s[3] - '1'));
     cursor += 4;
@@ -95,7 +99,7 @@ Move readCoordinateToken(Board& board, std::string_view text, std::size_t& curso
         if (promotion != kEmpty && rankOf(to) == 0)
             promotion = static_cast<PieceCode>(promotion + kBlack);
     }
-    if (!isOnBoard(from) || !isOnBoard(to))
+    if (!named)
         return NoMove;
     return board.findMove(from, to, promotion);
 }

@@ -21,7 +21,7 @@ bool makeCoordinateMove(Board& board, std::string_view text);
 
 // Reads one move of a blank-separated line such as an engine's principal variation,
 // starting at `cursor` and advancing it past the move. Returns the legal move named, or
-// NoMove (also when fewer than four characters remain).
+// NoMove (also when fewer than four characters remain or they name no squares).
 Move readCoordinateToken(Board& board, std::string_view text, std::size_t& cursor);
 
 } // namespace velmorak

@@ -80,6 +80,17 @@ TEST(CoordinateToken, ReadsALineOfMoves)
     EXPECT_EQ(readCoordinateToken(board, line, end), NoMove) << "fewer than four characters";
 }
 
+TEST(CoordinateToken, RefusesTextThatNamesNoSquaresAndMovesOfTheWrongSide)
+{
+    Board board("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
+    std::size_t cursor = 0;
+    // "2a a1" would wrap around to e1c1, a legal castling move.
+    EXPECT_EQ(readCoordinateToken(board, "2a a1", cursor), NoMove);
+    cursor = 0;
+    EXPECT_EQ(readCoordinateToken(board, "a8b8", cursor), NoMove) << "a black rook move";
+    EXPECT_EQ(board.findMove(0x07, 0x17, kEmpty), NoMove);
+}
+
 TEST(CoordinateToken, PromotionLetters)
 {
     Board white("8/4P3/8/8/8/8/8/k3K3 w - - 0 1");
