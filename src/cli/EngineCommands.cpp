@@ -1,0 +1,382 @@
+// Subcommands for engine plug-ins: engine list, engine analyse, engine play.
+#include <chrono>
+#include <ctime>
+#include <memory>
+#include <ostream>
+#include <thread>
+
+#include "CliArguments.h"
+#include "CliCommand.h"
+#include "engine/EngineOutput.h"
+#include "engine/EnginePluginHost.h"
+#include "engine/PluginEngineThread.h"
+#include "record/CGameNode.h"
+#include "record/CPgnGame.h"
+#include "rules/Board.h"
+#include "rules/CoordinateNotation.h"
+#include "rules/SanNotation.h"
+
+namespace velmorak::cli {
+
+namespace {
+
+constexpr int kHashSizeKb = 16 * 1024;
+constexpr int kMaxDepth = 98;
+constexpr long long kMaxMoveTimeMs = 3600 * 1000;
+constexpr int kDefaultMoveTimeMs = 1000;
+// Games are ended by the rules (mate, stalemate, repetition, fifty moves, material); this
+// only guards against an engine that shuffles forever.
+constexpr int kMaxGamePlies = 1000;
+// Beyond its depth or move time a search gets this long before it counts as hung.
+constexpr auto kSearchSafety = std::chrono::seconds(120);
+
+int usage(std::ostream& err, const std::string& message)
+{
+    err << "velmorak-cli engine: " << message << "\n(velmorak-cli help engine shows the usage)\n";
+    return kExitUsage;
+}
+
+bool looksLikeFen(const std::string& fen)
+{
+    std::size_t blank = fen.find(' ');
+    std::string placement = fen.substr(0, blank);
+    int separators = 0;
+    for (char c : placement) {
+        if (c == '/')
+            ++separators;
+        else if (!(c >= '1' && c <= '8') && pieceFromFenLetter(c) == kEmpty)
+            return false;
+    }
+    return separators == 7 && blank != std::string::npos;
+}
+
+// How long each search may run: a depth, or a time after which the search is stopped.
+struct SearchLimit {
+    int depth = 0;
+    long long moveTimeMs = kDefaultMoveTimeMs;
+};
+
+std::optional<SearchLimit> readLimit(CliArguments& parsed, std::ostream& err)
+{
+    SearchLimit limit;
+    bool hasDepth = parsed.value("depth").has_value();
+    bool hasTime = parsed.value("movetime").has_value();
+    if (hasDepth && hasTime) {
+        usage(err, "give either --depth or --movetime");
+        return std::nullopt;
+    }
+    if (hasDepth) {
+        auto depth = parsed.integer("depth", 1, kMaxDepth);
+        if (!depth) {
+            usage(err, parsed.error());
+            return std::nullopt;
+        }
+        limit.depth = int(*depth);
+    } else if (hasTime) {
+        auto ms = parsed.integer("movetime", 1, kMaxMoveTimeMs);
+        if (!ms) {
+            usage(err, parsed.error());
+            return std::nullopt;
+        }
+        limit.moveTimeMs = *ms;
+    }
+    return limit;
+}
+
+// Loads the plug-in; load failures are printed as the program would show them.
+bool loadPlugin(EnginePluginHost& host, const std::string& name, std::ostream& err)
+{
+    if (host.load(name))
+        return true;
+    err << "velmorak-cli engine: no engine plug-in loaded from " << host.folder() << '\n';
+    return false;
+}
+
+// The level of a search: a fixed depth, or analysis stopped after the move time (the
+// plug-in contract counts whole seconds, the command line milliseconds).
+void sendLevel(const EnginePluginFunctions& f, const SearchLimit& limit)
+{
+    if (limit.depth > 0)
+        f.setLevel(1, 999999, 0, limit.depth);
+    else
+        f.setLevel(1, 999999, 0, 99);
+}
+
+// Runs one search and waits for it; the move time is kept by stopping the search.
+bool runSearch(PluginEngineThread& thread, const SearchLimit& limit)
+{
+    thread.startSearch(VELMORAK_SEARCH_MOVE);
+    if (limit.depth == 0) {
+        if (!thread.waitUntilIdle(std::chrono::milliseconds(limit.moveTimeMs)))
+            thread.stopAndWait();
+        return true;
+    }
+    if (thread.waitUntilIdle(kSearchSafety))
+        return true;
+    thread.stopAndWait();
+    return false;
+}
+
+// --- Printing reports as they arrive ------------------------------------------------------
+
+std::ostream* g_reportStream = nullptr;
+EngineOutput* g_reportOutput = nullptr;
+
+void printNodes(std::uint32_t low, std::uint32_t high)
+{
+    EngineOutput::reportTable()->reportNodes(low, high);
+    if (g_reportStream && g_reportOutput)
+        *g_reportStream << "nodes " << g_reportOutput->snapshot().nodes << " ("
+                        << g_reportOutput->nodesPerSecond() / 1000 << "kNps)\n";
+}
+
+void printDepth(int depth, int secondDepth)
+{
+    EngineOutput::reportTable()->reportDepth(depth, secondDepth);
+    if (g_reportStream)
+        *g_reportStream << "depth " << depth << '/' << secondDepth << '\n';
+}
+
+void printCurrentMove(const char* move, int number, int count)
+{
+    EngineOutput::reportTable()->reportCurrentMove(move, number, count);
+    if (g_reportStream && g_reportOutput) {
+        SearchInfo info = g_reportOutput->snapshot();
+        *g_reportStream << "current " << info.displayedMoveNumber() << '/' << info.moveCount << ' '
+                        << info.sanCurrentMove << '\n';
+    }
+}
+
+void printLine(const char* line, int score)
+{
+    EngineOutput::reportTable()->reportLine(line, score);
+    if (g_reportStream && g_reportOutput) {
+        SearchInfo info = g_reportOutput->snapshot();
+        *g_reportStream << "line " << scoreText(info.score, info.scoreSide, false) << " d"
+                        << info.lineDepth << ": " << info.sanLine << "  [" << info.rawLine << "]\n";
+    }
+}
+
+void ignoreValue(int) { }
+
+const EngineCallbacks kPrintingTable { 0, &printNodes, &printDepth, &printCurrentMove, &printLine,
+    &ignoreValue };
+
+// --- engine list ----------------------------------------------------------------------------
+
+int runList(const CliArgs& args, std::ostream& out, std::ostream& err)
+{
+    if (!args.empty())
+        return usage(err, "engine list takes no arguments");
+    EnginePluginHost host({}, [&err](const std::string& message) { err << message << '\n'; });
+    for (const std::string& name : host.listPlugins())
+        out << name << '\n';
+    return kExitOk;
+}
+
+// --- engine analyse -------------------------------------------------------------------------
+
+int runAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err)
+{
+    CliArguments parsed(args, "depth movetime engine", "");
+    if (!parsed.error().empty())
+        return usage(err, parsed.error());
+    if (parsed.positional().size() != 1)
+        return usage(err, "expected one FEN");
+    const std::string& fen = parsed.positional()[0];
+    if (!looksLikeFen(fen))
+        return usage(err, "not a FEN (eight ranks and the side to move expected): '" + fen + "'");
+    std::optional<SearchLimit> limit = readLimit(parsed, err);
+    if (!limit)
+        return kExitUsage;
+
+    EnginePluginHost host({}, [&err](const std::string& message) { err << message << '\n'; });
+    if (!loadPlugin(host, parsed.value("engine").value_or(""), err))
+        return kExitFailure;
+    out << "engine " << host.engineName() << '\n';
+    EngineOutput& output = host.output();
+    g_reportStream = &out;
+    g_reportOutput = &output;
+    int status = kExitOk;
+    {
+        PluginEngineThread thread(host.functions(), &kPrintingTable, kHashSizeKb, &output);
+        const EnginePluginFunctions& f = host.functions();
+        output.clear();
+        output.setShadowPosition(fen);
+        f.setPosition(fen.c_str());
+        f.setBook("", 0);
+        sendLevel(f, *limit);
+        if (!runSearch(thread, *limit)) {
+            err << "velmorak-cli engine: the search did not end in time\n";
+            status = kExitFailure;
+        }
+    }
+    g_reportStream = nullptr;
+    g_reportOutput = nullptr;
+
+    SearchInfo info = output.snapshot();
+    Board board(fen);
+    std::size_t cursor = 0;
+    Move best = readCoordinateToken(board, info.rawLine, cursor);
+    if (best == NoMove) {
+        out << "bestmove (none)\n";
+        return status == kExitOk ? kExitFailure : status;
+    }
+    out << "bestmove " << writeCoordinates(best) << " (" << writeSan(board, best, true) << ")\n";
+    return status;
+}
+
+// --- engine play ----------------------------------------------------------------------------
+
+std::string today()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm parts {};
+    localtime_r(&now, &parts);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y.%m.%d", &parts);
+    return text;
+}
+
+const char* resultOf(GameEndCode code, const Board& board)
+{
+    if (code == GameEndCode::Checkmate)
+        return board.sideToMove() == kWhiteSide ? "0-1" : "1-0";
+    return code == GameEndCode::None ? "*" : "1/2-1/2";
+}
+
+const char* terminationOf(GameEndCode code)
+{
+    switch (code) {
+    case GameEndCode::Checkmate:
+        return "checkmate";
+    case GameEndCode::Stalemate:
+        return "stalemate";
+    case GameEndCode::ThreefoldRepetition:
+        return "threefold repetition";
+    case GameEndCode::FiftyMoveRule:
+        return "fifty-move rule";
+    case GameEndCode::InsufficientMaterial:
+        return "insufficient material";
+    case GameEndCode::None:
+        break;
+    }
+    return "unterminated";
+}
+
+int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
+{
+    CliArguments parsed(args, "games depth movetime engine", "");
+    if (!parsed.error().empty())
+        return usage(err, parsed.error());
+    if (!parsed.positional().empty())
+        return usage(err, "engine play takes options only");
+    long long games = 1;
+    if (parsed.value("games")) {
+        auto count = parsed.integer("games", 1, 10000);
+        if (!count)
+            return usage(err, parsed.error());
+        games = *count;
+    }
+    std::optional<SearchLimit> limit = readLimit(parsed, err);
+    if (!limit)
+        return kExitUsage;
+
+    EnginePluginHost host({}, [&err](const std::string& message) { err << message << '\n'; });
+    if (!loadPlugin(host, parsed.value("engine").value_or(""), err))
+        return kExitFailure;
+    EngineOutput& output = host.output();
+    const EnginePluginFunctions& f = host.functions();
+    PluginEngineThread thread(f, host.callbacks(), kHashSizeKb, &output);
+    const std::string startFen(kStartFen);
+    int status = kExitOk;
+
+    for (long long round = 1; round <= games; ++round) {
+        CPgnGame game;
+        game.setRoot(std::make_unique<CGameNode>(NoMove, "root", -1));
+        game.setFormat(kFilePgnFormat);
+        game.setEvent("velmorak-cli engine play");
+        game.setSite("?");
+        game.setDate(today());
+        game.setRound(std::to_string(round));
+        game.setWhite(host.engineName());
+        game.setBlack(host.engineName());
+        f.clearHashtables();
+
+        Board board;
+        std::vector<std::string> moves;
+        CGameNode* node = game.root();
+        GameEndCode end = GameEndCode::None;
+        std::string termination;
+        for (int ply = 0; ply < kMaxGamePlies; ++ply) {
+            output.clear();
+            output.setShadowPosition(startFen);
+            f.setPosition(startFen.c_str());
+            for (const std::string& move : moves) {
+                output.enterShadowMove(move);
+                f.enterMove(move.c_str());
+            }
+            f.setBook("", 0);
+            sendLevel(f, *limit);
+            if (!runSearch(thread, *limit)) {
+                termination = "engine hung";
+                break;
+            }
+            SearchInfo info = output.snapshot();
+            std::size_t cursor = 0;
+            Move move = readCoordinateToken(board, info.rawLine, cursor);
+            if (move == NoMove) {
+                termination = "engine gave no legal move";
+                break;
+            }
+            auto child = std::make_unique<CGameNode>(move, writeSan(board, move, true), ply);
+            node = node->addChild(std::move(child));
+            moves.push_back(writeCoordinates(move));
+            board.makeMove(move);
+            end = board.gameEnd();
+            if (end != GameEndCode::None)
+                break;
+        }
+        if (termination.empty())
+            termination = terminationOf(end);
+        game.setResult(resultOf(end, board));
+        game.setTag("Termination", termination);
+        game.setTag("PlyCount", std::to_string(moves.size()));
+        out << game.toString();
+        out.flush();
+        if (end == GameEndCode::None) {
+            err << "velmorak-cli engine: game " << round << " ended early: " << termination << '\n';
+            status = kExitFailure;
+        }
+    }
+    return status;
+}
+
+int runEngine(const CliArgs& args, std::ostream& out, std::ostream& err)
+{
+    if (args.empty())
+        return usage(err, "expected list, analyse or play");
+    CliArgs rest(args.begin() + 1, args.end());
+    if (args[0] == "list")
+        return runList(rest, out, err);
+    if (args[0] == "analyse" || args[0] == "analyze")
+        return runAnalyse(rest, out, err);
+    if (args[0] == "play")
+        return runPlay(rest, out, err);
+    return usage(err, "unknown subcommand '" + args[0] + "'");
+}
+
+const CliRegistration kReg({ "engine",
+    "velmorak-cli engine list\n"
+    "    The names of the engine plug-ins (*.vme) beside the program.\n"
+    "velmorak-cli engine analyse FEN [--depth N | --movetime MS] [--engine NAME]\n"
+    "    Analyses a position through the plug-in (default VelmoEngine.vme), printing every\n"
+    "    report as it arrives, then the best move. Default: --movetime 1000.\n"
+    "velmorak-cli engine play [--games N] [--depth N | --movetime MS] [--engine NAME]\n"
+    "    The engine plays itself from the start position until the rules end each game;\n"
+    "    the games are written to standard output as PGN.",
+    &runEngine });
+
+} // namespace
+
+} // namespace velmorak::cli

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "engine/EnginePlugin.h"
+#include "engine/SearchInfo.h"
+
+namespace velmorak {
+
+// The engine output record and the five report functions that fill it. Reports come from
+// the engine thread, readers sit on the interface thread: every access takes the internal
+// lock, and readers get a copy (snapshot). Texts from the plug-in are cut to the lengths of
+// SearchInfo, never trusted.
+//
+// One EngineOutput at a time is the target of the C report table (reportTable()); the
+// plug-in host makes its own output the target when it loads a plug-in.
+class EngineOutput {
+public:
+    static constexpr int kMinNodesPerSecond = 1;
+    static constexpr int kMaxNodesPerSecond = 10000000;
+
+    using TickSource = std::function<std::int64_t()>;
+
+    // Ticks are milliseconds; by default from the steady clock.
+    explicit EngineOutput(TickSource ticks = {});
+    ~EngineOutput();
+    EngineOutput(const EngineOutput&) = delete;
+    EngineOutput& operator=(const EngineOutput&) = delete;
+
+    // Zeroes the record and fills the expected replies with NoMove; the shadow board is kept.
+    void clear();
+    // Sets the shadow board to a FEN, then plays coordinate moves on it (unreadable moves
+    // are skipped by the caller's validation, not here).
+    void setShadowPosition(std::string_view fen);
+    bool enterShadowMove(std::string_view coordinates);
+    void setSearchStartTick(std::int64_t tick);
+    std::int64_t now() const { return m_ticks(); }
+
+    // --- The report table entries ----------------------------------------------------------
+    void reportNodes(std::uint32_t low, std::uint32_t high);
+    void reportDepth(int depth, int secondDepth);
+    void reportCurrentMove(const char* move, int number, int count);
+    void reportLine(const char* line, int score);
+
+    // --- Readers ---------------------------------------------------------------------------
+    SearchInfo snapshot() const;
+    int nodesPerSecond() const;
+    // The newest expected reply that belongs to the side to move of `current` and is legal
+    // there, as the legal move found; NoMove when there is none.
+    Move expectedReply(Board& current) const;
+
+    // Flags shared by the engine driver's two threads.
+    std::atomic<std::uint8_t> engineBusy { 0 };
+    std::atomic<std::uint8_t> ponderActive { 0 };
+    std::atomic<std::uint8_t> ponderResultReady { 0 };
+
+    // --- The C report table ---------------------------------------------------------------
+    // A table whose entries forward to the current target; slot 0 is 0.
+    static const EngineCallbacks* reportTable();
+    static void setReportTarget(EngineOutput* output);
+    static EngineOutput* reportTarget();
+
+private:
+    void clearLocked();
+
+    TickSource m_ticks;
+    mutable std::mutex m_mutex;
+    SearchInfo m_info;
+};
+
+// "+1.50", "-0.20", "+M3", "-M1": a score as the status panel shows it. With
+// `alwaysForWhite` a score that refers to black is shown with its sign turned.
+std::string scoreText(int score, std::uint8_t scoreSide, bool alwaysForWhite);
+
+// Text cut to at most `maxLength` bytes.
+std::string cutText(std::string_view text, std::size_t maxLength);
+
+} // namespace velmorak

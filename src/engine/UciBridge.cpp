@@ -1,0 +1,535 @@
+#include "engine/UciBridge.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "engine/EngineOutput.h"
+#include "engine/OpeningBook.h"
+#include "engine/PolyglotBook.h"
+#include "rules/CoordinateNotation.h"
+#include "rules/MoveList.h"
+#include "rules/PositionValidation.h"
+
+namespace velmorak {
+
+namespace {
+
+constexpr const char* kFallbackName = "VelmoEngine";
+constexpr int kPollMs = 50;
+// How long a quitting engine may take before it is terminated.
+constexpr int kQuitGraceMs = 1000;
+
+std::int64_t nowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::vector<std::string> splitBlanks(std::string_view text)
+{
+    std::vector<std::string> words;
+    std::istringstream stream { std::string(text) };
+    std::string word;
+    while (stream >> word)
+        words.push_back(word);
+    return words;
+}
+
+bool endsWithNoCase(std::string_view text, std::string_view suffix)
+{
+    if (text.size() < suffix.size())
+        return false;
+    return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(),
+        [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+// "option name Hash type spin default 16 min 1 max 33554432": the maximum.
+std::optional<long long> hashMaximum(std::string_view line)
+{
+    if (line.find("option name Hash ") != 0)
+        return std::nullopt;
+    std::size_t max = line.find(" max ");
+    if (max == std::string_view::npos)
+        return std::nullopt;
+    std::string_view digits = line.substr(max + 5);
+    long long value = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || value < 1)
+        return std::nullopt;
+    return value;
+}
+
+// The moves of `pv` that are legal in turn from `board`, joined by blanks.
+std::vector<std::string> legalPrefix(Board board, const std::vector<std::string>& pv)
+{
+    std::vector<std::string> legal;
+    for (const std::string& text : pv) {
+        std::size_t cursor = 0;
+        Move move = readCoordinateToken(board, text, cursor);
+        if (move == NoMove || cursor != text.size())
+            break;
+        legal.push_back(writeCoordinates(move));
+        board.makeMove(move);
+    }
+    return legal;
+}
+
+std::string join(const std::vector<std::string>& words)
+{
+    std::string text;
+    for (const std::string& word : words) {
+        if (!text.empty())
+            text += ' ';
+        text += word;
+    }
+    return text;
+}
+
+} // namespace
+
+UciBridgeConfig UciBridgeConfig::load(const std::string& iniPath)
+{
+    UciBridgeConfig config;
+    std::ifstream file(iniPath);
+    if (file) {
+        std::stringstream text;
+        text << file.rdbuf();
+        std::vector<std::string> arguments;
+        std::string engine;
+        for (auto& [key, value] : parseIniText(text.str())) {
+            if (key == "Engine")
+                engine = value;
+            else if (key == "Arguments")
+                arguments = splitBlanks(value);
+            else if (key == "Name")
+                config.name = value;
+            else if (key == "StartTimeout") {
+                int ms = 0;
+                auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), ms);
+                if (error == std::errc() && ms > 0)
+                    config.startTimeoutMs = ms;
+            } else if (key.rfind("Option.", 0) == 0 && key.size() > 7)
+                config.options.emplace_back(key.substr(7), value);
+        }
+        if (!engine.empty()) {
+            config.command = { engine };
+            config.command.insert(config.command.end(), arguments.begin(), arguments.end());
+        }
+    }
+    if (const char* variable = std::getenv(kEngineVariable); variable && *variable) {
+        std::vector<std::string> command = splitBlanks(variable);
+        if (!command.empty())
+            config.command = command;
+    }
+    return config;
+}
+
+UciBridge::UciBridge(UciBridgeConfig config)
+    : m_config(std::move(config))
+{
+    m_startFen = m_board.fen();
+}
+
+UciBridge::~UciBridge()
+{
+    stopEngineProcess(200);
+}
+
+std::string UciBridge::lastError() const
+{
+    std::lock_guard lock(m_stateMutex);
+    return m_lastError;
+}
+
+void UciBridge::setError(std::string text)
+{
+    std::lock_guard lock(m_stateMutex);
+    m_lastError = std::move(text);
+}
+
+void UciBridge::stopEngineProcess(int graceMs)
+{
+    if (m_process.isRunning())
+        m_process.writeLine("quit");
+    m_process.terminate(graceMs);
+    m_engineReady = false;
+}
+
+bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool collectIdentity)
+{
+    std::int64_t deadline = nowMs() + timeoutMs;
+    std::string line;
+    for (;;) {
+        std::int64_t left = deadline - nowMs();
+        if (left <= 0) {
+            setError("the engine did not answer with \"" + std::string(expected) + "\"");
+            return false;
+        }
+        UciProcess::ReadStatus status = m_process.readLine(line, int(left));
+        if (status == UciProcess::ReadStatus::Closed) {
+            setError("the engine ended: " + m_process.stderrTail());
+            return false;
+        }
+        if (status == UciProcess::ReadStatus::Timeout)
+            continue;
+        if (line == expected)
+            return true;
+        if (!collectIdentity)
+            continue;
+        if (line.rfind("id name ", 0) == 0)
+            m_idName = cutText(line.substr(8), 63);
+        else if (std::optional<long long> max = hashMaximum(line))
+            m_hashMaxMb = *max;
+    }
+}
+
+bool UciBridge::handshake()
+{
+    if (!m_process.writeLine("uci") || !waitFor("uciok", m_config.startTimeoutMs, true))
+        return false;
+    long long hashMb = std::clamp<long long>(m_hashSizeKb / 1024, 1, m_hashMaxMb);
+    bool ok = m_process.writeLine("setoption name Hash value " + std::to_string(hashMb));
+    for (const auto& [name, value] : m_config.options)
+        ok = ok && m_process.writeLine("setoption name " + name + " value " + value);
+    return ok && m_process.writeLine("isready") &&
+        waitFor("readyok", m_config.startTimeoutMs, false);
+}
+
+bool UciBridge::ensureEngine()
+{
+    if (m_engineReady && m_process.isRunning())
+        return true;
+    // Whatever ran before is reaped first, so no zombie stays behind.
+    stopEngineProcess(0);
+    if (std::optional<std::string> error = m_process.start(m_config.command)) {
+        setError(*error);
+        return false;
+    }
+    if (!handshake()) {
+        stopEngineProcess(0);
+        return false;
+    }
+    m_engineReady = true;
+    m_newGamePending = true;
+    return true;
+}
+
+void UciBridge::startEngine(int hashSizeKb, const EngineCallbacks* callbacks)
+{
+    m_callbacks = callbacks;
+    m_hashSizeKb = hashSizeKb > 0 ? hashSizeKb : 1024;
+    ensureEngine();
+}
+
+void UciBridge::exitEngine()
+{
+    stopEngineProcess(kQuitGraceMs);
+    m_callbacks = nullptr;
+}
+
+const char* UciBridge::engineName()
+{
+    if (!m_config.name.empty())
+        return m_config.name.c_str();
+    if (m_name.empty()) {
+        bool wasRunning = m_engineReady && m_process.isRunning();
+        if (m_idName.empty())
+            ensureEngine();
+        m_name = m_idName.empty() ? kFallbackName : m_idName;
+        // Listing plug-ins asks every library for its name without starting it: leave no
+        // process behind that nobody will end.
+        if (!wasRunning && !m_callbacks)
+            stopEngineProcess(kQuitGraceMs);
+    }
+    return m_name.c_str();
+}
+
+void UciBridge::clearHashtables()
+{
+    std::lock_guard lock(m_stateMutex);
+    m_newGamePending = true;
+}
+
+void UciBridge::setPosition(const char* fen)
+{
+    std::lock_guard lock(m_stateMutex);
+    m_board.setFromFen(fen ? fen : "");
+    // The threat search hands over positions with the side to move swapped; an engine given
+    // a position where the king can be taken may crash, so such positions are refused.
+    m_positionValid = firstPositionFault(m_board) == PositionFault::None;
+    m_startFen = m_board.fen();
+    m_moves.clear();
+    m_level = UciLevel {};
+    m_stopRequested = false;
+    m_ponderOffRequested = false;
+}
+
+void UciBridge::enterMove(const char* text)
+{
+    std::lock_guard lock(m_stateMutex);
+    if (!m_positionValid)
+        return;
+    std::string_view move = text ? std::string_view(text) : std::string_view();
+    std::size_t cursor = 0;
+    Move legal = readCoordinateToken(m_board, move, cursor);
+    if (legal == NoMove) {
+        m_positionValid = false;
+        return;
+    }
+    m_moves.push_back(writeCoordinates(legal));
+    m_board.makeMove(legal);
+}
+
+void UciBridge::setBook(const char* path, int mode)
+{
+    std::lock_guard lock(m_stateMutex);
+    m_bookPath = path ? path : "";
+    m_bookMode = mode >= 0 && mode <= 3 ? mode : 0;
+}
+
+void UciBridge::setTimeControl(int movesPerPeriod, int secondsPerPeriod)
+{
+    std::lock_guard lock(m_stateMutex);
+    m_level.timeControlSet = true;
+    m_level.periodMoves = movesPerPeriod;
+    m_level.periodSeconds = secondsPerPeriod;
+}
+
+void UciBridge::setLevel(int movesToGo, int secondsLeft, int increment, int maxDepth)
+{
+    std::lock_guard lock(m_stateMutex);
+    m_level.movesToGo = movesToGo;
+    m_level.secondsLeft = secondsLeft;
+    m_level.increment = increment;
+    m_level.maxDepth = maxDepth;
+}
+
+void UciBridge::report(const char* line, int score)
+{
+    if (m_callbacks && m_callbacks->reportLine)
+        m_callbacks->reportLine(line, score);
+}
+
+bool UciBridge::tryBookMove()
+{
+    if (m_bookPath.empty() || m_bookMode == 0)
+        return false;
+    auto mode = static_cast<BookMode>(m_bookMode);
+    Move move = NoMove;
+    if (endsWithNoCase(m_bookPath, ".kbk")) {
+        move = OpeningBook::bookMove(m_bookPath, mode, m_board);
+    } else {
+        PolyglotBook book;
+        move = book.chooseMove(book.lookup(m_bookPath, m_board), mode);
+    }
+    if (move == NoMove || !m_board.isMoveLegal(move))
+        return false;
+    std::string text = writeCoordinates(move);
+    if (m_callbacks) {
+        if (m_callbacks->reportNodes)
+            m_callbacks->reportNodes(0, 0);
+        if (m_callbacks->reportDepth)
+            m_callbacks->reportDepth(1, 1);
+        if (m_callbacks->reportCurrentMove)
+            m_callbacks->reportCurrentMove(text.c_str(), 1, 1);
+    }
+    report(text.c_str(), 0);
+    return true;
+}
+
+void UciBridge::reportInfo(const UciInfo& info)
+{
+    if (info.multiPv && *info.multiPv > 1)
+        return;
+    if (!m_callbacks)
+        return;
+    if (info.nodes && m_callbacks->reportNodes)
+        m_callbacks->reportNodes(
+            static_cast<std::uint32_t>(*info.nodes), static_cast<std::uint32_t>(*info.nodes >> 32));
+    if (info.depth && m_callbacks->reportDepth)
+        m_callbacks->reportDepth(*info.depth, info.selectiveDepth.value_or(*info.depth));
+    if (info.currentMove && m_callbacks->reportCurrentMove)
+        m_callbacks->reportCurrentMove(
+            info.currentMove->c_str(), info.currentMoveNumber.value_or(0), m_legalMoveCount);
+    if (info.score && !info.pv.empty()) {
+        std::vector<std::string> pv = legalPrefix(m_board, info.pv);
+        if (pv.empty())
+            return;
+        m_lastPv = pv;
+        m_lastScore = *info.score;
+        report(join(pv).c_str(), m_lastScore);
+    }
+}
+
+void UciBridge::reportBestMove(const UciBestMove& best)
+{
+    std::vector<std::string> line = legalPrefix(m_board, { best.move });
+    if (line.empty()) {
+        // "(none)" or an illegal move: nothing to play.
+        m_lastPv.clear();
+        report("", m_lastScore);
+        return;
+    }
+    if (!best.ponder.empty()) {
+        std::vector<std::string> withPonder = legalPrefix(m_board, { best.move, best.ponder });
+        line = withPonder;
+    }
+    // The move played must head the last line, with the expected reply second.
+    if (!m_lastPv.empty() && m_lastPv[0] == line[0]) {
+        if (line.size() < 2)
+            return;
+        if (m_lastPv.size() >= 2 && m_lastPv[1] == line[1])
+            return;
+    }
+    m_lastPv = line;
+    report(join(line).c_str(), m_lastScore);
+}
+
+void UciBridge::startAnalyse(int mode)
+{
+    m_lastPv.clear();
+    m_lastScore = 0;
+    bool ponder = mode == VELMORAK_SEARCH_PONDER;
+    std::string position;
+    std::string go;
+    {
+        std::lock_guard lock(m_stateMutex);
+        if (!m_positionValid)
+            return;
+        if (m_ponderOffRequested)
+            ponder = false;
+        MoveList legal;
+        m_board.allLegalMoves(legal);
+        m_legalMoveCount = static_cast<int>(legal.size());
+        if (legal.empty())
+            return;
+        position = "position fen " + m_startFen;
+        if (!m_moves.empty())
+            position += " moves " + join(m_moves);
+        go = uciGoCommand(m_level, m_board.sideToMove() == kWhiteSide, ponder);
+    }
+    if (tryBookMove())
+        return;
+    if (!ensureEngine())
+        return;
+
+    bool newGame;
+    {
+        std::lock_guard lock(m_stateMutex);
+        newGame = m_newGamePending;
+        m_newGamePending = false;
+    }
+    if (newGame &&
+        (!m_process.writeLine("ucinewgame") || !m_process.writeLine("isready") ||
+            !waitFor("readyok", m_config.startTimeoutMs, false))) {
+        stopEngineProcess(0);
+        return;
+    }
+
+    std::int64_t budget = -1;
+    if (m_level.secondsLeft < UciLevel::kNoTimeLimit)
+        budget = std::int64_t(std::max(m_level.secondsLeft, 0)) * 1000 + m_config.searchSlackMs;
+    bool sent = false;
+    {
+        std::lock_guard lock(m_stateMutex);
+        m_searchClockStart = nowMs();
+        if (!m_process.writeLine(position) || !m_process.writeLine(go)) {
+            m_lastError = "the engine does not take commands";
+        } else {
+            sent = true;
+            m_goActive = true;
+            m_ponderActive = ponder;
+            m_stopSent = false;
+            if (m_stopRequested) {
+                m_process.writeLine("stop");
+                m_stopSent = true;
+                m_stopSentAt = nowMs();
+            }
+        }
+    }
+
+    bool answered = false;
+    bool engineLost = !sent;
+    std::string line;
+    while (sent && !answered) {
+        UciProcess::ReadStatus status = m_process.readLine(line, kPollMs);
+        if (status == UciProcess::ReadStatus::Closed) {
+            engineLost = true;
+            break;
+        }
+        if (status == UciProcess::ReadStatus::Timeout) {
+            std::lock_guard lock(m_stateMutex);
+            std::int64_t now = nowMs();
+            if (m_stopSent && now - m_stopSentAt > m_config.stopGraceMs) {
+                m_lastError = "the engine did not stop";
+                engineLost = true;
+                break;
+            }
+            if (!m_stopSent && !m_ponderActive && budget >= 0 &&
+                now - m_searchClockStart > budget) {
+                m_process.writeLine("stop");
+                m_stopSent = true;
+                m_stopSentAt = now;
+            }
+            continue;
+        }
+        if (std::optional<UciInfo> info = parseUciInfo(line)) {
+            reportInfo(*info);
+            continue;
+        }
+        if (std::optional<UciBestMove> best = parseUciBestMove(line)) {
+            bool cancelledPonder;
+            {
+                std::lock_guard lock(m_stateMutex);
+                cancelledPonder = m_ponderActive;
+                m_goActive = false;
+                m_ponderActive = false;
+            }
+            // A ponder search that was stopped, not hit, answers for a position nobody
+            // plays: its best move is dropped, the lines it reported stay.
+            if (!cancelledPonder)
+                reportBestMove(*best);
+            answered = true;
+        }
+    }
+    {
+        std::lock_guard lock(m_stateMutex);
+        m_goActive = false;
+        m_ponderActive = false;
+    }
+    if (engineLost || !answered) {
+        // One "go" expects one "bestmove": an engine that died or will not answer is ended
+        // and started afresh at the next search, so a late answer can never be mistaken for
+        // the next search's.
+        stopEngineProcess(0);
+    }
+}
+
+void UciBridge::stopAnalyse()
+{
+    std::lock_guard lock(m_stateMutex);
+    m_stopRequested = true;
+    if (m_goActive && !m_stopSent) {
+        m_process.writeLine("stop");
+        m_stopSent = true;
+        m_stopSentAt = nowMs();
+    }
+}
+
+void UciBridge::setPonderOff()
+{
+    std::lock_guard lock(m_stateMutex);
+    m_ponderOffRequested = true;
+    if (m_goActive && m_ponderActive && !m_stopSent) {
+        m_process.writeLine("ponderhit");
+        m_ponderActive = false;
+        // The thinking time of the real search counts from here.
+        m_searchClockStart = nowMs();
+    }
+}
+
+} // namespace velmorak

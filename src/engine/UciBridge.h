@@ -1,0 +1,122 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/EnginePlugin.h"
+#include "engine/UciProcess.h"
+#include "engine/UciProtocol.h"
+#include "rules/Board.h"
+
+namespace velmorak {
+
+// Which UCI engine the bridge runs and how.
+struct UciBridgeConfig {
+    static constexpr const char* kDefaultEngine = "/usr/games/stockfish";
+    static constexpr const char* kEngineVariable = "VELMORAK_UCI_ENGINE";
+
+    // Program and arguments.
+    std::vector<std::string> command { kDefaultEngine };
+    // Shown instead of the engine's "id name" when set.
+    std::string name;
+    // "setoption" pairs sent after the hash size.
+    std::vector<std::pair<std::string, std::string>> options;
+    // Engines with large networks need long for "uciok".
+    int startTimeoutMs = 60000;
+    // After "stop", how long a "bestmove" may take before the engine is killed.
+    int stopGraceMs = 5000;
+    // Added to a timed search's budget before the bridge sends "stop" itself.
+    int searchSlackMs = 10000;
+
+    // Reads "VelmoEngine.ini"-style text: Engine=, Arguments=, Name=, StartTimeout= (ms),
+    // Option.NAME=VALUE; a missing file keeps the defaults. $VELMORAK_UCI_ENGINE, when set,
+    // replaces the command (blank-separated).
+    static UciBridgeConfig load(const std::string& iniPath);
+};
+
+// The plug-in contract carried out by a UCI engine in a child process: the fifteen plug-in
+// calls as methods. Preparation calls store the game (validated move by move, so that no
+// illegal move or position ever reaches the engine); StartAnalyse sends "position" and
+// "go", reports every "info" line through the report table and returns after the one
+// "bestmove" that answers its "go". StopAnalyse and SetPonderOff may come from another
+// thread. A missing or crashing engine never hangs the caller: the search returns with
+// nothing reported, the process is reaped, and the next search starts the engine again.
+class UciBridge {
+public:
+    explicit UciBridge(UciBridgeConfig config);
+    ~UciBridge();
+    UciBridge(const UciBridge&) = delete;
+    UciBridge& operator=(const UciBridge&) = delete;
+
+    void startEngine(int hashSizeKb, const EngineCallbacks* callbacks);
+    void exitEngine();
+    void startAnalyse(int mode);
+    void stopAnalyse();
+    void setPonderOff();
+    void clearHashtables();
+    void setPosition(const char* fen);
+    void enterMove(const char* move);
+    void setBook(const char* path, int mode);
+    void setTimeControl(int movesPerPeriod, int secondsPerPeriod);
+    void setLevel(int movesToGo, int secondsLeft, int increment, int maxDepth);
+    // The engine's "id name" (starting it once to learn it), the configured name, or
+    // "VelmoEngine" when the engine cannot be started.
+    const char* engineName();
+
+    // For tests and diagnostics.
+    pid_t enginePid() const { return m_process.pid(); }
+    bool isPositionValid() const { return m_positionValid; }
+    std::string lastError() const;
+
+private:
+    bool ensureEngine();
+    bool handshake();
+    bool waitFor(std::string_view expected, int timeoutMs, bool collectIdentity);
+    void stopEngineProcess(int graceMs);
+    bool tryBookMove();
+    void reportInfo(const UciInfo& info);
+    void reportBestMove(const UciBestMove& best);
+    void report(const char* line, int score);
+    void setError(std::string text);
+
+    UciBridgeConfig m_config;
+    UciProcess m_process;
+    const EngineCallbacks* m_callbacks = nullptr;
+    int m_hashSizeKb = 16 * 1024;
+    long long m_hashMaxMb = 33554432;
+    bool m_engineReady = false;
+    bool m_newGamePending = true;
+    std::string m_idName;
+    std::string m_name;
+
+    // The game as prepared, validated on the board.
+    Board m_board;
+    std::string m_startFen;
+    std::vector<std::string> m_moves;
+    bool m_positionValid = true;
+    int m_legalMoveCount = 0;
+    std::string m_bookPath;
+    int m_bookMode = 0;
+    UciLevel m_level;
+
+    // What the running search last reported.
+    std::vector<std::string> m_lastPv;
+    int m_lastScore = 0;
+
+    // Shared with StopAnalyse and SetPonderOff.
+    mutable std::mutex m_stateMutex;
+    bool m_goActive = false;
+    bool m_ponderActive = false;
+    bool m_stopRequested = false;
+    bool m_stopSent = false;
+    bool m_ponderOffRequested = false;
+    std::int64_t m_stopSentAt = 0;
+    std::int64_t m_searchClockStart = 0;
+    std::string m_lastError;
+};
+
+} // namespace velmorak

@@ -1,0 +1,372 @@
+#include "engine/UciProcess.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace velmorak {
+
+namespace {
+
+constexpr std::size_t kStderrTailLength = 2048;
+// A child that does not take a command line within this time is treated as gone.
+constexpr int kWriteTimeoutMs = 5000;
+
+std::int64_t nowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+// Writes all bytes with SIGPIPE blocked for this thread only, so a dead reader gives EPIPE
+// instead of ending the whole program; a SIGPIPE raised meanwhile is consumed before the
+// mask is restored. The host's own signal handling stays untouched.
+bool writeAllWithoutSigpipe(int fd, const char* data, std::size_t size)
+{
+    sigset_t pipeSet;
+    sigset_t oldMask;
+    sigemptyset(&pipeSet);
+    sigaddset(&pipeSet, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSet, &oldMask);
+    sigset_t pendingBefore;
+    sigpending(&pendingBefore);
+    bool wasPending = sigismember(&pendingBefore, SIGPIPE) == 1;
+
+    bool ok = true;
+    bool sawPipeError = false;
+    std::size_t done = 0;
+    std::int64_t deadline = nowMs() + kWriteTimeoutMs;
+    while (done < size) {
+        ssize_t n = ::write(fd, data + done, size - done);
+        if (n > 0) {
+            done += std::size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            std::int64_t left = deadline - nowMs();
+            pollfd p { fd, POLLOUT, 0 };
+            if (left <= 0 || ::poll(&p, 1, int(left)) < 0 || (p.revents & (POLLERR | POLLHUP))) {
+                ok = false;
+                break;
+            }
+            continue;
+        }
+        sawPipeError = n < 0 && errno == EPIPE;
+        ok = false;
+        break;
+    }
+    if (sawPipeError && !wasPending) {
+        timespec zero {};
+        while (sigtimedwait(&pipeSet, nullptr, &zero) < 0 && errno == EINTR) { }
+    }
+    pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+    return ok;
+}
+
+} // namespace
+
+// --- UciLineBuffer ----------------------------------------------------------------------
+
+void UciLineBuffer::feed(std::string_view bytes)
+{
+    if (m_next > 0 && m_next == m_lines.size()) {
+        m_lines.clear();
+        m_next = 0;
+    }
+    for (char c : bytes) {
+        if (c == '\n') {
+            if (!m_partial.empty() && m_partial.back() == '\r')
+                m_partial.pop_back();
+            m_lines.push_back(std::move(m_partial));
+            m_partial.clear();
+            m_dropping = false;
+            continue;
+        }
+        if (m_dropping)
+            continue;
+        if (m_partial.size() >= kMaxLineLength) {
+            m_dropping = true;
+            continue;
+        }
+        m_partial.push_back(c);
+    }
+}
+
+std::optional<std::string> UciLineBuffer::takeLine()
+{
+    if (m_next >= m_lines.size())
+        return std::nullopt;
+    std::string line = std::move(m_lines[m_next++]);
+    if (m_next == m_lines.size()) {
+        m_lines.clear();
+        m_next = 0;
+    }
+    return line;
+}
+
+// --- UciProcess -------------------------------------------------------------------------
+
+UciProcess::~UciProcess()
+{
+    terminate(200);
+}
+
+std::optional<std::string> UciProcess::start(const std::vector<std::string>& argv)
+{
+    terminate();
+    if (argv.empty() || argv[0].empty())
+        return std::string("no engine program named");
+
+    int input[2] = { -1, -1 };
+    int output[2] = { -1, -1 };
+    int error[2] = { -1, -1 };
+    int wake[2] = { -1, -1 };
+    auto closeAll = [&] {
+        for (int* pair : { input, output, error, wake }) {
+            closeFd(pair[0]);
+            closeFd(pair[1]);
+        }
+    };
+    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0 ||
+        ::pipe2(error, O_CLOEXEC) != 0 || ::pipe2(wake, O_CLOEXEC) != 0) {
+        std::string text = std::strerror(errno);
+        closeAll();
+        return "cannot create pipes: " + text;
+    }
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, error[1], 2);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    // Descriptors the host opened without close-on-exec must not leak into the engine.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#endif
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    sigaddset(&defaults, SIGTERM);
+    sigaddset(&defaults, SIGINT);
+    sigset_t noMask;
+    sigemptyset(&noMask);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setsigmask(&attributes, &noMask);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    int spawnError = ::posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (spawnError != 0) {
+        closeAll();
+        return "cannot start " + argv[0] + ": " + std::strerror(spawnError);
+    }
+    closeFd(input[0]);
+    closeFd(output[1]);
+    closeFd(error[1]);
+    ::fcntl(input[1], F_SETFL, ::fcntl(input[1], F_GETFL) | O_NONBLOCK);
+    ::fcntl(output[0], F_SETFL, ::fcntl(output[0], F_GETFL) | O_NONBLOCK);
+
+    std::lock_guard lock(m_mutex);
+    m_pid = pid;
+    m_stdin = input[1];
+    m_stdout = output[0];
+    m_stderrWake[0] = wake[0];
+    m_stderrWake[1] = wake[1];
+    m_lines = UciLineBuffer {};
+    m_outputClosed = false;
+    m_exitStatus.reset();
+    {
+        std::lock_guard tailLock(m_stderrMutex);
+        m_stderrTail.clear();
+    }
+    int stderrFd = error[0];
+    int wakeFd = wake[0];
+    m_stderrThread = std::thread([this, stderrFd, wakeFd] { drainStderr(stderrFd, wakeFd); });
+    return std::nullopt;
+}
+
+void UciProcess::drainStderr(int fd, int wakeFd)
+{
+    char buffer[4096];
+    for (;;) {
+        pollfd fds[2] = { { fd, POLLIN, 0 }, { wakeFd, POLLIN, 0 } };
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (fds[1].revents != 0)
+            break;
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            break;
+        std::lock_guard lock(m_stderrMutex);
+        m_stderrTail.append(buffer, std::size_t(n));
+        if (m_stderrTail.size() > kStderrTailLength)
+            m_stderrTail.erase(0, m_stderrTail.size() - kStderrTailLength);
+    }
+    ::close(fd);
+}
+
+bool UciProcess::isRunning() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pid > 0 && !m_exitStatus;
+}
+
+pid_t UciProcess::pid() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pid;
+}
+
+bool UciProcess::writeLine(std::string_view line)
+{
+    std::string text(line);
+    text.push_back('\n');
+    std::lock_guard lock(m_mutex);
+    if (m_stdin < 0)
+        return false;
+    return writeAllWithoutSigpipe(m_stdin, text.data(), text.size());
+}
+
+UciProcess::ReadStatus UciProcess::readLine(std::string& line, int timeoutMs)
+{
+    std::int64_t deadline = timeoutMs < 0 ? -1 : nowMs() + timeoutMs;
+    char buffer[4096];
+    for (;;) {
+        int fd;
+        {
+            std::lock_guard lock(m_mutex);
+            if (std::optional<std::string> next = m_lines.takeLine()) {
+                line = std::move(*next);
+                return ReadStatus::Line;
+            }
+            if (m_outputClosed || m_stdout < 0)
+                return ReadStatus::Closed;
+            fd = m_stdout;
+        }
+        int wait = -1;
+        if (deadline >= 0) {
+            std::int64_t left = deadline - nowMs();
+            if (left < 0)
+                return ReadStatus::Timeout;
+            wait = int(left);
+        }
+        pollfd p { fd, POLLIN, 0 };
+        int ready = ::poll(&p, 1, wait);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0)
+            return ReadStatus::Timeout;
+        ssize_t n = ready < 0 ? -1 : ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        std::lock_guard lock(m_mutex);
+        if (n > 0)
+            m_lines.feed(std::string_view(buffer, std::size_t(n)));
+        else
+            m_outputClosed = true;
+    }
+}
+
+bool UciProcess::reapWithin(pid_t pid, int milliseconds)
+{
+    std::int64_t deadline = nowMs() + milliseconds;
+    for (;;) {
+        int status = 0;
+        pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid || (done < 0 && errno == ECHILD)) {
+            std::lock_guard lock(m_mutex);
+            m_exitStatus = done == pid ? status : -1;
+            return true;
+        }
+        if (nowMs() >= deadline)
+            return false;
+        ::usleep(2000);
+    }
+}
+
+void UciProcess::terminate(int graceMs)
+{
+    pid_t pid;
+    std::thread stderrThread;
+    int wakeWrite;
+    bool reaped;
+    {
+        std::lock_guard lock(m_mutex);
+        pid = m_pid;
+        reaped = m_exitStatus.has_value();
+        if (pid <= 0)
+            return;
+        // Closing the input is the end-of-file that engines take as "quit".
+        closeFd(m_stdin);
+        stderrThread = std::move(m_stderrThread);
+        wakeWrite = m_stderrWake[1];
+    }
+    if (!reaped && !reapWithin(pid, graceMs)) {
+        ::kill(pid, SIGTERM);
+        if (!reapWithin(pid, 500)) {
+            ::kill(pid, SIGKILL);
+            int status = 0;
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
+            std::lock_guard lock(m_mutex);
+            m_exitStatus = status;
+        }
+    }
+    if (wakeWrite >= 0) {
+        char byte = 1;
+        [[maybe_unused]] ssize_t n = ::write(wakeWrite, &byte, 1);
+    }
+    if (stderrThread.joinable())
+        stderrThread.join();
+    std::lock_guard lock(m_mutex);
+    closeFd(m_stdout);
+    closeFd(m_stderrWake[0]);
+    closeFd(m_stderrWake[1]);
+    m_pid = -1;
+    m_outputClosed = true;
+}
+
+std::optional<int> UciProcess::exitStatus() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_exitStatus;
+}
+
+std::string UciProcess::stderrTail() const
+{
+    std::lock_guard lock(m_stderrMutex);
+    return m_stderrTail;
+}
+
+} // namespace velmorak
