@@ -6,6 +6,8 @@
 namespace velmorak {
 
 namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // regedit wraps binary values before this column.
 constexpr std::size_t kHexLineWidth = 76;
 
@@ -153,12 +155,22 @@ std::string quoted(std::string_view text)
     return result;
 }
 
+std::string_view withoutLineBreaks(std::string_view raw)
+{
+    while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r' || isBlank(raw.back())))
+        raw.remove_suffix(1);
+    return raw;
+}
+
+bool isBlankLine(std::string_view raw)
+{
+    return trim(withoutLineBreaks(raw)).empty();
+}
+
 bool endsWithBackslash(std::string_view raw)
 {
-    std::string_view last =
-        raw.substr(raw.rfind('\n') == std::string_view::npos ? 0 : raw.rfind('\n') + 1);
-    last = trim(last);
-    return !last.empty() && last.back() == '\\';
+    raw = withoutLineBreaks(raw);
+    return !raw.empty() && raw.back() == '\\';
 }
 } // namespace
 
@@ -170,25 +182,33 @@ RegistryFile::RegistryFile(std::string keyPath)
 void RegistryFile::parse(std::string_view text)
 {
     m_entries.clear();
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+    m_byteOrderMark = text.substr(0, 3) == kByteOrderMark;
+    if (m_byteOrderMark)
         text.remove_prefix(3);
-    std::vector<std::string_view> lines;
+    // Each physical line with its own line break, so that a rewrite keeps them exactly.
+    struct Line {
+        std::string_view content;
+        std::string_view whole;
+    };
+    std::vector<Line> lines;
     while (!text.empty()) {
         std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(line);
-        if (newline == std::string_view::npos)
-            break;
-        text.remove_prefix(newline + 1);
+        std::size_t length = newline == std::string_view::npos ? text.size() : newline + 1;
+        std::string_view whole = text.substr(0, length);
+        std::string_view content = whole;
+        if (!content.empty() && content.back() == '\n') {
+            content.remove_suffix(1);
+            if (!content.empty() && content.back() == '\r')
+                content.remove_suffix(1);
+        }
+        lines.push_back({ content, whole });
+        text.remove_prefix(length);
     }
     bool inKey = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string_view line = lines[i];
-        std::string_view trimmed = trim(line);
+        std::string_view trimmed = trim(lines[i].content);
         Entry entry;
-        entry.raw = std::string(line);
+        entry.raw = std::string(lines[i].whole);
         entry.inKey = inKey;
         if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
             entry.kind = EntryKind::Section;
@@ -212,10 +232,9 @@ void RegistryFile::parse(std::string_view text)
                             break;
                         }
                         ++i;
-                        entry.raw += '\n';
-                        entry.raw += lines[i];
+                        entry.raw += lines[i].whole;
                         data += '\n';
-                        data += trim(lines[i]);
+                        data += trim(lines[i].content);
                     }
                 }
                 if (!damaged)
@@ -228,11 +247,9 @@ void RegistryFile::parse(std::string_view text)
 
 std::string RegistryFile::text() const
 {
-    std::string result;
-    for (const Entry& entry : m_entries) {
+    std::string result(m_byteOrderMark ? kByteOrderMark : std::string_view());
+    for (const Entry& entry : m_entries)
         result += entry.raw;
-        result += '\n';
-    }
     return result;
 }
 
@@ -303,22 +320,31 @@ std::size_t RegistryFile::insertionPoint()
         if (m_entries[i].kind == EntryKind::Section && m_entries[i].inKey)
             section = i;
     if (section == m_entries.size()) {
-        if (m_entries.empty()) {
-            m_entries.push_back(Entry { std::string(kHeader), EntryKind::Other, false, {}, {} });
-        }
-        if (!trim(m_entries.back().raw).empty() || endsWithBackslash(m_entries.back().raw))
-            m_entries.push_back(Entry {});
-        m_entries.push_back(Entry { "[" + m_keyPath + "]", EntryKind::Section, true, {}, {} });
+        if (m_entries.empty())
+            m_entries.push_back(
+                Entry { std::string(kHeader) + "\n", EntryKind::Other, false, {}, {} });
+        if (!isBlankLine(m_entries.back().raw) || endsWithBackslash(m_entries.back().raw))
+            insertLine(m_entries.size(), Entry { "\n", EntryKind::Other, false, {}, {} });
+        insertLine(
+            m_entries.size(), Entry { "[" + m_keyPath + "]\n", EntryKind::Section, true, {}, {} });
         return m_entries.size();
     }
     std::size_t at = section + 1;
     for (std::size_t i = section + 1; i < m_entries.size(); ++i) {
         if (m_entries[i].kind == EntryKind::Section)
             break;
-        if (!trim(m_entries[i].raw).empty())
+        if (!isBlankLine(m_entries[i].raw))
             at = i + 1;
     }
     return at;
+}
+
+void RegistryFile::insertLine(std::size_t at, Entry entry)
+{
+    // The file's last line may lack its line break.
+    if (at > 0 && !m_entries[at - 1].raw.empty() && m_entries[at - 1].raw.back() != '\n')
+        m_entries[at - 1].raw += '\n';
+    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
 }
 
 bool RegistryFile::setValue(std::string_view name, const RegistryValue& value)
@@ -326,7 +352,7 @@ bool RegistryFile::setValue(std::string_view name, const RegistryValue& value)
     std::string line = formatValue(name, value);
     if (line.empty())
         return false;
-    Entry entry { line, EntryKind::Value, true, std::string(name), value };
+    Entry entry { line + "\n", EntryKind::Value, true, std::string(name), value };
 
     auto matches = [&](const Entry& e) {
         return e.kind == EntryKind::Value && e.inKey && equalsIgnoringCase(e.name, name);
@@ -339,12 +365,9 @@ bool RegistryFile::setValue(std::string_view name, const RegistryValue& value)
     }
     std::size_t at = insertionPoint();
     // A damaged binary value that ends in a backslash would swallow the next line.
-    if (at > 0 && endsWithBackslash(m_entries[at - 1].raw)) {
-        Entry blank;
-        blank.inKey = true;
-        m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(at++), std::move(blank));
-    }
-    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
+    if (at > 0 && endsWithBackslash(m_entries[at - 1].raw))
+        insertLine(at++, Entry { "\n", EntryKind::Other, true, {}, {} });
+    insertLine(at, std::move(entry));
     return true;
 }
 

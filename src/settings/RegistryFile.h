@@ -33,8 +33,8 @@ public:
 
     // Replaces the contents with `text`; never fails.
     void parse(std::string_view text);
-    // The whole file, with every line this object did not change as it was read (line
-    // breaks become "\n").
+    // The whole file, with every line this object did not change exactly as it was read;
+    // new lines end in "\n".
     std::string text() const;
 
     bool hasKey() const;
@@ -54,6 +54,7 @@ private:
     enum class EntryKind { Other, Section, Value };
     // One logical line: a value with its continuation lines, or any other single line.
     struct Entry {
+        // The bytes of the line(s) including their line breaks.
         std::string raw;
         EntryKind kind = EntryKind::Other;
         bool inKey = false;
@@ -61,11 +62,12 @@ private:
         std::optional<RegistryValue> value;
     };
 
-    void addEntry(std::string raw, std::vector<std::string_view>& pending, bool& inKey);
     std::size_t insertionPoint();
+    void insertLine(std::size_t at, Entry entry);
 
     std::string m_keyPath;
     std::vector<Entry> m_entries;
+    bool m_byteOrderMark = false;
 };
 
 } // namespace velmorak

@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(settings_file settings_file.cpp)

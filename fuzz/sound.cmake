@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(wav_file wav_file.cpp)

@@ -1,0 +1,183 @@
+#include "settings/AppSettings.h"
+
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "settings/MemorySettingsStore.h"
+
+using namespace velmorak;
+
+namespace {
+
+constexpr int kScreenLayout = 3;
+
+const char* const kViewFlags[] = { "IDC_CBGAMETAGS", "IDC_CBGAMECOMMENTS", "IDC_CBGAMEVARIATIONS",
+    "IDC_CBTAGS", "IDC_CBCOMMENTS", "IDC_CBVARIATIONS" };
+
+TEST(AppSettings, EmptyStoreGivesTheDefaultsAndWritesTheViewFlags)
+{
+    MemorySettingsStore store;
+    RegistrySettings settings(store);
+    AppSettings options(kScreenLayout);
+    options.autoAnswer = false;
+    options.engine = "left over";
+    options.load(settings);
+
+    for (const OptionSpec& option : AppSettings::table())
+        EXPECT_TRUE(options.isDefault(option)) << option.name;
+    EXPECT_TRUE(options.autoAnswer);
+    EXPECT_EQ(options.engine, "");
+    EXPECT_EQ(options.hashTableSize, 64);
+    EXPECT_EQ(options.replaySeconds, 6);
+    EXPECT_EQ(options.seekEloMax, 9999);
+    EXPECT_EQ(options.observeSortMode, 3);
+    EXPECT_EQ(options.boardTextureBitmap(), 155);
+    EXPECT_EQ(options.boardSize, kScreenLayout);
+    EXPECT_EQ(options.servers[0].port, 5000);
+    EXPECT_EQ(options.servers[1].port, 5026);
+
+    std::set<std::string> written;
+    for (const auto& [name, value] : store.values) {
+        written.insert(name);
+        EXPECT_EQ(value, RegistryValue::dword(1)) << name;
+    }
+    EXPECT_EQ(written, std::set<std::string>(std::begin(kViewFlags), std::end(kViewFlags)));
+
+    // A stored view flag is read, not rewritten.
+    store.values["IDC_CBTAGS"] = RegistryValue::dword(0);
+    int writesBefore = store.writeCount;
+    options.load(settings);
+    EXPECT_FALSE(options.tags);
+    EXPECT_EQ(store.writeCount, writesBefore);
+}
+
+TEST(AppSettings, LoadRulesOfTheSpecialOptions)
+{
+    struct Row {
+        const char* name;
+        const char* option;
+        int stored;
+        int expected;
+    };
+    const Row rows[] = {
+        { "server 5 reads as 0", "IDC_CBSERVER", 5, 0 },
+        { "server -1 reads as 0", "IDC_CBSERVER", -1, 0 },
+        { "server 1 is kept", "IDC_CBSERVER", 1, 1 },
+        { "piece set 9 leaves 0", "IDC_CBPIECESET", 9, 0 },
+        { "piece set -1 leaves 0", "IDC_CBPIECESET", -1, 0 },
+        { "piece set 5 is kept", "IDC_CBPIECESET", 5, 5 },
+        { "layout 16 keeps the screen's", "IDM_SIZE_BOARD", 16, kScreenLayout },
+        { "layout 15 is kept", "IDM_SIZE_BOARD", 15, 15 },
+        { "an unchecked option keeps any number", "IDC_CBANIMATION", 40, 40 },
+    };
+    for (const Row& row : rows) {
+        MemorySettingsStore store;
+        store.values[row.option] = RegistryValue::dword(static_cast<std::uint32_t>(row.stored));
+        RegistrySettings settings(store);
+        AppSettings options(kScreenLayout);
+        options.load(settings);
+        const OptionSpec* option = AppSettings::find(row.option);
+        ASSERT_NE(option, nullptr) << row.name;
+        EXPECT_EQ(options.displayValue(*option), std::to_string(row.expected)) << row.name;
+    }
+}
+
+TEST(AppSettings, BoolsAreReadAsNumbersAndWrongTypesKeepDefaults)
+{
+    MemorySettingsStore store;
+    store.values["IDC_CBCOACH"] = RegistryValue::dword(5);
+    store.values["IDC_CBSOUND"] = RegistryValue::binary("1", 1);
+    store.values["IDC_CBHASHTABLESIZE"] = RegistryValue::string("128");
+    store.values["IDC_CBENGINE"] = RegistryValue::binary("Fruit.vme", 9);
+    RegistrySettings settings(store);
+    AppSettings options;
+    options.load(settings);
+    EXPECT_TRUE(options.coach);
+    EXPECT_TRUE(options.sound);
+    EXPECT_EQ(options.hashTableSize, 64);
+    EXPECT_EQ(options.engine, "Fruit.vme");
+}
+
+TEST(AppSettings, SaveAndLoadRoundTripEveryOption)
+{
+    AppSettings changed(kScreenLayout);
+    // Give every option a value other than its default.
+    for (const OptionSpec& option : AppSettings::table()) {
+        std::string text;
+        if (option.kind == OptionKind::Bool)
+            text.assign(1, option.defaultNumber ? '0' : '1');
+        else if (option.kind == OptionKind::String)
+            text = std::string(option.name).append(" text");
+        else
+            text = std::to_string(
+                option.defaultNumber == option.maximum ? option.minimum : option.maximum);
+        if (option.name == "IDM_SIZE_BOARD")
+            text = "9";
+        ASSERT_FALSE(changed.setFromText(option, text)) << option.name;
+        EXPECT_FALSE(changed.isDefault(option)) << option.name;
+    }
+    MemorySettingsStore store;
+    RegistrySettings settings(store);
+    changed.save(settings);
+    EXPECT_EQ(store.values.size(), AppSettings::table().size());
+    EXPECT_EQ(store.values["IDC_CBSOUND"], RegistryValue::dword(0)) << "Bool as dword 0 or 1";
+    EXPECT_EQ(store.values["ICC.IDC_STHANDLE"].type, RegistryType::Binary);
+
+    AppSettings reloaded(kScreenLayout);
+    reloaded.load(settings);
+    for (const OptionSpec& option : AppSettings::table())
+        EXPECT_EQ(reloaded.displayValue(option), changed.displayValue(option)) << option.name;
+    EXPECT_EQ(reloaded.servers[1].password, "ICC.IDC_STPASSWORD text");
+}
+
+TEST(AppSettings, SettingFromTextChecksTheValue)
+{
+    AppSettings options;
+    struct Row {
+        const char* option;
+        const char* text;
+        bool accepted;
+    };
+    const Row rows[] = {
+        { "IDC_CBSOUND", "off", true },
+        { "IDC_CBSOUND", "2", false },
+        { "IDC_CBSERVER", "2", false },
+        { "IDC_CBPIECESET", "6", false },
+        { "IDM_SIZE_BOARD", "15", true },
+        { "IDC_STREPLAY_SECONDS", "0", false },
+        { "IDC_STREPLAY_SECONDS", "99", true },
+        { "FICS.IDC_STPORT", "70000", false },
+        { "IDC_CBHASHTABLESIZE", "12x", false },
+        { "IDC_CBENGINE", "VelmoEngine.vme", true },
+    };
+    for (const Row& row : rows) {
+        const OptionSpec* option = AppSettings::find(row.option);
+        ASSERT_NE(option, nullptr) << row.option;
+        EXPECT_EQ(!options.setFromText(*option, row.text), row.accepted)
+            << row.option << " " << row.text;
+    }
+    EXPECT_EQ(AppSettings::find("idc_cbsound"), AppSettings::find("IDC_CBSOUND"));
+    EXPECT_EQ(AppSettings::find("LEVEL_MODE"), nullptr) << "owned by the clocks, not listed";
+}
+
+TEST(AppSettings, PasswordsAreNeverShown)
+{
+    AppSettings options;
+    const OptionSpec* password = AppSettings::find("FICS.IDC_STPASSWORD");
+    ASSERT_NE(password, nullptr);
+    ASSERT_FALSE(options.setFromText(*password, "hunter2"));
+    EXPECT_EQ(options.servers[0].password, "hunter2");
+    EXPECT_EQ(options.displayValue(*password).find("hunter2"), std::string::npos);
+}
+
+TEST(AppSettings, BoardTextureOfEachIndex)
+{
+    const int expected[] = { 137, 140, 141, 139, 138, 154, 155, 156, 165, 167, 166 };
+    for (int index = 0; index < 11; ++index)
+        EXPECT_EQ(AppSettings::boardTextureBitmap(index), expected[index]) << index;
+    EXPECT_EQ(AppSettings::boardTextureBitmap(11), 137);
+    EXPECT_EQ(AppSettings::boardTextureBitmap(-1), 137);
+}
+
+} // namespace

@@ -1,0 +1,184 @@
+#include "settings/RegistrySettings.h"
+
+#include <array>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "settings/MemorySettingsStore.h"
+
+using namespace velmorak;
+
+namespace {
+
+RegistryValue text(const std::string& s)
+{
+    return RegistryValue::binary(s.data(), s.size());
+}
+
+class RegistrySettingsTest : public ::testing::Test {
+protected:
+    MemorySettingsStore store;
+    RegistrySettings settings { store };
+};
+
+TEST_F(RegistrySettingsTest, StorageFormOfEachType)
+{
+    settings.writeBool("Bool", true);
+    settings.writeInt("Int", -2);
+    settings.writeDouble("Double", 1.5);
+    settings.writeString("String", "vmbook.kbk");
+    const std::uint8_t blob[] = { 0, 1, 2 };
+    settings.writeBlob("Blob", blob);
+    const bool bools[] = { true, false, true };
+    settings.writeBoolList("BoolList", bools);
+    const int ints[] = { 12, 0, -7 };
+    settings.writeIntList("IntList", ints);
+    const std::string strings[] = { "/dev/ttyUSB0", "say \"hi\"", "" };
+    settings.writeStringList("StringList", strings);
+
+    EXPECT_EQ(store.values["Bool"], RegistryValue::dword(1));
+    EXPECT_EQ(store.values["Int"], RegistryValue::dword(0xFFFFFFFE));
+    const std::uint8_t onePointFive[] = { 0, 0, 0, 0, 0, 0, 0xF8, 0x3F };
+    EXPECT_EQ(store.values["Double"], RegistryValue::binary(onePointFive, 8));
+    EXPECT_EQ(store.values["String"], text("vmbook.kbk"));
+    EXPECT_EQ(store.values["Blob"], RegistryValue::binary(blob, 3));
+    EXPECT_EQ(store.values["BoolList"], text("101"));
+    EXPECT_EQ(store.values["IntList"], text("12,0,-7"));
+    EXPECT_EQ(store.values["StringList"], text("\"/dev/ttyUSB0\",\"say \"\"hi\"\"\",\"\""));
+}
+
+TEST_F(RegistrySettingsTest, EveryTypeReadsBackWhatWasWritten)
+{
+    settings.writeBool("Bool", true);
+    settings.writeInt("Int", -123456789);
+    settings.writeDouble("Double", -0.1);
+    settings.writeString("String", "C:\\path with spaces");
+    const std::array<int, 4> ints { 5, 0, -1, 2147483647 };
+    settings.writeIntList("IntList", ints);
+    const std::array<std::string, 3> strings { "a,b", "\"", "" };
+    settings.writeStringList("StringList", strings);
+
+    bool flag = false;
+    int number = 0;
+    double real = 0;
+    std::string s;
+    EXPECT_TRUE(settings.readBool("Bool", flag) && flag);
+    EXPECT_TRUE(settings.readInt("Int", number));
+    EXPECT_EQ(number, -123456789);
+    EXPECT_TRUE(settings.readDouble("Double", real));
+    EXPECT_EQ(real, -0.1);
+    EXPECT_TRUE(settings.readString("String", s));
+    EXPECT_EQ(s, "C:\\path with spaces");
+    std::array<int, 4> intsRead {};
+    EXPECT_EQ(settings.readIntList("IntList", intsRead), 4);
+    EXPECT_EQ(intsRead, ints);
+    std::array<std::string, 5> stringsRead;
+    EXPECT_EQ(settings.readStringList("StringList", stringsRead), 3);
+    EXPECT_EQ(stringsRead[0], "a,b");
+    EXPECT_EQ(stringsRead[1], "\"");
+    EXPECT_EQ(stringsRead[2], "");
+}
+
+TEST_F(RegistrySettingsTest, ListReadingRules)
+{
+    struct Row {
+        const char* name;
+        const char* stored;
+        std::vector<int> ints;
+    };
+    const Row intRows[] = {
+        { "plain list", "12,0,7", { 12, 0, 7 } },
+        { "every run of digits is a number", "a1b22 333", { 1, 22, 333 } },
+        { "a minus sign belongs to its digits", "-5,3", { -5, 3 } },
+        { "a number too large saturates", "99999999999,1", { 2147483647, 1 } },
+        { "empty text", "", {} },
+    };
+    for (const Row& row : intRows) {
+        store.values["L"] = text(row.stored);
+        std::array<int, 8> values {};
+        int count = settings.readIntList("L", values);
+        EXPECT_EQ(std::vector<int>(values.begin(), values.begin() + count), row.ints) << row.name;
+    }
+
+    store.values["B"] = text("1x0");
+    std::array<bool, 4> bools { false, true, true, true };
+    EXPECT_EQ(settings.readBoolList("B", bools), 2) << "other characters are skipped";
+    EXPECT_EQ(bools, (std::array<bool, 4> { true, false, true, true }))
+        << "elements past the count are untouched";
+
+    store.values["L"] = text("1,2,3,4,5");
+    std::array<int, 3> short3 {};
+    EXPECT_EQ(settings.readIntList("L", short3), 3) << "a longer list is cut at the capacity";
+
+    store.values["S"] = text("junk\"one\" , \"two\"\"x\"tail\"cut");
+    std::array<std::string, 4> strings;
+    EXPECT_EQ(settings.readStringList("S", strings), 2) << "an unclosed element is dropped";
+    EXPECT_EQ(strings[0], "one");
+    EXPECT_EQ(strings[1], "two\"x");
+
+    std::array<double, 2> doubles { 1, 2 };
+    const double some[] = { 1.0, 2.0 };
+    EXPECT_FALSE(settings.writeDoubleList("D", some));
+    EXPECT_EQ(store.values.count("D"), 0u);
+    store.values["D"] = text("1.5,2.5");
+    EXPECT_EQ(settings.readDoubleList("D", doubles), 0);
+}
+
+TEST_F(RegistrySettingsTest, WrongOrDamagedValuesLeaveTheOutputUntouched)
+{
+    store.values["Text"] = text("abc");
+    store.values["Seven"] = RegistryValue::binary("1234567", 7);
+    store.values["Dword"] = RegistryValue::dword(5);
+    int number = 77;
+    double real = 7.5;
+    std::string s = "keep";
+    bool flag = false;
+    EXPECT_FALSE(settings.readInt("Text", number));
+    EXPECT_FALSE(settings.readInt("Missing", number));
+    EXPECT_EQ(number, 77);
+    EXPECT_FALSE(settings.readDouble("Seven", real));
+    EXPECT_FALSE(settings.readDouble("Dword", real));
+    EXPECT_EQ(real, 7.5);
+    EXPECT_FALSE(settings.readString("Dword", s));
+    EXPECT_EQ(s, "keep");
+    EXPECT_TRUE(settings.readBool("Dword", flag));
+    EXPECT_TRUE(flag) << "any non-zero number is true";
+
+    std::array<std::uint8_t, 2> small { 9, 9 };
+    std::size_t length = 99;
+    EXPECT_FALSE(settings.readBlob("Text", small, length));
+    EXPECT_EQ(small[0], 9);
+    EXPECT_EQ(length, 99u);
+}
+
+TEST_F(RegistrySettingsTest, StringsAreReadThroughTheLimit)
+{
+    store.values["Long"] = text(std::string(3000, 'x'));
+    std::string s;
+    ASSERT_TRUE(settings.readString("Long", s));
+    EXPECT_EQ(s.size(), RegistrySettings::kMaxStringRead);
+
+    store.values["Terminated"] = RegistryValue::binary("abc\0def", 7);
+    ASSERT_TRUE(settings.readString("Terminated", s));
+    EXPECT_EQ(s, "abc");
+
+    store.values["Wide"] = RegistryValue::string("typed by hand");
+    ASSERT_TRUE(settings.readString("Wide", s));
+    EXPECT_EQ(s, "typed by hand");
+}
+
+TEST_F(RegistrySettingsTest, NothingIsCached)
+{
+    settings.writeInt("A", 1);
+    store.values["A"] = RegistryValue::dword(2);
+    int number = 0;
+    ASSERT_TRUE(settings.readInt("A", number));
+    EXPECT_EQ(number, 2);
+    store.failWrites = true;
+    EXPECT_FALSE(settings.writeInt("A", 3));
+    ASSERT_TRUE(settings.readInt("A", number));
+    EXPECT_EQ(number, 2);
+}
+
+} // namespace

@@ -1,0 +1,79 @@
+// The sounds made at build time beside the executables.
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "sound/MoveSounds.h"
+#include "sound/MoveWords.h"
+#include "sound/WavFile.h"
+
+using namespace velmorak;
+
+namespace {
+
+const std::string kBin = VELMORAK_BIN_DIR;
+
+int peakOf(const PcmSound& sound)
+{
+    int peak = 0;
+    for (std::int16_t sample : sound.samples)
+        peak = std::max(peak, std::abs(int(sample)));
+    return peak;
+}
+
+TEST(GeneratedSounds, EightShortDistinctMoveSounds)
+{
+    std::vector<PcmSound> sounds;
+    for (int number = 1; number <= 8; ++number) {
+        std::string path = kBin + "/sounds/move" + std::to_string(number) + ".wav";
+        std::string error;
+        std::optional<PcmSound> sound = readWavFile(path, &error);
+        ASSERT_TRUE(sound) << path << ": " << error;
+        EXPECT_GT(sound->seconds(), 0.05) << path;
+        EXPECT_LT(sound->seconds(), 0.3) << path << ": a move sound must not drag";
+        EXPECT_GT(peakOf(*sound), 16000) << path << " is audible";
+        sounds.push_back(std::move(*sound));
+    }
+    for (std::size_t a = 0; a < sounds.size(); ++a)
+        for (std::size_t b = a + 1; b < sounds.size(); ++b)
+            EXPECT_NE(sounds[a].samples, sounds[b].samples) << "move" << a + 1 << " move" << b + 1;
+    // Captures (3, 4, 7, 8) knock twice and last longer than quiet moves.
+    EXPECT_GT(sounds[2].seconds(), sounds[0].seconds());
+    EXPECT_GT(sounds[7].seconds(), sounds[5].seconds());
+    EXPECT_TRUE(readWavFile(kBin + "/sounds/default.wav"));
+}
+
+TEST(GeneratedSounds, EveryWordThatCanBeSpokenHasItsFile)
+{
+    std::string folder = kBin + "/announce";
+    if (!std::filesystem::exists(folder)) {
+        // Only a build without espeak-ng leaves the folder out.
+        EXPECT_NE(std::system("command -v espeak-ng >/dev/null 2>&1"), 0)
+            << "espeak-ng is installed but " << folder << " was not made";
+        EXPECT_FALSE(hasVoiceFiles(folder));
+        return;
+    }
+    EXPECT_TRUE(hasVoiceFiles(folder));
+    std::set<std::string> words { "Takes", "EnPassant", "0-0", "0-0-0", "Check", "Checkmate",
+        "Stalemate", "Drawoffer" };
+    for (int kind = 0; kind <= 5; ++kind)
+        words.insert(std::string(pieceWord(static_cast<PieceCode>(kind))));
+    for (int file = 0; file < 8; ++file)
+        for (int rank = 0; rank < 8; ++rank) {
+            words.insert(fileWord(makeSquare(file, rank)));
+            words.insert(rankWord(makeSquare(file, rank), true));
+            words.insert(rankWord(makeSquare(file, rank), false));
+        }
+    EXPECT_EQ(words.size(), 38u);
+    for (const std::string& word : words) {
+        std::string path = folder + "/" + word + ".wav";
+        std::optional<PcmSound> sound = readWavFile(path);
+        ASSERT_TRUE(sound) << path;
+        EXPECT_GT(sound->seconds(), 0.1) << path;
+        EXPECT_LT(sound->seconds(), 1.5) << path << ": silence is trimmed";
+    }
+}
+
+} // namespace

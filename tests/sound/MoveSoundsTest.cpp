@@ -1,0 +1,99 @@
+#include "sound/MoveSounds.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "rules/SanNotation.h"
+#include "sound/RecordingSoundOutput.h"
+
+using namespace velmorak;
+
+namespace {
+
+const std::string kFolder = "/prog/announce";
+
+std::vector<std::string> files(std::initializer_list<const char*> words)
+{
+    std::vector<std::string> events;
+    for (const char* word : words)
+        events.push_back("file " + kFolder + "/" + word + ".wav");
+    return events;
+}
+
+TEST(MoveSounds, MoveSoundFollowsTheOption)
+{
+    RecordingSoundOutput output;
+    MoveSounds sounds(output, kFolder);
+    Board board;
+    Move e4 = readSan(board, "e4");
+    Move a3 = readSan(board, "a3");
+    sounds.PlayMoveSound(e4);
+    sounds.PlayMoveSound(NullMove);
+    sounds.setSoundOn(false);
+    sounds.PlayMoveSound(a3);
+    EXPECT_EQ(output.events, (std::vector<std::string> { "async move5", "default" }));
+}
+
+TEST(MoveSounds, AnnounceMovePlaysTheWordsInOrderThenTheState)
+{
+    RecordingSoundOutput output;
+    MoveSounds sounds(output, kFolder);
+    Board board("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    Move mate = readSan(board, "Ra8#");
+
+    sounds.AnnounceMove(mate, board, "Ra8#");
+    sounds.AnnounceMoveFull(mate);
+    sounds.AnnounceState(GameEndCode::Checkmate, true);
+    EXPECT_TRUE(output.events.empty()) << "mode Off says nothing";
+
+    sounds.setAnnounceMode(AnnounceMode::Brief);
+    sounds.AnnounceMove(mate, board, "Ra8#");
+    EXPECT_EQ(output.events, files({ "Rook", "Afrom", "8to", "Checkmate" }));
+
+    output.events.clear();
+    sounds.AnnounceMoveFull(mate);
+    EXPECT_EQ(output.events, files({ "Rook", "Afrom", "1from", "Afrom", "8to" }))
+        << "the full form in any mode but Off, without a state word";
+
+    output.events.clear();
+    sounds.AnnounceState(GameEndCode::FiftyMoveRule, false);
+    sounds.AnnounceState(GameEndCode::None, false);
+    EXPECT_EQ(output.events, files({ "Drawoffer" }));
+}
+
+TEST(MoveSounds, AMissingWordFileIsSkippedAndTheNextFollows)
+{
+    RecordingSoundOutput output;
+    for (const char* word : { "Knight", "Dfrom", "7to" })
+        output.existingFiles.insert(kFolder + "/" + word + ".wav");
+    MoveSounds sounds(output, kFolder);
+    sounds.setAnnounceMode(AnnounceMode::Brief);
+    Board board("rnbqkb1r/ppp2ppp/5n2/3pp3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 0 1");
+    EXPECT_FALSE(sounds.SpeakWord("Bfrom"));
+    output.events.clear();
+    sounds.AnnounceMove(readSan(board, "Nbd7"), board, "Nbd7");
+    EXPECT_EQ(output.events, files({ "Knight", "Bfrom", "Dfrom", "7to" }));
+}
+
+TEST(MoveSounds, AnnounceModeIsOffWithoutTheVoiceFiles)
+{
+    auto folder = std::filesystem::temp_directory_path() /
+        ("velmorak-announce-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    EXPECT_FALSE(hasVoiceFiles(folder.string()));
+    EXPECT_FALSE(hasVoiceFiles(folder.string() + "/absent"));
+    std::ofstream(folder / "1from.wav") << "RIFF";
+    EXPECT_TRUE(hasVoiceFiles(folder.string()));
+    std::filesystem::remove_all(folder);
+
+    EXPECT_EQ(effectiveAnnounceMode(3, false), AnnounceMode::Off);
+    EXPECT_EQ(effectiveAnnounceMode(3, true), AnnounceMode::All);
+    EXPECT_EQ(effectiveAnnounceMode(1, true), AnnounceMode::Brief);
+    EXPECT_EQ(effectiveAnnounceMode(7, true), AnnounceMode::Off);
+    EXPECT_EQ(effectiveAnnounceMode(-1, true), AnnounceMode::Off);
+}
+
+} // namespace
