@@ -129,7 +129,8 @@ bool CPgnParser::lex(PgnLexMode mode)
         c = readChar(commentMode);
         if (c < 0)
             return false;
-        token.text += static_cast<char>(c);
+        if (m_keepText)
+            token.text += static_cast<char>(c);
         if (mode == PgnTokenKind::RightBracket) {
             if (c == ']')
                 break;
@@ -162,7 +163,9 @@ bool CPgnParser::lex(PgnLexMode mode)
                 break;
             }
             token.value += static_cast<char>(next);
-            token.text += static_cast<char>(next);
+            if (m_keepText)
+                if (m_keepText)
+                    token.text += static_cast<char>(next);
         }
         token.kind = PgnTokenKind::Comment;
         token.number = 0;
@@ -199,7 +202,9 @@ bool CPgnParser::lex(PgnLexMode mode)
             if (next < 0)
                 return false;
             m_last = next;
-            token.text += static_cast<char>(next);
+            if (m_keepText)
+                if (m_keepText)
+                    token.text += static_cast<char>(next);
             if (next == '"')
                 break;
             if (next == '\\') {
@@ -207,7 +212,9 @@ bool CPgnParser::lex(PgnLexMode mode)
                 if (next < 0)
                     return false;
                 m_last = next;
-                token.text += static_cast<char>(next);
+                if (m_keepText)
+                    if (m_keepText)
+                        token.text += static_cast<char>(next);
             }
             token.value += static_cast<char>(next);
         }
@@ -224,7 +231,9 @@ bool CPgnParser::lex(PgnLexMode mode)
                     m_input->unget();
                 break;
             }
-            token.text += static_cast<char>(next);
+            if (m_keepText)
+                if (m_keepText)
+                    token.text += static_cast<char>(next);
             number = addDigit(number, next);
         }
         token.kind = PgnTokenKind::Nag;
@@ -245,7 +254,9 @@ bool CPgnParser::lex(PgnLexMode mode)
                     m_input->unget();
                 break;
             }
-            token.text += static_cast<char>(next);
+            if (m_keepText)
+                if (m_keepText)
+                    token.text += static_cast<char>(next);
             number = addDigit(number, next);
         }
         token.kind = PgnTokenKind::Int;
@@ -265,7 +276,8 @@ bool CPgnParser::lex(PgnLexMode mode)
             }
             token.value += static_cast<char>(next);
         }
-        token.text += std::string_view(token.value).substr(1);
+        if (m_keepText)
+            token.text += std::string_view(token.value).substr(1);
         token.kind = PgnTokenKind::Symbol;
         token.number = 0;
         return true;
@@ -304,6 +316,28 @@ bool CPgnParser::advance(PgnLexMode mode, CPgnToken& token)
     return true;
 }
 
+std::string CPgnParser::tokenDisplay() const
+{
+    switch (m_token.kind) {
+    case PgnTokenKind::Int:
+        return std::to_string(m_token.number);
+    case PgnTokenKind::Nag: {
+        std::string text(1, '$');
+        text += std::to_string(m_token.number);
+        return text;
+    }
+    case PgnTokenKind::String:
+    case PgnTokenKind::Symbol:
+    case PgnTokenKind::Comment:
+        return m_token.value;
+    default:
+        break;
+    }
+    static constexpr const char* kSingle[] = { "", "", "", ".", "*", "[", "]", "{", "}", "", "(",
+        ")", "<", ">", "", "" };
+    return kSingle[static_cast<int>(m_token.kind)];
+}
+
 bool CPgnParser::isResultToken() const
 {
     if (!m_hasToken)
@@ -321,6 +355,7 @@ bool CPgnParser::begin(PgnInput& input, std::int64_t start)
     m_error = {};
     m_error.offset = start;
     m_hasToken = false;
+    m_keepText = true;
     m_token.kind = PgnTokenKind::Unknown;
     m_token.value.clear();
     m_token.number = 0;
@@ -515,11 +550,7 @@ bool CPgnParser::readMoveElement()
     if (!is(PgnTokenKind::Symbol)) {
         if (!m_hasToken)
             return fail("move expected at the end of the input", "", m_input->offset());
-        std::string_view text = m_token.value.empty() ? std::string_view(m_token.text)
-                                                      : std::string_view(m_token.value);
-        while (!text.empty() && isSpace(static_cast<unsigned char>(text.front())))
-            text.remove_prefix(1);
-        return fail("move expected", text, m_tokenOffset);
+        return fail("move expected", tokenDisplay(), m_tokenOffset);
     }
     // Copied, not moved: a stray byte after the move leaves the token as it is, and the
     // reader must then meet this same symbol again.
@@ -612,6 +643,8 @@ bool CPgnParser::readGame(
     if (!m_hasToken)
         return fail("no game", "", start);
     readTags();
+    // Token texts matter only to tag values; the movetext is lexed without them.
+    m_keepText = false;
     setUpPosition();
     skipComments();
     if (!readSequence())
@@ -691,6 +724,7 @@ bool CPgnParser::scanGame(
     if (!m_hasToken)
         return fail("no game", "", start);
     readTags();
+    m_keepText = false;
     skipMovetext();
     end = endOffset();
     game = std::move(m_game);
@@ -713,6 +747,7 @@ bool CPgnParser::scanIndexTags(
         return fail("no game", "", start);
     }
     readTags();
+    m_keepText = false;
     skipMovetext();
     m_indexTags = nullptr;
     end = endOffset();

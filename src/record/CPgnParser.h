@@ -64,6 +64,8 @@ private:
     void step(PgnLexMode mode) { m_hasToken = lex(mode); }
     bool is(PgnTokenKind kind) const { return m_hasToken && m_token.kind == kind; }
     bool isResultToken() const;
+    // The current token as the user wrote it, for error reports.
+    std::string tokenDisplay() const;
 
     void readTags();
     void storeTag(std::string& value);
@@ -85,6 +87,7 @@ private:
     int m_last = 0;
     CPgnToken m_token;
     bool m_hasToken = false;
+    bool m_keepText = true;
     // Offset of the first character of the current token after its leading white space.
     std::int64_t m_tokenOffset = 0;
     std::string m_tagName;

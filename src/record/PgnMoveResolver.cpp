@@ -32,15 +32,17 @@ int pieceKind(char letter)
     }
 }
 
-// Collects the legal moves from `from` that end on `to` and satisfy `accept`; stops
-// counting at two, since only a single match decides.
+// Collects the legal moves from `from` that end on `to` and satisfy `accept`. Only the
+// pseudo-legal moves that fit the text are tested for legality, so a queen's twenty moves
+// cost one test, not twenty.
 template <typename Accept>
-void collect(Board& board, Square from, Square to, Accept&& accept, Move& found, int& count)
+void collect(
+    Board& board, Square king, Square from, Square to, Accept&& accept, Move& found, int& count)
 {
     SquareMoveList moves;
-    board.legalMoves(from, moves);
+    board.pseudoLegalMoves(from, moves);
     for (Move move : moves) {
-        if (move.to == to && accept(move)) {
+        if (move.to == to && accept(move) && board.isLegal(move, king)) {
             found = move;
             ++count;
         }
@@ -77,6 +79,9 @@ Move resolvePgnMoveShortcut(Board& board, std::string_view text)
         return castling(board, true);
 
     const std::uint8_t side = board.sideToMove();
+    const Square king = board.findKing(pieceOf(kKing, side));
+    if (king == NoSquare)
+        return NoMove;
     int kind = pieceKind(text[0]);
     if (kind >= 0) {
         // Piece move: [from file][from rank][x] target.
@@ -99,21 +104,47 @@ Move resolvePgnMoveShortcut(Board& board, std::string_view text)
         if (!hint.empty())
             return NoMove;
         const PieceCode piece = pieceOf(kind, side);
+        const PieceCode target = board.pieceAt(to);
+        if (target != kEmpty && (target < 6) == (side == kWhiteSide))
+            return NoMove;
+        // Look from the target for the pieces that can reach it, as the pieces themselves
+        // would: one step for knight and king, rays over empty squares for the others. The
+        // move is built the way the generator builds it and then tested for legality.
+        const std::uint8_t flags =
+            target == kEmpty ? kQuietFlags : static_cast<std::uint8_t>(target | kCaptureFlag);
         Move found = NoMove;
         int count = 0;
-        for (int file = 0; file < 8 && count < 2; ++file) {
-            if (fileHint >= 0 && file != fileHint)
-                continue;
-            for (int rank = 0; rank < 8 && count < 2; ++rank) {
-                if (rankHint >= 0 && rank != rankHint)
+        auto consider = [&](int from) {
+            if (fileHint >= 0 && fileOf(Square(from)) != fileHint)
+                return;
+            if (rankHint >= 0 && rankOf(Square(from)) != rankHint)
+                return;
+            Move move { Square(from), piece, to, flags };
+            if (board.isLegal(move, king)) {
+                found = move;
+                ++count;
+            }
+        };
+        static constexpr int kKnightSteps[] = { 33, 31, 18, 14, -14, -18, -31, -33 };
+        static constexpr int kKingSteps[] = { 1, -1, 16, -16, 17, 15, -15, -17 };
+        if (kind == kKnight || kind == kKing) {
+            for (int step : kind == kKnight ? kKnightSteps : kKingSteps) {
+                int from = to + step;
+                if (isOnBoard(from) && board.pieceAt(Square(from)) == piece)
+                    consider(from);
+            }
+        } else {
+            const bool straight = kind == kRook || kind == kQueen;
+            const bool diagonal = kind == kBishop || kind == kQueen;
+            for (int step : kKingSteps) {
+                const bool isStraight = step == 1 || step == -1 || step == 16 || step == -16;
+                if ((isStraight && !straight) || (!isStraight && !diagonal))
                     continue;
-                const Square from = makeSquare(file, rank);
-                if (board.pieceAt(from) != piece)
-                    continue;
-                collect(
-                    board, from, to,
-                    [](Move move) { return !move.isCastling() && !move.isPromotion(); }, found,
-                    count);
+                int from = to + step;
+                while (isOnBoard(from) && board.pieceAt(Square(from)) == kEmpty)
+                    from += step;
+                if (isOnBoard(from) && board.pieceAt(Square(from)) == piece)
+                    consider(from);
             }
         }
         return count == 1 ? found : NoMove;
@@ -158,14 +189,14 @@ Move resolvePgnMoveShortcut(Board& board, std::string_view text)
         return NoMove;
     Square from = makeSquare(fromFile, fromRank);
     if (board.pieceAt(from) == pawn)
-        collect(board, from, to, accept, found, count);
+        collect(board, king, from, to, accept, found, count);
     else if (!capture && board.pieceAt(from) == kEmpty) {
         // A double step passes over the empty square in front of the pawn.
         fromRank -= forward;
         if (fromRank >= 0 && fromRank <= 7) {
             from = makeSquare(fromFile, fromRank);
             if (board.pieceAt(from) == pawn)
-                collect(board, from, to, accept, found, count);
+                collect(board, king, from, to, accept, found, count);
         }
     }
     return count == 1 ? found : NoMove;

@@ -1,0 +1,544 @@
+#include "CDatabase.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmorak {
+
+namespace {
+// Bytes moved per read when the rewrite copies the games it keeps.
+constexpr std::size_t kCopyChunk = 1 << 20;
+
+std::string folderOf(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+} // namespace
+
+int DatabaseFileCalls::link(const char* from, const char* to)
+{
+    return ::link(from, to);
+}
+
+ssize_t DatabaseFileCalls::pread(int fd, void* data, std::size_t size, std::int64_t offset)
+{
+    return ::pread(fd, data, size, offset);
+}
+
+// --- Text pool ----------------------------------------------------------------------------
+
+TagTextPool::TagTextPool()
+{
+    intern({});
+}
+
+std::uint32_t TagTextPool::intern(std::string_view text)
+{
+    auto found = m_ids.find(text);
+    if (found != m_ids.end())
+        return found->second;
+    const auto id = static_cast<std::uint32_t>(m_texts.size());
+    // A deque never moves its elements, so the views used as keys stay valid.
+    m_texts.emplace_back(text);
+    m_ids.emplace(std::string_view(m_texts.back()), id);
+    m_textBytes += text.size() > 15 ? text.size() + 1 : 0;
+    m_ranks.clear();
+    return id;
+}
+
+const std::vector<std::uint32_t>& TagTextPool::foldedRanks() const
+{
+    if (m_ranks.size() == m_texts.size())
+        return m_ranks;
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    auto less = [&](std::uint32_t a, std::uint32_t b) {
+        const std::string& x = m_texts[a];
+        const std::string& y = m_texts[b];
+        std::size_t n = std::min(x.size(), y.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            auto cx = static_cast<unsigned char>(fold(x[i]));
+            auto cy = static_cast<unsigned char>(fold(y[i]));
+            if (cx != cy)
+                return cx < cy;
+        }
+        return x.size() < y.size();
+    };
+    std::vector<std::uint32_t> order(m_texts.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), less);
+    m_ranks.assign(m_texts.size(), 0);
+    std::uint32_t rank = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && less(order[i - 1], order[i]))
+            ++rank;
+        m_ranks[order[i]] = rank;
+    }
+    return m_ranks;
+}
+
+std::size_t TagTextPool::memoryBytes() const
+{
+    // Deque slots, heap text of long strings, hash nodes and buckets, ranks.
+    return m_texts.size() * sizeof(std::string) + m_textBytes +
+        m_ids.size() * (sizeof(std::string_view) + sizeof(std::uint32_t) + 2 * sizeof(void*)) +
+        m_ids.bucket_count() * sizeof(void*) + m_ranks.capacity() * sizeof(std::uint32_t);
+}
+
+// --- Database -----------------------------------------------------------------------------
+
+CDatabase::CDatabase(CGameReader& reader)
+    : m_reader(&reader)
+    , m_pool(std::make_unique<TagTextPool>())
+{
+}
+
+CDatabase::~CDatabase()
+{
+    close();
+}
+
+DatabaseFileCalls& CDatabase::calls()
+{
+    static DatabaseFileCalls posix;
+    return m_calls ? *m_calls : posix;
+}
+
+std::string CDatabase::errorText(int code, std::string_view argument)
+{
+    const char* format = "Unknown error";
+    switch (code) {
+    case NoError:
+        format = "";
+        break;
+    case FileNotFound:
+        format = "File not found %s";
+        break;
+    case CannotWrite:
+        format = "Could not open for writing %s";
+        break;
+    case CannotAppend:
+        format = "Could not open for appending %s";
+        break;
+    case ReadError:
+        format = "Error while reading";
+        break;
+    case WriteError:
+        format = "Error while writing";
+        break;
+    case ParseError:
+        format = "Error while parsing";
+        break;
+    case SeekFailed:
+        format = "Seek failed";
+        break;
+    case OutOfMemory:
+        format = "Out of memory";
+        break;
+    case ChangedOnDisk:
+        format = "The file was changed by another program: %s";
+        break;
+    case RenameFailed:
+        format = "Could not put the new file in place: %s";
+        break;
+    default:
+        break;
+    }
+    std::string text(format);
+    std::size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, argument);
+    return text;
+}
+
+void CDatabase::setError(int code, std::string_view argument)
+{
+    try {
+        m_errorMessage = errorText(code, argument);
+        m_errorCode = code;
+    } catch (const std::bad_alloc&) {
+        m_errorCode = OutOfMemory;
+        m_errorMessage = "Out of memory";
+    }
+}
+
+void CDatabase::getError(int& code, std::string& message) const
+{
+    code = m_errorCode;
+    message = m_errorMessage;
+}
+
+bool CDatabase::identify(const std::string& path, FileIdentity& identity)
+{
+    struct stat info { };
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    identity.device = info.st_dev;
+    identity.inode = info.st_ino;
+    identity.size = info.st_size;
+    identity.modifiedSeconds = info.st_mtim.tv_sec;
+    identity.modifiedNanoseconds = info.st_mtim.tv_nsec;
+    return true;
+}
+
+bool CDatabase::openForReading()
+{
+    return m_input.openFile(m_fileName);
+}
+
+bool CDatabase::open(const std::string& path)
+{
+    if (m_isOpen)
+        close();
+    m_fileName = path;
+    if (!openForReading()) {
+        setError(FileNotFound, path);
+        return false;
+    }
+    m_current = 0;
+    m_position = 0;
+    m_isOpen = true;
+    buildIndex();
+    return m_isOpen;
+}
+
+void CDatabase::close()
+{
+    m_entries.clear();
+    m_entries.shrink_to_fit();
+    m_input.close();
+    m_current = 0;
+    m_position = 0;
+    m_isOpen = false;
+}
+
+void CDatabase::buildIndex()
+{
+    m_entries.clear();
+    m_current = 0;
+    if (!m_isOpen)
+        return;
+    // Identify before scanning: a change made while scanning then shows at the next check.
+    identify(m_fileName, m_indexed);
+    const std::int64_t first = m_position;
+    std::int64_t start = first;
+    std::int64_t last = first;
+    IndexTags tags;
+    for (std::int32_t number = 0;; ++number) {
+        std::int64_t end = 0;
+        if (!m_reader->scanIndexTags(m_input, start, end, tags))
+            break;
+        if (end == last)
+            break;
+        last = end;
+        CDatabaseEntry entry;
+        entry.number = number;
+        entry.tags[int(EntryField::White)] = m_pool->intern(tags.white);
+        entry.tags[int(EntryField::Black)] = m_pool->intern(tags.black);
+        entry.tags[int(EntryField::Date)] = m_pool->intern(tags.date);
+        entry.tags[int(EntryField::Event)] = m_pool->intern(tags.event);
+        entry.tags[int(EntryField::Eco)] = m_pool->intern(tags.eco);
+        entry.tags[int(EntryField::Site)] = m_pool->intern(tags.site);
+        entry.tags[int(EntryField::Result)] = m_pool->intern(tags.result);
+        entry.start = start;
+        entry.end = end;
+        entry.pool = m_pool.get();
+        m_entries.push_back(entry);
+        start = end;
+    }
+    m_entries.shrink_to_fit();
+    if (m_input.hadReadError())
+        setError(ReadError);
+    m_current = 0;
+    seekTo(first);
+}
+
+std::size_t CDatabase::indexMemoryBytes() const
+{
+    return m_entries.capacity() * sizeof(CDatabaseEntry) + m_pool->memoryBytes();
+}
+
+bool CDatabase::seekTo(std::int64_t offset)
+{
+    if (!m_isOpen)
+        return false;
+    if (m_input.seek(offset)) {
+        m_position = offset;
+        return true;
+    }
+    m_input.close();
+    if (!openForReading()) {
+        setError(FileNotFound, m_fileName);
+        return false;
+    }
+    if (!m_input.seek(offset)) {
+        setError(SeekFailed);
+        return false;
+    }
+    m_position = offset;
+    return true;
+}
+
+void CDatabase::search(const CDatabaseFilter& filter, std::vector<CDatabaseEntry>& result) const
+{
+    result.clear();
+    FilterMatcher matcher(filter);
+    for (const CDatabaseEntry& entry : m_entries) {
+        if (matcher.matches(entry)) {
+            result.push_back(entry);
+            result.back().number = static_cast<std::int32_t>(&entry - m_entries.data());
+        }
+    }
+}
+
+std::unique_ptr<CPgnGame> CDatabase::loadCurrent()
+{
+    if (!m_isOpen)
+        return nullptr;
+    std::unique_ptr<CPgnGame> game;
+    std::int64_t end = 0;
+    if (!m_reader->readGame(m_input, m_position, end, game) || !game) {
+        setError(ParseError);
+        return nullptr;
+    }
+    return game;
+}
+
+std::unique_ptr<CPgnGame> CDatabase::next()
+{
+    if (!m_isOpen || m_entries.empty())
+        return nullptr;
+    // After a rewrite the current number is only a hint and may lie past the end.
+    m_current = m_current + 1 >= int(m_entries.size()) ? 0 : std::max(0, m_current + 1);
+    if (!seekTo(m_entries[std::size_t(m_current)].start))
+        return nullptr;
+    return loadCurrent();
+}
+
+std::unique_ptr<CPgnGame> CDatabase::prev()
+{
+    if (!m_isOpen || m_entries.empty())
+        return nullptr;
+    const int count = int(m_entries.size());
+    m_current = m_current <= 0 ? count - 1 : std::min(m_current, count) - 1;
+    if (!seekTo(m_entries[std::size_t(m_current)].start))
+        return nullptr;
+    return loadCurrent();
+}
+
+std::unique_ptr<CPgnGame> CDatabase::gotoGame(int n)
+{
+    if (!m_isOpen || n < 0 || n >= int(m_entries.size()))
+        return nullptr;
+    m_current = n;
+    if (!seekTo(m_entries[std::size_t(n)].start))
+        return nullptr;
+    return loadCurrent();
+}
+
+bool CDatabase::writeAll(int output, std::string_view bytes)
+{
+    DatabaseFileCalls& sys = calls();
+    while (!bytes.empty()) {
+        ssize_t written = sys.write(output, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            setError(WriteError);
+            return false;
+        }
+        bytes.remove_prefix(std::size_t(written));
+    }
+    return true;
+}
+
+bool CDatabase::append(const std::string& path, CPgnGame& game)
+{
+    DatabaseFileCalls& sys = calls();
+    int fd = sys.open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        setError(CannotAppend, path);
+        return false;
+    }
+    const std::string text = game.toString();
+    bool ok = writeAll(fd, text) && sys.fsync(fd) == 0;
+    if (sys.close(fd) != 0)
+        ok = false;
+    if (!ok)
+        setError(WriteError);
+    return ok;
+}
+
+bool CDatabase::replaceCurrent(CPgnGame& game)
+{
+    return replaceGame(m_current, game);
+}
+
+bool CDatabase::replaceGame(int n, CPgnGame& game)
+{
+    if (!m_isOpen || n < 0 || n >= int(m_entries.size()))
+        return false;
+    const CDatabaseEntry& entry = m_entries[std::size_t(n)];
+    return rewrite(entry.start, entry.end, &game);
+}
+
+bool CDatabase::deleteCurrent()
+{
+    return deleteGame(m_current);
+}
+
+bool CDatabase::deleteGame(int n)
+{
+    if (!m_isOpen || n < 0 || n >= int(m_entries.size()))
+        return false;
+    const CDatabaseEntry& entry = m_entries[std::size_t(n)];
+    return rewrite(entry.start, entry.end, nullptr);
+}
+
+bool CDatabase::copyRange(int output, std::int64_t from, std::int64_t to)
+{
+    DatabaseFileCalls& sys = calls();
+    int input = m_input.fd();
+    if (input < 0 || output < 0)
+        return false;
+    std::vector<char> buffer(kCopyChunk);
+    std::int64_t at = from;
+    for (;;) {
+        std::size_t want = buffer.size();
+        if (to != 0) {
+            if (at >= to)
+                return true;
+            want = std::size_t(std::min<std::int64_t>(std::int64_t(want), to - at));
+        }
+        ssize_t got = sys.pread(input, buffer.data(), want, at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 || (got == 0 && to != 0)) {
+            setError(ReadError);
+            return false;
+        }
+        if (got == 0)
+            return true;
+        if (!writeAll(output, std::string_view(buffer.data(), std::size_t(got))))
+            return false;
+        at += got;
+    }
+}
+
+bool CDatabase::rewrite(std::int64_t start, std::int64_t end, CPgnGame* game)
+{
+    if (!m_isOpen)
+        return false;
+    DatabaseFileCalls& sys = calls();
+    const std::string name = m_fileName;
+
+    // Offsets from an index of another file would cut the wrong bytes.
+    FileIdentity now;
+    if (!identify(name, now) || !(now == m_indexed)) {
+        const int current = m_current;
+        close();
+        open(name);
+        m_current = std::min(current, std::max(0, int(m_entries.size()) - 1));
+        setError(ChangedOnDisk, name);
+        return false;
+    }
+
+    const int savedCurrent = m_current;
+    const std::int64_t savedPosition = m_position;
+    const std::string temporary = name + ".tmp";
+    const std::string backup = name + ".bak";
+
+    struct stat info { };
+    mode_t mode = 0644;
+    if (::fstat(m_input.fd(), &info) == 0)
+        mode = info.st_mode & 07777;
+
+    bool result = false;
+    int fd = sys.open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd < 0) {
+        setError(CannotWrite, temporary);
+    } else {
+        bool written = (start == 0 || copyRange(fd, 0, start));
+        if (written && game)
+            written = writeAll(fd, game->toString());
+        if (written)
+            written = copyRange(fd, end, 0);
+        // The new file must be on the disk before it may replace the old one.
+        if (written && sys.fsync(fd) != 0) {
+            setError(WriteError);
+            written = false;
+        }
+        if (sys.close(fd) != 0 && written) {
+            setError(WriteError);
+            written = false;
+        }
+        if (!written) {
+            sys.unlink(temporary.c_str());
+        } else {
+            close();
+            sys.unlink(backup.c_str());
+            // The backup is a second name of the old file, so the old file keeps its name
+            // until the new one replaces it in one step. Where hard links are not possible
+            // the old file is renamed, and renamed back if the new one cannot follow.
+            bool linked = sys.link(name.c_str(), backup.c_str()) == 0;
+            bool movedAway = false;
+            if (!linked)
+                movedAway = sys.rename(name.c_str(), backup.c_str()) == 0;
+            if (!linked && !movedAway) {
+                setError(RenameFailed, "renaming " + name + " to " + backup + " failed");
+                sys.unlink(temporary.c_str());
+            } else if (sys.rename(temporary.c_str(), name.c_str()) != 0) {
+                if (movedAway)
+                    sys.rename(backup.c_str(), name.c_str());
+                else
+                    sys.unlink(backup.c_str());
+                setError(RenameFailed, "renaming " + temporary + " to " + name + " failed");
+            } else {
+                int folder =
+                    sys.open(folderOf(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+                if (folder >= 0) {
+                    sys.fsync(folder);
+                    sys.close(folder);
+                }
+                sys.unlink(backup.c_str());
+                result = true;
+            }
+        }
+    }
+
+    const int code = m_errorCode;
+    const std::string message = m_errorMessage;
+    if (!m_isOpen)
+        open(name);
+    if (m_isOpen) {
+        seekTo(std::min(savedPosition, m_input.size()));
+        m_current = savedCurrent;
+    }
+    if (!result) {
+        m_errorCode = code;
+        m_errorMessage = message;
+    }
+    return result;
+}
+
+std::string CDatabase::toString()
+{
+    return "CDatabase::toString() not yet implemented";
+}
+
+void CDatabase::toFile(std::FILE* file)
+{
+    if (file)
+        std::fputs("CDatabase::toFile() not yet implemented", file);
+}
+
+} // namespace velmorak
