@@ -15,6 +15,8 @@
 #include "RecordTestSupport.h"
 #include "record/CPgnParser.h"
 #include "record/PgnInput.h"
+#include "record/PgnMoveResolver.h"
+#include "rules/SanNotation.h"
 
 namespace velmorak {
 namespace {
@@ -84,6 +86,50 @@ std::set<std::string> expectedRefusals()
         if (!line.empty() && line[0] != '#')
             lines.insert(line);
     return lines;
+}
+
+// The reader's shortcut must give exactly the move the SAN reader gives, for every move of
+// real games (their texts as written, and the strict SAN of the same move).
+void compareShortcuts(Board& board, const CGameNode& node, int& compared)
+{
+    for (int i = 0; i < node.childCount(); ++i) {
+        const CGameNode& child = *node.child(i);
+        for (const std::string& text : { child.san(), writeSan(board, child.move()) }) {
+            Move fast = resolvePgnMoveShortcut(board, text);
+            if (fast != NoMove) {
+                ++compared;
+                ASSERT_EQ(fast, readSan(board, text)) << text << " in " << board.fen();
+            }
+        }
+        board.makeMove(child.move());
+        compareShortcuts(board, child, compared);
+        board.unmakeMove();
+    }
+}
+
+TEST(RealData, ShortcutsAgreeWithTheSanReader)
+{
+    PgnInput input;
+    ASSERT_TRUE(input.openFile((kData / "masters-111k.pgn").string()));
+    CPgnParser parser;
+    std::int64_t start = 0;
+    int compared = 0;
+    for (int game = 0; game < 3000; ++game) {
+        std::unique_ptr<CPgnGame> record;
+        std::int64_t end = 0;
+        IndexTags tags;
+        if (!parser.scanIndexTags(input, start, end, tags))
+            break;
+        if (parser.readGame(input, start, end, record)) {
+            Board board;
+            if (!record->getTag("FEN").empty())
+                board.setFromFen(record->getTag("FEN"));
+            compareShortcuts(board, *record->root(), compared);
+        }
+        parser.scanIndexTags(input, start, end, tags);
+        start = end;
+    }
+    EXPECT_GT(compared, 300000);
 }
 
 TEST(RealData, TestCollectionsReadAndRoundTrip)
