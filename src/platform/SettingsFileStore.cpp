@@ -84,12 +84,22 @@ bool SettingsFileStore::writeValue(std::string_view name, const RegistryValue& v
         return false;
     RegistryFile file;
     file.parse(*text);
+    // A settings file kept elsewhere and linked here stays linked: the link's target is
+    // replaced, not the link.
+    std::string target = m_path;
+    struct stat link { };
+    if (::lstat(m_path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = ::realpath(m_path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
     if (!file.setValue(name, value)) {
         m_lastError = "the value " + std::string(name) + " cannot be stored in a settings file";
         return false;
     }
     if (std::optional<std::string> error =
-            writeFileAtomically(m_path, file.text(), kFileMode, m_calls)) {
+            writeFileAtomically(target, file.text(), kFileMode, m_calls)) {
         m_lastError = *error;
         return false;
     }

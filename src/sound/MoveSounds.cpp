@@ -65,6 +65,20 @@ void MoveSounds::AnnounceMove(Move move, const Board& before, std::string_view s
     speakAll(announceWords(move, before, san));
 }
 
+void MoveSounds::announceMadeMove(
+    MoveSource source, Move move, const Board& before, std::string_view san, bool dgtConnected)
+{
+    if (source != MoveSource::User || m_mode == AnnounceMode::All) {
+        AnnounceMove(move, before, san);
+        return;
+    }
+    if (!dgtConnected || (isNullMove(move) && move != NullMove))
+        return;
+    Board after = before;
+    after.makeMove(move);
+    AnnounceState(after);
+}
+
 void MoveSounds::AnnounceMoveFull(Move move)
 {
     if (m_mode != AnnounceMode::Off)

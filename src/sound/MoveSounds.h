@@ -15,6 +15,9 @@ class SoundOutput;
 // The announce modes of the IDC_CBANNOUNCE setting.
 enum class AnnounceMode { Off = 0, Brief = 1, Verbose = 2, All = 3 };
 
+// Where a move came from; decides whether it is spoken.
+enum class MoveSource { User, Engine, Server };
+
 // The file whose presence makes the voice announcements available.
 inline constexpr std::string_view kAnnounceProbeFile = "1from.wav";
 
@@ -56,6 +59,13 @@ public:
     // Plays one word file and returns when it has ended; a missing file plays nothing and
     // returns false.
     bool SpeakWord(std::string_view word);
+
+    // Speaks a move just made, as the callers of AnnounceMove do: every engine and server
+    // move is announced; a move of the user only in mode All, and in Brief and Verbose only
+    // its state word, and only while a DGT board is connected (the player is looking at the
+    // real board, not the screen). `before` is the position the move was made from.
+    void announceMadeMove(
+        MoveSource source, Move move, const Board& before, std::string_view san, bool dgtConnected);
 
     // The words AnnounceMove speaks, in order, for the current mode (state word included).
     std::vector<std::string> announceWords(

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "TempFolder.h"
 #include "platform/AtomicFile.h"
@@ -125,6 +126,21 @@ TEST(SettingsFileStore, AFailedWriteKeepsTheOldFile)
     EXPECT_FALSE(failing.writeValue("A", RegistryValue::dword(2)));
     EXPECT_EQ(TempFolder::read(path), before);
     EXPECT_EQ(folder.entryCount(), 1);
+}
+
+TEST(SettingsFileStore, ALinkedSettingsFileStaysLinked)
+{
+    TempFolder folder;
+    std::string target = folder.file("kept-elsewhere.reg");
+    std::string link = folder.file("settings.reg");
+    TempFolder::write(target, "");
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    SettingsFileStore store(link);
+    ASSERT_TRUE(store.writeValue("A", RegistryValue::dword(1)));
+    struct stat info { };
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_NE(TempFolder::read(target).find("\"A\"=dword:00000001"), std::string::npos);
 }
 
 TEST(SettingsFileStore, DefaultPathFollowsTheEnvironment)

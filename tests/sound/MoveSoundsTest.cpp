@@ -64,6 +64,41 @@ TEST(MoveSounds, AnnounceMovePlaysTheWordsInOrderThenTheState)
     EXPECT_EQ(output.events, files({ "Drawoffer" }));
 }
 
+TEST(MoveSounds, WhichMadeMovesAreSpoken)
+{
+    Board board("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    Move mate = readSan(board, "Ra8#");
+    const auto whole = files({ "Rook", "Afrom", "8to", "Checkmate" });
+    const auto stateOnly = files({ "Checkmate" });
+    const std::vector<std::string> nothing;
+    struct Row {
+        const char* name;
+        AnnounceMode mode;
+        MoveSource source;
+        bool dgt;
+        const std::vector<std::string>& expected;
+    };
+    const Row rows[] = {
+        { "engine move", AnnounceMode::Brief, MoveSource::Engine, false, whole },
+        { "server move", AnnounceMode::Brief, MoveSource::Server, false, whole },
+        { "user move in mode All", AnnounceMode::All, MoveSource::User, false,
+            files({ "Rook", "Afrom", "1from", "Afrom", "8to", "Checkmate" }) },
+        { "user move, Brief, no board", AnnounceMode::Brief, MoveSource::User, false, nothing },
+        { "user move, Brief, DGT board", AnnounceMode::Brief, MoveSource::User, true, stateOnly },
+        { "user move, Verbose, DGT board", AnnounceMode::Verbose, MoveSource::User, true,
+            stateOnly },
+        { "engine move, Off", AnnounceMode::Off, MoveSource::Engine, true, nothing },
+        { "user move, Off, DGT board", AnnounceMode::Off, MoveSource::User, true, nothing },
+    };
+    for (const Row& row : rows) {
+        RecordingSoundOutput output;
+        MoveSounds sounds(output, kFolder);
+        sounds.setAnnounceMode(row.mode);
+        sounds.announceMadeMove(row.source, mate, board, "Ra8#", row.dgt);
+        EXPECT_EQ(output.events, row.expected) << row.name;
+    }
+}
+
 TEST(MoveSounds, AMissingWordFileIsSkippedAndTheNextFollows)
 {
     RecordingSoundOutput output;
