@@ -62,6 +62,8 @@ std::optional<std::string> SettingsFileStore::readFile()
 
 std::optional<RegistryValue> SettingsFileStore::readValue(std::string_view name)
 {
+    if (m_batchDepth > 0)
+        return m_batch ? m_batch->value(name) : std::nullopt;
     std::optional<std::string> text = readFile();
     if (!text)
         return std::nullopt;
@@ -72,18 +74,60 @@ std::optional<RegistryValue> SettingsFileStore::readValue(std::string_view name)
 
 bool SettingsFileStore::writeValue(std::string_view name, const RegistryValue& value)
 {
+    if (m_batchDepth > 0) {
+        if (!m_batch || !m_batch->setValue(name, value)) {
+            m_batchFailed = true;
+            return false;
+        }
+        m_batchChanged = true;
+        return true;
+    }
     m_lastError.clear();
+    std::optional<std::string> text = readFile();
+    if (!text)
+        return false;
+    RegistryFile file;
+    file.parse(*text);
+    if (!file.setValue(name, value)) {
+        m_lastError = "the value " + std::string(name) + " cannot be stored in a settings file";
+        return false;
+    }
+    return replaceFile(file);
+}
+
+void SettingsFileStore::beginWrites()
+{
+    if (m_batchDepth++ > 0)
+        return;
+    m_lastError.clear();
+    m_batch.reset();
+    m_batchChanged = false;
+    m_batchFailed = false;
+    if (std::optional<std::string> text = readFile()) {
+        m_batch.emplace();
+        m_batch->parse(*text);
+    }
+}
+
+bool SettingsFileStore::endWrites()
+{
+    if (m_batchDepth == 0 || --m_batchDepth > 0)
+        return true;
+    bool stored = !m_batchFailed;
+    if (m_batch && m_batchChanged)
+        stored = replaceFile(*m_batch) && stored;
+    m_batch.reset();
+    return stored;
+}
+
+bool SettingsFileStore::replaceFile(const RegistryFile& file)
+{
     std::size_t slash = m_path.rfind('/');
     if (slash != std::string::npos && slash > 0 &&
         !makeDirectories(m_path.substr(0, slash), kFolderMode)) {
         m_lastError = "cannot create the folder of " + m_path + ": " + std::strerror(errno);
         return false;
     }
-    std::optional<std::string> text = readFile();
-    if (!text)
-        return false;
-    RegistryFile file;
-    file.parse(*text);
     // A settings file kept elsewhere and linked here stays linked: the link's target is
     // replaced, not the link.
     std::string target = m_path;
@@ -93,10 +137,6 @@ bool SettingsFileStore::writeValue(std::string_view name, const RegistryValue& v
             target = resolved;
             std::free(resolved);
         }
-    }
-    if (!file.setValue(name, value)) {
-        m_lastError = "the value " + std::string(name) + " cannot be stored in a settings file";
-        return false;
     }
     if (std::optional<std::string> error =
             writeFileAtomically(target, file.text(), kFileMode, m_calls)) {

@@ -150,6 +150,8 @@ void AppSettings::setDefaults()
 void AppSettings::load(RegistrySettings& settings)
 {
     setDefaults();
+    // Missing view flags are written as they are found; one change of the file for all.
+    settings.beginWrites();
     for (const OptionSpec& option : kOptions) {
         OptionField field = option.field(*this);
         if (std::string** text = std::get_if<std::string*>(&field)) {
@@ -179,6 +181,7 @@ void AppSettings::load(RegistrySettings& settings)
         else
             *std::get<int*>(field) = number;
     }
+    settings.endWrites();
 }
 
 bool AppSettings::saveOption(RegistrySettings& settings, const OptionSpec& option) const
@@ -191,10 +194,13 @@ bool AppSettings::saveOption(RegistrySettings& settings, const OptionSpec& optio
     return settings.writeString(option.name, *std::get<std::string*>(field));
 }
 
-void AppSettings::save(RegistrySettings& settings) const
+bool AppSettings::save(RegistrySettings& settings) const
 {
+    settings.beginWrites();
+    bool stored = true;
     for (const OptionSpec& option : kOptions)
-        saveOption(settings, option);
+        stored = saveOption(settings, option) && stored;
+    return settings.endWrites() && stored;
 }
 
 std::string AppSettings::displayValue(const OptionSpec& option) const

@@ -69,8 +69,9 @@ public:
     explicit AppSettings(int screenLayout = 0);
 
     void load(RegistrySettings& settings);
-    // Writes every option of the table; a failed write is ignored.
-    void save(RegistrySettings& settings) const;
+    // Writes every option of the table as one change of the store; false when some were not
+    // stored (callers at exit may ignore it).
+    bool save(RegistrySettings& settings) const;
     bool saveOption(RegistrySettings& settings, const OptionSpec& option) const;
 
     static std::span<const OptionSpec> table();

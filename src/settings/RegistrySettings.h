@@ -59,6 +59,10 @@ public:
     virtual bool writeDoubleList(std::string_view name, std::span<const double> values);
     virtual bool writeStringList(std::string_view name, std::span<const std::string> values);
 
+    // Many writes as one change of the store (SettingsStore::beginWrites).
+    void beginWrites() { m_store->beginWrites(); }
+    bool endWrites() { return m_store->endWrites(); }
+
 private:
     std::optional<std::string> readText(std::string_view name);
 

@@ -21,6 +21,12 @@ public:
     // Creates the key when needed and stores the value; false when it was not stored (the
     // value that was there before, if any, is then still there).
     virtual bool writeValue(std::string_view name, const RegistryValue& value) = 0;
+
+    // Groups the writes up to the matching endWrites() into one change of the key, for
+    // routines that write many values at once. Reads in between see the grouped writes.
+    // Calls nest; endWrites() of the outermost returns false when the writes were lost.
+    virtual void beginWrites() { }
+    virtual bool endWrites() { return true; }
 };
 
 } // namespace velmorak

@@ -143,6 +143,49 @@ TEST(SettingsFileStore, ALinkedSettingsFileStaysLinked)
     EXPECT_NE(TempFolder::read(target).find("\"A\"=dword:00000001"), std::string::npos);
 }
 
+// Counts the files put in place.
+class CountingCalls : public FileSystemCalls {
+public:
+    int renames = 0;
+    bool failRename = false;
+    int rename(const char* from, const char* to) override
+    {
+        ++renames;
+        if (failRename) {
+            errno = EIO;
+            return -1;
+        }
+        return FileSystemCalls::rename(from, to);
+    }
+};
+
+TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnce)
+{
+    TempFolder folder;
+    std::string path = folder.file("settings.reg");
+    CountingCalls calls;
+    SettingsFileStore store(path, &calls);
+    RegistrySettings settings(store);
+    AppSettings options;
+    options.load(settings);
+    EXPECT_EQ(calls.renames, 1) << "the six missing view flags in one write";
+    options.load(settings);
+    EXPECT_EQ(calls.renames, 1) << "nothing missing, nothing written";
+    options.sound = false;
+    EXPECT_TRUE(options.save(settings));
+    EXPECT_EQ(calls.renames, 2);
+
+    AppSettings reloaded;
+    reloaded.load(settings);
+    EXPECT_FALSE(reloaded.sound);
+
+    calls.failRename = true;
+    std::string before = TempFolder::read(path);
+    reloaded.sound = true;
+    EXPECT_FALSE(reloaded.save(settings)) << "a lost save is reported";
+    EXPECT_EQ(TempFolder::read(path), before);
+}
+
 TEST(SettingsFileStore, DefaultPathFollowsTheEnvironment)
 {
     std::string saved = std::getenv("VELMORAK_CONFIG") ? std::getenv("VELMORAK_CONFIG") : "";
