@@ -47,9 +47,12 @@ std::string CPgnGame::toString()
     m_noSpace = false;
     if (root())
         writeLine(root());
+    // The movetext ends with one of the four results a reader knows; any other Result tag
+    // (empty, "?", "+--") stays in the tag section and the movetext ends with "*".
     const std::string& result = getTag("Result");
+    const bool known = result == "1-0" || result == "0-1" || result == "1/2-1/2" || result == "*";
     fill(" ");
-    fill(result.empty() ? std::string_view("*") : std::string_view(result));
+    fill(known ? std::string_view(result) : std::string_view("*"));
     m_out += "\r\n\r\n";
     std::string text;
     text.swap(m_out);
@@ -137,7 +140,9 @@ void CPgnGame::fill(std::string_view piece)
             // A line break that starts a word (inside a comment) comes out as a space.
             if (i == at && (c == '\r' || c == '\n'))
                 c = ' ';
-            if (m_column > width)
+            // Lines are broken between words only: a break inside a long word (a link in a
+            // comment, say) would change the text that is read back.
+            if (i == at && m_column > width)
                 newLine();
             if (m_column == 0 && c == ' ')
                 continue;

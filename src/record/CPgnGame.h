@@ -27,8 +27,9 @@ public:
 private:
     void writeLine(CGameNode* node);
     void writeMoveText(CGameNode* node);
-    // The line filler: breaks lines before short words that would cross the width, breaks
-    // long words hard, and drops spaces at the start of a line.
+    // The line filler: breaks lines before short words that would cross the width, lets a
+    // long word (a third of the width or more) overrun the line, and drops spaces at the
+    // start of a line.
     void fill(std::string_view piece);
     void newLine();
 

@@ -1,9 +1,11 @@
 #include "CPgnParser.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 
 #include "PgnMoveResolver.h"
+#include "rules/SanNotation.h"
 
 namespace velmorak {
 
@@ -119,10 +121,18 @@ int CPgnParser::readChar(bool commentMode)
     }
 }
 
+bool CPgnParser::isByteOrderMarkTail()
+{
+    std::string_view next = m_input->window();
+    return next.size() >= 2 && static_cast<unsigned char>(next[0]) == 0xBB &&
+        static_cast<unsigned char>(next[1]) == 0xBF;
+}
+
 bool CPgnParser::lex(PgnLexMode mode)
 {
     CPgnToken& token = m_token;
     token.text.clear();
+    m_tokenStale = false;
     const bool commentMode = mode == PgnTokenKind::Comment;
     int c;
     for (;;) {
@@ -134,6 +144,12 @@ bool CPgnParser::lex(PgnLexMode mode)
         if (mode == PgnTokenKind::RightBracket) {
             if (c == ']')
                 break;
+            continue;
+        }
+        if (c == 0xEF && !commentMode && isByteOrderMarkTail()) {
+            // A UTF-8 byte-order mark, where files written by some programs begin (or where
+            // such files were joined), separates tokens like white space.
+            m_input->consume(2);
             continue;
         }
         if (!isSpace(c))
@@ -283,6 +299,7 @@ bool CPgnParser::lex(PgnLexMode mode)
         return true;
     }
     // Any other byte produces nothing: the token keeps its previous content.
+    m_tokenStale = true;
     return true;
 }
 
@@ -453,11 +470,17 @@ void CPgnParser::readTags()
 void CPgnParser::setUpPosition()
 {
     const std::string& fen = m_game->getTag("FEN");
-    if (fen.empty())
+    if (fen.empty()) {
         m_board.setStartPosition();
-    else
+    } else {
+        // A fresh board: reading a malformed FEN over the previous game's position can keep
+        // some of that position's state, and a game must not depend on the one before it.
+        m_board = Board();
         m_board.setFromFen(fen);
-    int ply = 2 * (m_board.moveNumber() - 1) - 1;
+    }
+    // A FEN with a move number below 1 would give moves the numbers 0 or less, which no
+    // reader takes for move numbers; such a position counts from move 1.
+    int ply = 2 * (std::max(m_board.moveNumber(), 1) - 1) - 1;
     if (m_board.sideToMove() == kBlackSide)
         ++ply;
     m_game->root()->setPly(ply);
@@ -587,14 +610,18 @@ bool CPgnParser::readMoveElement()
         m_node = existing;
     } else {
         std::size_t cut = m_symbol.find_first_of("!?");
-        std::string_view san = std::string_view(m_symbol).substr(0, cut);
+        std::string san(std::string_view(m_symbol).substr(0, cut));
         std::uint8_t nag = 0;
         if (cut != std::string::npos) {
             std::size_t runEnd = m_symbol.find_first_not_of("!?", cut);
             nag = suffixNag(std::string_view(m_symbol).substr(cut, runEnd - cut));
+            // Text after the marks ("n?Nc3") or none before them ("!e4"): what stands before
+            // the marks is no move, so the node keeps the move's own SAN, which reads back.
+            if (san.empty() || runEnd != std::string::npos)
+                san = writeSan(m_board, move);
         }
         m_node = m_node->addChild(
-            std::make_unique<CGameNode>(move, std::string(san), m_node->ply() + 1, "", nag));
+            std::make_unique<CGameNode>(move, std::move(san), m_node->ply() + 1, "", nag));
     }
     m_board.makeMove(move);
 
@@ -663,9 +690,11 @@ bool CPgnParser::readGame(
 void CPgnParser::skipMovetext()
 {
     for (;;) {
-        if (!m_hasToken || m_token.kind == PgnTokenKind::LeftBracket)
+        // A bracket or brace met again after a stray byte is no new token: the scan only
+        // stops at a "[" that is really there.
+        if (!m_hasToken || (m_token.kind == PgnTokenKind::LeftBracket && !m_tokenStale))
             return;
-        if (m_token.kind == PgnTokenKind::LeftBrace) {
+        if (m_token.kind == PgnTokenKind::LeftBrace && !m_tokenStale) {
             skipComments();
             if (is(PgnTokenKind::LeftBrace)) {
                 // An unterminated comment: nothing more can be read.

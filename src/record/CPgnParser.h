@@ -61,6 +61,7 @@ private:
     bool begin(PgnInput& input, std::int64_t start);
     int readChar(bool commentMode);
     bool lex(PgnLexMode mode);
+    bool isByteOrderMarkTail();
     void step(PgnLexMode mode) { m_hasToken = lex(mode); }
     bool is(PgnTokenKind kind) const { return m_hasToken && m_token.kind == kind; }
     bool isResultToken() const;
@@ -88,6 +89,8 @@ private:
     CPgnToken m_token;
     bool m_hasToken = false;
     bool m_keepText = true;
+    // The current token was met again after a byte that makes no token.
+    bool m_tokenStale = false;
     // Offset of the first character of the current token after its leading white space.
     std::int64_t m_tokenOffset = 0;
     std::string m_tagName;

@@ -28,6 +28,8 @@ TEST(PgnReader, MovetextShapesGiveTheExpectedTree)
         { "NAG token", "1.e4 $5 *", " e4$5" },
         { "last NAG wins", "1.e4!? $1 *", " e4$1" },
         { "unknown suffix", "1.e4!!? *", " e4" },
+        { "text after the marks", "1.e4 n?Nc6 *", " e4 Nc6$2" },
+        { "byte-order mark", "\xEF\xBB\xBF[Event \"x\"]\n1.e4 e5 *", " e4 e5" },
         { "last comment wins", "1.e4 {A} {B} *", " e4{B}" },
         { "empty comment clears", "1.e4 {A} {} *", " e4" },
         { "variation", "1.e4 e5 (1...c5 2.Nf3) 2.Nf3 *", " e4 e5 (c5 Nf3) Nf3" },
@@ -143,6 +145,10 @@ TEST(PgnReader, FenSetsTheRootPly)
     EXPECT_EQ(game->root()->ply(), 22);
     EXPECT_EQ(game->root()->child(0)->ply(), 23);
     EXPECT_EQ(game->root()->child(0)->label(), "12..e5");
+    auto zero =
+        readPgn("[FEN \"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 0\"]\n1.e4 *");
+    ASSERT_TRUE(zero);
+    EXPECT_EQ(zero->root()->ply(), -1) << "move number 0 counts as 1";
     auto empty = readPgn("[FEN \"\"]\n1.e4 *");
     ASSERT_TRUE(empty) << "an empty FEN means the standard start";
     EXPECT_EQ(empty->root()->ply(), -1);
@@ -178,6 +184,20 @@ TEST(PgnReader, EndOffsetsTileAFile)
     std::unique_ptr<CPgnGame> none;
     std::int64_t end = 0;
     EXPECT_FALSE(parser.scanGame(input, start, end, none));
+}
+
+TEST(PgnReader, AStrayByteNeverEndsAGameInTheScan)
+{
+    // After "[" a byte that makes no token leaves the "[" as the current token; the scan
+    // must not take it for the next game's bracket.
+    const std::string text = std::string("[\x01\x02 1.e4 *\n") + "[Event \"b\"]\n*\n";
+    PgnInput input;
+    input.openText(text);
+    CPgnParser parser;
+    IndexTags tags;
+    std::int64_t end = 0;
+    ASSERT_TRUE(parser.scanIndexTags(input, 0, end, tags));
+    EXPECT_EQ(end, std::int64_t(text.find("[Event")));
 }
 
 TEST(PgnReader, UntaggedFirstGameSpansToTheFirstBracket)

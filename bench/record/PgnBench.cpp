@@ -1,0 +1,174 @@
+// Measures, in one run, on each PGN file given (default: the 111,875-game masters file):
+// building a database index (tags only) in MB/s and games/s, reading every game completely
+// in games/s, pgn-extract checking every move of the same file (pgn-extract -r -s --quiet)
+// in games/s with the ratio, the memory the index takes per game, and filtering and
+// sorting the index.
+//
+// Usage: bench_pgn [FILE...]     (bench/make-million-pgn.sh builds a 1-million-game file)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <malloc.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "record/CDatabase.h"
+#include "record/CPgnParser.h"
+#include "record/DatabaseList.h"
+
+extern char** environ;
+
+using namespace velmorak;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::size_t heapInUse()
+{
+    return mallinfo2().uordblks;
+}
+
+// Wall time of pgn-extract checking every move; negative when it cannot be run.
+double timePgnExtract(const std::string& path)
+{
+    const char* tool = "/usr/games/pgn-extract";
+    std::vector<std::string> args = { tool, "-r", "-s", "--quiet", path };
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1 /* O_WRONLY */, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
+    pid_t pid = 0;
+    const auto start = Clock::now();
+    int rc = posix_spawn(&pid, tool, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return secondsSince(start);
+}
+
+void warmPageCache(const std::string& path)
+{
+    PgnInput input;
+    if (!input.openFile(path))
+        return;
+    std::size_t sum = 0;
+    for (std::string_view window; !(window = input.window()).empty(); input.consume(window.size()))
+        sum += static_cast<unsigned char>(window.front());
+    std::printf("  (page cache warmed, %zu)\n", sum % 10);
+}
+
+void benchFile(const std::string& path)
+{
+    std::printf("%s\n", path.c_str());
+    warmPageCache(path);
+
+    CPgnParser parser;
+    CDatabase db(parser);
+    const std::size_t heapBefore = heapInUse();
+    auto start = Clock::now();
+    if (!db.open(path)) {
+        std::printf("  cannot open\n");
+        return;
+    }
+    const double indexSeconds = secondsSince(start);
+    const std::size_t heapAfter = heapInUse();
+    const auto& entries = db.getEntries();
+    const double games = double(entries.size());
+    const double megabytes = entries.empty() ? 0 : double(entries.back().end) / 1e6;
+    std::printf("  index (tags only): %.0f games, %.1f MB in %.3f s = %.0f MB/s, %.0f games/s\n",
+        games, megabytes, indexSeconds, megabytes / indexSeconds, games / indexSeconds);
+    std::printf("  index memory: %.0f bytes per game (heap growth), %.0f by the index's own "
+                "count; the file is read through a %zu KB buffer\n",
+        games ? double(heapAfter - heapBefore) / games : 0.0,
+        games ? double(db.indexMemoryBytes()) / games : 0.0, PgnInput::kBufferSize / 1024);
+
+    PgnInput input;
+    input.openFile(path);
+    CPgnParser reader;
+    std::size_t read = 0;
+    std::size_t nodes = 0;
+    start = Clock::now();
+    for (const CDatabaseEntry& entry : entries) {
+        std::unique_ptr<CPgnGame> game;
+        std::int64_t end = 0;
+        if (reader.readGame(input, entry.start, end, game)) {
+            ++read;
+            nodes += std::size_t(game->root()->countNodes() - 1);
+        }
+    }
+    const double readSeconds = secondsSince(start);
+    const double ours = games / readSeconds;
+    std::printf("  readGame, every game: %zu of %.0f read (%zu moves) in %.3f s = %.0f games/s\n",
+        read, games, nodes, readSeconds, ours);
+
+    const double extractSeconds = timePgnExtract(path);
+    if (extractSeconds > 0) {
+        const double theirs = games / extractSeconds;
+        std::printf("  pgn-extract -r -s --quiet: %.3f s = %.0f games/s; ratio readGame / "
+                    "pgn-extract = %.2f\n",
+            extractSeconds, theirs, ours / theirs);
+    } else {
+        std::printf("  pgn-extract not found (apt install pgn-extract)\n");
+    }
+
+    CDatabaseFilter filter;
+    filter.white = "an";
+    filter.yearFrom = "1950";
+    filter.yearTo = "2000";
+    filter.win = true;
+    std::vector<CDatabaseEntry> result;
+    start = Clock::now();
+    db.search(filter, result);
+    std::printf("  filter (player \"an\" either colour, 1950-2000, White wins): %zu games in "
+                "%.3f s\n",
+        result.size(), secondsSince(start));
+    filter = {};
+    filter.event = "ch";
+    filter.ignoreColor = false;
+    filter.white = "sen";
+    start = Clock::now();
+    db.search(filter, result);
+    std::printf("  filter (White \"sen\", event \"ch\"): %zu games in %.3f s\n", result.size(),
+        secondsSince(start));
+
+    DatabaseList list(db, nullptr);
+    std::vector<int> order(entries.size());
+    for (const int mode : { 2, -4, 5, -1 }) {
+        for (std::size_t i = 0; i < order.size(); ++i)
+            order[i] = int(i);
+        start = Clock::now();
+        list.sortOrder(order, mode);
+        const char* names[] = { "", "number", "White", "Black", "Event", "Result" };
+        std::printf("  sort %zu entries by %s%s: %.3f s\n", order.size(), names[std::abs(mode)],
+            mode < 0 ? " descending" : "", secondsSince(start));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i)
+        files.push_back(argv[i]);
+    if (files.empty())
+        files.push_back(std::string(VELMORAK_DATA_DIR) + "/pgn/masters-111k.pgn");
+    for (const std::string& file : files)
+        benchFile(file);
+    return 0;
+}
