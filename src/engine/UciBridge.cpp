@@ -189,8 +189,11 @@ bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool collectId
 
 bool UciBridge::handshake()
 {
-    if (!m_process.writeLine("uci") || !waitFor("uciok", m_config.startTimeoutMs, true))
+    if (!m_process.writeLine("uci") || !waitFor("uciok", m_config.startTimeoutMs, true)) {
+        // An engine that never became ready has not told its name.
+        m_idName.clear();
         return false;
+    }
     long long hashMb = std::clamp<long long>(m_hashSizeKb / 1024, 1, m_hashMaxMb);
     bool ok = m_process.writeLine("setoption name Hash value " + std::to_string(hashMb));
     for (const auto& [name, value] : m_config.options)

@@ -1,0 +1,232 @@
+#include "engine/EngineOutput.h"
+
+#include <gtest/gtest.h>
+
+#include "rules/Board.h"
+#include "rules/CoordinateNotation.h"
+
+namespace velmorak {
+namespace {
+
+Move coordinateMove(std::string_view fen, std::string_view text)
+{
+    Board board(fen);
+    std::size_t cursor = 0;
+    return readCoordinateToken(board, text, cursor);
+}
+
+class EngineOutputTest : public ::testing::Test {
+protected:
+    EngineOutputTest()
+        : output([this] { return tick; })
+    {
+    }
+
+    std::int64_t tick = 1000;
+    EngineOutput output;
+};
+
+struct LineRow {
+    const char* name;
+    const char* fen;
+    std::vector<const char*> movesMade;
+    const char* raw;
+    const char* san;
+};
+
+TEST_F(EngineOutputTest, LineReportsBecomeNumberedSanLines)
+{
+    const LineRow rows[] = {
+        { "white to move with a trailing mark", kStartFen.data(), {}, "e2e4 e7e5 g1f3!",
+            "1.e4 e5 2.Nf3!" },
+        { "black to move starts with two periods",
+            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 12", {}, "e7e5 g1f3",
+            "12..e5 13.Nf3" },
+        { "a ponder move made on the shadow board counts", kStartFen.data(), { "e2e4" },
+            "e7e5 g1f3 b8c6?", "1..e5 2.Nf3 Nc6?" },
+        { "check marks", "4k3/8/8/8/8/8/8/R3K3 w - - 0 40", {}, "a1a8", "40.Ra8+" },
+        { "an unreadable move ends the line", kStartFen.data(), {}, "e2e4 e2e4 g1f3", "1.e4" },
+        { "nothing readable", kStartFen.data(), {}, "hello", "" },
+    };
+    for (const LineRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        output.clear();
+        output.setShadowPosition(row.fen);
+        for (const char* move : row.movesMade)
+            ASSERT_TRUE(output.enterShadowMove(move));
+        output.reportLine(row.raw, 25);
+        SearchInfo info = output.snapshot();
+        EXPECT_EQ(info.rawLine, row.raw);
+        EXPECT_EQ(info.sanLine, row.san);
+        EXPECT_EQ(info.score, 25);
+        // The shadow board is left as it was.
+        Board expected(row.fen);
+        for (const char* move : row.movesMade)
+            makeCoordinateMove(expected, move);
+        EXPECT_EQ(info.shadowBoard.fen(), expected.fen());
+    }
+}
+
+TEST_F(EngineOutputTest, EmptyLineClearsTheSanLineAndKeepsTheDepth)
+{
+    output.setShadowPosition(kStartFen);
+    output.reportDepth(9, 14);
+    output.reportLine("e2e4 e7e5", 10);
+    output.reportDepth(10, 15);
+    output.reportLine("", -5);
+    SearchInfo info = output.snapshot();
+    EXPECT_EQ(info.sanLine, "");
+    EXPECT_EQ(info.rawLine, "");
+    EXPECT_EQ(info.score, -5);
+    EXPECT_EQ(info.lineDepth, 10);
+    EXPECT_EQ(info.secondDepth, 15);
+}
+
+TEST_F(EngineOutputTest, LongTextsFromThePluginAreCut)
+{
+    output.setShadowPosition(kStartFen);
+    std::string line;
+    for (int i = 0; i < 100; ++i)
+        line += i % 2 == 0 ? "g1f3 " : "g8f6 ";
+    for (int i = 0; i < 100; ++i)
+        line += i % 2 == 0 ? "f3g1 " : "f6g8 ";
+    output.reportLine(line.c_str(), 0);
+    output.reportCurrentMove(std::string(5000, 'x').c_str(), 1, 20);
+    SearchInfo info = output.snapshot();
+    EXPECT_EQ(info.rawLine.size(), SearchInfo::kMaxLineLength);
+    EXPECT_LE(info.sanLine.size(), SearchInfo::kMaxLineLength);
+    EXPECT_EQ(info.rawCurrentMove.size(), SearchInfo::kMaxMoveLength);
+    output.reportLine(nullptr, 0);
+    output.reportCurrentMove(nullptr, 0, 0);
+    EXPECT_EQ(output.snapshot().rawLine, "");
+}
+
+TEST_F(EngineOutputTest, ExpectedRepliesShiftWithoutRepeatingTheNewMove)
+{
+    output.setShadowPosition(kStartFen);
+    const char* const replies[] = { "d7d5", "c7c5", "e7e5", "b7b5", "a7a6" };
+    // Build the list A B e7e5 C D (newest first) by reporting in reverse order.
+    for (int i = 4; i >= 0; --i)
+        output.reportLine((std::string("e2e4 ") + replies[i]).c_str(), 0);
+    output.reportLine("e2e4 e7e5 g1f3!", 0);
+    SearchInfo info = output.snapshot();
+    // e7e5 A B C C D: the old e7e5 is overwritten and C is shifted into two places.
+    const char* const expected[] = { "e7e5", "d7d5", "c7c5", "b7b5", "b7b5", "a7a6" };
+    Board afterE4(kStartFen);
+    makeCoordinateMove(afterE4, "e2e4");
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(info.expectedReplies[i], coordinateMove(afterE4.fen(), expected[i]));
+    }
+    EXPECT_EQ(info.expectedReplies[6], NoMove);
+    EXPECT_EQ(info.expectedReplies[9], NoMove);
+}
+
+TEST_F(EngineOutputTest, ExpectedReplyMustSuitTheCurrentPosition)
+{
+    output.setShadowPosition(kStartFen);
+    output.reportLine("e2e4 e7e5", 0);
+    output.reportLine("d2d4 d7d5", 0);
+    Board afterE4;
+    makeCoordinateMove(afterE4, "e2e4");
+    // d7d5 is newest and legal after 1.e4 too.
+    EXPECT_EQ(output.expectedReply(afterE4), coordinateMove(afterE4.fen(), "d7d5"));
+    Board start;
+    EXPECT_EQ(output.expectedReply(start), NoMove);
+    output.clear();
+    EXPECT_EQ(output.expectedReply(afterE4), NoMove);
+}
+
+TEST_F(EngineOutputTest, CurrentMoveNumbersShowFromOne)
+{
+    struct Row {
+        const char* name;
+        std::vector<int> reported;
+        std::vector<int> shown;
+    } rows[] = {
+        { "engine counting from 0", { 0, 1, 2 }, { 1, 2, 3 } },
+        { "engine counting from 1", { 1, 2, 3 }, { 1, 2, 3 } },
+    };
+    output.setShadowPosition(kStartFen);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        output.clear();
+        for (std::size_t i = 0; i < row.reported.size(); ++i) {
+            output.reportCurrentMove("g1f3", row.reported[i], 20);
+            EXPECT_EQ(output.snapshot().displayedMoveNumber(), row.shown[i]);
+        }
+    }
+    output.reportCurrentMove("g1f3", 4, 20);
+    EXPECT_EQ(output.snapshot().sanCurrentMove, "Nf3");
+    output.reportCurrentMove("g1g3", 5, 20);
+    EXPECT_EQ(output.snapshot().sanCurrentMove, "g1g3");
+    EXPECT_EQ(output.snapshot().moveCount, 20);
+}
+
+TEST_F(EngineOutputTest, NodeRateStaysWithinBounds)
+{
+    struct Row {
+        const char* name;
+        std::int64_t elapsed;
+        std::uint64_t nodes;
+        int rate;
+    } rows[] = {
+        { "no time passed", 0, 500, 500000 },
+        { "time runs backwards", -10, 0, 1 },
+        { "no nodes", 1000, 0, 1 },
+        { "ordinary", 2000, 3000000, 1500000 },
+        { "too fast", 1, 1ull << 40, 10000000 },
+        { "a count that would overflow the product", 1000, ~0ull, 10000000 },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        output.clear();
+        output.setSearchStartTick(1000);
+        tick = 1000 + row.elapsed;
+        output.reportNodes(std::uint32_t(row.nodes), std::uint32_t(row.nodes >> 32));
+        EXPECT_EQ(output.snapshot().nodes, row.nodes);
+        EXPECT_EQ(output.nodesPerSecond(), row.rate);
+    }
+}
+
+TEST(ScoreText, ShowsPawnsAndMates)
+{
+    struct Row {
+        int score;
+        std::uint8_t side;
+        bool alwaysWhite;
+        const char* text;
+    } rows[] = {
+        { 29999, kWhiteSide, false, "+M1" },
+        { -29998, kWhiteSide, false, "-M1" },
+        { 29995, kBlackSide, false, "+M3" },
+        { 150, kWhiteSide, false, "+1.50" },
+        { 150, kBlackSide, true, "-1.50" },
+        { 150, kWhiteSide, true, "+1.50" },
+        { -20, kWhiteSide, false, "-0.20" },
+        { 0, kWhiteSide, false, "+0.00" },
+        { 28000, kWhiteSide, false, "+280.00" },
+        { 29999, kBlackSide, true, "-M1" },
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(scoreText(row.score, row.side, row.alwaysWhite), row.text) << row.score;
+}
+
+TEST_F(EngineOutputTest, ReportTableForwardsToTheTarget)
+{
+    const EngineCallbacks* table = EngineOutput::reportTable();
+    EXPECT_EQ(table->reserved, 0u);
+    EngineOutput::setReportTarget(&output);
+    output.setShadowPosition(kStartFen);
+    table->reportDepth(7, 9);
+    table->reportLine("d2d4", 31);
+    table->reportValue(5);
+    EXPECT_EQ(output.snapshot().depth, 7);
+    EXPECT_EQ(output.snapshot().sanLine, "1.d4");
+    EngineOutput::setReportTarget(nullptr);
+    table->reportDepth(1, 1);
+    EXPECT_EQ(output.snapshot().depth, 7);
+}
+
+} // namespace
+} // namespace velmorak

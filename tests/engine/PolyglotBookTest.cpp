@@ -1,0 +1,186 @@
+#include "engine/PolyglotBook.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "rules/Board.h"
+#include "rules/CoordinateNotation.h"
+
+namespace velmorak {
+namespace {
+
+Move moveIn(const Board& position, std::string_view text)
+{
+    Board board = position;
+    std::size_t cursor = 0;
+    return readCoordinateToken(board, text, cursor);
+}
+
+TEST(PolyglotKey, MatchesTheNineReferenceKeys)
+{
+    struct Row {
+        const char* fen;
+        std::uint64_t key;
+    } rows[] = {
+        { "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0x463b96181691fc9cull },
+        { "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", 0x823c9b50fd114196ull },
+        { "rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 2", 0x0756b94461c50fb0ull },
+        { "rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 2", 0x662fafb965db29d4ull },
+        { "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", 0x22a48b5a8e47ff78ull },
+        { "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPPKPPP/RNBQ1BNR b kq - 0 3", 0x652a607ca3f242c1ull },
+        { "rnbq1bnr/ppp1pkpp/8/3pPp2/8/8/PPPPKPPP/RNBQ1BNR w - - 0 4", 0x00fdd303c946bdd9ull },
+        { "rnbqkbnr/p1pppppp/8/8/PpP4P/8/1P1PPPP1/RNBQKBNR b KQkq c3 0 3", 0x3c8123ea7b067637ull },
+        { "rnbqkbnr/p1pppppp/8/8/P6P/R1p5/1P1PPPP1/1NBQKBNR b Kkq - 0 4", 0x5c3f9b829b279560ull },
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(polyglotKey(Board(row.fen)), row.key) << row.fen;
+
+    // The same positions reached by moves: the board's own en-passant square must agree.
+    Board board;
+    const char* moves[] = { "e2e4", "d7d5", "e4e5", "f7f5", "e1e2", "e8f7" };
+    std::uint64_t keys[] = { 0x823c9b50fd114196ull, 0x0756b94461c50fb0ull, 0x662fafb965db29d4ull,
+        0x22a48b5a8e47ff78ull, 0x652a607ca3f242c1ull, 0x00fdd303c946bdd9ull };
+    for (int i = 0; i < 6; ++i) {
+        makeCoordinateMove(board, moves[i]);
+        EXPECT_EQ(polyglotKey(board), keys[i]) << moves[i];
+    }
+}
+
+TEST(PolyglotMoves, CastlingIsStoredAsKingTakesRook)
+{
+    struct Row {
+        const char* fen;
+        const char* stored;
+        const char* move;
+    } rows[] = {
+        { "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1h1", "e1g1" },
+        { "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1a1", "e1c1" },
+        { "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8h8", "e8g8" },
+        { "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8a8", "e8c8" },
+        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", "b7b8n", "b7b8n" },
+        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", "b7b8q", "b7b8q" },
+        { "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "g1f3", "g1f3" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.stored);
+        Board board(row.fen);
+        Move expected = moveIn(board, row.move);
+        ASSERT_NE(expected, NoMove);
+        auto square = [](const char* text) { return squareFromText(text); };
+        int promotion = std::string_view(row.stored).size() == 5
+            ? std::string_view(" nbrq").find(row.stored[4])
+            : 0;
+        Square from = square(row.stored);
+        Square to = square(row.stored + 2);
+        auto word = std::uint16_t(
+            fileOf(to) | rankOf(to) << 3 | fileOf(from) << 6 | rankOf(from) << 9 | promotion << 12);
+        EXPECT_EQ(decodePolyglotMove(board, word), expected);
+        EXPECT_EQ(encodePolyglotMove(expected), word);
+    }
+    Board start;
+    EXPECT_EQ(decodePolyglotMove(start, 0), NoMove);
+}
+
+class PolyglotBookTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_path = (std::filesystem::temp_directory_path() /
+            ("velmorak-polyglot-" + std::to_string(::getpid()) + ".bin"))
+                     .string();
+        Board start;
+        Board e4;
+        makeCoordinateMove(e4, "e2e4");
+        // Entries go in key order, as the format requires.
+        struct Entry {
+            std::uint64_t key;
+            Move move;
+            std::uint16_t weight;
+        };
+        std::vector<Entry> entries = {
+            { polyglotKey(start), moveIn(start, "e2e4"), 60 },
+            { polyglotKey(start), moveIn(start, "d2d4"), 30 },
+            { polyglotKey(start), moveIn(start, "g1f3"), 10 },
+            { polyglotKey(start), moveIn(start, "a2a3"), 0 },
+            { polyglotKey(e4), moveIn(e4, "c7c5"), 5 },
+        };
+        std::stable_sort(entries.begin(), entries.end(),
+            [](const Entry& a, const Entry& b) { return a.key < b.key; });
+        std::ofstream file(m_path, std::ios::binary);
+        for (const Entry& entry : entries) {
+            unsigned char bytes[16] = {};
+            for (int i = 0; i < 8; ++i)
+                bytes[i] = static_cast<unsigned char>(entry.key >> (56 - 8 * i));
+            std::uint16_t word = encodePolyglotMove(entry.move);
+            bytes[8] = word >> 8;
+            bytes[9] = word & 0xFF;
+            bytes[10] = entry.weight >> 8;
+            bytes[11] = entry.weight & 0xFF;
+            file.write(reinterpret_cast<const char*>(bytes), 16);
+        }
+    }
+    void TearDown() override { std::remove(m_path.c_str()); }
+
+    std::string m_path;
+};
+
+TEST_F(PolyglotBookTest, FindsThePositionsMovesAndChoosesByMode)
+{
+    Board start;
+    std::uint32_t pick = 0;
+    PolyglotBook book([&pick](std::uint32_t bound) { return std::min(pick, bound - 1); });
+    std::vector<BookEntry> entries = book.lookup(m_path, start);
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].move, moveIn(start, "e2e4"));
+    EXPECT_EQ(entries[0].weight, 60);
+
+    EXPECT_EQ(book.chooseMove(entries, BookMode::Off), NoMove);
+    EXPECT_EQ(book.chooseMove(entries, BookMode::Best), moveIn(start, "e2e4"));
+    // Weighted: e4 takes 0..59, d4 60..89, Nf3 90..99; a zero weight is never drawn.
+    struct Row {
+        BookMode mode;
+        std::uint32_t pick;
+        const char* move;
+    } rows[] = {
+        { BookMode::Random, 0, "e2e4" },
+        { BookMode::Random, 59, "e2e4" },
+        { BookMode::Random, 60, "d2d4" },
+        { BookMode::Random, 95, "g1f3" },
+        { BookMode::Random, 1000, "g1f3" },
+        // Good keeps moves weighing at least half the best: e4 and d4 (0..89).
+        { BookMode::Good, 89, "d2d4" },
+        { BookMode::Good, 1000, "d2d4" },
+    };
+    for (const Row& row : rows) {
+        pick = row.pick;
+        EXPECT_EQ(book.chooseMove(entries, row.mode), moveIn(start, row.move)) << row.pick;
+    }
+    Board afterD4;
+    makeCoordinateMove(afterD4, "d2d4");
+    EXPECT_TRUE(book.lookup(m_path, afterD4).empty());
+    EXPECT_TRUE(book.lookup("/nonexistent.bin", start).empty());
+}
+
+TEST(PolyglotDebianBook, KnowsTheMainOpenings)
+{
+    const char* path = "/usr/share/games/gnuchess/book.bin";
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << "gnuchess-book is not installed";
+    Board start;
+    PolyglotBook book;
+    std::vector<BookEntry> entries = book.lookup(path, start);
+    ASSERT_FALSE(entries.empty());
+    bool hasE4 = false;
+    for (const BookEntry& entry : entries)
+        hasE4 = hasE4 || entry.move == moveIn(start, "e2e4");
+    EXPECT_TRUE(hasE4);
+    Board afterE4;
+    makeCoordinateMove(afterE4, "e2e4");
+    EXPECT_FALSE(book.lookup(path, afterE4).empty());
+}
+
+} // namespace
+} // namespace velmorak

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/EnginePlugin.h"
+
+namespace velmorak::test {
+
+// A report table that records every call, with the thread it came from.
+struct RecordedReport {
+    std::string kind; // "nodes", "depth", "current", "line"
+    std::string text;
+    long long a = 0;
+    long long b = 0;
+    std::thread::id thread;
+};
+
+class ReportRecorder {
+public:
+    ReportRecorder() { current() = this; }
+    ~ReportRecorder() { current() = nullptr; }
+
+    const EngineCallbacks* table() const
+    {
+        static const EngineCallbacks table { 0, &nodes, &depth, &currentMove, &line, &value };
+        return &table;
+    }
+
+    std::vector<RecordedReport> reports() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_reports;
+    }
+    std::vector<RecordedReport> lines() const
+    {
+        std::vector<RecordedReport> found;
+        for (const RecordedReport& report : reports())
+            if (report.kind == "line")
+                found.push_back(report);
+        return found;
+    }
+    void clear()
+    {
+        std::lock_guard lock(m_mutex);
+        m_reports.clear();
+    }
+
+private:
+    static ReportRecorder*& current()
+    {
+        static ReportRecorder* recorder = nullptr;
+        return recorder;
+    }
+    static void add(RecordedReport report)
+    {
+        if (ReportRecorder* recorder = current()) {
+            report.thread = std::this_thread::get_id();
+            std::lock_guard lock(recorder->m_mutex);
+            recorder->m_reports.push_back(std::move(report));
+        }
+    }
+    static void nodes(std::uint32_t low, std::uint32_t high)
+    {
+        add({ "nodes", "", static_cast<long long>(std::uint64_t(high) << 32 | low), 0, {} });
+    }
+    static void depth(int d, int s) { add({ "depth", "", d, s, {} }); }
+    static void currentMove(const char* move, int number, int count)
+    {
+        add({ "current", move ? move : "", number, count, {} });
+    }
+    static void line(const char* text, int score)
+    {
+        add({ "line", text ? text : "", score, 0, {} });
+    }
+    static void value(int) { }
+
+    mutable std::mutex m_mutex;
+    std::vector<RecordedReport> m_reports;
+};
+
+} // namespace velmorak::test

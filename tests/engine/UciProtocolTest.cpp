@@ -1,0 +1,200 @@
+#include "engine/UciProtocol.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "engine/UciProcess.h"
+
+namespace velmorak {
+namespace {
+
+TEST(UciInfo, ReadsTheFieldsTheReportsNeed)
+{
+    std::optional<UciInfo> info = parseUciInfo("info depth 12 seldepth 18 multipv 1 score cp 34 "
+                                               "nodes 123456 nps 999 hashfull 3 tbhits 0 time "
+                                               "55 pv e2e4 e7e5 g1f3");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->depth, 12);
+    EXPECT_EQ(info->selectiveDepth, 18);
+    EXPECT_EQ(info->multiPv, 1);
+    EXPECT_EQ(info->score, 34);
+    EXPECT_EQ(info->nodes, 123456u);
+    EXPECT_EQ(info->pv, (std::vector<std::string> { "e2e4", "e7e5", "g1f3" }));
+
+    info = parseUciInfo("info depth 20 currmove e7e8q currmovenumber 7");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->currentMove, "e7e8q");
+    EXPECT_EQ(info->currentMoveNumber, 7);
+    EXPECT_FALSE(info->score);
+    EXPECT_TRUE(info->pv.empty());
+
+    EXPECT_FALSE(parseUciInfo("bestmove e2e4"));
+    EXPECT_FALSE(parseUciInfo("information"));
+}
+
+TEST(UciInfo, ScoresFollowThePluginConvention)
+{
+    struct Row {
+        const char* line;
+        std::optional<int> score;
+    } rows[] = {
+        { "info score cp -25 pv e2e4", -25 },
+        { "info score cp 31 lowerbound pv e2e4", 31 },
+        { "info score mate 1 pv e2e4", 29999 },
+        { "info score mate 3 pv e2e4", 29995 },
+        { "info score mate -1 pv e2e4", -29998 },
+        { "info score mate -4 pv e2e4", -29992 },
+        { "info score mate 0", -30000 },
+        { "info score cp 99999 pv e2e4", 28000 },
+        { "info score cp -99999 pv e2e4", -28000 },
+        { "info score mate 5000 pv e2e4", 28001 },
+        { "info score cp abc pv e2e4", std::nullopt },
+        { "info score", std::nullopt },
+    };
+    for (const Row& row : rows) {
+        std::optional<UciInfo> info = parseUciInfo(row.line);
+        ASSERT_TRUE(info) << row.line;
+        EXPECT_EQ(info->score, row.score) << row.line;
+    }
+}
+
+TEST(UciInfo, OddLinesAreReadSafely)
+{
+    std::optional<UciInfo> info = parseUciInfo("info string pv e2e4 depth 3");
+    ASSERT_TRUE(info);
+    EXPECT_TRUE(info->pv.empty());
+    EXPECT_FALSE(info->depth);
+    info = parseUciInfo("info  depth   5\tpv  e2e4   d7d5 extra depth 6");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->pv, (std::vector<std::string> { "e2e4", "d7d5" }));
+    EXPECT_EQ(info->depth, 6);
+    info = parseUciInfo("info depth 99999999999999999999 nodes -5 pv");
+    ASSERT_TRUE(info);
+    EXPECT_FALSE(info->depth);
+    EXPECT_FALSE(info->nodes);
+}
+
+TEST(UciBestMove, ReadsMoveAndPonder)
+{
+    struct Row {
+        const char* line;
+        const char* move;
+        const char* ponder;
+    } rows[] = {
+        { "bestmove e2e4 ponder e7e5", "e2e4", "e7e5" },
+        { "bestmove a7a8q", "a7a8q", "" },
+        { "bestmove (none)", "", "" },
+        { "bestmove 0000", "", "" },
+        { "bestmove e2e4 ponder", "e2e4", "" },
+    };
+    for (const Row& row : rows) {
+        std::optional<UciBestMove> best = parseUciBestMove(row.line);
+        ASSERT_TRUE(best) << row.line;
+        EXPECT_EQ(best->move, row.move);
+        EXPECT_EQ(best->ponder, row.ponder);
+    }
+    EXPECT_FALSE(parseUciBestMove("info bestmove e2e4"));
+}
+
+TEST(UciGoCommand, DepthLimitJoinsTimedLevels)
+{
+    UciLevel level;
+    level.timeControlSet = true;
+    level.movesToGo = 0;
+    level.secondsLeft = 60;
+    level.increment = 0;
+    level.maxDepth = 10;
+    EXPECT_EQ(uciGoCommand(level, true, false), "go wtime 60000 depth 10");
+    level.secondsLeft = -5;
+    EXPECT_EQ(uciGoCommand(level, false, true), "go ponder btime 100 depth 10");
+    level = UciLevel {};
+    level.secondsLeft = 0;
+    EXPECT_EQ(uciGoCommand(level, true, false), "go movetime 100");
+}
+
+TEST(IniText, ReadsKeysAndValues)
+{
+    auto values = parseIniText("# comment\n[VelmoEngine]\nEngine = /usr/games/stockfish \r\n"
+                               "; other\nOption.Threads=2\nbroken line\n=empty key\n");
+    ASSERT_EQ(values.size(), 3u);
+    EXPECT_EQ(
+        values[0], std::make_pair(std::string("Engine"), std::string("/usr/games/stockfish")));
+    EXPECT_EQ(values[1], std::make_pair(std::string("Option.Threads"), std::string("2")));
+    EXPECT_EQ(values[2].first, "");
+}
+
+// Engine output is read in whatever pieces the pipe delivers.
+class UciLineBufferChunks : public ::testing::TestWithParam<std::size_t> { };
+
+TEST_P(UciLineBufferChunks, AssemblesLinesFromAnyChunkSize)
+{
+    const std::string stream = "id name Engine\r\nuciok\n\ninfo depth 1 pv e2e4\nbestmove e2e4"
+                               "\nreadyok\npartial";
+    UciLineBuffer buffer;
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < stream.size(); i += GetParam()) {
+        buffer.feed(std::string_view(stream).substr(i, GetParam()));
+        while (std::optional<std::string> line = buffer.takeLine())
+            lines.push_back(*line);
+    }
+    EXPECT_EQ(lines,
+        (std::vector<std::string> {
+            "id name Engine", "uciok", "", "info depth 1 pv e2e4", "bestmove e2e4", "readyok" }));
+}
+
+INSTANTIATE_TEST_SUITE_P(ChunkSizes, UciLineBufferChunks, ::testing::Values(1, 2, 3, 7, 64));
+
+TEST(UciLineBuffer, CutsOverlongLines)
+{
+    UciLineBuffer buffer;
+    buffer.feed(std::string(UciLineBuffer::kMaxLineLength + 100, 'x'));
+    buffer.feed("\nnext\n");
+    std::optional<std::string> line = buffer.takeLine();
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->size(), UciLineBuffer::kMaxLineLength);
+    EXPECT_EQ(buffer.takeLine(), "next");
+    EXPECT_FALSE(buffer.takeLine());
+}
+
+TEST(UciProcess, ReportsAProgramThatCannotStart)
+{
+    UciProcess process;
+    std::optional<std::string> error = process.start({ "/nonexistent/engine" });
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("/nonexistent/engine"), std::string::npos);
+    EXPECT_FALSE(process.isRunning());
+    EXPECT_FALSE(process.writeLine("uci"));
+    std::string line;
+    EXPECT_EQ(process.readLine(line, 10), UciProcess::ReadStatus::Closed);
+}
+
+TEST(UciProcess, TalksToAChildAndReapsIt)
+{
+    UciProcess process;
+    ASSERT_FALSE(process.start({ "/bin/cat" }));
+    EXPECT_TRUE(process.isRunning());
+    EXPECT_TRUE(process.writeLine("hello"));
+    std::string line;
+    ASSERT_EQ(process.readLine(line, 5000), UciProcess::ReadStatus::Line);
+    EXPECT_EQ(line, "hello");
+    EXPECT_EQ(process.readLine(line, 20), UciProcess::ReadStatus::Timeout);
+    process.terminate(1000);
+    EXPECT_FALSE(process.isRunning());
+    ASSERT_TRUE(process.exitStatus());
+    EXPECT_TRUE(WIFEXITED(*process.exitStatus()));
+    EXPECT_FALSE(process.writeLine("after the end"));
+}
+
+TEST(UciProcess, KillsAChildThatIgnoresTheEndOfItsInput)
+{
+    UciProcess process;
+    ASSERT_FALSE(process.start({ "/bin/sh", "-c", "trap '' TERM; exec sleep 30" }));
+    auto started = std::chrono::steady_clock::now();
+    process.terminate(100);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    ASSERT_TRUE(process.exitStatus());
+    EXPECT_TRUE(WIFSIGNALED(*process.exitStatus()));
+}
+
+} // namespace
+} // namespace velmorak

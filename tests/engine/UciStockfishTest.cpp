@@ -1,0 +1,160 @@
+// The bridge and the command line against the real engine of Debian's stockfish package.
+// Every wait is bounded and generous; exact behaviour is covered by the fake engine.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include "ReportRecorder.h"
+#include "engine/UciBridge.h"
+#include "record/CPgnParser.h"
+#include "record/PgnInput.h"
+#include "rules/Board.h"
+#include "rules/CoordinateNotation.h"
+
+namespace velmorak {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const char* kMiddlegame = "r1bq1rk1/ppp2ppp/2np1n2/2b1p3/2B1P3/2NP1N2/PPP2PPP/R1BQ1RK1 w - - 0 7";
+
+class UciStockfishTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(UciBridgeConfig::kDefaultEngine))
+            GTEST_SKIP() << "stockfish is not installed";
+        UciBridgeConfig config;
+        config.options = { { "Threads", "1" } };
+        m_bridge = std::make_unique<UciBridge>(config);
+        m_bridge->startEngine(16 * 1024, m_recorder.table());
+    }
+    void TearDown() override
+    {
+        if (m_bridge)
+            m_bridge->exitEngine();
+    }
+
+    // The first move of the last line, read as a legal move of `fen` after `moves`.
+    Move playedMove(const char* fen, std::initializer_list<const char*> moves = {})
+    {
+        std::vector<test::RecordedReport> lines = m_recorder.lines();
+        if (lines.empty())
+            return NoMove;
+        Board board(fen);
+        for (const char* move : moves)
+            makeCoordinateMove(board, move);
+        std::size_t cursor = 0;
+        return readCoordinateToken(board, lines.back().text, cursor);
+    }
+
+    bool waitForLine(std::chrono::milliseconds timeout)
+    {
+        auto until = Clock::now() + timeout;
+        while (Clock::now() < until) {
+            if (!m_recorder.lines().empty())
+                return true;
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
+
+    test::ReportRecorder m_recorder;
+    std::unique_ptr<UciBridge> m_bridge;
+};
+
+TEST_F(UciStockfishTest, AShortSearchReturnsALegalMove)
+{
+    m_bridge->setPosition(kMiddlegame);
+    m_bridge->setLevel(1, 999999, 0, 8);
+    m_bridge->startAnalyse(0);
+    EXPECT_NE(playedMove(kMiddlegame), NoMove);
+    EXPECT_NE(std::string(m_bridge->engineName()).find("Stockfish"), std::string::npos);
+}
+
+TEST_F(UciStockfishTest, StopEndsAnAnalysisWithin200Milliseconds)
+{
+    m_bridge->setPosition(kMiddlegame);
+    m_bridge->setLevel(1, 999999, 0, 99);
+    std::thread searcher([this] { m_bridge->startAnalyse(0); });
+    ASSERT_TRUE(waitForLine(20s));
+    auto stopped = Clock::now();
+    m_bridge->stopAnalyse();
+    searcher.join();
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - stopped);
+    EXPECT_LT(took.count(), 200);
+    EXPECT_NE(playedMove(kMiddlegame), NoMove);
+}
+
+TEST_F(UciStockfishTest, PonderThenPonderhitPlaysForThePonderedPosition)
+{
+    m_bridge->setPosition(kStartFen.data());
+    m_bridge->enterMove("e2e4");
+    m_bridge->enterMove("e7e5");
+    m_bridge->setTimeControl(1, 1);
+    m_bridge->setLevel(1, 1, 0, 99);
+    std::thread searcher([this] { m_bridge->startAnalyse(1); });
+    ASSERT_TRUE(waitForLine(20s));
+    m_bridge->setPonderOff();
+    auto hit = Clock::now();
+    searcher.join();
+    EXPECT_LT(Clock::now() - hit, 20s);
+    EXPECT_NE(playedMove(kStartFen.data(), { "e2e4", "e7e5" }), NoMove);
+}
+
+TEST_F(UciStockfishTest, AKilledEngineEndsTheSearchAndIsStartedAgain)
+{
+    m_bridge->setPosition(kMiddlegame);
+    m_bridge->setLevel(1, 999999, 0, 99);
+    pid_t pid = m_bridge->enginePid();
+    ASSERT_GT(pid, 0);
+    std::thread searcher([this] { m_bridge->startAnalyse(0); });
+    ASSERT_TRUE(waitForLine(20s));
+    ::kill(pid, SIGKILL);
+    auto killed = Clock::now();
+    searcher.join();
+    EXPECT_LT(Clock::now() - killed, 5s);
+    EXPECT_TRUE(::waitpid(pid, nullptr, WNOHANG) < 0 && errno == ECHILD);
+
+    m_recorder.clear();
+    m_bridge->setPosition(kMiddlegame);
+    m_bridge->setLevel(1, 999999, 0, 6);
+    m_bridge->startAnalyse(0);
+    EXPECT_NE(m_bridge->enginePid(), pid);
+    EXPECT_NE(playedMove(kMiddlegame), NoMove);
+}
+
+TEST(EnginePlayCommand, PlaysACompleteLegalGameThroughThePlugin)
+{
+    if (!std::filesystem::exists(UciBridgeConfig::kDefaultEngine))
+        GTEST_SKIP() << "stockfish is not installed";
+    std::string pgnPath = (std::filesystem::temp_directory_path() /
+        ("velmorak-play-" + std::to_string(::getpid()) + ".pgn"))
+                              .string();
+    std::string command = std::string("\"") + VELMORAK_BIN_DIR +
+        "/velmorak-cli\" engine play --depth 2 > \"" + pgnPath + "\"";
+    ::unsetenv(UciBridgeConfig::kEngineVariable);
+    int status = std::system(command.c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    PgnInput input;
+    ASSERT_TRUE(input.openFile(pgnPath));
+    CPgnParser parser;
+    std::int64_t end = 0;
+    std::unique_ptr<CPgnGame> game;
+    // The reader refuses any game with an illegal move.
+    ASSERT_TRUE(parser.readGame(input, 0, end, game)) << parser.lastError().reason;
+    EXPECT_NE(game->result(), "*");
+    EXPECT_NE(game->getTag("Termination"), "unterminated");
+    EXPECT_GT(game->root()->countNodes(), 10);
+    std::remove(pgnPath.c_str());
+}
+
+} // namespace
+} // namespace velmorak
