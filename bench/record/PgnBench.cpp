@@ -8,12 +8,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <malloc.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include "record/CDatabase.h"
@@ -32,13 +33,28 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::size_t heapInUse()
+// CPU seconds of this process: on a machine shared with other work, the fair measure.
+double cpuSeconds()
 {
-    return mallinfo2().uordblks;
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
-// Wall time of pgn-extract checking every move; negative when it cannot be run.
-double timePgnExtract(const std::string& path)
+long peakResidentMegabytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+struct Timing {
+    double wall = -1;
+    double cpu = -1;
+};
+
+// Wall and CPU time of pgn-extract checking every move; negative when it cannot be run.
+Timing timePgnExtract(const std::string& path)
 {
     const char* tool = "/usr/games/pgn-extract";
     std::vector<std::string> args = { tool, "-r", "-s", "--quiet", path };
@@ -55,10 +71,15 @@ double timePgnExtract(const std::string& path)
     int rc = posix_spawn(&pid, tool, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
-        return -1;
+        return {};
     int status = 0;
-    waitpid(pid, &status, 0);
-    return secondsSince(start);
+    rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    Timing timing;
+    timing.wall = secondsSince(start);
+    timing.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return timing;
 }
 
 void warmPageCache(const std::string& path)
@@ -79,23 +100,25 @@ void benchFile(const std::string& path)
 
     CPgnParser parser;
     CDatabase db(parser);
-    const std::size_t heapBefore = heapInUse();
     auto start = Clock::now();
+    double cpuStart = cpuSeconds();
     if (!db.open(path)) {
         std::printf("  cannot open\n");
         return;
     }
     const double indexSeconds = secondsSince(start);
-    const std::size_t heapAfter = heapInUse();
+    const double indexCpu = cpuSeconds() - cpuStart;
     const auto& entries = db.getEntries();
     const double games = double(entries.size());
     const double megabytes = entries.empty() ? 0 : double(entries.back().end) / 1e6;
-    std::printf("  index (tags only): %.0f games, %.1f MB in %.3f s = %.0f MB/s, %.0f games/s\n",
-        games, megabytes, indexSeconds, megabytes / indexSeconds, games / indexSeconds);
-    std::printf("  index memory: %.0f bytes per game (heap growth), %.0f by the index's own "
-                "count; the file is read through a %zu KB buffer\n",
-        games ? double(heapAfter - heapBefore) / games : 0.0,
-        games ? double(db.indexMemoryBytes()) / games : 0.0, PgnInput::kBufferSize / 1024);
+    std::printf("  index (tags only): %.0f games, %.1f MB in %.3f s = %.0f MB/s, %.0f games/s "
+                "(CPU %.3f s = %.0f MB/s)\n",
+        games, megabytes, indexSeconds, megabytes / indexSeconds, games / indexSeconds, indexCpu,
+        megabytes / indexCpu);
+    std::printf("  index memory: %.0f bytes per game (entries and the shared tag texts); the file "
+                "is read through a %zu KB buffer; peak resident size so far %ld MB\n",
+        games ? double(db.indexMemoryBytes()) / games : 0.0, PgnInput::kBufferSize / 1024,
+        peakResidentMegabytes());
 
     PgnInput input;
     input.openFile(path);
@@ -103,6 +126,7 @@ void benchFile(const std::string& path)
     std::size_t read = 0;
     std::size_t nodes = 0;
     start = Clock::now();
+    cpuStart = cpuSeconds();
     for (const CDatabaseEntry& entry : entries) {
         std::unique_ptr<CPgnGame> game;
         std::int64_t end = 0;
@@ -112,16 +136,19 @@ void benchFile(const std::string& path)
         }
     }
     const double readSeconds = secondsSince(start);
+    const double readCpu = cpuSeconds() - cpuStart;
     const double ours = games / readSeconds;
-    std::printf("  readGame, every game: %zu of %.0f read (%zu moves) in %.3f s = %.0f games/s\n",
-        read, games, nodes, readSeconds, ours);
+    std::printf("  readGame, every game: %zu of %.0f read (%zu moves) in %.3f s = %.0f games/s "
+                "(CPU %.3f s = %.0f games/s)\n",
+        read, games, nodes, readSeconds, ours, readCpu, games / readCpu);
 
-    const double extractSeconds = timePgnExtract(path);
-    if (extractSeconds > 0) {
-        const double theirs = games / extractSeconds;
-        std::printf("  pgn-extract -r -s --quiet: %.3f s = %.0f games/s; ratio readGame / "
-                    "pgn-extract = %.2f\n",
-            extractSeconds, theirs, ours / theirs);
+    const Timing extract = timePgnExtract(path);
+    if (extract.wall > 0) {
+        const double theirs = games / extract.wall;
+        std::printf("  pgn-extract -r -s --quiet: %.3f s = %.0f games/s (CPU %.3f s = %.0f "
+                    "games/s); ratio readGame / pgn-extract = %.2f wall, %.2f CPU\n",
+            extract.wall, theirs, extract.cpu, games / extract.cpu, ours / theirs,
+            extract.cpu / readCpu);
     } else {
         std::printf("  pgn-extract not found (apt install pgn-extract)\n");
     }

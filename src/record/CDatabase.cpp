@@ -233,6 +233,18 @@ void CDatabase::buildIndex()
     std::int64_t start = first;
     std::int64_t last = first;
     IndexTags tags;
+    // Neighbouring games often share a player, event, site or date: compare with the
+    // previous game's text before asking the pool.
+    std::string lastText[kEntryFieldCount];
+    std::uint32_t lastId[kEntryFieldCount] = {};
+    auto intern = [&](EntryField field, const std::string& text) {
+        const int f = static_cast<int>(field);
+        if (lastId[f] == 0 || text != lastText[f]) {
+            lastId[f] = m_pool->intern(text);
+            lastText[f] = text;
+        }
+        return lastId[f];
+    };
     for (std::int32_t number = 0;; ++number) {
         std::int64_t end = 0;
         if (!m_reader->scanIndexTags(m_input, start, end, tags))
@@ -242,13 +254,13 @@ void CDatabase::buildIndex()
         last = end;
         CDatabaseEntry entry;
         entry.number = number;
-        entry.tags[int(EntryField::White)] = m_pool->intern(tags.white);
-        entry.tags[int(EntryField::Black)] = m_pool->intern(tags.black);
-        entry.tags[int(EntryField::Date)] = m_pool->intern(tags.date);
-        entry.tags[int(EntryField::Event)] = m_pool->intern(tags.event);
-        entry.tags[int(EntryField::Eco)] = m_pool->intern(tags.eco);
-        entry.tags[int(EntryField::Site)] = m_pool->intern(tags.site);
-        entry.tags[int(EntryField::Result)] = m_pool->intern(tags.result);
+        entry.tags[int(EntryField::White)] = intern(EntryField::White, tags.white);
+        entry.tags[int(EntryField::Black)] = intern(EntryField::Black, tags.black);
+        entry.tags[int(EntryField::Date)] = intern(EntryField::Date, tags.date);
+        entry.tags[int(EntryField::Event)] = intern(EntryField::Event, tags.event);
+        entry.tags[int(EntryField::Eco)] = intern(EntryField::Eco, tags.eco);
+        entry.tags[int(EntryField::Site)] = intern(EntryField::Site, tags.site);
+        entry.tags[int(EntryField::Result)] = intern(EntryField::Result, tags.result);
         entry.start = start;
         entry.end = end;
         entry.pool = m_pool.get();

@@ -180,8 +180,7 @@ bool CPgnParser::lex(PgnLexMode mode)
             }
             token.value += static_cast<char>(next);
             if (m_keepText)
-                if (m_keepText)
-                    token.text += static_cast<char>(next);
+                token.text += static_cast<char>(next);
         }
         token.kind = PgnTokenKind::Comment;
         token.number = 0;
@@ -211,27 +210,36 @@ bool CPgnParser::lex(PgnLexMode mode)
         return single(PgnTokenKind::Period);
     case '"': {
         // Strings are read as they stand: a ";" or "%" inside a tag value is text, not the
-        // start of a comment.
+        // start of a comment. Runs without quote or backslash are copied whole.
         token.value.clear();
         for (;;) {
+            std::string_view window = m_input->window();
+            if (window.empty())
+                return false;
+            std::size_t run = 0;
+            while (run < window.size() && window[run] != '"' && window[run] != '\\')
+                ++run;
+            token.value.append(window.data(), run);
+            if (m_keepText)
+                token.text.append(window.data(), run);
+            if (run == window.size()) {
+                m_last = static_cast<unsigned char>(window[run - 1]);
+                m_input->consume(run);
+                continue;
+            }
+            const char stop = window[run];
+            m_input->consume(run + 1);
+            m_last = static_cast<unsigned char>(stop);
+            if (m_keepText)
+                token.text += stop;
+            if (stop == '"')
+                break;
             int next = m_input->get();
             if (next < 0)
                 return false;
             m_last = next;
             if (m_keepText)
-                if (m_keepText)
-                    token.text += static_cast<char>(next);
-            if (next == '"')
-                break;
-            if (next == '\\') {
-                next = m_input->get();
-                if (next < 0)
-                    return false;
-                m_last = next;
-                if (m_keepText)
-                    if (m_keepText)
-                        token.text += static_cast<char>(next);
-            }
+                token.text += static_cast<char>(next);
             token.value += static_cast<char>(next);
         }
         token.kind = PgnTokenKind::String;
@@ -248,8 +256,7 @@ bool CPgnParser::lex(PgnLexMode mode)
                 break;
             }
             if (m_keepText)
-                if (m_keepText)
-                    token.text += static_cast<char>(next);
+                token.text += static_cast<char>(next);
             number = addDigit(number, next);
         }
         token.kind = PgnTokenKind::Nag;
@@ -271,8 +278,7 @@ bool CPgnParser::lex(PgnLexMode mode)
                 break;
             }
             if (m_keepText)
-                if (m_keepText)
-                    token.text += static_cast<char>(next);
+                token.text += static_cast<char>(next);
             number = addDigit(number, next);
         }
         token.kind = PgnTokenKind::Int;
@@ -281,16 +287,21 @@ bool CPgnParser::lex(PgnLexMode mode)
         return true;
     }
     if (isSymbolChar(c)) {
+        // ";" and "%" are no symbol characters, so a symbol is a plain run of bytes and the
+        // skips of readChar never apply inside it.
         token.value.clear();
         token.value += static_cast<char>(c);
         for (;;) {
-            int next = readChar(false);
-            if (!isSymbolChar(next)) {
-                if (next >= 0)
-                    m_input->unget();
+            std::string_view window = m_input->window();
+            std::size_t run = 0;
+            while (run < window.size() && kSymbolChars[static_cast<unsigned char>(window[run])])
+                ++run;
+            token.value.append(window.data(), run);
+            if (run > 0)
+                m_last = static_cast<unsigned char>(window[run - 1]);
+            m_input->consume(run);
+            if (run < window.size() || window.empty())
                 break;
-            }
-            token.value += static_cast<char>(next);
         }
         if (m_keepText)
             token.text += std::string_view(token.value).substr(1);
