@@ -171,13 +171,4 @@ TEST(AppSettings, PasswordsAreNeverShown)
     EXPECT_EQ(options.displayValue(*password).find("hunter2"), std::string::npos);
 }
 
-TEST(AppSettings, BoardTextureOfEachIndex)
-{
-    const int expected[] = { 137, 140, 141, 139, 138, 154, 155, 156, 165, 167, 166 };
-    for (int index = 0; index < 11; ++index)
-        EXPECT_EQ(AppSettings::boardTextureBitmap(index), expected[index]) << index;
-    EXPECT_EQ(AppSettings::boardTextureBitmap(11), 137);
-    EXPECT_EQ(AppSettings::boardTextureBitmap(-1), 137);
-}
-
 } // namespace

@@ -125,15 +125,4 @@ TEST(MoveWords, NullAndSentinelMovesSayNothingAndGetTheDefaultSound)
     EXPECT_TRUE(sounds.announceWords(NullMove, board, "--").empty());
 }
 
-TEST(MoveWords, StateWords)
-{
-    EXPECT_EQ(stateWord(GameEndCode::None, false), "");
-    EXPECT_EQ(stateWord(GameEndCode::None, true), "Check");
-    EXPECT_EQ(stateWord(GameEndCode::Checkmate, true), "Checkmate");
-    EXPECT_EQ(stateWord(GameEndCode::Stalemate, false), "Stalemate");
-    for (GameEndCode draw : { GameEndCode::ThreefoldRepetition, GameEndCode::FiftyMoveRule,
-             GameEndCode::InsufficientMaterial })
-        EXPECT_EQ(stateWord(draw, true), "Drawoffer");
-}
-
 } // namespace
