@@ -10,11 +10,16 @@
 
 namespace velmorak {
 
-// Reads the records of a book file or of bytes in memory, one at a time.
+// Reads the records of a book file or of bytes in memory, one at a time. A file is read in
+// blocks into a buffer of its own and handed out byte by byte: every lookup reads the file
+// from the start, so the per-byte cost is what a lookup costs.
 class OpeningBook::Reader {
 public:
+    static constexpr std::size_t kBlockSize = 64 * 1024;
+
     explicit Reader(std::FILE* file)
         : m_file(file)
+        , m_block(kBlockSize)
     {
     }
     explicit Reader(std::string_view bytes)
@@ -35,14 +40,23 @@ public:
 private:
     int readByte()
     {
-        if (m_file)
-            return std::getc(m_file);
-        if (m_offset >= m_bytes.size())
+        if (m_offset >= m_bytes.size() && !refill())
             return -1;
         return static_cast<unsigned char>(m_bytes[m_offset++]);
     }
 
+    bool refill()
+    {
+        if (!m_file)
+            return false;
+        std::size_t read = std::fread(m_block.data(), 1, m_block.size(), m_file);
+        m_bytes = std::string_view(m_block.data(), read);
+        m_offset = 0;
+        return read > 0;
+    }
+
     std::FILE* m_file = nullptr;
+    std::vector<char> m_block;
     std::string_view m_bytes;
     std::size_t m_offset = 0;
 };
