@@ -71,6 +71,7 @@ public:
     int countNodes() const;
     // Follows child 0 until a node without children.
     CGameNode* endOfMainLine();
+    const CGameNode* endOfMainLine() const { return const_cast<CGameNode*>(this)->endOfMainLine(); }
     // Whether the node lies in the subtree of `ancestor` (the node itself included).
     bool isInSubtreeOf(const CGameNode* ancestor) const;
 

@@ -102,4 +102,28 @@ void setNagChoice(CGame& game, CGameNode& node, int choice)
     game.setChanged(true);
 }
 
+int fastBackSteps(const CGameNode& node)
+{
+    int steps = 0;
+    for (const CGameNode* at = &node; steps < kFastStepLimit && at->parent();) {
+        at = at->parent();
+        ++steps;
+        if (at->childCount() > 1)
+            break;
+    }
+    return steps;
+}
+
+int fastForwardSteps(const CGameNode& node)
+{
+    int steps = 0;
+    for (const CGameNode* at = &node; steps < kFastStepLimit && at->childCount() > 0;) {
+        at = at->child(0);
+        ++steps;
+        if (at->childCount() > 1)
+            break;
+    }
+    return steps;
+}
+
 } // namespace velmorak

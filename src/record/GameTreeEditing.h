@@ -68,4 +68,12 @@ void promoteLine(CGame& game, CGameNode* node);
 // "None" keeps a NAG above 6, every other choice is stored and marks the game changed.
 void setNagChoice(CGame& game, CGameNode& node, int choice);
 
+// Fast back and fast forward: how many half-moves to go from `node`, at most
+// kFastStepLimit. Back stops at the root or, after the first step, at a node with more than
+// one child; forward follows child 0 and stops at a node without children or, after the
+// first step, at a node with more than one child.
+inline constexpr int kFastStepLimit = 20;
+int fastBackSteps(const CGameNode& node);
+int fastForwardSteps(const CGameNode& node);
+
 } // namespace velmorak

@@ -374,6 +374,24 @@ TEST(TreeRules, PromoteAndNagChoices)
     EXPECT_TRUE(game->changed());
 }
 
+TEST(TreeRules, FastStepsStopAtBranches)
+{
+    // 1.e4 e5 (1...c5) 2.Nf3 Nc6 3.Bb5 a6 ... 12 more plies along the main line.
+    auto game = test::readPgn("1.e4 e5 (1...c5) 2.Nf3 Nc6 3.Bb5 a6 4.Ba4 Nf6 5.O-O Be7 6.Re1 b5 "
+                              "7.Bb3 d6 8.c3 O-O 9.h3 Nb8 10.d4 Nbd7 11.c4 c6 12.cxb5 axb5 *");
+    ASSERT_TRUE(game);
+    const CGameNode& root = *game->root();
+    const CGameNode& e4 = *root.child(0);
+    const CGameNode& end = *root.endOfMainLine();
+    EXPECT_EQ(fastForwardSteps(root), 1) << "e4 has two children";
+    EXPECT_EQ(fastForwardSteps(e4), 20) << "limit";
+    EXPECT_EQ(fastForwardSteps(end), 0);
+    EXPECT_EQ(fastBackSteps(end), 20);
+    EXPECT_EQ(fastBackSteps(*e4.child(0)->child(0)), 2) << "stops at e4, which branches";
+    EXPECT_EQ(fastBackSteps(*e4.child(0)), 1) << "the first step always goes";
+    EXPECT_EQ(fastBackSteps(root), 0);
+}
+
 TEST(TreeRules, EditedCommentsCannotCloseABrace)
 {
     CGameNode n(NoMove, "root", -1);

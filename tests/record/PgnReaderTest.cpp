@@ -61,6 +61,59 @@ TEST(PgnReader, MovetextShapesGiveTheExpectedTree)
     }
 }
 
+TEST(PgnLexer, TokensByMode)
+{
+    struct Row {
+        const char* name;
+        const char* input;
+        PgnLexMode mode;
+        PgnTokenKind kind;
+        const char* text;
+        const char* value;
+        int number;
+    } rows[] = {
+        { "string with escapes", " \"a\\\"b\\\\\"", kNormalMode, PgnTokenKind::String, "", "a\"b\\",
+            0 },
+        { "digits are an INT normally", "\t12.", kNormalMode, PgnTokenKind::Int, "\t12", "", 12 },
+        { "digits start a symbol in symbol mode", " 12.", PgnTokenKind::Symbol,
+            PgnTokenKind::Symbol, " 12", "12", 0 },
+        { "result symbol", "1/2-1/2 ", PgnTokenKind::Symbol, PgnTokenKind::Symbol, "1/2-1/2",
+            "1/2-1/2", 0 },
+        { "NAG", " $14 ", kNormalMode, PgnTokenKind::Nag, " $14", "", 14 },
+        { "bare NAG", "$x", kNormalMode, PgnTokenKind::Nag, "$", "", 0 },
+        { "comment body", "  two\nlines }", PgnTokenKind::Comment, PgnTokenKind::Comment,
+            "  two\nlines ", "two\nlines ", 0 },
+        { "empty comment", " }", PgnTokenKind::Comment, PgnTokenKind::RightBrace, " }", "", 0 },
+        { "skip to the bracket", "x \"y\" ]", PgnTokenKind::RightBracket,
+            PgnTokenKind::RightBracket, "x \"y\" ]", "", 0 },
+        { "semicolon comment is white space", "; note\n*", kNormalMode, PgnTokenKind::Asterisk,
+            "\n*", "", 0 },
+        { "escape line", "\n%skip\n(", kNormalMode, PgnTokenKind::LeftParenthesis, "\n\n(", "", 0 },
+    };
+    for (const Row& row : rows) {
+        PgnInput input;
+        input.openText(row.input);
+        CPgnParser lexer;
+        lexer.beginLexing(input, 0);
+        CPgnToken token;
+        ASSERT_TRUE(lexer.nextToken(row.mode, token)) << row.name;
+        EXPECT_EQ(token.kind, row.kind) << row.name;
+        if (row.kind != PgnTokenKind::String) {
+            EXPECT_EQ(token.text, row.text) << row.name;
+        }
+        EXPECT_EQ(token.value, row.value) << row.name;
+        EXPECT_EQ(token.number, row.number) << row.name;
+    }
+    PgnInput input;
+    input.openText("\"open");
+    CPgnParser lexer;
+    lexer.beginLexing(input, 0);
+    CPgnToken token;
+    EXPECT_FALSE(lexer.nextToken(kNormalMode, token)) << "unterminated string ends the input";
+    EXPECT_FALSE(lexer.peek(token));
+    EXPECT_FALSE(lexer.advance(kNormalMode, token));
+}
+
 TEST(PgnReader, CommentsGoToTheNodeBeforeThem)
 {
     auto game = readPgn("{before} 1.e4 e5 ({branch} 1...c5) *");
