@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace velmorak {
 
@@ -13,10 +14,22 @@ class SettingsStore;
 inline constexpr std::string_view kBookFileSetting = "Bookfilename";
 inline constexpr std::string_view kEngineBookFileSetting = "EngineBookfilename";
 
+// The engine's book when the setting is missing: Debian's gnuchess-book Polyglot file.
+inline constexpr const char* kDebianPolyglotBook = "/usr/share/games/gnuchess/book.bin";
+
+// The default of a book setting: the documents folder's "vmbook.kbk" for the program's book;
+// for the engine's book the Polyglot file above when it is installed, else the same file.
+std::string defaultBookPathFor(std::string_view settingName);
+
+// Copies the default book shipped beside the program ("vmbook.kbk" in `programFolder`) to
+// the documents folder when no book is there yet. Returns the book's path in the documents
+// folder, or an error text (a book already there is left alone and is no error).
+std::pair<std::string, std::string> installDefaultBook(const std::string& programFolder);
+
 // The stored text, or nullopt when the value is missing or not text.
 std::optional<std::string> readBookSetting(SettingsStore& store, std::string_view name);
-// The path to use: the stored text (an empty text means "no book"), or the default book
-// in the documents folder when the value is missing.
+// The path to use: the stored text (an empty text means "no book"), or the default of the
+// setting when the value is missing.
 std::string bookPath(SettingsStore& store, std::string_view name);
 bool writeBookSetting(SettingsStore& store, std::string_view name, const std::string& path);
 

@@ -355,9 +355,11 @@ void UciBridge::reportInfo(const UciInfo& info)
             static_cast<std::uint32_t>(*info.nodes), static_cast<std::uint32_t>(*info.nodes >> 32));
     if (info.depth && m_callbacks->reportDepth)
         m_callbacks->reportDepth(*info.depth, info.selectiveDepth.value_or(*info.depth));
-    if (info.currentMove && m_callbacks->reportCurrentMove)
+    if (info.currentMove && m_callbacks->reportCurrentMove) {
         m_callbacks->reportCurrentMove(
             info.currentMove->c_str(), info.currentMoveNumber.value_or(0), m_legalMoveCount);
+        m_reportedCurrentMove = true;
+    }
     if (info.score && !info.pv.empty()) {
         std::vector<std::string> pv = legalPrefix(m_board, info.pv);
         if (pv.empty())
@@ -377,9 +379,13 @@ void UciBridge::reportBestMove(const UciBestMove& best)
         report("", m_lastScore);
         return;
     }
-    if (!best.ponder.empty()) {
-        std::vector<std::string> withPonder = legalPrefix(m_board, { best.move, best.ponder });
-        line = withPonder;
+    if (!best.ponder.empty())
+        line = legalPrefix(m_board, { best.move, best.ponder });
+    // Engines name the move they search only in long searches; the number of moves there
+    // were to choose from matters to the coach all the same.
+    if (!m_reportedCurrentMove && m_callbacks && m_callbacks->reportCurrentMove) {
+        m_callbacks->reportCurrentMove(line[0].c_str(), 1, m_legalMoveCount);
+        m_reportedCurrentMove = true;
     }
     // The move played must head the last line, with the expected reply second.
     if (!m_lastPv.empty() && m_lastPv[0] == line[0]) {
@@ -396,6 +402,7 @@ void UciBridge::startAnalyse(int mode)
 {
     m_lastPv.clear();
     m_lastScore = 0;
+    m_reportedCurrentMove = false;
     bool ponder = mode == VELMORAK_SEARCH_PONDER;
     std::string position;
     std::string go;

@@ -106,6 +106,7 @@ private:
     // What the running search last reported.
     std::vector<std::string> m_lastPv;
     int m_lastScore = 0;
+    bool m_reportedCurrentMove = false;
 
     // Shared with StopAnalyse and SetPonderOff.
     mutable std::mutex m_stateMutex;

@@ -273,6 +273,14 @@ TEST_F(UciBridgeTest, LastLineStartsWithTheBestMoveAndItsPonderMove)
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back().text, row.lastLine);
         EXPECT_EQ(lines.back().a, row.score);
+        // Without a "currmove" from the engine the best move stands in, with the move count.
+        int currentMoves = 0;
+        for (const test::RecordedReport& report : m_recorder.reports())
+            if (report.kind == "current") {
+                ++currentMoves;
+                EXPECT_EQ(report.b, 20);
+            }
+        EXPECT_EQ(currentMoves, *row.lastLine ? 1 : 0);
     }
 }
 

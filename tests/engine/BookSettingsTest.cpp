@@ -1,0 +1,73 @@
+#include "engine/BookSettings.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "engine/OpeningBook.h"
+#include "settings/MemorySettingsStore.h"
+
+namespace velmorak {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BookSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("velmorak-books-" + std::to_string(::getpid()));
+        fs::create_directories(m_dir / "program");
+        ::setenv("VELMORAK_DOCUMENTS", (m_dir / "documents").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ::unsetenv("VELMORAK_DOCUMENTS");
+        fs::remove_all(m_dir);
+    }
+    fs::path m_dir;
+};
+
+TEST_F(BookSettingsTest, MissingSettingsGiveTheDefaultsAndEmptyMeansNoBook)
+{
+    MemorySettingsStore store;
+    std::string documentsBook = (m_dir / "documents" / "vmbook.kbk").string();
+    EXPECT_EQ(bookPath(store, kBookFileSetting), documentsBook);
+    std::string engineDefault =
+        fs::exists(kDebianPolyglotBook) ? std::string(kDebianPolyglotBook) : documentsBook;
+    EXPECT_EQ(bookPath(store, kEngineBookFileSetting), engineDefault);
+
+    ASSERT_TRUE(writeBookSetting(store, kBookFileSetting, ""));
+    EXPECT_EQ(bookPath(store, kBookFileSetting), "");
+    EXPECT_EQ(bookDisplayName(readBookSetting(store, kBookFileSetting)), "none");
+    ASSERT_TRUE(writeBookSetting(store, kEngineBookFileSetting, "/books/mine.bin"));
+    EXPECT_EQ(bookPath(store, kEngineBookFileSetting), "/books/mine.bin");
+    EXPECT_EQ(bookDisplayName(readBookSetting(store, kEngineBookFileSetting)), "mine");
+
+    // A value of another kind is no path.
+    store.writeValue(kBookFileSetting, RegistryValue::dword(5));
+    EXPECT_FALSE(readBookSetting(store, kBookFileSetting));
+}
+
+TEST_F(BookSettingsTest, TheShippedBookIsCopiedOnceToTheDocuments)
+{
+    auto [path, error] = installDefaultBook((m_dir / "program").string());
+    EXPECT_NE(error, "");
+    EXPECT_FALSE(fs::exists(path));
+
+    std::ofstream(m_dir / "program" / "vmbook.kbk", std::ios::binary) << "\xA2\x19\x54\x17";
+    std::tie(path, error) = installDefaultBook((m_dir / "program").string());
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(fs::file_size(path), 4u);
+
+    // A book the user already has is never overwritten.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "\x54\x17";
+    std::tie(path, error) = installDefaultBook((m_dir / "program").string());
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(fs::file_size(path), 2u);
+}
+
+} // namespace
+} // namespace velmorak

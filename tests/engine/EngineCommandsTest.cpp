@@ -1,0 +1,121 @@
+// velmorak-cli engine and book commands, run as a user runs them.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun runCli(const std::string& arguments, const std::string& environment = "")
+{
+    fs::path errFile =
+        fs::temp_directory_path() / ("velmorak-cli-err-" + std::to_string(::getpid()));
+    std::string command = environment + " \"" + std::string(VELMORAK_BIN_DIR) + "/velmorak-cli\" " +
+        arguments + " 2>\"" + errFile.string() + "\"";
+    CliRun run;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            run.out.append(buffer, n);
+        int status = ::pclose(pipe);
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::ifstream err(errFile);
+    std::stringstream text;
+    text << err.rdbuf();
+    run.err = text.str();
+    fs::remove(errFile);
+    return run;
+}
+
+const char* kStart = "'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1'";
+
+TEST(EngineCommands, BadInputExitsWithTwoAndAMessage)
+{
+    struct Row {
+        const char* name;
+        const char* arguments;
+    } rows[] = {
+        { "no subcommand", "engine" },
+        { "unknown subcommand", "engine fly" },
+        { "not a FEN", "engine analyse 'hello world'" },
+        { "depth and time", "engine analyse 8/8/8/8/8/8/8/8 --depth 3 --movetime 10" },
+        { "depth out of range", "engine play --depth 0" },
+        { "book without output", "book build a.pgn" },
+        { "book without input", "book build -o x.kbk" },
+        { "unreadable PGN", "book build /nonexistent.pgn -o /tmp/never.kbk" },
+        { "unknown mode", "book lookup /dev/null 8/8/8/8/8/8/8/8 --mode worst" },
+        { "missing book", "book lookup /nonexistent.kbk 8/8/8/8/8/8/8/8" },
+    };
+    for (const Row& row : rows) {
+        CliRun run = runCli(row.arguments);
+        EXPECT_EQ(run.exitCode, 2) << row.name;
+        EXPECT_NE(run.err, "") << row.name;
+    }
+}
+
+TEST(EngineCommands, AnalysePrintsTheTestEnginesReportsInOrder)
+{
+    CliRun run = runCli(std::string("engine analyse ") + kStart + " --depth 3 --engine TestEngine",
+        "VELMORAK_TESTENGINE='depth 3 5;current g1f3 0 20;line 42 g1f3 d7d5 c2c4'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+        "engine TestEngine\n"
+        "depth 3/5\n"
+        "current 1/20 Nf3\n"
+        "line +0.42 d3: 1.Nf3 d5 2.c4  [g1f3 d7d5 c2c4]\n"
+        "bestmove g1f3 (Nf3)\n");
+}
+
+TEST(EngineCommands, PlayWritesAFinishedGameAsPgn)
+{
+    // The test engine plays the first legal move; the rules end the game.
+    CliRun run = runCli("engine play --depth 1 --engine TestEngine");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("[White \"TestEngine\"]"), std::string::npos);
+    EXPECT_NE(run.out.find("[Termination \""), std::string::npos);
+    EXPECT_EQ(run.out.find("[Result \"*\"]"), std::string::npos);
+    EXPECT_NE(run.out.find("1. a3"), std::string::npos) << run.out.substr(0, 400);
+}
+
+TEST(BookCommands, BuildThenLookUp)
+{
+    fs::path dir = fs::temp_directory_path() / ("velmorak-bookcli-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "games.pgn") << "[Result \"1-0\"]\n\n1. e4 c5 2. Nf3 d6 1-0\n\n"
+                                        "[Result \"0-1\"]\n\n1. e4 e5 2. Nf3 Nc6 0-1\n\n"
+                                        "[Result \"1-0\"]\n\n1. e4 c5 2. Nc3 1-0\n\n"
+                                        "[Result \"*\"]\n\n1. e4 e4 *\n\n"
+                                        "[FEN \"8/8/8/4k3/8/8/4K3/8 w - - 0 1\"]\n\n1. Ke3 *\n";
+    std::string book = (dir / "small.kbk").string();
+    CliRun build =
+        runCli("book build '" + (dir / "games.pgn").string() + "' -o '" + book + "' --plies 2");
+    ASSERT_EQ(build.exitCode, 0) << build.err;
+    EXPECT_NE(build.out.find("games read 4, refused 1, from set-up positions (left out) 1"),
+        std::string::npos)
+        << build.out;
+    CliRun lookup = runCli("book lookup '" + book +
+        "' 'rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1' --mode best");
+    ASSERT_EQ(lookup.exitCode, 0) << lookup.err;
+    // c5: played twice, lost twice: 31 x 1 x (0.5 + 1/4) = 23. e5: once, won: 31 x 1/2 x 1.
+    EXPECT_EQ(lookup.out, "c7c5 c5 23\ne7e5 e5 16\nchosen c7c5 c5\n");
+    // Beyond the two plies the book holds nothing.
+    CliRun after = runCli("book lookup '" + book +
+        "' 'rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2'");
+    EXPECT_EQ(after.out, "chosen (none)\n");
+    fs::remove_all(dir);
+}
+
+} // namespace
