@@ -381,10 +381,19 @@ bool CDatabase::append(const std::string& path, CPgnGame& game)
         setError(CannotAppend, path);
         return false;
     }
+    struct stat before { };
+    const bool sized = ::fstat(fd, &before) == 0;
     const std::string text = game.toString();
     bool ok = writeAll(fd, text) && sys.fsync(fd) == 0;
-    if (sys.close(fd) != 0)
+    // Half a game at the end would swallow the next game appended: cut it off again.
+    if (!ok && sized && ::ftruncate(fd, before.st_size) == 0)
+        ::fsync(fd);
+    if (sys.close(fd) != 0 && ok) {
         ok = false;
+        // Best effort: the failure is reported whether or not the cut works.
+        const int cut = sized ? ::truncate(path.c_str(), before.st_size) : -1;
+        static_cast<void>(cut);
+    }
     if (!ok)
         setError(WriteError);
     return ok;

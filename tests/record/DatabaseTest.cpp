@@ -281,6 +281,26 @@ public:
     }
 };
 
+TEST_F(DatabaseTest, AFailedAppendLeavesTheFileAsItWas)
+{
+    const std::string text = realGames(2);
+    auto game = test::readPgn("[White \"New\"]\n1.e4 e5 *");
+    ASSERT_TRUE(game);
+    game->setFormat(kFilePgnFormat);
+    for (int failAt = 0;; ++failAt) {
+        writeFile(path, text);
+        CDatabase db(parser);
+        FailingCalls calls;
+        calls.failAt = failAt;
+        db.setFileCalls(&calls);
+        const bool ok = db.append(path, *game);
+        // A short write is no failure: the rest follows in the next call.
+        EXPECT_EQ(readFile(path), ok ? text + game->toString() : text) << "failing call " << failAt;
+        if (failAt >= int(calls.log.size()))
+            break;
+    }
+}
+
 TEST_F(DatabaseTest, AFailureAtAnyStepOfARewriteLosesNoGame)
 {
     const std::string text = realGames(3);
