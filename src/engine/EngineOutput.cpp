@@ -124,6 +124,23 @@ EngineOutput* EngineOutput::reportTarget()
     return g_reportTarget.load();
 }
 
+void EngineOutput::setChangedHook(std::function<void()> hook)
+{
+    std::lock_guard lock(m_mutex);
+    m_changedHook = std::move(hook);
+}
+
+void EngineOutput::changed()
+{
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(m_mutex);
+        hook = m_changedHook;
+    }
+    if (hook)
+        hook();
+}
+
 void EngineOutput::clear()
 {
     std::lock_guard lock(m_mutex);
@@ -161,7 +178,7 @@ void EngineOutput::setSearchStartTick(std::int64_t tick)
     m_info.searchStartTick = tick;
 }
 
-void EngineOutput::reportNodes(std::uint32_t low, std::uint32_t high)
+void EngineOutput::applyNodes(std::uint32_t low, std::uint32_t high)
 {
     std::int64_t tick = m_ticks();
     std::lock_guard lock(m_mutex);
@@ -169,14 +186,14 @@ void EngineOutput::reportNodes(std::uint32_t low, std::uint32_t high)
     m_info.lastNodeReportTick = tick;
 }
 
-void EngineOutput::reportDepth(int depth, int secondDepth)
+void EngineOutput::applyDepth(int depth, int secondDepth)
 {
     std::lock_guard lock(m_mutex);
     m_info.depth = depth;
     m_info.secondDepth = secondDepth;
 }
 
-void EngineOutput::reportCurrentMove(const char* move, int number, int count)
+void EngineOutput::applyCurrentMove(const char* move, int number, int count)
 {
     std::string_view text = move ? std::string_view(move) : std::string_view();
     std::lock_guard lock(m_mutex);
@@ -192,7 +209,7 @@ void EngineOutput::reportCurrentMove(const char* move, int number, int count)
         : cutText(writeSan(m_info.shadowBoard, read, true), SearchInfo::kMaxMoveLength);
 }
 
-void EngineOutput::reportLine(const char* line, int score)
+void EngineOutput::applyLine(const char* line, int score)
 {
     std::string_view text = line ? std::string_view(line) : std::string_view();
     std::lock_guard lock(m_mutex);
@@ -236,6 +253,30 @@ void EngineOutput::reportLine(const char* line, int score)
     for (int i = 0; i < made; ++i)
         board.unmakeMove();
     m_info.sanLine = cutText(san, SearchInfo::kMaxLineLength);
+}
+
+void EngineOutput::reportNodes(std::uint32_t low, std::uint32_t high)
+{
+    applyNodes(low, high);
+    changed();
+}
+
+void EngineOutput::reportDepth(int depth, int secondDepth)
+{
+    applyDepth(depth, secondDepth);
+    changed();
+}
+
+void EngineOutput::reportCurrentMove(const char* move, int number, int count)
+{
+    applyCurrentMove(move, number, count);
+    changed();
+}
+
+void EngineOutput::reportLine(const char* line, int score)
+{
+    applyLine(line, score);
+    changed();
 }
 
 SearchInfo EngineOutput::snapshot() const

@@ -32,6 +32,10 @@ public:
     EngineOutput(const EngineOutput&) = delete;
     EngineOutput& operator=(const EngineOutput&) = delete;
 
+    // Called after every report, on the reporting thread, outside the lock: where the status
+    // area is invalidated so that it is redrawn.
+    void setChangedHook(std::function<void()> hook);
+
     // Zeroes the record and fills the expected replies with NoMove; the shadow board is kept.
     void clear();
     // Sets the shadow board to a FEN, then plays coordinate moves on it (unreadable moves
@@ -67,8 +71,14 @@ public:
 
 private:
     void clearLocked();
+    void changed();
+    void applyNodes(std::uint32_t low, std::uint32_t high);
+    void applyDepth(int depth, int secondDepth);
+    void applyCurrentMove(const char* move, int number, int count);
+    void applyLine(const char* line, int score);
 
     TickSource m_ticks;
+    std::function<void()> m_changedHook;
     mutable std::mutex m_mutex;
     SearchInfo m_info;
 };

@@ -217,12 +217,19 @@ TEST_F(EngineOutputTest, ReportTableForwardsToTheTarget)
     const EngineCallbacks* table = EngineOutput::reportTable();
     EXPECT_EQ(table->reserved, 0u);
     EngineOutput::setReportTarget(&output);
+    int redraws = 0;
+    output.setChangedHook([&] {
+        ++redraws;
+        // The record is complete and unlocked when the hook runs.
+        EXPECT_GE(output.snapshot().depth, 7);
+    });
     output.setShadowPosition(kStartFen);
     table->reportDepth(7, 9);
     table->reportLine("d2d4", 31);
     table->reportValue(5);
     EXPECT_EQ(output.snapshot().depth, 7);
     EXPECT_EQ(output.snapshot().sanLine, "1.d4");
+    EXPECT_EQ(redraws, 2);
     EngineOutput::setReportTarget(nullptr);
     table->reportDepth(1, 1);
     EXPECT_EQ(output.snapshot().depth, 7);

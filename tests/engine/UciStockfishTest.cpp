@@ -88,6 +88,7 @@ TEST_F(UciStockfishTest, StopEndsAnAnalysisWithin200Milliseconds)
     m_bridge->stopAnalyse();
     searcher.join();
     auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - stopped);
+    RecordProperty("stop_ms", static_cast<int>(took.count()));
     EXPECT_LT(took.count(), 200);
     EXPECT_NE(playedMove(kMiddlegame), NoMove);
 }
