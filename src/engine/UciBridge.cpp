@@ -169,13 +169,21 @@ bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool collectId
             setError("the engine did not answer with \"" + std::string(expected) + "\"");
             return false;
         }
-        UciProcess::ReadStatus status = m_process.readLine(line, int(left));
+        UciProcess::ReadStatus status =
+            m_process.readLine(line, int(std::min<std::int64_t>(left, kPollMs)));
         if (status == UciProcess::ReadStatus::Closed) {
             setError("the engine ended: " + m_process.stderrTail());
             return false;
         }
-        if (status == UciProcess::ReadStatus::Timeout)
+        if (status == UciProcess::ReadStatus::Timeout) {
+            // A search that has to restart a slow engine first still ends when stopped.
+            std::lock_guard lock(m_stateMutex);
+            if (m_stopAbortsWaits && m_stopRequested) {
+                m_lastError = "stopped while the engine was starting";
+                return false;
+            }
             continue;
+        }
         if (line == expected)
             return true;
         if (!collectIdentity)
@@ -424,7 +432,10 @@ void UciBridge::startAnalyse(int mode)
     }
     if (tryBookMove())
         return;
-    if (!ensureEngine())
+    m_stopAbortsWaits = true;
+    bool ready = ensureEngine();
+    m_stopAbortsWaits = false;
+    if (!ready)
         return;
 
     bool newGame;

@@ -115,6 +115,8 @@ private:
     bool m_stopRequested = false;
     bool m_stopSent = false;
     bool m_ponderOffRequested = false;
+    // Set while a search waits for an engine it had to start again.
+    bool m_stopAbortsWaits = false;
     std::int64_t m_stopSentAt = 0;
     std::int64_t m_searchClockStart = 0;
     std::string m_lastError;

@@ -430,6 +430,23 @@ TEST_F(UciBridgeTest, AnEngineWithoutUciokTimesOut)
     EXPECT_STREQ(engine.engineName(), "VelmoEngine");
 }
 
+TEST_F(UciBridgeTest, StopEndsASearchWaitingForAnEngineToStart)
+{
+    UciBridge& engine = bridge();
+    // The engine dies; the next search starts one that never finishes its handshake.
+    writeScript({ "@nouciok", "@exit" });
+    engine.setPosition(kStartFen.data());
+    engine.setLevel(1, 5, 0, 99);
+    engine.startAnalyse(0);
+    std::thread searcher([&] { engine.startAnalyse(0); });
+    std::this_thread::sleep_for(100ms);
+    auto stopped = std::chrono::steady_clock::now();
+    engine.stopAnalyse();
+    searcher.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 2s);
+    EXPECT_TRUE(m_recorder.lines().empty());
+}
+
 TEST_F(UciBridgeTest, AFloodOfStandardErrorDoesNotFreezeTheEngine)
 {
     writeScript(
