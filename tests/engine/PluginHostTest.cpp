@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "../../plugins/testengine/TestEngine.h"
@@ -116,9 +117,12 @@ TEST_F(PluginHostTest, UnloadRunsTheHookFirst)
     ASSERT_TRUE(host.load("TestEngine"));
     ASSERT_TRUE(host.load("TestEngine"));
     EXPECT_EQ(hooks, 1);
+    std::string path = host.pluginPath();
     host.unload();
     EXPECT_EQ(hooks, 2);
     EXPECT_EQ(EngineOutput::reportTarget(), nullptr);
+    // The library is really gone, so a rebuilt plug-in is picked up by the next load.
+    EXPECT_EQ(::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
 }
 
 TEST_F(PluginHostTest, TheTestEngineDrivesTheOutputDeterministically)
