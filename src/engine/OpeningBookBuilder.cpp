@@ -112,6 +112,8 @@ void OpeningBookBuilder::serializeLevel(
     });
     for (std::size_t i = 0; i < kept.size(); ++i) {
         const Node& child = *kept[i].node;
+        // A level once announced must hold a record: the children that pass the game count
+        // are written below, as every move in the tree is legal and so encodable.
         bool hasChildren = std::any_of(child.children.begin(), child.children.end(),
             [minGames](const auto& grandChild) { return grandChild->games >= minGames; });
         BookRecord record = BookRecord::make(kept[i].weight, hasChildren, i + 1 < kept.size(),
@@ -120,12 +122,8 @@ void OpeningBookBuilder::serializeLevel(
         out.push_back(static_cast<char>(record.bits & 0xFF));
         if (hasChildren) {
             board.makeMove(child.move);
-            std::size_t before = out.size();
             serializeLevel(child, board, minGames, out);
             board.unmakeMove();
-            // A level must not be empty once announced; the children passed the game count
-            // test above, so one was written.
-            (void)before;
         }
     }
 }

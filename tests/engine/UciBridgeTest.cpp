@@ -79,6 +79,18 @@ protected:
                 found = line;
         return found;
     }
+    // Waits until the engine has logged a line starting with `prefix` (a search has really
+    // begun, however loaded the machine).
+    bool waitForLog(const std::string& prefix) const
+    {
+        auto until = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < until) {
+            if (!lastLogLineStarting(prefix).empty())
+                return true;
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
     bool logHas(const std::string& line) const
     {
         for (const std::string& logged : log())
@@ -310,7 +322,7 @@ TEST_F(UciBridgeTest, PonderhitTurnsThePonderSearchIntoTheRealOne)
     engine.enterMove("e7e5");
     engine.setLevel(1, 5, 0, 99);
     std::thread searcher([&] { engine.startAnalyse(1); });
-    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(waitForLog("go"));
     EXPECT_EQ(lastLogLineStarting("go"), "go ponder movetime 5000");
     engine.setPonderOff();
     searcher.join();
@@ -328,7 +340,7 @@ TEST_F(UciBridgeTest, AStoppedPonderSearchDropsItsBestMove)
     engine.enterMove("e7e5");
     engine.setLevel(1, 5, 0, 99);
     std::thread searcher([&] { engine.startAnalyse(1); });
-    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(waitForLog("go"));
     engine.stopAnalyse();
     searcher.join();
     for (const test::RecordedReport& line : m_recorder.lines())
@@ -393,7 +405,7 @@ TEST_F(UciBridgeTest, WritingToADeadEngineDoesNotKillTheHost)
     engine.setPosition(kStartFen.data());
     engine.setLevel(1, 999999, 0, 99);
     std::thread searcher([&] { engine.startAnalyse(0); });
-    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(waitForLog("go"));
     ::kill(engine.enginePid(), SIGKILL);
     std::this_thread::sleep_for(50ms);
     // "stop" goes to a closed pipe: EPIPE, never SIGPIPE.
