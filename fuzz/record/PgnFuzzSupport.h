@@ -38,10 +38,11 @@ inline std::string describe(const CGame& game)
                 out += ' ';
             blank = isBlank;
         }
+        // A line break the writer puts before the closing brace ends up inside the comment.
+        while (!out.empty() && out.back() == ' ')
+            out.pop_back();
         stack.push_back({ &child, 0 });
     }
-    while (!out.empty() && out.back() == ' ')
-        out.pop_back();
     return out;
 }
 

@@ -146,6 +146,12 @@ void CPgnGame::fill(std::string_view piece)
                 newLine();
             if (m_column == 0 && c == ' ')
                 continue;
+            // A "%" at the start of a line makes the line an escape line that readers drop:
+            // a blank in front keeps a comment such as "55 %" intact.
+            if (m_column == 0 && c == '%') {
+                m_out += ' ';
+                ++m_column;
+            }
             m_out += c;
             ++m_column;
         }

@@ -58,6 +58,20 @@ TEST(PgnWriter, MovetextLayout)
     }
 }
 
+TEST(PgnWriter, APercentSignNeverStartsALine)
+{
+    auto game = readPgn("1.e4 {wins 55 % of the games} e5 *");
+    ASSERT_TRUE(game);
+    for (int width = 8; width < 40; ++width) {
+        game->setFormat({ width, false, true, true, true, false });
+        const std::string text = game->toString();
+        EXPECT_EQ(text.find("\n%"), std::string::npos) << width;
+        auto again = readPgn(text);
+        ASSERT_TRUE(again) << width;
+        EXPECT_EQ(treeText(*again), treeText(*game)) << width;
+    }
+}
+
 TEST(PgnWriter, OnlyKnownResultsEndTheMovetext)
 {
     for (const char* result : { "?", "+--", " %1-0" }) {
