@@ -123,7 +123,7 @@ int CPgnParser::readChar(bool commentMode)
 
 bool CPgnParser::isByteOrderMarkTail()
 {
-    std::string_view next = m_input->window();
+    std::string_view next = m_input->window(2);
     return next.size() >= 2 && static_cast<unsigned char>(next[0]) == 0xBB &&
         static_cast<unsigned char>(next[1]) == 0xBF;
 }
@@ -136,6 +136,7 @@ bool CPgnParser::lex(PgnLexMode mode)
     const bool commentMode = mode == PgnTokenKind::Comment;
     int c;
     for (;;) {
+        const int lastBefore = m_last;
         c = readChar(commentMode);
         if (c < 0)
             return false;
@@ -150,6 +151,8 @@ bool CPgnParser::lex(PgnLexMode mode)
             // A UTF-8 byte-order mark, where files written by some programs begin (or where
             // such files were joined), separates tokens like white space.
             m_input->consume(2);
+            // The mark is transparent: a "%" right after it still starts an escape line.
+            m_last = lastBefore;
             continue;
         }
         if (!isSpace(c))

@@ -1,6 +1,7 @@
 #include "PgnInput.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -104,6 +105,37 @@ bool PgnInput::refill()
             m_size = m_bufferOffset + got;
         return got > 0;
     }
+}
+
+std::string_view PgnInput::window(std::size_t count)
+{
+    if (m_end - m_pos < count && !m_isMemory && m_fd >= 0) {
+        if (m_buffer.size() < count + 1) {
+            m_buffer.resize(count + 1);
+            m_data = m_buffer.data();
+        }
+        // Move the unread bytes (and the one before them, for unget) to the front and fill
+        // the rest of the buffer.
+        const std::size_t keep = m_pos > 0 ? m_pos - 1 : 0;
+        std::memmove(m_buffer.data(), m_buffer.data() + keep, m_end - keep);
+        m_bufferOffset += static_cast<std::int64_t>(keep);
+        m_pos -= keep;
+        m_end -= keep;
+        while (m_end < m_buffer.size()) {
+            ssize_t got = ::pread(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end,
+                m_bufferOffset + std::int64_t(m_end));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                m_readError = true;
+            if (got <= 0)
+                break;
+            m_end += static_cast<std::size_t>(got);
+        }
+        if (m_bufferOffset + std::int64_t(m_end) > m_size)
+            m_size = m_bufferOffset + std::int64_t(m_end);
+    }
+    return window();
 }
 
 int PgnInput::refillAndGet()

@@ -77,6 +77,9 @@ public:
         return std::string_view(m_data + m_pos, m_end - m_pos);
     }
     void consume(std::size_t count) { m_pos += count; }
+    // Like window(), but loads more of a file so that at least `count` bytes are there
+    // when the input holds them (a look-ahead that must not stop at a buffer boundary).
+    std::string_view window(std::size_t count);
 
 private:
     bool refill();

@@ -272,7 +272,7 @@ class PgnReaderChunks : public ::testing::TestWithParam<std::size_t> { };
 
 TEST_P(PgnReaderChunks, SameGamesForEveryBufferSize)
 {
-    const std::string text = "% header escape\n[Event \"A; b\"]\n[Round 7]\n\n"
+    const std::string text = "\xEF\xBB\xBF% header escape\n[Event \"A; b\"]\n[Round 7]\n\n"
                              "{intro} 1.e4 $1 e5!? (1...c5 {sic} 2.Nf3 ; rest\n d6) 2.Nf3 "
                              "Nc6 3.Bb5 a6 {x\n%gone\ny} 4.Ba4 Nf6 5.O-O Be7 1-0\n\n"
                              "[Event \"B\"]\n1.d4 d5 (1...Nf6 2.c4 (2.Nf3)) 2.c4 e6 *\n";
