@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 
+#include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
 
 namespace velmorak {
@@ -326,6 +327,20 @@ Move OpeningBook::bookMove(const std::string& path, BookMode mode, const Board& 
     OpeningBook book;
     book.lookup(path, position);
     return book.chooseMove(mode);
+}
+
+Move reportBookMove(
+    const std::string& path, BookMode mode, const Board& position, const EngineCallbacks& reports)
+{
+    Move move = OpeningBook::bookMove(path, mode, position);
+    if (move == NoMove)
+        return NoMove;
+    std::string text = writeCoordinates(move);
+    reports.reportNodes(0, 0);
+    reports.reportDepth(1, 1);
+    reports.reportCurrentMove(text.c_str(), 1, 1);
+    reports.reportLine(text.c_str(), 0);
+    return move;
 }
 
 std::string bookDisplayName(const std::optional<std::string>& settingValue)

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/EnginePlugin.h"
 #include "rules/Board.h"
 #include "rules/Move.h"
 
@@ -90,6 +91,13 @@ private:
     Square m_failedSquare = 0;
     bool m_stopped = false;
 };
+
+// The program's own book asked before a search (engine thread): the move the mode picks for
+// `position`, reported through the report table as an engine result (nodes 0, depth 1 and
+// 1, current move 1 of 1, then the move as the line with score 0), so that it is played like
+// one. NoMove, with nothing reported, when the book has no move.
+Move reportBookMove(
+    const std::string& path, BookMode mode, const Board& position, const EngineCallbacks& reports);
 
 // The file name of the default book (BookSettings.h has the settings that name the books).
 inline constexpr const char* kDefaultBookFileName = "vmbook.kbk";

@@ -1,7 +1,10 @@
 #include "engine/OpeningBook.h"
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
+#include "engine/EngineOutput.h"
 #include "engine/OpeningBookBuilder.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
@@ -271,6 +274,38 @@ TEST_F(OpeningBookTest, ResultsAreCappedAndDeepFilesDoNotExhaustTheStack)
     // it ends at the depth limit instead of recursing 200000 times.
     Board blackToMove("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1");
     EXPECT_TRUE(book.lookupBytes(bytes, blackToMove).empty());
+}
+
+TEST_F(OpeningBookTest, ABookMoveIsReportedLikeAnEngineResult)
+{
+    std::string path = ::testing::TempDir() + "velmorak-report-book.kbk";
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::string bytes = smallBook();
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    EngineOutput output;
+    Board e4 = positionAfter({ "e2e4" });
+    output.setShadowPosition(e4.fen());
+    output.reportDepth(17, 30);
+    EngineOutput::setReportTarget(&output);
+    Move move = reportBookMove(path, BookMode::Best, e4, *EngineOutput::reportTable());
+    EngineOutput::setReportTarget(nullptr);
+    EXPECT_EQ(move, moveIn(e4, "e7e5"));
+    SearchInfo info = output.snapshot();
+    EXPECT_EQ(info.rawLine, "e7e5");
+    EXPECT_EQ(info.sanLine, "1..e5");
+    EXPECT_EQ(info.score, 0);
+    EXPECT_EQ(info.depth, 1);
+    EXPECT_EQ(info.moveCount, 1);
+    EXPECT_EQ(info.nodes, 0u);
+
+    Board d4 = positionAfter({ "d2d4" });
+    EXPECT_EQ(reportBookMove(path, BookMode::Best, d4, *EngineOutput::reportTable()), NoMove);
+    EXPECT_EQ(reportBookMove(path, BookMode::Off, e4, *EngineOutput::reportTable()), NoMove);
+    std::remove(path.c_str());
 }
 
 TEST(OpeningBookBuilder, WeightsFollowFrequencyAndResults)
