@@ -1,8 +1,10 @@
 #include "engine/OpeningBook.h"
 
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <random>
 
@@ -103,6 +105,22 @@ std::int64_t tickCount()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// One bit (bit 3 of the byte) per square of a file that holds a piece of the side: the
+// eight squares of a file lie side by side in the 0x88 array (rank 1 in the lowest byte).
+std::uint64_t ownPiecesOfFile(const Board& board, int file, bool white)
+{
+    constexpr std::uint64_t kBit3 = 0x0808080808080808ull;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    std::uint64_t bytes;
+    std::memcpy(&bytes, board.squares().data() + file * 16, sizeof bytes);
+    if (!white)
+        return bytes & kBit3;
+    // White pieces are codes 0..5: bit 3 clear and not 7 (empty).
+    std::uint64_t x = bytes ^ 0x0707070707070707ull;
+    std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);
+    return ~bytes & kBit3 & ~(zero >> 4);
+}
+
 } // namespace
 
 BookRecord BookRecord::make(
@@ -116,16 +134,18 @@ BookRecord BookRecord::make(
 
 Square squareOfPieceOrdinal(const Board& board, int ordinal)
 {
+    // Every lookup decodes records by this, so whole files are counted at once.
     bool white = board.sideToMove() == kWhiteSide;
-    int seen = 0;
-    for (int square = 0; square < 128; ++square) {
-        if (!isOnBoard(square))
+    for (int file = 0; file < 8 && ordinal >= 0; ++file) {
+        std::uint64_t own = ownPiecesOfFile(board, file, white);
+        int count = std::popcount(own);
+        if (ordinal >= count) {
+            ordinal -= count;
             continue;
-        PieceCode piece = board.pieceAt(static_cast<Square>(square));
-        if (piece == kEmpty || piece == kOffBoard || isWhitePiece(piece) != white)
-            continue;
-        if (seen++ == ordinal)
-            return static_cast<Square>(square);
+        }
+        for (; ordinal > 0; --ordinal)
+            own &= own - 1;
+        return makeSquare(file, std::countr_zero(own) / 8);
     }
     return NoSquare;
 }

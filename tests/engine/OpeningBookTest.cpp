@@ -8,6 +8,7 @@
 #include "engine/OpeningBookBuilder.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
+#include "rules/MoveList.h"
 
 namespace velmorak {
 namespace {
@@ -66,6 +67,37 @@ TEST(OpeningBookRecords, EncodeTheStartMovesAsGiven)
     // The white side has 16 pieces; ordinal 16 is out of range, as is a 33rd move.
     EXPECT_EQ(decodeBookMove(start, BookRecord::make(1, false, false, 0, 16)), NoMove);
     EXPECT_EQ(decodeBookMove(start, BookRecord::make(1, false, false, 31, 9)), NoMove);
+}
+
+TEST(OpeningBookRecords, PieceOrdinalsCountSquaresInIndexOrder)
+{
+    // Positions along a fixed pseudo-random game, checked against a plain count.
+    Board board("r3k2r/pP3p2/8/3pP3/8/8/6p1/R3K2R w KQkq d6 0 30");
+    unsigned state = 7;
+    for (int ply = 0; ply < 200; ++ply) {
+        for (int ordinal = 0; ordinal <= 16; ++ordinal) {
+            Square expected = NoSquare;
+            int seen = 0;
+            for (int file = 0; file < 8 && expected == NoSquare; ++file)
+                for (int rank = 0; rank < 8 && expected == NoSquare; ++rank) {
+                    PieceCode piece = board.pieceAt(makeSquare(file, rank));
+                    bool own = board.sideToMove() == kWhiteSide ? isWhitePiece(piece)
+                                                                : isBlackPiece(piece);
+                    if (own && seen++ == ordinal)
+                        expected = makeSquare(file, rank);
+                }
+            ASSERT_EQ(squareOfPieceOrdinal(board, ordinal), expected) << board.fen() << ordinal;
+            if (expected != NoSquare) {
+                EXPECT_EQ(pieceOrdinalOfSquare(board, expected), ordinal);
+            }
+        }
+        MoveList legal;
+        board.allLegalMoves(legal);
+        if (legal.empty())
+            board.setStartPosition();
+        else
+            board.makeMove(legal[(state = state * 1103515245u + 12345u) % legal.size()]);
+    }
 }
 
 TEST(OpeningBookRecords, CastlingAndPromotionsRoundTrip)
