@@ -177,6 +177,32 @@ TEST_F(PluginHostTest, TheTestEngineDrivesTheOutputDeterministically)
     EXPECT_EQ(calls(), expected);
 }
 
+TEST_F(PluginHostTest, TheTestEngineSearchesUntilStopped)
+{
+    ::setenv(VELMORAK_TESTENGINE_TEXT_VARIABLE,
+        "line 10 first;waitstop;stopcheck;line 20 e2e4;---;sleep 10000;line 30 d2d4", 1);
+    EnginePluginHost host((kBin).string(), sink());
+    ASSERT_TRUE(host.load("TestEngine"));
+    const EnginePluginFunctions& f = host.functions();
+    EngineOutput& output = host.output();
+    PluginEngineThread thread(f, host.callbacks(), 1024, &output);
+    for (const char* expected : { "a2a3", "d2d4" }) {
+        SCOPED_TRACE(expected);
+        output.clear();
+        output.setShadowPosition(kStartFen);
+        f.setPosition(kStartFen.data());
+        f.setLevel(1, 999999, 0, 99);
+        thread.startSearch(VELMORAK_SEARCH_MOVE);
+        EXPECT_FALSE(thread.waitUntilIdle(50ms));
+        auto stopped = std::chrono::steady_clock::now();
+        thread.stopAndWait();
+        EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5s);
+        // Stopped before its second line, the first search keeps the first one; the second
+        // search's pause ends early and its line follows.
+        EXPECT_EQ(output.snapshot().rawLine, expected);
+    }
+}
+
 TEST_F(PluginHostTest, APonderSearchRunsUntilPonderOffOrStop)
 {
     EnginePluginHost host((kBin).string(), sink());
