@@ -86,10 +86,15 @@ std::optional<SearchLimit> readLimit(CliArguments& parsed, std::ostream& err)
 // Loads the plug-in; load failures are printed as the program would show them.
 bool loadPlugin(EnginePluginHost& host, const std::string& name, std::ostream& err)
 {
-    if (host.load(name))
-        return true;
-    err << "velmorak-cli engine: no engine plug-in loaded from " << host.folder() << '\n';
-    return false;
+    if (!host.load(name)) {
+        err << "velmorak-cli engine: no engine plug-in loaded from " << host.folder() << '\n';
+        return false;
+    }
+    // An unknown name falls back to the default plug-in, as in the program; say so here.
+    if (!name.empty() && host.engineName() != name)
+        err << "velmorak-cli engine: no plug-in named '" << name << "'; using " << host.engineName()
+            << '\n';
+    return true;
 }
 
 // The level of a search: a fixed depth, or analysis stopped after the move time (the
