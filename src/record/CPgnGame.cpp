@@ -45,8 +45,18 @@ std::string CPgnGame::toString()
     m_column = 0;
     m_needNumber = true;
     m_noSpace = false;
-    if (root())
+    if (root()) {
+        // A comment before the first move is the user's text like any other: a rewrite
+        // that dropped it would lose it. The server client's "rootnode" placeholder is no
+        // such text.
+        const std::string& intro = root()->comment();
+        if (format.writeComments && !intro.empty() && intro != kRootPlaceholderComment) {
+            fill(" {");
+            fill(intro);
+            fill("}");
+        }
         writeLine(root());
+    }
     // The movetext ends with one of the four results a reader knows; any other Result tag
     // (empty, "?", "+--") stays in the tag section and the movetext ends with "*".
     const std::string& result = getTag("Result");

@@ -8,6 +8,9 @@
 
 namespace velmorak {
 
+// The comment the server client gives the root of a game it builds; not the user's text.
+inline constexpr std::string_view kRootPlaceholderComment = "rootnode";
+
 // A game that renders itself as PGN text, in the layout set by setFormat (CGame): tag
 // section, movetext filled to the line width with move numbers, NAGs, comments and
 // variations, the result, CR LF line breaks. Rendering also records on every written node

@@ -47,6 +47,9 @@ TEST(PgnWriter, MovetextLayout)
             kFilePgnFormat, "23.. e5 *\r\n\r\n" },
         { "comment line breaks become spaces", "1.e4 {a\r\nb} *", kFilePgnFormat,
             "1. e4 {a  b} *\r\n\r\n" },
+        { "a comment before the first move is kept", "{Intro} 1.e4 e5 *", kFilePgnFormat,
+            "{Intro} 1. e4 e5 *\r\n\r\n" },
+        { "a game of one comment", "{Only words} *", kFilePgnFormat, "{Only words} *\r\n\r\n" },
     };
     for (const Row& row : rows) {
         auto game = readPgn(row.pgn);
