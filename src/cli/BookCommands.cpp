@@ -3,6 +3,7 @@
 
 #include "CliArguments.h"
 #include "CliCommand.h"
+#include "CliFen.h"
 #include "engine/OpeningBook.h"
 #include "engine/OpeningBookBuilder.h"
 #include "engine/PolyglotBook.h"
@@ -155,6 +156,8 @@ int runLookup(const CliArgs& args, std::ostream& out, std::ostream& err)
     if (parsed.positional().size() != 2)
         return usage(err, "expected FILE FEN");
     const std::string& path = parsed.positional()[0];
+    if (!looksLikeFen(parsed.positional()[1]))
+        return usage(err, notAFenMessage(parsed.positional()[1]));
     Board board(parsed.positional()[1]);
     BookMode mode = BookMode::Best;
     if (std::optional<std::string> text = parsed.value("mode")) {

@@ -7,6 +7,7 @@
 
 #include "CliArguments.h"
 #include "CliCommand.h"
+#include "CliFen.h"
 #include "engine/EngineOutput.h"
 #include "engine/EnginePluginHost.h"
 #include "engine/PluginEngineThread.h"
@@ -34,20 +35,6 @@ int usage(std::ostream& err, const std::string& message)
 {
     err << "velmorak-cli engine: " << message << "\n(velmorak-cli help engine shows the usage)\n";
     return kExitUsage;
-}
-
-bool looksLikeFen(const std::string& fen)
-{
-    std::size_t blank = fen.find(' ');
-    std::string placement = fen.substr(0, blank);
-    int separators = 0;
-    for (char c : placement) {
-        if (c == '/')
-            ++separators;
-        else if (!(c >= '1' && c <= '8') && pieceFromFenLetter(c) == kEmpty)
-            return false;
-    }
-    return separators == 7 && blank != std::string::npos;
 }
 
 // How long each search may run: a depth, or a time after which the search is stopped.
@@ -190,7 +177,7 @@ int runAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err)
         return usage(err, "expected one FEN");
     const std::string& fen = parsed.positional()[0];
     if (!looksLikeFen(fen))
-        return usage(err, "not a FEN (eight ranks and the side to move expected): '" + fen + "'");
+        return usage(err, notAFenMessage(fen));
     std::optional<SearchLimit> limit = readLimit(parsed, err);
     if (!limit)
         return kExitUsage;
@@ -252,21 +239,7 @@ const char* resultOf(GameEndCode code, const Board& board)
 
 const char* terminationOf(GameEndCode code)
 {
-    switch (code) {
-    case GameEndCode::Checkmate:
-        return "checkmate";
-    case GameEndCode::Stalemate:
-        return "stalemate";
-    case GameEndCode::ThreefoldRepetition:
-        return "threefold repetition";
-    case GameEndCode::FiftyMoveRule:
-        return "fifty-move rule";
-    case GameEndCode::InsufficientMaterial:
-        return "insufficient material";
-    case GameEndCode::None:
-        break;
-    }
-    return "unterminated";
+    return code == GameEndCode::None ? "unterminated" : gameEndName(code);
 }
 
 int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)

@@ -3,6 +3,7 @@
 
 #include "CliArguments.h"
 #include "CliCommand.h"
+#include "CliFen.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/Perft.h"
@@ -15,46 +16,10 @@ namespace {
 
 constexpr int kMaxPerftDepth = 12;
 
-const char* gameEndName(GameEndCode code)
-{
-    switch (code) {
-    case GameEndCode::None:
-        return "none";
-    case GameEndCode::Checkmate:
-        return "checkmate";
-    case GameEndCode::Stalemate:
-        return "stalemate";
-    case GameEndCode::ThreefoldRepetition:
-        return "threefold repetition";
-    case GameEndCode::FiftyMoveRule:
-        return "fifty-move rule";
-    case GameEndCode::InsufficientMaterial:
-        return "insufficient material";
-    }
-    return "unknown";
-}
-
-// The board reads any text as a FEN; a text without the board's eight ranks is far more
-// likely a mistake than a position, so the command line insists on them.
-bool looksLikeFen(const std::string& fen)
-{
-    std::size_t blank = fen.find(' ');
-    std::string placement = fen.substr(0, blank);
-    int separators = 0;
-    for (char c : placement) {
-        if (c == '/')
-            ++separators;
-        else if (!(c >= '1' && c <= '8') && pieceFromFenLetter(c) == kEmpty)
-            return false;
-    }
-    return separators == 7 && blank != std::string::npos;
-}
-
 bool readBoard(const std::string& fen, Board& board, std::ostream& err)
 {
     if (!looksLikeFen(fen)) {
-        err << "velmorak-cli: not a FEN (eight ranks and the side to move expected): '" << fen
-            << "'\n";
+        err << "velmorak-cli: " << notAFenMessage(fen) << '\n';
         return false;
     }
     board.setFromFen(fen);

@@ -3,6 +3,7 @@
 
 #include "CliArguments.h"
 #include "CliCommand.h"
+#include "CliFen.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/PulseSoundOutput.h"
 #include "rules/Board.h"
@@ -25,18 +26,8 @@ int usage(std::ostream& err, const std::string& message, const char* command)
 // The board reads any text as a FEN; insist on the eight ranks and the side to move.
 bool readBoard(const std::string& fen, Board& board, std::ostream& err, const char* command)
 {
-    std::size_t blank = fen.find(' ');
-    std::string placement = fen.substr(0, blank);
-    int separators = 0;
-    bool fine = blank != std::string::npos;
-    for (char c : placement) {
-        if (c == '/')
-            ++separators;
-        else if (!(c >= '1' && c <= '8') && pieceFromFenLetter(c) == kEmpty)
-            fine = false;
-    }
-    if (!fine || separators != 7) {
-        usage(err, "not a FEN (eight ranks and the side to move expected): '" + fen + "'", command);
+    if (!looksLikeFen(fen)) {
+        usage(err, notAFenMessage(fen), command);
         return false;
     }
     board.setFromFen(fen);
