@@ -670,10 +670,8 @@ void CPgnParser::skipEnPassantMark(bool afterE)
         step(PgnTokenKind::Symbol);
 }
 
-bool CPgnParser::readGame(
-    PgnInput& input, std::int64_t start, std::int64_t& end, std::unique_ptr<CPgnGame>& game)
+bool CPgnParser::beginGame(PgnInput& input, std::int64_t start)
 {
-    game.reset();
     m_indexTags = nullptr;
     if (!begin(input, start))
         return fail("offset outside the file", "", start);
@@ -686,6 +684,15 @@ bool CPgnParser::readGame(
     readTags();
     // Token texts matter only to tag values; the movetext is lexed without them.
     m_keepText = false;
+    return true;
+}
+
+bool CPgnParser::readGame(
+    PgnInput& input, std::int64_t start, std::int64_t& end, std::unique_ptr<CPgnGame>& game)
+{
+    game.reset();
+    if (!beginGame(input, start))
+        return false;
     setUpPosition();
     skipComments();
     if (!readSequence())
@@ -757,17 +764,8 @@ bool CPgnParser::scanGame(
     PgnInput& input, std::int64_t start, std::int64_t& end, std::unique_ptr<CPgnGame>& game)
 {
     game.reset();
-    m_indexTags = nullptr;
-    if (!begin(input, start))
-        return fail("offset outside the file", "", start);
-    m_game = std::make_unique<CPgnGame>();
-    m_game->setRoot(std::make_unique<CGameNode>(NoMove, "root", -1));
-    m_node = m_game->root();
-    step(PgnTokenKind::Symbol);
-    if (!m_hasToken)
-        return fail("no game", "", start);
-    readTags();
-    m_keepText = false;
+    if (!beginGame(input, start))
+        return false;
     skipMovetext();
     end = endOffset();
     game = std::move(m_game);

@@ -59,6 +59,8 @@ public:
 
 private:
     bool begin(PgnInput& input, std::int64_t start);
+    // The part readGame and scanGame share: a new game with its root, and its tags read.
+    bool beginGame(PgnInput& input, std::int64_t start);
     int readChar(bool commentMode);
     bool lex(PgnLexMode mode);
     bool isByteOrderMarkTail();
