@@ -141,30 +141,30 @@ int runStatus(const CliArgs& args, std::ostream& out, std::ostream& err)
 }
 
 const CliRegistration kPerft({ "perft",
-    "  perft DEPTH [FEN] [--divide]\n"
-    "      Count the leaf positions DEPTH plies deep (start position by default);\n"
-    "      --divide prints each root move in coordinates with its count.",
+    "velmorak-cli perft DEPTH [FEN] [--divide]\n"
+    "    Count the leaf positions DEPTH plies deep (start position by default);\n"
+    "    --divide prints each root move in coordinates with its count.",
     &runPerft });
 const CliRegistration kMoves({ "moves",
-    "  moves FEN\n"
-    "      Print the legal moves in generation order: coordinates, a blank, SAN.",
+    "velmorak-cli moves FEN\n"
+    "    Print the legal moves in generation order: coordinates, a blank, SAN.",
     &runMoves });
 const CliRegistration kSan({ "san",
-    "  san FEN TEXT\n"
-    "      Read TEXT as a move in SAN (tolerantly) and print it in coordinates, or \"none\".",
+    "velmorak-cli san FEN TEXT\n"
+    "    Read TEXT as a move in SAN (tolerantly) and print it in coordinates, or \"none\".",
     &runSan });
 const CliRegistration kFen({ "fen",
-    "  fen FEN\n"
-    "      Print the FEN as the board reads it and writes it back.",
+    "velmorak-cli fen FEN\n"
+    "    Print the FEN as the board reads it and writes it back.",
     &runFen });
 const CliRegistration kValidate({ "validate",
-    "  validate FEN\n"
-    "      Print \"legal\", or \"illegal\" with the first rule the position breaks.",
+    "velmorak-cli validate FEN\n"
+    "    Print \"legal\", or \"illegal\" with the first rule the position breaks.",
     &runValidate });
 const CliRegistration kStatus({ "status",
-    "  status FEN [MOVES...]\n"
-    "      Play the coordinate moves and print the game-end code: 0 none, 1 checkmate,\n"
-    "      2 stalemate, 3 threefold repetition, 4 fifty-move rule, 5 insufficient material.",
+    "velmorak-cli status FEN [MOVES...]\n"
+    "    Play the coordinate moves and print the game-end code: 0 none, 1 checkmate,\n"
+    "    2 stalemate, 3 threefold repetition, 4 fifty-move rule, 5 insufficient material.",
     &runStatus });
 
 } // namespace

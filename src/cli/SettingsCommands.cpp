@@ -100,12 +100,12 @@ int runSettings(const CliArgs& args, std::ostream& out, std::ostream& err)
 }
 
 const CliRegistration kReg({ "settings",
-    "  settings [--file F]\n"
-    "      List every option with its value, whether it is the default, and its meaning.\n"
-    "      F defaults to $VELMORAK_CONFIG, else ~/.config/Brindleworks/Velmorak/settings.reg.\n"
-    "  settings set NAME VALUE [--file F]\n"
-    "      Store one option (Bool: 1/0, true/false, on/off). VALUE - reads it from standard\n"
-    "      input, so that a password stays out of the process list.",
+    "velmorak-cli settings [--file F]\n"
+    "    List every option with its value, whether it is the default, and its meaning.\n"
+    "    F defaults to $VELMORAK_CONFIG, else ~/.config/Brindleworks/Velmorak/settings.reg.\n"
+    "velmorak-cli settings set NAME VALUE [--file F]\n"
+    "    Store one option (Bool: 1/0, true/false, on/off). VALUE - reads it from standard\n"
+    "    input, so that a password stays out of the process list.",
     &runSettings });
 
 } // namespace

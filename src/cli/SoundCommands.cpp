@@ -118,14 +118,14 @@ int runSound(const CliArgs& args, std::ostream& out, std::ostream& err)
 }
 
 const CliRegistration kSayReg({ "say",
-    "  say FEN SAN [--mode brief|verbose|all] [--play]\n"
-    "      Print the words spoken for a move (default mode brief), with the state word after\n"
-    "      it; --play also plays its move sound and speaks it.",
+    "velmorak-cli say FEN SAN [--mode brief|verbose|all] [--play]\n"
+    "    Print the words spoken for a move (default mode brief), with the state word after\n"
+    "    it; --play also plays its move sound and speaks it.",
     &runSay });
 
 const CliRegistration kSoundReg({ "sound",
-    "  sound FEN MOVE\n"
-    "      Print the move sound a move gets: move1 .. move8, or default for a null move.",
+    "velmorak-cli sound FEN MOVE\n"
+    "    Print the move sound a move gets: move1 .. move8, or default for a null move.",
     &runSound });
 
 } // namespace

@@ -64,7 +64,8 @@ TEST(CliRules, BadInputExitsWithTwoAndAMessage)
     CliResult help = runCli("--help");
     EXPECT_EQ(help.exitCode, 0);
     for (const char* command : { "perft", "moves", "san", "fen", "validate", "status" })
-        EXPECT_NE(help.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+        EXPECT_NE(help.out.find(std::string("velmorak-cli ") + command + " "), std::string::npos)
+            << command;
 }
 
 } // namespace
