@@ -292,8 +292,9 @@ template <typename Visit> void Board::forEachLegalMove(Visit&& visit)
         return;
     bool inCheck = isAttackedBy(m_sideNotToMove, king);
     bool stopped = false;
-    for (int square = 0; square < 0x78 && !stopped; ++square) {
-        if (!isOnBoard(square) || !isSideOf(m_sideToMove, m_squares[square]))
+    // Rank by rank within each file, stepping over the off-board half of the array.
+    for (int square = 0; square < 0x78 && !stopped; square += (square & 7) == 7 ? 9 : 1) {
+        if (!isSideOf(m_sideToMove, m_squares[square]))
             continue;
         // Out of check, a piece that cannot be pinned moves legally wherever it can go; only
         // the king, pinned pieces and en passant need the full test.
