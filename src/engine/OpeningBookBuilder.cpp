@@ -1,15 +1,11 @@
 #include "engine/OpeningBookBuilder.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "engine/OpeningBook.h"
+#include "platform/AtomicFile.h"
 #include "rules/CoordinateNotation.h"
 
 namespace velmorak {
@@ -138,35 +134,7 @@ std::string OpeningBookBuilder::serialize(int minGames) const
 
 std::optional<std::string> OpeningBookBuilder::write(const std::string& path, int minGames) const
 {
-    std::string bytes = serialize(minGames);
-    std::string temporary = path + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return "cannot create " + temporary + ": " + std::strerror(errno);
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            std::string error = std::strerror(errno);
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return "cannot write " + temporary + ": " + error;
-        }
-        written += std::size_t(n);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        std::string error = std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return "cannot write " + temporary + ": " + error;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::string error = std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return "cannot rename " + temporary + " to " + path + ": " + error;
-    }
-    return std::nullopt;
+    return writeFileAtomically(path, serialize(minGames));
 }
 
 } // namespace velmorak
