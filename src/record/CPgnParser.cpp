@@ -121,6 +121,21 @@ int CPgnParser::readChar(bool commentMode)
     }
 }
 
+int CPgnParser::readDigits(int number, CPgnToken& token)
+{
+    for (;;) {
+        int next = readChar(false);
+        if (!isDigit(next)) {
+            if (next >= 0)
+                m_input->unget();
+            return number;
+        }
+        if (m_keepText)
+            token.text += static_cast<char>(next);
+        number = addDigit(number, next);
+    }
+}
+
 bool CPgnParser::isByteOrderMarkTail()
 {
     std::string_view next = m_input->window(2);
@@ -250,18 +265,7 @@ bool CPgnParser::lex(PgnLexMode mode)
         return true;
     }
     case '$': {
-        int number = 0;
-        for (;;) {
-            int next = readChar(false);
-            if (!isDigit(next)) {
-                if (next >= 0)
-                    m_input->unget();
-                break;
-            }
-            if (m_keepText)
-                token.text += static_cast<char>(next);
-            number = addDigit(number, next);
-        }
+        int number = readDigits(0, token);
         token.kind = PgnTokenKind::Nag;
         token.value.clear();
         token.number = number;
@@ -272,18 +276,7 @@ bool CPgnParser::lex(PgnLexMode mode)
     }
 
     if (isDigit(c) && mode != PgnTokenKind::Symbol) {
-        int number = c - '0';
-        for (;;) {
-            int next = readChar(false);
-            if (!isDigit(next)) {
-                if (next >= 0)
-                    m_input->unget();
-                break;
-            }
-            if (m_keepText)
-                token.text += static_cast<char>(next);
-            number = addDigit(number, next);
-        }
+        int number = readDigits(c - '0', token);
         token.kind = PgnTokenKind::Int;
         token.value.clear();
         token.number = number;

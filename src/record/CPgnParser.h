@@ -62,6 +62,8 @@ private:
     // The part readGame and scanGame share: a new game with its root, and its tags read.
     bool beginGame(PgnInput& input, std::int64_t start);
     int readChar(bool commentMode);
+    // Reads the digits that follow, continuing `number`; the first other byte stays unread.
+    int readDigits(int number, CPgnToken& token);
     bool lex(PgnLexMode mode);
     bool isByteOrderMarkTail();
     void step(PgnLexMode mode) { m_hasToken = lex(mode); }
