@@ -22,7 +22,8 @@ if(VELMORAK_FUZZ)
 endif()
 
 # Subsystems of the core, in dependency order; each folder that exists adds its sources.
-set(VELMORAK_SUBSYSTEMS rules settings sound record engine app server dgt platform)
+# scripts/check-sources.sh holds which of them may include which.
+set(VELMORAK_SUBSYSTEMS base rules settings record sound engine server dgt app platform)
 
 # velmorak_add_test(NAME SOURCES... [LABELS label...])
 # One GoogleTest executable, registered with CTest test by test.
@@ -30,7 +31,7 @@ function(velmorak_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-    target_link_libraries(${name} PRIVATE velmorak_core velmorak_options GTest::gtest_main
+    target_link_libraries(${name} PRIVATE velmorak_core velmorak_test_support velmorak_options GTest::gtest_main
                                           GTest::gmock)
     target_compile_definitions(${name}
         PRIVATE VELMORAK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -215,7 +215,7 @@ std::string fiveMegabyteBook()
             break;
         offset = end;
     }
-    if (builder.write(path))
+    if (!builder.write(path).ok())
         return {};
     return path;
 }

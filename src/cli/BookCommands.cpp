@@ -120,8 +120,8 @@ int runBuild(const CliArgs& givenArgs, std::ostream& out, std::ostream& err)
             return kExitUsage;
         }
     }
-    if (std::optional<std::string> error = builder.write(*output, int(minGames))) {
-        err << "velmorak-cli book: " << *error << '\n';
+    if (Status written = builder.write(*output, int(minGames)); !written) {
+        err << "velmorak-cli book: " << written.error().message << '\n';
         return kExitFailure;
     }
     out << "games read " << counts.read << ", refused " << counts.refused

@@ -4,7 +4,7 @@
 #include "CliArguments.h"
 #include "CliCommand.h"
 #include "CliFen.h"
-#include "platform/ProgramDirectory.h"
+#include "base/ProgramDirectory.h"
 #include "platform/PulseSoundOutput.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"

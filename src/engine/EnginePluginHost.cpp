@@ -10,7 +10,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include "platform/ProgramDirectory.h"
+#include "base/ProgramDirectory.h"
 
 namespace velmorak {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/AtomicFile.h"
 #include "engine/OpeningBook.h"
-#include "platform/AtomicFile.h"
 #include "rules/CoordinateNotation.h"
 
 namespace velmorak {
@@ -132,7 +132,7 @@ std::string OpeningBookBuilder::serialize(int minGames) const
     return out;
 }
 
-std::optional<std::string> OpeningBookBuilder::write(const std::string& path, int minGames) const
+Status OpeningBookBuilder::write(const std::string& path, int minGames) const
 {
     return writeFileAtomically(path, serialize(minGames));
 }

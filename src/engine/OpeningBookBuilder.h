@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
 #include "rules/Board.h"
 #include "rules/Move.h"
 
@@ -39,9 +40,9 @@ public:
     // The book bytes; moves played in fewer than `minGames` games are left out (with their
     // subtrees). Siblings are written heaviest first.
     std::string serialize(int minGames = 1) const;
-    // Writes the book to a file through a temporary file and a rename; an error text on
-    // failure.
-    std::optional<std::string> write(const std::string& path, int minGames = 1) const;
+    // Writes the book to a file through a temporary file and a rename; the old file stays
+    // as it was on failure.
+    Status write(const std::string& path, int minGames = 1) const;
 
 private:
     struct Node;

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "settings/RegistryFile.h"
 
 namespace velmorak {
@@ -138,9 +138,8 @@ bool SettingsFileStore::replaceFile(const RegistryFile& file)
             std::free(resolved);
         }
     }
-    if (std::optional<std::string> error =
-            writeFileAtomically(target, file.text(), kFileMode, m_calls)) {
-        m_lastError = *error;
+    if (Status written = writeFileAtomically(target, file.text(), kFileMode, m_calls); !written) {
+        m_lastError = written.error().message;
         return false;
     }
     return true;

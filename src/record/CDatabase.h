@@ -12,7 +12,7 @@
 #include "CGameReader.h"
 #include "CPgnGame.h"
 #include "PgnInput.h"
-#include "platform/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace velmorak {
 

@@ -8,7 +8,7 @@
 namespace velmorak {
 
 // The port to the place where the settings key lives. Production: a registry-export text
-// file (platform/SettingsFileStore.h); tests: MemorySettingsStore.
+// file (platform/SettingsFileStore.h); tests: support/MemorySettingsStore.h.
 //
 // Each call opens the key, does its one read or write and closes the key again; nothing is
 // cached between calls, so a value written by another instance is seen at the next read.

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/OpeningBook.h"
-#include "settings/MemorySettingsStore.h"
+#include "support/MemorySettingsStore.h"
 
 namespace velmorak {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "record/CDatabase.h"
 #include "record/CPgnParser.h"
-#include "settings/MemorySettingsStore.h"
 #include "settings/RegistrySettings.h"
+#include "support/MemorySettingsStore.h"
 
 namespace velmorak {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/MemorySettingsStore.h"
+#include "support/MemorySettingsStore.h"
 
 using namespace velmorak;
 

@@ -1,10 +1,10 @@
-#include "platform/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <cerrno>
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 using namespace velmorak;
 
@@ -83,10 +83,10 @@ TEST(AtomicFile, AFailureAtAnyStepLeavesTheOldFileIntact)
         FailingCalls calls;
         calls.failAt = row.step;
         calls.writeLimit = row.writeLimit;
-        std::optional<std::string> error =
-            writeFileAtomically(path, std::string(5000, 'n'), 0600, &calls);
-        ASSERT_TRUE(error) << row.name;
-        EXPECT_NE(error->find(row.message), std::string::npos) << row.name << ": " << *error;
+        Status written = writeFileAtomically(path, std::string(5000, 'n'), 0600, &calls);
+        ASSERT_FALSE(written) << row.name;
+        const std::string& message = written.error().message;
+        EXPECT_NE(message.find(row.message), std::string::npos) << row.name << ": " << message;
         EXPECT_EQ(TempFolder::read(path), "old contents\n") << row.name;
         EXPECT_EQ(folder.entryCount(), 1) << row.name << ": the temporary file is removed";
     }
@@ -107,7 +107,7 @@ TEST(AtomicFile, ShortWritesAreContinuedAndTheFileReplaced)
     } trickle;
     std::string contents(1000, 'x');
     contents += "end";
-    EXPECT_FALSE(writeFileAtomically(path, contents, 0600, &trickle));
+    EXPECT_TRUE(writeFileAtomically(path, contents, 0600, &trickle).ok());
     EXPECT_EQ(TempFolder::read(path), contents);
     EXPECT_EQ(folder.entryCount(), 1);
 }
@@ -115,9 +115,10 @@ TEST(AtomicFile, ShortWritesAreContinuedAndTheFileReplaced)
 TEST(AtomicFile, MissingFolderIsReported)
 {
     TempFolder folder;
-    std::optional<std::string> error = writeFileAtomically(folder.file("no/such/file"), "x");
-    ASSERT_TRUE(error);
-    EXPECT_NE(error->find("cannot create"), std::string::npos);
+    Status written = writeFileAtomically(folder.file("no/such/file"), "x");
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().kind, ErrorKind::NotFound);
+    EXPECT_NE(written.error().message.find("cannot create"), std::string::npos);
 }
 
 } // namespace

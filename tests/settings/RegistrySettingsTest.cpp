@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/MemorySettingsStore.h"
+#include "support/MemorySettingsStore.h"
 
 using namespace velmorak;
 

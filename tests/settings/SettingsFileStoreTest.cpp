@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "TempFolder.h"
-#include "platform/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "settings/AppSettings.h"
+#include "support/TempFolder.h"
 
 using namespace velmorak;
 

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "rules/SanNotation.h"
-#include "sound/RecordingSoundOutput.h"
+#include "support/RecordingSoundOutput.h"
 
 using namespace velmorak;
 

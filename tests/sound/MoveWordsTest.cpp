@@ -5,7 +5,7 @@
 #include "rules/Board.h"
 #include "rules/SanNotation.h"
 #include "sound/MoveSounds.h"
-#include "sound/RecordingSoundOutput.h"
+#include "support/RecordingSoundOutput.h"
 
 using namespace velmorak;
 

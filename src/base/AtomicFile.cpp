@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,11 +38,6 @@ namespace {
 // Tries of temporary names before giving up when leftovers of other writers exist.
 constexpr int kTemporaryNameTries = 100;
 
-std::string failure(const char* step, const std::string& path, int error)
-{
-    return std::string(step) + " " + path + ": " + std::strerror(error);
-}
-
 std::string folderOf(const std::string& path)
 {
     std::size_t slash = path.rfind('/');
@@ -53,7 +47,7 @@ std::string folderOf(const std::string& path)
 }
 } // namespace
 
-std::optional<std::string> writeFileAtomically(
+Status writeFileAtomically(
     const std::string& path, std::string_view contents, mode_t mode, FileSystemCalls* calls)
 {
     FileSystemCalls posix;
@@ -66,16 +60,16 @@ std::optional<std::string> writeFileAtomically(
         temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         fd = sys.open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd < 0 && errno != EEXIST)
-            return failure("cannot create", temporary, errno);
+            return systemError("cannot create", temporary, errno);
     }
     if (fd < 0)
-        return failure("cannot create", temporary, EEXIST);
+        return systemError("cannot create", temporary, EEXIST);
 
     auto abandon = [&](const char* step, const std::string& name, int error) {
         if (fd >= 0)
             sys.close(fd);
         sys.unlink(temporary.c_str());
-        return failure(step, name, error);
+        return systemError(step, name, error);
     };
 
     const char* data = contents.data();
@@ -104,7 +98,7 @@ std::optional<std::string> writeFileAtomically(
         sys.fsync(folder);
         sys.close(folder);
     }
-    return std::nullopt;
+    return {};
 }
 
 bool makeDirectories(const std::string& path, mode_t mode)

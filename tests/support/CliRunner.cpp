@@ -1,21 +1,17 @@
 #include "CliRunner.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include <sys/wait.h>
-#include <unistd.h>
+
+#include "TempFolder.h"
 
 CliResult runCli(const std::string& arguments)
 {
-    char errPath[] = "/tmp/velmorak-cli-err-XXXXXX";
-    int fd = mkstemp(errPath);
-    if (fd >= 0)
-        close(fd);
+    TempFolder folder;
+    const std::string errPath = folder.file("stderr");
     std::string command =
-        std::string(VELMORAK_BIN_DIR) + "/velmorak-cli " + arguments + " 2>" + errPath;
+        std::string(VELMORAK_BIN_DIR) + "/velmorak-cli " + arguments + " 2>'" + errPath + "'";
     CliResult result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -26,10 +22,6 @@ CliResult runCli(const std::string& arguments)
         result.out.append(buffer, n);
     int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errPath);
-    std::stringstream text;
-    text << err.rdbuf();
-    result.err = text.str();
-    std::remove(errPath);
+    result.err = TempFolder::read(errPath);
     return result;
 }

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include <sys/types.h>
+
+#include "base/Error.h"
 
 namespace velmorak {
 
@@ -27,9 +28,9 @@ public:
 // the folder is synced. On failure the temporary file is removed and the old file is left
 // as it was. The new file gets `mode` (less the umask).
 //
-// Returns nullopt on success, else a message naming the step and the system's reason.
-std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view contents,
-    mode_t mode = 0644, FileSystemCalls* calls = nullptr);
+// On failure the error's message names the step, the file and the system's reason.
+Status writeFileAtomically(const std::string& path, std::string_view contents, mode_t mode = 0644,
+    FileSystemCalls* calls = nullptr);
 
 // Creates a folder and its missing parents with `mode`; true when it exists afterwards.
 bool makeDirectories(const std::string& path, mode_t mode);
