@@ -9,6 +9,7 @@ shift || true
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 # A compiler cache, where one is installed, makes rebuilds of other checkouts cheap.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 command -v ccache >/dev/null && generator+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 werror=OFF
 [[ -n "${CI:-}" ]] && werror=ON
