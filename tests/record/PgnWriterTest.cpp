@@ -45,8 +45,8 @@ TEST(PgnWriter, MovetextLayout)
         { "black to move first",
             "[FEN \"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 23\"] 23...e5 *",
             kFilePgnFormat, "23.. e5 *\r\n\r\n" },
-        { "comment line breaks become spaces", "1.e4 {a\r\nb} *", kFilePgnFormat,
-            "1. e4 {a  b} *\r\n\r\n" },
+        { "line breaks and runs of blanks in a comment are one space", "1.e4 {a \r\n  b\n\nc } *",
+            kFilePgnFormat, "1. e4 {a b c } *\r\n\r\n" },
         { "a comment before the first move is kept", "{Intro} 1.e4 e5 *", kFilePgnFormat,
             "{Intro} 1. e4 e5 *\r\n\r\n" },
         { "a game of one comment", "{Only words} *", kFilePgnFormat, "{Only words} *\r\n\r\n" },
@@ -72,6 +72,8 @@ TEST(PgnWriter, APercentSignNeverStartsALine)
         auto again = readPgn(text);
         ASSERT_TRUE(again) << width;
         EXPECT_EQ(treeText(*again), treeText(*game)) << width;
+        again->setFormat(game->getFormat());
+        EXPECT_EQ(again->toString(), text) << width << ": the wrapped comment is written alike";
     }
 }
 

@@ -62,7 +62,7 @@ FileResult checkFile(const fs::path& path, const std::string& name)
         } else {
             ++result.read;
             game->setFormat(kFilePgnFormat);
-            std::string text = game->toString();
+            const std::string text = game->toString();
             auto again = test::readPgn(text);
             if (!again) {
                 result.roundTripFailures.push_back(
@@ -70,6 +70,13 @@ FileResult checkFile(const fs::path& path, const std::string& name)
             } else if (again->tags() != game->tags() ||
                 test::treeText(*again) != test::treeText(*game)) {
                 result.roundTripFailures.push_back(note(name, number, "round trip differs"));
+            } else if (again->setFormat(kFilePgnFormat); again->toString() != text) {
+                const std::string second = again->toString();
+                std::size_t at =
+                    std::mismatch(text.begin(), text.end(), second.begin(), second.end()).first -
+                    text.begin();
+                result.roundTripFailures.push_back(note(name, number,
+                    "second write differs at '" + text.substr(at < 20 ? 0 : at - 20, 40) + "'"));
             }
         }
         start = end;
