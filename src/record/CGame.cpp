@@ -7,6 +7,9 @@ namespace velmorak {
 
 namespace {
 const std::string kEmptyText;
+// Up to this many tags (a usual header has seven to fifteen) a linear search is the
+// cheapest; beyond it the game keeps an index.
+constexpr std::size_t kLinearTagSearch = 32;
 
 template <typename Names> TagList filterTags(const TagList& tags, const Names& names)
 {
@@ -133,33 +136,48 @@ CGameNode* CGame::findNodeAtTextOffset(int offset) const
     return nullptr;
 }
 
+std::size_t CGame::findTag(std::string_view name) const
+{
+    if (!m_tagIndex.empty()) {
+        auto found = m_tagIndex.find(name);
+        return found == m_tagIndex.end() ? std::string_view::npos : found->second;
+    }
+    for (std::size_t i = 0; i < m_tags.size(); ++i)
+        if (m_tags[i].name == name)
+            return i;
+    return std::string_view::npos;
+}
+
 const std::string& CGame::getTag(std::string_view name) const
 {
-    for (const TagPair& tag : m_tags)
-        if (tag.name == name)
-            return tag.value;
-    return kEmptyText;
+    std::size_t at = findTag(name);
+    return at == std::string_view::npos ? kEmptyText : m_tags[at].value;
 }
 
 bool CGame::hasTag(std::string_view name) const
 {
-    return std::any_of(
-        m_tags.begin(), m_tags.end(), [&](const TagPair& tag) { return tag.name == name; });
+    return findTag(name) != std::string_view::npos;
 }
 
 void CGame::setTag(std::string_view name, std::string_view value)
 {
-    for (TagPair& tag : m_tags) {
-        if (tag.name == name) {
-            if (tag.value != value) {
-                tag.value.assign(value);
-                m_changed = true;
-            }
-            return;
+    std::size_t at = findTag(name);
+    if (at != std::string_view::npos) {
+        if (m_tags[at].value != value) {
+            m_tags[at].value.assign(value);
+            m_changed = true;
         }
+        return;
     }
     m_tags.push_back({ std::string(name), std::string(value) });
     m_changed = true;
+    if (!m_tagIndex.empty()) {
+        m_tagIndex.emplace(name, m_tags.size() - 1);
+    } else if (m_tags.size() > kLinearTagSearch) {
+        m_tagIndex.reserve(m_tags.size() * 2);
+        for (std::size_t i = 0; i < m_tags.size(); ++i)
+            m_tagIndex.emplace(m_tags[i].name, i);
+    }
 }
 
 TagList CGame::tagsExcept(std::initializer_list<std::string_view> names) const

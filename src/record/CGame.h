@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -97,7 +98,8 @@ public:
     virtual const PgnFormat& getFormat() const { return m_format; }
 
     // --- Tags ---------------------------------------------------------------------------
-    // The value, or an empty string when the tag is absent.
+    // The value, or an empty string when the tag is absent. Lookups and setTag cost O(1)
+    // on average whatever the number of tags.
     const std::string& getTag(std::string_view name) const;
     bool hasTag(std::string_view name) const;
     // Appends an absent tag, or replaces the value of a present one; the changed flag is
@@ -131,9 +133,23 @@ protected:
     PgnFormat m_format;
 
 private:
+    // Position of the tag in m_tags, or npos.
+    std::size_t findTag(std::string_view name) const;
+
+    struct TagNameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const
+        {
+            return std::hash<std::string_view> {}(name);
+        }
+    };
+
     std::unique_ptr<CGameNode> m_root;
     bool m_changed = false;
     TagList m_tags;
+    // Name to position in m_tags, kept once the list outgrows a short linear search, so
+    // that a header of any length is read in linear time.
+    std::unordered_map<std::string, std::size_t, TagNameHash, std::equal_to<>> m_tagIndex;
 };
 
 } // namespace velmorak
