@@ -31,20 +31,56 @@ void EncodeMoveTimes::visit(CGameNode& node)
     node.setComment(prefix + node.comment());
 }
 
-void DecodeMoveTimes::visit(CGameNode& node)
+namespace {
+// Length of the "<digits>," stamp that starts the comment, or 0 when it has none.
+std::size_t stampLength(const std::string& comment)
 {
-    const std::string& comment = node.comment();
     std::size_t digits = 0;
     while (digits < comment.size() && comment[digits] >= '0' && comment[digits] <= '9')
         ++digits;
-    if (digits == 0 || digits >= comment.size() || comment[digits] != ',')
+    return digits > 0 && digits < comment.size() && comment[digits] == ',' ? digits + 1 : 0;
+}
+
+// Whether the comments carry the stamps of EncodeMoveTimes rather than a person's words.
+// The encoder stamps every node, the root included, so a game with one node without a
+// stamp was not written by it. The root's stamp reaches the file since the writer keeps
+// the comment before the first move; files written before that have no root comment, and
+// there a lone move whose comment happens to start with a number and a comma could as well
+// be a person's "2,5 pawns up": such files count only with two or more stamped moves.
+bool carriesMoveTimes(const CGameNode& root)
+{
+    const bool rootStamped = stampLength(root.comment()) > 0;
+    if (!rootStamped && !root.comment().empty())
+        return false;
+    std::size_t moves = 0;
+    std::vector<const CGameNode*> pending { &root };
+    while (!pending.empty()) {
+        const CGameNode* node = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < node->childCount(); ++i) {
+            const CGameNode* child = node->child(i);
+            if (stampLength(child->comment()) == 0)
+                return false;
+            ++moves;
+            pending.push_back(child);
+        }
+    }
+    return rootStamped || moves >= 2;
+}
+} // namespace
+
+void DecodeMoveTimes::visit(CGameNode& node)
+{
+    const std::string& comment = node.comment();
+    const std::size_t length = stampLength(comment);
+    if (length == 0)
         return;
     // The encoder writes 32-bit values; longer digit runs saturate instead of overflowing.
     std::int64_t time = 0;
-    for (std::size_t i = 0; i < digits; ++i)
+    for (std::size_t i = 0; i + 1 < length; ++i)
         time = std::min<std::int64_t>(time * 10 + (comment[i] - '0'), INT64_MAX / 10);
     node.setTime(time);
-    node.setComment(comment.substr(digits + 1));
+    node.setComment(comment.substr(length));
 }
 
 CGame::CGame()
@@ -102,10 +138,13 @@ void CGame::encodeMoveTimes()
     traverse(visitor);
 }
 
-void CGame::decodeMoveTimes()
+bool CGame::decodeMoveTimes()
 {
+    if (!m_root || !carriesMoveTimes(*m_root))
+        return false;
     DecodeMoveTimes visitor;
     traverse(visitor);
+    return true;
 }
 
 void CGame::resetTextSpans()

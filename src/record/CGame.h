@@ -52,7 +52,8 @@ public:
     void visit(CGameNode& node) override;
 };
 
-// Takes a leading "<digits>," off a comment and makes the digits the node's time.
+// Takes a leading "<digits>," off a comment and makes the digits the node's time. Applied
+// to every node of a game only once the game is known to carry stamps (decodeMoveTimes).
 class DecodeMoveTimes : public CGameNodeVisitor {
 public:
     void visit(CGameNode& node) override;
@@ -87,7 +88,13 @@ public:
     // Pre-order, root first, children in list order; iterative.
     void traverse(CGameNodeVisitor& visitor);
     void encodeMoveTimes();
-    void decodeMoveTimes();
+    // Restores the times that encodeMoveTimes put into the comments, and only those: when
+    // some move of the game has no "<digits>," stamp, or the root's comment is a person's
+    // text, the game was not encoded and nothing changes (false). A person's "2,5 pawns up"
+    // in a game from a database is never taken for a time. Games written before the
+    // comment before the first move was kept carry no root stamp; they are decoded when
+    // at least two moves carry stamps.
+    bool decodeMoveTimes();
     void resetTextSpans();
     // The first node below the root (pre-order) whose text span contains offset; null when
     // none does.

@@ -99,40 +99,59 @@ TEST(GameNode, LineTextNumbersOnlyWhiteMovesAfterTheFirst)
     EXPECT_EQ(lineText(first, 99), "12..Nf6 13.Nc3 e5 14.Nf3");
 }
 
-TEST(Game, MoveTimesTravelInComments)
+// The times of every move below the root, pre-order: "1500 0".
+std::string moveTimes(const CGameNode& node, std::string out = {})
+{
+    for (int i = 0; i < node.childCount(); ++i) {
+        out.append(out.empty() ? "" : " ").append(std::to_string(node.child(i)->time()));
+        out = moveTimes(*node.child(i), std::move(out));
+    }
+    return out;
+}
+
+TEST(Game, MoveTimesAreToldFromAPersonsComments)
 {
     struct Row {
         const char* name;
-        const char* comment;
-        std::int64_t time;
-        const char* decodedComment;
-        std::int64_t decodedTime;
+        const char* pgn;
+        const char* decoded = nullptr; // the tree after decoding; null: a person's text
+        const char* times = nullptr;
     } rows[] = {
-        { "time and comment", "1500,good", 0, "good", 1500 },
-        { "time alone", "0,", 7, "", 0 },
-        { "digits without comma", "12 moves", 7, "12 moves", 7 },
-        { "comma first", ",5", 7, ",5", 7 },
-        { "nothing after digits", "12", 7, "12", 7 },
+        { "our stamps", "{0,} 1.e4 {1500,good} e5 {0,} *", " e4{good} e5", "1500 0" },
+        { "an older file without the root's stamp", "1.e4 {1500,good} e5 {7,} *", " e4{good} e5",
+            "1500 7" },
+        { "a person's number and comma", "1.e4 {2,5 pawns up} e5 {fine} *" },
+        { "one move in an older file", "1.e4 {2,5 pawns up} *" },
+        { "a person's comment before the first move", "{Intro} 1.e4 {1,a} e5 {2,b} *" },
+        { "a variation without a stamp", "{0,} 1.e4 {1,a} (1.d4) *" },
+        { "no comma or no digits", "{0,} 1.e4 {12 moves} e5 {,5} *" },
     };
     for (const Row& row : rows) {
-        CPgnGame game;
-        game.root()->setComment(row.comment);
-        game.root()->setTime(row.time);
-        game.decodeMoveTimes();
-        EXPECT_EQ(game.root()->comment(), row.decodedComment) << row.name;
-        EXPECT_EQ(game.root()->time(), row.decodedTime) << row.name;
+        auto game = test::readPgn(row.pgn);
+        ASSERT_TRUE(game) << row.name;
+        const std::string before = test::treeText(*game);
+        EXPECT_EQ(game->decodeMoveTimes(), row.decoded != nullptr) << row.name;
+        EXPECT_EQ(test::treeText(*game), row.decoded ? row.decoded : before) << row.name;
+        if (row.decoded) {
+            EXPECT_EQ(moveTimes(*game->root()), row.times) << row.name;
+        }
     }
-    CPgnGame game;
-    CGameNode* move = game.attachNode(game.root(), node("e4"));
-    move->setTime(1500);
-    move->setComment("good");
-    game.encodeMoveTimes();
-    EXPECT_EQ(move->comment(), "1500,good");
-    EXPECT_EQ(game.root()->comment(), "0,");
-    move->setTime(0);
-    game.decodeMoveTimes();
-    EXPECT_EQ(move->comment(), "good");
-    EXPECT_EQ(move->time(), 1500);
+
+    // The autosave's way: stamps in, written, read back, stamps out.
+    auto game = test::readPgn("{Intro} 1.e4 {2,5 pawns up} e5 (1...c5) 2.Nf3 *");
+    ASSERT_TRUE(game);
+    CGameNode* e4 = game->root()->child(0);
+    e4->setTime(1500);
+    e4->child(1)->setTime(INT32_MAX);
+    game->encodeMoveTimes();
+    EXPECT_EQ(e4->comment(), "1500,2,5 pawns up");
+    game->setFormat(kFilePgnFormat);
+    auto saved = test::readPgn(game->toString());
+    ASSERT_TRUE(saved);
+    EXPECT_TRUE(saved->decodeMoveTimes());
+    EXPECT_EQ(saved->root()->comment(), "Intro");
+    EXPECT_EQ(test::treeText(*saved), " e4{2,5 pawns up} e5 (c5) Nf3");
+    EXPECT_EQ(moveTimes(*saved->root()), "1500 0 0 2147483647");
 }
 
 TEST(Game, TextOffsetsMapToMovesButNotToParentheses)
