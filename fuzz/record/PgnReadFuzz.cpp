@@ -1,5 +1,6 @@
 // Reads any bytes as a PGN file game by game: the reader never crashes, and every game it
-// accepts is written in the file layout and must read back as the same tags and tree.
+// accepts is written in the file layout and must read back as the same tags and tree, and
+// be written again as the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -36,6 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!reader.readGame(written, 0, againEnd, again))
                 std::abort();
             if (again->tags() != game->tags() || fuzz::describe(*again) != fuzz::describe(*game))
+                std::abort();
+            again->setFormat(kFilePgnFormat);
+            if (again->toString() != text)
                 std::abort();
         }
         start = end;

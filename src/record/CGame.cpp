@@ -7,6 +7,9 @@ namespace velmorak {
 
 namespace {
 const std::string kEmptyText;
+// Up to this many tags (a usual header has seven to fifteen) a linear search is the
+// cheapest; beyond it the game keeps an index.
+constexpr std::size_t kLinearTagSearch = 32;
 
 template <typename Names> TagList filterTags(const TagList& tags, const Names& names)
 {
@@ -28,20 +31,56 @@ void EncodeMoveTimes::visit(CGameNode& node)
     node.setComment(prefix + node.comment());
 }
 
-void DecodeMoveTimes::visit(CGameNode& node)
+namespace {
+// Length of the "<digits>," stamp that starts the comment, or 0 when it has none.
+std::size_t stampLength(const std::string& comment)
 {
-    const std::string& comment = node.comment();
     std::size_t digits = 0;
     while (digits < comment.size() && comment[digits] >= '0' && comment[digits] <= '9')
         ++digits;
-    if (digits == 0 || digits >= comment.size() || comment[digits] != ',')
+    return digits > 0 && digits < comment.size() && comment[digits] == ',' ? digits + 1 : 0;
+}
+
+// Whether the comments carry the stamps of EncodeMoveTimes rather than a person's words.
+// The encoder stamps every node, the root included, so a game with one node without a
+// stamp was not written by it. The root's stamp reaches the file since the writer keeps
+// the comment before the first move; files written before that have no root comment, and
+// there a lone move whose comment happens to start with a number and a comma could as well
+// be a person's "2,5 pawns up": such files count only with two or more stamped moves.
+bool carriesMoveTimes(const CGameNode& root)
+{
+    const bool rootStamped = stampLength(root.comment()) > 0;
+    if (!rootStamped && !root.comment().empty())
+        return false;
+    std::size_t moves = 0;
+    std::vector<const CGameNode*> pending { &root };
+    while (!pending.empty()) {
+        const CGameNode* node = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < node->childCount(); ++i) {
+            const CGameNode* child = node->child(i);
+            if (stampLength(child->comment()) == 0)
+                return false;
+            ++moves;
+            pending.push_back(child);
+        }
+    }
+    return rootStamped || moves >= 2;
+}
+} // namespace
+
+void DecodeMoveTimes::visit(CGameNode& node)
+{
+    const std::string& comment = node.comment();
+    const std::size_t length = stampLength(comment);
+    if (length == 0)
         return;
     // The encoder writes 32-bit values; longer digit runs saturate instead of overflowing.
     std::int64_t time = 0;
-    for (std::size_t i = 0; i < digits; ++i)
+    for (std::size_t i = 0; i + 1 < length; ++i)
         time = std::min<std::int64_t>(time * 10 + (comment[i] - '0'), INT64_MAX / 10);
     node.setTime(time);
-    node.setComment(comment.substr(digits + 1));
+    node.setComment(comment.substr(length));
 }
 
 CGame::CGame()
@@ -99,10 +138,13 @@ void CGame::encodeMoveTimes()
     traverse(visitor);
 }
 
-void CGame::decodeMoveTimes()
+bool CGame::decodeMoveTimes()
 {
+    if (!m_root || !carriesMoveTimes(*m_root))
+        return false;
     DecodeMoveTimes visitor;
     traverse(visitor);
+    return true;
 }
 
 void CGame::resetTextSpans()
@@ -133,33 +175,48 @@ CGameNode* CGame::findNodeAtTextOffset(int offset) const
     return nullptr;
 }
 
+std::size_t CGame::findTag(std::string_view name) const
+{
+    if (!m_tagIndex.empty()) {
+        auto found = m_tagIndex.find(name);
+        return found == m_tagIndex.end() ? std::string_view::npos : found->second;
+    }
+    for (std::size_t i = 0; i < m_tags.size(); ++i)
+        if (m_tags[i].name == name)
+            return i;
+    return std::string_view::npos;
+}
+
 const std::string& CGame::getTag(std::string_view name) const
 {
-    for (const TagPair& tag : m_tags)
-        if (tag.name == name)
-            return tag.value;
-    return kEmptyText;
+    std::size_t at = findTag(name);
+    return at == std::string_view::npos ? kEmptyText : m_tags[at].value;
 }
 
 bool CGame::hasTag(std::string_view name) const
 {
-    return std::any_of(
-        m_tags.begin(), m_tags.end(), [&](const TagPair& tag) { return tag.name == name; });
+    return findTag(name) != std::string_view::npos;
 }
 
 void CGame::setTag(std::string_view name, std::string_view value)
 {
-    for (TagPair& tag : m_tags) {
-        if (tag.name == name) {
-            if (tag.value != value) {
-                tag.value.assign(value);
-                m_changed = true;
-            }
-            return;
+    std::size_t at = findTag(name);
+    if (at != std::string_view::npos) {
+        if (m_tags[at].value != value) {
+            m_tags[at].value.assign(value);
+            m_changed = true;
         }
+        return;
     }
     m_tags.push_back({ std::string(name), std::string(value) });
     m_changed = true;
+    if (!m_tagIndex.empty()) {
+        m_tagIndex.emplace(name, m_tags.size() - 1);
+    } else if (m_tags.size() > kLinearTagSearch) {
+        m_tagIndex.reserve(m_tags.size() * 2);
+        for (std::size_t i = 0; i < m_tags.size(); ++i)
+            m_tagIndex.emplace(m_tags[i].name, i);
+    }
 }
 
 TagList CGame::tagsExcept(std::initializer_list<std::string_view> names) const

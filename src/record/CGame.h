@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -51,7 +52,8 @@ public:
     void visit(CGameNode& node) override;
 };
 
-// Takes a leading "<digits>," off a comment and makes the digits the node's time.
+// Takes a leading "<digits>," off a comment and makes the digits the node's time. Applied
+// to every node of a game only once the game is known to carry stamps (decodeMoveTimes).
 class DecodeMoveTimes : public CGameNodeVisitor {
 public:
     void visit(CGameNode& node) override;
@@ -86,7 +88,13 @@ public:
     // Pre-order, root first, children in list order; iterative.
     void traverse(CGameNodeVisitor& visitor);
     void encodeMoveTimes();
-    void decodeMoveTimes();
+    // Restores the times that encodeMoveTimes put into the comments, and only those: when
+    // some move of the game has no "<digits>," stamp, or the root's comment is a person's
+    // text, the game was not encoded and nothing changes (false). A person's "2,5 pawns up"
+    // in a game from a database is never taken for a time. Games written before the
+    // comment before the first move was kept carry no root stamp; they are decoded when
+    // at least two moves carry stamps.
+    bool decodeMoveTimes();
     void resetTextSpans();
     // The first node below the root (pre-order) whose text span contains offset; null when
     // none does.
@@ -97,7 +105,8 @@ public:
     virtual const PgnFormat& getFormat() const { return m_format; }
 
     // --- Tags ---------------------------------------------------------------------------
-    // The value, or an empty string when the tag is absent.
+    // The value, or an empty string when the tag is absent. Lookups and setTag cost O(1)
+    // on average whatever the number of tags.
     const std::string& getTag(std::string_view name) const;
     bool hasTag(std::string_view name) const;
     // Appends an absent tag, or replaces the value of a present one; the changed flag is
@@ -131,9 +140,23 @@ protected:
     PgnFormat m_format;
 
 private:
+    // Position of the tag in m_tags, or npos.
+    std::size_t findTag(std::string_view name) const;
+
+    struct TagNameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const
+        {
+            return std::hash<std::string_view> {}(name);
+        }
+    };
+
     std::unique_ptr<CGameNode> m_root;
     bool m_changed = false;
     TagList m_tags;
+    // Name to position in m_tags, kept once the list outgrows a short linear search, so
+    // that a header of any length is read in linear time.
+    std::unordered_map<std::string, std::size_t, TagNameHash, std::equal_to<>> m_tagIndex;
 };
 
 } // namespace velmorak

@@ -137,32 +137,39 @@ void CPgnGame::newLine()
 void CPgnGame::fill(std::string_view piece)
 {
     const int width = getFormat().lineWidth;
+    auto isBlank = [](char c) { return c == ' ' || c == '\r' || c == '\n'; };
     std::size_t at = 0;
     while (at < piece.size()) {
-        std::size_t end = at + 1;
-        while (end < piece.size() && piece[end] != ' ' && piece[end] != '\r' && piece[end] != '\n')
+        // A word is an optional separator and the characters up to the next blank. A run of
+        // blanks, line breaks included, is one separator written as one space: the breaks this
+        // filler puts into a comment are read back as part of it, and a comment must come out
+        // the same however often it is read and written again.
+        const bool separated = isBlank(piece[at]);
+        std::size_t begin = at;
+        while (begin < piece.size() && isBlank(piece[begin]))
+            ++begin;
+        std::size_t end = begin;
+        while (end < piece.size() && !isBlank(piece[end]))
             ++end;
-        const int length = static_cast<int>(end - at);
+        const int length = static_cast<int>(end - begin) + (separated ? 1 : 0);
         if (length + m_column > width && length < width / 3)
             newLine();
-        for (std::size_t i = at; i < end; ++i) {
-            char c = piece[i];
-            // A line break that starts a word (inside a comment) comes out as a space.
-            if (i == at && (c == '\r' || c == '\n'))
-                c = ' ';
-            // Lines are broken between words only: a break inside a long word (a link in a
-            // comment, say) would change the text that is read back.
-            if (i == at && m_column > width)
-                newLine();
-            if (m_column == 0 && c == ' ')
-                continue;
+        // Lines are broken between words only: a break inside a long word (a link in a
+        // comment, say) would change the text that is read back.
+        if (m_column > width)
+            newLine();
+        if (separated && m_column > 0) {
+            m_out += ' ';
+            ++m_column;
+        }
+        for (std::size_t i = begin; i < end; ++i) {
             // A "%" at the start of a line makes the line an escape line that readers drop:
             // a blank in front keeps a comment such as "55 %" intact.
-            if (m_column == 0 && c == '%') {
+            if (m_column == 0 && piece[i] == '%') {
                 m_out += ' ';
                 ++m_column;
             }
-            m_out += c;
+            m_out += piece[i];
             ++m_column;
         }
         at = end;

@@ -31,8 +31,9 @@ private:
     void writeLine(CGameNode* node);
     void writeMoveText(CGameNode* node);
     // The line filler: breaks lines before short words that would cross the width, lets a
-    // long word (a third of the width or more) overrun the line, and drops spaces at the
-    // start of a line.
+    // long word (a third of the width or more) overrun the line, writes a run of blanks
+    // (spaces and line breaks) as one space and drops it at the start of a line. Text it
+    // wrote is thus written again as the same bytes.
     void fill(std::string_view piece);
     void newLine();
 

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <sstream>
 #include <string>
 
@@ -20,9 +19,6 @@ TEST(PgnWriter, NewGameIsTheRosterAndAnAsterisk)
 {
     CPgnGame game;
     EXPECT_EQ(game.toString(), std::string(kEmptyHeader) + "[Result \"*\"]\r\n\r\n*\r\n\r\n");
-    game.setResult("");
-    EXPECT_EQ(game.toString(), std::string(kEmptyHeader) + "[Result \"\"]\r\n\r\n*\r\n\r\n")
-        << "an empty result tag still ends the movetext with *";
 }
 
 TEST(PgnWriter, MovetextLayout)
@@ -45,8 +41,8 @@ TEST(PgnWriter, MovetextLayout)
         { "black to move first",
             "[FEN \"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 23\"] 23...e5 *",
             kFilePgnFormat, "23.. e5 *\r\n\r\n" },
-        { "comment line breaks become spaces", "1.e4 {a\r\nb} *", kFilePgnFormat,
-            "1. e4 {a  b} *\r\n\r\n" },
+        { "line breaks and runs of blanks in a comment are one space", "1.e4 {a \r\n  b\n\nc } *",
+            kFilePgnFormat, "1. e4 {a b c } *\r\n\r\n" },
         { "a comment before the first move is kept", "{Intro} 1.e4 e5 *", kFilePgnFormat,
             "{Intro} 1. e4 e5 *\r\n\r\n" },
         { "a game of one comment", "{Only words} *", kFilePgnFormat, "{Only words} *\r\n\r\n" },
@@ -72,12 +68,14 @@ TEST(PgnWriter, APercentSignNeverStartsALine)
         auto again = readPgn(text);
         ASSERT_TRUE(again) << width;
         EXPECT_EQ(treeText(*again), treeText(*game)) << width;
+        again->setFormat(game->getFormat());
+        EXPECT_EQ(again->toString(), text) << width << ": the wrapped comment is written alike";
     }
 }
 
 TEST(PgnWriter, OnlyKnownResultsEndTheMovetext)
 {
-    for (const char* result : { "?", "+--", " %1-0" }) {
+    for (const char* result : { "", "?", "+--", " %1-0" }) {
         CPgnGame game;
         game.setResult(result);
         game.setFormat(kFilePgnFormat);
@@ -144,20 +142,6 @@ TEST(PgnWriter, LinesRespectTheWidthAndLongWordsStayWhole)
         ASSERT_TRUE(again);
         EXPECT_EQ(treeText(*again), treeText(*game));
     }
-}
-
-TEST(PgnWriter, ToFileWritesTheSameBytes)
-{
-    auto game = readPgn("[White \"W\"]\n1.d4 d5 *");
-    ASSERT_TRUE(game);
-    std::FILE* file = std::tmpfile();
-    ASSERT_TRUE(file);
-    EXPECT_TRUE(game->toFile(file));
-    std::rewind(file);
-    std::string bytes(4096, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    std::fclose(file);
-    EXPECT_EQ(bytes, game->toString());
 }
 
 } // namespace

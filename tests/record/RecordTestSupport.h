@@ -26,17 +26,15 @@ inline std::unique_ptr<CPgnGame> readPgn(std::string_view text, std::int64_t* en
 
 // The moves of the tree in pre-order with their structure: "e4 (e5 Nf3) (c5)"-like text,
 // with NAGs and comments, so two trees compare as one string.
-inline void describeTree(const CGameNode& node, std::string& out, bool withComments = true)
+inline void describeTree(const CGameNode& node, std::string& out)
 {
     for (int i = 0; i < node.childCount(); ++i) {
         const CGameNode& child = *node.child(i);
         out += i == 0 ? " " : " (";
         out += child.san();
-        if (child.nag()) {
-            out += '$';
-            out += std::to_string(child.nag());
-        }
-        if (withComments && !child.comment().empty()) {
+        if (child.nag())
+            out.append("$").append(std::to_string(child.nag()));
+        if (!child.comment().empty()) {
             // Line breaks and runs of blanks inside a comment are layout, not content.
             out += "{";
             bool blank = false;
@@ -53,18 +51,18 @@ inline void describeTree(const CGameNode& node, std::string& out, bool withComme
             out += "}";
         }
         if (i > 0) {
-            describeTree(child, out, withComments);
+            describeTree(child, out);
             out += ")";
         }
     }
     if (node.childCount() > 0)
-        describeTree(*node.child(0), out, withComments);
+        describeTree(*node.child(0), out);
 }
 
-inline std::string treeText(const CGame& game, bool withComments = true)
+inline std::string treeText(const CGame& game)
 {
     std::string out;
-    describeTree(*game.root(), out, withComments);
+    describeTree(*game.root(), out);
     return out;
 }
 
