@@ -4,6 +4,7 @@
 
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
+#include "support/FakeClock.h"
 
 namespace velmorak {
 namespace {
@@ -17,13 +18,8 @@ Move coordinateMove(std::string_view fen, std::string_view text)
 
 class EngineOutputTest : public ::testing::Test {
 protected:
-    EngineOutputTest()
-        : output([this] { return tick; })
-    {
-    }
-
-    std::int64_t tick = 1000;
-    EngineOutput output;
+    test::FakeClock clock;
+    EngineOutput output { clock };
 };
 
 struct LineRow {
@@ -182,7 +178,7 @@ TEST_F(EngineOutputTest, NodeRateStaysWithinBounds)
         SCOPED_TRACE(row.name);
         output.clear();
         output.setSearchStartTick(1000);
-        tick = 1000 + row.elapsed;
+        clock.setTicks(1000 + row.elapsed);
         output.reportNodes(std::uint32_t(row.nodes), std::uint32_t(row.nodes >> 32));
         EXPECT_EQ(output.snapshot().nodes, row.nodes);
         EXPECT_EQ(output.nodesPerSecond(), row.rate);
