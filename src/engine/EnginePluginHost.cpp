@@ -69,6 +69,7 @@ bool resolvePluginFunctions(void* library, EnginePluginFunctions& f)
     missing += !lookUp(library, "GetParameterList", f.getParameterList);
     missing += !lookUp(library, "SetParameter", f.setParameter);
     missing += !lookUp(library, "GetInterfaceVersion", f.getInterfaceVersion);
+    lookUp(library, "GetEngineError", f.getEngineError);
     bool complete = missing == 0;
     if (!complete)
         f = EnginePluginFunctions {};
@@ -133,6 +134,18 @@ std::vector<std::string> EnginePluginHost::listPlugins()
     return names;
 }
 
+std::string EnginePluginHost::engineError() const
+{
+    if (!m_functions.getEngineError)
+        return {};
+    const char* text = m_functions.getEngineError();
+    if (!text)
+        return {};
+    std::string_view line(text);
+    line = line.substr(0, line.find_first_of("\r\n"));
+    return cutText(line, kMaxEngineErrorLength);
+}
+
 void EnginePluginHost::unload()
 {
     if (!m_library)
@@ -152,27 +165,31 @@ bool EnginePluginHost::load(std::string_view name)
 {
     unload();
 
+    // Probed libraries stay open until the choice is made: opening the chosen one again
+    // then finds it still loaded, with whatever it set up while it was asked for its name.
+    std::vector<void*> probes;
     std::string chosen;
-    for (const std::string& path : pluginFiles()) {
+    // No plug-in is named by an empty text: the default is loaded without asking the others.
+    for (const std::string& path : name.empty() ? std::vector<std::string> {} : pluginFiles()) {
         void* probe = openLibrary(path, false);
         if (!probe)
             continue;
+        probes.push_back(probe);
         GetEngineNameFunction getName = nullptr;
-        bool matches = false;
         if (lookUp(probe, "GetEngineName", getName)) {
             const char* probeName = getName();
-            matches = probeName && name == probeName;
-        }
-        ::dlclose(probe);
-        if (matches) {
-            chosen = path;
-            break;
+            if (probeName && name == probeName) {
+                chosen = path;
+                break;
+            }
         }
     }
     if (chosen.empty())
         chosen = (std::filesystem::path(m_folder) / kDefaultPluginFile).string();
 
     void* library = openLibrary(chosen, true);
+    for (void* probe : probes)
+        ::dlclose(probe);
     if (!library)
         return false;
     EnginePluginFunctions functions;

@@ -1,5 +1,7 @@
-/* A plug-in written in C from the public header alone, with fourteen of the fifteen exports
- * (GetInterfaceVersion is missing): the host must refuse it without a message. */
+/* A plug-in written in C from the public header alone. Built twice: with fourteen of the
+ * fifteen exports (GetInterfaceVersion is missing), which the host must refuse without a
+ * message, and with FIFTEEN_EXPORTS defined, all fifteen but not the optional
+ * GetEngineError, which the host must load and do without. */
 #include "engine/EnginePlugin.h"
 
 void StartEngine(int hashSizeKb, const EngineCallbacks* callbacks)
@@ -42,7 +44,11 @@ void SetLevel(int movesToGo, int secondsLeft, int increment, int maxDepth)
 }
 const char* GetEngineName(void)
 {
+#ifdef FIFTEEN_EXPORTS
+    return "FifteenExports";
+#else
     return "MissingExport";
+#endif
 }
 int GetParameterList(char* buffer, int bufferSize)
 {
@@ -56,3 +62,9 @@ int SetParameter(const char* name, const char* value)
     (void)value;
     return -1;
 }
+#ifdef FIFTEEN_EXPORTS
+int GetInterfaceVersion(void)
+{
+    return 1;
+}
+#endif

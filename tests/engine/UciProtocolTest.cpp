@@ -1,9 +1,14 @@
 #include "engine/UciProtocol.h"
 
+#include <chrono>
+#include <csignal>
+#include <thread>
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include "engine/UciProcess.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
@@ -158,20 +163,52 @@ TEST(UciLineBuffer, CutsOverlongLines)
 
 TEST(UciProcess, ReportsAProgramThatCannotStart)
 {
+    TempFolder folder;
+    TempFolder::write(folder.file("engine.txt"), "not a program\n");
+    const struct {
+        const char* name;
+        std::string path;
+        ErrorKind kind;
+        const char* says;
+    } rows[] = {
+        { "missing", "/nonexistent/engine", ErrorKind::NotFound, "was not found" },
+        { "not executable", folder.file("engine.txt"), ErrorKind::PermissionDenied,
+            "is not executable" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        UciProcess process;
+        Status started = process.start({ row.path });
+        ASSERT_FALSE(started);
+        EXPECT_EQ(started.error().kind, row.kind);
+        EXPECT_NE(
+            started.error().message.find("'" + row.path + "' " + row.says), std::string::npos);
+        EXPECT_FALSE(process.isRunning());
+        EXPECT_FALSE(process.writeLine("uci"));
+        std::string line;
+        EXPECT_EQ(process.readLine(line, 10), UciProcess::ReadStatus::Closed);
+    }
+}
+
+TEST(UciProcess, EndsTheWholeProcessGroupOfAWrapperScript)
+{
+    // A script that does not exec its engine: the engine lives on as the script's child.
     UciProcess process;
-    std::optional<std::string> error = process.start({ "/nonexistent/engine" });
-    ASSERT_TRUE(error);
-    EXPECT_NE(error->find("/nonexistent/engine"), std::string::npos);
-    EXPECT_FALSE(process.isRunning());
-    EXPECT_FALSE(process.writeLine("uci"));
+    ASSERT_TRUE(process.start({ "/bin/sh", "-c", "sleep 300 & echo $!; wait" }));
     std::string line;
-    EXPECT_EQ(process.readLine(line, 10), UciProcess::ReadStatus::Closed);
+    ASSERT_EQ(process.readLine(line, 5000), UciProcess::ReadStatus::Line);
+    pid_t engine = std::stoi(line);
+    process.terminate(100);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (::kill(engine, 0) == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_NE(::kill(engine, 0), 0) << "the wrapped engine still runs";
 }
 
 TEST(UciProcess, TalksToAChildAndReapsIt)
 {
     UciProcess process;
-    ASSERT_FALSE(process.start({ "/bin/cat" }));
+    ASSERT_TRUE(process.start({ "/bin/cat" }));
     EXPECT_TRUE(process.isRunning());
     EXPECT_TRUE(process.writeLine("hello"));
     std::string line;
@@ -188,7 +225,7 @@ TEST(UciProcess, TalksToAChildAndReapsIt)
 TEST(UciProcess, KillsAChildThatIgnoresTheEndOfItsInput)
 {
     UciProcess process;
-    ASSERT_FALSE(process.start({ "/bin/sh", "-c", "trap '' TERM; exec sleep 30" }));
+    ASSERT_TRUE(process.start({ "/bin/sh", "-c", "trap '' TERM; exec sleep 30" }));
     auto started = std::chrono::steady_clock::now();
     process.terminate(100);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
