@@ -165,31 +165,32 @@ bool EnginePluginHost::load(std::string_view name)
 {
     unload();
 
-    // Probed libraries stay open until the choice is made: opening the chosen one again
-    // then finds it still loaded, with whatever it set up while it was asked for its name.
-    std::vector<void*> probes;
+    // The matching library stays open from its probe on: opening it again then finds it
+    // still loaded, with whatever it set up while it was asked for its name (a bridge's
+    // started engine). The others are closed at once, so that a link to a plug-in is loaded
+    // as a library of its own rather than found as the one it points to.
+    void* library = nullptr;
     std::string chosen;
     // No plug-in is named by an empty text: the default is loaded without asking the others.
     for (const std::string& path : name.empty() ? std::vector<std::string> {} : pluginFiles()) {
         void* probe = openLibrary(path, false);
         if (!probe)
             continue;
-        probes.push_back(probe);
         GetEngineNameFunction getName = nullptr;
         if (lookUp(probe, "GetEngineName", getName)) {
             const char* probeName = getName();
             if (probeName && name == probeName) {
                 chosen = path;
+                library = probe;
                 break;
             }
         }
-    }
-    if (chosen.empty())
-        chosen = (std::filesystem::path(m_folder) / kDefaultPluginFile).string();
-
-    void* library = openLibrary(chosen, true);
-    for (void* probe : probes)
         ::dlclose(probe);
+    }
+    if (!library) {
+        chosen = (std::filesystem::path(m_folder) / kDefaultPluginFile).string();
+        library = openLibrary(chosen, true);
+    }
     if (!library)
         return false;
     EnginePluginFunctions functions;

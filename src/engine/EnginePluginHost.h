@@ -60,6 +60,8 @@ public:
     // loaded; a library lacking an export is refused silently. Clears the engine output and
     // makes it the target of the report table. The chosen library stays loaded from its
     // name probe on, so a plug-in that starts its engine to learn its name starts it once.
+    // (A link to a plug-in is a library of its own only while its target is not loaded:
+    // the system loads one file once, whatever the name.)
     bool load(std::string_view name);
     void unload();
     bool isLoaded() const { return m_library != nullptr; }

@@ -212,8 +212,9 @@ std::string UciBridge::engineLabel() const
 
 void UciBridge::loseEngine(const std::string& what)
 {
-    std::string errors = m_process.stderrTail();
+    // Ended first, so that everything it wrote to its standard error has been read.
     stopEngineProcess(0);
+    std::string errors = m_process.stderrTail();
     std::string text =
         "the engine " + engineLabel() + " " + what + ": " + statusText(m_process.exitStatus());
     if (std::string line = lastLineOf(errors); !line.empty())
@@ -282,7 +283,11 @@ bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool handshaki
 
 bool UciBridge::handshake()
 {
-    if (!m_process.writeLine("uci") || !waitFor("uciok", m_config.startTimeoutMs, true)) {
+    if (!m_process.writeLine("uci")) {
+        loseEngine("stopped at start");
+        return false;
+    }
+    if (!waitFor("uciok", m_config.startTimeoutMs, true)) {
         // An engine that never became ready has not told its name.
         m_idName.clear();
         return false;
@@ -373,6 +378,8 @@ void UciBridge::setPosition(const char* fen)
     // a position where the king can be taken may crash, so such positions are refused.
     PositionFault fault = firstPositionFault(m_board);
     m_positionValid = fault == PositionFault::None;
+    if (!m_startFailed)
+        m_lastError.clear();
     if (!m_positionValid)
         m_lastError = std::string("position refused: ") + positionFaultText(fault);
     m_startFen = m_board.fen();

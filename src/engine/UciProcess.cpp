@@ -234,19 +234,30 @@ void UciProcess::drainStderr(int fd, int wakeFd)
                 continue;
             break;
         }
-        if (fds[1].revents != 0)
+        if (fds[1].revents != 0) {
+            // Ending: keep what the child wrote last, it usually says why it ended.
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+            ssize_t n;
+            while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+                appendStderr(std::string_view(buffer, std::size_t(n)));
             break;
+        }
         ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0)
             break;
-        std::lock_guard lock(m_stderrMutex);
-        m_stderrTail.append(buffer, std::size_t(n));
-        if (m_stderrTail.size() > kStderrTailLength)
-            m_stderrTail.erase(0, m_stderrTail.size() - kStderrTailLength);
+        appendStderr(std::string_view(buffer, std::size_t(n)));
     }
     ::close(fd);
+}
+
+void UciProcess::appendStderr(std::string_view bytes)
+{
+    std::lock_guard lock(m_stderrMutex);
+    m_stderrTail.append(bytes);
+    if (m_stderrTail.size() > kStderrTailLength)
+        m_stderrTail.erase(0, m_stderrTail.size() - kStderrTailLength);
 }
 
 bool UciProcess::isRunning() const

@@ -78,6 +78,7 @@ public:
 
 private:
     void drainStderr(int fd, int wakeFd);
+    void appendStderr(std::string_view bytes);
     bool exitedWithin(pid_t pid, int milliseconds);
 
     Clock& m_clock;
