@@ -63,7 +63,7 @@ TEST_F(EngineOutputTest, LineReportsBecomeNumberedSanLines)
     }
 }
 
-TEST_F(EngineOutputTest, EmptyLineClearsTheSanLineAndKeepsTheDepth)
+TEST_F(EngineOutputTest, AnEmptyLineClearsTheSanLineAndClearingClearsAll)
 {
     output.setShadowPosition(kStartFen);
     output.reportDepth(9, 14);
@@ -76,6 +76,14 @@ TEST_F(EngineOutputTest, EmptyLineClearsTheSanLineAndKeepsTheDepth)
     EXPECT_EQ(info.score, -5);
     EXPECT_EQ(info.lineDepth, 10);
     EXPECT_EQ(info.secondDepth, 15);
+
+    // Clearing the record clears everything but the shadow board, the flags included.
+    output.engineBusy = 1;
+    output.ponderActive = 1;
+    output.ponderResultReady = 1;
+    output.clear();
+    EXPECT_EQ(output.snapshot().secondDepth, 0);
+    EXPECT_EQ(output.engineBusy + output.ponderActive + output.ponderResultReady, 0);
 }
 
 TEST_F(EngineOutputTest, LongTextsFromThePluginAreCut)

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include <gtest/gtest.h>
 
+#include "engine/OpeningBookBuilder.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 
@@ -162,6 +164,37 @@ TEST_F(PolyglotBookTest, FindsThePositionsMovesAndChoosesByMode)
     makeCoordinateMove(afterD4, "d2d4");
     EXPECT_TRUE(book.lookup(m_path, afterD4).empty());
     EXPECT_TRUE(book.lookup("/nonexistent.bin", start).empty());
+}
+
+TEST_F(PolyglotBookTest, RandomChoicesInQuickSuccessionDiffer)
+{
+    // One generator for the run, seeded once: not the clock, which gives one choice for
+    // every lookup of the same millisecond.
+    Board start;
+    PolyglotBook polyglot;
+    std::vector<BookEntry> entries = polyglot.lookup(m_path, start);
+    std::set<std::string> polyglotMoves;
+    for (int i = 0; i < 64; ++i)
+        polyglotMoves.insert(writeCoordinates(polyglot.chooseMove(entries, BookMode::Random)));
+    EXPECT_GE(polyglotMoves.size(), 2u);
+    OpeningBookBuilder builder;
+    builder.addGame(std::vector<std::string> { "e2e4" }, OpeningBookBuilder::Result::Draw);
+    builder.addGame(std::vector<std::string> { "d2d4" }, OpeningBookBuilder::Result::Draw);
+    std::set<std::string> kbkMoves;
+    for (int i = 0; i < 64; ++i) {
+        OpeningBook kbk;
+        kbk.lookupBytes(builder.serialize(), start);
+        kbkMoves.insert(writeCoordinates(kbk.chooseMove(BookMode::Random)));
+    }
+    EXPECT_EQ(kbkMoves.size(), 2u);
+}
+
+TEST(PolyglotBookPath, TheExtensionInAnyCase)
+{
+    for (const char* path : { "book.bin", "/books/BOOK.BIN", "a.Bin" })
+        EXPECT_TRUE(isPolyglotBookPath(path)) << path;
+    for (const char* path : { "book.kbk", "bin", "/books/bin/book", "book.bin.kbk" })
+        EXPECT_FALSE(isPolyglotBookPath(path)) << path;
 }
 
 TEST(PolyglotDebianBook, KnowsTheMainOpenings)
