@@ -148,7 +148,7 @@ void benchReportLatency(int rounds)
     // Stockfish directly, the same commands over a pipe.
     std::vector<double> direct;
     UciProcess process;
-    if (process.start({ "/usr/games/stockfish" })) {
+    if (!process.start({ "/usr/games/stockfish" })) {
         std::printf("stockfish cannot be started; skipped\n");
         return;
     }

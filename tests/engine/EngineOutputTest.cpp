@@ -5,15 +5,14 @@
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "support/FakeClock.h"
+#include "support/MoveText.h"
 
 namespace velmorak {
 namespace {
 
 Move coordinateMove(std::string_view fen, std::string_view text)
 {
-    Board board(fen);
-    std::size_t cursor = 0;
-    return readCoordinateToken(board, text, cursor);
+    return test::moveIn(Board(fen), text);
 }
 
 class EngineOutputTest : public ::testing::Test {

@@ -1,8 +1,6 @@
 #include "engine/PolyglotBook.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -10,16 +8,13 @@
 #include "engine/OpeningBookBuilder.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
+#include "support/MoveText.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
 
-Move moveIn(const Board& position, std::string_view text)
-{
-    Board board = position;
-    std::size_t cursor = 0;
-    return readCoordinateToken(board, text, cursor);
-}
+using test::moveIn;
 
 TEST(PolyglotKey, MatchesTheNineReferenceKeys)
 {
@@ -90,9 +85,6 @@ class PolyglotBookTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_path = (std::filesystem::temp_directory_path() /
-            ("velmorak-polyglot-" + std::to_string(::getpid()) + ".bin"))
-                     .string();
         Board start;
         Board e4;
         makeCoordinateMove(e4, "e2e4");
@@ -111,7 +103,7 @@ protected:
         };
         std::stable_sort(entries.begin(), entries.end(),
             [](const Entry& a, const Entry& b) { return a.key < b.key; });
-        std::ofstream file(m_path, std::ios::binary);
+        std::string file;
         for (const Entry& entry : entries) {
             unsigned char bytes[16] = {};
             for (int i = 0; i < 8; ++i)
@@ -121,12 +113,13 @@ protected:
             bytes[9] = word & 0xFF;
             bytes[10] = entry.weight >> 8;
             bytes[11] = entry.weight & 0xFF;
-            file.write(reinterpret_cast<const char*>(bytes), 16);
+            file.append(reinterpret_cast<const char*>(bytes), 16);
         }
+        TempFolder::write(m_path, file);
     }
-    void TearDown() override { std::remove(m_path.c_str()); }
 
-    std::string m_path;
+    TempFolder m_folder;
+    std::string m_path = m_folder.file("book.bin");
 };
 
 TEST_F(PolyglotBookTest, FindsThePositionsMovesAndChoosesByMode)

@@ -2,20 +2,19 @@
 // Every wait is bounded and generous; exact behaviour, lost and crashing engines included,
 // is covered by the fake engine.
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 
 #include "engine/UciBridge.h"
 #include "record/CPgnParser.h"
 #include "record/PgnInput.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
+#include "support/CliRunner.h"
 #include "support/ReportRecorder.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
@@ -100,17 +99,13 @@ TEST(EnginePlayCommand, PlaysACompleteLegalGameThroughThePlugin)
 {
     if (!std::filesystem::exists(UciBridgeConfig::kDefaultEngine))
         GTEST_SKIP() << "stockfish is not installed";
-    std::string pgnPath = (std::filesystem::temp_directory_path() /
-        ("velmorak-play-" + std::to_string(::getpid()) + ".pgn"))
-                              .string();
-    std::string command = std::string("\"") + VELMORAK_BIN_DIR +
-        "/velmorak-cli\" engine play --depth 2 > \"" + pgnPath + "\"";
     ::unsetenv(UciBridgeConfig::kEngineVariable);
-    int status = std::system(command.c_str());
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-
+    CliResult run = runCli("engine play --depth 2");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    TempFolder folder;
+    TempFolder::write(folder.file("game.pgn"), run.out);
     PgnInput input;
-    ASSERT_TRUE(input.openFile(pgnPath));
+    ASSERT_TRUE(input.openFile(folder.file("game.pgn")));
     CPgnParser parser;
     std::int64_t end = 0;
     std::unique_ptr<CPgnGame> game;
@@ -119,7 +114,6 @@ TEST(EnginePlayCommand, PlaysACompleteLegalGameThroughThePlugin)
     EXPECT_NE(game->result(), "*");
     EXPECT_NE(game->getTag("Termination"), "unterminated");
     EXPECT_GT(game->root()->countNodes(), 10);
-    std::remove(pgnPath.c_str());
 }
 
 } // namespace
