@@ -28,13 +28,13 @@
 #include "rules/MoveList.h"
 
 using namespace velmorak;
-using Clock = std::chrono::steady_clock;
+using BenchClock = std::chrono::steady_clock;
 
 namespace {
 
-double msSince(Clock::time_point start)
+double msSince(BenchClock::time_point start)
 {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(BenchClock::now() - start).count();
 }
 
 double median(std::vector<double> values)
@@ -75,12 +75,12 @@ std::vector<std::string> longGame()
 }
 
 std::atomic<bool> g_reported { false };
-Clock::time_point g_firstReport;
+BenchClock::time_point g_firstReport;
 
 void mark()
 {
     if (!g_reported.exchange(true))
-        g_firstReport = Clock::now();
+        g_firstReport = BenchClock::now();
 }
 void onNodes(std::uint32_t low, std::uint32_t high)
 {
@@ -127,7 +127,7 @@ void benchReportLatency(int rounds)
         PluginEngineThread thread(f, &kTimingTable, 16 * 1024, &output);
         for (int round = 0; round < rounds + 2; ++round) {
             g_reported = false;
-            auto start = Clock::now();
+            auto start = BenchClock::now();
             output.clear();
             output.setShadowPosition(kStartFen);
             f.setPosition(kStartFen.data());
@@ -148,7 +148,7 @@ void benchReportLatency(int rounds)
     // Stockfish directly, the same commands over a pipe.
     std::vector<double> direct;
     UciProcess process;
-    if (process.start({ "/usr/games/stockfish" })) {
+    if (!process.start({ "/usr/games/stockfish" })) {
         std::printf("stockfish cannot be started; skipped\n");
         return;
     }
@@ -165,7 +165,7 @@ void benchReportLatency(int rounds)
     process.writeLine("isready");
     readUntil("readyok");
     for (int round = 0; round < rounds + 2; ++round) {
-        auto start = Clock::now();
+        auto start = BenchClock::now();
         process.writeLine("position fen " + std::string(kStartFen) + " moves" + moves);
         process.writeLine("go depth 1");
         readUntil("info");
@@ -247,7 +247,7 @@ void benchBookLookups(int rounds)
             std::vector<double> times;
             std::size_t found = 0;
             for (int round = 0; round < rounds; ++round) {
-                auto start = Clock::now();
+                auto start = BenchClock::now();
                 OpeningBook book;
                 found = book.lookup(path, board).size();
                 times.push_back(msSince(start));
@@ -262,7 +262,7 @@ void benchBookLookups(int rounds)
         std::vector<double> times;
         std::size_t found = 0;
         for (int round = 0; round < rounds; ++round) {
-            auto start = Clock::now();
+            auto start = BenchClock::now();
             PolyglotBook book;
             found = book.lookup(polyglot, board).size();
             times.push_back(msSince(start));

@@ -13,12 +13,24 @@
 
 using namespace velmorak;
 
+namespace {
+
+// Time stands still unless the input moves it.
+struct FixedClock final : Clock {
+    std::int64_t tick = 0;
+    std::int64_t ticks() const override { return tick; }
+    void startTimer(TimerId, int, bool, Callback) override { }
+    void killTimer(TimerId) override { }
+};
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 2)
         return 0;
-    std::int64_t tick = 0;
-    EngineOutput output([&tick] { return tick; });
+    FixedClock clock;
+    EngineOutput output(clock);
     static const char* const kShadows[] = {
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
         "r3k2r/1P6/8/3pP3/8/8/6p1/R3K2R w KQkq d6 0 30",
@@ -27,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* shadow = kShadows[data[0] % 3];
     output.setShadowPosition(shadow);
     std::string fen = output.snapshot().shadowBoard.fen();
-    tick = data[1];
+    clock.tick = data[1];
 
     // Split the rest at zero bytes; the first byte of each piece picks what it is sent as.
     std::string_view rest(reinterpret_cast<const char*>(data + 2), size - 2);
@@ -51,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 2:
             output.reportNodes(std::uint32_t(number), ~std::uint32_t(number));
             output.reportDepth(number, -number);
-            tick += number;
+            clock.tick += number;
             break;
         case 3:
             parseUciInfo(text);

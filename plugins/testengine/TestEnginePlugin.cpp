@@ -25,6 +25,7 @@ std::condition_variable g_wake;
 bool g_stop = false;
 bool g_ponderOff = false;
 const EngineCallbacks* g_callbacks = nullptr;
+std::string g_error;
 Board g_board;
 int g_searchIndex = 0;
 
@@ -136,6 +137,11 @@ void runLine(const std::string& line, Board& board, int legalCount)
             text += move;
         }
         g_callbacks->reportLine(text.c_str(), score);
+    } else if (command == "error") {
+        std::string text;
+        std::getline(words >> std::ws, text);
+        std::lock_guard lock(g_mutex);
+        g_error = text;
     } else if (command == "sleep") {
         long ms = 0;
         words >> ms;
@@ -149,7 +155,7 @@ void runLine(const std::string& line, Board& board, int legalCount)
 
 bool isReport(const std::string& line)
 {
-    for (const char* word : { "nodes", "depth", "current", "line" })
+    for (const char* word : { "nodes", "depth", "current", "line", "error" })
         if (line.rfind(word, 0) == 0)
             return true;
     return false;
@@ -184,6 +190,10 @@ void StartAnalyse(int mode)
         board = g_board;
     }
     std::size_t index = std::min<std::size_t>(std::size_t(g_searchIndex++), blocks.size() - 1);
+    {
+        std::lock_guard lock(g_mutex);
+        g_error.clear();
+    }
     const std::vector<std::string>& block = blocks[index];
     if (!g_callbacks)
         return;
@@ -293,6 +303,12 @@ int SetParameter(const char*, const char*)
 int GetInterfaceVersion(void)
 {
     return 1;
+}
+
+const char* GetEngineError(void)
+{
+    std::lock_guard lock(g_mutex);
+    return g_error.c_str();
 }
 
 } // extern "C"

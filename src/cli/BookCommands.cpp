@@ -143,11 +143,6 @@ std::optional<BookMode> readMode(const std::string& text)
     return std::nullopt;
 }
 
-bool isPolyglotPath(const std::string& path)
-{
-    return path.size() >= 4 && path.compare(path.size() - 4, 4, ".bin") == 0;
-}
-
 int runLookup(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "mode", "");
@@ -173,7 +168,7 @@ int runLookup(const CliArgs& args, std::ostream& out, std::ostream& err)
 
     std::vector<BookEntry> entries;
     Move chosen = NoMove;
-    if (isPolyglotPath(path)) {
+    if (isPolyglotBookPath(path)) {
         PolyglotBook book;
         entries = book.lookup(path, board);
         chosen = book.chooseMove(entries, mode);

@@ -84,6 +84,16 @@ bool loadPlugin(EnginePluginHost& host, const std::string& name, std::ostream& e
     return true;
 }
 
+// Why a search gave no move: the plug-in's own account when it has one.
+std::string failureReason(const EnginePluginHost& host, Board& board)
+{
+    if (std::string reason = host.engineError(); !reason.empty())
+        return reason;
+    if (board.gameEnd() != GameEndCode::None)
+        return std::string("no move to search: ") + gameEndName(board.gameEnd());
+    return "the engine gave no move and no reason";
+}
+
 // The level of a search: a fixed depth, or analysis stopped after the move time (the
 // plug-in contract counts whole seconds, the command line milliseconds).
 void sendLevel(const EnginePluginFunctions& f, const SearchLimit& limit)
@@ -212,6 +222,7 @@ int runAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err)
     Move best = readCoordinateToken(board, info.rawLine, cursor);
     if (best == NoMove) {
         out << "bestmove (none)\n";
+        err << "velmorak-cli engine: " << failureReason(host, board) << '\n';
         return status == kExitOk ? kExitFailure : status;
     }
     out << "bestmove " << writeCoordinates(best) << " (" << writeSan(board, best, true) << ")\n";
@@ -305,6 +316,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
             Move move = readCoordinateToken(board, info.rawLine, cursor);
             if (move == NoMove) {
                 termination = "engine gave no legal move";
+                err << "velmorak-cli engine: " << failureReason(host, board) << '\n';
                 break;
             }
             auto child = std::make_unique<CGameNode>(move, writeSan(board, move, true), ply);

@@ -3,16 +3,19 @@
 #include <filesystem>
 
 #include "engine/OpeningBook.h"
+#include "settings/RegistrySettings.h"
 #include "settings/SettingsStore.h"
 
 namespace velmorak {
 
 std::optional<std::string> readBookSetting(SettingsStore& store, std::string_view name)
 {
-    std::optional<RegistryValue> value = store.readValue(name);
-    if (!value || value->type != RegistryType::String)
+    // The settings' own strings are binary ("hex:"); quoted strings written by older
+    // versions are read as well.
+    std::string text;
+    if (!RegistrySettings(store).readString(name, text))
         return std::nullopt;
-    return std::string(value->data.begin(), value->data.end());
+    return text;
 }
 
 std::string defaultBookPathFor(std::string_view settingName)
@@ -55,7 +58,7 @@ std::string bookPath(SettingsStore& store, std::string_view name)
 
 bool writeBookSetting(SettingsStore& store, std::string_view name, const std::string& path)
 {
-    return store.writeValue(name, RegistryValue::string(path));
+    return RegistrySettings(store).writeString(name, path);
 }
 
 } // namespace velmorak

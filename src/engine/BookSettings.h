@@ -26,7 +26,8 @@ std::string defaultBookPathFor(std::string_view settingName);
 // folder, or an error text (a book already there is left alone and is no error).
 std::pair<std::string, std::string> installDefaultBook(const std::string& programFolder);
 
-// The stored text, or nullopt when the value is missing or not text.
+// The stored text (in either string form of the settings store), or nullopt when the value
+// is missing or a number. Book paths are written as the settings store writes its strings.
 std::optional<std::string> readBookSetting(SettingsStore& store, std::string_view name);
 // The path to use: the stored text (an empty text means "no book"), or the default of the
 // setting when the value is missing.

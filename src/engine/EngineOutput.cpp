@@ -1,6 +1,5 @@
 #include "engine/EngineOutput.h"
 
-#include <chrono>
 #include <cstdio>
 
 #include "rules/CoordinateNotation.h"
@@ -40,12 +39,6 @@ void ignoreValue(int) { }
 
 const EngineCallbacks kReportTable { 0, &forwardNodes, &forwardDepth, &forwardCurrentMove,
     &forwardLine, &ignoreValue };
-
-std::int64_t steadyMilliseconds()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Ply of the next move in the board's position: 0 for White's first move of a game.
 int nextPly(const Board& board)
@@ -97,8 +90,8 @@ std::string scoreText(int score, std::uint8_t scoreSide, bool alwaysForWhite)
     return buffer;
 }
 
-EngineOutput::EngineOutput(TickSource ticks)
-    : m_ticks(ticks ? std::move(ticks) : TickSource(&steadyMilliseconds))
+EngineOutput::EngineOutput(const Clock& clock)
+    : m_clock(clock)
 {
     clearLocked();
 }
@@ -145,6 +138,9 @@ void EngineOutput::clear()
 {
     std::lock_guard lock(m_mutex);
     clearLocked();
+    engineBusy = 0;
+    ponderActive = 0;
+    ponderResultReady = 0;
 }
 
 void EngineOutput::clearLocked()
@@ -180,7 +176,7 @@ void EngineOutput::setSearchStartTick(std::int64_t tick)
 
 void EngineOutput::applyNodes(std::uint32_t low, std::uint32_t high)
 {
-    std::int64_t tick = m_ticks();
+    std::int64_t tick = m_clock.ticks();
     std::lock_guard lock(m_mutex);
     m_info.nodes = std::uint64_t(high) << 32 | low;
     m_info.lastNodeReportTick = tick;

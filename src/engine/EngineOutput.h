@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Clock.h"
 #include "engine/EnginePlugin.h"
 #include "engine/SearchInfo.h"
 
@@ -24,10 +25,8 @@ public:
     static constexpr int kMinNodesPerSecond = 1;
     static constexpr int kMaxNodesPerSecond = 10000000;
 
-    using TickSource = std::function<std::int64_t()>;
-
-    // Ticks are milliseconds; by default from the steady clock.
-    explicit EngineOutput(TickSource ticks = {});
+    // `clock` must outlive this object.
+    explicit EngineOutput(const Clock& clock = systemClock());
     ~EngineOutput();
     EngineOutput(const EngineOutput&) = delete;
     EngineOutput& operator=(const EngineOutput&) = delete;
@@ -36,14 +35,15 @@ public:
     // area is invalidated so that it is redrawn.
     void setChangedHook(std::function<void()> hook);
 
-    // Zeroes the record and fills the expected replies with NoMove; the shadow board is kept.
+    // Zeroes the record, with the busy, ponder and ponder-result flags, and fills the expected
+    // replies with NoMove; the shadow board is kept.
     void clear();
     // Sets the shadow board to a FEN, then plays coordinate moves on it (unreadable moves
     // are skipped by the caller's validation, not here).
     void setShadowPosition(std::string_view fen);
     bool enterShadowMove(std::string_view coordinates);
     void setSearchStartTick(std::int64_t tick);
-    std::int64_t now() const { return m_ticks(); }
+    std::int64_t now() const { return m_clock.ticks(); }
 
     // --- The report table entries ----------------------------------------------------------
     void reportNodes(std::uint32_t low, std::uint32_t high);
@@ -77,7 +77,7 @@ private:
     void applyCurrentMove(const char* move, int number, int count);
     void applyLine(const char* line, int score);
 
-    TickSource m_ticks;
+    const Clock& m_clock;
     std::function<void()> m_changedHook;
     mutable std::mutex m_mutex;
     SearchInfo m_info;

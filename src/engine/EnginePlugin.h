@@ -50,6 +50,15 @@
  * (mated in one move = -29998). Values from -28000 to 28000 are centipawn scores.
  *
  * Texts longer than the program keeps (479 characters for a line, 15 for a move) are cut.
+ *
+ * Telling the user why
+ * --------------------
+ * A plug-in may also export GetEngineError (below). It is optional: the program looks it
+ * up by name and does without it when it is missing. After a search that ended without a
+ * line, after StartEngine, or whenever the program wants to explain a failure, it calls
+ * GetEngineError and shows a non-empty text to the user ("the engine program
+ * '/usr/games/stockfish' was not found", "position refused: ..."). An empty text (or a
+ * null pointer) means no failure is known.
  */
 #ifndef VELMORAK_ENGINE_PLUGIN_H
 #define VELMORAK_ENGINE_PLUGIN_H
@@ -127,6 +136,11 @@ VELMORAK_PLUGIN_EXPORT int GetParameterList(char* buffer, int bufferSize);
 VELMORAK_PLUGIN_EXPORT int SetParameter(const char* name, const char* value);
 VELMORAK_PLUGIN_EXPORT int GetInterfaceVersion(void);
 
+/* Optional: why the last start or search failed, as one line of text for the user, or ""
+ * when nothing failed. Called from either thread, never concurrently with itself; the
+ * pointer must stay valid until the next call or until the library is unloaded. */
+VELMORAK_PLUGIN_EXPORT const char* GetEngineError(void);
+
 /* Function pointer types of the exports, for hosts that look them up by name. */
 typedef void (*StartEngineFunction)(int, const EngineCallbacks*);
 typedef void (*VoidFunction)(void);
@@ -139,6 +153,7 @@ typedef const char* (*GetEngineNameFunction)(void);
 typedef int (*GetParameterListFunction)(char*, int);
 typedef int (*SetParameterFunction)(const char*, const char*);
 typedef int (*GetInterfaceVersionFunction)(void);
+typedef const char* (*GetEngineErrorFunction)(void);
 
 #ifdef __cplusplus
 }

@@ -69,6 +69,7 @@ bool resolvePluginFunctions(void* library, EnginePluginFunctions& f)
     missing += !lookUp(library, "GetParameterList", f.getParameterList);
     missing += !lookUp(library, "SetParameter", f.setParameter);
     missing += !lookUp(library, "GetInterfaceVersion", f.getInterfaceVersion);
+    lookUp(library, "GetEngineError", f.getEngineError);
     bool complete = missing == 0;
     if (!complete)
         f = EnginePluginFunctions {};
@@ -133,6 +134,18 @@ std::vector<std::string> EnginePluginHost::listPlugins()
     return names;
 }
 
+std::string EnginePluginHost::engineError() const
+{
+    if (!m_functions.getEngineError)
+        return {};
+    const char* text = m_functions.getEngineError();
+    if (!text)
+        return {};
+    std::string_view line(text);
+    line = line.substr(0, line.find_first_of("\r\n"));
+    return cutText(line, kMaxEngineErrorLength);
+}
+
 void EnginePluginHost::unload()
 {
     if (!m_library)
@@ -152,27 +165,32 @@ bool EnginePluginHost::load(std::string_view name)
 {
     unload();
 
+    // The matching library stays open from its probe on: opening it again then finds it
+    // still loaded, with whatever it set up while it was asked for its name (a bridge's
+    // started engine). The others are closed at once, so that a link to a plug-in is loaded
+    // as a library of its own rather than found as the one it points to.
+    void* library = nullptr;
     std::string chosen;
-    for (const std::string& path : pluginFiles()) {
+    // No plug-in is named by an empty text: the default is loaded without asking the others.
+    for (const std::string& path : name.empty() ? std::vector<std::string> {} : pluginFiles()) {
         void* probe = openLibrary(path, false);
         if (!probe)
             continue;
         GetEngineNameFunction getName = nullptr;
-        bool matches = false;
         if (lookUp(probe, "GetEngineName", getName)) {
             const char* probeName = getName();
-            matches = probeName && name == probeName;
+            if (probeName && name == probeName) {
+                chosen = path;
+                library = probe;
+                break;
+            }
         }
         ::dlclose(probe);
-        if (matches) {
-            chosen = path;
-            break;
-        }
     }
-    if (chosen.empty())
+    if (!library) {
         chosen = (std::filesystem::path(m_folder) / kDefaultPluginFile).string();
-
-    void* library = openLibrary(chosen, true);
+        library = openLibrary(chosen, true);
+    }
     if (!library)
         return false;
     EnginePluginFunctions functions;

@@ -10,7 +10,7 @@
 
 namespace velmorak {
 
-// The fifteen exports of a loaded plug-in.
+// The fifteen exports of a loaded plug-in, and the optional ones (null when missing).
 struct EnginePluginFunctions {
     StartEngineFunction startEngine = nullptr;
     VoidFunction exitEngine = nullptr;
@@ -27,6 +27,8 @@ struct EnginePluginFunctions {
     GetParameterListFunction getParameterList = nullptr;
     SetParameterFunction setParameter = nullptr;
     GetInterfaceVersionFunction getInterfaceVersion = nullptr;
+    // Optional.
+    GetEngineErrorFunction getEngineError = nullptr;
 };
 
 // Finds, loads and unloads engine plug-ins ("*.vme" shared libraries in one folder) and
@@ -36,6 +38,8 @@ class EnginePluginHost {
 public:
     static constexpr const char* kDefaultPluginFile = "VelmoEngine.vme";
     static constexpr const char* kPluginExtension = ".vme";
+    // A plug-in's failure text is shown in a message box: longer texts are cut.
+    static constexpr std::size_t kMaxEngineErrorLength = 1023;
 
     // Receives the texts of load failures (shown in a message box titled "Velmorak").
     using MessageSink = std::function<void(const std::string&)>;
@@ -54,7 +58,10 @@ public:
     // thread), then loads the plug-in whose GetEngineName equals `name` (the first file, in
     // name order, when several do), else "VelmoEngine.vme". Reports a library that cannot be
     // loaded; a library lacking an export is refused silently. Clears the engine output and
-    // makes it the target of the report table.
+    // makes it the target of the report table. The chosen library stays loaded from its
+    // name probe on, so a plug-in that starts its engine to learn its name starts it once.
+    // (A link to a plug-in is a library of its own only while its target is not loaded:
+    // the system loads one file once, whatever the name.)
     bool load(std::string_view name);
     void unload();
     bool isLoaded() const { return m_library != nullptr; }
@@ -67,6 +74,9 @@ public:
     const std::string& engineName() const { return m_engineName; }
     const std::string& pluginPath() const { return m_pluginPath; }
     const std::string& folder() const { return m_folder; }
+    // The plug-in's account of its last failure (GetEngineError), cut to one line; empty
+    // when it reports none or lacks that export.
+    std::string engineError() const;
     EngineOutput& output() { return m_output; }
     // The table to hand to StartEngine.
     const EngineCallbacks* callbacks() const { return EngineOutput::reportTable(); }
@@ -85,8 +95,8 @@ private:
     EngineOutput m_output;
 };
 
-// Looks up all fifteen exports in an open library; false, with `functions` all null, when
-// any is missing.
+// Looks up all fifteen exports in an open library, and the optional ones; false, with
+// `functions` all null, when any of the fifteen is missing.
 bool resolvePluginFunctions(void* library, EnginePluginFunctions& functions);
 
 } // namespace velmorak

@@ -1,11 +1,11 @@
 #include "engine/OpeningBook.h"
 
 #include <bit>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <random>
 
 #include "rules/CoordinateNotation.h"
@@ -99,12 +99,6 @@ template <typename Reader> bool skipSubtree(Reader& reader)
     }
 }
 
-std::int64_t tickCount()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 // One bit (bit 3 of the byte) per square of a file that holds a piece of the side: the
 // eight squares of a file lie side by side in the 0x88 array (rank 1 in the lowest byte).
 std::uint64_t ownPiecesOfFile(const Board& board, int file, bool white)
@@ -191,14 +185,19 @@ std::optional<std::pair<int, int>> encodeBookMove(const Board& board, Move move)
     return std::nullopt;
 }
 
+std::uint32_t bookRandomNumber(std::uint32_t bound)
+{
+    static std::mutex mutex;
+    static std::mt19937 generator { std::random_device {}() };
+    std::lock_guard lock(mutex);
+    return std::uniform_int_distribution<std::uint32_t>(0, bound - 1)(generator);
+}
+
 OpeningBook::OpeningBook(RandomSource random)
     : m_random(std::move(random))
 {
-    if (!m_random) {
-        auto generator = std::make_shared<std::minstd_rand>(
-            static_cast<std::minstd_rand::result_type>(tickCount()));
-        m_random = [generator] { return std::uniform_int_distribution<int>(0, 65535)(*generator); };
-    }
+    if (!m_random)
+        m_random = [] { return int(bookRandomNumber(65536)); };
 }
 
 const std::vector<BookEntry>& OpeningBook::lookup(const std::string& path, const Board& target)

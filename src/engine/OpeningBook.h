@@ -61,7 +61,7 @@ public:
     // hostile file must not drive the walk's recursion arbitrarily deep.
     static constexpr int kMaxWalkDepth = 256;
 
-    // A random number uniform in 0..65535; by default a generator seeded with the tick count.
+    // A random number uniform in 0..65535; by default bookRandomNumber().
     using RandomSource = std::function<int()>;
 
     explicit OpeningBook(RandomSource random = {});
@@ -98,6 +98,11 @@ private:
 // one. NoMove, with nothing reported, when the book has no move.
 Move reportBookMove(
     const std::string& path, BookMode mode, const Board& position, const EngineCallbacks& reports);
+
+// A random number uniform in [0, bound) (bound > 0) for the books' random choices, from one
+// generator for the whole run, seeded once from std::random_device: choices made in quick
+// succession differ as they should, and no clock decides them. Safe from any thread.
+std::uint32_t bookRandomNumber(std::uint32_t bound);
 
 // The file name of the default book (BookSettings.h has the settings that name the books).
 inline constexpr const char* kDefaultBookFileName = "vmbook.kbk";

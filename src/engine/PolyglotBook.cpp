@@ -1,8 +1,6 @@
 #include "engine/PolyglotBook.h"
 
-#include <chrono>
-#include <memory>
-#include <random>
+#include <cctype>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -187,13 +185,8 @@ std::uint16_t encodePolyglotMove(Move move)
 PolyglotBook::PolyglotBook(RandomSource random)
     : m_random(std::move(random))
 {
-    if (!m_random) {
-        auto generator = std::make_shared<std::mt19937>(static_cast<std::mt19937::result_type>(
-            std::chrono::steady_clock::now().time_since_epoch().count()));
-        m_random = [generator](std::uint32_t bound) {
-            return std::uniform_int_distribution<std::uint32_t>(0, bound - 1)(*generator);
-        };
-    }
+    if (!m_random)
+        m_random = &bookRandomNumber;
 }
 
 std::vector<BookEntry> PolyglotBook::lookup(const std::string& path, Board& board) const
@@ -274,6 +267,18 @@ Move PolyglotBook::chooseMove(const std::vector<BookEntry>& entries, BookMode mo
         break;
     }
     return NoMove;
+}
+
+bool isPolyglotBookPath(std::string_view path)
+{
+    constexpr std::string_view kExtension = ".bin";
+    if (path.size() < kExtension.size())
+        return false;
+    std::string_view tail = path.substr(path.size() - kExtension.size());
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(tail[i])) != kExtension[i])
+            return false;
+    return true;
 }
 
 } // namespace velmorak

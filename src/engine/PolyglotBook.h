@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/OpeningBook.h"
@@ -31,7 +32,7 @@ public:
     static constexpr std::size_t kEntrySize = 16;
     static constexpr std::size_t kMaxResults = 256;
 
-    // A random number uniform in [0, bound); by default seeded from the clock.
+    // A random number uniform in [0, bound); by default bookRandomNumber().
     using RandomSource = std::function<std::uint32_t(std::uint32_t bound)>;
 
     explicit PolyglotBook(RandomSource random = {});
@@ -49,5 +50,9 @@ private:
 
     RandomSource m_random;
 };
+
+// Whether a path names a Polyglot book: its extension is ".bin" in any case (".BIN" from
+// systems that write names in capitals).
+bool isPolyglotBookPath(std::string_view path);
 
 } // namespace velmorak

@@ -1,11 +1,14 @@
 #include "engine/UciBridge.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
+
+#include <sys/wait.h>
 
 #include "engine/EngineOutput.h"
 #include "engine/OpeningBook.h"
@@ -23,10 +26,51 @@ constexpr int kPollMs = 50;
 // How long a quitting engine may take before it is terminated.
 constexpr int kQuitGraceMs = 1000;
 
-std::int64_t nowMs()
+// A program that has printed this many lines without finishing the handshake is not
+// speaking UCI, whatever it says.
+constexpr int kMaxHandshakeLines = 1000;
+
+bool isUciAnswer(std::string_view line)
 {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    for (std::string_view word : { "id ", "option ", "uciok", "info " })
+        if (line.rfind(word, 0) == 0)
+            return true;
+    return false;
+}
+
+// Control characters other than tab never occur in UCI text.
+bool isBinary(std::string_view line)
+{
+    return std::any_of(line.begin(), line.end(), [](char c) {
+        auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t') || byte == 0x7F;
+    });
+}
+
+std::string seconds(int ms)
+{
+    return std::to_string((ms + 999) / 1000) + " s";
+}
+
+std::string lastLineOf(const std::string& text)
+{
+    std::string_view rest(text);
+    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r'))
+        rest.remove_suffix(1);
+    std::size_t start = rest.find_last_of('\n');
+    std::string_view line = start == std::string_view::npos ? rest : rest.substr(start + 1);
+    return cutText(line, 200);
+}
+
+std::string statusText(std::optional<int> status)
+{
+    if (!status || *status < 0)
+        return "it ended";
+    if (WIFSIGNALED(*status))
+        return std::string("it crashed (") + strsignal(WTERMSIG(*status)) + ")";
+    if (WIFEXITED(*status))
+        return "it ended with exit status " + std::to_string(WEXITSTATUS(*status));
+    return "it ended";
 }
 
 std::vector<std::string> splitBlanks(std::string_view text)
@@ -128,8 +172,10 @@ UciBridgeConfig UciBridgeConfig::load(const std::string& iniPath)
     return config;
 }
 
-UciBridge::UciBridge(UciBridgeConfig config)
+UciBridge::UciBridge(UciBridgeConfig config, Clock& clock)
     : m_config(std::move(config))
+    , m_clock(clock)
+    , m_process(clock)
 {
     m_startFen = m_board.fen();
 }
@@ -159,20 +205,46 @@ void UciBridge::stopEngineProcess(int graceMs)
     m_engineReady = false;
 }
 
-bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool collectIdentity)
+std::string UciBridge::engineLabel() const
 {
-    std::int64_t deadline = nowMs() + timeoutMs;
+    return "'" + (m_config.command.empty() ? std::string() : m_config.command[0]) + "'";
+}
+
+void UciBridge::loseEngine(const std::string& what)
+{
+    // Ended first, so that everything it wrote to its standard error has been read.
+    stopEngineProcess(0);
+    std::string errors = m_process.stderrTail();
+    std::string text =
+        "the engine " + engineLabel() + " " + what + ": " + statusText(m_process.exitStatus());
+    if (std::string line = lastLineOf(errors); !line.empty())
+        text += " (" + line + ")";
+    setError(text);
+}
+
+bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool handshaking)
+{
+    std::int64_t started = m_clock.ticks();
+    std::int64_t deadline = started + timeoutMs;
+    bool answered = false;
+    int lines = 0;
     std::string line;
     for (;;) {
-        std::int64_t left = deadline - nowMs();
-        if (left <= 0) {
-            setError("the engine did not answer with \"" + std::string(expected) + "\"");
+        std::int64_t now = m_clock.ticks();
+        if (handshaking && !answered && now - started >= m_config.silentStartTimeoutMs) {
+            setError(engineLabel() + " is not a UCI engine: it gave no UCI answer within " +
+                seconds(m_config.silentStartTimeoutMs));
+            return false;
+        }
+        if (now >= deadline) {
+            setError("the engine " + engineLabel() + " did not answer with \"" +
+                std::string(expected) + "\" within " + seconds(timeoutMs));
             return false;
         }
         UciProcess::ReadStatus status =
-            m_process.readLine(line, int(std::min<std::int64_t>(left, kPollMs)));
+            m_process.readLine(line, int(std::min<std::int64_t>(deadline - now, kPollMs)));
         if (status == UciProcess::ReadStatus::Closed) {
-            setError("the engine ended: " + m_process.stderrTail());
+            loseEngine(handshaking ? "stopped at start" : "stopped");
             return false;
         }
         if (status == UciProcess::ReadStatus::Timeout) {
@@ -186,8 +258,22 @@ bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool collectId
         }
         if (line == expected)
             return true;
-        if (!collectIdentity)
+        if (!handshaking)
             continue;
+        // Programs that are no engines are told apart at once: an echo of the command (a
+        // filter such as cat), bytes that are no text, or endless chatter.
+        const char* fault = nullptr;
+        if (line == "uci")
+            fault = "it repeats what it is sent";
+        else if (isBinary(line))
+            fault = "it writes binary data";
+        else if (++lines > kMaxHandshakeLines)
+            fault = "it does not finish the handshake";
+        if (fault) {
+            setError(engineLabel() + " is not a UCI engine: " + fault);
+            return false;
+        }
+        answered = answered || isUciAnswer(line);
         if (line.rfind("id name ", 0) == 0)
             m_idName = cutText(line.substr(8), 63);
         else if (std::optional<long long> max = hashMaximum(line))
@@ -197,7 +283,11 @@ bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool collectId
 
 bool UciBridge::handshake()
 {
-    if (!m_process.writeLine("uci") || !waitFor("uciok", m_config.startTimeoutMs, true)) {
+    if (!m_process.writeLine("uci")) {
+        loseEngine("stopped at start");
+        return false;
+    }
+    if (!waitFor("uciok", m_config.startTimeoutMs, true)) {
         // An engine that never became ready has not told its name.
         m_idName.clear();
         return false;
@@ -210,18 +300,27 @@ bool UciBridge::handshake()
         waitFor("readyok", m_config.startTimeoutMs, false);
 }
 
+bool UciBridge::startProcess()
+{
+    Status started = m_process.start(m_config.command);
+    if (!started)
+        setError(started.error().message);
+    return started.ok();
+}
+
 bool UciBridge::ensureEngine()
 {
     if (m_engineReady && m_process.isRunning())
         return true;
+    if (m_startFailed)
+        return false;
     // Whatever ran before is reaped first, so no zombie stays behind.
     stopEngineProcess(0);
-    if (std::optional<std::string> error = m_process.start(m_config.command)) {
-        setError(*error);
-        return false;
-    }
-    if (!handshake()) {
+    if (!startProcess() || !handshake()) {
         stopEngineProcess(0);
+        // A start cut short by the user's stop is no verdict on the engine.
+        std::lock_guard lock(m_stateMutex);
+        m_startFailed = !(m_stopAbortsWaits && m_stopRequested);
         return false;
     }
     m_engineReady = true;
@@ -232,7 +331,16 @@ bool UciBridge::ensureEngine()
 void UciBridge::startEngine(int hashSizeKb, const EngineCallbacks* callbacks)
 {
     m_callbacks = callbacks;
-    m_hashSizeKb = hashSizeKb > 0 ? hashSizeKb : 1024;
+    int hash = hashSizeKb > 0 ? hashSizeKb : 1024;
+    bool hashChanged = hash != m_hashSizeKb;
+    m_hashSizeKb = hash;
+    // An engine already started to learn its name is kept; it only needs the real size.
+    if (m_engineReady && m_process.isRunning() && hashChanged) {
+        long long hashMb = std::clamp<long long>(m_hashSizeKb / 1024, 1, m_hashMaxMb);
+        m_process.writeLine("setoption name Hash value " + std::to_string(hashMb));
+        std::lock_guard lock(m_stateMutex);
+        m_newGamePending = true;
+    }
     ensureEngine();
 }
 
@@ -247,14 +355,11 @@ const char* UciBridge::engineName()
     if (!m_config.name.empty())
         return m_config.name.c_str();
     if (m_name.empty()) {
-        bool wasRunning = m_engineReady && m_process.isRunning();
         if (m_idName.empty())
             ensureEngine();
+        // The engine stays up for the StartEngine that usually follows; it ends with this
+        // object, which goes when the library is unloaded.
         m_name = m_idName.empty() ? kFallbackName : m_idName;
-        // Listing plug-ins asks every library for its name without starting it: leave no
-        // process behind that nobody will end.
-        if (!wasRunning && !m_callbacks)
-            stopEngineProcess(kQuitGraceMs);
     }
     return m_name.c_str();
 }
@@ -271,7 +376,12 @@ void UciBridge::setPosition(const char* fen)
     m_board.setFromFen(fen ? fen : "");
     // The threat search hands over positions with the side to move swapped; an engine given
     // a position where the king can be taken may crash, so such positions are refused.
-    m_positionValid = firstPositionFault(m_board) == PositionFault::None;
+    PositionFault fault = firstPositionFault(m_board);
+    m_positionValid = fault == PositionFault::None;
+    if (!m_startFailed)
+        m_lastError.clear();
+    if (!m_positionValid)
+        m_lastError = std::string("position refused: ") + positionFaultText(fault);
     m_startFen = m_board.fen();
     m_moves.clear();
     m_level = UciLevel {};
@@ -289,6 +399,7 @@ void UciBridge::enterMove(const char* text)
     Move legal = readCoordinateToken(m_board, move, cursor);
     if (legal == NoMove) {
         m_positionValid = false;
+        m_lastError = "position refused: the move '" + cutText(move, 15) + "' is not legal";
         return;
     }
     m_moves.push_back(writeCoordinates(legal));
@@ -406,38 +517,8 @@ void UciBridge::reportBestMove(const UciBestMove& best)
     report(join(line).c_str(), m_lastScore);
 }
 
-void UciBridge::startAnalyse(int mode)
+bool UciBridge::sendSearch(const std::string& position, bool ponder, std::int64_t& budget)
 {
-    m_lastPv.clear();
-    m_lastScore = 0;
-    m_reportedCurrentMove = false;
-    bool ponder = mode == VELMORAK_SEARCH_PONDER;
-    std::string position;
-    std::string go;
-    {
-        std::lock_guard lock(m_stateMutex);
-        if (!m_positionValid)
-            return;
-        if (m_ponderOffRequested)
-            ponder = false;
-        MoveList legal;
-        m_board.allLegalMoves(legal);
-        m_legalMoveCount = static_cast<int>(legal.size());
-        if (legal.empty())
-            return;
-        position = "position fen " + m_startFen;
-        if (!m_moves.empty())
-            position += " moves " + join(m_moves);
-        go = uciGoCommand(m_level, m_board.sideToMove() == kWhiteSide, ponder);
-    }
-    if (tryBookMove())
-        return;
-    m_stopAbortsWaits = true;
-    bool ready = ensureEngine();
-    m_stopAbortsWaits = false;
-    if (!ready)
-        return;
-
     bool newGame;
     {
         std::lock_guard lock(m_stateMutex);
@@ -446,47 +527,97 @@ void UciBridge::startAnalyse(int mode)
     }
     if (newGame &&
         (!m_process.writeLine("ucinewgame") || !m_process.writeLine("isready") ||
-            !waitFor("readyok", m_config.startTimeoutMs, false))) {
-        stopEngineProcess(0);
-        return;
-    }
+            !waitFor("readyok", m_config.startTimeoutMs, false)))
+        return false;
 
-    std::int64_t budget = -1;
+    budget = -1;
     if (m_level.secondsLeft < UciLevel::kNoTimeLimit)
         budget = std::int64_t(std::max(m_level.secondsLeft, 0)) * 1000 + m_config.searchSlackMs;
-    bool sent = false;
+    std::lock_guard lock(m_stateMutex);
+    // A ponder hit that came while the engine was being started or the book was read is
+    // kept until here: the search goes out as the real one.
+    if (m_ponderOffRequested)
+        ponder = false;
+    std::string go = uciGoCommand(m_level, m_board.sideToMove() == kWhiteSide, ponder);
+    m_searchClockStart = m_clock.ticks();
+    if (!m_process.writeLine(position) || !m_process.writeLine(go))
+        return false;
+    m_goActive = true;
+    m_ponderActive = ponder;
+    m_stopSent = false;
+    if (m_stopRequested) {
+        m_process.writeLine("stop");
+        m_stopSent = true;
+        m_stopSentAt = m_clock.ticks();
+    }
+    return true;
+}
+
+void UciBridge::startAnalyse(int mode)
+{
+    m_lastPv.clear();
+    m_lastScore = 0;
+    m_reportedCurrentMove = false;
+    std::string position;
     {
         std::lock_guard lock(m_stateMutex);
-        m_searchClockStart = nowMs();
-        if (!m_process.writeLine(position) || !m_process.writeLine(go)) {
-            m_lastError = "the engine does not take commands";
-        } else {
-            sent = true;
-            m_goActive = true;
-            m_ponderActive = ponder;
-            m_stopSent = false;
-            if (m_stopRequested) {
-                m_process.writeLine("stop");
-                m_stopSent = true;
-                m_stopSentAt = nowMs();
-            }
-        }
+        if (!m_positionValid)
+            return;
+        MoveList legal;
+        m_board.allLegalMoves(legal);
+        m_legalMoveCount = static_cast<int>(legal.size());
+        if (legal.empty())
+            return;
+        position = "position fen " + m_startFen;
+        if (!m_moves.empty())
+            position += " moves " + join(m_moves);
+        if (!m_startFailed)
+            m_lastError.clear();
     }
+    if (tryBookMove())
+        return;
+
+    // An engine found dead (it ended between two searches, or it takes no commands) is
+    // started again once, and this search goes to the new one.
+    std::int64_t budget = -1;
+    bool sent = false;
+    for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
+        m_stopAbortsWaits = true;
+        bool ready = ensureEngine();
+        m_stopAbortsWaits = false;
+        if (!ready)
+            return;
+        sent = sendSearch(position, mode == VELMORAK_SEARCH_PONDER, budget);
+        if (sent)
+            break;
+        if (lastError().empty())
+            loseEngine("stopped taking commands");
+        else
+            stopEngineProcess(0);
+        std::lock_guard lock(m_stateMutex);
+        if (m_stopRequested)
+            return;
+    }
+    if (!sent)
+        return;
+    setError({});
 
     bool answered = false;
-    bool engineLost = !sent;
+    bool engineLost = false;
     std::string line;
-    while (sent && !answered) {
+    while (!answered) {
         UciProcess::ReadStatus status = m_process.readLine(line, kPollMs);
         if (status == UciProcess::ReadStatus::Closed) {
+            loseEngine("stopped during the search");
             engineLost = true;
             break;
         }
         if (status == UciProcess::ReadStatus::Timeout) {
             std::lock_guard lock(m_stateMutex);
-            std::int64_t now = nowMs();
+            std::int64_t now = m_clock.ticks();
             if (m_stopSent && now - m_stopSentAt > m_config.stopGraceMs) {
-                m_lastError = "the engine did not stop";
+                m_lastError = "the engine " + engineLabel() + " did not stop within " +
+                    seconds(m_config.stopGraceMs) + " and was ended";
                 engineLost = true;
                 break;
             }
@@ -522,7 +653,7 @@ void UciBridge::startAnalyse(int mode)
         m_goActive = false;
         m_ponderActive = false;
     }
-    if (engineLost || !answered) {
+    if (engineLost) {
         // One "go" expects one "bestmove": an engine that died or will not answer is ended
         // and started afresh at the next search, so a late answer can never be mistaken for
         // the next search's.
@@ -537,7 +668,7 @@ void UciBridge::stopAnalyse()
     if (m_goActive && !m_stopSent) {
         m_process.writeLine("stop");
         m_stopSent = true;
-        m_stopSentAt = nowMs();
+        m_stopSentAt = m_clock.ticks();
     }
 }
 
@@ -549,7 +680,7 @@ void UciBridge::setPonderOff()
         m_process.writeLine("ponderhit");
         m_ponderActive = false;
         // The thinking time of the real search counts from here.
-        m_searchClockStart = nowMs();
+        m_searchClockStart = m_clock.ticks();
     }
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Clock.h"
 #include "engine/EnginePlugin.h"
 #include "engine/UciProcess.h"
 #include "engine/UciProtocol.h"
@@ -27,10 +28,14 @@ struct UciBridgeConfig {
     std::vector<std::pair<std::string, std::string>> options;
     // Engines with large networks need long for "uciok".
     int startTimeoutMs = 60000;
+    // An engine that has given no UCI answer at all by then is not waited for any longer.
+    int silentStartTimeoutMs = 5000;
     // After "stop", how long a "bestmove" may take before the engine is killed.
     int stopGraceMs = 5000;
     // Added to a timed search's budget before the bridge sends "stop" itself.
     int searchSlackMs = 10000;
+
+    bool operator==(const UciBridgeConfig&) const = default;
 
     // Reads "VelmoEngine.ini"-style text: Engine=, Arguments=, Name=, StartTimeout= (ms),
     // Option.NAME=VALUE; a missing file keeps the defaults. $VELMORAK_UCI_ENGINE, when set,
@@ -43,11 +48,18 @@ struct UciBridgeConfig {
 // illegal move or position ever reaches the engine); StartAnalyse sends "position" and
 // "go", reports every "info" line through the report table and returns after the one
 // "bestmove" that answers its "go". StopAnalyse and SetPonderOff may come from another
-// thread. A missing or crashing engine never hangs the caller: the search returns with
-// nothing reported, the process is reaped, and the next search starts the engine again.
+// thread; a SetPonderOff that arrives before "go ponder" went out is kept and turns that
+// search into a normal one.
+//
+// The engine is started once: by the first call that needs it (the name, StartEngine or a
+// search), and kept until ExitEngine or destruction. A start that fails (no such program,
+// not executable, not a UCI engine, silent) is remembered with its reason and not tried
+// again by this object. An engine that dies after a good start is started afresh by the
+// next search, which then searches. A failure never hangs the caller: the search returns
+// with nothing reported and lastError() tells why.
 class UciBridge {
 public:
-    explicit UciBridge(UciBridgeConfig config);
+    explicit UciBridge(UciBridgeConfig config, Clock& clock = systemClock());
     ~UciBridge();
     UciBridge(const UciBridge&) = delete;
     UciBridge& operator=(const UciBridge&) = delete;
@@ -67,16 +79,22 @@ public:
     // "VelmoEngine" when the engine cannot be started.
     const char* engineName();
 
-    // For tests and diagnostics.
+    const UciBridgeConfig& config() const { return m_config; }
     pid_t enginePid() const { return m_process.pid(); }
     bool isPositionValid() const { return m_positionValid; }
+    // Why the last start, preparation or search gave nothing; empty when it went well.
     std::string lastError() const;
 
 private:
     bool ensureEngine();
+    bool startProcess();
     bool handshake();
-    bool waitFor(std::string_view expected, int timeoutMs, bool collectIdentity);
+    bool waitFor(std::string_view expected, int timeoutMs, bool handshaking);
+    bool sendSearch(const std::string& position, bool ponder, std::int64_t& budget);
     void stopEngineProcess(int graceMs);
+    // Ends the process and records why it was lost, with its exit status.
+    void loseEngine(const std::string& what);
+    std::string engineLabel() const;
     bool tryBookMove();
     void reportInfo(const UciInfo& info);
     void reportBestMove(const UciBestMove& best);
@@ -84,7 +102,10 @@ private:
     void setError(std::string text);
 
     UciBridgeConfig m_config;
+    Clock& m_clock;
     UciProcess m_process;
+    // Set when starting the engine failed; kept, so that nobody waits for it twice.
+    bool m_startFailed = false;
     const EngineCallbacks* m_callbacks = nullptr;
     int m_hashSizeKb = 16 * 1024;
     long long m_hashMaxMb = 33554432;

@@ -1,7 +1,6 @@
 #include "engine/UciProcess.h"
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstring>
 
@@ -22,10 +21,14 @@ constexpr std::size_t kStderrTailLength = 2048;
 // A child that does not take a command line within this time is treated as gone.
 constexpr int kWriteTimeoutMs = 5000;
 
-std::int64_t nowMs()
+// Whether the child has ended, without reaping it: while it is an unreaped zombie its
+// process group id cannot be taken by another process, so the group can still be signalled.
+bool hasExited(pid_t pid)
 {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    siginfo_t info {};
+    if (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+        return errno == ECHILD;
+    return info.si_pid == pid;
 }
 
 void closeFd(int& fd)
@@ -38,7 +41,7 @@ void closeFd(int& fd)
 // Writes all bytes with SIGPIPE blocked for this thread only, so a dead reader gives EPIPE
 // instead of ending the whole program; a SIGPIPE raised meanwhile is consumed before the
 // mask is restored. The host's own signal handling stays untouched.
-bool writeAllWithoutSigpipe(int fd, const char* data, std::size_t size)
+bool writeAllWithoutSigpipe(Clock& clock, int fd, const char* data, std::size_t size)
 {
     sigset_t pipeSet;
     sigset_t oldMask;
@@ -52,7 +55,7 @@ bool writeAllWithoutSigpipe(int fd, const char* data, std::size_t size)
     bool ok = true;
     bool sawPipeError = false;
     std::size_t done = 0;
-    std::int64_t deadline = nowMs() + kWriteTimeoutMs;
+    std::int64_t deadline = clock.ticks() + kWriteTimeoutMs;
     while (done < size) {
         ssize_t n = ::write(fd, data + done, size - done);
         if (n > 0) {
@@ -62,7 +65,7 @@ bool writeAllWithoutSigpipe(int fd, const char* data, std::size_t size)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            std::int64_t left = deadline - nowMs();
+            std::int64_t left = deadline - clock.ticks();
             pollfd p { fd, POLLOUT, 0 };
             if (left <= 0 || ::poll(&p, 1, int(left)) < 0 || (p.revents & (POLLERR | POLLHUP))) {
                 ok = false;
@@ -130,11 +133,11 @@ UciProcess::~UciProcess()
     terminate(200);
 }
 
-std::optional<std::string> UciProcess::start(const std::vector<std::string>& argv)
+Status UciProcess::start(const std::vector<std::string>& argv)
 {
     terminate();
     if (argv.empty() || argv[0].empty())
-        return std::string("no engine program named");
+        return Error { ErrorKind::ProcessFailed, "no engine program is named" };
 
     int input[2] = { -1, -1 };
     int output[2] = { -1, -1 };
@@ -148,9 +151,10 @@ std::optional<std::string> UciProcess::start(const std::vector<std::string>& arg
     };
     if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0 ||
         ::pipe2(error, O_CLOEXEC) != 0 || ::pipe2(wake, O_CLOEXEC) != 0) {
-        std::string text = std::strerror(errno);
+        Error failure { ErrorKind::ProcessFailed,
+            std::string("cannot create pipes: ") + std::strerror(errno) };
         closeAll();
-        return "cannot create pipes: " + text;
+        return failure;
     }
 
     posix_spawn_file_actions_t actions;
@@ -173,7 +177,9 @@ std::optional<std::string> UciProcess::start(const std::vector<std::string>& arg
     sigemptyset(&noMask);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setsigmask(&attributes, &noMask);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
     std::vector<char*> args;
     for (const std::string& arg : argv)
@@ -185,7 +191,13 @@ std::optional<std::string> UciProcess::start(const std::vector<std::string>& arg
     posix_spawnattr_destroy(&attributes);
     if (spawnError != 0) {
         closeAll();
-        return "cannot start " + argv[0] + ": " + std::strerror(spawnError);
+        const std::string program = "the engine program '" + argv[0] + "'";
+        if (spawnError == ENOENT)
+            return Error { ErrorKind::NotFound, program + " was not found" };
+        if (spawnError == EACCES)
+            return Error { ErrorKind::PermissionDenied, program + " is not executable" };
+        return Error { ErrorKind::ProcessFailed,
+            "cannot start " + program + ": " + std::strerror(spawnError) };
     }
     closeFd(input[0]);
     closeFd(output[1]);
@@ -209,7 +221,7 @@ std::optional<std::string> UciProcess::start(const std::vector<std::string>& arg
     int stderrFd = error[0];
     int wakeFd = wake[0];
     m_stderrThread = std::thread([this, stderrFd, wakeFd] { drainStderr(stderrFd, wakeFd); });
-    return std::nullopt;
+    return {};
 }
 
 void UciProcess::drainStderr(int fd, int wakeFd)
@@ -222,25 +234,36 @@ void UciProcess::drainStderr(int fd, int wakeFd)
                 continue;
             break;
         }
-        if (fds[1].revents != 0)
+        if (fds[1].revents != 0) {
+            // Ending: keep what the child wrote last, it usually says why it ended.
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+            ssize_t n;
+            while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+                appendStderr(std::string_view(buffer, std::size_t(n)));
             break;
+        }
         ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0)
             break;
-        std::lock_guard lock(m_stderrMutex);
-        m_stderrTail.append(buffer, std::size_t(n));
-        if (m_stderrTail.size() > kStderrTailLength)
-            m_stderrTail.erase(0, m_stderrTail.size() - kStderrTailLength);
+        appendStderr(std::string_view(buffer, std::size_t(n)));
     }
     ::close(fd);
+}
+
+void UciProcess::appendStderr(std::string_view bytes)
+{
+    std::lock_guard lock(m_stderrMutex);
+    m_stderrTail.append(bytes);
+    if (m_stderrTail.size() > kStderrTailLength)
+        m_stderrTail.erase(0, m_stderrTail.size() - kStderrTailLength);
 }
 
 bool UciProcess::isRunning() const
 {
     std::lock_guard lock(m_mutex);
-    return m_pid > 0 && !m_exitStatus;
+    return m_pid > 0 && !m_exitStatus && !hasExited(m_pid);
 }
 
 pid_t UciProcess::pid() const
@@ -256,12 +279,12 @@ bool UciProcess::writeLine(std::string_view line)
     std::lock_guard lock(m_mutex);
     if (m_stdin < 0)
         return false;
-    return writeAllWithoutSigpipe(m_stdin, text.data(), text.size());
+    return writeAllWithoutSigpipe(m_clock, m_stdin, text.data(), text.size());
 }
 
 UciProcess::ReadStatus UciProcess::readLine(std::string& line, int timeoutMs)
 {
-    std::int64_t deadline = timeoutMs < 0 ? -1 : nowMs() + timeoutMs;
+    std::int64_t deadline = timeoutMs < 0 ? -1 : m_clock.ticks() + timeoutMs;
     char buffer[4096];
     for (;;) {
         int fd;
@@ -277,7 +300,7 @@ UciProcess::ReadStatus UciProcess::readLine(std::string& line, int timeoutMs)
         }
         int wait = -1;
         if (deadline >= 0) {
-            std::int64_t left = deadline - nowMs();
+            std::int64_t left = deadline - m_clock.ticks();
             if (left < 0)
                 return ReadStatus::Timeout;
             wait = int(left);
@@ -299,21 +322,15 @@ UciProcess::ReadStatus UciProcess::readLine(std::string& line, int timeoutMs)
     }
 }
 
-bool UciProcess::reapWithin(pid_t pid, int milliseconds)
+bool UciProcess::exitedWithin(pid_t pid, int milliseconds)
 {
-    std::int64_t deadline = nowMs() + milliseconds;
-    for (;;) {
-        int status = 0;
-        pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid || (done < 0 && errno == ECHILD)) {
-            std::lock_guard lock(m_mutex);
-            m_exitStatus = done == pid ? status : -1;
-            return true;
-        }
-        if (nowMs() >= deadline)
+    std::int64_t deadline = m_clock.ticks() + milliseconds;
+    while (!hasExited(pid)) {
+        if (m_clock.ticks() >= deadline)
             return false;
         ::usleep(2000);
     }
+    return true;
 }
 
 void UciProcess::terminate(int graceMs)
@@ -333,15 +350,20 @@ void UciProcess::terminate(int graceMs)
         stderrThread = std::move(m_stderrThread);
         wakeWrite = m_stderrWake[1];
     }
-    if (!reaped && !reapWithin(pid, graceMs)) {
-        ::kill(pid, SIGTERM);
-        if (!reapWithin(pid, 500)) {
-            ::kill(pid, SIGKILL);
-            int status = 0;
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
-            std::lock_guard lock(m_mutex);
-            m_exitStatus = status;
+    if (!reaped) {
+        if (!exitedWithin(pid, graceMs)) {
+            ::kill(-pid, SIGTERM);
+            if (!exitedWithin(pid, 500))
+                ::kill(-pid, SIGKILL);
         }
+        // The leader is gone or going, but a wrapper's engine may live on in its group. The
+        // unreaped leader still holds the group id, so this reaches only our own processes.
+        ::kill(-pid, SIGKILL);
+        int status = 0;
+        pid_t done;
+        while ((done = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) { }
+        std::lock_guard lock(m_mutex);
+        m_exitStatus = done == pid ? status : -1;
     }
     if (wakeWrite >= 0) {
         char byte = 1;

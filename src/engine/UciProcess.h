@@ -10,6 +10,9 @@
 
 #include <sys/types.h>
 
+#include "base/Clock.h"
+#include "base/Error.h"
+
 namespace velmorak {
 
 // Splits a byte stream into lines. "\n" and "\r\n" end a line; a line longer than
@@ -35,20 +38,28 @@ private:
 // protocol, its standard error is read and discarded by a thread of its own (an undrained
 // pipe would freeze the child once 64 KiB are waiting).
 //
+// The child leads a process group of its own, and terminate() ends the whole group: an
+// engine started through a wrapper script that does not exec it goes with the script.
+//
 // Writing is safe from any thread and never raises SIGPIPE, even when the child has died;
 // reading is for one thread at a time. terminate() always reaps the child: no zombie stays.
 class UciProcess {
 public:
     enum class ReadStatus { Line, Timeout, Closed };
 
-    UciProcess() = default;
+    explicit UciProcess(Clock& clock = systemClock())
+        : m_clock(clock)
+    {
+    }
     ~UciProcess();
     UciProcess(const UciProcess&) = delete;
     UciProcess& operator=(const UciProcess&) = delete;
 
-    // Starts the program (argv[0] is looked up in PATH when it holds no '/'); an error text
-    // when it cannot be started. A running child is terminated first.
-    std::optional<std::string> start(const std::vector<std::string>& argv);
+    // Starts the program (argv[0] is looked up in PATH when it holds no '/'). Fails with
+    // NotFound or PermissionDenied for a program that is missing or not executable, else
+    // ProcessFailed. A running child is terminated first.
+    Status start(const std::vector<std::string>& argv);
+    // False once the child has ended, even while nobody has read its output yet.
     bool isRunning() const;
     pid_t pid() const;
 
@@ -67,8 +78,10 @@ public:
 
 private:
     void drainStderr(int fd, int wakeFd);
-    bool reapWithin(pid_t pid, int milliseconds);
+    void appendStderr(std::string_view bytes);
+    bool exitedWithin(pid_t pid, int milliseconds);
 
+    Clock& m_clock;
     mutable std::mutex m_mutex;
     pid_t m_pid = -1;
     int m_stdin = -1;

@@ -2,12 +2,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "engine/OpeningBook.h"
 #include "support/MemorySettingsStore.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
@@ -18,16 +18,12 @@ class BookSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() / ("velmorak-books-" + std::to_string(::getpid()));
         fs::create_directories(m_dir / "program");
         ::setenv("VELMORAK_DOCUMENTS", (m_dir / "documents").c_str(), 1);
     }
-    void TearDown() override
-    {
-        ::unsetenv("VELMORAK_DOCUMENTS");
-        fs::remove_all(m_dir);
-    }
-    fs::path m_dir;
+    void TearDown() override { ::unsetenv("VELMORAK_DOCUMENTS"); }
+    TempFolder m_folder;
+    fs::path m_dir = m_folder.path();
 };
 
 TEST_F(BookSettingsTest, MissingSettingsGiveTheDefaultsAndEmptyMeansNoBook)
@@ -45,6 +41,10 @@ TEST_F(BookSettingsTest, MissingSettingsGiveTheDefaultsAndEmptyMeansNoBook)
     ASSERT_TRUE(writeBookSetting(store, kEngineBookFileSetting, "/books/mine.bin"));
     EXPECT_EQ(bookPath(store, kEngineBookFileSetting), "/books/mine.bin");
     EXPECT_EQ(bookDisplayName(readBookSetting(store, kEngineBookFileSetting)), "mine");
+    // Stored as the settings store's own strings ("hex:"); quoted strings still read.
+    EXPECT_EQ(store.readValue(kEngineBookFileSetting)->type, RegistryType::Binary);
+    store.writeValue(kBookFileSetting, RegistryValue::string("/books/old.kbk"));
+    EXPECT_EQ(bookPath(store, kBookFileSetting), "/books/old.kbk");
 
     // A value of another kind is no path.
     store.writeValue(kBookFileSetting, RegistryValue::dword(5));
@@ -57,13 +57,13 @@ TEST_F(BookSettingsTest, TheShippedBookIsCopiedOnceToTheDocuments)
     EXPECT_NE(error, "");
     EXPECT_FALSE(fs::exists(path));
 
-    std::ofstream(m_dir / "program" / "vmbook.kbk", std::ios::binary) << "\xA2\x19\x54\x17";
+    TempFolder::write((m_dir / "program" / "vmbook.kbk").string(), "\xA2\x19\x54\x17");
     std::tie(path, error) = installDefaultBook((m_dir / "program").string());
     EXPECT_EQ(error, "");
     EXPECT_EQ(fs::file_size(path), 4u);
 
     // A book the user already has is never overwritten.
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << "\x54\x17";
+    TempFolder::write(path, "\x54\x17");
     std::tie(path, error) = installDefaultBook((m_dir / "program").string());
     EXPECT_EQ(error, "");
     EXPECT_EQ(fs::file_size(path), 2u);

@@ -1,44 +1,15 @@
 // velmorak-cli engine and book commands, run as a user runs them.
-#include <cstdio>
+#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+
+#include "support/CliRunner.h"
+#include "support/TempFolder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun runCli(const std::string& arguments, const std::string& environment = "")
-{
-    fs::path errFile =
-        fs::temp_directory_path() / ("velmorak-cli-err-" + std::to_string(::getpid()));
-    std::string command = environment + " \"" + std::string(VELMORAK_BIN_DIR) + "/velmorak-cli\" " +
-        arguments + " 2>\"" + errFile.string() + "\"";
-    CliRun run;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        int status = ::pclose(pipe);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::ifstream err(errFile);
-    std::stringstream text;
-    text << err.rdbuf();
-    run.err = text.str();
-    fs::remove(errFile);
-    return run;
-}
+using CliRun = CliResult;
 
 const char* kStart = "'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1'";
 
@@ -79,6 +50,35 @@ TEST(EngineCommands, AnalysePrintsTheTestEnginesReportsInOrder)
         "bestmove g1f3 (Nf3)\n");
 }
 
+TEST(EngineCommands, AFailedSearchSaysWhyWithinSeconds)
+{
+    TempFolder folder;
+    TempFolder::write(folder.file("plain"), "text");
+    const struct {
+        const char* name;
+        std::string environment;
+        const char* reason;
+    } rows[] = {
+        { "a filter", "VELMORAK_UCI_ENGINE=/bin/cat", "'/bin/cat' is not a UCI engine" },
+        { "missing", "VELMORAK_UCI_ENGINE=/nonexistent/engine", "was not found" },
+        { "not executable", "VELMORAK_UCI_ENGINE=" + folder.file("plain"), "is not executable" },
+        { "refused by the plug-in", "VELMORAK_TESTENGINE='error position refused: no kings'",
+            "velmorak-cli engine: position refused: no kings" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        bool test = row.environment.rfind("VELMORAK_TESTENGINE", 0) == 0;
+        auto started = std::chrono::steady_clock::now();
+        CliRun run =
+            runCli(std::string("engine analyse ") + kStart + (test ? " --engine TestEngine" : ""),
+                row.environment);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.out.find("bestmove (none)"), std::string::npos);
+        EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
+    }
+}
+
 TEST(EngineCommands, PlayWritesAFinishedGameAsPgn)
 {
     // The test engine plays the first legal move; the rules end the game.
@@ -92,16 +92,16 @@ TEST(EngineCommands, PlayWritesAFinishedGameAsPgn)
 
 TEST(BookCommands, BuildThenLookUp)
 {
-    fs::path dir = fs::temp_directory_path() / ("velmorak-bookcli-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    std::ofstream(dir / "games.pgn") << "[Result \"1-0\"]\n\n1. e4 c5 2. Nf3 d6 1-0\n\n"
-                                        "[Result \"0-1\"]\n\n1. e4 e5 2. Nf3 Nc6 0-1\n\n"
-                                        "[Result \"1-0\"]\n\n1. e4 c5 2. Nc3 1-0\n\n"
-                                        "[Result \"*\"]\n\n1. e4 e4 *\n\n"
-                                        "[FEN \"8/8/8/4k3/8/8/4K3/8 w - - 0 1\"]\n\n1. Ke3 *\n";
-    std::string book = (dir / "small.kbk").string();
+    TempFolder folder;
+    TempFolder::write(folder.file("games.pgn"),
+        "[Result \"1-0\"]\n\n1. e4 c5 2. Nf3 d6 1-0\n\n"
+        "[Result \"0-1\"]\n\n1. e4 e5 2. Nf3 Nc6 0-1\n\n"
+        "[Result \"1-0\"]\n\n1. e4 c5 2. Nc3 1-0\n\n"
+        "[Result \"*\"]\n\n1. e4 e4 *\n\n"
+        "[FEN \"8/8/8/4k3/8/8/4K3/8 w - - 0 1\"]\n\n1. Ke3 *\n");
+    std::string book = folder.file("small.kbk");
     CliRun build =
-        runCli("book build '" + (dir / "games.pgn").string() + "' -o '" + book + "' --plies 2");
+        runCli("book build '" + folder.file("games.pgn") + "' -o '" + book + "' --plies 2");
     ASSERT_EQ(build.exitCode, 0) << build.err;
     EXPECT_NE(build.out.find("games read 4, refused 1, from set-up positions (left out) 1"),
         std::string::npos)
@@ -115,7 +115,11 @@ TEST(BookCommands, BuildThenLookUp)
     CliRun after = runCli("book lookup '" + book +
         "' 'rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2'");
     EXPECT_EQ(after.out, "chosen (none)\n");
-    fs::remove_all(dir);
+    // A Polyglot book named in capitals is read as one: the start position's key, e2e4.
+    TempFolder::write(folder.file("ONE.BIN"),
+        std::string("\x46\x3b\x96\x18\x16\x91\xfc\x9c\x03\x1c\x00\x01\0\0\0\0", 16));
+    CliRun polyglot = runCli("book lookup '" + folder.file("ONE.BIN") + "' " + kStart);
+    EXPECT_EQ(polyglot.out, "e2e4 e4 1\nchosen e2e4 e4\n") << polyglot.err;
 }
 
 } // namespace

@@ -4,26 +4,21 @@
 
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
+#include "support/FakeClock.h"
+#include "support/MoveText.h"
 
 namespace velmorak {
 namespace {
 
 Move coordinateMove(std::string_view fen, std::string_view text)
 {
-    Board board(fen);
-    std::size_t cursor = 0;
-    return readCoordinateToken(board, text, cursor);
+    return test::moveIn(Board(fen), text);
 }
 
 class EngineOutputTest : public ::testing::Test {
 protected:
-    EngineOutputTest()
-        : output([this] { return tick; })
-    {
-    }
-
-    std::int64_t tick = 1000;
-    EngineOutput output;
+    test::FakeClock clock;
+    EngineOutput output { clock };
 };
 
 struct LineRow {
@@ -67,7 +62,7 @@ TEST_F(EngineOutputTest, LineReportsBecomeNumberedSanLines)
     }
 }
 
-TEST_F(EngineOutputTest, EmptyLineClearsTheSanLineAndKeepsTheDepth)
+TEST_F(EngineOutputTest, AnEmptyLineClearsTheSanLineAndClearingClearsAll)
 {
     output.setShadowPosition(kStartFen);
     output.reportDepth(9, 14);
@@ -80,6 +75,14 @@ TEST_F(EngineOutputTest, EmptyLineClearsTheSanLineAndKeepsTheDepth)
     EXPECT_EQ(info.score, -5);
     EXPECT_EQ(info.lineDepth, 10);
     EXPECT_EQ(info.secondDepth, 15);
+
+    // Clearing the record clears everything but the shadow board, the flags included.
+    output.engineBusy = 1;
+    output.ponderActive = 1;
+    output.ponderResultReady = 1;
+    output.clear();
+    EXPECT_EQ(output.snapshot().secondDepth, 0);
+    EXPECT_EQ(output.engineBusy + output.ponderActive + output.ponderResultReady, 0);
 }
 
 TEST_F(EngineOutputTest, LongTextsFromThePluginAreCut)
@@ -182,7 +185,7 @@ TEST_F(EngineOutputTest, NodeRateStaysWithinBounds)
         SCOPED_TRACE(row.name);
         output.clear();
         output.setSearchStartTick(1000);
-        tick = 1000 + row.elapsed;
+        clock.setTicks(1000 + row.elapsed);
         output.reportNodes(std::uint32_t(row.nodes), std::uint32_t(row.nodes >> 32));
         EXPECT_EQ(output.snapshot().nodes, row.nodes);
         EXPECT_EQ(output.nodesPerSecond(), row.rate);

@@ -1,48 +1,27 @@
-/* A plug-in written in C from the public header alone, with fourteen of the fifteen exports
- * (GetInterfaceVersion is missing): the host must refuse it without a message. */
+/* A plug-in written in C from the public header alone. Built twice: with fourteen of the
+ * fifteen exports (GetInterfaceVersion is missing), which the host must refuse without a
+ * message, and with FIFTEEN_EXPORTS defined, all fifteen but not the optional
+ * GetEngineError, which the host must load and do without. */
 #include "engine/EnginePlugin.h"
 
-void StartEngine(int hashSizeKb, const EngineCallbacks* callbacks)
-{
-    (void)hashSizeKb;
-    (void)callbacks;
-}
+void StartEngine(int hashSizeKb, const EngineCallbacks* callbacks) { }
 void ExitEngine(void) { }
-void StartAnalyse(int mode)
-{
-    (void)mode;
-}
+void StartAnalyse(int mode) { }
 void StopAnalyse(void) { }
 void SetPonderOff(void) { }
 void ClearHashtables(void) { }
-void SetPosition(const char* fen)
-{
-    (void)fen;
-}
-void EnterMove(const char* move)
-{
-    (void)move;
-}
-void SetBook(const char* path, int mode)
-{
-    (void)path;
-    (void)mode;
-}
-void SetTimeControl(int moves, int seconds)
-{
-    (void)moves;
-    (void)seconds;
-}
-void SetLevel(int movesToGo, int secondsLeft, int increment, int maxDepth)
-{
-    (void)movesToGo;
-    (void)secondsLeft;
-    (void)increment;
-    (void)maxDepth;
-}
+void SetPosition(const char* fen) { }
+void EnterMove(const char* move) { }
+void SetBook(const char* path, int mode) { }
+void SetTimeControl(int moves, int seconds) { }
+void SetLevel(int movesToGo, int secondsLeft, int increment, int maxDepth) { }
 const char* GetEngineName(void)
 {
+#ifdef FIFTEEN_EXPORTS
+    return "FifteenExports";
+#else
     return "MissingExport";
+#endif
 }
 int GetParameterList(char* buffer, int bufferSize)
 {
@@ -52,7 +31,11 @@ int GetParameterList(char* buffer, int bufferSize)
 }
 int SetParameter(const char* name, const char* value)
 {
-    (void)name;
-    (void)value;
     return -1;
 }
+#ifdef FIFTEEN_EXPORTS
+int GetInterfaceVersion(void)
+{
+    return 1;
+}
+#endif

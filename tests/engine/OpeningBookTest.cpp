@@ -1,7 +1,5 @@
 #include "engine/OpeningBook.h"
 
-#include <cstdio>
-
 #include <gtest/gtest.h>
 
 #include "engine/EngineOutput.h"
@@ -9,24 +7,14 @@
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
+#include "support/MoveText.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
 
-Move moveIn(const Board& position, std::string_view text)
-{
-    Board board = position;
-    std::size_t cursor = 0;
-    return readCoordinateToken(board, text, cursor);
-}
-
-Board positionAfter(std::initializer_list<const char*> moves)
-{
-    Board board;
-    for (const char* move : moves)
-        makeCoordinateMove(board, move);
-    return board;
-}
+using test::moveIn;
+using test::positionAfter;
 
 // Book bytes from records, each given by its move text in the position it stands in.
 class BookWriter {
@@ -310,14 +298,9 @@ TEST_F(OpeningBookTest, ResultsAreCappedAndDeepFilesDoNotExhaustTheStack)
 
 TEST_F(OpeningBookTest, ABookMoveIsReportedLikeAnEngineResult)
 {
-    std::string path = ::testing::TempDir() + "velmorak-report-book.kbk";
-    {
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        std::string bytes = smallBook();
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
+    TempFolder folder;
+    std::string path = folder.file("book.kbk");
+    TempFolder::write(path, smallBook());
     EngineOutput output;
     Board e4 = positionAfter({ "e2e4" });
     output.setShadowPosition(e4.fen());
@@ -337,7 +320,6 @@ TEST_F(OpeningBookTest, ABookMoveIsReportedLikeAnEngineResult)
     Board d4 = positionAfter({ "d2d4" });
     EXPECT_EQ(reportBookMove(path, BookMode::Best, d4, *EngineOutput::reportTable()), NoMove);
     EXPECT_EQ(reportBookMove(path, BookMode::Off, e4, *EngineOutput::reportTable()), NoMove);
-    std::remove(path.c_str());
 }
 
 TEST(OpeningBookBuilder, WeightsFollowFrequencyAndResults)

@@ -1,9 +1,8 @@
-// The plug-in host with real plug-ins: listing, loading by name, refusals, and the test
-// plug-in driving the engine output deterministically through the report table.
+// The plug-in host with real plug-ins: listing, loading by name, refusals, the optional
+// export, copies of the UCI bridge, and the test plug-in driving the engine output
+// deterministically through the report table.
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -11,9 +10,12 @@
 #include "../../plugins/testengine/TestEngine.h"
 #include "engine/EnginePluginHost.h"
 #include "engine/PluginEngineThread.h"
+#include "engine/UciBridge.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
+#include "support/LineFile.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
@@ -27,53 +29,50 @@ class PluginHostTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() /
-            ("velmorak-plugins-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-        m_log = (m_dir / "calls.txt").string();
         ::setenv(VELMORAK_TESTENGINE_LOG_VARIABLE, m_log.c_str(), 1);
         ::unsetenv(VELMORAK_TESTENGINE_TEXT_VARIABLE);
-        ::unsetenv(VELMORAK_TESTENGINE_SCRIPT_VARIABLE);
+        ::unsetenv(UciBridgeConfig::kEngineVariable);
     }
     void TearDown() override
     {
         ::unsetenv(VELMORAK_TESTENGINE_LOG_VARIABLE);
         ::unsetenv(VELMORAK_TESTENGINE_TEXT_VARIABLE);
-        fs::remove_all(m_dir);
     }
-
     void copyPlugin(const fs::path& from, const std::string& name)
     {
-        fs::copy_file(from, m_dir / name, fs::copy_options::overwrite_existing);
+        fs::copy_file(from, m_folder.file(name), fs::copy_options::overwrite_existing);
     }
-
-    std::vector<std::string> calls() const
-    {
-        std::ifstream file(m_log);
-        std::vector<std::string> lines;
-        std::string line;
-        while (std::getline(file, line))
-            lines.push_back(line);
-        return lines;
-    }
-
-    fs::path m_dir;
-    std::string m_log;
-    std::vector<std::string> m_messages;
     EnginePluginHost::MessageSink sink()
     {
         return [this](const std::string& message) { m_messages.push_back(message); };
     }
+    // Prepares and runs one search of the start position (after `moves`) to its end.
+    void searchStart(const EnginePluginHost& host, PluginEngineThread& thread, EngineOutput& output,
+        std::vector<const char*> moves = {}, int mode = VELMORAK_SEARCH_MOVE)
+    {
+        output.clear();
+        output.setShadowPosition(kStartFen);
+        host.functions().setPosition(kStartFen.data());
+        for (const char* move : moves) {
+            output.enterShadowMove(move);
+            host.functions().enterMove(move);
+        }
+        host.functions().setLevel(1, 5, 0, 99);
+        thread.startSearch(mode);
+    }
+
+    TempFolder m_folder;
+    std::string m_log = m_folder.file("calls.txt");
+    std::vector<std::string> m_messages;
 };
 
 TEST_F(PluginHostTest, ListsAndLoadsByEngineNameTheFirstFileWins)
 {
     copyPlugin(kBin / "TestEngine.vme", "B.vme");
     copyPlugin(kBin / "TestEngine.vme", "A.vme");
-    std::ofstream(m_dir / "notes.txt") << "not a plug-in";
-    std::ofstream(m_dir / "Broken.vme") << "not a library either";
-    EnginePluginHost host(m_dir.string(), sink());
+    TempFolder::write(m_folder.file("notes.txt"), "not a plug-in");
+    TempFolder::write(m_folder.file("Broken.vme"), "not a library either");
+    EnginePluginHost host(m_folder.path(), sink());
     EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "TestEngine", "TestEngine" }));
     ASSERT_TRUE(host.load("TestEngine"));
     EXPECT_EQ(fs::path(host.pluginPath()).filename(), "A.vme");
@@ -83,13 +82,13 @@ TEST_F(PluginHostTest, ListsAndLoadsByEngineNameTheFirstFileWins)
 
 TEST_F(PluginHostTest, FallsBackToTheDefaultFileAndReportsItsAbsence)
 {
-    EnginePluginHost host(m_dir.string(), sink());
+    EnginePluginHost host(m_folder.path(), sink());
     EXPECT_TRUE(host.listPlugins().empty());
     EXPECT_FALSE(host.load("Anything"));
     EXPECT_FALSE(host.isLoaded());
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0],
-        "Couldn\xC2\xB4t load '" + (m_dir / "VelmoEngine.vme").string() + "'. Error #2");
+    EXPECT_EQ(
+        m_messages[0], "Couldn\xC2\xB4t load '" + m_folder.file("VelmoEngine.vme") + "'. Error #2");
 
     // An unknown name with the default file present loads the default file.
     copyPlugin(kBin / "TestEngine.vme", "VelmoEngine.vme");
@@ -97,21 +96,47 @@ TEST_F(PluginHostTest, FallsBackToTheDefaultFileAndReportsItsAbsence)
     EXPECT_EQ(fs::path(host.pluginPath()).filename(), "VelmoEngine.vme");
 }
 
-TEST_F(PluginHostTest, APluginLackingAnExportIsRefusedSilently)
+TEST_F(PluginHostTest, TheFifteenExportsAreRequiredAndTheFailureTextIsOptional)
 {
-    copyPlugin(MISSING_EXPORT_PLUGIN, "VelmoEngine.vme");
-    EnginePluginHost host(m_dir.string(), sink());
-    EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "MissingExport" }));
-    EXPECT_FALSE(host.load("MissingExport"));
-    EXPECT_FALSE(host.isLoaded());
-    EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(host.functions().startEngine, nullptr);
+    const struct {
+        const char* name;
+        fs::path file;
+        const char* script;
+        bool loads;
+        const char* error;
+    } rows[] = {
+        { "fourteen exports: refused silently", MISSING_EXPORT_PLUGIN, "", false, "" },
+        { "fifteen, without GetEngineError", FIFTEEN_EXPORTS_PLUGIN, "", true, "" },
+        { "with GetEngineError", kBin / "TestEngine.vme", "error the engine is tired", true,
+            "the engine is tired" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_messages.clear();
+        copyPlugin(row.file, "VelmoEngine.vme");
+        ::setenv(VELMORAK_TESTENGINE_TEXT_VARIABLE, row.script, 1);
+        EnginePluginHost host(m_folder.path(), sink());
+        ASSERT_EQ(host.load(""), row.loads);
+        EXPECT_TRUE(m_messages.empty());
+        if (!row.loads) {
+            EXPECT_EQ(host.functions().startEngine, nullptr);
+            continue;
+        }
+        {
+            PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
+            searchStart(host, thread, host.output());
+            ASSERT_TRUE(thread.waitUntilIdle(10s));
+        }
+        EXPECT_EQ(host.engineError(), row.error);
+        EXPECT_EQ(host.functions().getEngineError != nullptr, *row.script != '\0');
+        host.unload();
+    }
 }
 
 TEST_F(PluginHostTest, UnloadRunsTheHookFirst)
 {
     copyPlugin(kBin / "TestEngine.vme", "TestEngine.vme");
-    EnginePluginHost host(m_dir.string(), sink());
+    EnginePluginHost host(m_folder.path(), sink());
     int hooks = 0;
     host.setBeforeUnload([&] { ++hooks; });
     ASSERT_TRUE(host.load("TestEngine"));
@@ -125,106 +150,106 @@ TEST_F(PluginHostTest, UnloadRunsTheHookFirst)
     EXPECT_EQ(::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
 }
 
-TEST_F(PluginHostTest, TheTestEngineDrivesTheOutputDeterministically)
+TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIni)
 {
-    ::setenv(VELMORAK_TESTENGINE_TEXT_VARIABLE,
-        "nodes 5000;depth 7 11;current g1f3 0 20;current b1c3 1 20;line 150 e2e4 e7e5 g1f3!"
-        "\n---\nline -29998 first",
-        1);
+    copyPlugin(kBin / "VelmoEngine.vme", "Alpha.vme");
+    fs::create_symlink(m_folder.file("Alpha.vme"), m_folder.file("Beta.vme"));
+    TempFolder::write(m_folder.file("Alpha.ini"), "Engine=/nonexistent/a\nName=Alpha\n");
+    TempFolder::write(m_folder.file("Beta.ini"), "Engine=/nonexistent/b\nName=Beta\n");
+    EnginePluginHost host(m_folder.path(), sink());
+    EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "Alpha", "Beta" }));
+    ASSERT_TRUE(host.load("Beta"));
+    EXPECT_EQ(host.engineName(), "Beta");
+    {
+        PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
+    }
+    EXPECT_EQ(host.engineError(), "the engine program '/nonexistent/b' was not found");
+}
+
+TEST_F(PluginHostTest, ALoadStartsTheUciEngineOnce)
+{
+    std::string starts = m_folder.file("starts");
+    std::string script = m_folder.file("script");
+    TempFolder::write(script, "info depth 1 score cp 3 pv e2e4\nbestmove e2e4\n");
+    TempFolder::write(m_folder.file("engine.sh"),
+        "#!/bin/sh\necho >>'" + starts + "'\nexec '" FAKE_UCI_ENGINE "' '" + m_log + "' '" +
+            script + "'\n");
+    fs::permissions(m_folder.file("engine.sh"), fs::perms::owner_all);
+    copyPlugin(kBin / "VelmoEngine.vme", "Counted.vme");
+    TempFolder::write(m_folder.file("Counted.ini"), "Engine=" + m_folder.file("engine.sh") + "\n");
+    EnginePluginHost host(m_folder.path(), sink());
+    ASSERT_TRUE(host.load("FakeEngine 1.0"));
+    {
+        PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
+        searchStart(host, thread, host.output());
+        ASSERT_TRUE(thread.waitUntilIdle(10s));
+    }
+    EXPECT_EQ(host.output().snapshot().rawLine, "e2e4");
+    EXPECT_EQ(test::readLines(starts).size(), 1u);
+}
+
+TEST_F(PluginHostTest, TheEngineThreadCallsThePluginInOrderAndEachSearchRunsItsBlock)
+{
+    // The reports themselves are the engine output's tests and the command line's.
+    ::setenv(
+        VELMORAK_TESTENGINE_TEXT_VARIABLE, "line 150 e2e4 e7e5 g1f3!\n---\nline -29998 first", 1);
     EnginePluginHost host((kBin).string(), sink());
     ASSERT_TRUE(host.load("TestEngine"));
     const EnginePluginFunctions& f = host.functions();
     EngineOutput& output = host.output();
+    const char* lone = "7k/8/8/8/8/8/8/K7 w - - 0 1";
     {
         PluginEngineThread thread(f, host.callbacks(), 2048, &output);
-        output.clear();
-        output.setShadowPosition(kStartFen);
         f.setPosition(kStartFen.data());
         f.setBook("", 0);
         f.setTimeControl(1, 10);
         f.setLevel(1, 10, 0, 99);
         thread.startSearch(VELMORAK_SEARCH_MOVE);
         ASSERT_TRUE(thread.waitUntilIdle(10s));
-        SearchInfo info = output.snapshot();
-        EXPECT_EQ(info.nodes, 5000u);
-        EXPECT_EQ(info.depth, 7);
-        EXPECT_EQ(info.secondDepth, 11);
-        EXPECT_EQ(info.displayedMoveNumber(), 2);
-        EXPECT_EQ(info.sanCurrentMove, "Nc3");
-        EXPECT_EQ(info.sanLine, "1.e4 e5 2.Nf3!");
-        EXPECT_EQ(scoreText(info.score, info.scoreSide, false), "+1.50");
-        Board afterE4("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1");
-        EXPECT_EQ(output.expectedReply(afterE4), afterE4.findMove(0x46, 0x44, kEmpty));
-
+        EXPECT_EQ(output.snapshot().rawLine, "e2e4 e7e5 g1f3!");
         // The second search runs the second block: the first legal move, mated in one.
-        output.clear();
-        f.setPosition("7k/8/8/8/8/8/8/K7 w - - 0 1");
-        output.setShadowPosition("7k/8/8/8/8/8/8/K7 w - - 0 1");
+        output.setShadowPosition(lone);
+        f.setPosition(lone);
         f.setLevel(1, 5, 0, 99);
         thread.startSearch(VELMORAK_SEARCH_MOVE);
         ASSERT_TRUE(thread.waitUntilIdle(10s));
-        info = output.snapshot();
-        Board lone("7k/8/8/8/8/8/8/K7 w - - 0 1");
-        MoveList legal;
-        lone.allLegalMoves(legal);
-        EXPECT_EQ(info.rawLine, writeCoordinates(legal[0]));
-        EXPECT_EQ(scoreText(info.score, info.scoreSide, false), "-M1");
     }
+    MoveList legal;
+    Board(lone).allLegalMoves(legal);
+    EXPECT_EQ(output.snapshot().rawLine, writeCoordinates(legal[0]));
+    EXPECT_EQ(output.snapshot().score, -29998);
     std::vector<std::string> expected = { "StartEngine 2048",
         "SetPosition " + std::string(kStartFen), "SetBook  0", "SetTimeControl 1 10",
-        "SetLevel 1 10 0 99", "StartAnalyse 0", "SetPosition 7k/8/8/8/8/8/8/K7 w - - 0 1",
+        "SetLevel 1 10 0 99", "StartAnalyse 0", "SetPosition " + std::string(lone),
         "SetLevel 1 5 0 99", "StartAnalyse 0", "ExitEngine" };
-    EXPECT_EQ(calls(), expected);
+    EXPECT_EQ(test::readLines(m_log), expected);
 }
 
-TEST_F(PluginHostTest, TheTestEngineSearchesUntilStopped)
+TEST_F(PluginHostTest, SearchesRunUntilStoppedAndPonderSearchesUntilPonderOffOrStop)
 {
     ::setenv(VELMORAK_TESTENGINE_TEXT_VARIABLE,
-        "line 10 first;waitstop;stopcheck;line 20 e2e4;---;sleep 10000;line 30 d2d4", 1);
+        "line 10 first;waitstop;stopcheck;line 20 e2e4;---;sleep 10000;line 30 d2d4;---;", 1);
     EnginePluginHost host((kBin).string(), sink());
     ASSERT_TRUE(host.load("TestEngine"));
-    const EnginePluginFunctions& f = host.functions();
     EngineOutput& output = host.output();
-    PluginEngineThread thread(f, host.callbacks(), 1024, &output);
+    PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &output);
+    // Stopped before its second line, the first search keeps the first one; the second
+    // search's pause ends early and its line follows.
+    int searches = 0;
     for (const char* expected : { "a2a3", "d2d4" }) {
         SCOPED_TRACE(expected);
-        output.clear();
-        output.setShadowPosition(kStartFen);
-        f.setPosition(kStartFen.data());
-        f.setLevel(1, 999999, 0, 99);
-        thread.startSearch(VELMORAK_SEARCH_MOVE);
-        EXPECT_FALSE(thread.waitUntilIdle(50ms));
-        auto stopped = std::chrono::steady_clock::now();
+        searchStart(host, thread, output);
+        ASSERT_TRUE(test::waitForLines(m_log, "StartAnalyse", ++searches));
+        EXPECT_TRUE(thread.isBusy());
         thread.stopAndWait();
-        EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5s);
-        // Stopped before its second line, the first search keeps the first one; the second
-        // search's pause ends early and its line follows.
         EXPECT_EQ(output.snapshot().rawLine, expected);
     }
-}
-
-TEST_F(PluginHostTest, APonderSearchRunsUntilPonderOffOrStop)
-{
-    EnginePluginHost host((kBin).string(), sink());
-    ASSERT_TRUE(host.load("TestEngine"));
-    const EnginePluginFunctions& f = host.functions();
-    EngineOutput& output = host.output();
-    PluginEngineThread thread(f, host.callbacks(), 1024, &output);
     for (bool hit : { true, false }) {
         SCOPED_TRACE(hit ? "ponder hit" : "stopped");
-        output.clear();
-        output.setShadowPosition(kStartFen);
-        output.enterShadowMove("e2e4");
-        f.setPosition(kStartFen.data());
-        f.enterMove("e2e4");
-        f.setLevel(1, 5, 0, 99);
-        thread.startSearch(VELMORAK_SEARCH_PONDER);
-        EXPECT_FALSE(thread.waitUntilIdle(100ms));
+        searchStart(host, thread, output, { "e2e4" }, VELMORAK_SEARCH_PONDER);
+        ASSERT_TRUE(test::waitForLines(m_log, "StartAnalyse", ++searches));
         EXPECT_EQ(output.ponderActive.load(), 1);
-        if (hit)
-            f.setPonderOff();
-        else
-            f.stopAnalyse();
+        hit ? host.functions().setPonderOff() : host.functions().stopAnalyse();
         ASSERT_TRUE(thread.waitUntilIdle(10s));
         EXPECT_EQ(output.engineBusy.load(), 0);
         // Black's first legal move in generation order after 1.e4, numbered as Black's.

@@ -1,23 +1,20 @@
 #include "engine/PolyglotBook.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <set>
 
 #include <gtest/gtest.h>
 
+#include "engine/OpeningBookBuilder.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
+#include "support/MoveText.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
 
-Move moveIn(const Board& position, std::string_view text)
-{
-    Board board = position;
-    std::size_t cursor = 0;
-    return readCoordinateToken(board, text, cursor);
-}
+using test::moveIn;
 
 TEST(PolyglotKey, MatchesTheNineReferenceKeys)
 {
@@ -88,9 +85,6 @@ class PolyglotBookTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_path = (std::filesystem::temp_directory_path() /
-            ("velmorak-polyglot-" + std::to_string(::getpid()) + ".bin"))
-                     .string();
         Board start;
         Board e4;
         makeCoordinateMove(e4, "e2e4");
@@ -109,7 +103,7 @@ protected:
         };
         std::stable_sort(entries.begin(), entries.end(),
             [](const Entry& a, const Entry& b) { return a.key < b.key; });
-        std::ofstream file(m_path, std::ios::binary);
+        std::string file;
         for (const Entry& entry : entries) {
             unsigned char bytes[16] = {};
             for (int i = 0; i < 8; ++i)
@@ -119,12 +113,13 @@ protected:
             bytes[9] = word & 0xFF;
             bytes[10] = entry.weight >> 8;
             bytes[11] = entry.weight & 0xFF;
-            file.write(reinterpret_cast<const char*>(bytes), 16);
+            file.append(reinterpret_cast<const char*>(bytes), 16);
         }
+        TempFolder::write(m_path, file);
     }
-    void TearDown() override { std::remove(m_path.c_str()); }
 
-    std::string m_path;
+    TempFolder m_folder;
+    std::string m_path = m_folder.file("book.bin");
 };
 
 TEST_F(PolyglotBookTest, FindsThePositionsMovesAndChoosesByMode)
@@ -162,6 +157,37 @@ TEST_F(PolyglotBookTest, FindsThePositionsMovesAndChoosesByMode)
     makeCoordinateMove(afterD4, "d2d4");
     EXPECT_TRUE(book.lookup(m_path, afterD4).empty());
     EXPECT_TRUE(book.lookup("/nonexistent.bin", start).empty());
+}
+
+TEST_F(PolyglotBookTest, RandomChoicesInQuickSuccessionDiffer)
+{
+    // One generator for the run, seeded once: not the clock, which gives one choice for
+    // every lookup of the same millisecond.
+    Board start;
+    PolyglotBook polyglot;
+    std::vector<BookEntry> entries = polyglot.lookup(m_path, start);
+    std::set<std::string> polyglotMoves;
+    for (int i = 0; i < 64; ++i)
+        polyglotMoves.insert(writeCoordinates(polyglot.chooseMove(entries, BookMode::Random)));
+    EXPECT_GE(polyglotMoves.size(), 2u);
+    OpeningBookBuilder builder;
+    builder.addGame(std::vector<std::string> { "e2e4" }, OpeningBookBuilder::Result::Draw);
+    builder.addGame(std::vector<std::string> { "d2d4" }, OpeningBookBuilder::Result::Draw);
+    std::set<std::string> kbkMoves;
+    for (int i = 0; i < 64; ++i) {
+        OpeningBook kbk;
+        kbk.lookupBytes(builder.serialize(), start);
+        kbkMoves.insert(writeCoordinates(kbk.chooseMove(BookMode::Random)));
+    }
+    EXPECT_EQ(kbkMoves.size(), 2u);
+}
+
+TEST(PolyglotBookPath, TheExtensionInAnyCase)
+{
+    for (const char* path : { "book.bin", "/books/BOOK.BIN", "a.Bin" })
+        EXPECT_TRUE(isPolyglotBookPath(path)) << path;
+    for (const char* path : { "book.kbk", "bin", "/books/bin/book", "book.bin.kbk" })
+        EXPECT_FALSE(isPolyglotBookPath(path)) << path;
 }
 
 TEST(PolyglotDebianBook, KnowsTheMainOpenings)

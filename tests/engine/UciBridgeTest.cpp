@@ -1,261 +1,223 @@
 // The UCI bridge against the scripted fake engine: exact commands for every level row,
-// reports, pondering, stopping, and engines that crash, hang or are missing.
+// reports, pondering, stopping, and engines that crash, hang, are missing or are no engines.
 #include "engine/UciBridge.h"
 
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <future>
 #include <thread>
 
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 
-#include "ReportRecorder.h"
 #include "engine/OpeningBookBuilder.h"
 #include "rules/Board.h"
+#include "support/LineFile.h"
+#include "support/ReportRecorder.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
 
 using namespace std::chrono_literals;
 using test::ReportRecorder;
+using SteadyTime = std::chrono::steady_clock;
 
 const std::string kStart(kStartFen);
+
+bool isReaped(pid_t pid)
+{
+    return ::waitpid(pid, nullptr, WNOHANG) < 0 && errno == ECHILD;
+}
+
+// Waits, bounded, until the process has ended, without reaping it.
+bool hasEnded(pid_t pid)
+{
+    auto until = SteadyTime::now() + 10s;
+    siginfo_t info {};
+    while (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0)
+        if (SteadyTime::now() > until)
+            return false;
+        else
+            std::this_thread::yield();
+    return true;
+}
 
 class UciBridgeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = std::filesystem::temp_directory_path() /
-            ("velmorak-uci-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
-        m_log = (m_dir / "log.txt").string();
-        m_script = (m_dir / "script.txt").string();
         writeScript({ "info depth 1 seldepth 2 nodes 100 score cp 15 pv e2e4 e7e5",
             "bestmove e2e4 ponder e7e5" });
     }
-    void TearDown() override
-    {
-        m_bridge.reset();
-        std::filesystem::remove_all(m_dir);
-    }
+    void TearDown() override { m_bridge.reset(); }
 
     void writeScript(const std::vector<std::string>& lines)
     {
-        std::ofstream file(m_script, std::ios::trunc);
+        std::string text;
         for (const std::string& line : lines)
-            file << line << '\n';
+            text += line + '\n';
+        TempFolder::write(m_script, text);
     }
-
-    UciBridge& bridge(int stopGraceMs = 5000)
+    UciBridgeConfig fakeConfig() const
     {
         UciBridgeConfig config;
         config.command = { FAKE_UCI_ENGINE, m_log, m_script };
         config.startTimeoutMs = 5000;
-        config.stopGraceMs = stopGraceMs;
+        return config;
+    }
+    UciBridge& bridge(UciBridgeConfig config)
+    {
         m_bridge = std::make_unique<UciBridge>(config);
         m_bridge->startEngine(64 * 1024, m_recorder.table());
         return *m_bridge;
     }
+    UciBridge& bridge() { return bridge(fakeConfig()); }
+    // Prepares a search of `fen` after `moves` at a level and runs it on this thread.
+    void search(
+        const std::string& fen, std::vector<const char*> moves = {}, int seconds = 5, int mode = 0)
+    {
+        prepare(fen, moves, seconds);
+        m_bridge->startAnalyse(mode);
+    }
+    void prepare(const std::string& fen, std::vector<const char*> moves = {}, int seconds = 5)
+    {
+        m_bridge->setPosition(fen.c_str());
+        for (const char* move : moves)
+            m_bridge->enterMove(move);
+        m_bridge->setLevel(1, seconds, 0, 99);
+    }
+    std::string lastLogged(const std::string& prefix) const
+    {
+        return test::lastLineStarting(m_log, prefix);
+    }
+    bool logHas(const std::string& line) const { return lastLogged(line) == line; }
 
-    std::vector<std::string> log() const
-    {
-        std::ifstream file(m_log);
-        std::vector<std::string> lines;
-        std::string line;
-        while (std::getline(file, line))
-            lines.push_back(line);
-        return lines;
-    }
-    std::string lastLogLineStarting(const std::string& prefix) const
-    {
-        std::string found;
-        for (const std::string& line : log())
-            if (line.rfind(prefix, 0) == 0)
-                found = line;
-        return found;
-    }
-    // Waits until the engine has logged a line starting with `prefix` (a search has really
-    // begun, however loaded the machine).
-    bool waitForLog(const std::string& prefix) const
-    {
-        auto until = std::chrono::steady_clock::now() + 20s;
-        while (std::chrono::steady_clock::now() < until) {
-            if (!lastLogLineStarting(prefix).empty())
-                return true;
-            std::this_thread::sleep_for(5ms);
-        }
-        return false;
-    }
-    bool logHas(const std::string& line) const
-    {
-        for (const std::string& logged : log())
-            if (logged == line)
-                return true;
-        return false;
-    }
-
-    std::filesystem::path m_dir;
-    std::string m_log;
-    std::string m_script;
+    TempFolder m_folder;
+    std::string m_log = m_folder.file("log.txt");
+    std::string m_script = m_folder.file("script.txt");
     ReportRecorder m_recorder;
     std::unique_ptr<UciBridge> m_bridge;
-};
-
-struct LevelRow {
-    const char* name;
-    const char* fen;
-    bool timeControl;
-    int periodMoves, periodSeconds;
-    int movesToGo, secondsLeft, increment, depth;
-    const char* go;
 };
 
 TEST_F(UciBridgeTest, EveryLevelRowBecomesItsGoCommand)
 {
     const std::string black = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1";
-    const LevelRow rows[] = {
-        { "analysis", kStart.c_str(), false, 0, 0, 1, 999999, 0, 99, "go infinite" },
-        { "fixed depth", kStart.c_str(), false, 0, 0, 1, 999999, 0, 7, "go depth 7" },
-        { "seconds per move", kStart.c_str(), true, 1, 10, 1, 10, 0, 99, "go movetime 10000" },
-        { "base plus increment, white", kStart.c_str(), true, 0, 0, 0, 80, 3, 99,
+    const struct {
+        const char* name;
+        const std::string& fen;
+        bool timeControl;
+        int periodMoves, periodSeconds;
+        int movesToGo, secondsLeft, increment, depth;
+        const char* go;
+    } rows[] = {
+        { "analysis", kStart, false, 0, 0, 1, 999999, 0, 99, "go infinite" },
+        { "fixed depth", kStart, false, 0, 0, 1, 999999, 0, 7, "go depth 7" },
+        { "seconds per move", kStart, true, 1, 10, 1, 10, 0, 99, "go movetime 10000" },
+        { "base plus increment, white", kStart, true, 0, 0, 0, 80, 3, 99,
             "go wtime 80000 winc 3000" },
-        { "base plus increment, black", black.c_str(), true, 0, 0, 0, 80, 3, 99,
+        { "base plus increment, black", black, true, 0, 0, 0, 80, 3, 99,
             "go btime 80000 binc 3000" },
-        { "sudden death without increment", kStart.c_str(), true, 0, 0, 0, 300, 0, 99,
-            "go wtime 300000" },
-        { "tournament period", kStart.c_str(), true, 40, 7200, 12, 1500, 0, 99,
+        { "sudden death without increment", kStart, true, 0, 0, 0, 300, 0, 99, "go wtime 300000" },
+        { "tournament period", kStart, true, 40, 7200, 12, 1500, 0, 99,
             "go wtime 1500000 movestogo 12" },
-        { "tournament, last move before the control", black.c_str(), true, 40, 7200, 1, 30, 0, 99,
+        { "tournament, last move before the control", black, true, 40, 7200, 1, 30, 0, 99,
             "go btime 30000 movestogo 1" },
-        { "hint and other levels", kStart.c_str(), false, 0, 0, 1, 5, 0, 99, "go movetime 5000" },
+        { "hint and other levels", kStart, false, 0, 0, 1, 5, 0, 99, "go movetime 5000" },
     };
     UciBridge& engine = bridge();
-    for (const LevelRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        engine.setPosition(row.fen);
+        engine.setPosition(row.fen.c_str());
         engine.setBook("", 0);
         if (row.timeControl)
             engine.setTimeControl(row.periodMoves, row.periodSeconds);
         engine.setLevel(row.movesToGo, row.secondsLeft, row.increment, row.depth);
         engine.startAnalyse(0);
-        EXPECT_EQ(lastLogLineStarting("go"), row.go);
+        EXPECT_EQ(lastLogged("go"), row.go);
     }
 }
 
-TEST_F(UciBridgeTest, SendsTheGameAsStartPositionAndValidatedMoves)
+TEST_F(UciBridgeTest, SendsTheGameAsStartPositionAndValidatedMovesWithTheHashCapped)
 {
     UciBridge& engine = bridge();
+    engine.startEngine(4 * 1024 * 1024, m_recorder.table());
     engine.clearHashtables();
-    engine.setPosition(kStartFen.data());
-    for (const char* move : { "e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6", "e1g1" })
-        engine.enterMove(move);
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    EXPECT_EQ(lastLogLineStarting("position"),
+    search(kStart, { "e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6", "e1g1" });
+    EXPECT_EQ(lastLogged("position"),
         "position fen " + kStart + " moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1");
     EXPECT_TRUE(logHas("setoption name Hash value 64"));
-    EXPECT_TRUE(logHas("ucinewgame"));
-}
-
-TEST_F(UciBridgeTest, HashSizeIsLimitedToTheEnginesMaximum)
-{
-    UciBridgeConfig config;
-    config.command = { FAKE_UCI_ENGINE, m_log, m_script };
-    UciBridge engine(config);
-    engine.startEngine(4 * 1024 * 1024, m_recorder.table());
+    // The fake engine's maximum is 1024 MB.
     EXPECT_TRUE(logHas("setoption name Hash value 1024"));
+    EXPECT_TRUE(logHas("ucinewgame"));
     engine.exitEngine();
     EXPECT_TRUE(logHas("quit"));
 }
 
 TEST_F(UciBridgeTest, RefusesIllegalMovesAndPositionsWithoutAskingTheEngine)
 {
-    struct Row {
+    const struct {
         const char* name;
         const char* fen;
         std::vector<const char*> moves;
+        const char* error;
     } rows[] = {
-        { "illegal move", kStartFen.data(), { "e2e4", "e2e4" } },
-        { "garbage move", kStartFen.data(), { "zz99" } },
-        { "side not to move in check", "4k3/8/8/8/8/8/4R3/4K3 w - - 0 1", {} },
-        { "no kings", "8/8/8/8/8/8/8/8 w - - 0 1", {} },
+        { "illegal move", kStartFen.data(), { "e2e4", "e2e4" },
+            "position refused: the move 'e2e4' is not legal" },
+        { "garbage move", kStartFen.data(), { "zz99" }, "position refused: the move 'zz99'" },
+        { "side not to move in check", "4k3/8/8/8/8/8/4R3/4K3 w - - 0 1", {}, "position refused" },
+        { "no kings", "8/8/8/8/8/8/8/8 w - - 0 1", {}, "position refused" },
+        // Fool's mate: a legal position with nothing to search.
+        { "game over", "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3", {}, "" },
     };
     UciBridge& engine = bridge();
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         m_recorder.clear();
-        std::size_t before = log().size();
-        engine.setPosition(row.fen);
-        for (const char* move : row.moves)
-            engine.enterMove(move);
-        engine.setLevel(1, 5, 0, 99);
-        engine.startAnalyse(0);
-        EXPECT_FALSE(engine.isPositionValid());
-        EXPECT_EQ(log().size(), before);
+        std::size_t before = test::readLines(m_log).size();
+        search(row.fen, row.moves);
+        EXPECT_EQ(engine.isPositionValid(), !*row.error);
+        EXPECT_EQ(engine.lastError().rfind(row.error, 0), 0u) << engine.lastError();
+        EXPECT_EQ(test::readLines(m_log).size(), before);
         EXPECT_TRUE(m_recorder.reports().empty());
     }
 }
 
-TEST_F(UciBridgeTest, DoesNotSearchWhenTheGameIsOver)
-{
-    UciBridge& engine = bridge();
-    std::size_t before = log().size();
-    // Fool's mate: white is checkmated.
-    engine.setPosition("rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3");
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    EXPECT_EQ(log().size(), before);
-    EXPECT_TRUE(m_recorder.lines().empty());
-}
-
-TEST_F(UciBridgeTest, TurnsInfoLinesIntoReports)
+TEST_F(UciBridgeTest, TurnsInfoLinesIntoReportsOnTheSearchingThread)
 {
     writeScript({ "info depth 3 seldepth 5 nodes 4294967301 currmove g1f3 currmovenumber 2",
         "info depth 4 seldepth 6 multipv 1 score mate 2 nodes 5000 pv d2d4 d7d5 c2c4",
         "info depth 4 multipv 2 score cp 10 pv e2e4", "info depth 5 score cp 20 pv d2d4 zz11",
         "bestmove d2d4 ponder d7d5" });
-    UciBridge& engine = bridge();
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 5, 0, 99);
+    bridge();
     std::thread::id searcher;
-    std::thread thread([&] {
+    std::thread([&] {
         searcher = std::this_thread::get_id();
-        engine.startAnalyse(0);
-    });
-    thread.join();
+        search(kStart);
+    }).join();
     std::vector<test::RecordedReport> reports = m_recorder.reports();
     ASSERT_GE(reports.size(), 5u);
-    EXPECT_EQ(reports[0].kind, "nodes");
-    EXPECT_EQ(reports[0].a, 4294967301LL);
-    EXPECT_EQ(reports[1].kind, "depth");
-    EXPECT_EQ(reports[1].a, 3);
-    EXPECT_EQ(reports[1].b, 5);
-    EXPECT_EQ(reports[2].kind, "current");
-    EXPECT_EQ(reports[2].text, "g1f3");
-    EXPECT_EQ(reports[2].a, 2);
-    EXPECT_EQ(reports[2].b, 20);
-    std::vector<test::RecordedReport> lines = m_recorder.lines();
+    EXPECT_EQ(reports[0].kind + std::to_string(reports[0].a), "nodes4294967301");
+    EXPECT_EQ(
+        reports[1].kind + std::to_string(reports[1].a) + std::to_string(reports[1].b), "depth35");
+    EXPECT_EQ(reports[2].kind + reports[2].text + std::to_string(reports[2].a) +
+            std::to_string(reports[2].b),
+        "currentg1f3220");
     // The second principal variation is not the engine's line; an illegal move cuts a line;
     // the best move's ponder move completes the last line.
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].text, "d2d4 d7d5 c2c4");
-    EXPECT_EQ(lines[0].a, 29997);
-    EXPECT_EQ(lines[1].text, "d2d4");
-    EXPECT_EQ(lines[1].a, 20);
-    EXPECT_EQ(lines[2].text, "d2d4 d7d5");
-    EXPECT_EQ(lines[2].a, 20);
+    std::vector<std::pair<std::string, long long>> lines;
+    for (const test::RecordedReport& line : m_recorder.lines())
+        lines.emplace_back(line.text, line.a);
+    EXPECT_EQ(lines,
+        (std::vector<std::pair<std::string, long long>> {
+            { "d2d4 d7d5 c2c4", 29997 }, { "d2d4", 20 }, { "d2d4 d7d5", 20 } }));
     for (const test::RecordedReport& report : reports)
         EXPECT_EQ(report.thread, searcher);
 }
 
 TEST_F(UciBridgeTest, LastLineStartsWithTheBestMoveAndItsPonderMove)
 {
-    struct Row {
+    const struct {
         const char* name;
         std::vector<std::string> script;
         const char* lastLine;
@@ -273,18 +235,15 @@ TEST_F(UciBridgeTest, LastLineStartsWithTheBestMoveAndItsPonderMove)
         { "no line at all", { "bestmove g1f3" }, "g1f3", 0 },
         { "no move", { "info depth 0 score mate 0", "bestmove (none)" }, "", 0 },
     };
-    UciBridge& engine = bridge();
-    for (const Row& row : rows) {
+    bridge();
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         writeScript(row.script);
         m_recorder.clear();
-        engine.setPosition(kStartFen.data());
-        engine.setLevel(1, 5, 0, 99);
-        engine.startAnalyse(0);
-        std::vector<test::RecordedReport> lines = m_recorder.lines();
-        ASSERT_FALSE(lines.empty());
-        EXPECT_EQ(lines.back().text, row.lastLine);
-        EXPECT_EQ(lines.back().a, row.score);
+        search(kStart);
+        ASSERT_FALSE(m_recorder.lines().empty());
+        EXPECT_EQ(m_recorder.lastLine(), row.lastLine);
+        EXPECT_EQ(m_recorder.lines().back().a, row.score);
         // Without a "currmove" from the engine the best move stands in, with the move count.
         int currentMoves = 0;
         for (const test::RecordedReport& report : m_recorder.reports())
@@ -299,163 +258,176 @@ TEST_F(UciBridgeTest, LastLineStartsWithTheBestMoveAndItsPonderMove)
 TEST_F(UciBridgeTest, StopEndsAnAnalysisFromAnotherThread)
 {
     writeScript({ "info depth 1 score cp 5 pv e2e4", "@waitstop", "bestmove e2e4" });
-    UciBridge& engine = bridge();
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 999999, 0, 99);
-    std::thread searcher([&] { engine.startAnalyse(0); });
-    std::this_thread::sleep_for(100ms);
-    auto stopped = std::chrono::steady_clock::now();
-    engine.stopAnalyse();
+    bridge();
+    std::thread searcher([&] { search(kStart, {}, 999999); });
+    EXPECT_TRUE(test::waitForLines(m_log, "go"));
+    auto stopped = SteadyTime::now();
+    m_bridge->stopAnalyse();
     searcher.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 2s);
+    EXPECT_LT(SteadyTime::now() - stopped, 2s);
     EXPECT_TRUE(logHas("stop"));
-    ASSERT_FALSE(m_recorder.lines().empty());
-    EXPECT_EQ(m_recorder.lines().back().text, "e2e4");
+    EXPECT_EQ(m_recorder.lastLine(), "e2e4");
 }
 
-TEST_F(UciBridgeTest, PonderhitTurnsThePonderSearchIntoTheRealOne)
+TEST_F(UciBridgeTest, PonderSearchesEndByPonderhitOrStop)
 {
-    writeScript({ "info depth 3 score cp 12 pv g1f3 b8c6", "bestmove g1f3 ponder b8c6" });
-    UciBridge& engine = bridge();
-    engine.setPosition(kStartFen.data());
-    engine.enterMove("e2e4");
-    engine.enterMove("e7e5");
-    engine.setLevel(1, 5, 0, 99);
-    std::thread searcher([&] { engine.startAnalyse(1); });
-    EXPECT_TRUE(waitForLog("go"));
-    EXPECT_EQ(lastLogLineStarting("go"), "go ponder movetime 5000");
-    engine.setPonderOff();
-    searcher.join();
-    EXPECT_TRUE(logHas("ponderhit"));
-    ASSERT_FALSE(m_recorder.lines().empty());
-    EXPECT_EQ(m_recorder.lines().back().text, "g1f3 b8c6");
-}
-
-TEST_F(UciBridgeTest, AStoppedPonderSearchDropsItsBestMove)
-{
-    writeScript({ "info depth 3 score cp 12 pv g1f3 b8c6", "bestmove d2d4 ponder d7d5" });
-    UciBridge& engine = bridge();
-    engine.setPosition(kStartFen.data());
-    engine.enterMove("e2e4");
-    engine.enterMove("e7e5");
-    engine.setLevel(1, 5, 0, 99);
-    std::thread searcher([&] { engine.startAnalyse(1); });
-    EXPECT_TRUE(waitForLog("go"));
-    engine.stopAnalyse();
-    searcher.join();
-    for (const test::RecordedReport& line : m_recorder.lines())
-        EXPECT_NE(line.text.rfind("d2d4", 0), 0u) << line.text;
-
-    // The next search gets its own answer, not the dropped one.
+    // A hit plays the pondered search's move; a stop drops it (it answers for a position
+    // nobody plays), and the next search gets its own answer, not the dropped one.
+    for (bool hit : { true, false }) {
+        SCOPED_TRACE(hit ? "ponder hit" : "stopped");
+        writeScript({ "info depth 3 score cp 12 pv g1f3 b8c6", "bestmove d2d4 ponder d7d5" });
+        m_recorder.clear();
+        bridge();
+        std::thread searcher([&] { search(kStart, { "e2e4", "e7e5" }, 5, 1); });
+        EXPECT_TRUE(test::waitForLines(m_log, "go", hit ? 1 : 2));
+        EXPECT_EQ(lastLogged("go"), "go ponder movetime 5000");
+        hit ? m_bridge->setPonderOff() : m_bridge->stopAnalyse();
+        searcher.join();
+        EXPECT_EQ(test::countLinesStarting(m_log, "ponderhit"), 1);
+        EXPECT_EQ(m_recorder.lastLine(), hit ? "d2d4 d7d5" : "g1f3 b8c6");
+    }
     writeScript({ "info depth 1 score cp 1 pv b1c3", "bestmove b1c3" });
-    m_recorder.clear();
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    ASSERT_FALSE(m_recorder.lines().empty());
-    EXPECT_EQ(m_recorder.lines().back().text, "b1c3");
+    search(kStart);
+    EXPECT_EQ(m_recorder.lastLine(), "b1c3");
 }
 
-bool isReaped(pid_t pid)
+TEST_F(UciBridgeTest, APonderHitBeforeTheSearchWentOutIsKept)
 {
-    return ::waitpid(pid, nullptr, WNOHANG) < 0 && errno == ECHILD;
+    // The engine is lost, so the ponder search must start it again first; the user plays
+    // the predicted move meanwhile.
+    writeScript({ "@exit" });
+    bridge();
+    search(kStart);
+    std::string gate = m_folder.file("gate");
+    writeScript({ "@startgate " + gate, "info depth 2 score cp 7 pv g1f3 b8c6", "bestmove g1f3" });
+    auto searched = std::async(std::launch::async, [&] {
+        search(kStart, { "e2e4", "e7e5" }, 5, 1);
+    });
+    ASSERT_TRUE(test::waitForLines(m_log, "uci", 2));
+    m_bridge->setPonderOff();
+    TempFolder::write(gate, "");
+    bool ended = searched.wait_for(10s) == std::future_status::ready;
+    if (!ended)
+        m_bridge->stopAnalyse();
+    EXPECT_TRUE(ended) << "the ponder hit was lost: the search never ended";
+    EXPECT_EQ(m_recorder.lastLine(), "g1f3 b8c6");
 }
 
-TEST_F(UciBridgeTest, ACrashedEngineIsReapedAndStartedAgain)
+TEST_F(UciBridgeTest, AnEngineLostBetweenOrDuringSearchesIsStartedAgainByTheNextOne)
 {
-    writeScript({ "info depth 1 score cp 5 pv e2e4", "@exit" });
-    UciBridge& engine = bridge();
-    pid_t first = engine.enginePid();
-    ASSERT_GT(first, 0);
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    EXPECT_TRUE(isReaped(first));
-
-    writeScript({ "info depth 1 score cp 5 pv d2d4", "bestmove d2d4" });
-    m_recorder.clear();
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    EXPECT_NE(engine.enginePid(), first);
-    ASSERT_FALSE(m_recorder.lines().empty());
-    EXPECT_EQ(m_recorder.lines().back().text, "d2d4");
+    const struct {
+        const char* name;
+        bool killBetween;
+        const char* error;
+    } rows[] = {
+        { "killed while idle", true, "" },
+        { "crashed in a search", false, "it ended with exit status 3" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeScript(
+            { "info depth 1 score cp 5 pv e2e4", row.killBetween ? "bestmove e2e4" : "@exit" });
+        UciBridge& engine = bridge();
+        pid_t first = engine.enginePid();
+        ASSERT_GT(first, 0);
+        search(kStart);
+        EXPECT_NE(engine.lastError().find(row.error), std::string::npos) << engine.lastError();
+        if (row.killBetween) {
+            ::kill(first, SIGKILL);
+            ASSERT_TRUE(hasEnded(first));
+        }
+        writeScript({ "info depth 1 score cp 5 pv d2d4", "bestmove d2d4" });
+        m_recorder.clear();
+        search(kStart);
+        EXPECT_TRUE(isReaped(first));
+        EXPECT_NE(engine.enginePid(), first);
+        EXPECT_EQ(m_recorder.lastLine(), "d2d4");
+        EXPECT_EQ(engine.lastError(), "");
+    }
 }
 
-TEST_F(UciBridgeTest, AnEngineThatIgnoresStopIsKilled)
+TEST_F(UciBridgeTest, AnEngineThatIgnoresStopIsKilledAndADeadOneNeverKillsTheHost)
 {
-    writeScript({ "info depth 1 score cp 5 pv e2e4", "@ignorestop" });
-    UciBridge& engine = bridge(300);
-    pid_t pid = engine.enginePid();
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 999999, 0, 99);
-    std::thread searcher([&] { engine.startAnalyse(0); });
-    std::this_thread::sleep_for(100ms);
-    auto stopped = std::chrono::steady_clock::now();
-    engine.stopAnalyse();
-    searcher.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5s);
-    EXPECT_TRUE(isReaped(pid));
+    for (bool dead : { false, true }) {
+        SCOPED_TRACE(dead ? "dead engine" : "hung engine");
+        writeScript({ "info depth 1 score cp 5 pv e2e4", dead ? "@waitstop" : "@ignorestop" });
+        UciBridgeConfig config = fakeConfig();
+        config.stopGraceMs = 300;
+        UciBridge& engine = bridge(config);
+        pid_t pid = engine.enginePid();
+        std::thread searcher([&] { search(kStart, {}, 999999); });
+        ASSERT_TRUE(m_recorder.waitForLine(20s));
+        // "stop" then goes to a closed pipe: EPIPE, never SIGPIPE.
+        if (dead) {
+            ::kill(pid, SIGKILL);
+            ASSERT_TRUE(hasEnded(pid));
+        }
+        auto stopped = SteadyTime::now();
+        engine.stopAnalyse();
+        searcher.join();
+        EXPECT_LT(SteadyTime::now() - stopped, 5s);
+        EXPECT_TRUE(isReaped(pid));
+        EXPECT_NE(engine.lastError(), "");
+        m_recorder.clear();
+    }
 }
 
-TEST_F(UciBridgeTest, WritingToADeadEngineDoesNotKillTheHost)
+TEST_F(UciBridgeTest, AFailedStartGivesItsReasonQuicklyAndIsNotTriedAgain)
 {
-    writeScript({ "@waitstop", "bestmove e2e4" });
-    UciBridge& engine = bridge();
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 999999, 0, 99);
-    std::thread searcher([&] { engine.startAnalyse(0); });
-    EXPECT_TRUE(waitForLog("go"));
-    ::kill(engine.enginePid(), SIGKILL);
-    std::this_thread::sleep_for(50ms);
-    // "stop" goes to a closed pipe: EPIPE, never SIGPIPE.
-    engine.stopAnalyse();
-    searcher.join();
-    SUCCEED();
-}
-
-TEST_F(UciBridgeTest, AMissingEngineGivesAnEmptyResultQuickly)
-{
-    UciBridgeConfig config;
-    config.command = { (m_dir / "no-such-engine").string() };
-    UciBridge engine(config);
-    auto started = std::chrono::steady_clock::now();
-    engine.startEngine(1024, m_recorder.table());
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
-    EXPECT_TRUE(m_recorder.reports().empty());
-    EXPECT_STREQ(engine.engineName(), "VelmoEngine");
-    EXPECT_NE(engine.lastError().find("no-such-engine"), std::string::npos);
-}
-
-TEST_F(UciBridgeTest, AnEngineWithoutUciokTimesOut)
-{
+    TempFolder::write(m_folder.file("plain.txt"), "not a program\n");
+    std::string count = m_folder.file("starts");
+    auto counted = [&](const std::string& script) {
+        return std::vector<std::string> { "/bin/sh", "-c", "echo >>'" + count + "'; " + script };
+    };
+    const struct {
+        const char* name;
+        std::vector<std::string> command;
+        const char* error;
+    } rows[] = {
+        { "missing", { m_folder.file("missing") }, "was not found" },
+        { "not executable", { m_folder.file("plain.txt") }, "is not executable" },
+        { "a filter that echoes", counted("exec cat"), "is not a UCI engine: it repeats" },
+        { "binary output", counted("printf 'id name x\\001\\n'; exec sleep 30"),
+            "is not a UCI engine: it writes binary data" },
+        { "silent", counted("exec sleep 30"), "is not a UCI engine: it gave no UCI answer" },
+        { "ends at once", counted("echo broken >&2; exit 3"),
+            "stopped at start: it ended with exit status 3 (broken)" },
+        { "no uciok", counted("exec '" FAKE_UCI_ENGINE "' '" + m_log + "' '" + m_script + "'"),
+            "did not answer with \"uciok\"" },
+    };
     writeScript({ "@nouciok" });
-    UciBridgeConfig config;
-    config.command = { FAKE_UCI_ENGINE, m_log, m_script };
-    config.startTimeoutMs = 300;
-    UciBridge engine(config);
-    engine.startEngine(1024, m_recorder.table());
-    EXPECT_LE(engine.enginePid(), 0);
-    EXPECT_STREQ(engine.engineName(), "VelmoEngine");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder::write(count, "");
+        UciBridgeConfig config;
+        config.command = row.command;
+        config.startTimeoutMs = 600;
+        config.silentStartTimeoutMs = 300;
+        auto started = SteadyTime::now();
+        UciBridge& engine = bridge(config);
+        search(kStart);
+        search(kStart);
+        EXPECT_STREQ(engine.engineName(), "VelmoEngine");
+        EXPECT_LT(SteadyTime::now() - started, 3s);
+        EXPECT_NE(engine.lastError().find(row.error), std::string::npos) << engine.lastError();
+        EXPECT_TRUE(m_recorder.reports().empty());
+        EXPECT_LE(engine.enginePid(), 0);
+        EXPECT_LE(test::readLines(count).size(), 1u);
+    }
 }
 
 TEST_F(UciBridgeTest, StopEndsASearchWaitingForAnEngineToStart)
 {
-    UciBridge& engine = bridge();
+    bridge();
     // The engine dies; the next search starts one that never finishes its handshake.
     writeScript({ "@nouciok", "@exit" });
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    std::thread searcher([&] { engine.startAnalyse(0); });
-    std::this_thread::sleep_for(100ms);
-    auto stopped = std::chrono::steady_clock::now();
-    engine.stopAnalyse();
+    search(kStart);
+    std::thread searcher([&] { search(kStart); });
+    ASSERT_TRUE(test::waitForLines(m_log, "uci", 2));
+    auto stopped = SteadyTime::now();
+    m_bridge->stopAnalyse();
     searcher.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 2s);
+    EXPECT_LT(SteadyTime::now() - stopped, 2s);
     EXPECT_TRUE(m_recorder.lines().empty());
 }
 
@@ -463,21 +435,24 @@ TEST_F(UciBridgeTest, AFloodOfStandardErrorDoesNotFreezeTheEngine)
 {
     writeScript(
         { "@stderrstart 512", "@stderr 512", "info depth 1 score cp 5 pv e2e4", "bestmove e2e4" });
-    UciBridge& engine = bridge();
-    engine.setPosition(kStartFen.data());
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    ASSERT_FALSE(m_recorder.lines().empty());
-    EXPECT_EQ(m_recorder.lines().back().text, "e2e4");
+    bridge();
+    search(kStart);
+    EXPECT_EQ(m_recorder.lastLine(), "e2e4");
 }
 
-TEST_F(UciBridgeTest, TakesTheNameFromTheEngineAndLeavesNoProcessWhenOnlyAsked)
+TEST_F(UciBridgeTest, TheEngineStartedForItsNameServesTheEngineThread)
 {
-    UciBridgeConfig config;
-    config.command = { FAKE_UCI_ENGINE, m_log, m_script };
-    UciBridge engine(config);
-    EXPECT_STREQ(engine.engineName(), "FakeEngine 1.0");
-    EXPECT_LE(engine.enginePid(), 0);
+    m_bridge = std::make_unique<UciBridge>(fakeConfig());
+    EXPECT_STREQ(m_bridge->engineName(), "FakeEngine 1.0");
+    pid_t named = m_bridge->enginePid();
+    EXPECT_GT(named, 0);
+    m_bridge->startEngine(32 * 1024, m_recorder.table());
+    search(kStart);
+    EXPECT_EQ(m_bridge->enginePid(), named);
+    EXPECT_EQ(test::countLinesStarting(m_log, "uci"), 1);
+    EXPECT_TRUE(logHas("setoption name Hash value 32"));
+    m_bridge.reset();
+    EXPECT_TRUE(isReaped(named));
 }
 
 TEST_F(UciBridgeTest, AnswersFromABookWithoutSearching)
@@ -485,30 +460,23 @@ TEST_F(UciBridgeTest, AnswersFromABookWithoutSearching)
     OpeningBookBuilder builder;
     builder.addGame(
         std::vector<std::string> { "e2e4", "c7c5", "g1f3" }, OpeningBookBuilder::Result::WhiteWins);
-    std::string book = (m_dir / "book.kbk").string();
+    std::string book = m_folder.file("book.kbk");
     ASSERT_TRUE(builder.write(book).ok());
-    UciBridge& engine = bridge();
-    std::size_t before = log().size();
-    engine.setPosition(kStartFen.data());
-    engine.enterMove("e2e4");
-    engine.setBook(book.c_str(), 1);
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    EXPECT_EQ(log().size(), before);
+    bridge();
+    std::size_t before = test::readLines(m_log).size();
+    m_bridge->setBook(book.c_str(), 1);
+    search(kStart, { "e2e4" });
+    EXPECT_EQ(test::readLines(m_log).size(), before);
     std::vector<test::RecordedReport> reports = m_recorder.reports();
     ASSERT_EQ(reports.size(), 4u);
-    EXPECT_EQ(reports[2].kind, "current");
-    EXPECT_EQ(reports[2].text, "c7c5");
-    EXPECT_EQ(reports[3].text, "c7c5");
-    EXPECT_EQ(reports[3].a, 0);
+    EXPECT_EQ(reports[2].kind + reports[2].text, "currentc7c5");
+    EXPECT_EQ(reports[3].text + std::to_string(reports[3].a), "c7c50");
 
     // Out of book the engine searches.
-    engine.setPosition(kStartFen.data());
-    engine.enterMove("d2d4");
-    engine.setBook(book.c_str(), 1);
-    engine.setLevel(1, 5, 0, 99);
-    engine.startAnalyse(0);
-    EXPECT_GT(log().size(), before);
+    prepare(kStart, { "d2d4" });
+    m_bridge->setBook(book.c_str(), 1);
+    m_bridge->startAnalyse(0);
+    EXPECT_GT(test::readLines(m_log).size(), before);
 }
 
 } // namespace

@@ -1,9 +1,14 @@
 #include "engine/UciProtocol.h"
 
+#include <chrono>
+#include <csignal>
+#include <thread>
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include "engine/UciProcess.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
@@ -158,20 +163,42 @@ TEST(UciLineBuffer, CutsOverlongLines)
 
 TEST(UciProcess, ReportsAProgramThatCannotStart)
 {
+    // The texts for each cause are the bridge's tests.
     UciProcess process;
-    std::optional<std::string> error = process.start({ "/nonexistent/engine" });
-    ASSERT_TRUE(error);
-    EXPECT_NE(error->find("/nonexistent/engine"), std::string::npos);
+    Status started = process.start({ "/nonexistent/engine" });
+    ASSERT_FALSE(started);
+    EXPECT_EQ(started.error().kind, ErrorKind::NotFound);
     EXPECT_FALSE(process.isRunning());
     EXPECT_FALSE(process.writeLine("uci"));
     std::string line;
     EXPECT_EQ(process.readLine(line, 10), UciProcess::ReadStatus::Closed);
 }
 
+TEST(UciProcess, EndsTheWholeProcessGroupOfAWrapperScript)
+{
+    // A script that does not exec its engine: the engine lives on as the script's child.
+    UciProcess process;
+    ASSERT_TRUE(process.start({ "/bin/sh", "-c", "sleep 300 & echo $!; wait" }));
+    std::string line;
+    ASSERT_EQ(process.readLine(line, 5000), UciProcess::ReadStatus::Line);
+    pid_t engine = std::stoi(line);
+    process.terminate(100);
+    // Gone, or a zombie waiting for whoever adopted it.
+    auto isAlive = [engine] {
+        std::string stat = TempFolder::read("/proc/" + std::to_string(engine) + "/stat");
+        std::size_t paren = stat.rfind(')');
+        return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+    };
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (isAlive() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_FALSE(isAlive()) << "the wrapped engine still runs";
+}
+
 TEST(UciProcess, TalksToAChildAndReapsIt)
 {
     UciProcess process;
-    ASSERT_FALSE(process.start({ "/bin/cat" }));
+    ASSERT_TRUE(process.start({ "/bin/cat" }));
     EXPECT_TRUE(process.isRunning());
     EXPECT_TRUE(process.writeLine("hello"));
     std::string line;
@@ -188,7 +215,7 @@ TEST(UciProcess, TalksToAChildAndReapsIt)
 TEST(UciProcess, KillsAChildThatIgnoresTheEndOfItsInput)
 {
     UciProcess process;
-    ASSERT_FALSE(process.start({ "/bin/sh", "-c", "trap '' TERM; exec sleep 30" }));
+    ASSERT_TRUE(process.start({ "/bin/sh", "-c", "trap '' TERM; exec sleep 30" }));
     auto started = std::chrono::steady_clock::now();
     process.terminate(100);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));

@@ -6,12 +6,12 @@
 
 #include "TempFolder.h"
 
-CliResult runCli(const std::string& arguments)
+CliResult runCli(const std::string& arguments, const std::string& environment)
 {
     TempFolder folder;
     const std::string errPath = folder.file("stderr");
-    std::string command =
-        std::string(VELMORAK_BIN_DIR) + "/velmorak-cli " + arguments + " 2>'" + errPath + "'";
+    std::string command = environment + " " + std::string(VELMORAK_BIN_DIR) + "/velmorak-cli " +
+        arguments + " 2>'" + errPath + "'";
     CliResult result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)

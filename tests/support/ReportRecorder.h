@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -43,6 +46,22 @@ public:
                 found.push_back(report);
         return found;
     }
+    // The text of the last line reported, "" when there is none ("(no line)" would hide
+    // an empty line reported on purpose, so tests that care check lines() as well).
+    std::string lastLine() const
+    {
+        std::vector<RecordedReport> found = lines();
+        return found.empty() ? std::string() : found.back().text;
+    }
+    // Waits, bounded, until a line has been reported (by a search on another thread).
+    bool waitForLine(std::chrono::milliseconds timeout) const
+    {
+        std::unique_lock lock(m_mutex);
+        return m_added.wait_for(lock, timeout, [this] {
+            return std::any_of(m_reports.begin(), m_reports.end(),
+                [](const RecordedReport& report) { return report.kind == "line"; });
+        });
+    }
     void clear()
     {
         std::lock_guard lock(m_mutex);
@@ -61,6 +80,7 @@ private:
             report.thread = std::this_thread::get_id();
             std::lock_guard lock(recorder->m_mutex);
             recorder->m_reports.push_back(std::move(report));
+            recorder->m_added.notify_all();
         }
     }
     static void nodes(std::uint32_t low, std::uint32_t high)
@@ -79,6 +99,7 @@ private:
     static void value(int) { }
 
     mutable std::mutex m_mutex;
+    mutable std::condition_variable m_added;
     std::vector<RecordedReport> m_reports;
 };
 

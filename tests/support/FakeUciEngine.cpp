@@ -10,7 +10,7 @@
 //   @sleep MS      pause
 // A "go ponder" waits for "stop" or "ponderhit" before its script runs. Startup options:
 // a SCRIPT line "@nouciok" never finishes the handshake; "@stderrstart N" floods standard
-// error before "uciok".
+// error before "uciok"; "@startgate PATH" answers "uci" only once PATH exists.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -75,9 +75,12 @@ int main(int argc, char** argv)
     };
     std::vector<std::string> script = readScript();
     bool noUciok = false;
+    std::string gate;
     for (const std::string& line : script) {
         if (line == "@nouciok")
             noUciok = true;
+        if (line.rfind("@startgate ", 0) == 0)
+            gate = line.substr(11);
         if (line.rfind("@stderrstart ", 0) == 0)
             floodStderr(std::atoi(line.c_str() + 13));
     }
@@ -87,6 +90,8 @@ int main(int argc, char** argv)
         if (line == "quit")
             return 0;
         if (line == "uci") {
+            while (!gate.empty() && !std::ifstream(gate))
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
             std::cout << "id name FakeEngine 1.0\nid author nobody\n"
                          "option name Hash type spin default 16 min 1 max 1024\n";
             if (!noUciok)
@@ -99,7 +104,8 @@ int main(int argc, char** argv)
             if (line.find("ponder") != std::string::npos && !waitFor(true))
                 return 0;
             for (const std::string& step : script) {
-                if (step.empty() || step == "@nouciok" || step.rfind("@stderrstart", 0) == 0)
+                if (step.empty() || step == "@nouciok" || step.rfind("@stderrstart", 0) == 0 ||
+                    step.rfind("@startgate", 0) == 0)
                     continue;
                 if (step == "@wait") {
                     if (!waitFor(true))
