@@ -14,12 +14,6 @@ namespace velmorak::cli {
 
 namespace {
 
-int usage(std::ostream& err, const std::string& message)
-{
-    err << "velmorak-cli db: " << message << "\n(velmorak-cli help db shows the usage)\n";
-    return kExitUsage;
-}
-
 int failure(std::ostream& err, const CDatabase& db)
 {
     int code = 0;
@@ -97,7 +91,7 @@ std::optional<int> gameNumber(const std::string& text, const CDatabase& db, std:
 int runIndex(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 1)
-        return usage(err, "expected FILE");
+        return usage(err, "db", "expected FILE");
     CPgnParser parser;
     CDatabase db(parser);
     if (!openDatabase(db, args[0], err))
@@ -111,9 +105,9 @@ int runSearch(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "white black event year-from year-to eco result", "any-color");
     if (!parsed.error().empty())
-        return usage(err, parsed.error());
+        return usage(err, "db", parsed.error());
     if (parsed.positional().size() != 1)
-        return usage(err, "expected FILE");
+        return usage(err, "db", "expected FILE");
     CDatabaseFilter filter;
     filter.white = parsed.value("white").value_or("");
     filter.black = parsed.value("black").value_or("");
@@ -136,7 +130,7 @@ int runSearch(const CliArgs& args, std::ostream& out, std::ostream& err)
             else if (item == "*")
                 filter.line = true;
             else
-                return usage(err, "--result takes 1-0, 1/2, 0-1 and * separated by commas");
+                return usage(err, "db", "--result takes 1-0, 1/2, 0-1 and * separated by commas");
         }
     }
     CPgnParser parser;
@@ -154,9 +148,9 @@ int runSort(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "by", "desc");
     if (!parsed.error().empty())
-        return usage(err, parsed.error());
+        return usage(err, "db", parsed.error());
     if (parsed.positional().size() != 1)
-        return usage(err, "expected FILE");
+        return usage(err, "db", "expected FILE");
     const std::string by = parsed.value("by").value_or("no");
     const char* const keys[] = { "no", "white", "black", "event", "result" };
     int mode = 0;
@@ -164,7 +158,7 @@ int runSort(const CliArgs& args, std::ostream& out, std::ostream& err)
         if (by == keys[i])
             mode = i + 1;
     if (mode == 0)
-        return usage(err, "--by takes no, white, black, event or result");
+        return usage(err, "db", "--by takes no, white, black, event or result");
     CPgnParser parser;
     CDatabase db(parser);
     if (!openDatabase(db, parsed.positional()[0], err))
@@ -180,7 +174,7 @@ int runSort(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runShow(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 2)
-        return usage(err, "expected FILE N");
+        return usage(err, "db", "expected FILE N");
     CPgnParser parser;
     CDatabase db(parser);
     if (!openDatabase(db, args[0], err))
@@ -203,7 +197,7 @@ int runShow(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runAppend(const CliArgs& args, std::ostream&, std::ostream& err)
 {
     if (args.size() != 2)
-        return usage(err, "expected FILE GAMEFILE");
+        return usage(err, "db", "expected FILE GAMEFILE");
     std::vector<std::unique_ptr<CPgnGame>> games;
     if (!readGames(args[1], games, err))
         return kExitUsage;
@@ -218,7 +212,7 @@ int runAppend(const CliArgs& args, std::ostream&, std::ostream& err)
 int runReplace(const CliArgs& args, std::ostream&, std::ostream& err)
 {
     if (args.size() != 3)
-        return usage(err, "expected FILE N GAMEFILE");
+        return usage(err, "db", "expected FILE N GAMEFILE");
     std::vector<std::unique_ptr<CPgnGame>> games;
     if (!readGames(args[2], games, err))
         return kExitUsage;
@@ -240,7 +234,7 @@ int runReplace(const CliArgs& args, std::ostream&, std::ostream& err)
 int runDelete(const CliArgs& args, std::ostream&, std::ostream& err)
 {
     if (args.size() != 2)
-        return usage(err, "expected FILE N");
+        return usage(err, "db", "expected FILE N");
     CPgnParser parser;
     CDatabase db(parser);
     if (!openDatabase(db, args[0], err))
@@ -254,7 +248,7 @@ int runDelete(const CliArgs& args, std::ostream&, std::ostream& err)
 int runDb(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
-        return usage(err, "expected index, search, sort, show, append, replace or delete");
+        return usage(err, "db", "expected index, search, sort, show, append, replace or delete");
     CliArgs rest(args.begin() + 1, args.end());
     const std::string& sub = args[0];
     if (sub == "index")
@@ -271,7 +265,7 @@ int runDb(const CliArgs& args, std::ostream& out, std::ostream& err)
         return runReplace(rest, out, err);
     if (sub == "delete")
         return runDelete(rest, out, err);
-    return usage(err, "unknown subcommand '" + sub + "'");
+    return usage(err, "db", "unknown subcommand '" + sub + "'");
 }
 
 const CliRegistration kReg({ "db",
