@@ -1,4 +1,5 @@
 // Subcommands for the chess rules: perft, moves, san, fen, validate, status.
+#include <cctype>
 #include <ostream>
 
 #include "CliArguments.h"
@@ -121,7 +122,12 @@ int runStatus(const CliArgs& args, std::ostream& out, std::ostream& err)
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::size_t cursor = 0;
         Move move = readCoordinateToken(board, args[i], cursor);
-        if (move == NoMove || cursor != args[i].size()) {
+        // The reader takes any fifth character as a (possibly empty) promotion, so that
+        // e2e4x would play e2e4: insist that the text is exactly the move's own.
+        std::string text = args[i];
+        if (text.size() == 5)
+            text[4] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[4])));
+        if (move == NoMove || writeCoordinates(move) != text) {
             err << "velmorak-cli status: move " << i << " '" << args[i]
                 << "' is not a legal move in coordinates in " << board.fen() << '\n';
             return kExitUsage;

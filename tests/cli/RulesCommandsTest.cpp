@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "support/CliRunner.h"
@@ -15,6 +17,11 @@ TEST(CliRules, Perft)
     EXPECT_EQ(divide.exitCode, 0);
     EXPECT_EQ(divide.out.substr(0, 10), "a2a3 20\na2");
     EXPECT_NE(divide.out.find("\nNodes: 400\n"), std::string::npos);
+    // More root moves than a game position can have: every one is listed.
+    CliResult crowded =
+        runCli("perft 1 --divide 'QQQQQQQk/Q6Q/Q4Q1Q/Q6Q/Q6Q/Q6Q/Q6Q/KQQQQQQQ w - - 0 1'");
+    EXPECT_EQ(std::count(crowded.out.begin(), crowded.out.end(), '\n'), 279 + 2);
+    EXPECT_NE(crowded.out.find("\nNodes: 279\n"), std::string::npos);
 }
 
 TEST(CliRules, MovesSanFenValidateStatus)
@@ -52,9 +59,8 @@ TEST(CliRules, BadInputExitsWithTwoAndAMessage)
         "perft 2 --frobnicate",
         "moves",
         "fen 'rnbqkbnr/pppppppp w'",
-        "status "
-        "'4k3/8/8/8/8/8/8/4K3 w - - 0 1'"
-        " e2e4",
+        "status '4k3/8/8/8/8/8/8/4K3 w - - 0 1' e2e4",
+        "status 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1' e2e4x",
     };
     for (const char* arguments : cases) {
         CliResult result = runCli(arguments);

@@ -56,6 +56,8 @@ TEST(BoardFen, TolerantReading)
             "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1" },
         { "en passant with a taker stays", "4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1",
             "4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1" },
+        { "an occupied en-passant square is dropped", "4k3/8/3n4/2PpP3/8/8/8/4K3 w - d6 0 1",
+            "4k3/8/3n4/2PpP3/8/8/8/4K3 w - - 0 1" },
         { "move number 0 reads as 1", "4k3/8/8/8/8/8/8/4K3 w - - 3 0",
             "4k3/8/8/8/8/8/8/4K3 w - - 3 1" },
         { "negative counters", "4k3/8/8/8/8/8/8/4K3 b - - -3 -5", "4k3/8/8/8/8/8/8/4K3 b - - 0 1" },

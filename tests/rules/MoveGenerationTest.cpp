@@ -2,6 +2,7 @@
 
 #include "RulesTestHelpers.h"
 #include "rules/Board.h"
+#include "rules/Perft.h"
 
 using namespace velmorak;
 using namespace velmorak::test;
@@ -129,6 +130,37 @@ TEST(MoveGeneration, HalfMoveClock)
     EXPECT_EQ(board.halfMoveClock(), 0) << "castling resets the clock";
     play(board, { "g1f3", "e7e6" });
     EXPECT_EQ(board.halfMoveClock(), 0) << "a pawn move resets the clock";
+}
+
+TEST(MoveGeneration, CrowdedPlacementsKeepEveryMove)
+{
+    struct Row {
+        const char* name;
+        const char* fen;
+        std::size_t legal;
+    };
+    const Row rows[] = {
+        { "26 queens", "QQQQQQQk/Q6Q/Q4Q1Q/Q6Q/Q6Q/Q6Q/Q6Q/KQQQQQQQ w - - 0 1", 279 },
+        { "queens and promotions", "1n1n1n1k/PPPPPPP1/8/2Q2Q2/8/Q2Q2Q1/8/K3Q3 w - - 0 1", 134 },
+    };
+    for (const Row& row : rows) {
+        Board board(row.fen);
+        MoveList legal;
+        board.allLegalMoves(legal);
+        EXPECT_EQ(legal.size(), row.legal) << row.name;
+        EXPECT_EQ(board.legalMoveCount(), row.legal) << row.name;
+        MoveList pseudo;
+        board.allPseudoLegalMoves(pseudo);
+        std::size_t perSquare = 0;
+        for (Square square = 0; square < 0x78; ++square) {
+            SquareMoveList list;
+            board.pseudoLegalMoves(square, list);
+            if (isOnBoard(square) && isWhitePiece(board.pieceAt(square)))
+                perSquare += list.size();
+        }
+        EXPECT_EQ(pseudo.size(), perSquare) << row.name;
+        EXPECT_EQ(perftDivide(board, 1).size(), legal.size()) << row.name;
+    }
 }
 
 TEST(MoveGeneration, KinglessSideHasNoLegalMoves)
