@@ -81,8 +81,8 @@ int runSettings(const CliArgs& args, std::ostream& out, std::ostream& err)
             value.pop_back();
     }
     AppSettings options;
-    if (std::optional<std::string> error = options.setFromText(*option, value))
-        return usage(err, "settings", *error);
+    if (Status set = options.setFromText(*option, value); !set)
+        return usage(err, "settings", set.error().message);
     RegistrySettings settings(store);
     if (!options.saveOption(settings, *option)) {
         err << "velmorak-cli settings: could not store " << option->name << ": "

@@ -114,7 +114,7 @@ TEST(AppSettings, SaveAndLoadRoundTripEveryOption)
                 option.defaultNumber == option.maximum ? option.minimum : option.maximum);
         if (option.name == "IDM_SIZE_BOARD")
             text = "9";
-        ASSERT_FALSE(changed.setFromText(option, text)) << option.name;
+        ASSERT_TRUE(changed.setFromText(option, text).ok()) << option.name;
         EXPECT_FALSE(changed.isDefault(option)) << option.name;
     }
     MemorySettingsStore store;
@@ -133,29 +133,41 @@ TEST(AppSettings, SaveAndLoadRoundTripEveryOption)
 
 TEST(AppSettings, SettingFromTextChecksTheValue)
 {
-    AppSettings options;
     struct Row {
         const char* option;
         const char* text;
-        bool accepted;
+        const char* refusal; // nullptr when the value is taken
     };
     const Row rows[] = {
-        { "IDC_CBSOUND", "off", true },
-        { "IDC_CBSOUND", "2", false },
-        { "IDC_CBSERVER", "2", false },
-        { "IDC_CBPIECESET", "6", false },
-        { "IDM_SIZE_BOARD", "15", true },
-        { "IDC_STREPLAY_SECONDS", "0", false },
-        { "IDC_STREPLAY_SECONDS", "99", true },
-        { "FICS.IDC_STPORT", "70000", false },
-        { "IDC_CBHASHTABLESIZE", "12x", false },
-        { "IDC_CBENGINE", "VelmoEngine.vme", true },
+        { "IDC_CBSOUND", "off", nullptr },
+        { "IDC_CBSOUND", "2", "IDC_CBSOUND takes 1 or 0" },
+        { "IDC_CBSERVER", "2", "from 0 to 1" },
+        { "IDC_CBPIECESET", "6", "from 0 to 5" },
+        { "IDM_SIZE_BOARD", "15", nullptr },
+        { "IDC_STREPLAY_SECONDS", "0", "from 1 to 99" },
+        { "IDC_STREPLAY_SECONDS", "99", nullptr },
+        { "FICS.IDC_STPORT", "70000", "from 1 to 65535" },
+        { "IDC_CBBOOKMODE", "7", "IDC_CBBOOKMODE takes a whole number from 0 to 3" },
+        { "IDC_CBBOOKMODE", "3", nullptr },
+        { "IDC_CBHASHTABLESIZE", "0", "from 64 to 1048576" },
+        { "IDC_CBHASHTABLESIZE", "1048577", "from 64 to 1048576" },
+        { "IDC_CBHASHTABLESIZE", "12x", "from 64 to 1048576" },
+        { "IDC_CBHASHTABLESIZE", "1048576", nullptr },
+        { "IDC_CBENGINE", "VelmoEngine.vme", nullptr },
+        { "IDC_CBENGINE", "two\nlines", "cannot hold line breaks" },
     };
     for (const Row& row : rows) {
         const OptionSpec* option = AppSettings::find(row.option);
         ASSERT_NE(option, nullptr) << row.option;
-        EXPECT_EQ(!options.setFromText(*option, row.text), row.accepted)
-            << row.option << " " << row.text;
+        AppSettings options;
+        const std::string before = options.displayValue(*option);
+        Status set = options.setFromText(*option, row.text);
+        EXPECT_EQ(set.ok(), row.refusal == nullptr) << row.option << " " << row.text;
+        if (!set.ok()) {
+            EXPECT_NE(set.error().message.find(row.refusal), std::string::npos)
+                << set.error().message;
+            EXPECT_EQ(options.displayValue(*option), before) << "a refusal changes nothing";
+        }
     }
     EXPECT_EQ(AppSettings::find("idc_cbsound"), AppSettings::find("IDC_CBSOUND"));
     EXPECT_EQ(AppSettings::find("LEVEL_MODE"), nullptr) << "owned by the clocks, not listed";
@@ -166,7 +178,7 @@ TEST(AppSettings, PasswordsAreNeverShown)
     AppSettings options;
     const OptionSpec* password = AppSettings::find("FICS.IDC_STPASSWORD");
     ASSERT_NE(password, nullptr);
-    ASSERT_FALSE(options.setFromText(*password, "hunter2"));
+    ASSERT_TRUE(options.setFromText(*password, "hunter2").ok());
     EXPECT_EQ(options.servers[0].password, "hunter2");
     EXPECT_EQ(options.displayValue(*password).find("hunter2"), std::string::npos);
 }
