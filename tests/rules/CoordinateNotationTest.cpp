@@ -20,10 +20,7 @@ TEST(CoordinateWriter, PlainPromotionAndNull)
 TEST(CoordinateMaker, PlaysWhatTheBoardImplies)
 {
     struct Row {
-        const char* name;
-        const char* fen;
-        const char* text;
-        const char* after;
+        const char *name, *fen, *text, *after;
         bool reversible;
     };
     const Row rows[] = {
@@ -80,8 +77,7 @@ TEST(CoordinateToken, RefusesWhatNamesNoLegalMoveAndReadsPromotionLetters)
     const char* kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
     const char* white = "8/4P3/8/8/8/8/8/k3K3 w - - 0 1";
     struct Row {
-        const char* fen;
-        const char* text;
+        const char *fen, *text;
         Move expected;
         std::size_t cursor;
     };

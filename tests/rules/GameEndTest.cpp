@@ -11,8 +11,7 @@ namespace {
 TEST(GameEnd, MaterialMateAndStalemate)
 {
     struct Row {
-        const char* name;
-        const char* fen;
+        const char *name, *fen;
         GameEndCode code;
     };
     const Row rows[] = {

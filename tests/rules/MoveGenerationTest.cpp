@@ -40,10 +40,8 @@ TEST(MoveGeneration, ListsFollowTheFixedOrder)
 TEST(MoveGeneration, Castling)
 {
     struct Row {
-        const char* name;
-        const char* fen;
-        bool shortAllowed;
-        bool longAllowed;
+        const char *name, *fen;
+        bool shortAllowed, longAllowed;
     };
     const Row rows[] = {
         { "free", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, true },
@@ -64,8 +62,7 @@ TEST(MoveGeneration, Castling)
 TEST(MoveGeneration, MakingMovesKeepsRightsClockAndEnPassantSquare)
 {
     struct Row {
-        const char* name;
-        const char* fen;
+        const char *name, *fen;
         Texts moves;
         const char* after;
     };
@@ -102,8 +99,7 @@ TEST(MoveGeneration, MakingMovesKeepsRightsClockAndEnPassantSquare)
 TEST(MoveGeneration, CrowdedPlacementsKeepEveryMove)
 {
     struct Row {
-        const char* name;
-        const char* fen;
+        const char *name, *fen;
         std::size_t legal;
     };
     const Row rows[] = {

@@ -9,8 +9,7 @@ namespace {
 TEST(PositionValidation, RulesInOrder)
 {
     struct Row {
-        const char* name;
-        const char* fen;
+        const char *name, *fen;
         PositionFault fault;
     };
     const Row rows[] = {

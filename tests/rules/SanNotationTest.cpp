@@ -21,9 +21,7 @@ std::string read(const char* fen, const char* text)
 TEST(SanWriter, DisambiguationPawnsPromotionsCastlingAndMarks)
 {
     struct Row {
-        const char* fen;
-        const char* move;
-        const char* san;
+        const char *fen, *move, *san;
         bool marks = true;
     };
     const char* knights = "4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1";
@@ -119,9 +117,7 @@ TEST(SanReader, TolerantForms)
 TEST(SanReader, ShortcutsNeverAcceptAnIllegalMove)
 {
     struct Row {
-        const char* name;
-        const char* fen;
-        const char* text;
+        const char *name, *fen, *text;
     };
     const Row rows[] = {
         { "pawn capture onto an empty square that is not en passant",

@@ -51,8 +51,7 @@ TEST(AppSettings, EmptyStoreGivesTheDefaultsAndWritesTheViewFlags)
 TEST(AppSettings, LoadRulesAndStoredTypes)
 {
     struct Row {
-        const char* name;
-        const char* option;
+        const char *name, *option;
         RegistryValue stored;
         const char* expected;
     };
