@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "support/CliRunner.h"
-#include "support/TempFolder.h"
 
 namespace {
 
@@ -30,48 +29,33 @@ TEST(CliRules, EachCommandPrintsWhatTheRulesSay)
         EXPECT_EQ(result.out, out) << arguments;
         EXPECT_EQ(result.exitCode, 0) << arguments;
     }
-    CliResult moves = runCli("moves '6k1/5ppp/8/8/8/8/8/R3K3 w Q - 0 1'");
-    EXPECT_EQ(moves.out.substr(0, 16), "a1a2 Ra2\na1a3 Ra");
-    EXPECT_NE(moves.out.find("a1a8 Ra8#\n"), std::string::npos);
-    EXPECT_NE(moves.out.find("e1c1 O-O-O\n"), std::string::npos);
-    EXPECT_EQ(runCli("perft 2 --divide").out.substr(0, 10), "a2a3 20\na2");
+    const std::string moves = runCli("moves '6k1/5ppp/8/8/8/8/8/R3K3 w Q - 0 1'").out;
+    EXPECT_EQ(moves.substr(0, 16), "a1a2 Ra2\na1a3 Ra");
+    EXPECT_NE(moves.find("\na1a8 Ra8#\n"), std::string::npos);
+    EXPECT_NE(moves.find("\ne1c1 O-O-O\n"), std::string::npos);
     // More root moves than a game position can have: every one is listed.
     CliResult crowded =
         runCli("perft 1 --divide 'QQQQQQQk/Q6Q/Q4Q1Q/Q6Q/Q6Q/Q6Q/Q6Q/KQQQQQQQ w - - 0 1'");
     EXPECT_EQ(std::count(crowded.out.begin(), crowded.out.end(), '\n'), 279 + 2);
-    EXPECT_NE(crowded.out.find("\nNodes: 279\n"), std::string::npos);
+    EXPECT_NE(crowded.out.find("\nh7b7 1\n\nNodes: 279\n"), std::string::npos);
 }
 
 TEST(CliRules, BadInputExitsWithTwoAndAMessage)
 {
     const std::string cases[] = { "", "nosuchcommand", "perft", "perft x", "perft 99",
         "perft 2 'not a fen'", "perft 2 --frobnicate", "moves", "fen 'rnbqkbnr/pppppppp w'",
-        "status '4k3/8/8/8/8/8/8/4K3 w - - 0 1' e2e4", "status " + kStart + " e2e4x" };
+        "status '4k3/8/8/8/8/8/8/4K3 w - - 0 1' e2e4", "status " + kStart + " e2e4x",
+        // Refused before the file is touched (storing there would fail with 1).
+        "settings --file /dev/null/settings.reg set IDC_CBBOOKMODE 7",
+        "settings --file /dev/null/settings.reg set IDC_CBHASHTABLESIZE 0" };
     for (const std::string& arguments : cases) {
         CliResult result = runCli(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_FALSE(result.err.empty()) << arguments;
     }
-    CliResult help = runCli("--help");
-    EXPECT_EQ(help.exitCode, 0);
+    const std::string help = runCli("--help").out;
     for (const char* command : { "perft", "moves", "san", "fen", "validate", "status" })
-        EXPECT_NE(help.out.find(std::string("velmorak-cli ") + command + " "), std::string::npos)
-            << command;
-}
-
-TEST(CliSettings, SetRefusesValuesOutsideTheOptionsRangeAndKeepsTheFile)
-{
-    TempFolder folder;
-    const std::string set = "settings --file '" + folder.file("settings.reg") + "' set ";
-    ASSERT_EQ(runCli(set + "IDC_CBBOOKMODE 3").exitCode, 0);
-    const std::string stored = TempFolder::read(folder.file("settings.reg"));
-    ASSERT_NE(stored.find("\"IDC_CBBOOKMODE\"=dword:00000003"), std::string::npos) << stored;
-    for (const char* refused : { "IDC_CBBOOKMODE 7", "IDC_CBHASHTABLESIZE 0" }) {
-        CliResult result = runCli(set + refused);
-        EXPECT_EQ(result.exitCode, 2) << refused;
-        EXPECT_NE(result.err.find("takes a whole number from "), std::string::npos) << result.err;
-        EXPECT_EQ(TempFolder::read(folder.file("settings.reg")), stored) << refused;
-    }
+        EXPECT_NE(help.find(std::string("velmorak-cli ") + command + " "), std::string::npos);
 }
 
 } // namespace

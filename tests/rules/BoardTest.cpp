@@ -4,6 +4,7 @@
 
 #include "rules/CoordinateNotation.h"
 #include "support/BoardPlay.h"
+#include "support/TableFile.h"
 
 using namespace velmorak;
 using namespace velmorak::test;
@@ -22,46 +23,19 @@ TEST(Square, TextReadsEitherCaseAndLeavesRangeChecksToTheCaller)
 
 TEST(BoardFen, ReadingIsTolerantAndWritesBackWhatWasKept)
 {
-    struct Row {
-        const char* name;
-        const char* in;
-        const char* out; // nullptr: written back unchanged
-        int pieces;
-    };
-    const Row rows[] = {
-        { "start position", kStartFen.data(), nullptr, 32 },
-        { "missing counters default to 0 and 1", "8/8/8/8/8/8/8/8 w - -",
-            "8/8/8/8/8/8/8/8 w - - 0 1", 0 },
-        { "rights without king and rook are dropped", "4k3/8/8/8/8/8/8/4K2R w KQkq - 0 1",
-            "4k3/8/8/8/8/8/8/4K2R w K - 0 1", 3 },
-        { "en passant without a taker is dropped",
-            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
-            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", 32 },
-        { "en passant with a taker stays", "4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1", nullptr, 4 },
-        { "an occupied en-passant square is dropped", "4k3/8/3n4/2PpP3/8/8/8/4K3 w - d6 0 1",
-            "4k3/8/3n4/2PpP3/8/8/8/4K3 w - - 0 1", 6 },
-        { "move number 0 reads as 1", "4k3/8/8/8/8/8/8/4K3 w - - 3 0",
-            "4k3/8/8/8/8/8/8/4K3 w - - 3 1", 2 },
-        { "negative counters", "4k3/8/8/8/8/8/8/4K3 b - - -3 -5", "4k3/8/8/8/8/8/8/4K3 b - - 0 1",
-            2 },
-        { "unknown letter is an empty square that counts as a piece",
-            "rnbxkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-            "rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 32 },
-        { "a slash ends a rank early; the last rank reads on into the fields",
-            "4k/8/8/8/8/8/8/K w - - 0 1", "4k3/8/8/8/8/8/8/K7 w - - 0 1", 9 },
-        { "huge counters are clamped", "4k3/8/8/8/8/8/8/4K3 w - - 99999999999 77777777777",
-            "4k3/8/8/8/8/8/8/4K3 w - - 32767 32767", 2 },
-        { "empty text", "", "8/8/8/8/8/8/8/8 w - - 0 1", 0 },
-    };
-    for (const Row& row : rows) {
-        Board board(row.in);
-        EXPECT_EQ(board.fen(), row.out ? row.out : row.in) << row.name;
-        EXPECT_EQ(board.pieceCount(), row.pieces) << row.name;
-        EXPECT_EQ(board.sideNotToMove(), board.sideToMove() ^ 1) << row.name;
+    const auto rows = readTableFile(VELMORAK_SOURCE_DIR "/tests/rules/board-cases.txt", "fen");
+    ASSERT_GE(rows.size(), 11u);
+    for (const TableRow& row : rows) {
+        Board board(row.at(2));
+        EXPECT_EQ(board.fen(), row.at(3) == "same" ? row[2] : row[3]) << row[1];
+        EXPECT_EQ(board.pieceCount(), std::stoi(row.at(4))) << row[1];
+        EXPECT_EQ(board.sideNotToMove(), board.sideToMove() ^ 1) << row[1];
     }
     Board board("4k3/8/8/8/8/8/8/4K3 b - - 0 1");
     board.setFromFen("4k3/8/8/8/8/8/8/4K3 x - - 0 1");
     EXPECT_EQ(board.sideToMove(), kBlackSide) << "an unknown side letter keeps the side";
+    board.setFromFen("");
+    EXPECT_EQ(board.fen(), "8/8/8/8/8/8/8/8 b - - 0 1");
 }
 
 TEST(BoardFen, TruncatedTextNeverReadsPastItsEnd)

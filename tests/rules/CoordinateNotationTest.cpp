@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/BoardPlay.h"
+#include "support/TableFile.h"
 
 using namespace velmorak;
 using namespace velmorak::test;
@@ -19,33 +20,14 @@ TEST(CoordinateWriter, PlainPromotionAndNull)
 
 TEST(CoordinateMaker, PlaysWhatTheBoardImplies)
 {
-    struct Row {
-        const char *name, *fen, *text, *after;
-        bool reversible;
-    };
-    const Row rows[] = {
-        { "quiet knight move", kStartFen.data(), "g1f3",
-            "rnbqkbnr/pppppppp/8/8/8/5N2/PPPPPPPP/RNBQKB1R b KQkq - 1 1", true },
-        { "pawn double step", kStartFen.data(), "e2e4",
-            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", false },
-        { "white promotion letter", "8/4P3/8/8/8/8/8/k3K3 w - - 0 1", "e7e8q",
-            "4Q3/8/8/8/8/8/8/k3K3 b - - 0 1", false },
-        { "black promotion from an upper-case letter", "k3K3/8/8/8/8/8/4p3/8 b - - 0 1", "e2e1Q",
-            "k3K3/8/8/8/8/8/8/4q3 w - - 0 2", false },
-        { "en passant", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6",
-            "4k3/8/3P4/8/8/8/8/4K3 b - - 0 1", false },
-        { "castling", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 3 9", "e8c8",
-            "2kr3r/8/8/8/8/8/8/R3K2R w KQ - 0 10", false },
-        { "capture", "4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", "4k3/8/8/3Q4/8/8/8/4K3 b - - 0 1",
-            false },
-        { "null move", kStartFen.data(), "NULL",
-            "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 1 1", true },
-    };
-    for (const Row& row : rows) {
-        Board board(row.fen);
-        EXPECT_EQ(makeCoordinateMove(board, row.text), row.reversible) << row.name;
-        EXPECT_EQ(board.fen(), row.after) << row.name;
-        EXPECT_EQ(board.historyLength(), 1u) << row.name;
+    const auto rows =
+        readTableFile(VELMORAK_SOURCE_DIR "/tests/rules/board-cases.txt", "coordinates");
+    ASSERT_GE(rows.size(), 8u);
+    for (const TableRow& row : rows) {
+        Board board(row.at(2));
+        EXPECT_EQ(makeCoordinateMove(board, row.at(3)), row.at(5) == "reversible") << row[1];
+        EXPECT_EQ(board.fen(), row[4]) << row[1];
+        EXPECT_EQ(board.historyLength(), 1u) << row[1];
     }
 }
 

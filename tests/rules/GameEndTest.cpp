@@ -2,6 +2,7 @@
 
 #include "rules/Board.h"
 #include "support/BoardPlay.h"
+#include "support/TableFile.h"
 
 using namespace velmorak;
 using namespace velmorak::test;
@@ -10,26 +11,11 @@ namespace {
 
 TEST(GameEnd, MaterialMateAndStalemate)
 {
-    struct Row {
-        const char *name, *fen;
-        GameEndCode code;
-    };
-    const Row rows[] = {
-        { "mate", "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3",
-            GameEndCode::Checkmate },
-        { "stalemate", "k7/2Q5/1K6/8/8/8/8/8 b - - 0 1", GameEndCode::Stalemate },
-        { "a side without king cannot move", "8/8/8/8/8/8/8/R3K3 b - - 0 1",
-            GameEndCode::Stalemate },
-        { "K+B v K+B", "4k3/8/3b4/8/8/3B4/8/4K3 w - - 0 1", GameEndCode::InsufficientMaterial },
-        { "K+N v K", "4k3/8/8/8/8/3N4/8/4K3 w - - 0 1", GameEndCode::InsufficientMaterial },
-        { "K v K", "4k3/8/8/8/8/8/8/4K3 w - - 0 1", GameEndCode::InsufficientMaterial },
-        { "K+N+N v K", "4k3/8/8/8/8/3NN3/8/4K3 w - - 0 1", GameEndCode::None },
-        { "K+B+B v K", "4k3/8/8/8/8/3BB3/8/4K3 w - - 0 1", GameEndCode::None },
-        { "K+P v K", "4k3/8/8/8/8/3P4/8/4K3 w - - 0 1", GameEndCode::None },
-    };
-    for (const Row& row : rows) {
-        Board board(row.fen);
-        EXPECT_EQ(board.gameEnd(), row.code) << row.name;
+    const auto rows = readTableFile(VELMORAK_SOURCE_DIR "/tests/rules/board-cases.txt", "end");
+    ASSERT_GE(rows.size(), 9u);
+    for (const TableRow& row : rows) {
+        Board board(row.at(2));
+        EXPECT_EQ(static_cast<int>(board.gameEnd()), std::stoi(row.at(3))) << row[1];
     }
 }
 
