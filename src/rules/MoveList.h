@@ -52,12 +52,12 @@ inline constexpr std::size_t kMaxSquareMoves = 27;
 // knight, its jump). Walking back from t against d, the first piece met is the only one that
 // can arrive that way: a slider, king or pawn beyond it is blocked (a double step or castling
 // passes only empty squares), and a knight jump has one origin. That piece arrives on t at
-// most once, with two exceptions: a pawn promoting there arrives four times, and a pawn
-// beside the en-passant square may take en passant besides capturing there when the set-up
-// editor names an occupied square (the FEN reader refuses those), which at most two pawns can. So a
-// side has at most as many moves as there are pairs (t, d) with t - d on the board, 420 king steps
-// and 336 knight jumps on an empty board, plus 3 more for each of the 22 promotion arrivals on the
-// far rank (8 straight, 14 diagonal), plus 2.
+// most once, with two exceptions: a pawn promoting there arrives four times, and a pawn beside
+// the en-passant square may take en passant besides capturing there when the set-up editor
+// names an occupied square (the FEN reader drops those), which at most two pawns can. So a
+// side has at most as many moves as there are pairs (t, d) with t - d on the board (420 king
+// steps and 336 knight jumps on an empty board), plus 3 more for each of the 22 promotion
+// arrivals on the far rank (8 straight, 14 diagonal), plus 2.
 inline constexpr std::size_t kMaxSideMoves = 420 + 336 + 3 * 22 + 2;
 
 using SquareMoveList = FixedMoveList<32>;
