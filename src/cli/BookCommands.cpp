@@ -20,12 +20,6 @@ namespace {
 constexpr int kDefaultPlies = 24;
 constexpr int kMaxPlies = 200;
 
-int usage(std::ostream& err, const std::string& message)
-{
-    err << "velmorak-cli book: " << message << "\n(velmorak-cli help book shows the usage)\n";
-    return kExitUsage;
-}
-
 OpeningBookBuilder::Result resultOf(const std::string& text)
 {
     if (text == "1-0")
@@ -91,24 +85,24 @@ int runBuild(const CliArgs& givenArgs, std::ostream& out, std::ostream& err)
             arg = "--output";
     CliArguments parsed(args, "output plies min-games", "");
     if (!parsed.error().empty())
-        return usage(err, parsed.error());
+        return usage(err, "book", parsed.error());
     if (parsed.positional().empty())
-        return usage(err, "expected one or more PGN files");
+        return usage(err, "book", "expected one or more PGN files");
     std::optional<std::string> output = parsed.value("output");
     if (!output || output->empty())
-        return usage(err, "expected -o FILE.kbk");
+        return usage(err, "book", "expected -o FILE.kbk");
     long long plies = kDefaultPlies;
     if (parsed.value("plies")) {
         auto value = parsed.integer("plies", 1, kMaxPlies);
         if (!value)
-            return usage(err, parsed.error());
+            return usage(err, "book", parsed.error());
         plies = *value;
     }
     long long minGames = 1;
     if (parsed.value("min-games")) {
         auto value = parsed.integer("min-games", 1, 1000000000);
         if (!value)
-            return usage(err, parsed.error());
+            return usage(err, "book", parsed.error());
         minGames = *value;
     }
 
@@ -147,24 +141,24 @@ int runLookup(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "mode", "");
     if (!parsed.error().empty())
-        return usage(err, parsed.error());
+        return usage(err, "book", parsed.error());
     if (parsed.positional().size() != 2)
-        return usage(err, "expected FILE FEN");
+        return usage(err, "book", "expected FILE FEN");
     const std::string& path = parsed.positional()[0];
     if (!looksLikeFen(parsed.positional()[1]))
-        return usage(err, notAFenMessage(parsed.positional()[1]));
+        return usage(err, "book", notAFenMessage(parsed.positional()[1]));
     Board board(parsed.positional()[1]);
     BookMode mode = BookMode::Best;
     if (std::optional<std::string> text = parsed.value("mode")) {
         std::optional<BookMode> read = readMode(*text);
         if (!read)
-            return usage(err, "--mode must be best, good, random or off");
+            return usage(err, "book", "--mode must be best, good, random or off");
         mode = *read;
     }
     if (std::FILE* file = std::fopen(path.c_str(), "rb"))
         std::fclose(file);
     else
-        return usage(err, "cannot open " + path);
+        return usage(err, "book", "cannot open " + path);
 
     std::vector<BookEntry> entries;
     Move chosen = NoMove;
@@ -191,13 +185,13 @@ int runLookup(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runBook(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
-        return usage(err, "expected build or lookup");
+        return usage(err, "book", "expected build or lookup");
     CliArgs rest(args.begin() + 1, args.end());
     if (args[0] == "build")
         return runBuild(rest, out, err);
     if (args[0] == "lookup")
         return runLookup(rest, out, err);
-    return usage(err, "unknown subcommand '" + args[0] + "'");
+    return usage(err, "book", "unknown subcommand '" + args[0] + "'");
 }
 
 const CliRegistration kReg({ "book",

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 
 namespace velmorak::cli {
 
@@ -12,6 +13,13 @@ std::vector<CliCommand>& registry()
     return commands;
 }
 } // namespace
+
+int usage(std::ostream& err, std::string_view command, std::string_view message)
+{
+    err << "velmorak-cli " << command << ": " << message << "\n(velmorak-cli help " << command
+        << " shows the usage)\n";
+    return kExitUsage;
+}
 
 const std::vector<CliCommand>& cliCommands()
 {

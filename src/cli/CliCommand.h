@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmorak::cli {
@@ -21,6 +22,9 @@ struct CliCommand {
     const char* help;
     int (*run)(const CliArgs& args, std::ostream& out, std::ostream& err);
 };
+
+// Prints "velmorak-cli COMMAND: MESSAGE" and where to find the usage; returns kExitUsage.
+int usage(std::ostream& err, std::string_view command, std::string_view message);
 
 // The commands in name order.
 const std::vector<CliCommand>& cliCommands();

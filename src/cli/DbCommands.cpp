@@ -2,6 +2,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CliArguments.h"
@@ -14,37 +15,57 @@ namespace velmorak::cli {
 
 namespace {
 
-int usage(std::ostream& err, const std::string& message)
-{
-    err << "velmorak-cli db: " << message << "\n(velmorak-cli help db shows the usage)\n";
-    return kExitUsage;
-}
+// The state every subcommand starts from: its arguments understood, and the database
+// opened unless the subcommand only appends to the file.
+struct DbContext {
+    CliArguments& parsed;
+    const CliArgs& positional;
+    CDatabase& db;
+    CPgnParser& parser;
+    std::ostream& out;
+    std::ostream& err;
 
-int failure(std::ostream& err, const CDatabase& db)
-{
-    int code = 0;
-    std::string message;
-    db.getError(code, message);
-    err << "velmorak-cli db: " << (message.empty() ? "failed" : message) << '\n';
-    return kExitFailure;
-}
+    int failure() const
+    {
+        int code = 0;
+        std::string message;
+        db.getError(code, message);
+        err << "velmorak-cli db: " << (message.empty() ? "failed" : message) << '\n';
+        return kExitFailure;
+    }
+};
 
-bool openDatabase(CDatabase& db, const std::string& path, std::ostream& err)
+// Tag values go out with backslashes and control characters escaped, so that a value with
+// a tab or line break cannot split a game's line or shift its columns.
+void printField(std::ostream& out, std::string_view text)
 {
-    if (db.open(path))
-        return true;
-    int code = 0;
-    std::string message;
-    db.getError(code, message);
-    err << "velmorak-cli db: " << message << '\n';
-    return false;
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '\\')
+            out << "\\\\";
+        else if (c == '\t')
+            out << "\\t";
+        else if (c == '\n')
+            out << "\\n";
+        else if (c == '\r')
+            out << "\\r";
+        else if (byte < 0x20 || byte == 0x7F)
+            out << "\\x" << kHex[byte >> 4] << kHex[byte & 15];
+        else
+            out << c;
+    }
 }
 
 void printEntry(std::ostream& out, const CDatabaseEntry& e)
 {
-    out << e.number << '\t' << e.white() << '\t' << e.black() << '\t' << e.date() << '\t'
-        << e.event() << '\t' << e.eco() << '\t' << e.site() << '\t' << e.result() << '\t' << e.start
-        << '\t' << e.end << '\n';
+    out << e.number;
+    for (std::string_view field :
+        { e.white(), e.black(), e.date(), e.event(), e.eco(), e.site(), e.result() }) {
+        out << '\t';
+        printField(out, field);
+    }
+    out << '\t' << e.start << '\t' << e.end << '\n';
 }
 
 // Every game of a file, read completely; false with a message when one is refused.
@@ -82,47 +103,41 @@ bool readGames(
     return true;
 }
 
-std::optional<int> gameNumber(const std::string& text, const CDatabase& db, std::ostream& err)
+std::optional<int> gameNumber(const DbContext& c, const std::string& text)
 {
-    const long long last = static_cast<long long>(db.getEntries().size()) - 1;
-    std::optional<long long> number = parseInteger(text, 0, last < 0 ? 0 : last);
-    if (!number || last < 0) {
-        err << "velmorak-cli db: no game " << text << " (the games are numbered 0 to " << last
-            << ")\n";
+    const auto count = static_cast<long long>(c.db.getEntries().size());
+    if (count == 0) {
+        c.err << "velmorak-cli db: no game " << text << ": " << c.positional[0]
+              << " holds no games\n";
+        return std::nullopt;
+    }
+    std::optional<long long> number = parseInteger(text, 0, count - 1);
+    if (!number) {
+        c.err << "velmorak-cli db: no game " << text << " (the games are numbered 0 to "
+              << count - 1 << ")\n";
         return std::nullopt;
     }
     return static_cast<int>(*number);
 }
 
-int runIndex(const CliArgs& args, std::ostream& out, std::ostream& err)
+int runIndex(DbContext& c)
 {
-    if (args.size() != 1)
-        return usage(err, "expected FILE");
-    CPgnParser parser;
-    CDatabase db(parser);
-    if (!openDatabase(db, args[0], err))
-        return kExitUsage;
-    for (const CDatabaseEntry& entry : db.getEntries())
-        printEntry(out, entry);
+    for (const CDatabaseEntry& entry : c.db.getEntries())
+        printEntry(c.out, entry);
     return kExitOk;
 }
 
-int runSearch(const CliArgs& args, std::ostream& out, std::ostream& err)
+int runSearch(DbContext& c)
 {
-    CliArguments parsed(args, "white black event year-from year-to eco result", "any-color");
-    if (!parsed.error().empty())
-        return usage(err, parsed.error());
-    if (parsed.positional().size() != 1)
-        return usage(err, "expected FILE");
     CDatabaseFilter filter;
-    filter.white = parsed.value("white").value_or("");
-    filter.black = parsed.value("black").value_or("");
-    filter.ignoreColor = parsed.flag("any-color");
-    filter.event = parsed.value("event").value_or("");
-    filter.yearFrom = parsed.value("year-from").value_or("");
-    filter.yearTo = parsed.value("year-to").value_or("");
-    filter.eco = parsed.value("eco").value_or("");
-    if (auto results = parsed.value("result")) {
+    filter.white = c.parsed.value("white").value_or("");
+    filter.black = c.parsed.value("black").value_or("");
+    filter.ignoreColor = c.parsed.flag("any-color");
+    filter.event = c.parsed.value("event").value_or("");
+    filter.yearFrom = c.parsed.value("year-from").value_or("");
+    filter.yearTo = c.parsed.value("year-to").value_or("");
+    filter.eco = c.parsed.value("eco").value_or("");
+    if (auto results = c.parsed.value("result")) {
         std::string list = *results + ",";
         for (std::size_t at = 0, comma; (comma = list.find(',', at)) != std::string::npos;
              at = comma + 1) {
@@ -136,148 +151,140 @@ int runSearch(const CliArgs& args, std::ostream& out, std::ostream& err)
             else if (item == "*")
                 filter.line = true;
             else
-                return usage(err, "--result takes 1-0, 1/2, 0-1 and * separated by commas");
+                return usage(c.err, "db", "--result takes 1-0, 1/2, 0-1 and * separated by commas");
         }
     }
-    CPgnParser parser;
-    CDatabase db(parser);
-    if (!openDatabase(db, parsed.positional()[0], err))
-        return kExitUsage;
     std::vector<CDatabaseEntry> result;
-    db.search(filter, result);
+    c.db.search(filter, result);
     for (const CDatabaseEntry& entry : result)
-        printEntry(out, entry);
+        printEntry(c.out, entry);
     return kExitOk;
 }
 
-int runSort(const CliArgs& args, std::ostream& out, std::ostream& err)
+int runSort(DbContext& c)
 {
-    CliArguments parsed(args, "by", "desc");
-    if (!parsed.error().empty())
-        return usage(err, parsed.error());
-    if (parsed.positional().size() != 1)
-        return usage(err, "expected FILE");
-    const std::string by = parsed.value("by").value_or("no");
+    const std::string by = c.parsed.value("by").value_or("no");
     const char* const keys[] = { "no", "white", "black", "event", "result" };
     int mode = 0;
     for (int i = 0; i < 5; ++i)
         if (by == keys[i])
             mode = i + 1;
     if (mode == 0)
-        return usage(err, "--by takes no, white, black, event or result");
-    CPgnParser parser;
-    CDatabase db(parser);
-    if (!openDatabase(db, parsed.positional()[0], err))
-        return kExitUsage;
-    DatabaseList list(db, nullptr);
-    list.setSortMode(parsed.flag("desc") ? -mode : mode);
+        return usage(c.err, "db", "--by takes no, white, black, event or result");
+    DatabaseList list(c.db, nullptr);
+    list.setSortMode(c.parsed.flag("desc") ? -mode : mode);
     list.resetList();
     for (int number : list.fullOrder())
-        printEntry(out, db.getEntries()[std::size_t(number)]);
+        printEntry(c.out, c.db.getEntries()[std::size_t(number)]);
     return kExitOk;
 }
 
-int runShow(const CliArgs& args, std::ostream& out, std::ostream& err)
+int runShow(DbContext& c)
 {
-    if (args.size() != 2)
-        return usage(err, "expected FILE N");
-    CPgnParser parser;
-    CDatabase db(parser);
-    if (!openDatabase(db, args[0], err))
-        return kExitUsage;
-    std::optional<int> number = gameNumber(args[1], db, err);
+    std::optional<int> number = gameNumber(c, c.positional[1]);
     if (!number)
         return kExitUsage;
-    std::unique_ptr<CPgnGame> game = db.gotoGame(*number);
+    std::unique_ptr<CPgnGame> game = c.db.gotoGame(*number);
     if (!game) {
-        const PgnReadError& error = parser.lastError();
-        err << "velmorak-cli db: Could not parse game! (offset " << error.offset << ": "
-            << error.reason << " '" << error.text << "')\n";
+        const PgnReadError& error = c.parser.lastError();
+        c.err << "velmorak-cli db: Could not parse game! (offset " << error.offset << ": "
+              << error.reason << " '" << error.text << "')\n";
         return kExitFailure;
     }
     game->setFormat(kFilePgnFormat);
-    out << game->toString();
+    c.out << game->toString();
     return kExitOk;
 }
 
-int runAppend(const CliArgs& args, std::ostream&, std::ostream& err)
+int runAppend(DbContext& c)
 {
-    if (args.size() != 2)
-        return usage(err, "expected FILE GAMEFILE");
     std::vector<std::unique_ptr<CPgnGame>> games;
-    if (!readGames(args[1], games, err))
+    if (!readGames(c.positional[1], games, c.err))
         return kExitUsage;
-    CPgnParser parser;
-    CDatabase db(parser);
     for (auto& game : games)
-        if (!db.append(args[0], *game))
-            return failure(err, db);
+        if (!c.db.append(c.positional[0], *game))
+            return c.failure();
     return kExitOk;
 }
 
-int runReplace(const CliArgs& args, std::ostream&, std::ostream& err)
+int runReplace(DbContext& c)
 {
-    if (args.size() != 3)
-        return usage(err, "expected FILE N GAMEFILE");
     std::vector<std::unique_ptr<CPgnGame>> games;
-    if (!readGames(args[2], games, err))
+    if (!readGames(c.positional[2], games, c.err))
         return kExitUsage;
     if (games.size() != 1) {
-        err << "velmorak-cli db: " << args[2] << " holds " << games.size()
-            << " games; replace takes one\n";
+        c.err << "velmorak-cli db: " << c.positional[2] << " holds " << games.size()
+              << " games; replace takes one\n";
         return kExitUsage;
     }
-    CPgnParser parser;
-    CDatabase db(parser);
-    if (!openDatabase(db, args[0], err))
-        return kExitUsage;
-    std::optional<int> number = gameNumber(args[1], db, err);
+    std::optional<int> number = gameNumber(c, c.positional[1]);
     if (!number)
         return kExitUsage;
-    return db.replaceGame(*number, *games.front()) ? kExitOk : failure(err, db);
+    return c.db.replaceGame(*number, *games.front()) ? kExitOk : c.failure();
 }
 
-int runDelete(const CliArgs& args, std::ostream&, std::ostream& err)
+int runDelete(DbContext& c)
 {
-    if (args.size() != 2)
-        return usage(err, "expected FILE N");
-    CPgnParser parser;
-    CDatabase db(parser);
-    if (!openDatabase(db, args[0], err))
-        return kExitUsage;
-    std::optional<int> number = gameNumber(args[1], db, err);
+    std::optional<int> number = gameNumber(c, c.positional[1]);
     if (!number)
         return kExitUsage;
-    return db.deleteGame(*number) ? kExitOk : failure(err, db);
+    return c.db.deleteGame(*number) ? kExitOk : c.failure();
 }
+
+struct DbSubcommand {
+    const char* name;
+    const char* valueOptions;
+    const char* flagOptions;
+    // The positional arguments, as the usage message names them.
+    const char* expected;
+    std::size_t positionalCount;
+    // Appending needs no index of the file, which may not exist yet.
+    bool opensDatabase;
+    int (*run)(DbContext&);
+};
+
+constexpr DbSubcommand kSubcommands[] = {
+    { "index", "", "", "FILE", 1, true, &runIndex },
+    { "search", "white black event year-from year-to eco result", "any-color", "FILE", 1, true,
+        &runSearch },
+    { "sort", "by", "desc", "FILE", 1, true, &runSort },
+    { "show", "", "", "FILE N", 2, true, &runShow },
+    { "append", "", "", "FILE GAMEFILE", 2, false, &runAppend },
+    { "replace", "", "", "FILE N GAMEFILE", 3, true, &runReplace },
+    { "delete", "", "", "FILE N", 2, true, &runDelete },
+};
 
 int runDb(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
-        return usage(err, "expected index, search, sort, show, append, replace or delete");
-    CliArgs rest(args.begin() + 1, args.end());
-    const std::string& sub = args[0];
-    if (sub == "index")
-        return runIndex(rest, out, err);
-    if (sub == "search")
-        return runSearch(rest, out, err);
-    if (sub == "sort")
-        return runSort(rest, out, err);
-    if (sub == "show")
-        return runShow(rest, out, err);
-    if (sub == "append")
-        return runAppend(rest, out, err);
-    if (sub == "replace")
-        return runReplace(rest, out, err);
-    if (sub == "delete")
-        return runDelete(rest, out, err);
-    return usage(err, "unknown subcommand '" + sub + "'");
+        return usage(err, "db", "expected index, search, sort, show, append, replace or delete");
+    const DbSubcommand* sub = nullptr;
+    for (const DbSubcommand& candidate : kSubcommands)
+        if (args[0] == candidate.name)
+            sub = &candidate;
+    if (!sub)
+        return usage(err, "db", "unknown subcommand '" + args[0] + "'");
+
+    CliArguments parsed(CliArgs(args.begin() + 1, args.end()), sub->valueOptions, sub->flagOptions);
+    if (!parsed.error().empty())
+        return usage(err, "db", parsed.error());
+    if (parsed.positional().size() != sub->positionalCount)
+        return usage(err, "db", std::string("expected ") + sub->expected);
+    CPgnParser parser;
+    CDatabase db(parser);
+    DbContext context { parsed, parsed.positional(), db, parser, out, err };
+    if (sub->opensDatabase && !db.open(parsed.positional()[0])) {
+        context.failure();
+        return kExitUsage;
+    }
+    return sub->run(context);
 }
 
 const CliRegistration kReg({ "db",
     "velmorak-cli db index FILE\n"
     "    One line per game, tab-separated: number (from 0), White, Black, Date, Event,\n"
-    "    ECO, Site, Result, start and end byte offsets.\n"
+    "    ECO, Site, Result, start and end byte offsets. In the tag values a backslash\n"
+    "    is written \\\\, a tab \\t, a line break \\n or \\r, other control bytes \\xHH.\n"
     "velmorak-cli db search FILE [--white X] [--black X] [--any-color] [--event X]\n"
     "                            [--year-from Y] [--year-to Y] [--eco X] [--result LIST]\n"
     "    The index lines of the games that match: texts anywhere in the tag, any case;\n"

@@ -31,12 +31,6 @@ constexpr int kMaxGamePlies = 1000;
 // Beyond its depth or move time a search gets this long before it counts as hung.
 constexpr auto kSearchSafety = std::chrono::seconds(120);
 
-int usage(std::ostream& err, const std::string& message)
-{
-    err << "velmorak-cli engine: " << message << "\n(velmorak-cli help engine shows the usage)\n";
-    return kExitUsage;
-}
-
 // How long each search may run: a depth, or a time after which the search is stopped.
 struct SearchLimit {
     int depth = 0;
@@ -49,20 +43,20 @@ std::optional<SearchLimit> readLimit(CliArguments& parsed, std::ostream& err)
     bool hasDepth = parsed.value("depth").has_value();
     bool hasTime = parsed.value("movetime").has_value();
     if (hasDepth && hasTime) {
-        usage(err, "give either --depth or --movetime");
+        usage(err, "engine", "give either --depth or --movetime");
         return std::nullopt;
     }
     if (hasDepth) {
         auto depth = parsed.integer("depth", 1, kMaxDepth);
         if (!depth) {
-            usage(err, parsed.error());
+            usage(err, "engine", parsed.error());
             return std::nullopt;
         }
         limit.depth = int(*depth);
     } else if (hasTime) {
         auto ms = parsed.integer("movetime", 1, kMaxMoveTimeMs);
         if (!ms) {
-            usage(err, parsed.error());
+            usage(err, "engine", parsed.error());
             return std::nullopt;
         }
         limit.moveTimeMs = *ms;
@@ -169,7 +163,7 @@ const EngineCallbacks kPrintingTable { 0, &printNodes, &printDepth, &printCurren
 int runList(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (!args.empty())
-        return usage(err, "engine list takes no arguments");
+        return usage(err, "engine", "engine list takes no arguments");
     EnginePluginHost host({}, [&err](const std::string& message) { err << message << '\n'; });
     for (const std::string& name : host.listPlugins())
         out << name << '\n';
@@ -182,12 +176,12 @@ int runAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "depth movetime engine", "");
     if (!parsed.error().empty())
-        return usage(err, parsed.error());
+        return usage(err, "engine", parsed.error());
     if (parsed.positional().size() != 1)
-        return usage(err, "expected one FEN");
+        return usage(err, "engine", "expected one FEN");
     const std::string& fen = parsed.positional()[0];
     if (!looksLikeFen(fen))
-        return usage(err, notAFenMessage(fen));
+        return usage(err, "engine", notAFenMessage(fen));
     std::optional<SearchLimit> limit = readLimit(parsed, err);
     if (!limit)
         return kExitUsage;
@@ -257,14 +251,14 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "games depth movetime engine", "");
     if (!parsed.error().empty())
-        return usage(err, parsed.error());
+        return usage(err, "engine", parsed.error());
     if (!parsed.positional().empty())
-        return usage(err, "engine play takes options only");
+        return usage(err, "engine", "engine play takes options only");
     long long games = 1;
     if (parsed.value("games")) {
         auto count = parsed.integer("games", 1, 10000);
         if (!count)
-            return usage(err, parsed.error());
+            return usage(err, "engine", parsed.error());
         games = *count;
     }
     std::optional<SearchLimit> limit = readLimit(parsed, err);
@@ -345,7 +339,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runEngine(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
-        return usage(err, "expected list, analyse or play");
+        return usage(err, "engine", "expected list, analyse or play");
     CliArgs rest(args.begin() + 1, args.end());
     if (args[0] == "list")
         return runList(rest, out, err);
@@ -353,7 +347,7 @@ int runEngine(const CliArgs& args, std::ostream& out, std::ostream& err)
         return runAnalyse(rest, out, err);
     if (args[0] == "play")
         return runPlay(rest, out, err);
-    return usage(err, "unknown subcommand '" + args[0] + "'");
+    return usage(err, "engine", "unknown subcommand '" + args[0] + "'");
 }
 
 const CliRegistration kReg({ "engine",

@@ -13,12 +13,6 @@ namespace velmorak::cli {
 
 namespace {
 
-int usage(std::ostream& err, const std::string& message)
-{
-    err << "velmorak-cli pgn: " << message << "\n(velmorak-cli help pgn shows the usage)\n";
-    return kExitUsage;
-}
-
 // Calls visit(number, start, end) for every game of the input, in file order, with the
 // game boundaries the database index would use.
 template <typename Visit> int forEachGame(PgnInput& input, Visit&& visit)
@@ -40,7 +34,7 @@ template <typename Visit> int forEachGame(PgnInput& input, Visit&& visit)
 int runCheck(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
-        return usage(err, "expected FILE...");
+        return usage(err, "pgn", "expected FILE...");
     bool allRead = true;
     for (const std::string& path : args) {
         PgnInput input;
@@ -79,7 +73,7 @@ int runCheck(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runFormat(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 1)
-        return usage(err, "expected FILE");
+        return usage(err, "pgn", "expected FILE");
     const std::string& path = args[0];
     PgnInput input;
     if (!input.openFile(path)) {
@@ -117,13 +111,13 @@ int runFormat(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runPgn(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
-        return usage(err, "expected check or format");
+        return usage(err, "pgn", "expected check or format");
     CliArgs rest(args.begin() + 1, args.end());
     if (args[0] == "check")
         return runCheck(rest, out, err);
     if (args[0] == "format")
         return runFormat(rest, out, err);
-    return usage(err, "unknown subcommand '" + args[0] + "'");
+    return usage(err, "pgn", "unknown subcommand '" + args[0] + "'");
 }
 
 const CliRegistration kReg({ "pgn",

@@ -1,4 +1,5 @@
 // Subcommands for the chess rules: perft, moves, san, fen, validate, status.
+#include <cctype>
 #include <ostream>
 
 #include "CliArguments.h"
@@ -26,24 +27,17 @@ bool readBoard(const std::string& fen, Board& board, std::ostream& err)
     return true;
 }
 
-int usage(std::ostream& err, const std::string& message, const char* command)
-{
-    err << "velmorak-cli " << command << ": " << message << "\n(velmorak-cli help " << command
-        << " shows the usage)\n";
-    return kExitUsage;
-}
-
 int runPerft(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "", "divide");
     if (!parsed.error().empty())
-        return usage(err, parsed.error(), "perft");
+        return usage(err, "perft", parsed.error());
     const CliArgs& pos = parsed.positional();
     if (pos.empty() || pos.size() > 2)
-        return usage(err, "expected DEPTH [FEN]", "perft");
+        return usage(err, "perft", "expected DEPTH [FEN]");
     auto depth = parseInteger(pos[0], 0, kMaxPerftDepth);
     if (!depth)
-        return usage(err, "DEPTH must be a whole number from 0 to 12", "perft");
+        return usage(err, "perft", "DEPTH must be a whole number from 0 to 12");
     Board board;
     if (pos.size() == 2 && !readBoard(pos[1], board, err))
         return kExitUsage;
@@ -63,7 +57,7 @@ int runPerft(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runMoves(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 1)
-        return usage(err, "expected one FEN", "moves");
+        return usage(err, "moves", "expected one FEN");
     Board board;
     if (!readBoard(args[0], board, err))
         return kExitUsage;
@@ -83,7 +77,7 @@ int runMoves(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runSan(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 2)
-        return usage(err, "expected FEN and a move text", "san");
+        return usage(err, "san", "expected FEN and a move text");
     Board board;
     if (!readBoard(args[0], board, err))
         return kExitUsage;
@@ -95,7 +89,7 @@ int runSan(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runFen(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 1)
-        return usage(err, "expected one FEN", "fen");
+        return usage(err, "fen", "expected one FEN");
     Board board;
     if (!readBoard(args[0], board, err))
         return kExitUsage;
@@ -106,7 +100,7 @@ int runFen(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runValidate(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 1)
-        return usage(err, "expected one FEN", "validate");
+        return usage(err, "validate", "expected one FEN");
     Board board;
     if (!readBoard(args[0], board, err))
         return kExitUsage;
@@ -121,14 +115,19 @@ int runValidate(const CliArgs& args, std::ostream& out, std::ostream& err)
 int runStatus(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
-        return usage(err, "expected FEN [MOVES...]", "status");
+        return usage(err, "status", "expected FEN [MOVES...]");
     Board board;
     if (!readBoard(args[0], board, err))
         return kExitUsage;
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::size_t cursor = 0;
         Move move = readCoordinateToken(board, args[i], cursor);
-        if (move == NoMove || cursor != args[i].size()) {
+        // The reader takes any fifth character as a (possibly empty) promotion, so that
+        // e2e4x would play e2e4: insist that the text is exactly the move's own.
+        std::string text = args[i];
+        if (text.size() == 5)
+            text[4] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[4])));
+        if (move == NoMove || writeCoordinates(move) != text) {
             err << "velmorak-cli status: move " << i << " '" << args[i]
                 << "' is not a legal move in coordinates in " << board.fen() << '\n';
             return kExitUsage;

@@ -30,13 +30,6 @@ private:
     SettingsStore* m_store;
 };
 
-int usage(std::ostream& err, const std::string& message)
-{
-    err << "velmorak-cli settings: " << message
-        << "\n(velmorak-cli help settings shows the usage)\n";
-    return kExitUsage;
-}
-
 void list(const AppSettings& options, std::ostream& out)
 {
     std::size_t width = 0;
@@ -57,7 +50,7 @@ int runSettings(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "file", "");
     if (!parsed.error().empty())
-        return usage(err, parsed.error());
+        return usage(err, "settings", parsed.error());
     SettingsFileStore store(parsed.value("file").value_or(defaultSettingsPath()));
     const CliArgs& pos = parsed.positional();
 
@@ -71,12 +64,13 @@ int runSettings(const CliArgs& args, std::ostream& out, std::ostream& err)
         return kExitOk;
     }
     if (pos[0] != "set")
-        return usage(err, "unknown action '" + pos[0] + "' (expected: set NAME VALUE)");
+        return usage(err, "settings", "unknown action '" + pos[0] + "' (expected: set NAME VALUE)");
     if (pos.size() != 3)
-        return usage(err, "expected: set NAME VALUE");
+        return usage(err, "settings", "expected: set NAME VALUE");
     const OptionSpec* option = AppSettings::find(pos[1]);
     if (!option)
-        return usage(err, "no option named '" + pos[1] + "' (velmorak-cli settings lists them)");
+        return usage(
+            err, "settings", "no option named '" + pos[1] + "' (velmorak-cli settings lists them)");
 
     std::string value = pos[2];
     if (value == "-") {
@@ -87,8 +81,8 @@ int runSettings(const CliArgs& args, std::ostream& out, std::ostream& err)
             value.pop_back();
     }
     AppSettings options;
-    if (std::optional<std::string> error = options.setFromText(*option, value))
-        return usage(err, *error);
+    if (Status set = options.setFromText(*option, value); !set)
+        return usage(err, "settings", set.error().message);
     RegistrySettings settings(store);
     if (!options.saveOption(settings, *option)) {
         err << "velmorak-cli settings: could not store " << option->name << ": "

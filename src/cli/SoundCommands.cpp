@@ -16,18 +16,11 @@ namespace velmorak::cli {
 
 namespace {
 
-int usage(std::ostream& err, const std::string& message, const char* command)
-{
-    err << "velmorak-cli " << command << ": " << message << "\n(velmorak-cli help " << command
-        << " shows the usage)\n";
-    return kExitUsage;
-}
-
 // The board reads any text as a FEN; insist on the eight ranks and the side to move.
 bool readBoard(const std::string& fen, Board& board, std::ostream& err, const char* command)
 {
     if (!looksLikeFen(fen)) {
-        usage(err, notAFenMessage(fen), command);
+        usage(err, command, notAFenMessage(fen));
         return false;
     }
     board.setFromFen(fen);
@@ -46,10 +39,10 @@ int runSay(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "mode", "play");
     if (!parsed.error().empty())
-        return usage(err, parsed.error(), "say");
+        return usage(err, "say", parsed.error());
     const CliArgs& pos = parsed.positional();
     if (pos.size() != 2)
-        return usage(err, "expected FEN SAN", "say");
+        return usage(err, "say", "expected FEN SAN");
     std::string modeText = parsed.value("mode").value_or("brief");
     AnnounceMode mode;
     if (modeText == "brief")
@@ -59,14 +52,14 @@ int runSay(const CliArgs& args, std::ostream& out, std::ostream& err)
     else if (modeText == "all")
         mode = AnnounceMode::All;
     else
-        return usage(err, "--mode takes brief, verbose or all", "say");
+        return usage(err, "say", "--mode takes brief, verbose or all");
 
     Board board;
     if (!readBoard(pos[0], board, err, "say"))
         return kExitUsage;
     Move move = readSan(board, pos[1]);
     if (move == NoMove || move == AmbiguousMove)
-        return usage(err, "'" + pos[1] + "' is no legal move in this position", "say");
+        return usage(err, "say", "'" + pos[1] + "' is no legal move in this position");
     std::string san = writeSan(board, move, true);
 
     std::string folder = programDirectory();
@@ -92,10 +85,10 @@ int runSound(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     CliArguments parsed(args, "", "");
     if (!parsed.error().empty())
-        return usage(err, parsed.error(), "sound");
+        return usage(err, "sound", parsed.error());
     const CliArgs& pos = parsed.positional();
     if (pos.size() != 2)
-        return usage(err, "expected FEN MOVE (coordinates such as e2e4, or null)", "sound");
+        return usage(err, "sound", "expected FEN MOVE (coordinates such as e2e4, or null)");
     Board board;
     if (!readBoard(pos[0], board, err, "sound"))
         return kExitUsage;
@@ -111,7 +104,7 @@ int runSound(const CliArgs& args, std::ostream& out, std::ostream& err)
     }
     if (move == NoMove)
         return usage(
-            err, "'" + text + "' is no legal move in coordinates in this position", "sound");
+            err, "sound", "'" + text + "' is no legal move in coordinates in this position");
     std::string name = moveSoundName(move);
     out << (name.empty() ? "default" : name) << '\n';
     return kExitOk;

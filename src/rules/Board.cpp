@@ -163,8 +163,9 @@ void Board::setFromFen(std::string_view text)
         }
     }
 
-    // An en-passant square stays only when a pawn stands ready to take the pawn that
-    // skipped it; the side to move is not consulted.
+    // An en-passant square stays only when it is empty and a pawn stands ready to take the
+    // pawn that skipped it; the side to move is not consulted. (An occupied one would let a
+    // pawn take two men at once.)
     m_enPassantSquare = 0;
     if (fen.at(i) == ' ')
         ++i;
@@ -173,7 +174,7 @@ void Board::setFromFen(std::string_view text)
     } else if (fen.at(i) != '\0' && fen.at(i + 1) != '\0') {
         Square square = squareFromText(text.substr(i, 2));
         i += 2;
-        if (isOnBoard(square)) {
+        if (isOnBoard(square) && m_squares[square] == kEmpty) {
             int rank = rankOf(square);
             bool usable = false;
             if (rank == 2 && m_squares[square + 1] == kWhitePawn)

@@ -15,6 +15,9 @@ using K = OptionKind;
 using R = OptionRule;
 constexpr int kAny = INT_MIN;
 constexpr int kAnyMax = INT_MAX;
+// The engine's hash sizes offered, from 64 KB to 1 GB.
+constexpr int kMinHashKb = 64;
+constexpr int kMaxHashKb = 1048576;
 
 // clang-format off
     constexpr OptionSpec kOptions[] = {
@@ -27,10 +30,10 @@ constexpr int kAnyMax = INT_MAX;
         { "IDC_CBGUIBOOK", K::Bool, 1, {}, R::None, 0, 1, "use the program's own book", VELMORAK_FIELD(guiBook) },
         { "IDC_CBSCOREWHITE", K::Bool, 0, {}, R::None, 0, 1, "scores from white's side", VELMORAK_FIELD(scoreWhite) },
         { "IDC_CBKEEPALIVE", K::Bool, 0, {}, R::None, 0, 1, "keep the computer awake", VELMORAK_FIELD(keepAlive) },
-        { "IDC_CBHASHTABLESIZE", K::Int, 64, {}, R::None, 0, kAnyMax, "engine hash size in KB", VELMORAK_FIELD(hashTableSize) },
+        { "IDC_CBHASHTABLESIZE", K::Int, 64, {}, R::None, kMinHashKb, kMaxHashKb, "engine hash size in KB", VELMORAK_FIELD(hashTableSize) },
         { "IDC_CBANIMATION", K::Int, 2, {}, R::None, 0, kAnyMax, "animation speed index", VELMORAK_FIELD(animation) },
         { "IDC_CBANNOUNCE", K::Int, 0, {}, R::None, 0, 3, "announce mode: 0 off, 1 brief, 2 verbose, 3 all", VELMORAK_FIELD(announceMode) },
-        { "IDC_CBBOOKMODE", K::Int, 2, {}, R::None, 0, kAnyMax, "book move choice", VELMORAK_FIELD(bookMode) },
+        { "IDC_CBBOOKMODE", K::Int, 2, {}, R::None, 0, 3, "book move choice: 0 off, 1 best move, 2 good move, 3 random", VELMORAK_FIELD(bookMode) },
         { "IDC_CBVARIATIONMODE", K::Int, 0, {}, R::None, 0, 3, "move leaving the main line: 0 ask, 1 replace, 2 add main line, 3 add line", VELMORAK_FIELD(variationMode) },
         { "IDC_STREPLAY_SECONDS", K::Int, 6, {}, R::None, 1, 99, "replay speed; one step every (value + 1) x 250 ms", VELMORAK_FIELD(replaySeconds) },
         { "IDC_CBMAINLINE", K::Bool, 1, {}, R::None, 0, 1, "show the engine's main line", VELMORAK_FIELD(mainLine) },
@@ -226,31 +229,34 @@ bool AppSettings::isDefault(const OptionSpec& option) const
     return *std::get<std::string*>(field) == option.defaultText;
 }
 
-std::optional<std::string> AppSettings::setFromText(const OptionSpec& option, std::string_view text)
+Status AppSettings::setFromText(const OptionSpec& option, std::string_view text)
 {
     OptionField field = option.field(*this);
     if (bool** flag = std::get_if<bool*>(&field)) {
         std::optional<bool> value = parseBool(text);
         if (!value)
-            return std::string(option.name) + " takes 1 or 0 (true/false, on/off)";
+            return Error { ErrorKind::InvalidInput,
+                std::string(option.name) + " takes 1 or 0 (true/false, on/off)" };
         **flag = *value;
-        return std::nullopt;
+        return {};
     }
     if (int** number = std::get_if<int*>(&field)) {
         long long value = 0;
         auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (ec != std::errc() || end != text.data() + text.size() || value < option.minimum ||
             value > option.maximum) {
-            return std::string(option.name) + " takes a whole number from " +
-                std::to_string(option.minimum) + " to " + std::to_string(option.maximum);
+            return Error { ErrorKind::InvalidInput,
+                std::string(option.name) + " takes a whole number from " +
+                    std::to_string(option.minimum) + " to " + std::to_string(option.maximum) };
         }
         **number = static_cast<int>(value);
-        return std::nullopt;
+        return {};
     }
     if (text.find_first_of(std::string_view("\0\r\n", 3)) != std::string_view::npos)
-        return std::string(option.name) + " cannot hold line breaks";
+        return Error { ErrorKind::InvalidInput,
+            std::string(option.name) + " cannot hold line breaks" };
     *std::get<std::string*>(field) = std::string(text);
-    return std::nullopt;
+    return {};
 }
 
 int AppSettings::boardTextureBitmap(int squaresIndex)

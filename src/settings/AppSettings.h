@@ -7,6 +7,7 @@
 #include <string_view>
 #include <variant>
 
+#include "base/Error.h"
 #include "settings/RegistrySettings.h"
 
 namespace velmorak {
@@ -81,8 +82,10 @@ public:
     // The value as text: "1"/"0" for Bool; a secret shows only whether it is set.
     std::string displayValue(const OptionSpec& option) const;
     bool isDefault(const OptionSpec& option) const;
-    // Sets an option from user text; the error message, or nullopt when it was set.
-    std::optional<std::string> setFromText(const OptionSpec& option, std::string_view text);
+    // Sets an option from user text. Refuses, changing nothing, text that is not of the
+    // option's type or a number outside the option's minimum..maximum (the message names
+    // the range).
+    Status setFromText(const OptionSpec& option, std::string_view text);
 
     // The board texture bitmap of the squares option; 137 for an unknown index.
     int boardTextureBitmap() const;

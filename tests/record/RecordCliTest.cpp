@@ -1,136 +1,122 @@
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "support/CliRunner.h"
+#include "support/TempFolder.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-// Runs velmorak-cli with the arguments (already quoted for the shell); stderr joins stdout.
-CliRun cli(const std::string& arguments)
-{
-    const std::string command =
-        std::string(VELMORAK_BIN_DIR) + "/velmorak-cli " + arguments + " 2>&1";
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), got);
-    int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 class RecordCli : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::path(::testing::TempDir()) / ("velmorak-cli-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        db = (dir / "db.pgn").string();
-        write(db,
+        TempFolder::write(db,
             "[White \"Anna\"]\n[Black \"Ben\"]\n[Date \"1999.01.01\"]\n[Result \"1-0\"]\n\n"
             "1.e4 e5 2.Qh5 Nc6 3.Bc4 Nf6 4.Qxf7# 1-0\n\n"
             "[White \"Carl\"]\n[Black \"anna\"]\n[Date \"2005\"]\n[Result \"0-1\"]\n\n"
             "1.f3 e5 2.g4 Qh4# 0-1\n\n"
             "[White \"Dora\"]\n[Black \"Eve\"]\n[Result \"*\"]\n\n1.d4 d5 2.Ke3 *\n");
     }
-    void TearDown() override { fs::remove_all(dir); }
+    CliResult runDb(const std::string& arguments) { return runCli("db " + arguments); }
 
-    static void write(const std::string& path, const std::string& text)
-    {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string read(const std::string& path)
-    {
-        std::ostringstream out;
-        out << std::ifstream(path, std::ios::binary).rdbuf();
-        return out.str();
-    }
-
-    fs::path dir;
-    std::string db;
+    TempFolder dir;
+    const std::string db = dir.file("db.pgn");
+    const std::string game = dir.file("game.pgn");
 };
 
-TEST_F(RecordCli, PgnCheckNamesEveryRefusedGame)
+TEST_F(RecordCli, PgnCheckAndFormatNameOrKeepEveryRefusedGame)
 {
-    CliRun run = cli("pgn check " + db);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("game 2 at offset " + std::to_string(read(db).find("Ke3")) +
-                  ": illegal or unreadable move 'Ke3'"),
+    CliResult check = runCli("pgn check " + db);
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_NE(
+        check.out.find("game 2 at offset " + std::to_string(TempFolder::read(db).find("Ke3")) +
+            ": illegal or unreadable move 'Ke3'"),
         std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("2 of 3 games read, 1 refused"), std::string::npos) << run.out;
-    EXPECT_EQ(cli("pgn check " + (dir / "missing.pgn").string()).status, 2);
+        << check.out;
+    EXPECT_NE(check.out.find("2 of 3 games read, 1 refused"), std::string::npos);
+    EXPECT_EQ(runCli("pgn check " + dir.file("missing.pgn")).exitCode, 2);
+
+    CliResult format = runCli("pgn format " + db);
+    EXPECT_EQ(format.exitCode, 1);
+    EXPECT_NE(
+        format.out.find("1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0\r\n"), std::string::npos);
+    EXPECT_NE(format.out.find("1.d4 d5 2.Ke3 *\n"), std::string::npos) << "copied unchanged";
 }
 
-TEST_F(RecordCli, PgnFormatKeepsUnreadableGamesAsTheyAre)
+TEST_F(RecordCli, DatabaseQueries)
 {
-    CliRun run = cli("pgn format " + db);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0\r\n"), std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("1.d4 d5 2.Ke3 *\n"), std::string::npos) << "copied unchanged";
-}
-
-TEST_F(RecordCli, DatabaseCommands)
-{
-    CliRun index = cli("db index " + db);
-    ASSERT_EQ(index.status, 0);
+    CliResult index = runDb("index " + db);
+    ASSERT_EQ(index.exitCode, 0);
     EXPECT_EQ(index.out.substr(0, index.out.find('\n')),
         "0\tAnna\tBen\t1999.01.01\t\t\t\t1-0\t0\t" +
-            std::to_string(read(db).find("[White \"Carl")));
+            std::to_string(TempFolder::read(db).find("[White \"Carl")));
 
-    CliRun search = cli("db search " + db + " --white ANNA --any-color --result 1-0,0-1");
+    CliResult search = runDb("search " + db + " --white ANNA --any-color --result 1-0,0-1");
     EXPECT_EQ(search.out.substr(0, 2), "0\t");
     EXPECT_NE(search.out.find("\n1\tCarl"), std::string::npos);
-    EXPECT_EQ(cli("db search " + db + " --white anna").out.substr(0, 7), "0\tAnna\t");
-    EXPECT_EQ(cli("db search " + db + " --year-from 2000").out, "");
-    EXPECT_EQ(cli("db search " + db + " --result win").status, 2);
+    EXPECT_EQ(runDb("search " + db + " --white anna").out.substr(0, 7), "0\tAnna\t");
+    EXPECT_EQ(runDb("search " + db + " --year-from 2000").out, "");
+    EXPECT_EQ(runDb("sort " + db + " --by white --desc").out.substr(0, 7), "2\tDora\t");
 
-    CliRun sorted = cli("db sort " + db + " --by white --desc");
-    EXPECT_EQ(sorted.out.substr(0, 7), "2\tDora\t");
-    EXPECT_EQ(cli("db sort " + db + " --by colour").status, 2);
-
-    CliRun show = cli("db show " + db + " 1");
-    EXPECT_EQ(show.status, 0);
+    CliResult show = runDb("show " + db + " 1");
+    EXPECT_EQ(show.exitCode, 0);
     EXPECT_NE(show.out.find("1. f3 e5 2. g4 Qh4# 0-1"), std::string::npos) << show.out;
-    EXPECT_EQ(cli("db show " + db + " 3").status, 2);
-    EXPECT_EQ(cli("db show " + db + " 2").status, 1) << "game 2 cannot be read";
+    EXPECT_EQ(runDb("show " + db + " 2").exitCode, 1) << "game 2 cannot be read";
+}
 
-    const std::string game = (dir / "game.pgn").string();
-    write(game, "[White \"New\"]\n1.c4 c5 *\n");
-    const std::string before = read(db);
-    EXPECT_EQ(cli("db replace " + db + " 2 " + game).status, 0);
-    const std::string after = read(db);
-    EXPECT_EQ(after.substr(0, before.find("[White \"Dora")),
-        before.substr(0, before.find("[White \"Dora")));
+TEST_F(RecordCli, DatabaseChangesKeepTheOtherGamesByteForByte)
+{
+    TempFolder::write(game, "[White \"New\"]\n1.c4 c5 *\n");
+    const std::string before = TempFolder::read(db);
+    EXPECT_EQ(runDb("replace " + db + " 2 " + game).exitCode, 0);
+    const std::string after = TempFolder::read(db);
+    const std::size_t dora = before.find("[White \"Dora");
+    EXPECT_EQ(after.substr(0, dora), before.substr(0, dora));
     EXPECT_NE(after.find("1. c4 c5 *"), std::string::npos);
-    EXPECT_EQ(cli("db delete " + db + " 0").status, 0);
-    EXPECT_EQ(cli("db append " + db + " " + game).status, 0);
-    CliRun now = cli("db index " + db);
+    EXPECT_EQ(runDb("delete " + db + " 0").exitCode, 0);
+    EXPECT_EQ(runDb("append " + db + " " + game).exitCode, 0);
+    CliResult now = runDb("index " + db);
     EXPECT_EQ(std::count(now.out.begin(), now.out.end(), '\n'), 3);
     EXPECT_NE(now.out.find("2\tNew"), std::string::npos);
-    EXPECT_FALSE(fs::exists(db + ".tmp"));
-    EXPECT_FALSE(fs::exists(db + ".bak"));
-    EXPECT_EQ(cli("db delete " + db + " x").status, 2);
-    EXPECT_EQ(cli("db frobnicate " + db).status, 2);
+    EXPECT_EQ(dir.entryCount(), 2) << "no temporary or backup file is left";
+}
+
+TEST_F(RecordCli, IndexLinesStayOneLinePerGameWhateverTheTagsHold)
+{
+    TempFolder::write(db,
+        "[White \"tab\there\"]\n[Black \"two\nlines\\\\\"]\n[Event \"\x01\x7f\"]\n"
+        "\n1.e4 *\n\n[White \"B\"]\n\n1.d4 *\n");
+    CliResult index = runDb("index " + db);
+    EXPECT_EQ(std::count(index.out.begin(), index.out.end(), '\n'), 2) << index.out;
+    EXPECT_EQ(index.out.substr(0, index.out.find("\t*")),
+        "0\ttab\\there\ttwo\\nlines\\\\\t\t\\x01\\x7f\t\t");
+}
+
+TEST_F(RecordCli, DatabaseRefusals)
+{
+    TempFolder::write(game, "");
+    const struct {
+        const char* name;
+        std::string arguments;
+        const char* message;
+    } rows[] = {
+        { "number past the end", "show " + db + " 3", "numbered 0 to 2" },
+        { "number not a number", "delete " + db + " x", "numbered 0 to 2" },
+        { "empty database", "show " + game + " 0", "holds no games" },
+        { "missing file", "index " + dir.file("missing.pgn"), "missing.pgn" },
+        { "result list", "search " + db + " --result win", "--result takes" },
+        { "sort key", "sort " + db + " --by colour", "--by takes" },
+        { "argument count", "show " + db, "expected FILE N" },
+        { "subcommand", "frobnicate " + db, "unknown subcommand" },
+    };
+    for (const auto& row : rows) {
+        CliResult result = runDb(row.arguments);
+        EXPECT_EQ(result.exitCode, 2) << row.name;
+        EXPECT_NE(result.err.find(row.message), std::string::npos)
+            << row.name << ": " << result.err;
+    }
 }
 
 } // namespace

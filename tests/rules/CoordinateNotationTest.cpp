@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "RulesTestHelpers.h"
+#include "support/BoardPlay.h"
+#include "support/TableFile.h"
 
 using namespace velmorak;
 using namespace velmorak::test;
@@ -19,36 +20,14 @@ TEST(CoordinateWriter, PlainPromotionAndNull)
 
 TEST(CoordinateMaker, PlaysWhatTheBoardImplies)
 {
-    struct Row {
-        const char* name;
-        const char* fen;
-        const char* text;
-        const char* after;
-        bool reversible;
-    };
-    const Row rows[] = {
-        { "quiet knight move", kStartFen.data(), "g1f3",
-            "rnbqkbnr/pppppppp/8/8/8/5N2/PPPPPPPP/RNBQKB1R b KQkq - 1 1", true },
-        { "pawn double step", kStartFen.data(), "e2e4",
-            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", false },
-        { "white promotion letter", "8/4P3/8/8/8/8/8/k3K3 w - - 0 1", "e7e8q",
-            "4Q3/8/8/8/8/8/8/k3K3 b - - 0 1", false },
-        { "black promotion from an upper-case letter", "k3K3/8/8/8/8/8/4p3/8 b - - 0 1", "e2e1Q",
-            "k3K3/8/8/8/8/8/8/4q3 w - - 0 2", false },
-        { "en passant", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6",
-            "4k3/8/3P4/8/8/8/8/4K3 b - - 0 1", false },
-        { "castling", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 3 9", "e8c8",
-            "2kr3r/8/8/8/8/8/8/R3K2R w KQ - 0 10", false },
-        { "capture", "4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", "4k3/8/8/3Q4/8/8/8/4K3 b - - 0 1",
-            false },
-        { "null move", kStartFen.data(), "NULL",
-            "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 1 1", true },
-    };
-    for (const Row& row : rows) {
-        Board board(row.fen);
-        EXPECT_EQ(makeCoordinateMove(board, row.text), row.reversible) << row.name;
-        EXPECT_EQ(board.fen(), row.after) << row.name;
-        EXPECT_EQ(board.historyLength(), 1u) << row.name;
+    const auto rows =
+        readTableFile(VELMORAK_SOURCE_DIR "/tests/rules/board-cases.txt", "coordinates");
+    ASSERT_GE(rows.size(), 8u);
+    for (const TableRow& row : rows) {
+        Board board(row.at(2));
+        EXPECT_EQ(makeCoordinateMove(board, row.at(3)), row.at(5) == "reversible") << row[1];
+        EXPECT_EQ(board.fen(), row[4]) << row[1];
+        EXPECT_EQ(board.historyLength(), 1u) << row[1];
     }
 }
 
@@ -68,42 +47,36 @@ TEST(CoordinateToken, ReadsALineOfMoves)
     const std::string line = "  e2e4 e7e5  g1f3 b8c6 f1b5 zzzz";
     std::size_t cursor = 0;
     std::vector<std::string> read;
-    for (;;) {
-        Move m = readCoordinateToken(board, line, cursor);
-        if (m == NoMove)
-            break;
+    for (Move m; (m = readCoordinateToken(board, line, cursor)) != NoMove; board.makeMove(m))
         read.push_back(writeCoordinates(m));
-        board.makeMove(m);
-    }
     EXPECT_EQ(read, (std::vector<std::string> { "e2e4", "e7e5", "g1f3", "b8c6", "f1b5" }));
     std::size_t end = line.size() - 1;
     EXPECT_EQ(readCoordinateToken(board, line, end), NoMove) << "fewer than four characters";
 }
 
-TEST(CoordinateToken, RefusesTextThatNamesNoSquaresAndMovesOfTheWrongSide)
+TEST(CoordinateToken, RefusesWhatNamesNoLegalMoveAndReadsPromotionLetters)
 {
-    Board board("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
-    std::size_t cursor = 0;
-    // "2a a1" would wrap around to e1c1, a legal castling move.
-    EXPECT_EQ(readCoordinateToken(board, "2a a1", cursor), NoMove);
-    cursor = 0;
-    EXPECT_EQ(readCoordinateToken(board, "a8b8", cursor), NoMove) << "a black rook move";
-    EXPECT_EQ(board.findMove(0x07, 0x17, kEmpty), NoMove);
-}
-
-TEST(CoordinateToken, PromotionLetters)
-{
-    Board white("8/4P3/8/8/8/8/8/k3K3 w - - 0 1");
-    std::size_t cursor = 0;
-    EXPECT_EQ(readCoordinateToken(white, "e7e8N", cursor).piece, kWhiteKnight);
-    cursor = 0;
-    EXPECT_EQ(readCoordinateToken(white, "e7e8", cursor), NoMove) << "promotion needs a letter";
-    cursor = 0;
-    EXPECT_EQ(readCoordinateToken(white, "e7e8x", cursor), NoMove);
-    EXPECT_EQ(cursor, 5u) << "the unknown letter is consumed";
-    Board black("k3K3/8/8/8/8/8/4p3/8 b - - 0 1");
-    cursor = 0;
-    EXPECT_EQ(readCoordinateToken(black, "e2e1r", cursor).piece, kBlackRook);
+    const char* kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+    const char* white = "8/4P3/8/8/8/8/8/k3K3 w - - 0 1";
+    struct Row {
+        const char *fen, *text;
+        Move expected;
+        std::size_t cursor;
+    };
+    const Row rows[] = {
+        { kiwipete, "2a a1", NoMove, 5 }, // would wrap around to e1c1
+        { kiwipete, "a8b8", NoMove, 4 }, // a black rook's move
+        { white, "e7e8N", { 0x46, kWhiteKnight, 0x47, 0x17 }, 5 },
+        { white, "e7e8", NoMove, 4 }, // a promotion needs its letter
+        { white, "e7e8x", NoMove, 5 }, // an unknown letter is consumed
+        { "k3K3/8/8/8/8/8/4p3/8 b - - 0 1", "e2e1r", { 0x41, kBlackRook, 0x40, 0x17 }, 5 },
+    };
+    for (const Row& row : rows) {
+        Board board(row.fen);
+        std::size_t cursor = 0;
+        EXPECT_EQ(readCoordinateToken(board, row.text, cursor), row.expected) << row.text;
+        EXPECT_EQ(cursor, row.cursor) << row.text;
+    }
 }
 
 } // namespace

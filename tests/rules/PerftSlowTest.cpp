@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "PerftSuite.h"
 #include "rules/Board.h"
 #include "rules/Perft.h"
+#include "support/PerftSuite.h"
 
 using namespace velmorak;
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "PerftSuite.h"
 #include "rules/Board.h"
+#include "support/PerftSuite.h"
 
 using namespace velmorak;
 

@@ -2,46 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TableFile.h"
+
 using namespace velmorak;
 
 namespace {
 
 TEST(PositionValidation, RulesInOrder)
 {
-    struct Row {
-        const char* name;
-        const char* fen;
-        PositionFault fault;
-    };
-    const Row rows[] = {
-        { "start position", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-            PositionFault::None },
-        { "two white kings, no black king", "8/8/8/8/8/8/8/KK6 w - - 0 1",
-            PositionFault::KingCount },
-        { "nine white pawns", "4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1",
-            PositionFault::TooManyPawns },
-        { "seventeen white men", "4k3/8/8/8/8/N7/PPPPPPPP/RNBQKBNR w - - 0 1",
-            PositionFault::TooManyMen },
-        { "white pawn on a8", "P3k3/8/8/8/8/8/8/4K3 w - - 0 1", PositionFault::PawnOnBackRank },
-        { "black pawn on h1", "4k3/8/8/8/8/8/8/4K2p w - - 0 1", PositionFault::PawnOnBackRank },
-        { "three knights and eight pawns", "4k3/8/8/8/8/8/PPPPPPPP/1NN1K1N1 w - - 0 1",
-            PositionFault::TooManyPromotedPieces },
-        { "full promoted set", "4k3/8/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1", PositionFault::None },
-        { "seven pawns and two queens", "4k3/8/8/8/8/8/PPPPPPP1/RNBQKBNQ w - - 0 1",
-            PositionFault::None },
-        { "eight pawns and two queens", "4k3/8/8/8/8/Q7/PPPPPPPP/RNB1KBNQ w - - 0 1",
-            PositionFault::TooManyPromotedPieces },
-        { "side not to move in check", "4k3/8/8/8/8/8/8/4K2R w - - 0 1" /* rook gives no check */,
-            PositionFault::None },
-        { "black in check with white to move", "4k3/8/8/8/8/8/8/4R1K1 w - - 0 1",
-            PositionFault::SideNotToMoveInCheck },
-        { "castling right K with the rook on g1", "4k3/8/8/8/8/8/8/4K1R1 w - - 0 1",
-            PositionFault::None },
-    };
-    for (const Row& row : rows) {
-        Board board(row.fen);
-        EXPECT_EQ(firstPositionFault(board), row.fault) << row.name;
-        EXPECT_EQ(validatePosition(board), row.fault == PositionFault::None) << row.name;
+    const auto rows = readTableFile(VELMORAK_SOURCE_DIR "/tests/rules/board-cases.txt", "valid");
+    ASSERT_GE(rows.size(), 13u);
+    for (const TableRow& row : rows) {
+        Board board(row.at(2));
+        EXPECT_EQ(positionFaultText(firstPositionFault(board)), row.at(3)) << row[1];
+        EXPECT_EQ(validatePosition(board), row[3] == "legal") << row[1];
     }
 }
 

@@ -20,30 +20,38 @@ std::string fileWith(const std::string& lines)
     return "Windows Registry Editor Version 5.00\n\n" + kKeyLine + "\n" + lines;
 }
 
-TEST(RegistryFile, ReadsEachKindOfValue)
+TEST(RegistryFile, ReadsEachKindOfValueUnderTheSettingsKeyOnly)
 {
-    RegistryFile file = parsed(fileWith("\"Int\"=dword:0000002a\n"
-                                        "\"Neg\"=dword:ffffffff\n"
-                                        "\"Bytes\"=hex:01,ff,7a\n"
-                                        "\"Empty\"=hex:\n"
-                                        "\"Text\"=\"say \\\"hi\\\" C:\\\\dir\"\n"));
-    EXPECT_EQ(file.value("Int"), RegistryValue::dword(42));
-    EXPECT_EQ(file.value("Neg"), RegistryValue::dword(0xFFFFFFFF));
-    const std::uint8_t bytes[] = { 0x01, 0xFF, 0x7A };
-    EXPECT_EQ(file.value("Bytes"), RegistryValue::binary(bytes, 3));
-    EXPECT_EQ(file.value("Empty"), RegistryValue::binary(nullptr, 0));
-    EXPECT_EQ(file.value("Text"), RegistryValue::string("say \"hi\" C:\\dir"));
-    EXPECT_EQ(file.value("int"), RegistryValue::dword(42)) << "value names ignore case";
-    EXPECT_FALSE(file.value("Missing"));
+    const std::uint8_t bytes[] = { 0x01, 0xFF, 0x7A, 0x04 };
+    const std::pair<const char*, std::optional<RegistryValue>> rows[] = {
+        { "Int", RegistryValue::dword(42) },
+        { "int", RegistryValue::dword(42) }, // value names ignore case
+        { "Neg", RegistryValue::dword(0xFFFFFFFF) },
+        { "Bytes", RegistryValue::binary(bytes, 3) },
+        { "Long", RegistryValue::binary(bytes, 4) },
+        { "Empty", RegistryValue::binary(nullptr, 0) },
+        { "Text", RegistryValue::string("say \"hi\" C:\\dir") },
+        { "Twice", RegistryValue::dword(2) }, // the later definition wins
+        { "Other", std::nullopt },
+        { "Missing", std::nullopt },
+    };
+    RegistryFile file = parsed("Windows Registry Editor Version 5.00\n\n"
+                               "[HKEY_CURRENT_USER\\software\\Other]\n\"Other\"=dword:00000001\n\n"
+                               "[hkey_current_user\\SOFTWARE\\brindleworks\\velmorak\\settings]\r\n"
+                               "\"Int\"=dword:0000002a\r\n"
+                               "\"Neg\"=dword:ffffffff\n"
+                               "\"Bytes\"=hex:01,ff,7a\n"
+                               "\"Long\"=hex:01,ff,\\\n  7a,04\n"
+                               "\"Empty\"=hex:\n"
+                               "\"Text\"=\"say \\\"hi\\\" C:\\\\dir\"\n"
+                               "\"Twice\"=dword:00000001\n\"twice\"=dword:00000002\n");
+    for (const auto& [name, value] : rows)
+        EXPECT_EQ(file.value(name), value) << name;
 }
 
 TEST(RegistryFile, DamagedValuesReadAsMissing)
 {
-    struct Row {
-        const char* name;
-        const char* line;
-    };
-    const Row rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         { "dword with nine digits", "\"V\"=dword:123456789" },
         { "dword without digits", "\"V\"=dword:" },
         { "dword with a bad digit", "\"V\"=dword:0000g000" },
@@ -57,40 +65,8 @@ TEST(RegistryFile, DamagedValuesReadAsMissing)
         { "a deletion", "\"V\"=-" },
         { "no data", "\"V\"=" },
     };
-    for (const Row& row : rows) {
-        RegistryFile file = parsed(fileWith(std::string(row.line) + "\n"));
-        EXPECT_FALSE(file.value("V")) << row.name;
-    }
-}
-
-TEST(RegistryFile, ReadsOnlyTheSettingsKey)
-{
-    RegistryFile file = parsed("Windows Registry Editor Version 5.00\n\n"
-                               "[HKEY_CURRENT_USER\\software\\Other]\n"
-                               "\"A\"=dword:00000001\n\n"
-                               "[hkey_current_user\\SOFTWARE\\brindleworks\\velmorak\\settings]\r\n"
-                               "\"B\"=dword:00000002\r\n");
-    EXPECT_FALSE(file.value("A"));
-    EXPECT_EQ(file.value("B"), RegistryValue::dword(2)) << "key names ignore case; CR LF read";
-}
-
-TEST(RegistryFile, ContinuedBinaryValuesAndLongValuesRoundTrip)
-{
-    RegistryFile file = parsed(fileWith("\"Long\"=hex:01,02,\\\n  03,04\n"));
-    const std::uint8_t four[] = { 1, 2, 3, 4 };
-    EXPECT_EQ(file.value("Long"), RegistryValue::binary(four, 4));
-
-    std::vector<std::uint8_t> bytes(300);
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<std::uint8_t>(i * 7);
-    RegistryValue big = RegistryValue::binary(bytes.data(), bytes.size());
-    ASSERT_TRUE(file.setValue("Big", big));
-    std::string text = file.text();
-    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = text.find('\n', start);
-        EXPECT_LE(end - start, 80u) << "binary values are wrapped like a registry export";
-    }
-    EXPECT_EQ(parsed(text).value("Big"), big);
+    for (const auto& [name, line] : rows)
+        EXPECT_FALSE(parsed(fileWith(std::string(line) + "\n")).value("V")) << name;
 }
 
 TEST(RegistryFile, RewriteKeepsEveryLineItDoesNotChange)
@@ -122,54 +98,53 @@ TEST(RegistryFile, RewriteKeepsEveryLineItDoesNotChange)
         expected.find("\n\n[HKEY_CURRENT_USER\\software\\Later]") + 1, "\"NewValue\"=\"new\"\n");
     EXPECT_EQ(file.text(), expected)
         << "the changed value stays in place; a new one ends the key's block";
-    RegistryFile reread = parsed(file.text());
-    EXPECT_EQ(reread.value("IDC_CBSOUND"), RegistryValue::dword(0));
-    EXPECT_EQ(reread.value("NewValue"), RegistryValue::string("new"));
 }
 
-TEST(RegistryFile, LaterDefinitionsWinAndAWriteLeavesOne)
+TEST(RegistryFile, WritesLeaveOneDefinitionAndMakeTheKeyWhenMissing)
 {
-    RegistryFile file =
-        parsed(fileWith("\"A\"=dword:00000001\n\"a\"=dword:00000002\n\"B\"=dword:00000003\n"));
-    EXPECT_EQ(file.value("A"), RegistryValue::dword(2));
-    ASSERT_TRUE(file.setValue("A", RegistryValue::dword(9)));
-    EXPECT_EQ(file.text(), fileWith("\"A\"=dword:00000009\n\"B\"=dword:00000003\n"));
-}
-
-TEST(RegistryFile, CreatesHeaderAndKeyWhenMissing)
-{
-    RegistryFile empty = parsed("");
+    const std::pair<const char*, std::string> rows[] = {
+        { "later definitions", fileWith("\"A\"=dword:00000001\n\"a\"=dword:00000002\n") },
+        { "empty file", "" },
+        { "another key only",
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\x]\n\"A\"=dword:5\n" },
+        { "a dangling continuation", fileWith("\"Cut\"=hex:01,\\") },
+    };
+    for (const auto& [name, before] : rows) {
+        RegistryFile file = parsed(before);
+        ASSERT_TRUE(file.setValue("A", RegistryValue::dword(9))) << name;
+        const std::string text = file.text();
+        EXPECT_EQ(parsed(text).value("A"), RegistryValue::dword(9)) << name;
+        EXPECT_FALSE(parsed(text).value("Cut")) << name;
+    }
+    RegistryFile twice = parsed(rows[0].second);
+    ASSERT_TRUE(twice.setValue("A", RegistryValue::dword(9)));
+    EXPECT_EQ(twice.text(), fileWith("\"A\"=dword:00000009\n")) << "in place, the other dropped";
+    RegistryFile empty;
     ASSERT_TRUE(empty.setValue("A", RegistryValue::dword(1)));
     EXPECT_EQ(empty.text(), fileWith("\"A\"=dword:00000001\n"));
-
-    RegistryFile other = parsed("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\x]\n"
-                                "\"A\"=dword:00000005\n");
-    ASSERT_TRUE(other.setValue("A", RegistryValue::dword(1)));
-    RegistryFile reread = parsed(other.text());
-    EXPECT_EQ(reread.value("A"), RegistryValue::dword(1));
-    EXPECT_NE(reread.text().find("\"A\"=dword:00000005"), std::string::npos);
 }
 
-TEST(RegistryFile, ANewValueAfterADanglingContinuationIsNotSwallowed)
-{
-    RegistryFile file = parsed(fileWith("\"Cut\"=hex:01,\\"));
-    ASSERT_TRUE(file.setValue("A", RegistryValue::dword(7)));
-    RegistryFile reread = parsed(file.text());
-    EXPECT_EQ(reread.value("A"), RegistryValue::dword(7));
-    EXPECT_FALSE(reread.value("Cut"));
-}
-
-TEST(RegistryFile, NamesAndTextsRoundTripOrAreRefused)
+TEST(RegistryFile, ValuesRoundTripOrAreRefused)
 {
     RegistryFile file;
     const std::string odd = "quote\" back\\slash \\\" end\\";
     ASSERT_TRUE(file.setValue(odd, RegistryValue::string(odd)));
-    EXPECT_EQ(parsed(file.text()).value(odd), RegistryValue::string(odd));
+    std::vector<std::uint8_t> bytes(300);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7);
+    RegistryValue big = RegistryValue::binary(bytes.data(), bytes.size());
+    ASSERT_TRUE(file.setValue("Big", big));
+    std::string text = file.text();
+    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        EXPECT_LE(end - start, 80u) << "binary values are wrapped like a registry export";
+    }
+    EXPECT_EQ(parsed(text).value(odd), RegistryValue::string(odd));
+    EXPECT_EQ(parsed(text).value("Big"), big);
 
-    std::string before = file.text();
     EXPECT_FALSE(file.setValue("two\nlines", RegistryValue::dword(1)));
     EXPECT_FALSE(file.setValue("A", RegistryValue::string("two\nlines")));
-    EXPECT_EQ(file.text(), before);
+    EXPECT_EQ(file.text(), text);
 }
 
 } // namespace

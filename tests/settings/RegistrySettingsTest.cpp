@@ -22,69 +22,51 @@ protected:
     RegistrySettings settings { store };
 };
 
-TEST_F(RegistrySettingsTest, StorageFormOfEachType)
+TEST_F(RegistrySettingsTest, EveryTypeHasItsStorageFormAndReadsBack)
 {
     settings.writeBool("Bool", true);
     settings.writeInt("Int", -2);
     settings.writeDouble("Double", 1.5);
-    settings.writeString("String", "vmbook.kbk");
+    settings.writeString("String", "C:\\path with spaces");
     const std::uint8_t blob[] = { 0, 1, 2 };
     settings.writeBlob("Blob", blob);
     const bool bools[] = { true, false, true };
     settings.writeBoolList("BoolList", bools);
-    const int ints[] = { 12, 0, -7 };
+    const std::array<int, 4> ints { 12, 0, -7, 2147483647 };
     settings.writeIntList("IntList", ints);
-    const std::string strings[] = { "/dev/ttyUSB0", "say \"hi\"", "" };
+    const std::array<std::string, 3> strings { "a,b", "say \"hi\"", "" };
     settings.writeStringList("StringList", strings);
 
     EXPECT_EQ(store.values["Bool"], RegistryValue::dword(1));
     EXPECT_EQ(store.values["Int"], RegistryValue::dword(0xFFFFFFFE));
     const std::uint8_t onePointFive[] = { 0, 0, 0, 0, 0, 0, 0xF8, 0x3F };
     EXPECT_EQ(store.values["Double"], RegistryValue::binary(onePointFive, 8));
-    EXPECT_EQ(store.values["String"], text("vmbook.kbk"));
+    EXPECT_EQ(store.values["String"], text("C:\\path with spaces"));
     EXPECT_EQ(store.values["Blob"], RegistryValue::binary(blob, 3));
     EXPECT_EQ(store.values["BoolList"], text("101"));
-    EXPECT_EQ(store.values["IntList"], text("12,0,-7"));
-    EXPECT_EQ(store.values["StringList"], text("\"/dev/ttyUSB0\",\"say \"\"hi\"\"\",\"\""));
-}
-
-TEST_F(RegistrySettingsTest, EveryTypeReadsBackWhatWasWritten)
-{
-    settings.writeBool("Bool", true);
-    settings.writeInt("Int", -123456789);
-    settings.writeDouble("Double", -0.1);
-    settings.writeString("String", "C:\\path with spaces");
-    const std::array<int, 4> ints { 5, 0, -1, 2147483647 };
-    settings.writeIntList("IntList", ints);
-    const std::array<std::string, 3> strings { "a,b", "\"", "" };
-    settings.writeStringList("StringList", strings);
+    EXPECT_EQ(store.values["IntList"], text("12,0,-7,2147483647"));
+    EXPECT_EQ(store.values["StringList"], text("\"a,b\",\"say \"\"hi\"\"\",\"\""));
 
     bool flag = false;
     int number = 0;
     double real = 0;
     std::string s;
-    EXPECT_TRUE(settings.readBool("Bool", flag) && flag);
-    EXPECT_TRUE(settings.readInt("Int", number));
-    EXPECT_EQ(number, -123456789);
-    EXPECT_TRUE(settings.readDouble("Double", real));
-    EXPECT_EQ(real, -0.1);
-    EXPECT_TRUE(settings.readString("String", s));
-    EXPECT_EQ(s, "C:\\path with spaces");
     std::array<int, 4> intsRead {};
+    std::array<std::string, 5> stringsRead;
+    EXPECT_TRUE(settings.readBool("Bool", flag) && flag);
+    EXPECT_TRUE(settings.readInt("Int", number) && number == -2);
+    EXPECT_TRUE(settings.readDouble("Double", real) && real == 1.5);
+    EXPECT_TRUE(settings.readString("String", s) && s == "C:\\path with spaces");
     EXPECT_EQ(settings.readIntList("IntList", intsRead), 4);
     EXPECT_EQ(intsRead, ints);
-    std::array<std::string, 5> stringsRead;
     EXPECT_EQ(settings.readStringList("StringList", stringsRead), 3);
-    EXPECT_EQ(stringsRead[0], "a,b");
-    EXPECT_EQ(stringsRead[1], "\"");
-    EXPECT_EQ(stringsRead[2], "");
+    EXPECT_TRUE(std::equal(strings.begin(), strings.end(), stringsRead.begin()));
 }
 
 TEST_F(RegistrySettingsTest, ListReadingRules)
 {
     struct Row {
-        const char* name;
-        const char* stored;
+        const char *name, *stored;
         std::vector<int> ints;
     };
     const Row intRows[] = {
@@ -134,51 +116,37 @@ TEST_F(RegistrySettingsTest, WrongOrDamagedValuesLeaveTheOutputUntouched)
     double real = 7.5;
     std::string s = "keep";
     bool flag = false;
-    EXPECT_FALSE(settings.readInt("Text", number));
-    EXPECT_FALSE(settings.readInt("Missing", number));
-    EXPECT_EQ(number, 77);
-    EXPECT_FALSE(settings.readDouble("Seven", real));
-    EXPECT_FALSE(settings.readDouble("Dword", real));
-    EXPECT_EQ(real, 7.5);
-    EXPECT_FALSE(settings.readString("Dword", s));
-    EXPECT_EQ(s, "keep");
-    EXPECT_TRUE(settings.readBool("Dword", flag));
-    EXPECT_TRUE(flag) << "any non-zero number is true";
-
     std::array<std::uint8_t, 2> small { 9, 9 };
     std::size_t length = 99;
-    EXPECT_FALSE(settings.readBlob("Text", small, length));
+    EXPECT_FALSE(settings.readInt("Text", number) || settings.readInt("Missing", number) ||
+        settings.readDouble("Seven", real) || settings.readDouble("Dword", real) ||
+        settings.readString("Dword", s) || settings.readBlob("Text", small, length));
+    EXPECT_EQ(number, 77);
+    EXPECT_EQ(real, 7.5);
+    EXPECT_EQ(s, "keep");
     EXPECT_EQ(small[0], 9);
     EXPECT_EQ(length, 99u);
+    EXPECT_TRUE(settings.readBool("Dword", flag) && flag) << "any non-zero number is true";
 }
 
-TEST_F(RegistrySettingsTest, StringsAreReadThroughTheLimit)
+TEST_F(RegistrySettingsTest, StringsAreReadThroughTheLimitAndNothingIsCached)
 {
-    store.values["Long"] = text(std::string(3000, 'x'));
-    std::string s;
-    ASSERT_TRUE(settings.readString("Long", s));
-    EXPECT_EQ(s.size(), RegistrySettings::kMaxStringRead);
-
-    store.values["Terminated"] = RegistryValue::binary("abc\0def", 7);
-    ASSERT_TRUE(settings.readString("Terminated", s));
-    EXPECT_EQ(s, "abc");
-
-    store.values["Wide"] = RegistryValue::string("typed by hand");
-    ASSERT_TRUE(settings.readString("Wide", s));
-    EXPECT_EQ(s, "typed by hand");
-}
-
-TEST_F(RegistrySettingsTest, NothingIsCached)
-{
+    const std::pair<RegistryValue, std::string> rows[] = {
+        { text(std::string(3000, 'x')), std::string(RegistrySettings::kMaxStringRead, 'x') },
+        { RegistryValue::binary("abc\0def", 7), "abc" },
+        { RegistryValue::string("typed by hand"), "typed by hand" },
+    };
+    for (const auto& [stored, expected] : rows) {
+        store.values["S"] = stored;
+        std::string s;
+        EXPECT_TRUE(settings.readString("S", s) && s == expected) << expected.substr(0, 20);
+    }
     settings.writeInt("A", 1);
     store.values["A"] = RegistryValue::dword(2);
-    int number = 0;
-    ASSERT_TRUE(settings.readInt("A", number));
-    EXPECT_EQ(number, 2);
     store.failWrites = true;
     EXPECT_FALSE(settings.writeInt("A", 3));
-    ASSERT_TRUE(settings.readInt("A", number));
-    EXPECT_EQ(number, 2);
+    int number = 0;
+    EXPECT_TRUE(settings.readInt("A", number) && number == 2);
 }
 
 } // namespace

@@ -1,13 +1,10 @@
 #include "sound/MoveSounds.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "rules/SanNotation.h"
 #include "support/RecordingSoundOutput.h"
+#include "support/TempFolder.h"
 
 using namespace velmorak;
 
@@ -23,27 +20,19 @@ std::vector<std::string> files(std::initializer_list<const char*> words)
     return events;
 }
 
-TEST(MoveSounds, MoveSoundFollowsTheOption)
-{
-    RecordingSoundOutput output;
-    MoveSounds sounds(output, kFolder);
-    Board board;
-    Move e4 = readSan(board, "e4");
-    Move a3 = readSan(board, "a3");
-    sounds.PlayMoveSound(e4);
-    sounds.PlayMoveSound(NullMove);
-    sounds.setSoundOn(false);
-    sounds.PlayMoveSound(a3);
-    EXPECT_EQ(output.events, (std::vector<std::string> { "async move5", "default" }));
-}
-
-TEST(MoveSounds, AnnounceMovePlaysTheWordsInOrderThenTheState)
+TEST(MoveSounds, SoundsAndAnnouncementsFollowTheirOptions)
 {
     RecordingSoundOutput output;
     MoveSounds sounds(output, kFolder);
     Board board("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
     Move mate = readSan(board, "Ra8#");
+    sounds.PlayMoveSound(mate);
+    sounds.PlayMoveSound(NullMove);
+    sounds.setSoundOn(false);
+    sounds.PlayMoveSound(mate);
+    EXPECT_EQ(output.events, (std::vector<std::string> { "async move2", "default" }));
 
+    output.events.clear();
     sounds.AnnounceMove(mate, board, "Ra8#");
     sounds.AnnounceMoveFull(mate);
     sounds.AnnounceState(GameEndCode::Checkmate, true);
@@ -52,12 +41,10 @@ TEST(MoveSounds, AnnounceMovePlaysTheWordsInOrderThenTheState)
     sounds.setAnnounceMode(AnnounceMode::Brief);
     sounds.AnnounceMove(mate, board, "Ra8#");
     EXPECT_EQ(output.events, files({ "Rook", "Afrom", "8to", "Checkmate" }));
-
     output.events.clear();
     sounds.AnnounceMoveFull(mate);
     EXPECT_EQ(output.events, files({ "Rook", "Afrom", "1from", "Afrom", "8to" }))
         << "the full form in any mode but Off, without a state word";
-
     output.events.clear();
     sounds.AnnounceState(GameEndCode::FiftyMoveRule, false);
     sounds.AnnounceState(GameEndCode::None, false);
@@ -115,14 +102,11 @@ TEST(MoveSounds, AMissingWordFileIsSkippedAndTheNextFollows)
 
 TEST(MoveSounds, AnnounceModeIsOffWithoutTheVoiceFiles)
 {
-    auto folder = std::filesystem::temp_directory_path() /
-        ("velmorak-announce-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    EXPECT_FALSE(hasVoiceFiles(folder.string()));
-    EXPECT_FALSE(hasVoiceFiles(folder.string() + "/absent"));
-    std::ofstream(folder / "1from.wav") << "RIFF";
-    EXPECT_TRUE(hasVoiceFiles(folder.string()));
-    std::filesystem::remove_all(folder);
+    TempFolder folder;
+    EXPECT_FALSE(hasVoiceFiles(folder.path()));
+    EXPECT_FALSE(hasVoiceFiles(folder.file("absent")));
+    TempFolder::write(folder.file("1from.wav"), "RIFF");
+    EXPECT_TRUE(hasVoiceFiles(folder.path()));
 
     EXPECT_EQ(effectiveAnnounceMode(3, false), AnnounceMode::Off);
     EXPECT_EQ(effectiveAnnounceMode(3, true), AnnounceMode::All);

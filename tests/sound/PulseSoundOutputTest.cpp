@@ -29,17 +29,10 @@ TEST(PulseSoundOutput, WithoutASoundServerEverythingIsQuickAndQuiet)
         EXPECT_FALSE(output.playFileSync(kBin + "/sounds/no-such-sound.wav"));
         output.playNamedAsync("no-such-sound");
     }
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(elapsed, std::chrono::milliseconds(500));
-    ::unsetenv("PULSE_SERVER");
-}
-
-TEST(PulseSoundOutput, SystemOutputIsMadeForTheProgramFolder)
-{
-    ::setenv("PULSE_SERVER", "unix:/nonexistent/velmorak-test-socket", 1);
-    std::unique_ptr<SoundOutput> output = makeSystemSoundOutput(kBin);
-    ASSERT_NE(output, nullptr);
-    EXPECT_FALSE(output->playFileSync(kBin + "/sounds/move2.wav"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    std::unique_ptr<SoundOutput> system = makeSystemSoundOutput(kBin);
+    ASSERT_NE(system, nullptr);
+    EXPECT_FALSE(system->playFileSync(kBin + "/sounds/move2.wav"));
     ::unsetenv("PULSE_SERVER");
 }
 
