@@ -1,6 +1,3 @@
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -8,6 +5,8 @@
 
 #include "RecordTestSupport.h"
 #include "record/CPgnParser.h"
+#include "support/PgnScan.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
@@ -53,11 +52,68 @@ TEST(PgnReader, MovetextShapesGiveTheExpectedTree)
         { "disambiguation", "1.Nf3 Nf6 2.Nc3 Nc6 3.Nd4 Nd5 4.Ncb5 Ndb4 *",
             " Nf3 Nf6 Nc3 Nc6 Nd4 Nd5 Ncb5 Ndb4" },
         { "promotion", "[FEN \"8/P6k/8/8/8/8/8/K7 w - - 0 1\"] 1.a8=Q *", " a8=Q" },
+        { "tag line inside a comment, not after an empty line", "1.e4 {see\n[Event \"x\"]\n} e5 *",
+            " e4{see [Event \"x\"]} e5" },
     };
     for (const Row& row : rows) {
         auto game = readPgn(row.pgn);
         ASSERT_TRUE(game) << row.name;
         EXPECT_EQ(treeText(*game), row.tree) << row.name;
+    }
+}
+
+TEST(PgnReader, OtherProgramsSpellingsAreWrittenInStandardForm)
+{
+    struct Row {
+        const char* name;
+        std::string pgn;
+        const char* movetext;
+    } rows[] = {
+        { "null moves", "1.e4 -- 2.Nf3 Z0 3.-- Nc6 *", "1. e4 -- 2. Nf3 -- 3. -- Nc6 *" },
+        { "castling as a king move", "1.e4 e5 2.Nf3 Nf6 3.Bc4 Bc5 4.Kg1 Ke8-g8 *",
+            "1. e4 e5 2. Nf3 Nf6 3. Bc4 Bc5 4. O-O O-O *" },
+        { "coordinate promotions", "[FEN \"k7/4P3/8/8/8/8/3p4/7K w - - 0 1\"] 1.e7e8n d2-d1=Q+ *",
+            "1. e8=N d1=Q+ *" },
+        { "en dash result", "1.e4 e5 1\u20130", "1. e4 e5 1-0" },
+        { "one-half signs", "1.e4 e5 \u00BD\u2013\u00BD", "1. e4 e5 1/2-1/2" },
+        { "Windows-1252 signs", "1.e4 e5 \xBD\x96\xBD", "1. e4 e5 1/2-1/2" },
+        { "non-breaking hyphens in castling", "1.e4 e5 2.Nf3 Nf6 3.Bc4 Bc5 4.O\u2011O O\u2212O *",
+            "1. e4 e5 2. Nf3 Nf6 3. Bc4 Bc5 4. O-O O-O *" },
+    };
+    for (const Row& row : rows) {
+        auto game = readPgn(row.pgn);
+        ASSERT_TRUE(game) << row.name;
+        game->setFormat(kFilePgnFormat);
+        const std::string text = game->toString();
+        const std::size_t body = text.find("\r\n\r\n") + 4;
+        EXPECT_EQ(text.substr(body, text.size() - body - 4), row.movetext) << row.name;
+    }
+}
+
+TEST(PgnReader, TheResultTagStandsAndAMovetextResultFillsItsPlace)
+{
+    struct Row {
+        const char* name;
+        const char* pgn;
+        const char* tag;
+        const char* movetext;
+    } rows[] = {
+        { "movetext only", "1.e4 1-0", "1-0", "1-0" },
+        { "empty tag", "[Result \"\"] 1.e4 0-1", "0-1", "0-1" },
+        { "empty tag and no result", "[Result \"\"] 1.e4 *", "", "*" },
+        { "the tag wins", "[Result \"1-0\"] 1.e4 0-1", "1-0", "0-1" },
+        { "tag spelled with signs", "[Result \"\u00BD-\u00BD\"] 1.e4 *", "1/2-1/2", "*" },
+        { "result ending an open variation", "1.e4 (1.d4 1-0", "*", "" },
+    };
+    for (const Row& row : rows) {
+        PgnInput input;
+        input.openText(row.pgn);
+        CPgnParser parser;
+        std::unique_ptr<CPgnGame> game;
+        std::int64_t end = 0;
+        ASSERT_TRUE(parser.readGame(input, 0, end, game)) << row.name;
+        EXPECT_EQ(game->result(), row.tag) << row.name;
+        EXPECT_EQ(parser.movetextResult(), row.movetext) << row.name;
     }
 }
 
@@ -147,6 +203,11 @@ TEST(PgnReader, RefusedGamesSayWhereAndWhy)
         { "illegal move inside a variation", "1.e4 e5 (1...Ke6) *", "illegal or unreadable move",
             "Ke6", 13 },
         { "empty input", "  \n", "no game", "", 0 },
+        { "null move in check", "1.e4 f5 2.Qh5+ -- *", "illegal or unreadable move", "--", 15 },
+        { "king move where castling is not legal", "1.e4 e5 2.Kg1 *", "illegal or unreadable move",
+            "Kg1", 10 },
+        { "coordinate promotion without a pawn", "1.e7e8q *", "illegal or unreadable move", "e7e8q",
+            2 },
     };
     for (const Row& row : rows) {
         PgnInput input;
@@ -177,6 +238,16 @@ TEST(PgnReader, TagsAreReadLeniently)
         { "empty value", "[Round]\n*", "Round", "" },
         { "semicolon inside a value", "[Event \"Rapid; round 2\"]\n*", "Event", "Rapid; round 2" },
         { "duplicate: last wins", "[Site \"a\"]\n[Site \"b\"]\n*", "Site", "b" },
+        { "semicolon after inner quotes", "[Event \"Rapid \"A\"; round 2\"]\n[Site \"x\"]\n*",
+            "Event", "Rapid \"A\"; round 2" },
+        { "semicolon after inner quotes keeps the next tag",
+            "[Event \"Rapid \"A\"; round 2\"]\n[Site \"x\"]\n*", "Site", "x" },
+        { "closing quote missing", "[Event \"Open]\n[Site \"x\"]\n*", "Event", "Open" },
+        { "closing quote missing keeps the next tag", "[Event \"Open]\n[Site \"x\"]\n*", "Site",
+            "x" },
+        { "closing bracket missing keeps the next tag", "[Event \"E\"\n[Site \"x\"]\n*", "Site",
+            "x" },
+        { "name without a value keeps the next tag", "[Event\n[Site \"x\"]\n*", "Site", "x" },
     };
     for (const Row& row : rows) {
         auto game = readPgn(row.pgn);
@@ -207,63 +278,36 @@ TEST(PgnReader, FenSetsTheRootPly)
     EXPECT_EQ(empty->root()->ply(), -1);
 }
 
-TEST(PgnReader, EndOffsetsTileAFile)
+TEST(PgnReader, ScanEndsWhereTheNextGameBegins)
 {
-    const std::string text = "[Event \"1\"]\n1.e4 *\n\n[Event \"2\"]\n{[x]} 1.d4 1-0 junk\n"
-                             "[Event \"3\"]\n1.c4";
-    PgnInput input;
-    input.openText(text);
-    CPgnParser parser;
-    std::vector<std::int64_t> scanEnds;
-    std::int64_t start = 0;
-    for (int i = 0; i < 3; ++i) {
-        std::unique_ptr<CPgnGame> game;
-        std::int64_t end = 0;
-        ASSERT_TRUE(parser.scanGame(input, start, end, game));
-        EXPECT_EQ(game->root()->childCount(), 0);
-        EXPECT_EQ(game->event(), std::to_string(i + 1));
-        std::unique_ptr<CPgnGame> full;
-        std::int64_t readEnd = 0;
-        ASSERT_TRUE(parser.readGame(input, start, readEnd, full));
-        if (i < 2) {
-            EXPECT_EQ(text[std::size_t(end)], '[');
-        }
-        EXPECT_EQ(readEnd, i == 1 ? std::int64_t(text.find("junk")) : end)
-            << "reading ends at the token after the game";
-        scanEnds.push_back(end);
-        start = end;
+    struct Row {
+        const char* name;
+        std::string text;
+        // The texts at which the games after the first begin.
+        std::vector<const char*> starts;
+    } rows[] = {
+        { "junk after a result and a bracket in a comment",
+            "[Event \"1\"]\n1.e4 *\n\n[Event \"2\"]\n{[x]} 1.d4 1-0 junk\n[Event \"3\"]\n1.c4",
+            { "[Event \"2", "[Event \"3" } },
+        { "stray bytes after a bracket", "[\x01\x02 1.e4 *\n[Event \"b\"]\n*\n", { "[Event" } },
+        { "untagged first game", "1.e4 e5 *\n[Event \"x\"]\n*", { "[Event" } },
+        { "comment left open", "1.e4 {open\r\n\r\n[Event \"x\"]\r\n*", { "[Event" } },
+        { "comment left open, no empty line before the tags", "1.e4 {open\n[Event \"x\"]\n*", {} },
+        { "comment left open, incomplete tag line", "1.e4 {open\n\n[Event \"x\n*", {} },
+        { "closing quote missing in the last tag", "[Result \"*]\n\n1.e4 {a} *\n\n[Event \"y\"]\n*",
+            { "[Event" } },
+        { "stray quote in the movetext", "1.e4 \"e5 *\n\n[Event \"y\"]\n*", { "[Event" } },
+    };
+    for (const Row& row : rows) {
+        std::vector<std::int64_t> expected;
+        for (const char* start : row.starts)
+            expected.push_back(std::int64_t(row.text.find(start)));
+        expected.push_back(std::int64_t(row.text.size()));
+        EXPECT_EQ(scanGameEnds(row.text), expected) << row.name;
     }
-    EXPECT_EQ(scanEnds.back(), std::int64_t(text.size()));
-    std::unique_ptr<CPgnGame> none;
     std::int64_t end = 0;
-    EXPECT_FALSE(parser.scanGame(input, start, end, none));
-}
-
-TEST(PgnReader, AStrayByteNeverEndsAGameInTheScan)
-{
-    // After "[" a byte that makes no token leaves the "[" as the current token; the scan
-    // must not take it for the next game's bracket.
-    const std::string text = std::string("[\x01\x02 1.e4 *\n") + "[Event \"b\"]\n*\n";
-    PgnInput input;
-    input.openText(text);
-    CPgnParser parser;
-    IndexTags tags;
-    std::int64_t end = 0;
-    ASSERT_TRUE(parser.scanIndexTags(input, 0, end, tags));
-    EXPECT_EQ(end, std::int64_t(text.find("[Event")));
-}
-
-TEST(PgnReader, UntaggedFirstGameSpansToTheFirstBracket)
-{
-    PgnInput input;
-    input.openText("1.e4 e5 *\n[Event \"x\"]\n*");
-    CPgnParser parser;
-    std::unique_ptr<CPgnGame> game;
-    std::int64_t end = 0;
-    ASSERT_TRUE(parser.scanGame(input, 0, end, game));
-    EXPECT_EQ(end, 10);
-    EXPECT_EQ(game->tags().size(), 7u);
-    EXPECT_EQ(game->result(), "*");
+    ASSERT_TRUE(readPgn("1.d4 1-0 junk", &end));
+    EXPECT_EQ(end, 9) << "reading ends at the token after the game";
 }
 
 // The reader must give the same games whatever the read buffer's size, so every token,
@@ -275,50 +319,46 @@ TEST_P(PgnReaderChunks, SameGamesForEveryBufferSize)
     const std::string text = "\xEF\xBB\xBF% header escape\n[Event \"A; b\"]\n[Round 7]\n\n"
                              "{intro} 1.e4 $1 e5!? (1...c5 {sic} 2.Nf3 ; rest\n d6) 2.Nf3 "
                              "Nc6 3.Bb5 a6 {x\n%gone\ny} 4.Ba4 Nf6 5.O-O Be7 1-0\n\n"
-                             "[Event \"B\"]\n1.d4 d5 (1...Nf6 2.c4 (2.Nf3)) 2.c4 e6 *\n";
-    const std::string path = ::testing::TempDir() + "/chunks.pgn";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << text;
-    }
-    std::vector<std::string> expected;
-    {
-        PgnInput memory;
-        memory.openText(text);
+                             "[Event \"B\"]\n1.d4 d5 (1...Nf6 2.c4 (2.Nf3)) 2.c4 e6 *\n"
+                             "[Event \"C\"]\n1.d4 {open\n\n[Event \"D\"]\n[Site \"s]\n"
+                             "1.e4 e5 2.Nf3 Nf6 3.Bc4 Bc5 4.O\u2011O \u00BD-\u00BD\n";
+    // Every game with what was read of it, where reading and the scan ended, and damage.
+    auto describe = [](PgnInput& input) {
+        std::vector<std::string> games;
         CPgnParser parser;
-        std::int64_t start = 0;
         std::unique_ptr<CPgnGame> game;
-        std::int64_t end = 0;
-        while (parser.readGame(memory, start, end, game)) {
-            expected.push_back(game->getTag("Event") + game->getTag("Round") + "|" +
-                game->root()->comment() + "|" + treeText(*game) + "|" + std::to_string(end));
+        std::int64_t start = 0;
+        for (std::int64_t end : scanGameEnds(input)) {
+            std::int64_t readEnd = 0;
+            if (!parser.readGame(input, start, readEnd, game))
+                break;
+            games.push_back(game->event() + game->site() + game->getTag("Round") + "|" +
+                game->root()->comment() + "|" + treeText(*game) + "|" + game->result() + "|" +
+                std::to_string(readEnd) + "|" + std::to_string(end) + "|" +
+                parser.lastDamage().reason);
             start = end;
         }
-    }
-    ASSERT_EQ(expected.size(), 2u);
+        return games;
+    };
+    PgnInput memory;
+    memory.openText(text);
+    const std::vector<std::string> expected = describe(memory);
+    const std::string b = std::to_string(text.find("[Event \"B"));
+    const std::string d = std::to_string(text.find("[Event \"D"));
+    ASSERT_EQ(expected.size(), 4u);
     EXPECT_EQ(expected[0],
-        "A; b 7|intro| e4$1 e5$5 (c5{sic} Nf3 d6) Nf3 Nc6 Bb5 a6{x y} Ba4 Nf6 O-O Be7|" +
-            std::to_string(text.find("[Event \"B")));
+        "A; b 7|intro| e4$1 e5$5 (c5{sic} Nf3 d6) Nf3 Nc6 Bb5 a6{x y} Ba4 Nf6 O-O Be7|1-0|" + b +
+            "|" + b + "|");
+    EXPECT_EQ(expected[2], "C|| d4{open}|*|" + d + "|" + d + "|unterminated comment");
+    EXPECT_EQ(expected[3],
+        "Ds|| e4 e5 Nf3 Nf6 Bc4 Bc5 O-O|1/2-1/2|" + std::to_string(text.size()) + "|" +
+            std::to_string(text.size()) + "|unterminated string");
 
+    TempFolder folder;
+    TempFolder::write(folder.file("chunks.pgn"), text);
     PgnInput input(GetParam());
-    ASSERT_TRUE(input.openFile(path));
-    CPgnParser parser;
-    std::int64_t start = 0;
-    for (const std::string& want : expected) {
-        std::unique_ptr<CPgnGame> game;
-        std::int64_t end = 0;
-        ASSERT_TRUE(parser.readGame(input, start, end, game));
-        EXPECT_EQ(game->getTag("Event") + game->getTag("Round") + "|" + game->root()->comment() +
-                "|" + treeText(*game) + "|" + std::to_string(end),
-            want);
-        IndexTags tags;
-        std::int64_t scanEnd = 0;
-        ASSERT_TRUE(parser.scanIndexTags(input, start, scanEnd, tags));
-        EXPECT_EQ(scanEnd, end);
-        EXPECT_EQ(tags.event, game->event());
-        start = end;
-    }
-    std::filesystem::remove(path);
+    ASSERT_TRUE(input.openFile(folder.file("chunks.pgn")));
+    EXPECT_EQ(describe(input), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(BufferSizes, PgnReaderChunks, ::testing::Values(1, 2, 3, 7, 64));
