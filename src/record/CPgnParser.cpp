@@ -644,8 +644,9 @@ void CPgnParser::readTags()
         step(kNormalMode);
         if (!m_hasToken)
             return;
-        // A name alone on its line, followed by the next tag: that tag is no value.
-        if (m_token.kind == PgnTokenKind::LeftBracket &&
+        // A name alone on its line has no value: what follows on the next line (often the
+        // next tag) is read as what it is.
+        if (m_token.kind != PgnTokenKind::String && m_token.kind != PgnTokenKind::RightBracket &&
             m_token.text.find_first_of("\r\n") != std::string::npos)
             continue;
         m_tagValue.clear();
