@@ -75,8 +75,12 @@ public:
     // Whether the node lies in the subtree of `ancestor` (the node itself included).
     bool isInSubtreeOf(const CGameNode* ancestor) const;
 
-    // A move is Black's when the piece it leaves on the board is black.
-    bool isBlackMove() const { return m_move.piece > 5 && m_move.piece < 14; }
+    // A move is Black's when the piece it leaves on the board is black; a null move, which
+    // moves no piece, is Black's at an odd ply.
+    bool isBlackMove() const
+    {
+        return m_move == NullMove ? (m_ply & 1) != 0 : m_move.piece > 5 && m_move.piece < 14;
+    }
     // (ply + 2) / 2: the move number printed before the move.
     int moveNumber() const { return (m_ply + 2) / 2; }
     // "12." for a White move, "12.." for a Black one (two periods).

@@ -62,6 +62,54 @@ bool isResultText(const std::string& text)
     return text == "1-0" || text == "0-1" || text == "1/2-1/2";
 }
 
+// The signs other programs write in results and castling ("1\u20130", "\u00BD-\u00BD",
+// "O\u2011O"), as the ASCII they stand for: the dashes U+2010 to U+2015 and the minus sign
+// U+2212 as "-", the one-half sign U+00BD as "1/2", in UTF-8 or as the Windows-1252 bytes of
+// the en dash, em dash and one half. `first` is a byte of 0x80 or more, `next` the bytes
+// after it; `extra` gets how many of those belong to the sign. Empty when it begins none.
+std::string_view specialPiece(unsigned char first, std::string_view next, std::size_t& extra)
+{
+    auto at = [&](std::size_t i) {
+        return i < next.size() ? static_cast<unsigned char>(next[i]) : 0;
+    };
+    extra = 0;
+    if (first == 0xE2 &&
+        ((at(0) == 0x80 && at(1) >= 0x90 && at(1) <= 0x95) || (at(0) == 0x88 && at(1) == 0x92))) {
+        extra = 2;
+        return "-";
+    }
+    if (first == 0xC2 && at(0) == 0xBD) {
+        extra = 1;
+        return "1/2";
+    }
+    if (first == 0x96 || first == 0x97)
+        return "-";
+    if (first == 0xBD)
+        return "1/2";
+    return {};
+}
+
+// A Result tag written with those signs gets the standard spelling; any other value stays.
+void standardiseResult(std::string& value)
+{
+    std::string ascii;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        if (c < 0x80) {
+            ascii += static_cast<char>(c);
+            continue;
+        }
+        std::size_t extra = 0;
+        std::string_view piece = specialPiece(c, std::string_view(value).substr(i + 1), extra);
+        if (piece.empty())
+            return;
+        ascii += piece;
+        i += extra;
+    }
+    if (isResultText(ascii))
+        value.swap(ascii);
+}
+
 // The NAG an annotation suffix stands for.
 std::uint8_t suffixNag(std::string_view suffix)
 {
@@ -148,21 +196,33 @@ bool CPgnParser::lex(PgnLexMode mode)
     CPgnToken& token = m_token;
     token.text.clear();
     m_tokenStale = false;
-    const bool commentMode = mode == PgnTokenKind::Comment;
+    m_tokenCut = false;
+    if (mode == PgnTokenKind::Comment)
+        return lexComment();
+    // The rest of a tag pair after its value: a ";" there is text, and the pair ends at its
+    // line end even without its "]", so that a broken pair never swallows the next line.
+    const bool tagMode = mode == PgnTokenKind::RightBracket;
     int c;
     for (;;) {
         const int lastBefore = m_last;
-        c = readChar(commentMode);
+        c = readChar(tagMode);
         if (c < 0)
             return false;
-        if (m_keepText)
-            token.text += static_cast<char>(c);
-        if (mode == PgnTokenKind::RightBracket) {
+        if (tagMode) {
+            if (c == '\n' || c == '\r') {
+                m_input->unget();
+                m_last = lastBefore;
+                break;
+            }
+            if (m_keepText)
+                token.text += static_cast<char>(c);
             if (c == ']')
                 break;
             continue;
         }
-        if (c == 0xEF && !commentMode && isByteOrderMarkTail()) {
+        if (m_keepText)
+            token.text += static_cast<char>(c);
+        if (c == 0xEF && isByteOrderMarkTail()) {
             // A UTF-8 byte-order mark, where files written by some programs begin (or where
             // such files were joined), separates tokens like white space.
             m_input->consume(2);
@@ -180,30 +240,8 @@ bool CPgnParser::lex(PgnLexMode mode)
         token.number = 0;
         return true;
     };
-    if (mode == PgnTokenKind::RightBracket)
+    if (tagMode)
         return single(PgnTokenKind::RightBracket);
-
-    if (commentMode) {
-        if (c == '}')
-            return single(PgnTokenKind::RightBrace);
-        token.value.clear();
-        token.value += static_cast<char>(c);
-        for (;;) {
-            int next = readChar(true);
-            if (next < 0)
-                return false;
-            if (next == '}') {
-                m_input->unget();
-                break;
-            }
-            token.value += static_cast<char>(next);
-            if (m_keepText)
-                token.text += static_cast<char>(next);
-        }
-        token.kind = PgnTokenKind::Comment;
-        token.number = 0;
-        return true;
-    }
 
     switch (c) {
     case '>':
@@ -228,14 +266,27 @@ bool CPgnParser::lex(PgnLexMode mode)
         return single(PgnTokenKind::Period);
     case '"': {
         // Strings are read as they stand: a ";" or "%" inside a tag value is text, not the
-        // start of a comment. Runs without quote or backslash are copied whole.
+        // start of a comment. Runs without quote or backslash are copied whole. A string
+        // ends at its line end at the latest: a missing closing quote must not take the
+        // following lines, and with them the next tags or games, into a value.
+        const std::int64_t stringOffset = m_tokenOffset;
+        auto cut = [&] {
+            noteDamage("unterminated string", token.value.substr(0, 40), stringOffset);
+            m_tokenCut = true;
+            token.kind = PgnTokenKind::String;
+            token.number = 0;
+            return true;
+        };
         token.value.clear();
         for (;;) {
             std::string_view window = m_input->window();
-            if (window.empty())
+            if (window.empty()) {
+                noteDamage("unterminated string", token.value.substr(0, 40), stringOffset);
                 return false;
+            }
             std::size_t run = 0;
-            while (run < window.size() && window[run] != '"' && window[run] != '\\')
+            while (run < window.size() && window[run] != '"' && window[run] != '\\' &&
+                window[run] != '\n' && window[run] != '\r')
                 ++run;
             token.value.append(window.data(), run);
             if (m_keepText)
@@ -246,6 +297,12 @@ bool CPgnParser::lex(PgnLexMode mode)
                 continue;
             }
             const char stop = window[run];
+            if (stop == '\n' || stop == '\r') {
+                if (run > 0)
+                    m_last = static_cast<unsigned char>(window[run - 1]);
+                m_input->consume(run);
+                return cut();
+            }
             m_input->consume(run + 1);
             m_last = static_cast<unsigned char>(stop);
             if (m_keepText)
@@ -253,8 +310,14 @@ bool CPgnParser::lex(PgnLexMode mode)
             if (stop == '"')
                 break;
             int next = m_input->get();
-            if (next < 0)
+            if (next < 0) {
+                noteDamage("unterminated string", token.value.substr(0, 40), stringOffset);
                 return false;
+            }
+            if (next == '\n' || next == '\r') {
+                m_input->unget();
+                return cut();
+            }
             m_last = next;
             if (m_keepText)
                 token.text += static_cast<char>(next);
@@ -282,25 +345,48 @@ bool CPgnParser::lex(PgnLexMode mode)
         token.number = number;
         return true;
     }
-    if (isSymbolChar(c)) {
+    std::size_t extra = 0;
+    std::string_view special;
+    if (c >= 0x80)
+        special = specialPiece(static_cast<unsigned char>(c), m_input->window(2), extra);
+    if (isSymbolChar(c) || !special.empty()) {
         // ";" and "%" are no symbol characters, so a symbol is a plain run of bytes and the
         // skips of readChar never apply inside it.
         token.value.clear();
-        token.value += static_cast<char>(c);
+        if (special.empty())
+            token.value += static_cast<char>(c);
+        else
+            appendSpecial(special, extra, token);
         for (;;) {
             std::string_view window = m_input->window();
             std::size_t run = 0;
             while (run < window.size() && kSymbolChars[static_cast<unsigned char>(window[run])])
                 ++run;
             token.value.append(window.data(), run);
+            if (m_keepText)
+                token.text.append(window.data(), run);
             if (run > 0)
                 m_last = static_cast<unsigned char>(window[run - 1]);
             m_input->consume(run);
-            if (run < window.size() || window.empty())
+            if (window.empty())
                 break;
+            if (run == window.size())
+                continue;
+            // Only a dash or one-half sign continues the symbol past its plain run.
+            const auto stop = static_cast<unsigned char>(window[run]);
+            if (stop < 0x80)
+                break;
+            m_input->get();
+            special = specialPiece(stop, m_input->window(2), extra);
+            if (special.empty()) {
+                m_input->unget();
+                break;
+            }
+            m_last = stop;
+            if (m_keepText)
+                token.text += static_cast<char>(stop);
+            appendSpecial(special, extra, token);
         }
-        if (m_keepText)
-            token.text += std::string_view(token.value).substr(1);
         token.kind = PgnTokenKind::Symbol;
         token.number = 0;
         return true;
@@ -308,6 +394,113 @@ bool CPgnParser::lex(PgnLexMode mode)
     // Any other byte produces nothing: the token keeps its previous content.
     m_tokenStale = true;
     return true;
+}
+
+bool CPgnParser::lexComment()
+{
+    CPgnToken& token = m_token;
+    const std::int64_t braceOffset = m_tokenOffset;
+    token.value.clear();
+    token.number = 0;
+    bool started = false;
+    // An empty line followed by a complete tag line ends a comment left open: that is where
+    // the next game begins. The line that holds the "{" is not empty, so the empty line lies
+    // wholly inside the comment, and this program's writer never puts one there.
+    bool lineBlank = false;
+    for (;;) {
+        int c = readChar(true);
+        if (c < 0) {
+            noteDamage("unterminated comment", "{", braceOffset);
+            return false;
+        }
+        if (c == '\n') {
+            if (lineBlank && startsTagLine()) {
+                noteDamage("unterminated comment", "{", braceOffset);
+                m_recoveryOffset = m_input->offset();
+                m_tokenCut = true;
+                if (!started)
+                    m_tokenOffset = m_recoveryOffset;
+                break;
+            }
+            lineBlank = true;
+        } else if (c != ' ' && c != '\t' && c != '\r') {
+            lineBlank = false;
+        }
+        if (started && c == '}') {
+            // The brace stays unread: it is the next token.
+            m_input->unget();
+            break;
+        }
+        if (m_keepText)
+            token.text += static_cast<char>(c);
+        if (!started) {
+            // White space at the start of the body is dropped.
+            if (isSpace(c))
+                continue;
+            m_tokenOffset = m_input->offset() - 1;
+            if (c == '}') {
+                token.kind = PgnTokenKind::RightBrace;
+                return true;
+            }
+            started = true;
+        }
+        token.value += static_cast<char>(c);
+    }
+    token.kind = PgnTokenKind::Comment;
+    return true;
+}
+
+void CPgnParser::appendSpecial(std::string_view piece, std::size_t extra, CPgnToken& token)
+{
+    token.value += piece;
+    if (extra == 0)
+        return;
+    std::string_view rest = m_input->window(extra);
+    if (m_keepText)
+        token.text.append(rest.data(), extra);
+    m_last = static_cast<unsigned char>(rest[extra - 1]);
+    m_input->consume(extra);
+}
+
+bool CPgnParser::startsTagLine()
+{
+    // Longer tag lines are not recognised as the start of a game; reading then goes on
+    // inside the comment as it always did.
+    constexpr std::size_t kTagLineLookahead = 512;
+    std::string_view line = m_input->window();
+    if (line.empty() || line[0] != '[')
+        return false;
+    line = m_input->window(kTagLineLookahead);
+    const std::size_t lineEnd = line.find('\n');
+    if (lineEnd == std::string_view::npos && line.size() >= kTagLineLookahead)
+        return false;
+    line = line.substr(0, lineEnd);
+    // "[", a name that starts with a letter, blanks, a quote ...
+    std::size_t at = 1;
+    if (at >= line.size() ||
+        !((line[at] >= 'A' && line[at] <= 'Z') || (line[at] >= 'a' && line[at] <= 'z')))
+        return false;
+    while (at < line.size() && isSymbolChar(static_cast<unsigned char>(line[at])))
+        ++at;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    if (at >= line.size() || line[at] != '"')
+        return false;
+    // ... and a closing quote and bracket at the end of the line.
+    std::size_t last = line.size();
+    while (last > at && (line[last - 1] == ' ' || line[last - 1] == '\t' || line[last - 1] == '\r'))
+        --last;
+    return last >= at + 3 && line[last - 1] == ']' && line[last - 2] == '"';
+}
+
+void CPgnParser::noteDamage(std::string_view reason, std::string_view text, std::int64_t offset)
+{
+    // The first damage is the one to report: what follows it is often its consequence.
+    if (!m_damage.reason.empty())
+        return;
+    m_damage.reason = std::string(reason);
+    m_damage.text = std::string(text);
+    m_damage.offset = offset;
 }
 
 void CPgnParser::beginLexing(PgnInput& input, std::int64_t start)
@@ -378,6 +571,10 @@ bool CPgnParser::begin(PgnInput& input, std::int64_t start)
     m_depth = 0;
     m_error = {};
     m_error.offset = start;
+    m_damage = {};
+    m_recoveryOffset = -1;
+    m_hasResultTag = false;
+    m_movetextResult.clear();
     m_hasToken = false;
     m_keepText = true;
     m_token.kind = PgnTokenKind::Unknown;
@@ -408,6 +605,10 @@ std::int64_t CPgnParser::endOffset() const
 
 void CPgnParser::storeTag(std::string& value)
 {
+    if (m_tagName == "Result") {
+        standardiseResult(value);
+        m_hasResultTag |= !value.empty();
+    }
     if (m_indexTags) {
         IndexTags& tags = *m_indexTags;
         const std::string& name = m_tagName;
@@ -443,8 +644,26 @@ void CPgnParser::readTags()
         step(kNormalMode);
         if (!m_hasToken)
             return;
+        // A name alone on its line has no value: what follows on the next line (often the
+        // next tag) is read as what it is.
+        if (m_token.kind != PgnTokenKind::String && m_token.kind != PgnTokenKind::RightBracket &&
+            m_token.text.find_first_of("\r\n") != std::string::npos)
+            continue;
         m_tagValue.clear();
-        if (m_token.kind == PgnTokenKind::String) {
+        if (m_token.kind == PgnTokenKind::String && m_tokenCut) {
+            // The closing quote is missing: the value runs to the line end, where a "]"
+            // closes the pair.
+            m_tagValue = m_token.value;
+            auto trimBlanks = [&] {
+                while (
+                    !m_tagValue.empty() && (m_tagValue.back() == ' ' || m_tagValue.back() == '\t'))
+                    m_tagValue.pop_back();
+            };
+            trimBlanks();
+            if (!m_tagValue.empty() && m_tagValue.back() == ']')
+                m_tagValue.pop_back();
+            trimBlanks();
+        } else if (m_token.kind == PgnTokenKind::String) {
             m_tagValue = m_token.value;
             step(PgnTokenKind::RightBracket);
             if (!is(PgnTokenKind::RightBracket))
@@ -460,8 +679,13 @@ void CPgnParser::readTags()
         } else if (m_token.kind != PgnTokenKind::RightBracket) {
             m_tagValue = m_token.text;
             int c;
-            while ((c = readChar(false)) >= 0 && c != ']')
+            while ((c = readChar(true)) >= 0 && c != ']') {
+                if (c == '\n' || c == '\r') {
+                    m_input->unget();
+                    break;
+                }
                 m_tagValue += static_cast<char>(c);
+            }
             if (c < 0) {
                 m_hasToken = false;
                 return;
@@ -500,12 +724,16 @@ void CPgnParser::skipComments()
         if (is(PgnTokenKind::Comment)) {
             std::string body;
             body.swap(m_token.value);
+            // A comment cut short by the next game keeps what it holds.
+            const bool cut = m_tokenCut;
             step(kNormalMode);
-            if (!is(PgnTokenKind::RightBrace))
+            if (!cut && !is(PgnTokenKind::RightBrace))
                 return;
-            step(PgnTokenKind::Symbol);
             if (m_node)
                 m_node->setComment(std::move(body));
+            if (cut)
+                return;
+            step(PgnTokenKind::Symbol);
         } else if (is(PgnTokenKind::RightBrace)) {
             step(PgnTokenKind::Symbol);
             if (m_node)
@@ -522,7 +750,7 @@ bool CPgnParser::readSequence()
         // A comment may stand where the next move or the end of the line is expected (after
         // a closed variation, before the result); it belongs to the current node.
         skipComments();
-        if (!m_hasToken)
+        if (!m_hasToken || atRecoveryPoint())
             return true;
         if (m_token.kind == PgnTokenKind::LeftParenthesis) {
             if (!readVariation())
@@ -577,6 +805,8 @@ bool CPgnParser::readMoveElement()
             step(PgnTokenKind::Symbol);
     }
     skipComments();
+    if (atRecoveryPoint())
+        return true;
     if (!is(PgnTokenKind::Symbol)) {
         if (!m_hasToken)
             return fail("move expected at the end of the input", "", m_input->offset());
@@ -590,6 +820,9 @@ bool CPgnParser::readMoveElement()
 
     Move move = resolvePgnMove(m_board, m_symbol);
     bool gluedMark = false;
+    // Set when the move was written in a form other readers do not take: the node gets the
+    // move's standard SAN instead.
+    bool standardSan = false;
     if (move == NoMove && m_symbol.size() > 2 && m_symbol.back() == 'e' &&
         is(PgnTokenKind::Period)) {
         // "bxa6e.p.": the en-passant mark glued to the move.
@@ -600,6 +833,13 @@ bool CPgnParser::readMoveElement()
             gluedMark = true;
             m_symbol.pop_back();
         }
+    }
+    if (move == NoMove) {
+        move = resolveUnusualMove(m_board, m_symbol);
+        standardSan = move != NoMove;
+    } else if (move.isCastling() && m_symbol[0] != 'O' && m_symbol[0] != '0') {
+        // Castling written as the king's move ("Ke1g1", "e1g1").
+        standardSan = true;
     }
     if (move == NoMove)
         return fail("illegal or unreadable move", m_symbol, symbolOffset);
@@ -627,6 +867,8 @@ bool CPgnParser::readMoveElement()
             if (san.empty() || runEnd != std::string::npos)
                 san = writeSan(m_board, move);
         }
+        if (standardSan)
+            san = move == NullMove ? std::string(kNullMoveSan) : writeSan(m_board, move);
         m_node = m_node->addChild(
             std::make_unique<CGameNode>(move, std::move(san), m_node->ply() + 1, "", nag));
     }
@@ -691,10 +933,21 @@ bool CPgnParser::readGame(
     if (!readSequence())
         return false;
     skipComments();
-    if (is(PgnTokenKind::Asterisk))
+    // A result that ends an unclosed variation is no result of the game.
+    const bool topLevel = m_depth == 0;
+    if (is(PgnTokenKind::Asterisk)) {
+        if (topLevel)
+            m_movetextResult.assign(1, '*');
         step(kNormalMode);
-    else if (is(PgnTokenKind::Symbol) && isResultText(m_token.value))
+    } else if (is(PgnTokenKind::Symbol) && isResultText(m_token.value)) {
+        if (topLevel)
+            m_movetextResult = m_token.value;
         step(PgnTokenKind::Symbol);
+    }
+    // The result of a game whose header has none would otherwise be lost on writing ("*"
+    // says no more than the missing tag).
+    if (!m_hasResultTag && !m_movetextResult.empty() && m_movetextResult != "*")
+        m_game->setResult(m_movetextResult);
     end = endOffset();
     game = std::move(m_game);
     m_node = nullptr;

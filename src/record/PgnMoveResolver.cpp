@@ -202,6 +202,68 @@ Move resolvePgnMoveShortcut(Board& board, std::string_view text)
     return count == 1 ? found : NoMove;
 }
 
+Move resolveUnusualMove(Board& board, std::string_view text)
+{
+    while (!text.empty() &&
+        (text.back() == '+' || text.back() == '#' || text.back() == '!' || text.back() == '?'))
+        text.remove_suffix(1);
+    const std::uint8_t side = board.sideToMove();
+    const Square king = board.findKing(pieceOf(kKing, side));
+    if (king == NoSquare)
+        return NoMove;
+    if (text == kNullMoveSan || text == "Z0")
+        return board.isLegal(NullMove, king) ? NullMove : NoMove;
+
+    auto isSquareAt = [&](std::size_t at) {
+        return at + 1 < text.size() && isFileLetter(text[at]) && isRankDigit(text[at + 1]);
+    };
+    auto squareAt = [&](std::size_t at) { return makeSquare(text[at] - 'a', text[at + 1] - '1'); };
+    if (!text.empty() && text[0] == 'K') {
+        // "Kg1", "Ke1g1", "Ke1-g1": the king's two steps from its home square are castling.
+        const int homeRank = side == kWhiteSide ? 0 : 7;
+        if (king != makeSquare(4, homeRank))
+            return NoMove;
+        std::size_t at = 1;
+        if (text.size() > 3 && isSquareAt(at)) {
+            if (squareAt(at) != king)
+                return NoMove;
+            at += 2;
+            if (at < text.size() && text[at] == '-')
+                ++at;
+        }
+        if (at + 2 != text.size() || !isSquareAt(at) || rankOf(squareAt(at)) != homeRank)
+            return NoMove;
+        const int file = fileOf(squareAt(at));
+        return file == 6 || file == 2 ? castling(board, file == 2) : NoMove;
+    }
+
+    // Coordinates with a promotion piece: from, "-" or "x", to, "=", piece in either case.
+    if (!isSquareAt(0))
+        return NoMove;
+    std::size_t at = 2;
+    if (at < text.size() && (text[at] == '-' || text[at] == 'x'))
+        ++at;
+    if (!isSquareAt(at))
+        return NoMove;
+    const Square from = squareAt(0);
+    const Square to = squareAt(at);
+    at += 2;
+    if (at < text.size() && text[at] == '=')
+        ++at;
+    if (at + 1 != text.size())
+        return NoMove;
+    const char letter = text[at];
+    const int kind = pieceKind(letter >= 'a' ? static_cast<char>(letter - 'a' + 'A') : letter);
+    if (kind < 0 || kind == kKing)
+        return NoMove;
+    SquareMoveList moves;
+    board.legalMoves(from, moves);
+    for (Move move : moves)
+        if (move.to == to && move.isPromotion() && move.piece == pieceOf(kind, side))
+            return move;
+    return NoMove;
+}
+
 Move resolvePgnMove(Board& board, std::string_view symbol)
 {
     Move move = resolvePgnMoveShortcut(board, symbol);

@@ -18,4 +18,13 @@ Move resolvePgnMove(Board& board, std::string_view symbol);
 // The shortcut alone: the move, or NoMove when the text is not one it decides.
 Move resolvePgnMoveShortcut(Board& board, std::string_view symbol);
 
+// The SAN a null move is stored and written with.
+inline constexpr std::string_view kNullMoveSan = "--";
+
+// Spellings of moves that other programs write and the SAN reader does not take: the null
+// move "--" or "Z0" (not while in check), castling written as the king's move ("Kg1",
+// "Ke1-g1"), and coordinate promotions ("e7e8q", "e7-e8=Q"). Check and annotation marks may
+// follow. The legal move meant (NullMove for a null move), or NoMove.
+Move resolveUnusualMove(Board& board, std::string_view symbol);
+
 } // namespace velmorak
