@@ -14,6 +14,12 @@ bool isRosterTag(std::string_view name)
 void appendEscapedTagValue(std::string& out, std::string_view value)
 {
     for (char c : value) {
+        // A tag pair ends at its line's end for every reader, so a line break typed into a
+        // value is written as a space rather than breaking the file.
+        if (c == '\n' || c == '\r') {
+            out += ' ';
+            continue;
+        }
         if (c == '\\' || c == '"')
             out += '\\';
         out += c;

@@ -43,7 +43,8 @@ private:
     bool m_noSpace = false;
 };
 
-// Appends value to out with every backslash and double quote escaped by a backslash.
+// Appends value to out with every backslash and double quote escaped by a backslash and each
+// line break written as a space.
 void appendEscapedTagValue(std::string& out, std::string_view value);
 
 } // namespace velmorak

@@ -113,6 +113,12 @@ TEST(PgnWriter, TagValuesAreEscapedAndReadBack)
     auto again = readPgn(text);
     ASSERT_TRUE(again);
     EXPECT_EQ(again->tags(), game.tags());
+
+    game.setTag("Annotator", "two\r\nlines");
+    again = readPgn(game.toString());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->getTag("Annotator"), "two  lines");
+    EXPECT_NE(again->getTag("Event"), "");
 }
 
 TEST(PgnWriter, LinesRespectTheWidthAndLongWordsStayWhole)

