@@ -209,9 +209,13 @@ int runAppend(const CliArgs& args, std::ostream&, std::ostream& err)
         return kExitUsage;
     CPgnParser parser;
     CDatabase db(parser);
-    for (auto& game : games)
-        if (!db.append(args[0], *game))
-            return failure(err, db);
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        if (!db.append(args[0], *games[i])) {
+            failure(err, db);
+            err << "velmorak-cli db: " << i << " of " << games.size() << " games appended\n";
+            return kExitFailure;
+        }
+    }
     return kExitOk;
 }
 
