@@ -181,10 +181,10 @@ void CDatabase::getError(int& code, std::string& message) const
     message = m_errorMessage;
 }
 
-bool CDatabase::identify(const std::string& path, FileIdentity& identity)
+bool CDatabase::identify(const std::string& path, FileIdentity& identity, int fd)
 {
     struct stat info { };
-    if (::stat(path.c_str(), &info) != 0)
+    if ((fd >= 0 ? ::fstat(fd, &info) : ::stat(path.c_str(), &info)) != 0)
         return false;
     identity.device = info.st_dev;
     identity.inode = info.st_ino;
@@ -289,7 +289,8 @@ void CDatabase::buildIndex()
     if (!m_isOpen)
         return;
     // Identify before scanning: a change made while scanning then shows at the next check.
-    identify(m_fileName, m_indexed);
+    // The file read, not what the name holds by now: a rewrite may have replaced it since.
+    identify(m_fileName, m_indexed, m_input.fd());
     const std::int64_t first = m_position;
     std::int64_t start = first;
     std::int64_t last = first;
@@ -479,7 +480,7 @@ bool CDatabase::append(const std::string& path, CPgnGame& game)
     const int fd = lock->fd();
     const std::int64_t size = lock->info().st_size;
     FileIdentity before;
-    identify(*target, before);
+    identify(*target, before, fd);
     m_appendPath = path;
     const std::string text = game.toString();
     bool ok = (before == m_appended || closeLastGame(fd, size)) && writeAll(fd, text);
@@ -491,7 +492,7 @@ bool CDatabase::append(const std::string& path, CPgnGame& game)
     if (!ok && ::ftruncate(fd, size) == 0)
         ::fsync(fd);
     if (ok)
-        identify(*target, m_appended);
+        identify(*target, m_appended, fd);
     else
         m_appended = {};
     return ok;

@@ -135,7 +135,8 @@ private:
         std::int64_t modifiedNanoseconds = 0;
         friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
     };
-    static bool identify(const std::string& path, FileIdentity& identity);
+    // The identity of the file at path, or of the open file fd when fd >= 0.
+    static bool identify(const std::string& path, FileIdentity& identity, int fd = -1);
     bool openForReading();
     // Opens without touching the text pool (a rewrite reopens the same file).
     bool openKeepingPool(const std::string& path);

@@ -1,5 +1,8 @@
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
+#include <thread>
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -8,6 +11,8 @@
 #include "RecordTestSupport.h"
 #include "record/CDatabase.h"
 #include "record/CPgnParser.h"
+#include "support/CliRunner.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
@@ -39,6 +44,40 @@ TEST(LargeDatabase, OffsetsBeyondTwoGigabytes)
     EXPECT_EQ(game->white(), "Far");
     EXPECT_EQ(test::treeText(*game), " d4 d5");
     std::filesystem::remove(path);
+}
+
+// Two deletes and an append by separate processes, started a few milliseconds apart: every
+// change reported as done is in the file, and every game in it reads.
+TEST(DatabaseRace, ChangesOfSeveralProcessesAtOnceAreAllKeptOrRefused)
+{
+    TempFolder folder;
+    const std::string path = folder.file("games.pgn");
+    const std::string gameFile = folder.file("new.pgn");
+    TempFolder::write(gameFile, "[White \"Newcomer\"]\n\n1. d4 d5 *\n");
+    std::string games;
+    for (int i = 0; i < 12; ++i)
+        games += "[White \"P" + std::to_string(i) + "\"]\n\n1. e4 e5 2. Nf3 *\n\n";
+    for (int trial = 0; trial < 12; ++trial) {
+        TempFolder::write(path, games);
+        auto later = [&](int ms, std::string args) {
+            return std::async(std::launch::async, [ms, args] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+                return runCli(args);
+            });
+        };
+        auto first = later(0, "db delete '" + path + "' 3");
+        auto second = later(trial % 4, "db delete '" + path + "' 7");
+        auto append = later(trial % 3, "db append '" + path + "' '" + gameFile + "'");
+        const int deleted = (first.get().exitCode == 0) + (second.get().exitCode == 0);
+        ASSERT_EQ(append.get().exitCode, 0) << "an append waits for the lock";
+        CPgnParser parser;
+        CDatabase db(parser);
+        ASSERT_TRUE(db.open(path));
+        ASSERT_EQ(int(db.getEntries().size()), 13 - deleted) << "trial " << trial;
+        for (int i = 0; i < 13 - deleted; ++i)
+            EXPECT_TRUE(db.gotoGame(i)) << "trial " << trial << " game " << i;
+        EXPECT_EQ(folder.entryCount(), 2) << "no temporary or backup file is left";
+    }
 }
 
 } // namespace
