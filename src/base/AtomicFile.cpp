@@ -120,8 +120,8 @@ Result<TemporaryFile> TemporaryFile::create(
     static std::atomic<unsigned> counter { 0 };
     std::string name;
     for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-        name = target + kTemporaryInfix + std::to_string(::getpid()) + "-" +
-            std::to_string(counter++);
+        name =
+            target + kTemporaryInfix + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         int fd = calls.open(
             name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 07777);
         if (fd >= 0) {
@@ -206,8 +206,7 @@ void removeLeftoverTemporaries(
     for (const std::string& path : leftovers) {
         struct stat info { };
         // Only files: a folder or device of that name is someone else's.
-        if (::lstat(path.c_str(), &info) == 0 &&
-            (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+        if (::lstat(path.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
             calls.unlink(path.c_str());
     }
 }

@@ -37,8 +37,8 @@ Result<std::string> replacementTarget(const std::string& path);
 class TemporaryFile {
 public:
     // The file gets `mode` less the umask, or exactly `mode` when `exactMode`.
-    static Result<TemporaryFile> create(const std::string& target, mode_t mode,
-        FileSystemCalls& calls, bool exactMode = false);
+    static Result<TemporaryFile> create(
+        const std::string& target, mode_t mode, FileSystemCalls& calls, bool exactMode = false);
     TemporaryFile(TemporaryFile&& other) noexcept;
     TemporaryFile& operator=(TemporaryFile&&) = delete;
     ~TemporaryFile();

@@ -25,8 +25,7 @@ FileSystemCalls& callsOr(FileSystemCalls* calls)
 }
 } // namespace
 
-Result<int> openRegularFile(
-    const std::string& path, int flags, mode_t mode, FileSystemCalls* calls)
+Result<int> openRegularFile(const std::string& path, int flags, mode_t mode, FileSystemCalls* calls)
 {
     FileSystemCalls& sys = callsOr(calls);
     int fd = sys.open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
@@ -81,8 +80,8 @@ Result<FileLock> FileLock::acquire(
 {
     FileSystemCalls& sys = callsOr(calls);
     const auto deadline = std::chrono::steady_clock::now() + options.wait;
-    const int flags = O_RDWR | O_NOFOLLOW | (options.create ? O_CREAT : 0) |
-        (options.append ? O_APPEND : 0);
+    const int flags =
+        O_RDWR | O_NOFOLLOW | (options.create ? O_CREAT : 0) | (options.append ? O_APPEND : 0);
     for (int replaced = 0; replaced < kMaxReplacedWhileWaiting; ++replaced) {
         Result<int> opened = openRegularFile(path, flags, options.mode, calls);
         if (!opened)
@@ -101,8 +100,7 @@ Result<FileLock> FileLock::acquire(
                 const int error = errno;
                 sys.close(fd);
                 if (error == EWOULDBLOCK)
-                    return Error { ErrorKind::Conflict,
-                        path + " is in use by another program" };
+                    return Error { ErrorKind::Conflict, path + " is in use by another program" };
                 return systemError("cannot lock", path, error);
             }
             std::this_thread::sleep_for(poll);

@@ -15,8 +15,8 @@ class FileSystemCalls;
 // added). A FIFO, device, folder or socket is refused (WrongFileType) without blocking and
 // without side effects of opening it for long: the open itself does not wait for a FIFO's
 // other end. The caller owns the descriptor.
-Result<int> openRegularFile(const std::string& path, int flags = 0, mode_t mode = 0644,
-    FileSystemCalls* calls = nullptr);
+Result<int> openRegularFile(
+    const std::string& path, int flags = 0, mode_t mode = 0644, FileSystemCalls* calls = nullptr);
 
 // An exclusive advisory lock (flock) on a regular file, held until destruction. Every change
 // this program makes to a shared file (appending, rewriting a database, changing a settings

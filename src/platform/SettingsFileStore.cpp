@@ -135,8 +135,7 @@ bool SettingsFileStore::writeValue(std::string_view name, const RegistryValue& v
     if (text) {
         file.parse(*text);
         if (!file.setValue(name, value))
-            m_lastError =
-                "the value " + std::string(name) + " cannot be stored in a settings file";
+            m_lastError = "the value " + std::string(name) + " cannot be stored in a settings file";
         else
             stored = replaceFile(file);
     }

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "base/RegularFile.h"
-
 #include "settings/RegistryFile.h"
 #include "settings/SettingsStore.h"
 

@@ -255,7 +255,7 @@ bool CDatabase::openKeepingPool(const std::string& path)
     if (!openForReading()) {
         struct stat info { };
         setError(::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) ? NotRegularFile
-                                                                              : FileNotFound,
+                                                                            : FileNotFound,
             path);
         return false;
     }
@@ -635,8 +635,8 @@ bool CDatabase::rewrite(std::int64_t start, std::int64_t end, CPgnGame* game)
                     sys.rename(backup.c_str(), target.c_str());
                 else
                     sys.unlink(backup.c_str());
-                setError(RenameFailed,
-                    "renaming " + temporary->name() + " to " + target + " failed");
+                setError(
+                    RenameFailed, "renaming " + temporary->name() + " to " + target + " failed");
             } else {
                 sys.unlink(backup.c_str());
                 result = true;

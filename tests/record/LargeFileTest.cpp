@@ -1,5 +1,4 @@
 #include <chrono>
-#include <filesystem>
 #include <future>
 #include <string>
 #include <thread>
@@ -12,6 +11,7 @@
 #include "record/CDatabase.h"
 #include "record/CPgnParser.h"
 #include "support/CliRunner.h"
+#include "support/PgnFiles.h"
 #include "support/TempFolder.h"
 
 namespace velmorak {
@@ -19,8 +19,8 @@ namespace {
 
 TEST(LargeDatabase, OffsetsBeyondTwoGigabytes)
 {
-    const std::string path =
-        ::testing::TempDir() + "/velmorak-large-" + std::to_string(::getpid()) + ".pgn";
+    TempFolder folder;
+    const std::string path = folder.file("large.pgn");
     CPgnParser parser;
     // A sparse file: one game, a hole of 2.2 GB (read as zero bytes, which belong to the
     // first game), then a second game beyond the 32-bit range.
@@ -43,7 +43,6 @@ TEST(LargeDatabase, OffsetsBeyondTwoGigabytes)
     ASSERT_TRUE(game);
     EXPECT_EQ(game->white(), "Far");
     EXPECT_EQ(test::treeText(*game), " d4 d5");
-    std::filesystem::remove(path);
 }
 
 // Two deletes and an append by separate processes, started a few milliseconds apart: every
@@ -70,12 +69,7 @@ TEST(DatabaseRace, ChangesOfSeveralProcessesAtOnceAreAllKeptOrRefused)
         auto append = later(trial % 3, "db append '" + path + "' '" + gameFile + "'");
         const int deleted = (first.get().exitCode == 0) + (second.get().exitCode == 0);
         ASSERT_EQ(append.get().exitCode, 0) << "an append waits for the lock";
-        CPgnParser parser;
-        CDatabase db(parser);
-        ASSERT_TRUE(db.open(path));
-        ASSERT_EQ(int(db.getEntries().size()), 13 - deleted) << "trial " << trial;
-        for (int i = 0; i < 13 - deleted; ++i)
-            EXPECT_TRUE(db.gotoGame(i)) << "trial " << trial << " game " << i;
+        EXPECT_EQ(readableGames(path), 13 - deleted) << "trial " << trial;
         EXPECT_EQ(folder.entryCount(), 2) << "no temporary or backup file is left";
     }
 }

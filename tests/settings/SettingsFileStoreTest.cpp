@@ -78,26 +78,6 @@ TEST(SettingsFileStore, ValuesOfANewerVersionSurvive)
     EXPECT_NE(text.find("\"FutureText\"=\"kept\"\n"), std::string::npos);
 }
 
-TEST(SettingsFileStore, DamagedFileGivesDefaultsForWhatCannotBeRead)
-{
-    TempFolder folder;
-    std::string path = folder.file("settings.reg");
-    TempFolder::write(path,
-        std::string(
-            "\x01\x02 binary junk\n[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\"
-            "Settings]\n\"IDC_CBCOACH\"=dword:1\n\"IDC_CBHASHTABLESIZE\"=hex:80,\n"
-            "\"IDC_CBANIMATION\"=\"fast\"\n\"IDC_CBSOUND\"=dword:zz\n\"IDC_CBENGINE\"=hex:41,4"));
-    SettingsFileStore store(path);
-    RegistrySettings settings(store);
-    AppSettings options;
-    options.load(settings);
-    EXPECT_TRUE(options.coach);
-    EXPECT_EQ(options.hashTableSize, 64);
-    EXPECT_EQ(options.animation, 2);
-    EXPECT_TRUE(options.sound);
-    EXPECT_EQ(options.engine, "A\x04");
-}
-
 TEST(SettingsFileStore, MissingFileReadsAsEmptyAndAnUnreadableOneIsNeverReplaced)
 {
     TempFolder folder;

@@ -1,5 +1,6 @@
 #include "FailingFileCalls.h"
 
+#include <algorithm>
 #include <cerrno>
 
 bool FailingFileCalls::fails(const char* name, int error)
@@ -27,7 +28,7 @@ ssize_t FailingFileCalls::write(int fd, const void* data, std::size_t size)
         errno = ENOSPC;
         return -1;
     }
-    size = std::min(size, writeLimit - m_written);
+    size = std::min({ size, writeLimit - m_written, writeChunk });
     ssize_t done = DatabaseFileCalls::write(fd, data, size);
     if (done > 0)
         m_written += std::size_t(done);

@@ -9,13 +9,15 @@
 
 // The system calls of replacing and appending files, with faults on demand: the n-th call
 // (counting every call) fails, every call of one name fails, writes stop after a number of
-// bytes (a disk that fills up), hard links are refused (as on FAT memory cards), and a hook
-// runs before each call, to change the file between two steps of a replacement.
+// bytes (a disk that fills up) or come in short pieces, hard links are refused (as on FAT memory
+// cards), and a hook runs before each call, to change the file between two steps of a replacement.
 class FailingFileCalls : public velmorak::DatabaseFileCalls {
 public:
     int failAt = -1;
     std::string failCall;
     std::size_t writeLimit = SIZE_MAX;
+    // Bytes one write takes at most (short writes the caller must continue).
+    std::size_t writeChunk = SIZE_MAX;
     bool noLinks = false;
     // Runs before the call named (open, write, fsync, close, rename, unlink, link, pread).
     std::function<void(const std::string&)> before;
