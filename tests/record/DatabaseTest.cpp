@@ -114,7 +114,6 @@ TEST_F(DatabaseTest, EmptyMissingReadOnlyAndOtherFiles)
 
 TEST_F(DatabaseTest, AppendClosesALastGameThatWasCutOff)
 {
-    const char* next = "[White \"b\"]\n\n1. d4 d5 *\n";
     struct Row {
         const char* name;
         const char* text;
@@ -134,8 +133,7 @@ TEST_F(DatabaseTest, AppendClosesALastGameThatWasCutOff)
         const std::string text = row.text;
         TempFolder::write(path, text);
         CDatabase db(parser);
-        auto game = test::readPgn(next);
-        game->setFormat(kFilePgnFormat);
+        auto game = newGame("b");
         const bool first = db.append(path, *game);
         ASSERT_EQ(first, row.closing != nullptr) << row.name;
         if (!row.closing) {
@@ -281,8 +279,7 @@ TEST_F(DatabaseTest, ACrashedRewriteIsRepairedByTheNextOpenOrAppend)
         TempFolder::write(path + ".tmp-1-0", text + "half");
         TempFolder::write(path + ".tmp", "older version");
         CDatabase db(parser);
-        auto game = newGame("New");
-        ASSERT_TRUE(!byAppend || db.append(path, *game));
+        ASSERT_TRUE(!byAppend || db.append(path, *newGame("New")));
         ASSERT_TRUE(db.open(path));
         ASSERT_EQ(db.getEntries().size(), byAppend ? 3u : 2u) << byAppend;
         EXPECT_FALSE(fs::exists(path + ".bak"));
@@ -294,17 +291,19 @@ TEST_F(DatabaseTest, ACrashedRewriteIsRepairedByTheNextOpenOrAppend)
 
 TEST_F(DatabaseTest, MemoryDoesNotGrowWithEveryFileOpened)
 {
-    const std::string other = folder.file("other.pgn");
-    TempFolder::write(path, realGames(20));
-    TempFolder::write(other, "[White \"x\"]\n1.e4 *\n");
-    CDatabase db(parser);
-    ASSERT_TRUE(db.open(path));
-    const std::size_t once = db.indexMemoryBytes();
-    for (int i = 0; i < 10; ++i) {
-        ASSERT_TRUE(db.open(other));
+    const std::string small = folder.file("small.pgn");
+    TempFolder::write(small, "[White \"x\"]\n1.e4 *\n");
+    CDatabase fresh(parser), db(parser);
+    ASSERT_TRUE(fresh.open(small));
+    for (int file = 0; file < 5; ++file) {
+        std::string text;
+        for (int game = 0; game < 100; ++game)
+            text += "[White \"P" + std::to_string(file * 100 + game) + "\"]\n1.e4 *\n";
+        TempFolder::write(path, text);
         ASSERT_TRUE(db.open(path));
     }
-    EXPECT_EQ(db.indexMemoryBytes(), once);
+    ASSERT_TRUE(db.open(small));
+    EXPECT_EQ(db.indexMemoryBytes(), fresh.indexMemoryBytes());
 }
 
 TEST_F(DatabaseTest, AFailedAppendLeavesTheFileAsItWas)
