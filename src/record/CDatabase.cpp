@@ -217,19 +217,24 @@ void CDatabase::setFileError(const Error& error, int otherwise, const std::strin
     }
 }
 
-void CDatabase::restoreBackup(const std::string& target)
+bool CDatabase::restoreBackup(const std::string& target)
 {
     struct stat info { };
     if (::lstat(target.c_str(), &info) == 0 || errno != ENOENT)
-        return;
+        return true;
     const std::string backup = target + kBackupSuffix;
     if (::lstat(backup.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return;
+        return true;
     // Only the main file's absence makes the backup the user's games; never replace a file
     // that appeared meanwhile.
-    if (::renameat2(AT_FDCWD, backup.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0 &&
-        (errno == EINVAL || errno == ENOSYS) && calls().link(backup.c_str(), target.c_str()) == 0)
+    if (::renameat2(AT_FDCWD, backup.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if ((errno == EINVAL || errno == ENOSYS) && calls().link(backup.c_str(), target.c_str()) == 0) {
         calls().unlink(backup.c_str());
+        return true;
+    }
+    // A file that appeared meanwhile is fine; a backup left alone must not be overlooked.
+    return ::lstat(target.c_str(), &info) == 0;
 }
 
 bool CDatabase::open(const std::string& path)
@@ -466,8 +471,12 @@ bool CDatabase::append(const std::string& path, CPgnGame& game)
         setFileError(target.error(), CannotAppend, path);
         return false;
     }
-    // Appending to a new file where a crashed rewrite left only the backup would hide it.
-    restoreBackup(*target);
+    // Appending to a new file where a crashed rewrite left only the backup would hide it,
+    // and the next rewrite would remove it.
+    if (!restoreBackup(*target)) {
+        setError(CannotAppend, path);
+        return false;
+    }
     FileLock::Options options;
     options.create = true;
     options.append = true;

@@ -141,8 +141,9 @@ private:
     // Opens without touching the text pool (a rewrite reopens the same file).
     bool openKeepingPool(const std::string& path);
     void closeKeepingPool();
-    // Puts name + ".bak" back when the file itself is missing.
-    void restoreBackup(const std::string& target);
+    // Puts name + ".bak" back when the file itself is missing; false when a backup stands
+    // in for a missing file and could not be put back.
+    bool restoreBackup(const std::string& target);
     // Error code for a failed replacementTarget or FileLock::acquire.
     void setFileError(const Error& error, int otherwise, const std::string& argument);
     // Makes the file end at a game's end; false (error set) when it cannot.
