@@ -68,9 +68,24 @@ void CDatabaseTail::feed(std::string_view bytes)
             if (c == '\\')
                 m_state = State::TagEscape;
             else if (c == '"')
-                m_state = State::Tag;
+                m_state = State::TagRest;
             else
                 appendCapped(m_tagValue, c, kMaxTagText);
+            continue;
+        case State::MoveString:
+            if (c == '\\')
+                m_state = State::MoveStringEscape;
+            else if (c == '"')
+                m_state = State::Movetext;
+            continue;
+        case State::MoveStringEscape:
+            m_state = State::MoveString;
+            continue;
+        case State::TagRest:
+            // The reader skips whatever follows the value up to the bracket, quotes too
+            // (a value cut at an inner quote, or ended by an escaped one).
+            if (c == ']')
+                endTag();
             continue;
         case State::TagEscape:
             appendCapped(m_tagValue, c, kMaxTagText);
@@ -114,13 +129,19 @@ void CDatabaseTail::feed(std::string_view bytes)
             }
             appendCapped(m_token, c, kMaxToken);
             break;
+        case '"':
+            // The reader takes a quote in movetext as the start of a string, up to the next
+            // quote, whatever lies between.
+            endToken();
+            m_state = State::MoveString;
+            m_open = true;
+            break;
         case ' ':
         case '\t':
         case '\r':
         case '\n':
         case ']':
         case '}':
-        case '"':
             endToken();
             break;
         default:
@@ -132,7 +153,8 @@ void CDatabaseTail::feed(std::string_view bytes)
 
 Result<std::string> CDatabaseTail::closingText() const
 {
-    if (m_state == State::Tag || m_state == State::TagString || m_state == State::TagEscape)
+    if (m_state == State::Tag || m_state == State::TagString || m_state == State::TagEscape ||
+        m_state == State::TagRest)
         return Error { ErrorKind::InvalidInput, "the file ends inside a tag" };
     CDatabaseTail rest = *this;
     rest.endToken();
@@ -140,6 +162,10 @@ Result<std::string> CDatabaseTail::closingText() const
     std::string text;
     if (m_state == State::Brace)
         text += "}";
+    else if (m_state == State::MoveString)
+        text += "\"";
+    else if (m_state == State::MoveStringEscape)
+        text += " \""; // the blank is the escaped character
     else if (m_state == State::LineComment)
         text += lineBreak;
     if (rest.m_open) {

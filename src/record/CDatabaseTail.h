@@ -13,8 +13,9 @@ namespace velmorak {
 // a variation or a game without its result; whatever is appended would be read as part of
 // that game, and every later append would vanish the same way.
 //
-// Only the lexical frame is followed (tags, strings, comments, escape lines, variations,
-// result tokens); moves are not read. Cost: one pass over the bytes, constant memory.
+// Only the lexical frame is followed, as the reader sees it (tags, strings, comments,
+// escape lines, variations, result tokens); moves are not read. Cost: one pass over the bytes,
+// constant memory.
 class CDatabaseTail {
 public:
     void feed(std::string_view bytes);
@@ -25,7 +26,17 @@ public:
     Result<std::string> closingText() const;
 
 private:
-    enum class State { Movetext, Brace, LineComment, Tag, TagString, TagEscape };
+    enum class State {
+        Movetext,
+        Brace,
+        LineComment,
+        MoveString,
+        MoveStringEscape,
+        Tag,
+        TagString,
+        TagEscape,
+        TagRest,
+    };
     static constexpr std::size_t kMaxToken = 8; // longer than any result token
     static constexpr std::size_t kMaxTagText = 8; // longer than "Result" and any result
     void endToken();

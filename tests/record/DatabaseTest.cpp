@@ -126,6 +126,7 @@ TEST_F(DatabaseTest, AppendClosesALastGameThatWasCutOff)
         { "cut inside variations", "[White \"a\"]\n\n1. e4 (1. d4 (1. c4 c5", ")) *\n" },
         { "cut inside a line comment", "[White \"a\"]\n\n1. e4 ; a remark", "\n*\n" },
         { "brace in a tag", "[White \"a{\"]\n\n1. e4 *\n", "" },
+        { "escaped quote ending a tag", "[Event \"It \\\"]\n[White \"a\"]\n\n1. e4 *\n", "" },
         { "empty file", "", "" },
         { "cut inside a tag", "[White \"a\"]\n[Event \"World Ch", nullptr },
     };
