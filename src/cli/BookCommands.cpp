@@ -1,9 +1,13 @@
 // Subcommands for opening books: book build, book lookup.
 #include <ostream>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "CliArguments.h"
 #include "CliCommand.h"
 #include "CliFen.h"
+#include "base/RegularFile.h"
 #include "engine/OpeningBook.h"
 #include "engine/OpeningBookBuilder.h"
 #include "engine/PolyglotBook.h"
@@ -155,10 +159,10 @@ int runLookup(const CliArgs& args, std::ostream& out, std::ostream& err)
             return usage(err, "book", "--mode must be best, good, random or off");
         mode = *read;
     }
-    if (std::FILE* file = std::fopen(path.c_str(), "rb"))
-        std::fclose(file);
+    if (Result<int> fd = openRegularFile(path, O_RDONLY))
+        ::close(*fd);
     else
-        return usage(err, "book", "cannot open " + path);
+        return usage(err, "book", fd.error().message);
 
     std::vector<BookEntry> entries;
     Move chosen = NoMove;

@@ -201,9 +201,14 @@ int runAppend(DbContext& c)
     std::vector<std::unique_ptr<CPgnGame>> games;
     if (!readGames(c.positional[1], games, c.err))
         return kExitUsage;
-    for (auto& game : games)
-        if (!c.db.append(c.positional[0], *game))
-            return c.failure();
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        if (!c.db.append(c.positional[0], *games[i])) {
+            c.failure();
+            c.err << "velmorak-cli db: " << i << " of " << games.size() << " games appended
+";
+            return kExitFailure;
+        }
+    }
     return kExitOk;
 }
 

@@ -55,6 +55,10 @@ int runSettings(const CliArgs& args, std::ostream& out, std::ostream& err)
     const CliArgs& pos = parsed.positional();
 
     if (pos.empty()) {
+        if (Status readable = store.checkReadable(); !readable) {
+            err << "velmorak-cli settings: " << readable.error().message << '\n';
+            return kExitFailure;
+        }
         ReadOnlyStore readOnly(store);
         RegistrySettings settings(readOnly);
         AppSettings options;

@@ -8,6 +8,10 @@
 #include <mutex>
 #include <random>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "base/RegularFile.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
 
@@ -205,7 +209,11 @@ const std::vector<BookEntry>& OpeningBook::lookup(const std::string& path, const
     m_results.clear();
     if (path.empty())
         return m_results;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    // A FIFO or device given as the book would block the engine thread: regular files only.
+    Result<int> fd = openRegularFile(path, O_RDONLY);
+    std::unique_ptr<std::FILE, FileCloser> file(fd ? ::fdopen(*fd, "rb") : nullptr);
+    if (fd && !file)
+        ::close(*fd);
     if (!file)
         return m_results;
     Reader reader(file.get());

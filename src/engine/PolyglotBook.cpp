@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/RegularFile.h"
+
 namespace velmorak {
 
 namespace {
@@ -194,7 +196,7 @@ std::vector<BookEntry> PolyglotBook::lookup(const std::string& path, Board& boar
     std::vector<BookEntry> entries;
     if (path.empty())
         return entries;
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(openRegularFile(path, O_RDONLY).valueOr(-1));
     struct stat info { };
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return entries;

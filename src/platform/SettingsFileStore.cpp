@@ -3,14 +3,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/AtomicFile.h"
+#include "base/RegularFile.h"
 #include "settings/RegistryFile.h"
 
 namespace velmorak {
@@ -34,30 +34,73 @@ SettingsFileStore::SettingsFileStore(std::string path, FileSystemCalls* calls)
 
 std::optional<std::string> SettingsFileStore::readFile()
 {
-    struct stat info { };
-    if (::stat(m_path.c_str(), &info) != 0) {
-        if (errno == ENOENT)
+    Result<int> opened = openRegularFile(m_path, O_RDONLY);
+    if (!opened) {
+        if (opened.error().kind == ErrorKind::NotFound)
             return std::string();
-        m_lastError = "cannot read " + m_path + ": " + std::strerror(errno);
+        m_lastError = opened.error().message;
         return std::nullopt;
     }
-    if (!S_ISREG(info.st_mode) || static_cast<std::size_t>(info.st_size) > kMaxFileSize) {
+    const int fd = *opened;
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) > kMaxFileSize) {
+        ::close(fd);
         m_lastError = m_path + " is not a settings file";
-        return std::nullopt;
-    }
-    std::ifstream in(m_path, std::ios::binary);
-    if (!in) {
-        m_lastError = "cannot read " + m_path + ": " + std::strerror(errno);
         return std::nullopt;
     }
     std::string text;
     text.reserve(static_cast<std::size_t>(info.st_size));
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        m_lastError = "cannot read " + m_path;
-        return std::nullopt;
+    char buffer[64 * 1024];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 || text.size() + std::size_t(got) > kMaxFileSize) {
+            m_lastError = got < 0 ? "cannot read " + m_path + ": " + std::strerror(errno)
+                                  : m_path + " is not a settings file";
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        text.append(buffer, std::size_t(got));
     }
+    ::close(fd);
     return text;
+}
+
+Status SettingsFileStore::checkReadable()
+{
+    m_lastError.clear();
+    if (readFile())
+        return {};
+    return Error { ErrorKind::InvalidInput, m_lastError };
+}
+
+bool SettingsFileStore::lock()
+{
+    std::size_t slash = m_path.rfind('/');
+    if (slash != std::string::npos && slash > 0 &&
+        !makeDirectories(m_path.substr(0, slash), kFolderMode)) {
+        m_lastError = "cannot create the folder of " + m_path + ": " + std::strerror(errno);
+        return false;
+    }
+    Result<std::string> target = replacementTarget(m_path);
+    if (!target) {
+        m_lastError = target.error().message;
+        return false;
+    }
+    FileLock::Options options;
+    options.create = true;
+    options.mode = kFileMode;
+    options.wait = m_lockWait;
+    Result<FileLock> lock = FileLock::acquire(*target, options, m_calls);
+    if (!lock) {
+        m_lastError = lock.error().message;
+        return false;
+    }
+    m_lock.emplace(std::move(*lock));
+    return true;
 }
 
 std::optional<RegistryValue> SettingsFileStore::readValue(std::string_view name)
@@ -83,16 +126,21 @@ bool SettingsFileStore::writeValue(std::string_view name, const RegistryValue& v
         return true;
     }
     m_lastError.clear();
+    // Read, change and replace under the lock: two writers at once must not lose a value.
+    if (!lock())
+        return false;
     std::optional<std::string> text = readFile();
-    if (!text)
-        return false;
+    bool stored = false;
     RegistryFile file;
-    file.parse(*text);
-    if (!file.setValue(name, value)) {
-        m_lastError = "the value " + std::string(name) + " cannot be stored in a settings file";
-        return false;
+    if (text) {
+        file.parse(*text);
+        if (!file.setValue(name, value))
+            m_lastError = "the value " + std::string(name) + " cannot be stored in a settings file";
+        else
+            stored = replaceFile(file);
     }
-    return replaceFile(file);
+    m_lock.reset();
+    return stored;
 }
 
 void SettingsFileStore::beginWrites()
@@ -103,6 +151,8 @@ void SettingsFileStore::beginWrites()
     m_batch.reset();
     m_batchChanged = false;
     m_batchFailed = false;
+    if (!lock())
+        return;
     if (std::optional<std::string> text = readFile()) {
         m_batch.emplace();
         m_batch->parse(*text);
@@ -117,28 +167,16 @@ bool SettingsFileStore::endWrites()
     if (m_batch && m_batchChanged)
         stored = replaceFile(*m_batch) && stored;
     m_batch.reset();
+    m_lock.reset();
     return stored;
 }
 
 bool SettingsFileStore::replaceFile(const RegistryFile& file)
 {
-    std::size_t slash = m_path.rfind('/');
-    if (slash != std::string::npos && slash > 0 &&
-        !makeDirectories(m_path.substr(0, slash), kFolderMode)) {
-        m_lastError = "cannot create the folder of " + m_path + ": " + std::strerror(errno);
-        return false;
-    }
     // A settings file kept elsewhere and linked here stays linked: the link's target is
     // replaced, not the link.
-    std::string target = m_path;
-    struct stat link { };
-    if (::lstat(m_path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = ::realpath(m_path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
-    if (Status written = writeFileAtomically(target, file.text(), kFileMode, m_calls); !written) {
+    Status written = writeFileAtomically(m_path, file.text(), kFileMode, m_calls);
+    if (!written) {
         m_lastError = written.error().message;
         return false;
     }

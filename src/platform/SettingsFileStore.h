@@ -1,7 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 
+#include "base/RegularFile.h"
 #include "settings/RegistryFile.h"
 #include "settings/SettingsStore.h"
 
@@ -16,8 +19,10 @@ class FileSystemCalls;
 // exit routine costs one synced write instead of one per option. The file and its folder
 // are private to the user (0600, 0700): the file may hold server passwords.
 //
-// A missing file reads as an empty key. A file that exists but cannot be read is never
-// overwritten: writes then fail.
+// A missing file reads as an empty key. A file that exists but cannot be read (or is not a
+// regular file) is never overwritten: writes then fail. Every write, and every group of
+// writes, holds the file's lock (FileLock) from reading to replacing, so two programs
+// changing different values at once both keep their change.
 class SettingsFileStore : public SettingsStore {
 public:
     // Files larger than this are not settings files; they are neither read nor replaced.
@@ -33,6 +38,11 @@ public:
     bool endWrites() override;
 
     const std::string& path() const { return m_path; }
+    // Fails with the reason when the file exists but cannot be read (reads then give
+    // nothing, so a caller listing values would show defaults).
+    Status checkReadable();
+    // How long a write waits for another holder of the lock before it fails.
+    void setLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
     // Why the last failed write failed; empty after a success.
     const std::string& lastError() const { return m_lastError; }
 
@@ -40,6 +50,7 @@ private:
     bool replaceFile(const RegistryFile& file);
     // The file's text; an empty text for a missing file; nullopt when it cannot be read.
     std::optional<std::string> readFile();
+    bool lock();
 
     std::string m_path;
     FileSystemCalls* m_calls;
@@ -49,6 +60,8 @@ private:
     std::optional<RegistryFile> m_batch;
     bool m_batchChanged = false;
     bool m_batchFailed = false;
+    std::optional<FileLock> m_lock;
+    std::chrono::milliseconds m_lockWait { 5000 };
 };
 
 // $VELMORAK_CONFIG, else $XDG_CONFIG_HOME/Brindleworks/Velmorak/settings.reg, else

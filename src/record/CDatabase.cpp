@@ -9,25 +9,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "CDatabaseTail.h"
+#include "base/RegularFile.h"
+
 namespace velmorak {
 
 namespace {
-// Bytes moved per read when the rewrite copies the games it keeps.
+// Bytes moved per read when the rewrite copies the games it keeps or an append checks
+// the end of the file.
 constexpr std::size_t kCopyChunk = 1 << 20;
-
-std::string folderOf(const std::string& path)
-{
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
+constexpr const char* kBackupSuffix = ".bak";
 } // namespace
-
-int DatabaseFileCalls::link(const char* from, const char* to)
-{
-    return ::link(from, to);
-}
 
 ssize_t DatabaseFileCalls::pread(int fd, void* data, std::size_t size, std::int64_t offset)
 {
@@ -104,7 +96,7 @@ CDatabase::CDatabase(CGameReader& reader)
 
 CDatabase::~CDatabase()
 {
-    close();
+    closeKeepingPool();
 }
 
 DatabaseFileCalls& CDatabase::calls()
@@ -150,6 +142,18 @@ std::string CDatabase::errorText(int code, std::string_view argument)
     case RenameFailed:
         format = "Could not put the new file in place: %s";
         break;
+    case NotRegularFile:
+        format = "Not a regular file %s";
+        break;
+    case FileInUse:
+        format = "The file is in use by another program: %s";
+        break;
+    case ReadOnly:
+        format = "The file is read-only: %s";
+        break;
+    case IncompleteLastGame:
+        format = "The last game of the file is cut off inside a tag: %s";
+        break;
     default:
         break;
     }
@@ -177,10 +181,10 @@ void CDatabase::getError(int& code, std::string& message) const
     message = m_errorMessage;
 }
 
-bool CDatabase::identify(const std::string& path, FileIdentity& identity)
+bool CDatabase::identify(const std::string& path, FileIdentity& identity, int fd)
 {
     struct stat info { };
-    if (::stat(path.c_str(), &info) != 0)
+    if ((fd >= 0 ? ::fstat(fd, &info) : ::stat(path.c_str(), &info)) != 0)
         return false;
     identity.device = info.st_dev;
     identity.inode = info.st_ino;
@@ -195,13 +199,69 @@ bool CDatabase::openForReading()
     return m_input.openFile(m_fileName);
 }
 
+void CDatabase::setFileError(const Error& error, int otherwise, const std::string& argument)
+{
+    switch (error.kind) {
+    case ErrorKind::WrongFileType:
+        setError(NotRegularFile, argument);
+        break;
+    case ErrorKind::Conflict:
+        setError(FileInUse, argument);
+        break;
+    case ErrorKind::PermissionDenied:
+        setError(ReadOnly, argument);
+        break;
+    default:
+        setError(otherwise, argument);
+        break;
+    }
+}
+
+bool CDatabase::restoreBackup(const std::string& target)
+{
+    struct stat info { };
+    if (::lstat(target.c_str(), &info) == 0 || errno != ENOENT)
+        return true;
+    const std::string backup = target + kBackupSuffix;
+    if (::lstat(backup.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return true;
+    // Only the main file's absence makes the backup the user's games; never replace a file
+    // that appeared meanwhile.
+    if (::renameat2(AT_FDCWD, backup.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if ((errno == EINVAL || errno == ENOSYS) && calls().link(backup.c_str(), target.c_str()) == 0) {
+        calls().unlink(backup.c_str());
+        return true;
+    }
+    // A file that appeared meanwhile is fine; a backup left alone must not be overlooked.
+    return ::lstat(target.c_str(), &info) == 0;
+}
+
 bool CDatabase::open(const std::string& path)
 {
     if (m_isOpen)
         close();
+    // Each file gets a pool of its own: texts of files closed before are not kept.
+    m_pool = std::make_unique<TagTextPool>();
+    return openKeepingPool(path);
+}
+
+bool CDatabase::openKeepingPool(const std::string& path)
+{
+    if (m_isOpen)
+        closeKeepingPool();
     m_fileName = path;
+    if (Result<std::string> target = replacementTarget(path)) {
+        restoreBackup(*target);
+    } else if (target.error().kind == ErrorKind::WrongFileType) {
+        setError(NotRegularFile, path);
+        return false;
+    }
     if (!openForReading()) {
-        setError(FileNotFound, path);
+        struct stat info { };
+        setError(::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) ? NotRegularFile
+                                                                            : FileNotFound,
+            path);
         return false;
     }
     m_current = 0;
@@ -212,6 +272,12 @@ bool CDatabase::open(const std::string& path)
 }
 
 void CDatabase::close()
+{
+    closeKeepingPool();
+    m_pool = std::make_unique<TagTextPool>();
+}
+
+void CDatabase::closeKeepingPool()
 {
     m_entries.clear();
     m_entries.shrink_to_fit();
@@ -228,7 +294,8 @@ void CDatabase::buildIndex()
     if (!m_isOpen)
         return;
     // Identify before scanning: a change made while scanning then shows at the next check.
-    identify(m_fileName, m_indexed);
+    // The file read, not what the name holds by now: a rewrite may have replaced it since.
+    identify(m_fileName, m_indexed, m_input.fd());
     const std::int64_t first = m_position;
     std::int64_t start = first;
     std::int64_t last = first;
@@ -373,29 +440,70 @@ bool CDatabase::writeAll(int output, std::string_view bytes)
     return true;
 }
 
+bool CDatabase::closeLastGame(int fd, std::int64_t size)
+{
+    CDatabaseTail tail;
+    std::vector<char> buffer(std::size_t(std::min<std::int64_t>(size, kCopyChunk)));
+    for (std::int64_t at = 0; at < size;) {
+        ssize_t got = calls().pread(fd, buffer.data(), buffer.size(), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            setError(ReadError);
+            return false;
+        }
+        tail.feed(std::string_view(buffer.data(), std::size_t(got)));
+        at += got;
+    }
+    Result<std::string> closing = tail.closingText();
+    if (!closing) {
+        setError(IncompleteLastGame, m_appendPath);
+        return false;
+    }
+    return writeAll(fd, *closing);
+}
+
 bool CDatabase::append(const std::string& path, CPgnGame& game)
 {
     DatabaseFileCalls& sys = calls();
-    int fd = sys.open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    Result<std::string> target = replacementTarget(path);
+    if (!target) {
+        setFileError(target.error(), CannotAppend, path);
+        return false;
+    }
+    // Appending to a new file where a crashed rewrite left only the backup would hide it,
+    // and the next rewrite would remove it.
+    if (!restoreBackup(*target)) {
         setError(CannotAppend, path);
         return false;
     }
-    struct stat before { };
-    const bool sized = ::fstat(fd, &before) == 0;
-    const std::string text = game.toString();
-    bool ok = writeAll(fd, text) && sys.fsync(fd) == 0;
-    // Half a game at the end would swallow the next game appended: cut it off again.
-    if (!ok && sized && ::ftruncate(fd, before.st_size) == 0)
-        ::fsync(fd);
-    if (sys.close(fd) != 0 && ok) {
-        ok = false;
-        // Best effort: the failure is reported whether or not the cut works.
-        const int cut = sized ? ::truncate(path.c_str(), before.st_size) : -1;
-        static_cast<void>(cut);
+    FileLock::Options options;
+    options.create = true;
+    options.append = true;
+    options.wait = m_lockWait;
+    Result<FileLock> lock = FileLock::acquire(*target, options, &sys);
+    if (!lock) {
+        setFileError(lock.error(), CannotAppend, path);
+        return false;
     }
-    if (!ok)
+    const int fd = lock->fd();
+    const std::int64_t size = lock->info().st_size;
+    FileIdentity before;
+    identify(*target, before, fd);
+    m_appendPath = path;
+    const std::string text = game.toString();
+    bool ok = (before == m_appended || closeLastGame(fd, size)) && writeAll(fd, text);
+    if (ok && sys.fsync(fd) != 0) {
         setError(WriteError);
+        ok = false;
+    }
+    // Half a game at the end would swallow the next game appended: cut it off again.
+    if (!ok && ::ftruncate(fd, size) == 0)
+        ::fsync(fd);
+    if (ok)
+        identify(*target, m_appended, fd);
+    else
+        m_appended = {};
     return ok;
 }
 
@@ -425,11 +533,11 @@ bool CDatabase::deleteGame(int n)
     return rewrite(entry.start, entry.end, nullptr);
 }
 
-bool CDatabase::copyRange(int output, std::int64_t from, std::int64_t to)
+bool CDatabase::copyRange(TemporaryFile& output, std::int64_t from, std::int64_t to)
 {
     DatabaseFileCalls& sys = calls();
     int input = m_input.fd();
-    if (input < 0 || output < 0)
+    if (input < 0)
         return false;
     std::vector<char> buffer(kCopyChunk);
     std::int64_t at = from;
@@ -449,10 +557,23 @@ bool CDatabase::copyRange(int output, std::int64_t from, std::int64_t to)
         }
         if (got == 0)
             return true;
-        if (!writeAll(output, std::string_view(buffer.data(), std::size_t(got))))
+        if (!output.write(std::string_view(buffer.data(), std::size_t(got)))) {
+            setError(WriteError);
             return false;
+        }
         at += got;
     }
+}
+
+bool CDatabase::refuseChanged(const std::string& name)
+{
+    // Offsets from an index of another file would cut the wrong bytes.
+    const int current = m_current;
+    closeKeepingPool();
+    openKeepingPool(name);
+    m_current = std::min(current, std::max(0, int(m_entries.size()) - 1));
+    setError(ChangedOnDisk, name);
+    return false;
 }
 
 bool CDatabase::rewrite(std::int64_t start, std::int64_t end, CPgnGame* game)
@@ -461,85 +582,82 @@ bool CDatabase::rewrite(std::int64_t start, std::int64_t end, CPgnGame* game)
         return false;
     DatabaseFileCalls& sys = calls();
     const std::string name = m_fileName;
-
-    // Offsets from an index of another file would cut the wrong bytes.
-    FileIdentity now;
-    if (!identify(name, now) || !(now == m_indexed)) {
-        const int current = m_current;
-        close();
-        open(name);
-        m_current = std::min(current, std::max(0, int(m_entries.size()) - 1));
-        setError(ChangedOnDisk, name);
+    Result<std::string> resolved = replacementTarget(name);
+    if (!resolved) {
+        setFileError(resolved.error(), CannotWrite, name);
         return false;
     }
+    const std::string target = *resolved;
+    FileLock::Options options;
+    options.wait = m_lockWait;
+    Result<FileLock> lock = FileLock::acquire(target, options, &sys);
+    if (!lock) {
+        setFileError(lock.error(), CannotWrite, name);
+        return false;
+    }
+    FileIdentity now;
+    if (!identify(target, now) || !(now == m_indexed))
+        return refuseChanged(name);
 
     const int savedCurrent = m_current;
     const std::int64_t savedPosition = m_position;
-    const std::string temporary = name + ".tmp";
-    const std::string backup = name + ".bak";
-
-    struct stat info { };
-    mode_t mode = 0644;
-    if (::fstat(m_input.fd(), &info) == 0)
-        mode = info.st_mode & 07777;
+    const std::string backup = target + kBackupSuffix;
 
     bool result = false;
-    int fd = sys.open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0) {
-        setError(CannotWrite, temporary);
+    Result<TemporaryFile> temporary =
+        TemporaryFile::create(target, lock->info().st_mode & 07777, sys, true);
+    if (!temporary) {
+        setError(CannotWrite, target + ".tmp");
     } else {
-        bool written = (start == 0 || copyRange(fd, 0, start));
-        if (written && game)
-            written = writeAll(fd, game->toString());
+        bool written = (start == 0 || copyRange(*temporary, 0, start));
+        if (written && game && !temporary->write(game->toString())) {
+            setError(WriteError);
+            written = false;
+        }
         if (written)
-            written = copyRange(fd, end, 0);
+            written = copyRange(*temporary, end, 0);
         // The new file must be on the disk before it may replace the old one.
-        if (written && sys.fsync(fd) != 0) {
+        if (written && !temporary->finish()) {
             setError(WriteError);
             written = false;
         }
-        if (sys.close(fd) != 0 && written) {
-            setError(WriteError);
-            written = false;
-        }
-        if (!written) {
-            sys.unlink(temporary.c_str());
-        } else {
-            close();
+        // A program that takes no lock may have written while we copied.
+        if (written && (!identify(target, now) || !(now == m_indexed)))
+            return refuseChanged(name);
+        if (written) {
+            // Under the lock no other rewrite is under way: what looks like one is a
+            // leftover of a crash.
+            removeLeftoverTemporaries(target, temporary->name(), sys);
+            closeKeepingPool();
             sys.unlink(backup.c_str());
             // The backup is a second name of the old file, so the old file keeps its name
             // until the new one replaces it in one step. Where hard links are not possible
             // the old file is renamed, and renamed back if the new one cannot follow.
-            bool linked = sys.link(name.c_str(), backup.c_str()) == 0;
+            bool linked = sys.link(target.c_str(), backup.c_str()) == 0;
             bool movedAway = false;
             if (!linked)
-                movedAway = sys.rename(name.c_str(), backup.c_str()) == 0;
+                movedAway = sys.rename(target.c_str(), backup.c_str()) == 0;
             if (!linked && !movedAway) {
-                setError(RenameFailed, "renaming " + name + " to " + backup + " failed");
-                sys.unlink(temporary.c_str());
-            } else if (sys.rename(temporary.c_str(), name.c_str()) != 0) {
+                setError(RenameFailed, "renaming " + target + " to " + backup + " failed");
+            } else if (!temporary->commit(target)) {
                 if (movedAway)
-                    sys.rename(backup.c_str(), name.c_str());
+                    sys.rename(backup.c_str(), target.c_str());
                 else
                     sys.unlink(backup.c_str());
-                setError(RenameFailed, "renaming " + temporary + " to " + name + " failed");
+                setError(
+                    RenameFailed, "renaming " + temporary->name() + " to " + target + " failed");
             } else {
-                int folder =
-                    sys.open(folderOf(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-                if (folder >= 0) {
-                    sys.fsync(folder);
-                    sys.close(folder);
-                }
                 sys.unlink(backup.c_str());
                 result = true;
             }
         }
     }
+    lock->release();
 
     const int code = m_errorCode;
     const std::string message = m_errorMessage;
     if (!m_isOpen)
-        open(name);
+        openKeepingPool(name);
     if (m_isOpen) {
         seekTo(std::min(savedPosition, m_input.size()));
         m_current = savedCurrent;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -16,11 +17,10 @@
 
 namespace velmorak {
 
-// The system calls a database rewrite makes (those of FileSystemCalls plus link), so that
-// tests can fail any step of it.
+// The system calls a database rewrite makes (those of FileSystemCalls plus pread), so that
+// tests can fail any step of it or change the file between two steps.
 class DatabaseFileCalls : public FileSystemCalls {
 public:
-    virtual int link(const char* from, const char* to);
     virtual ssize_t pread(int fd, void* data, std::size_t size, std::int64_t offset);
 };
 
@@ -28,12 +28,23 @@ public:
 // game loaded by its number, games appended, and one game replaced or deleted by rewriting
 // the file. The file stays a plain PGN file.
 //
-// Replacing and deleting write the new file as name + ".tmp" (every write checked, synced
-// and closed), keep the old one as name + ".bak" while the new one is renamed into place,
-// sync the folder and remove the backup. Whatever step fails, the user's games stay
-// readable: the old file under its name, the new one as ".tmp" beside it, or (after a crash
-// at the worst moment) the old one as ".bak". A file changed by another program since it
-// was indexed is never rewritten: the index is rebuilt and the change refused.
+// Replacing and deleting write the new file beside the old one under a name of its own
+// (every write checked, synced and closed), keep the old one as name + ".bak" while the new
+// one is renamed into place, sync the folder and remove the backup. Whatever step fails, the
+// user's games stay readable: the old file under its name, or (after a crash at the worst
+// moment where hard links are refused) the old one as ".bak", which the next open or append
+// puts back. A symbolic link to the database stays a link: the file it points to is
+// rewritten. Anything but a regular file is neither read nor replaced.
+//
+// Appends and rewrites hold an exclusive lock on the file (FileLock) from their first check
+// to their last step, so two of them, in this process or another, never interleave. A file
+// changed since it was indexed (by a program that takes no lock, or by a rewrite that got
+// the lock first) is never rewritten: the index is rebuilt and the change refused. The
+// file's identity is checked once more right before the new file replaces it.
+//
+// An append first makes sure the file ends at the end of a game: a last game cut off
+// inside a comment or variation, or without its result, is closed so that the appended game
+// stands on its own; a file cut off inside a tag is refused.
 //
 // Errors leave a code and a message in the object (getError). Not thread-safe.
 class CDatabase {
@@ -50,6 +61,10 @@ public:
         OutOfMemory = 8,
         ChangedOnDisk = 9,
         RenameFailed = 10,
+        NotRegularFile = 11,
+        FileInUse = 12,
+        ReadOnly = 13,
+        IncompleteLastGame = 14,
     };
 
     // `reader` must outlive the database.
@@ -58,7 +73,8 @@ public:
     CDatabase(const CDatabase&) = delete;
     CDatabase& operator=(const CDatabase&) = delete;
 
-    // Opens and indexes the file; false (error 1) when it cannot be opened.
+    // Opens and indexes the file; false (error 1) when it cannot be opened, 11 when it is not
+    // a regular file. A missing file whose backup (name + ".bak") exists is restored first.
     virtual bool open(const std::string& path);
     virtual void setFileName(const std::string& path) { m_fileName = path; }
     virtual const std::string& getFileName() const { return m_fileName; }
@@ -75,7 +91,8 @@ public:
     // Entry n; null when closed or n is out of range.
     virtual std::unique_ptr<CPgnGame> gotoGame(int n);
     // Appends the game, in its current format, to the file at path (error 3 when it cannot
-    // be opened, 5 when a write fails). The index of an open database is not updated.
+    // be opened, 5 when a write fails, 11 to 14 as their texts say); a failed append leaves
+    // the file as it was. The index of an open database is not updated.
     virtual bool append(const std::string& path, CPgnGame& game);
     virtual bool replaceCurrent(CPgnGame& game);
     virtual bool replaceGame(int n, CPgnGame& game);
@@ -91,11 +108,16 @@ public:
 
     bool isOpen() const { return m_isOpen; }
     int current() const { return m_current; }
+    // The texts of the index; replaced by a new pool when another file is opened or the
+    // database closed (a replace or delete keeps it).
     const TagTextPool& textPool() const { return *m_pool; }
     // The message of a code with "%s" replaced by argument.
     static std::string errorText(int code, std::string_view argument);
     // For tests: the calls a rewrite makes (null for the real ones).
     void setFileCalls(DatabaseFileCalls* calls) { m_calls = calls; }
+    // How long an append or rewrite waits for another holder of the file's lock (error 12
+    // after that).
+    void setLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
     // Approximate bytes of memory the index holds (entries and texts).
     std::size_t indexMemoryBytes() const;
 
@@ -113,9 +135,21 @@ private:
         std::int64_t modifiedNanoseconds = 0;
         friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
     };
-    static bool identify(const std::string& path, FileIdentity& identity);
+    // The identity of the file at path, or of the open file fd when fd >= 0.
+    static bool identify(const std::string& path, FileIdentity& identity, int fd = -1);
     bool openForReading();
-    bool copyRange(int output, std::int64_t from, std::int64_t to);
+    // Opens without touching the text pool (a rewrite reopens the same file).
+    bool openKeepingPool(const std::string& path);
+    void closeKeepingPool();
+    // Puts name + ".bak" back when the file itself is missing; false when a backup stands
+    // in for a missing file and could not be put back.
+    bool restoreBackup(const std::string& target);
+    // Error code for a failed replacementTarget or FileLock::acquire.
+    void setFileError(const Error& error, int otherwise, const std::string& argument);
+    // Makes the file end at a game's end; false (error set) when it cannot.
+    bool closeLastGame(int fd, std::int64_t size);
+    bool refuseChanged(const std::string& name);
+    bool copyRange(TemporaryFile& output, std::int64_t from, std::int64_t to);
     bool writeAll(int output, std::string_view bytes);
     DatabaseFileCalls& calls();
 
@@ -131,6 +165,10 @@ private:
     int m_errorCode = 0;
     std::string m_errorMessage;
     DatabaseFileCalls* m_calls = nullptr;
+    std::chrono::milliseconds m_lockWait { 5000 };
+    // The file as our last append left it, ending at a game's end: no need to scan it again.
+    FileIdentity m_appended;
+    std::string m_appendPath;
 };
 
 } // namespace velmorak

@@ -591,7 +591,8 @@ bool CPgnParser::begin(PgnInput& input, std::int64_t start)
 bool CPgnParser::fail(std::string_view reason, std::string_view text, std::int64_t offset)
 {
     m_error.reason = std::string(reason);
-    m_error.text = std::string(text);
+    // A token can be a megabyte long; a message quotes its start.
+    m_error.text = std::string(text.substr(0, PgnReadError::kMaxErrorText));
     m_error.offset = offset;
     m_game.reset();
     m_node = nullptr;

@@ -16,7 +16,9 @@ namespace velmorak {
 struct PgnReadError {
     // Offset of the token that failed (the start offset when there was no game at all).
     std::int64_t offset = 0;
-    // The movetext symbol or token text that failed, as read.
+    // Longest token text kept; the rest is cut.
+    static constexpr std::size_t kMaxErrorText = 80;
+    // The movetext symbol or token text that failed, as read (its first kMaxErrorText bytes).
     std::string text;
     // A short English reason: "illegal move", "no game", ...
     std::string reason;

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/RegularFile.h"
+
 namespace velmorak {
 
 PgnInput::~PgnInput()
@@ -17,14 +19,13 @@ PgnInput::~PgnInput()
 bool PgnInput::openFile(const std::string& path)
 {
     close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    // A FIFO or device would block or never end: only regular files are read.
+    Result<int> opened = openRegularFile(path, O_RDONLY);
+    if (!opened)
         return false;
+    const int fd = *opened;
     struct stat info { };
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
+    ::fstat(fd, &info);
     m_fd = fd;
     m_size = info.st_size;
     m_buffer.resize(m_bufferSize);

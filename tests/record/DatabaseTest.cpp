@@ -1,95 +1,49 @@
-#include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "RecordTestSupport.h"
 #include "record/CDatabase.h"
 #include "record/CPgnParser.h"
+#include "support/FailingFileCalls.h"
+#include "support/PgnFiles.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path)
+std::pair<int, std::string> lastError(const CDatabase& db)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void writeFile(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-// The first games of a real file, as they stand there.
-std::string realGames(int count)
-{
-    std::ifstream in(fs::path(VELMORAK_DATA_DIR) / "pgn/masters-111k.pgn", std::ios::binary);
-    std::string text;
-    std::string line;
-    int events = 0;
-    while (std::getline(in, line)) {
-        if (line.rfind("[Event ", 0) == 0 && ++events > count)
-            break;
-        text += line;
-        text += '\n';
-    }
-    return text;
+    std::pair<int, std::string> error;
+    db.getError(error.first, error.second);
+    return error;
 }
 
 class DatabaseTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    std::unique_ptr<CPgnGame> newGame(const char* white)
     {
-        dir = fs::path(::testing::TempDir()) /
-            ("velmorak-db-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        path = (dir / "games.pgn").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::vector<std::string> gameTexts(const CDatabase& db, const std::string& text)
-    {
-        std::vector<std::string> games;
-        for (const CDatabaseEntry& entry : db.getEntries())
-            games.push_back(
-                text.substr(std::size_t(entry.start), std::size_t(entry.end - entry.start)));
-        return games;
+        auto game = test::readPgn("[White \"" + std::string(white) + "\"]\n1.d4 d5 2.c4 *");
+        game->setFormat(kFilePgnFormat);
+        return game;
     }
 
-    // Every game of the file at path reads.
-    void expectAllReadable(const std::string& file, std::size_t games)
-    {
-        CPgnParser reader;
-        CDatabase db(reader);
-        ASSERT_TRUE(db.open(file)) << file;
-        ASSERT_EQ(db.getEntries().size(), games) << file;
-        for (std::size_t i = 0; i < games; ++i)
-            EXPECT_TRUE(db.gotoGame(int(i))) << file << " game " << i;
-    }
-
-    fs::path dir;
-    std::string path;
+    TempFolder folder;
+    std::string path = folder.file("games.pgn");
     CPgnParser parser;
 };
 
 TEST_F(DatabaseTest, IndexTilesTheFile)
 {
     const std::string text = realGames(3);
-    writeFile(path, text);
+    TempFolder::write(path, text);
     CDatabase db(parser);
     ASSERT_TRUE(db.open(path));
     const auto& entries = db.getEntries();
@@ -99,16 +53,13 @@ TEST_F(DatabaseTest, IndexTilesTheFile)
         EXPECT_EQ(entries[i].number, int(i));
         EXPECT_EQ(entries[i].end, i + 1 < 3 ? entries[i + 1].start : std::int64_t(text.size()));
     }
-    EXPECT_FALSE(entries[1].white().empty());
-    auto game = db.gotoGame(1);
-    ASSERT_TRUE(game);
-    EXPECT_EQ(game->white(), entries[1].white());
-    EXPECT_EQ(game->eco(), entries[1].eco());
+    EXPECT_EQ(db.gotoGame(1)->white(), entries[1].white());
 }
 
 TEST_F(DatabaseTest, NavigationWrapsAround)
 {
-    writeFile(path, "[White \"a\"]\n1.e4 *\n\n[White \"b\"]\n1.d4 *\n\n[White \"c\"]\n1.c4 *\n");
+    TempFolder::write(
+        path, "[White \"a\"]\n1.e4 *\n\n[White \"b\"]\n1.d4 *\n\n[White \"c\"]\n1.c4 *\n");
     CDatabase db(parser);
     ASSERT_TRUE(db.open(path));
     EXPECT_EQ(db.prev()->white(), "c");
@@ -121,70 +72,112 @@ TEST_F(DatabaseTest, NavigationWrapsAround)
     EXPECT_FALSE(db.gotoGame(-1));
 }
 
-TEST_F(DatabaseTest, EmptyMissingAndUnwritableFiles)
+TEST_F(DatabaseTest, EmptyMissingReadOnlyAndOtherFiles)
 {
-    writeFile(path, "");
+    TempFolder::write(path, "");
     CDatabase db(parser);
     EXPECT_TRUE(db.open(path));
     EXPECT_TRUE(db.getEntries().empty());
     EXPECT_FALSE(db.next());
     EXPECT_FALSE(db.prev());
 
-    int code = 0;
-    std::string message;
-    const std::string missing = (dir / "missing.pgn").string();
+    const std::string missing = folder.file("missing.pgn");
     EXPECT_FALSE(db.open(missing));
-    db.getError(code, message);
-    EXPECT_EQ(code, 1);
-    EXPECT_EQ(message, "File not found " + missing);
+    EXPECT_EQ(lastError(db).second, "File not found " + missing);
     EXPECT_FALSE(db.deleteGame(0)) << "closed";
+    auto game = newGame("New");
+    const std::string nowhere = folder.file("no/such/folder.pgn");
+    EXPECT_FALSE(db.append(nowhere, *game));
+    EXPECT_EQ(lastError(db).second, "Could not open for appending " + nowhere);
 
-    CPgnGame game;
-    const std::string nowhere = (dir / "no/such/folder.pgn").string();
-    EXPECT_FALSE(db.append(nowhere, game));
-    db.getError(code, message);
-    EXPECT_EQ(message, "Could not open for appending " + nowhere);
+    // A read-only file is refused by all three changes alike.
+    const std::string text = realGames(2);
+    TempFolder::write(path, text);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ASSERT_TRUE(db.open(path)) << "reading is fine";
+    EXPECT_FALSE(db.append(path, *game));
+    EXPECT_EQ(lastError(db).first, CDatabase::ReadOnly);
+    EXPECT_FALSE(db.replaceGame(0, *game));
+    EXPECT_EQ(lastError(db).first, CDatabase::ReadOnly);
+    EXPECT_FALSE(db.deleteGame(1));
+    EXPECT_EQ(lastError(db).first, CDatabase::ReadOnly);
+    EXPECT_EQ(TempFolder::read(path), text);
+
+    // Opening a FIFO for reading would wait for a writer forever.
+    const std::string fifo = folder.file("fifo.pgn");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_FALSE(db.open(fifo));
+    EXPECT_EQ(lastError(db).first, CDatabase::NotRegularFile);
+    EXPECT_FALSE(db.append(fifo, *game));
+    EXPECT_EQ(lastError(db).first, CDatabase::NotRegularFile);
 }
 
-TEST_F(DatabaseTest, AppendWritesTheGameInItsFormat)
+TEST_F(DatabaseTest, AppendClosesALastGameThatWasCutOff)
 {
-    writeFile(path, realGames(1));
-    auto game = test::readPgn("[White \"New\"]\n1.e4 e5 {c} *");
-    ASSERT_TRUE(game);
-    game->setFormat(kFilePgnFormat);
-    CDatabase db(parser);
-    EXPECT_TRUE(db.append(path, *game));
-    ASSERT_TRUE(db.open(path));
-    ASSERT_EQ(db.getEntries().size(), 2u);
-    EXPECT_EQ(db.getEntries()[1].white(), "New");
-    EXPECT_EQ(test::treeText(*db.gotoGame(1)), " e4 e5{c}");
+    struct Row {
+        const char* name;
+        const char* text;
+        const char* closing; // written before the appended game; null: refused
+    } rows[] = {
+        { "complete", "[White \"a\"]\n\n1. e4 e5 1-0\n", "" },
+        { "no line break at the end", "[White \"a\"]\n\n1. e4 e5 *", "\n" },
+        { "no result token", "[White \"a\"]\n[Result \"1-0\"]\n\n1. e4 e5\n", "1-0\n" },
+        { "cut inside a comment", "[White \"a\"]\n\n1. e4 {half a comm", "} *\n" },
+        { "cut inside variations", "[White \"a\"]\n\n1. e4 (1. d4 (1. c4 c5", ")) *\n" },
+        { "cut inside a line comment", "[White \"a\"]\n\n1. e4 ; a remark", "\n*\n" },
+        { "brace in a tag", "[White \"a{\"]\n\n1. e4 *\n", "" },
+        { "escaped quote ending a tag", "[Event \"It \\\"]\n[White \"a\"]\n\n1. e4 *\n", "" },
+        { "empty file", "", "" },
+        { "cut inside a tag", "[White \"a\"]\n[Event \"World Ch", nullptr },
+    };
+    for (const Row& row : rows) {
+        const std::string text = row.text;
+        TempFolder::write(path, text);
+        CDatabase db(parser);
+        auto game = newGame("b");
+        const bool first = db.append(path, *game);
+        ASSERT_EQ(first, row.closing != nullptr) << row.name;
+        if (!row.closing) {
+            EXPECT_EQ(lastError(db).first, CDatabase::IncompleteLastGame) << row.name;
+            EXPECT_EQ(TempFolder::read(path), text) << row.name;
+            continue;
+        }
+        EXPECT_EQ(TempFolder::read(path), text + row.closing + game->toString()) << row.name;
+        ASSERT_TRUE(db.append(path, *game)) << row.name;
+        EXPECT_EQ(readableGames(path), text.empty() ? 2 : 3) << row.name;
+    }
 }
 
 TEST_F(DatabaseTest, ReplaceAndDeleteKeepTheOtherGamesByteForByte)
 {
     const std::string text = realGames(3);
-    auto replacement = test::readPgn("[White \"Replaced\"]\n1.d4 d5 2.c4 *");
-    ASSERT_TRUE(replacement);
-    replacement->setFormat(kFilePgnFormat);
+    auto replacement = newGame("Replaced");
     struct Row {
         const char* name;
         int game;
         bool replace;
+        bool throughLink;
     } rows[] = {
-        { "replace the middle game", 1, true },
-        { "delete the first game", 0, false },
-        { "delete the last game", 2, false },
-        { "replace the last game", 2, true },
+        { "replace the middle game", 1, true, false },
+        { "delete the first game", 0, false, false },
+        { "delete the last game", 2, false, false },
+        { "replace the last game", 2, true, false },
+        { "delete through a link", 1, false, true },
     };
     for (const Row& row : rows) {
-        writeFile(path, text);
+        TempFolder where;
+        const std::string file = where.file("games.pgn");
+        TempFolder::write(file, text);
+        // A link to the database stays a link: the file it points to is rewritten.
+        const std::string opened = row.throughLink ? where.file("link.pgn") : file;
+        ASSERT_TRUE(!row.throughLink || ::symlink("games.pgn", opened.c_str()) == 0);
         CDatabase db(parser);
-        ASSERT_TRUE(db.open(path));
-        std::vector<std::string> before = gameTexts(db, text);
+        ASSERT_TRUE(db.open(opened));
+        std::vector<std::string> expected;
+        for (const CDatabaseEntry& e : db.getEntries())
+            expected.push_back(text.substr(std::size_t(e.start), std::size_t(e.end - e.start)));
         ASSERT_TRUE(row.replace ? db.replaceGame(row.game, *replacement) : db.deleteGame(row.game))
             << row.name;
-        const std::string after = readFile(path);
-        std::vector<std::string> expected = before;
         if (row.replace)
             expected[std::size_t(row.game)] = replacement->toString();
         else
@@ -192,168 +185,185 @@ TEST_F(DatabaseTest, ReplaceAndDeleteKeepTheOtherGamesByteForByte)
         std::string joined;
         for (const std::string& game : expected)
             joined += game;
-        EXPECT_EQ(after, joined) << row.name;
+        EXPECT_EQ(TempFolder::read(file), joined) << row.name;
+        EXPECT_TRUE(fs::is_symlink(opened) == row.throughLink) << row.name;
         EXPECT_EQ(db.getEntries().size(), expected.size()) << row.name << ": reindexed";
-        EXPECT_FALSE(fs::exists(path + ".tmp")) << row.name;
-        EXPECT_FALSE(fs::exists(path + ".bak")) << row.name;
+        EXPECT_EQ(where.entryCount(), row.throughLink ? 2 : 1) << row.name << ": no leftovers";
     }
+}
+
+TEST_F(DatabaseTest, PlantedLinksAreNeverFollowed)
+{
+    TempFolder::write(path, realGames(2));
+    const std::string victim = folder.file("victim");
+    TempFolder::write(victim, "precious");
+    // The fixed name of older versions, and the next names this process would choose.
+    std::vector<std::string> traps = { path + ".tmp" };
+    for (int n = 0; n < 50; ++n)
+        traps.push_back(path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(n));
+    for (const std::string& trap : traps)
+        ASSERT_EQ(::symlink(victim.c_str(), trap.c_str()), 0);
+    CDatabase db(parser);
+    ASSERT_TRUE(db.open(path));
+    const auto second = std::size_t(db.getEntries()[1].start);
+    ASSERT_TRUE(db.deleteGame(0));
+    EXPECT_EQ(TempFolder::read(victim), "precious");
+    EXPECT_EQ(TempFolder::read(path), realGames(2).substr(second));
+    EXPECT_EQ(folder.entryCount(), 2) << "the planted links went as leftovers";
 }
 
 TEST_F(DatabaseTest, ChangesByAnotherProgramAreNotOverwritten)
 {
-    writeFile(path, realGames(3));
-    CDatabase db(parser);
-    ASSERT_TRUE(db.open(path));
-    // Another program puts a game in front: entry 1 now points into other bytes.
-    const std::string changed = "[White \"Intruder\"]\n1.e4 *\n\n" + realGames(3);
-    writeFile(path, changed);
-    CPgnGame game;
-    EXPECT_FALSE(db.replaceGame(1, game));
-    int code = 0;
-    std::string message;
-    db.getError(code, message);
-    EXPECT_EQ(code, CDatabase::ChangedOnDisk);
-    EXPECT_EQ(message, "The file was changed by another program: " + path);
-    EXPECT_EQ(readFile(path), changed);
-    ASSERT_EQ(db.getEntries().size(), 4u) << "the index was rebuilt";
-    EXPECT_TRUE(db.deleteGame(0)) << "with the fresh index the change goes through";
-    EXPECT_EQ(readFile(path), realGames(3));
+    // Another program puts a game in front (before the rewrite) or appends one while the
+    // rewrite copies (found only by the check right before the rename).
+    for (bool duringCopy : { false, true }) {
+        TempFolder::write(path, realGames(3));
+        CDatabase db(parser);
+        ASSERT_TRUE(db.open(path));
+        const std::string changed = duringCopy ? realGames(3) + "[White \"Intruder\"]\n1.e4 *\n"
+                                               : "[White \"Intruder\"]\n1.e4 *\n\n" + realGames(3);
+        FailingFileCalls calls;
+        bool changedYet = false;
+        calls.before = [&](const std::string& call) {
+            if (!changedYet && (call == "pread" || !duringCopy))
+                TempFolder::write(path, changed);
+            changedYet = changedYet || call == "pread" || !duringCopy;
+        };
+        db.setFileCalls(&calls);
+        EXPECT_FALSE(db.deleteGame(1)) << duringCopy;
+        EXPECT_EQ(lastError(db).second, "The file was changed by another program: " + path);
+        EXPECT_EQ(TempFolder::read(path), changed) << duringCopy;
+        ASSERT_EQ(db.getEntries().size(), 4u) << "the index was rebuilt";
+        EXPECT_EQ(folder.entryCount(), 1) << "no temporary file is left";
+    }
 }
 
-// Fails the n-th call (counting every call a rewrite makes) or writes only part of the
-// bytes before failing.
-class FailingCalls : public DatabaseFileCalls {
-public:
-    int failAt = -1;
-    int calls = 0;
-    bool noLinks = false;
-    std::vector<std::string> log;
+TEST_F(DatabaseTest, TwoChangesAtOnceWaitForEachOther)
+{
+    const std::string text = realGames(4);
+    TempFolder::write(path, text);
+    CDatabase first(parser), second(parser);
+    ASSERT_TRUE(first.open(path) && second.open(path));
+    second.setLockWait(std::chrono::milliseconds(0));
+    auto game = newGame("New");
+    // While the first rewrite copies, the second one and an append find the file locked.
+    FailingFileCalls calls;
+    bool tried = false;
+    calls.before = [&](const std::string& call) {
+        if (call != "pread" || tried)
+            return;
+        tried = true;
+        EXPECT_FALSE(second.deleteGame(2));
+        EXPECT_EQ(lastError(second).first, CDatabase::FileInUse);
+        EXPECT_FALSE(second.append(path, *game));
+        EXPECT_EQ(lastError(second).first, CDatabase::FileInUse);
+    };
+    first.setFileCalls(&calls);
+    const auto kept = std::size_t(first.getEntries()[1].start);
+    ASSERT_TRUE(first.deleteGame(0));
+    EXPECT_TRUE(tried);
+    EXPECT_EQ(TempFolder::read(path), text.substr(kept));
+    // The second database's index is stale now: refused, reindexed, then done.
+    EXPECT_FALSE(second.deleteGame(2));
+    EXPECT_EQ(lastError(second).first, CDatabase::ChangedOnDisk);
+    EXPECT_TRUE(second.deleteGame(2));
+    EXPECT_EQ(readableGames(path), 2);
+}
 
-    bool shouldFail(const char* what)
-    {
-        log.push_back(what);
-        if (calls++ == failAt) {
-            errno = EIO;
-            return true;
-        }
-        return false;
+TEST_F(DatabaseTest, ACrashedRewriteIsRepairedByTheNextOpenOrAppend)
+{
+    // Where hard links are refused, a crash between the two renames leaves only the backup;
+    // a crash after writing the new file leaves it under a temporary name.
+    const std::string text = realGames(2);
+    for (bool byAppend : { false, true }) {
+        TempFolder::write(path + ".bak", text);
+        TempFolder::write(path + ".tmp-1-0", text + "half");
+        TempFolder::write(path + ".tmp", "older version");
+        CDatabase db(parser);
+        ASSERT_TRUE(!byAppend || db.append(path, *newGame("New")));
+        ASSERT_TRUE(db.open(path));
+        ASSERT_EQ(db.getEntries().size(), byAppend ? 3u : 2u) << byAppend;
+        EXPECT_FALSE(fs::exists(path + ".bak"));
+        ASSERT_TRUE(db.deleteGame(0));
+        EXPECT_EQ(folder.entryCount(), 1) << "the leftovers went with the next rewrite";
+        fs::remove(path);
     }
-    int open(const char* p, int flags, mode_t mode) override
-    {
-        return shouldFail("open") ? -1 : DatabaseFileCalls::open(p, flags, mode);
+}
+
+TEST_F(DatabaseTest, MemoryDoesNotGrowWithEveryFileOpened)
+{
+    const std::string small = folder.file("small.pgn");
+    TempFolder::write(small, "[White \"x\"]\n1.e4 *\n");
+    CDatabase fresh(parser), db(parser);
+    ASSERT_TRUE(fresh.open(small));
+    for (int file = 0; file < 5; ++file) {
+        std::string text;
+        for (int game = 0; game < 100; ++game)
+            text += "[White \"P" + std::to_string(file * 100 + game) + "\"]\n1.e4 *\n";
+        TempFolder::write(path, text);
+        ASSERT_TRUE(db.open(path));
     }
-    ssize_t write(int fd, const void* data, std::size_t size) override
-    {
-        if (shouldFail("write")) {
-            // A short write first, then the failure: a disk that fills up.
-            if (size > 1 && DatabaseFileCalls::write(fd, data, size / 2) > 0)
-                return ssize_t(size / 2);
-            return -1;
-        }
-        return DatabaseFileCalls::write(fd, data, size);
-    }
-    int fsync(int fd) override { return shouldFail("fsync") ? -1 : DatabaseFileCalls::fsync(fd); }
-    int close(int fd) override
-    {
-        int result = DatabaseFileCalls::close(fd);
-        return shouldFail("close") ? -1 : result;
-    }
-    int rename(const char* from, const char* to) override
-    {
-        return shouldFail("rename") ? -1 : DatabaseFileCalls::rename(from, to);
-    }
-    int unlink(const char* p) override
-    {
-        return shouldFail("unlink") ? -1 : DatabaseFileCalls::unlink(p);
-    }
-    int link(const char* from, const char* to) override
-    {
-        if (noLinks) {
-            log.push_back("link");
-            errno = EPERM;
-            return -1;
-        }
-        return shouldFail("link") ? -1 : DatabaseFileCalls::link(from, to);
-    }
-    ssize_t pread(int fd, void* data, std::size_t size, std::int64_t offset) override
-    {
-        return shouldFail("pread") ? -1 : DatabaseFileCalls::pread(fd, data, size, offset);
-    }
-};
+    ASSERT_TRUE(db.open(small));
+    EXPECT_EQ(db.indexMemoryBytes(), fresh.indexMemoryBytes());
+}
 
 TEST_F(DatabaseTest, AFailedAppendLeavesTheFileAsItWas)
 {
     const std::string text = realGames(2);
-    auto game = test::readPgn("[White \"New\"]\n1.e4 e5 *");
-    ASSERT_TRUE(game);
-    game->setFormat(kFilePgnFormat);
+    auto game = newGame("New");
     for (int failAt = 0;; ++failAt) {
-        writeFile(path, text);
+        TempFolder::write(path, text);
         CDatabase db(parser);
-        FailingCalls calls;
+        FailingFileCalls calls;
         calls.failAt = failAt;
         db.setFileCalls(&calls);
         const bool ok = db.append(path, *game);
-        // A short write is no failure: the rest follows in the next call.
-        EXPECT_EQ(readFile(path), ok ? text + game->toString() : text) << "failing call " << failAt;
+        EXPECT_EQ(TempFolder::read(path), ok ? text + game->toString() : text)
+            << "failing call " << failAt;
         if (failAt >= int(calls.log.size()))
             break;
     }
+    // A long token is quoted, not echoed whole, when the game is refused.
+    TempFolder::write(path, "[White \"a\"]\n\n1. " + std::string(1 << 20, 'N') + " *\n");
+    CDatabase db(parser);
+    ASSERT_TRUE(db.open(path));
+    EXPECT_FALSE(db.gotoGame(0));
+    EXPECT_EQ(parser.lastError().text, std::string(PgnReadError::kMaxErrorText, 'N'));
 }
 
 TEST_F(DatabaseTest, AFailureAtAnyStepOfARewriteLosesNoGame)
 {
     const std::string text = realGames(3);
-    auto replacement = test::readPgn("[White \"Replaced\"]\n1.d4 d5 2.c4 *");
-    ASSERT_TRUE(replacement);
-    replacement->setFormat(kFilePgnFormat);
+    auto replacement = newGame("Replaced");
     for (bool noLinks : { false, true }) {
-        int steps = 0;
         for (int failAt = 0;; ++failAt) {
-            writeFile(path, text);
-            fs::remove(path + ".tmp");
+            TempFolder::write(path, text);
             fs::remove(path + ".bak");
             CDatabase db(parser);
             ASSERT_TRUE(db.open(path));
-            FailingCalls calls;
+            FailingFileCalls calls;
             calls.failAt = failAt;
             calls.noLinks = noLinks;
             db.setFileCalls(&calls);
             const bool ok = db.replaceGame(1, *replacement);
-            const std::string context = std::string(noLinks ? "without links, " : "") +
-                "failing call " + std::to_string(failAt) + " (" +
-                (failAt < int(calls.log.size()) ? calls.log[std::size_t(failAt)] : "none") + ")";
-            db.setFileCalls(nullptr);
+            const bool failedNone = failAt >= int(calls.log.size());
+            const std::string context = (noLinks ? "without links, call " : "call ") +
+                std::to_string(failAt) + (failedNone ? "" : " " + calls.log[size_t(failAt)]);
             // Whatever happened, the name holds three readable games: the old ones or the
-            // new ones.
-            ASSERT_TRUE(fs::exists(path)) << context;
-            expectAllReadable(path, 3);
-            const std::string now = readFile(path);
-            if (!ok) {
-                int code = 0;
-                std::string message;
-                db.getError(code, message);
-                EXPECT_NE(code, 0) << context;
-                EXPECT_FALSE(message.empty()) << context;
-            }
-            if (now != text) {
-                // The new file may only be in place when the rewrite itself succeeded or
-                // failed after the rename (removing the backup).
-                EXPECT_NE(now.find("Replaced"), std::string::npos) << context;
-            }
-            if (fs::exists(path + ".tmp"))
-                expectAllReadable(path + ".tmp", 3);
-            if (fs::exists(path + ".bak")) {
-                EXPECT_EQ(readFile(path + ".bak"), text) << context;
-            }
-            if (failAt >= int(calls.log.size())) {
-                EXPECT_TRUE(ok) << context;
-                EXPECT_NE(now.find("Replaced"), std::string::npos);
-                steps = failAt;
+            // new ones (only when the rewrite succeeded or failed after the rename).
+            EXPECT_EQ(readableGames(path), 3) << context;
+            const std::string now = TempFolder::read(path);
+            EXPECT_TRUE(ok || lastError(db).first != 0) << context;
+            EXPECT_TRUE(now == text || now.find("Replaced") != std::string::npos) << context;
+            EXPECT_TRUE(!fs::exists(path + ".bak") || TempFolder::read(path + ".bak") == text)
+                << context;
+            EXPECT_LE(folder.entryCount(), 2) << context << ": no temporary file is left";
+            if (failedNone) {
+                EXPECT_TRUE(ok && now != text) << context;
+                EXPECT_GT(failAt, 8) << "every step was failed once";
                 break;
             }
         }
-        EXPECT_GT(steps, 8) << "every step was failed once";
     }
 }
 

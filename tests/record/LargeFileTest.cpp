@@ -1,5 +1,7 @@
-#include <filesystem>
+#include <chrono>
+#include <future>
 #include <string>
+#include <thread>
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -8,14 +10,17 @@
 #include "RecordTestSupport.h"
 #include "record/CDatabase.h"
 #include "record/CPgnParser.h"
+#include "support/CliRunner.h"
+#include "support/PgnFiles.h"
+#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
 
 TEST(LargeDatabase, OffsetsBeyondTwoGigabytes)
 {
-    const std::string path =
-        ::testing::TempDir() + "/velmorak-large-" + std::to_string(::getpid()) + ".pgn";
+    TempFolder folder;
+    const std::string path = folder.file("large.pgn");
     CPgnParser parser;
     // A sparse file: one game, a hole of 2.2 GB (read as zero bytes, which belong to the
     // first game), then a second game beyond the 32-bit range.
@@ -38,7 +43,35 @@ TEST(LargeDatabase, OffsetsBeyondTwoGigabytes)
     ASSERT_TRUE(game);
     EXPECT_EQ(game->white(), "Far");
     EXPECT_EQ(test::treeText(*game), " d4 d5");
-    std::filesystem::remove(path);
+}
+
+// Two deletes and an append by separate processes, started a few milliseconds apart: every
+// change reported as done is in the file, and every game in it reads.
+TEST(DatabaseRace, ChangesOfSeveralProcessesAtOnceAreAllKeptOrRefused)
+{
+    TempFolder folder;
+    const std::string path = folder.file("games.pgn");
+    const std::string gameFile = folder.file("new.pgn");
+    TempFolder::write(gameFile, "[White \"Newcomer\"]\n\n1. d4 d5 *\n");
+    std::string games;
+    for (int i = 0; i < 12; ++i)
+        games += "[White \"P" + std::to_string(i) + "\"]\n\n1. e4 e5 2. Nf3 *\n\n";
+    for (int trial = 0; trial < 12; ++trial) {
+        TempFolder::write(path, games);
+        auto later = [&](int ms, std::string args) {
+            return std::async(std::launch::async, [ms, args] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+                return runCli(args);
+            });
+        };
+        auto first = later(0, "db delete '" + path + "' 3");
+        auto second = later(trial % 4, "db delete '" + path + "' 7");
+        auto append = later(trial % 3, "db append '" + path + "' '" + gameFile + "'");
+        const int deleted = (first.get().exitCode == 0) + (second.get().exitCode == 0);
+        ASSERT_EQ(append.get().exitCode, 0) << "an append waits for the lock";
+        EXPECT_EQ(readableGames(path), 13 - deleted) << "trial " << trial;
+        EXPECT_EQ(folder.entryCount(), 2) << "no temporary or backup file is left";
+    }
 }
 
 } // namespace

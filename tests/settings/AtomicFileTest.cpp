@@ -1,87 +1,42 @@
 #include "base/AtomicFile.h"
 
-#include <cerrno>
+#include <optional>
+#include <thread>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "base/RegularFile.h"
+#include "support/FailingFileCalls.h"
 #include "support/TempFolder.h"
 
 using namespace velmorak;
 
 namespace {
 
-// Fails one step of the atomic write: after `writeLimit` bytes, or at the named call.
-class FailingCalls : public FileSystemCalls {
-public:
-    enum class Step { None, Write, Fsync, Close, Rename };
-
-    Step failAt = Step::None;
-    std::size_t writeLimit = 0;
-    std::size_t written = 0;
-
-    ssize_t write(int fd, const void* data, std::size_t size) override
-    {
-        if (failAt == Step::Write) {
-            if (written >= writeLimit) {
-                errno = ENOSPC;
-                return -1;
-            }
-            size = std::min(size, writeLimit - written);
-        }
-        ssize_t done = FileSystemCalls::write(fd, data, size);
-        if (done > 0)
-            written += static_cast<std::size_t>(done);
-        return done;
-    }
-    int fsync(int fd) override
-    {
-        if (failAt == Step::Fsync) {
-            errno = EIO;
-            return -1;
-        }
-        return FileSystemCalls::fsync(fd);
-    }
-    int close(int fd) override
-    {
-        int result = FileSystemCalls::close(fd);
-        if (failAt == Step::Close) {
-            failAt = Step::None; // the folder's close must still work
-            errno = EIO;
-            return -1;
-        }
-        return result;
-    }
-    int rename(const char* from, const char* to) override
-    {
-        if (failAt == Step::Rename) {
-            errno = EXDEV;
-            return -1;
-        }
-        return FileSystemCalls::rename(from, to);
-    }
-};
-
 TEST(AtomicFile, AFailureAtAnyStepLeavesTheOldFileIntact)
 {
     struct Row {
         const char* name;
-        FailingCalls::Step step;
+        const char* call;
         std::size_t writeLimit;
         const char* message;
     };
     const Row rows[] = {
-        { "disk full before the first byte", FailingCalls::Step::Write, 0, "cannot write" },
-        { "disk full after 7 bytes", FailingCalls::Step::Write, 7, "cannot write" },
-        { "sync fails", FailingCalls::Step::Fsync, 0, "cannot sync" },
-        { "close fails", FailingCalls::Step::Close, 0, "cannot close" },
-        { "rename fails", FailingCalls::Step::Rename, 0, "cannot rename" },
+        { "disk full before the first byte", "write", SIZE_MAX, "cannot write" },
+        { "disk full after 7 bytes", "", 7, "cannot write" },
+        { "sync fails", "fsync", SIZE_MAX, "cannot sync" },
+        { "close fails", "close", SIZE_MAX, "cannot close" },
+        { "rename fails", "rename", SIZE_MAX, "cannot rename" },
     };
     for (const Row& row : rows) {
         TempFolder folder;
         std::string path = folder.file("settings.reg");
         TempFolder::write(path, "old contents\n");
-        FailingCalls calls;
-        calls.failAt = row.step;
+        FailingFileCalls calls;
+        calls.failCall = row.call;
         calls.writeLimit = row.writeLimit;
         Status written = writeFileAtomically(path, std::string(5000, 'n'), 0600, &calls);
         ASSERT_FALSE(written) << row.name;
@@ -99,12 +54,8 @@ TEST(AtomicFile, ShortWritesAreContinuedAndTheFileReplaced)
     TempFolder::write(path, "old");
 
     // A write that takes 3 bytes at a time still writes everything.
-    class Trickle : public FileSystemCalls {
-        ssize_t write(int fd, const void* data, std::size_t size) override
-        {
-            return FileSystemCalls::write(fd, data, std::min<std::size_t>(size, 3));
-        }
-    } trickle;
+    FailingFileCalls trickle;
+    trickle.writeChunk = 3;
     std::string contents(1000, 'x');
     contents += "end";
     EXPECT_TRUE(writeFileAtomically(path, contents, 0600, &trickle).ok());
@@ -112,13 +63,73 @@ TEST(AtomicFile, ShortWritesAreContinuedAndTheFileReplaced)
     EXPECT_EQ(folder.entryCount(), 1);
 }
 
-TEST(AtomicFile, MissingFolderIsReported)
+TEST(AtomicFile, OnlyRegularFilesAreReplacedAndLinksAtTheirTarget)
 {
     TempFolder folder;
-    Status written = writeFileAtomically(folder.file("no/such/file"), "x");
-    ASSERT_FALSE(written);
-    EXPECT_EQ(written.error().kind, ErrorKind::NotFound);
-    EXPECT_NE(written.error().message.find("cannot create"), std::string::npos);
+    const std::string fifo = folder.file("fifo");
+    const std::string book = folder.file("real.kbk");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    TempFolder::write(book, "old");
+    ASSERT_EQ(::symlink("fifo", folder.file("to-fifo").c_str()), 0);
+    ASSERT_EQ(::symlink("real.kbk", folder.file("to-book").c_str()), 0);
+    ASSERT_EQ(::symlink(book.c_str(), folder.file("to-link").c_str()), 0);
+    ASSERT_EQ(::symlink("loop", folder.file("loop").c_str()), 0);
+    struct Row {
+        const char* name;
+        const char* path;
+        std::optional<ErrorKind> refused;
+    } rows[] = {
+        { "a FIFO", "fifo", ErrorKind::WrongFileType },
+        { "a link to a FIFO", "to-fifo", ErrorKind::WrongFileType },
+        { "a folder", ".", ErrorKind::WrongFileType },
+        { "a link loop", "loop", ErrorKind::WrongFileType },
+        { "a missing folder", "no/such/file", ErrorKind::NotFound },
+        { "a link", "to-book", std::nullopt },
+        { "a link to a link", "to-link", std::nullopt },
+        { "a new file", "new", std::nullopt },
+    };
+    for (const Row& row : rows) {
+        const std::string path = folder.file(row.path);
+        Status written = writeFileAtomically(path, row.name);
+        if (!row.refused) {
+            ASSERT_TRUE(written) << row.name << ": " << written.error().message;
+            EXPECT_EQ(TempFolder::read(path), row.name);
+        } else {
+            ASSERT_FALSE(written) << row.name;
+            EXPECT_EQ(written.error().kind, *row.refused) << row.name;
+        }
+    }
+    struct stat info { };
+    EXPECT_TRUE(::lstat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(::lstat(folder.file("to-link").c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+    EXPECT_EQ(folder.entryCount(), 7) << "nothing left beside the files";
+
+    // Reading a FIFO would block until a writer comes: it is refused at once.
+    Result<int> opened = openRegularFile(fifo, O_RDONLY);
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.error().kind, ErrorKind::WrongFileType);
+}
+
+TEST(FileLock, AWaiterLocksTheFileThatReplacedTheOneItWaitedFor)
+{
+    TempFolder folder;
+    const std::string path = folder.file("games.pgn");
+    TempFolder::write(path, "old");
+    Result<FileLock> held = FileLock::acquire(path, {});
+    ASSERT_TRUE(held);
+
+    // The holder replaces the file and lets go: the waiter locks the new file, not the old.
+    std::thread holder([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(writeFileAtomically(path, "new"));
+        held->release();
+    });
+    Result<FileLock> waited = FileLock::acquire(path, {});
+    holder.join();
+    ASSERT_TRUE(waited);
+    char text[4] = {};
+    EXPECT_EQ(::pread(waited->fd(), text, 3, 0), 3);
+    EXPECT_STREQ(text, "new");
 }
 
 } // namespace

@@ -1,11 +1,15 @@
 #include "platform/SettingsFileStore.h"
 
+#include <algorithm>
+#include <thread>
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/AtomicFile.h"
 #include "settings/AppSettings.h"
+#include "support/FailingFileCalls.h"
 #include "support/TempFolder.h"
 
 using namespace velmorak;
@@ -74,37 +78,22 @@ TEST(SettingsFileStore, ValuesOfANewerVersionSurvive)
     EXPECT_NE(text.find("\"FutureText\"=\"kept\"\n"), std::string::npos);
 }
 
-TEST(SettingsFileStore, DamagedFileGivesDefaultsForWhatCannotBeRead)
-{
-    TempFolder folder;
-    std::string path = folder.file("settings.reg");
-    TempFolder::write(path,
-        std::string(
-            "\x01\x02 binary junk\n[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\"
-            "Settings]\n\"IDC_CBCOACH\"=dword:1\n\"IDC_CBHASHTABLESIZE\"=hex:80,\n"
-            "\"IDC_CBANIMATION\"=\"fast\"\n\"IDC_CBSOUND\"=dword:zz\n\"IDC_CBENGINE\"=hex:41,4"));
-    SettingsFileStore store(path);
-    RegistrySettings settings(store);
-    AppSettings options;
-    options.load(settings);
-    EXPECT_TRUE(options.coach);
-    EXPECT_EQ(options.hashTableSize, 64);
-    EXPECT_EQ(options.animation, 2);
-    EXPECT_TRUE(options.sound);
-    EXPECT_EQ(options.engine, "A\x04");
-}
-
 TEST(SettingsFileStore, MissingFileReadsAsEmptyAndAnUnreadableOneIsNeverReplaced)
 {
     TempFolder folder;
     SettingsFileStore missing(folder.file("none.reg"));
     EXPECT_FALSE(missing.readValue("IDC_CBSOUND"));
+    EXPECT_TRUE(missing.checkReadable());
 
-    std::string path = folder.file("taken");
-    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
-    SettingsFileStore notAFile(path);
-    EXPECT_FALSE(notAFile.writeValue("A", RegistryValue::dword(1)));
-    EXPECT_NE(notAFile.lastError(), "");
+    // A folder, and a FIFO (which would block a reader), are no settings files.
+    ASSERT_EQ(::mkdir(folder.file("taken").c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo(folder.file("fifo").c_str(), 0600), 0);
+    for (const char* name : { "taken", "fifo" }) {
+        SettingsFileStore notAFile(folder.file(name));
+        EXPECT_FALSE(notAFile.checkReadable()) << name;
+        EXPECT_FALSE(notAFile.writeValue("A", RegistryValue::dword(1))) << name;
+        EXPECT_NE(notAFile.lastError(), "") << name;
+    }
 }
 
 TEST(SettingsFileStore, AFailedWriteKeepsTheOldFile)
@@ -115,17 +104,34 @@ TEST(SettingsFileStore, AFailedWriteKeepsTheOldFile)
     ASSERT_TRUE(store.writeValue("A", RegistryValue::dword(1)));
     std::string before = TempFolder::read(path);
 
-    class RenameFails : public FileSystemCalls {
-        int rename(const char*, const char*) override
-        {
-            errno = EIO;
-            return -1;
-        }
-    } renameFails;
+    FailingFileCalls renameFails;
+    renameFails.failCall = "rename";
     SettingsFileStore failing(path, &renameFails);
     EXPECT_FALSE(failing.writeValue("A", RegistryValue::dword(2)));
     EXPECT_EQ(TempFolder::read(path), before);
     EXPECT_EQ(folder.entryCount(), 1);
+}
+
+TEST(SettingsFileStore, WritersAtTheSameTimeKeepEachOthersValues)
+{
+    TempFolder folder;
+    const std::string path = folder.file("settings.reg");
+    // Each writer adds values of its own; a read-change-write of the other in between
+    // would drop one.
+    auto writer = [&](std::string name) {
+        SettingsFileStore store(path);
+        for (int i = 0; i < 25; ++i)
+            EXPECT_TRUE(store.writeValue(name + std::to_string(i), RegistryValue::dword(1)));
+    };
+    std::thread first(writer, "First");
+    std::thread second(writer, "Second");
+    first.join();
+    second.join();
+    SettingsFileStore store(path);
+    for (int i = 0; i < 25; ++i) {
+        EXPECT_TRUE(store.readValue("First" + std::to_string(i))) << i;
+        EXPECT_TRUE(store.readValue("Second" + std::to_string(i))) << i;
+    }
 }
 
 TEST(SettingsFileStore, ALinkedSettingsFileStaysLinked)
@@ -143,43 +149,28 @@ TEST(SettingsFileStore, ALinkedSettingsFileStaysLinked)
     EXPECT_NE(TempFolder::read(target).find("\"A\"=dword:00000001"), std::string::npos);
 }
 
-// Counts the files put in place.
-class CountingCalls : public FileSystemCalls {
-public:
-    int renames = 0;
-    bool failRename = false;
-    int rename(const char* from, const char* to) override
-    {
-        ++renames;
-        if (failRename) {
-            errno = EIO;
-            return -1;
-        }
-        return FileSystemCalls::rename(from, to);
-    }
-};
-
 TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnce)
 {
     TempFolder folder;
     std::string path = folder.file("settings.reg");
-    CountingCalls calls;
+    FailingFileCalls calls;
     SettingsFileStore store(path, &calls);
+    auto renames = [&] { return std::count(calls.log.begin(), calls.log.end(), "rename"); };
     RegistrySettings settings(store);
     AppSettings options;
     options.load(settings);
-    EXPECT_EQ(calls.renames, 1) << "the six missing view flags in one write";
+    EXPECT_EQ(renames(), 1) << "the six missing view flags in one write";
     options.load(settings);
-    EXPECT_EQ(calls.renames, 1) << "nothing missing, nothing written";
+    EXPECT_EQ(renames(), 1) << "nothing missing, nothing written";
     options.sound = false;
     EXPECT_TRUE(options.save(settings));
-    EXPECT_EQ(calls.renames, 2);
+    EXPECT_EQ(renames(), 2);
 
     AppSettings reloaded;
     reloaded.load(settings);
     EXPECT_FALSE(reloaded.sound);
 
-    calls.failRename = true;
+    calls.failCall = "rename";
     std::string before = TempFolder::read(path);
     reloaded.sound = true;
     EXPECT_FALSE(reloaded.save(settings)) << "a lost save is reported";

@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(database_tail database_tail.cpp)
