@@ -204,8 +204,7 @@ int runAppend(DbContext& c)
     for (std::size_t i = 0; i < games.size(); ++i) {
         if (!c.db.append(c.positional[0], *games[i])) {
             c.failure();
-            c.err << "velmorak-cli db: " << i << " of " << games.size() << " games appended
-";
+            c.err << "velmorak-cli db: " << i << " of " << games.size() << " games appended\n";
             return kExitFailure;
         }
     }
