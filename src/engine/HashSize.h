@@ -6,11 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace velmorak {
+#include "settings/AppSettings.h"
 
-// Hash table sizes handed to StartEngine, in KB.
-inline constexpr std::int64_t kMinHashSizeKb = 64;
-inline constexpr std::int64_t kMaxHashSizeKb = 1048576;
+namespace velmorak {
 
 // The size the engine thread starts the engine with: the chosen size, or, when half of the
 // available physical memory is smaller, the largest power of two below that half (64 KB at

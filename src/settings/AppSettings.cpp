@@ -15,9 +15,6 @@ using K = OptionKind;
 using R = OptionRule;
 constexpr int kAny = INT_MIN;
 constexpr int kAnyMax = INT_MAX;
-// The engine's hash sizes offered, from 64 KB to 1 GB.
-constexpr int kMinHashKb = 64;
-constexpr int kMaxHashKb = 1048576;
 
 // clang-format off
     constexpr OptionSpec kOptions[] = {
@@ -30,7 +27,7 @@ constexpr int kMaxHashKb = 1048576;
         { "IDC_CBGUIBOOK", K::Bool, 1, {}, R::None, 0, 1, "use the program's own book", VELMORAK_FIELD(guiBook) },
         { "IDC_CBSCOREWHITE", K::Bool, 0, {}, R::None, 0, 1, "scores from white's side", VELMORAK_FIELD(scoreWhite) },
         { "IDC_CBKEEPALIVE", K::Bool, 0, {}, R::None, 0, 1, "keep the computer awake", VELMORAK_FIELD(keepAlive) },
-        { "IDC_CBHASHTABLESIZE", K::Int, 64, {}, R::None, kMinHashKb, kMaxHashKb, "engine hash size in KB", VELMORAK_FIELD(hashTableSize) },
+        { "IDC_CBHASHTABLESIZE", K::Int, 64, {}, R::None, int(kMinHashSizeKb), int(kMaxHashSizeKb), "engine hash size in KB", VELMORAK_FIELD(hashTableSize) },
         { "IDC_CBANIMATION", K::Int, 2, {}, R::None, 0, kAnyMax, "animation speed index", VELMORAK_FIELD(animation) },
         { "IDC_CBANNOUNCE", K::Int, 0, {}, R::None, 0, 3, "announce mode: 0 off, 1 brief, 2 verbose, 3 all", VELMORAK_FIELD(announceMode) },
         { "IDC_CBBOOKMODE", K::Int, 2, {}, R::None, 0, 3, "book move choice: 0 off, 1 best move, 2 good move, 3 random", VELMORAK_FIELD(bookMode) },

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,6 +56,10 @@ struct ServerLoginSettings {
     std::string handle;
     std::string password;
 };
+
+// The engine's hash table sizes offered and accepted, in KB: 64 KB to 1 GB.
+inline constexpr std::int64_t kMinHashSizeKb = 64;
+inline constexpr std::int64_t kMaxHashSizeKb = 1048576;
 
 inline constexpr std::array<std::string_view, 2> kServerDialectNames { "FICS", "ICC" };
 inline constexpr std::array<int, 2> kServerDefaultPorts { 5000, 5026 };
