@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "base/AtomicFile.h"
+#include "base/Clock.h"
 
 namespace velmorak {
 
@@ -79,7 +80,8 @@ Result<FileLock> FileLock::acquire(
     const std::string& path, const Options& options, FileSystemCalls* calls)
 {
     FileSystemCalls& sys = callsOr(calls);
-    const auto deadline = std::chrono::steady_clock::now() + options.wait;
+    Clock& clock = systemClock();
+    const std::int64_t deadline = clock.ticks() + options.wait.count();
     const int flags =
         O_RDWR | O_NOFOLLOW | (options.create ? O_CREAT : 0) | (options.append ? O_APPEND : 0);
     for (int replaced = 0; replaced < kMaxReplacedWhileWaiting; ++replaced) {
@@ -95,8 +97,7 @@ Result<FileLock> FileLock::acquire(
         }
         auto poll = kFirstPoll;
         while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) ||
-                std::chrono::steady_clock::now() >= deadline) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || clock.ticks() >= deadline) {
                 const int error = errno;
                 sys.close(fd);
                 if (error == EWOULDBLOCK)

@@ -102,8 +102,9 @@ private:
     int m_channels;
 };
 
-PulseSoundOutput::PulseSoundOutput(std::string soundFolder)
+PulseSoundOutput::PulseSoundOutput(std::string soundFolder, Clock& clock)
     : m_folder(std::move(soundFolder))
+    , m_clock(clock)
 {
 }
 
@@ -121,13 +122,13 @@ PulseSoundOutput::~PulseSoundOutput()
 bool PulseSoundOutput::mayOpen()
 {
     std::lock_guard lock(m_mutex);
-    return std::chrono::steady_clock::now() >= m_retryAfter;
+    return m_retryAfter == 0 || m_clock.ticks() >= m_retryAfter;
 }
 
 void PulseSoundOutput::openFailed()
 {
     std::lock_guard lock(m_mutex);
-    m_retryAfter = std::chrono::steady_clock::now() + kRetryPause;
+    m_retryAfter = m_clock.ticks() + kRetryPauseMs;
 }
 
 std::shared_ptr<const PcmSound> PulseSoundOutput::namedSound(std::string_view name)

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "base/Clock.h"
 #include "sound/SoundOutput.h"
 #include "sound/WavFile.h"
 
@@ -24,12 +25,12 @@ namespace velmorak {
 // stream of their own.
 //
 // When a stream cannot be opened (no server, no device) every sound is skipped silently
-// for kRetryPause, then opening is tried again, so a server started later is found.
+// for kRetryPauseMs, then opening is tried again, so a server started later is found.
 class PulseSoundOutput : public SoundOutput {
 public:
-    static constexpr std::chrono::seconds kRetryPause { 5 };
+    static constexpr std::int64_t kRetryPauseMs = 5000;
 
-    explicit PulseSoundOutput(std::string soundFolder);
+    explicit PulseSoundOutput(std::string soundFolder, Clock& clock = systemClock());
     ~PulseSoundOutput() override;
 
     void playNamedAsync(std::string_view name) override;
@@ -52,7 +53,8 @@ private:
     std::shared_ptr<const PcmSound> m_pending;
     bool m_stop = false;
     std::thread m_worker;
-    std::chrono::steady_clock::time_point m_retryAfter {};
+    Clock& m_clock;
+    std::int64_t m_retryAfter = 0;
 
     std::unique_ptr<Stream> m_syncStream;
 };
