@@ -42,16 +42,7 @@ TEST(GameEnd, ThreefoldRepetitionNeedsTheSameRightsAndLeavesTheBoardAlone)
     EXPECT_EQ(rights.gameEnd(), GameEndCode::ThreefoldRepetition);
 }
 
-TEST(GameEnd, FiftyMoveRuleAfterOneHundredReversiblePlies)
-{
-    Board board("7k/8/8/8/8/8/8/K6R w - - 0 1");
-    playReversiblePlies(board, 99);
-    EXPECT_EQ(board.gameEnd(), GameEndCode::None) << "99 plies";
-    playReversiblePlies(board, 1);
-    EXPECT_EQ(board.gameEnd(), GameEndCode::FiftyMoveRule) << "100 plies";
-}
-
-TEST(GameEnd, CastlingRestartsTheFiftyMoveCount)
+TEST(GameEnd, FiftyMoveRuleAfterOneHundredReversiblePliesCountedFromCastling)
 {
     // The pawn wall keeps the black king away from the white castling squares.
     Board board("4k3/8/8/8/8/8/PPPPPPPP/RN2K2R w K - 0 1");
