@@ -27,8 +27,6 @@ TEST(AppSettings, EmptyStoreGivesTheDefaultsAndWritesTheViewFlags)
     // Loading starts from the defaults, whatever the fields held.
     for (const OptionSpec& option : AppSettings::table())
         EXPECT_TRUE(options.isDefault(option)) << option.name;
-    EXPECT_TRUE(options.autoAnswer);
-    EXPECT_EQ(options.engine, "");
     EXPECT_EQ(options.boardTextureBitmap(), 155);
     EXPECT_EQ(options.boardSize, kScreenLayout);
     EXPECT_EQ(options.servers[1].port, 5026);
