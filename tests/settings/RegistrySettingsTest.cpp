@@ -37,15 +37,14 @@ TEST_F(RegistrySettingsTest, EveryTypeHasItsStorageFormAndReadsBack)
     const std::array<std::string, 3> strings { "a,b", "say \"hi\"", "" };
     settings.writeStringList("StringList", strings);
 
-    EXPECT_EQ(store.values["Bool"], RegistryValue::dword(1));
-    EXPECT_EQ(store.values["Int"], RegistryValue::dword(0xFFFFFFFE));
     const std::uint8_t onePointFive[] = { 0, 0, 0, 0, 0, 0, 0xF8, 0x3F };
-    EXPECT_EQ(store.values["Double"], RegistryValue::binary(onePointFive, 8));
-    EXPECT_EQ(store.values["String"], text("C:\\path with spaces"));
-    EXPECT_EQ(store.values["Blob"], RegistryValue::binary(blob, 3));
-    EXPECT_EQ(store.values["BoolList"], text("101"));
-    EXPECT_EQ(store.values["IntList"], text("12,0,-7,2147483647"));
-    EXPECT_EQ(store.values["StringList"], text("\"a,b\",\"say \"\"hi\"\"\",\"\""));
+    EXPECT_EQ(store.values,
+        (decltype(store.values) { { "Blob", RegistryValue::binary(blob, 3) },
+            { "Bool", RegistryValue::dword(1) }, { "BoolList", text("101") },
+            { "Double", RegistryValue::binary(onePointFive, 8) },
+            { "Int", RegistryValue::dword(0xFFFFFFFE) }, { "IntList", text("12,0,-7,2147483647") },
+            { "String", text("C:\\path with spaces") },
+            { "StringList", text("\"a,b\",\"say \"\"hi\"\"\",\"\"") } }));
 
     bool flag = false;
     int number = 0;
