@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MemorySettingsStore.h"
+#include "support/TableFile.h"
 
 using namespace velmorak;
 
@@ -117,42 +118,26 @@ TEST(AppSettings, SaveAndLoadRoundTripEveryOption)
 
 TEST(AppSettings, SettingFromTextChecksTheValue)
 {
-    struct Row {
-        const char* option;
-        const char* text;
-        const char* refusal; // nullptr when the value is taken
-    };
-    const Row rows[] = {
-        { "IDC_CBSOUND", "off", nullptr },
-        { "IDC_CBSOUND", "2", "IDC_CBSOUND takes 1 or 0" },
-        { "IDC_CBSERVER", "2", "from 0 to 1" },
-        { "IDC_CBPIECESET", "6", "from 0 to 5" },
-        { "IDM_SIZE_BOARD", "15", nullptr },
-        { "IDC_STREPLAY_SECONDS", "0", "from 1 to 99" },
-        { "IDC_STREPLAY_SECONDS", "99", nullptr },
-        { "FICS.IDC_STPORT", "70000", "from 1 to 65535" },
-        { "IDC_CBBOOKMODE", "7", "IDC_CBBOOKMODE takes a whole number from 0 to 3" },
-        { "IDC_CBBOOKMODE", "3", nullptr },
-        { "IDC_CBHASHTABLESIZE", "0", "from 64 to 1048576" },
-        { "IDC_CBHASHTABLESIZE", "1048577", "from 64 to 1048576" },
-        { "IDC_CBHASHTABLESIZE", "12x", "from 64 to 1048576" },
-        { "IDC_CBHASHTABLESIZE", "1048576", nullptr },
-        { "IDC_CBENGINE", "VelmoEngine.vme", nullptr },
-        { "IDC_CBENGINE", "two\nlines", "cannot hold line breaks" },
-    };
-    for (const Row& row : rows) {
-        const OptionSpec* option = AppSettings::find(row.option);
-        ASSERT_NE(option, nullptr) << row.option;
+    const auto rows =
+        readTableFile(VELMORAK_SOURCE_DIR "/tests/settings/settings-cases.txt", "set");
+    ASSERT_GE(rows.size(), 15u);
+    for (const TableRow& row : rows) {
+        const OptionSpec* option = AppSettings::find(row.at(1));
+        ASSERT_NE(option, nullptr) << row[1];
         AppSettings options;
         const std::string before = options.displayValue(*option);
-        Status set = options.setFromText(*option, row.text);
-        EXPECT_EQ(set.ok(), row.refusal == nullptr) << row.option << " " << row.text;
+        Status set = options.setFromText(*option, row.at(2));
+        EXPECT_EQ(set.ok(), row.at(3) == "taken") << row[1] << " " << row[2];
         if (!set.ok()) {
-            EXPECT_NE(set.error().message.find(row.refusal), std::string::npos)
-                << set.error().message;
+            EXPECT_NE(set.error().message.find(row[3]), std::string::npos) << set.error().message;
             EXPECT_EQ(options.displayValue(*option), before) << "a refusal changes nothing";
         }
     }
+    // A line break cannot be written in the case table.
+    AppSettings options;
+    Status twoLines = options.setFromText(*AppSettings::find("IDC_CBENGINE"), "two\nlines");
+    ASSERT_FALSE(twoLines);
+    EXPECT_NE(twoLines.error().message.find("cannot hold line breaks"), std::string::npos);
     EXPECT_EQ(AppSettings::find("idc_cbsound"), AppSettings::find("IDC_CBSOUND"));
     EXPECT_EQ(AppSettings::find("LEVEL_MODE"), nullptr) << "owned by the clocks, not listed";
 }
