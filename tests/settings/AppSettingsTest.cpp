@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/RegistryFile.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TableFile.h"
 
@@ -49,37 +50,22 @@ TEST(AppSettings, EmptyStoreGivesTheDefaultsAndWritesTheViewFlags)
 
 TEST(AppSettings, LoadRulesAndStoredTypes)
 {
-    struct Row {
-        const char *name, *option;
-        RegistryValue stored;
-        const char* expected;
-    };
-    auto dword = [](int value) { return RegistryValue::dword(static_cast<std::uint32_t>(value)); };
-    const Row rows[] = {
-        { "server 5 reads as 0", "IDC_CBSERVER", dword(5), "0" },
-        { "server -1 reads as 0", "IDC_CBSERVER", dword(-1), "0" },
-        { "server 1 is kept", "IDC_CBSERVER", dword(1), "1" },
-        { "piece set 9 leaves 0", "IDC_CBPIECESET", dword(9), "0" },
-        { "piece set -1 leaves 0", "IDC_CBPIECESET", dword(-1), "0" },
-        { "piece set 5 is kept", "IDC_CBPIECESET", dword(5), "5" },
-        { "layout 16 keeps the screen's", "IDM_SIZE_BOARD", dword(16), "3" },
-        { "layout 15 is kept", "IDM_SIZE_BOARD", dword(15), "15" },
-        { "an unchecked option keeps any number", "IDC_CBANIMATION", dword(40), "40" },
-        { "any non-zero number is true", "IDC_CBCOACH", dword(5), "1" },
-        { "a Bool stored as bytes", "IDC_CBKEEPALIVE", RegistryValue::binary("1", 1), "0" },
-        { "an Int stored as text", "IDC_CBHASHTABLESIZE", RegistryValue::string("128"), "64" },
-        { "a String stored as bytes", "IDC_CBENGINE", RegistryValue::binary("Fruit.vme", 9),
-            "\"Fruit.vme\"" },
-    };
-    for (const Row& row : rows) {
+    const auto rows =
+        readTableFile(VELMORAK_SOURCE_DIR "/tests/settings/settings-cases.txt", "load");
+    ASSERT_GE(rows.size(), 13u);
+    for (const TableRow& row : rows) {
+        RegistryFile file; // the stored value written as in the settings file
+        file.parse(
+            "[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\Settings]\n\"V\"=" + row.at(3));
+        ASSERT_TRUE(file.value("V")) << row[1];
         MemorySettingsStore store;
-        store.values[row.option] = row.stored;
+        store.values[row.at(2)] = *file.value("V");
         RegistrySettings settings(store);
         AppSettings options(kScreenLayout);
         options.load(settings);
-        const OptionSpec* option = AppSettings::find(row.option);
-        ASSERT_NE(option, nullptr) << row.name;
-        EXPECT_EQ(options.displayValue(*option), row.expected) << row.name;
+        const OptionSpec* option = AppSettings::find(row[2]);
+        ASSERT_NE(option, nullptr) << row[1];
+        EXPECT_EQ(options.displayValue(*option), row.at(4)) << row[1];
     }
 }
 
