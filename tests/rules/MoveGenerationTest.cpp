@@ -59,13 +59,6 @@ TEST(MoveGeneration, CastlingAndMadeMovesKeepRightsClockAndEnPassantSquare)
         play(board, Texts(std::istream_iterator<std::string>(moves), {}));
         EXPECT_EQ(board.fen(), row.at(4)) << row[1];
     }
-    Board board("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 7 1");
-    EXPECT_FALSE(board.makeMove(kWhiteShortCastling)) << "castling is irreversible";
-    EXPECT_EQ(board.halfMoveClock(), 0);
-    Board ep("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
-    EXPECT_EQ(move(ep, "e5d6"), (Move { 0x44, kWhitePawn, 0x35, kWhiteTakesEnPassant }));
-    ep.makeMove(move(ep, "e5d6"));
-    EXPECT_EQ(ep.pieceCount(), 3);
     Board pinned("8/8/8/KPp4r/8/8/8/4k3 w - c6 0 1");
     EXPECT_EQ(move(pinned, "b5c6"), NoMove) << "a pawn pinned along the rank";
 }
