@@ -1,9 +1,13 @@
+#include <iterator>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/Perft.h"
 #include "support/BoardPlay.h"
+#include "support/TableFile.h"
 
 using namespace velmorak;
 using namespace velmorak::test;
@@ -37,61 +41,24 @@ TEST(MoveGeneration, ListsFollowTheFixedOrder)
     }
 }
 
-TEST(MoveGeneration, Castling)
+TEST(MoveGeneration, CastlingAndMadeMovesKeepRightsClockAndEnPassantSquare)
 {
-    struct Row {
-        const char *name, *fen;
-        bool shortAllowed, longAllowed;
-    };
-    const Row rows[] = {
-        { "free", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, true },
-        { "f1 attacked", "r3k2r/8/8/8/8/8/5r2/R3K2R w KQkq - 0 1", false, true },
-        { "g1 attacked", "r3k2r/8/8/8/8/8/6r1/R3K2R w KQkq - 0 1", false, true },
-        { "in check", "r3k2r/8/8/8/8/8/4r3/R3K2R w KQkq - 0 1", false, false },
-        { "only b1 attacked", "r3k2r/8/8/8/8/8/1r6/R3K2R w KQkq - 0 1", true, true },
-        { "b1 occupied", "r3k2r/8/8/8/8/8/8/RN2K2R w KQkq - 0 1", true, false },
-        { "no rights", "r3k2r/8/8/8/8/8/8/R3K2R w kq - 0 1", false, false },
-    };
-    for (const Row& row : rows) {
-        Board board(row.fen);
-        EXPECT_EQ(board.isMoveLegal(kWhiteShortCastling), row.shortAllowed) << row.name;
-        EXPECT_EQ(board.isMoveLegal(kWhiteLongCastling), row.longAllowed) << row.name;
+    const std::string cases = VELMORAK_SOURCE_DIR "/tests/rules/board-cases.txt";
+    const auto castling = readTableFile(cases, "castling");
+    ASSERT_GE(castling.size(), 7u);
+    for (const TableRow& row : castling) {
+        Board board(row.at(2));
+        EXPECT_EQ(board.isMoveLegal(kWhiteShortCastling), row.at(3) == "yes") << row[1];
+        EXPECT_EQ(board.isMoveLegal(kWhiteLongCastling), row.at(4) == "yes") << row[1];
     }
-}
-
-TEST(MoveGeneration, MakingMovesKeepsRightsClockAndEnPassantSquare)
-{
-    struct Row {
-        const char *name, *fen;
-        Texts moves;
-        const char* after;
-    };
-    const Row rows[] = {
-        { "castling moves the rook", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 5 1", { "e1g1", "e8c8" },
-            "2kr3r/8/8/8/8/8/8/R4RK1 w - - 0 2" },
-        { "a rook leaving h1 clears K", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", { "h1h5" },
-            "r3k2r/8/8/7R/8/8/8/R3K3 b Qkq - 1 1" },
-        { "a capture on a1 clears Q", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", { "a8a1" },
-            "4k2r/8/8/8/8/8/8/r3K2R w Kk - 0 2" },
-        { "piece moves count the clock", "r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K1NR w KQkq - 0 1",
-            { "g1f3", "h8g8" }, "r3k1r1/pppppppp/8/8/8/5N2/PPPPPPPP/R3K2R w KQq - 2 2" },
-        { "no en passant without a taker", kStartFen.data(), { "e2e4" },
-            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1" },
-        { "en passant", kStartFen.data(), { "e2e4", "a7a6", "e4e5", "d7d5", "e5d6" },
-            "rnbqkbnr/1pp1pppp/p2P4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 3" },
-    };
-    for (const Row& row : rows) {
-        Board board(row.fen);
-        play(board, row.moves);
-        EXPECT_EQ(board.fen(), row.after) << row.name;
+    const auto played = readTableFile(cases, "play");
+    ASSERT_GE(played.size(), 6u);
+    for (const TableRow& row : played) {
+        Board board(row.at(2));
+        std::istringstream moves(row.at(3));
+        play(board, Texts(std::istream_iterator<std::string>(moves), {}));
+        EXPECT_EQ(board.fen(), row.at(4)) << row[1];
     }
-    Board board("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq - 7 1");
-    EXPECT_FALSE(board.makeMove(kWhiteShortCastling)) << "castling is irreversible";
-    EXPECT_EQ(board.halfMoveClock(), 0);
-    Board ep("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
-    EXPECT_EQ(move(ep, "e5d6"), (Move { 0x44, kWhitePawn, 0x35, kWhiteTakesEnPassant }));
-    ep.makeMove(move(ep, "e5d6"));
-    EXPECT_EQ(ep.pieceCount(), 3);
     Board pinned("8/8/8/KPp4r/8/8/8/4k3 w - c6 0 1");
     EXPECT_EQ(move(pinned, "b5c6"), NoMove) << "a pawn pinned along the rank";
 }

@@ -51,28 +51,6 @@ TEST(SanReader, SimplifiedForms)
     EXPECT_EQ(simplifySan("a1234567890123456789012345").size(), 19u);
 }
 
-TEST(SanReader, ShortcutsNeverAcceptAnIllegalMove)
-{
-    struct Row {
-        const char *name, *fen, *text;
-    };
-    const Row rows[] = {
-        { "pawn capture onto an empty square that is not en passant",
-            "4k3/8/8/8/4P3/8/8/4K3 w - - 0 1", "exd5" },
-        { "pawn capture onto an own piece", "4k3/8/8/3N4/4P3/8/8/4K3 w - - 0 1", "exd5" },
-        { "pawn capture from a far file", "4k3/8/8/p7/1P6/8/8/4K3 w - - 0 1", "hxa5" },
-        { "knight onto an own piece", "4k3/8/8/8/8/8/3P4/1N2K3 w - - 0 1", "Nd2" },
-        { "pinned knight", "4r1k1/8/8/8/8/8/4N3/4K3 w - - 0 1", "Nc3" },
-        { "push into check", "4k3/8/8/8/1b6/8/3P4/4K3 w - - 0 1", "d3" },
-        { "push to the last rank without promotion", "4k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a8" },
-    };
-    for (const Row& row : rows) {
-        Board board(row.fen);
-        Move m = readSan(board, row.text);
-        EXPECT_TRUE(m == NoMove || board.isMoveLegal(m)) << row.name;
-    }
-}
-
 // Every legal move of a varied set of positions: its SAN, with and without check marks,
 // reads back as the same move.
 TEST(SanRoundTrip, EveryLegalMoveOfTheSuitePositions)

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/RegistryFile.h"
 #include "support/MemorySettingsStore.h"
+#include "support/TableFile.h"
 
 using namespace velmorak;
 
@@ -27,8 +29,6 @@ TEST(AppSettings, EmptyStoreGivesTheDefaultsAndWritesTheViewFlags)
     // Loading starts from the defaults, whatever the fields held.
     for (const OptionSpec& option : AppSettings::table())
         EXPECT_TRUE(options.isDefault(option)) << option.name;
-    EXPECT_TRUE(options.autoAnswer);
-    EXPECT_EQ(options.engine, "");
     EXPECT_EQ(options.boardTextureBitmap(), 155);
     EXPECT_EQ(options.boardSize, kScreenLayout);
     EXPECT_EQ(options.servers[1].port, 5026);
@@ -50,37 +50,22 @@ TEST(AppSettings, EmptyStoreGivesTheDefaultsAndWritesTheViewFlags)
 
 TEST(AppSettings, LoadRulesAndStoredTypes)
 {
-    struct Row {
-        const char *name, *option;
-        RegistryValue stored;
-        const char* expected;
-    };
-    auto dword = [](int value) { return RegistryValue::dword(static_cast<std::uint32_t>(value)); };
-    const Row rows[] = {
-        { "server 5 reads as 0", "IDC_CBSERVER", dword(5), "0" },
-        { "server -1 reads as 0", "IDC_CBSERVER", dword(-1), "0" },
-        { "server 1 is kept", "IDC_CBSERVER", dword(1), "1" },
-        { "piece set 9 leaves 0", "IDC_CBPIECESET", dword(9), "0" },
-        { "piece set -1 leaves 0", "IDC_CBPIECESET", dword(-1), "0" },
-        { "piece set 5 is kept", "IDC_CBPIECESET", dword(5), "5" },
-        { "layout 16 keeps the screen's", "IDM_SIZE_BOARD", dword(16), "3" },
-        { "layout 15 is kept", "IDM_SIZE_BOARD", dword(15), "15" },
-        { "an unchecked option keeps any number", "IDC_CBANIMATION", dword(40), "40" },
-        { "any non-zero number is true", "IDC_CBCOACH", dword(5), "1" },
-        { "a Bool stored as bytes", "IDC_CBKEEPALIVE", RegistryValue::binary("1", 1), "0" },
-        { "an Int stored as text", "IDC_CBHASHTABLESIZE", RegistryValue::string("128"), "64" },
-        { "a String stored as bytes", "IDC_CBENGINE", RegistryValue::binary("Fruit.vme", 9),
-            "\"Fruit.vme\"" },
-    };
-    for (const Row& row : rows) {
+    const auto rows =
+        readTableFile(VELMORAK_SOURCE_DIR "/tests/settings/settings-cases.txt", "load");
+    ASSERT_GE(rows.size(), 13u);
+    for (const TableRow& row : rows) {
+        RegistryFile file; // the stored value written as in the settings file
+        file.parse(
+            "[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\Settings]\n\"V\"=" + row.at(3));
+        ASSERT_TRUE(file.value("V")) << row[1];
         MemorySettingsStore store;
-        store.values[row.option] = row.stored;
+        store.values[row.at(2)] = *file.value("V");
         RegistrySettings settings(store);
         AppSettings options(kScreenLayout);
         options.load(settings);
-        const OptionSpec* option = AppSettings::find(row.option);
-        ASSERT_NE(option, nullptr) << row.name;
-        EXPECT_EQ(options.displayValue(*option), row.expected) << row.name;
+        const OptionSpec* option = AppSettings::find(row[2]);
+        ASSERT_NE(option, nullptr) << row[1];
+        EXPECT_EQ(options.displayValue(*option), row.at(4)) << row[1];
     }
 }
 
@@ -119,42 +104,26 @@ TEST(AppSettings, SaveAndLoadRoundTripEveryOption)
 
 TEST(AppSettings, SettingFromTextChecksTheValue)
 {
-    struct Row {
-        const char* option;
-        const char* text;
-        const char* refusal; // nullptr when the value is taken
-    };
-    const Row rows[] = {
-        { "IDC_CBSOUND", "off", nullptr },
-        { "IDC_CBSOUND", "2", "IDC_CBSOUND takes 1 or 0" },
-        { "IDC_CBSERVER", "2", "from 0 to 1" },
-        { "IDC_CBPIECESET", "6", "from 0 to 5" },
-        { "IDM_SIZE_BOARD", "15", nullptr },
-        { "IDC_STREPLAY_SECONDS", "0", "from 1 to 99" },
-        { "IDC_STREPLAY_SECONDS", "99", nullptr },
-        { "FICS.IDC_STPORT", "70000", "from 1 to 65535" },
-        { "IDC_CBBOOKMODE", "7", "IDC_CBBOOKMODE takes a whole number from 0 to 3" },
-        { "IDC_CBBOOKMODE", "3", nullptr },
-        { "IDC_CBHASHTABLESIZE", "0", "from 64 to 1048576" },
-        { "IDC_CBHASHTABLESIZE", "1048577", "from 64 to 1048576" },
-        { "IDC_CBHASHTABLESIZE", "12x", "from 64 to 1048576" },
-        { "IDC_CBHASHTABLESIZE", "1048576", nullptr },
-        { "IDC_CBENGINE", "VelmoEngine.vme", nullptr },
-        { "IDC_CBENGINE", "two\nlines", "cannot hold line breaks" },
-    };
-    for (const Row& row : rows) {
-        const OptionSpec* option = AppSettings::find(row.option);
-        ASSERT_NE(option, nullptr) << row.option;
+    const auto rows =
+        readTableFile(VELMORAK_SOURCE_DIR "/tests/settings/settings-cases.txt", "set");
+    ASSERT_GE(rows.size(), 15u);
+    for (const TableRow& row : rows) {
+        const OptionSpec* option = AppSettings::find(row.at(1));
+        ASSERT_NE(option, nullptr) << row[1];
         AppSettings options;
         const std::string before = options.displayValue(*option);
-        Status set = options.setFromText(*option, row.text);
-        EXPECT_EQ(set.ok(), row.refusal == nullptr) << row.option << " " << row.text;
+        Status set = options.setFromText(*option, row.at(2));
+        EXPECT_EQ(set.ok(), row.at(3) == "taken") << row[1] << " " << row[2];
         if (!set.ok()) {
-            EXPECT_NE(set.error().message.find(row.refusal), std::string::npos)
-                << set.error().message;
+            EXPECT_NE(set.error().message.find(row[3]), std::string::npos) << set.error().message;
             EXPECT_EQ(options.displayValue(*option), before) << "a refusal changes nothing";
         }
     }
+    // A line break cannot be written in the case table.
+    AppSettings options;
+    Status twoLines = options.setFromText(*AppSettings::find("IDC_CBENGINE"), "two\nlines");
+    ASSERT_FALSE(twoLines);
+    EXPECT_NE(twoLines.error().message.find("cannot hold line breaks"), std::string::npos);
     EXPECT_EQ(AppSettings::find("idc_cbsound"), AppSettings::find("IDC_CBSOUND"));
     EXPECT_EQ(AppSettings::find("LEVEL_MODE"), nullptr) << "owned by the clocks, not listed";
 }

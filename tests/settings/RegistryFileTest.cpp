@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TableFile.h"
+
 using namespace velmorak;
 
 namespace {
@@ -51,22 +53,11 @@ TEST(RegistryFile, ReadsEachKindOfValueUnderTheSettingsKeyOnly)
 
 TEST(RegistryFile, DamagedValuesReadAsMissing)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        { "dword with nine digits", "\"V\"=dword:123456789" },
-        { "dword without digits", "\"V\"=dword:" },
-        { "dword with a bad digit", "\"V\"=dword:0000g000" },
-        { "hex with a bad digit", "\"V\"=hex:01,0g" },
-        { "hex with a three-digit byte", "\"V\"=hex:01,123" },
-        { "hex with an empty byte", "\"V\"=hex:01,,02" },
-        { "hex cut off after a continuation", "\"V\"=hex:01,02,\\" },
-        { "unterminated string", "\"V\"=\"text" },
-        { "text after a string", "\"V\"=\"text\" more" },
-        { "another registry type", "\"V\"=hex(7):41,00,00,00" },
-        { "a deletion", "\"V\"=-" },
-        { "no data", "\"V\"=" },
-    };
-    for (const auto& [name, line] : rows)
-        EXPECT_FALSE(parsed(fileWith(std::string(line) + "\n")).value("V")) << name;
+    const auto rows =
+        readTableFile(VELMORAK_SOURCE_DIR "/tests/settings/settings-cases.txt", "damaged");
+    ASSERT_GE(rows.size(), 12u);
+    for (const TableRow& row : rows)
+        EXPECT_FALSE(parsed(fileWith(row.at(2) + "\n")).value("V")) << row[1];
 }
 
 TEST(RegistryFile, RewriteKeepsEveryLineItDoesNotChange)

@@ -37,28 +37,24 @@ TEST_F(RegistrySettingsTest, EveryTypeHasItsStorageFormAndReadsBack)
     const std::array<std::string, 3> strings { "a,b", "say \"hi\"", "" };
     settings.writeStringList("StringList", strings);
 
-    EXPECT_EQ(store.values["Bool"], RegistryValue::dword(1));
-    EXPECT_EQ(store.values["Int"], RegistryValue::dword(0xFFFFFFFE));
     const std::uint8_t onePointFive[] = { 0, 0, 0, 0, 0, 0, 0xF8, 0x3F };
-    EXPECT_EQ(store.values["Double"], RegistryValue::binary(onePointFive, 8));
-    EXPECT_EQ(store.values["String"], text("C:\\path with spaces"));
-    EXPECT_EQ(store.values["Blob"], RegistryValue::binary(blob, 3));
-    EXPECT_EQ(store.values["BoolList"], text("101"));
-    EXPECT_EQ(store.values["IntList"], text("12,0,-7,2147483647"));
-    EXPECT_EQ(store.values["StringList"], text("\"a,b\",\"say \"\"hi\"\"\",\"\""));
+    EXPECT_EQ(store.values,
+        (decltype(store.values) { { "Blob", RegistryValue::binary(blob, 3) },
+            { "Bool", RegistryValue::dword(1) }, { "BoolList", text("101") },
+            { "Double", RegistryValue::binary(onePointFive, 8) },
+            { "Int", RegistryValue::dword(0xFFFFFFFE) }, { "IntList", text("12,0,-7,2147483647") },
+            { "String", text("C:\\path with spaces") },
+            { "StringList", text("\"a,b\",\"say \"\"hi\"\"\",\"\"") } }));
 
     bool flag = false;
     int number = 0;
     double real = 0;
     std::string s;
-    std::array<int, 4> intsRead {};
     std::array<std::string, 5> stringsRead;
     EXPECT_TRUE(settings.readBool("Bool", flag) && flag);
     EXPECT_TRUE(settings.readInt("Int", number) && number == -2);
     EXPECT_TRUE(settings.readDouble("Double", real) && real == 1.5);
     EXPECT_TRUE(settings.readString("String", s) && s == "C:\\path with spaces");
-    EXPECT_EQ(settings.readIntList("IntList", intsRead), 4);
-    EXPECT_EQ(intsRead, ints);
     EXPECT_EQ(settings.readStringList("StringList", stringsRead), 3);
     EXPECT_TRUE(std::equal(strings.begin(), strings.end(), stringsRead.begin()));
 }
@@ -75,10 +71,11 @@ TEST_F(RegistrySettingsTest, ListReadingRules)
         { "a minus sign belongs to its digits", "-5,3", { -5, 3 } },
         { "a number too large saturates", "99999999999,1", { 2147483647, 1 } },
         { "empty text", "", {} },
+        { "a longer list is cut at the capacity", "1,2,3,4,5", { 1, 2, 3 } },
     };
     for (const Row& row : intRows) {
         store.values["L"] = text(row.stored);
-        std::array<int, 8> values {};
+        std::array<int, 3> values {};
         int count = settings.readIntList("L", values);
         EXPECT_EQ(std::vector<int>(values.begin(), values.begin() + count), row.ints) << row.name;
     }
@@ -88,10 +85,6 @@ TEST_F(RegistrySettingsTest, ListReadingRules)
     EXPECT_EQ(settings.readBoolList("B", bools), 2) << "other characters are skipped";
     EXPECT_EQ(bools, (std::array<bool, 4> { true, false, true, true }))
         << "elements past the count are untouched";
-
-    store.values["L"] = text("1,2,3,4,5");
-    std::array<int, 3> short3 {};
-    EXPECT_EQ(settings.readIntList("L", short3), 3) << "a longer list is cut at the capacity";
 
     store.values["S"] = text("junk\"one\" , \"two\"\"x\"tail\"cut");
     std::array<std::string, 4> strings;

@@ -1,13 +1,17 @@
 #include "platform/SettingsFileStore.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 #include <thread>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/AtomicFile.h"
+#include "base/RegularFile.h"
 #include "settings/AppSettings.h"
 #include "support/FailingFileCalls.h"
 #include "support/TempFolder.h"
@@ -23,59 +27,32 @@ mode_t modeOf(const std::string& path)
     return info.st_mode & 0777;
 }
 
-TEST(SettingsFileStore, SettingsSurviveARestartInARealFile)
+TEST(SettingsFileStore, ValuesOfANewerVersionSurviveAndALinkStaysLinked)
 {
     TempFolder folder;
-    std::string path = folder.file("config/Brindleworks/Velmorak/settings.reg");
-    {
-        SettingsFileStore store(path);
-        RegistrySettings settings(store);
-        AppSettings options;
-        options.load(settings);
-        options.sound = false;
-        options.announceMode = 2;
-        options.servers[1].handle = "player";
-        options.servers[1].password = "secret";
-        options.engine = "VelmoEngine.vme";
-        options.save(settings);
-        EXPECT_EQ(store.lastError(), "");
-    }
-    SettingsFileStore store(path);
-    RegistrySettings settings(store);
-    AppSettings options;
-    options.load(settings);
-    EXPECT_FALSE(options.sound);
-    EXPECT_EQ(options.announceMode, 2);
-    EXPECT_EQ(options.servers[1].handle, "player");
-    EXPECT_EQ(options.servers[1].password, "secret");
-    EXPECT_EQ(options.engine, "VelmoEngine.vme");
-
-    EXPECT_EQ(modeOf(path), 0600u) << "the file may hold passwords";
-    EXPECT_EQ(modeOf(folder.file("config/Brindleworks/Velmorak")), 0700u);
-    std::string text = TempFolder::read(path);
-    EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\n", 0), 0u);
-    EXPECT_NE(text.find("\"IDC_CBSOUND\"=dword:00000000\n"), std::string::npos);
-}
-
-TEST(SettingsFileStore, ValuesOfANewerVersionSurvive)
-{
-    TempFolder folder;
-    std::string path = folder.file("settings.reg");
-    TempFolder::write(path,
+    std::string target = folder.file("kept-elsewhere.reg");
+    std::string link = folder.file("settings.reg");
+    TempFolder::write(target,
         "Windows Registry Editor Version 5.00\n\n"
         "[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\Settings]\n"
         "\"FutureOption\"=hex(7):41,00,00,00\n"
         "\"IDC_CBSOUND\"=dword:00000000\n"
         "\"FutureText\"=\"kept\"\n");
-    SettingsFileStore store(path);
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    SettingsFileStore store(link);
     RegistrySettings settings(store);
     AppSettings options;
     options.load(settings);
     EXPECT_FALSE(options.sound);
+    options.announceMode = 2;
     options.save(settings);
-    std::string text = TempFolder::read(path);
+    struct stat info { };
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    std::string text = TempFolder::read(target);
     EXPECT_NE(text.find("\"FutureOption\"=hex(7):41,00,00,00\n"), std::string::npos);
     EXPECT_NE(text.find("\"FutureText\"=\"kept\"\n"), std::string::npos);
+    EXPECT_NE(text.find("\"IDC_CBANNOUNCE\"=dword:00000002\n"), std::string::npos);
 }
 
 TEST(SettingsFileStore, MissingFileReadsAsEmptyAndAnUnreadableOneIsNeverReplaced)
@@ -94,22 +71,6 @@ TEST(SettingsFileStore, MissingFileReadsAsEmptyAndAnUnreadableOneIsNeverReplaced
         EXPECT_FALSE(notAFile.writeValue("A", RegistryValue::dword(1))) << name;
         EXPECT_NE(notAFile.lastError(), "") << name;
     }
-}
-
-TEST(SettingsFileStore, AFailedWriteKeepsTheOldFile)
-{
-    TempFolder folder;
-    std::string path = folder.file("settings.reg");
-    SettingsFileStore store(path);
-    ASSERT_TRUE(store.writeValue("A", RegistryValue::dword(1)));
-    std::string before = TempFolder::read(path);
-
-    FailingFileCalls renameFails;
-    renameFails.failCall = "rename";
-    SettingsFileStore failing(path, &renameFails);
-    EXPECT_FALSE(failing.writeValue("A", RegistryValue::dword(2)));
-    EXPECT_EQ(TempFolder::read(path), before);
-    EXPECT_EQ(folder.entryCount(), 1);
 }
 
 TEST(SettingsFileStore, WritersAtTheSameTimeKeepEachOthersValues)
@@ -134,47 +95,44 @@ TEST(SettingsFileStore, WritersAtTheSameTimeKeepEachOthersValues)
     }
 }
 
-TEST(SettingsFileStore, ALinkedSettingsFileStaysLinked)
+TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
 {
     TempFolder folder;
-    std::string target = folder.file("kept-elsewhere.reg");
-    std::string link = folder.file("settings.reg");
-    TempFolder::write(target, "");
-    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
-    SettingsFileStore store(link);
-    ASSERT_TRUE(store.writeValue("A", RegistryValue::dword(1)));
-    struct stat info { };
-    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode));
-    EXPECT_NE(TempFolder::read(target).find("\"A\"=dword:00000001"), std::string::npos);
-}
-
-TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnce)
-{
-    TempFolder folder;
-    std::string path = folder.file("settings.reg");
+    const std::string dir = folder.file("config/Brindleworks/Velmorak");
+    const std::string path = dir + "/settings.reg";
     FailingFileCalls calls;
     SettingsFileStore store(path, &calls);
     auto renames = [&] { return std::count(calls.log.begin(), calls.log.end(), "rename"); };
     RegistrySettings settings(store);
-    AppSettings options;
-    options.load(settings);
+    AppSettings saved;
+    saved.load(settings);
     EXPECT_EQ(renames(), 1) << "the six missing view flags in one write";
-    options.load(settings);
+    saved.load(settings);
     EXPECT_EQ(renames(), 1) << "nothing missing, nothing written";
-    options.sound = false;
-    EXPECT_TRUE(options.save(settings));
+    saved.sound = false;
+    saved.servers[1].handle = "player";
+    saved.servers[1].password = "secret";
+    saved.engine = "VelmoEngine.vme";
+    EXPECT_TRUE(saved.save(settings)) << store.lastError();
     EXPECT_EQ(renames(), 2);
+    EXPECT_EQ(modeOf(path), 0600u) << "the file may hold passwords";
+    EXPECT_EQ(modeOf(dir), 0700u);
 
-    AppSettings reloaded;
-    reloaded.load(settings);
-    EXPECT_FALSE(reloaded.sound);
+    SettingsFileStore restarted(path);
+    RegistrySettings reread(restarted);
+    AppSettings options;
+    options.load(reread);
+    for (const OptionSpec& option : AppSettings::table())
+        EXPECT_EQ(options.displayValue(option), saved.displayValue(option)) << option.name;
+    EXPECT_EQ(options.servers[1].password, "secret") << "shown hidden, so compared here";
 
     calls.failCall = "rename";
-    std::string before = TempFolder::read(path);
-    reloaded.sound = true;
-    EXPECT_FALSE(reloaded.save(settings)) << "a lost save is reported";
+    const std::string before = TempFolder::read(path);
+    saved.sound = true;
+    EXPECT_FALSE(saved.save(settings)) << "a lost save is reported";
     EXPECT_EQ(TempFolder::read(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1)
+        << "the temporary file is removed";
 }
 
 TEST(SettingsFileStore, DefaultPathFollowsTheEnvironment)
@@ -190,6 +148,122 @@ TEST(SettingsFileStore, DefaultPathFollowsTheEnvironment)
     EXPECT_EQ(defaultSettingsPath(), "/home/u/.config/Brindleworks/Velmorak/settings.reg");
     if (!saved.empty())
         ::setenv("VELMORAK_CONFIG", saved.c_str(), 1);
+}
+
+TEST(AtomicFile, AFailureAtAnyStepLeavesTheOldFileIntact)
+{
+    struct Row {
+        const char* name;
+        const char* call;
+        std::size_t writeLimit;
+        const char* message;
+    };
+    const Row rows[] = {
+        { "disk full before the first byte", "write", SIZE_MAX, "cannot write" },
+        { "disk full after 7 bytes", "", 7, "cannot write" },
+        { "sync fails", "fsync", SIZE_MAX, "cannot sync" },
+        { "close fails", "close", SIZE_MAX, "cannot close" },
+        { "rename fails", "rename", SIZE_MAX, "cannot rename" },
+    };
+    for (const Row& row : rows) {
+        TempFolder folder;
+        std::string path = folder.file("settings.reg");
+        TempFolder::write(path, "old contents\n");
+        FailingFileCalls calls;
+        calls.failCall = row.call;
+        calls.writeLimit = row.writeLimit;
+        Status written = writeFileAtomically(path, std::string(5000, 'n'), 0600, &calls);
+        ASSERT_FALSE(written) << row.name;
+        const std::string& message = written.error().message;
+        EXPECT_NE(message.find(row.message), std::string::npos) << row.name << ": " << message;
+        EXPECT_EQ(TempFolder::read(path), "old contents\n") << row.name;
+        EXPECT_EQ(folder.entryCount(), 1) << row.name << ": the temporary file is removed";
+    }
+}
+
+TEST(AtomicFile, ShortWritesAreContinuedAndTheFileReplaced)
+{
+    TempFolder folder;
+    std::string path = folder.file("data");
+    TempFolder::write(path, "old");
+
+    // A write that takes 3 bytes at a time still writes everything.
+    FailingFileCalls trickle;
+    trickle.writeChunk = 3;
+    std::string contents(1000, 'x');
+    contents += "end";
+    EXPECT_TRUE(writeFileAtomically(path, contents, 0600, &trickle).ok());
+    EXPECT_EQ(TempFolder::read(path), contents);
+    EXPECT_EQ(folder.entryCount(), 1);
+}
+
+TEST(AtomicFile, OnlyRegularFilesAreReplacedAndLinksAtTheirTarget)
+{
+    TempFolder folder;
+    const std::string fifo = folder.file("fifo");
+    const std::string book = folder.file("real.kbk");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    TempFolder::write(book, "old");
+    ASSERT_EQ(::symlink("fifo", folder.file("to-fifo").c_str()), 0);
+    ASSERT_EQ(::symlink("real.kbk", folder.file("to-book").c_str()), 0);
+    ASSERT_EQ(::symlink(book.c_str(), folder.file("to-link").c_str()), 0);
+    ASSERT_EQ(::symlink("loop", folder.file("loop").c_str()), 0);
+    struct Row {
+        const char* name;
+        const char* path;
+        std::optional<ErrorKind> refused;
+    } rows[] = {
+        { "a FIFO", "fifo", ErrorKind::WrongFileType },
+        { "a link to a FIFO", "to-fifo", ErrorKind::WrongFileType },
+        { "a folder", ".", ErrorKind::WrongFileType },
+        { "a link loop", "loop", ErrorKind::WrongFileType },
+        { "a missing folder", "no/such/file", ErrorKind::NotFound },
+        { "a link", "to-book", std::nullopt },
+        { "a link to a link", "to-link", std::nullopt },
+        { "a new file", "new", std::nullopt },
+    };
+    for (const Row& row : rows) {
+        const std::string path = folder.file(row.path);
+        Status written = writeFileAtomically(path, row.name);
+        if (!row.refused) {
+            ASSERT_TRUE(written) << row.name << ": " << written.error().message;
+            EXPECT_EQ(TempFolder::read(path), row.name);
+        } else {
+            ASSERT_FALSE(written) << row.name;
+            EXPECT_EQ(written.error().kind, *row.refused) << row.name;
+        }
+    }
+    struct stat info { };
+    EXPECT_TRUE(::lstat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(::lstat(folder.file("to-link").c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+    EXPECT_EQ(folder.entryCount(), 7) << "nothing left beside the files";
+
+    // Reading a FIFO would block until a writer comes: it is refused at once.
+    Result<int> opened = openRegularFile(fifo, O_RDONLY);
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.error().kind, ErrorKind::WrongFileType);
+}
+
+TEST(FileLock, AWaiterLocksTheFileThatReplacedTheOneItWaitedFor)
+{
+    TempFolder folder;
+    const std::string path = folder.file("games.pgn");
+    TempFolder::write(path, "old");
+    Result<FileLock> held = FileLock::acquire(path, {});
+    ASSERT_TRUE(held);
+
+    // The holder replaces the file and lets go: the waiter locks the new file, not the old.
+    std::thread holder([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(writeFileAtomically(path, "new"));
+        held->release();
+    });
+    Result<FileLock> waited = FileLock::acquire(path, {});
+    holder.join();
+    ASSERT_TRUE(waited);
+    char text[4] = {};
+    EXPECT_EQ(::pread(waited->fd(), text, 3, 0), 3);
+    EXPECT_STREQ(text, "new");
 }
 
 } // namespace

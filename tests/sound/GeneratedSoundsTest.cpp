@@ -1,10 +1,13 @@
-// The sounds made at build time beside the executables.
+// The sounds made at build time beside the executables, and the system output that plays
+// them.
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 
 #include <gtest/gtest.h>
 
+#include "platform/PulseSoundOutput.h"
 #include "sound/MoveSounds.h"
 #include "sound/MoveWords.h"
 #include "sound/WavFile.h"
@@ -74,6 +77,31 @@ TEST(GeneratedSounds, EveryWordThatCanBeSpokenHasItsFile)
         EXPECT_GT(sound->seconds(), 0.1) << path;
         EXPECT_LT(sound->seconds(), 1.5) << path << ": silence is trimmed";
     }
+}
+
+// Without a sound server every sound is skipped at once and silently; nothing waits for a
+// sound that will never end. The server address is forced to one that cannot exist, so the
+// test behaves the same on a desktop with sound.
+TEST(PulseSoundOutput, WithoutASoundServerEverythingIsQuickAndQuiet)
+{
+    ::setenv("PULSE_SERVER", "unix:/nonexistent/velmorak-test-socket", 1);
+    auto start = std::chrono::steady_clock::now();
+    {
+        PulseSoundOutput output(kBin + "/sounds");
+        for (int i = 0; i < 200; ++i) {
+            output.playNamedAsync("move" + std::to_string(i % 8 + 1));
+            output.playSystemDefault();
+        }
+        for (int i = 0; i < 50; ++i)
+            EXPECT_FALSE(output.playFileSync(kBin + "/sounds/move1.wav"));
+        EXPECT_FALSE(output.playFileSync(kBin + "/sounds/no-such-sound.wav"));
+        output.playNamedAsync("no-such-sound");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    std::unique_ptr<SoundOutput> system = makeSystemSoundOutput(kBin);
+    ASSERT_NE(system, nullptr);
+    EXPECT_FALSE(system->playFileSync(kBin + "/sounds/move2.wav"));
+    ::unsetenv("PULSE_SERVER");
 }
 
 } // namespace
