@@ -14,6 +14,7 @@
 #include "base/RegularFile.h"
 #include "settings/AppSettings.h"
 #include "support/FailingFileCalls.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 using namespace velmorak;
@@ -137,17 +138,16 @@ TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
 
 TEST(SettingsFileStore, DefaultPathFollowsTheEnvironment)
 {
-    std::string saved = std::getenv("VELMORAK_CONFIG") ? std::getenv("VELMORAK_CONFIG") : "";
-    ::setenv("VELMORAK_CONFIG", "/x/settings.reg", 1);
-    EXPECT_EQ(defaultSettingsPath(), "/x/settings.reg");
-    ::unsetenv("VELMORAK_CONFIG");
-    ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
-    EXPECT_EQ(defaultSettingsPath(), "/cfg/Brindleworks/Velmorak/settings.reg");
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::setenv("HOME", "/home/u", 1);
+    ScopedEnvironment home("HOME", "/home/u");
+    ScopedEnvironment xdg("XDG_CONFIG_HOME", std::nullopt);
+    {
+        ScopedEnvironment config("VELMORAK_CONFIG", "/x/settings.reg");
+        EXPECT_EQ(defaultSettingsPath(), "/x/settings.reg");
+    }
+    ScopedEnvironment config("VELMORAK_CONFIG", std::nullopt);
     EXPECT_EQ(defaultSettingsPath(), "/home/u/.config/Brindleworks/Velmorak/settings.reg");
-    if (!saved.empty())
-        ::setenv("VELMORAK_CONFIG", saved.c_str(), 1);
+    ScopedEnvironment cfg("XDG_CONFIG_HOME", "/cfg");
+    EXPECT_EQ(defaultSettingsPath(), "/cfg/Brindleworks/Velmorak/settings.reg");
 }
 
 TEST(AtomicFile, AFailureAtAnyStepLeavesTheOldFileIntact)
