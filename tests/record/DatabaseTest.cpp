@@ -46,22 +46,6 @@ protected:
     CPgnParser parser;
 };
 
-TEST_F(DatabaseTest, IndexTilesTheFile)
-{
-    const std::string text = realGames(3);
-    TempFolder::write(path, text);
-    CDatabase db(parser);
-    ASSERT_TRUE(db.open(path));
-    const auto& entries = db.getEntries();
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].start, 0);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(entries[i].number, int(i));
-        EXPECT_EQ(entries[i].end, i + 1 < 3 ? entries[i + 1].start : std::int64_t(text.size()));
-    }
-    EXPECT_EQ(db.gotoGame(1)->white(), entries[1].white());
-}
-
 TEST_F(DatabaseTest, NavigationWrapsAround)
 {
     TempFolder::write(
