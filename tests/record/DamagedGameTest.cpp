@@ -63,7 +63,8 @@ TEST(DamagedGame, PgnCheckAndFormatNameWhatTheyCannotRead)
     const std::string junk = "[Event \"Two\"]\n\n1.c4 c5 1-0 junk\n\n";
     const std::string open = "[Event \"Three\"]\n\n1.Nf3 {open\n\n";
     const std::string differing = "[Event \"Five\"]\n[Result \"1-0\"]\n\n1.e4 0-1\n";
-    const std::string text = untagged + junk + open + kFourth + "\n" + differing;
+    const std::string refused = "[Event \"Six\"]\n\n1.d4 d5 2.Ke3 *\n";
+    const std::string text = untagged + junk + open + kFourth + "\n" + differing + "\n" + refused;
     TempFolder folder;
     const std::string path = folder.file("games.pgn");
     TempFolder::write(path, text);
@@ -77,14 +78,18 @@ TEST(DamagedGame, PgnCheckAndFormatNameWhatTheyCannotRead)
             at("junk") + ": text after the game not read 'junk'\n" + path + ": game 2 at offset " +
             at("{open") + ": damaged, unterminated comment '{'\n" + path + ": game 4 at offset " +
             at(differing) + ": the Result tag '1-0' and the movetext's result '0-1' differ\n" +
-            path + ": 2 of 5 games read, 3 not read whole, 1 with results that differ\n");
+            path + ": game 5 at offset " + at("Ke3") + ": illegal or unreadable move 'Ke3'\n" +
+            path +
+            ": 2 of 6 games read, 1 refused, 3 not read whole, 1 with results that differ\n");
+    EXPECT_EQ(runCli("pgn check " + folder.file("missing.pgn")).exitCode, 2);
 
     CliResult format = runCli("pgn format " + path);
     EXPECT_EQ(format.exitCode, 1);
     EXPECT_EQ(format.out.substr(0, text.find(kFourth)), untagged + junk + open)
         << "copied unchanged";
     EXPECT_NE(format.out.find("1. Nf3 Nf6 0-1\r\n"), std::string::npos) << format.out;
-    for (const char* game : { "game 0 at offset", "game 1 at offset", "game 2 at offset" })
+    EXPECT_EQ(format.out.substr(format.out.size() - refused.size()), refused) << "copied unchanged";
+    for (const char* game : { "game 0 at", "game 1 at", "game 2 at", "game 5 at" })
         EXPECT_NE(format.err.find(game), std::string::npos) << format.err;
 }
 

@@ -123,11 +123,14 @@ TEST_F(DatabaseListTest, SelectionFollowsTheFilterAndWraps)
 {
     DatabaseList list(db, &settings);
     list.resetList();
+    // The selection after a step, "w" when the step wrapped.
+    auto step = [&](int by) {
+        const bool wrapped = list.stepSelection(by);
+        return std::to_string(list.selected()) + (wrapped ? "w" : "");
+    };
     EXPECT_EQ(list.selected(), 0);
-    EXPECT_FALSE(list.stepSelection(-1) == false);
-    EXPECT_EQ(list.selected(), 5) << "back from the first wraps to the last";
-    EXPECT_TRUE(list.stepSelection(1));
-    EXPECT_EQ(list.selected(), 0);
+    EXPECT_EQ(step(-1), "5w") << "back from the first wraps to the last";
+    EXPECT_EQ(step(1), "0w");
 
     list.filter().white = "zeta";
     list.setFilterActive(true);
@@ -136,10 +139,8 @@ TEST_F(DatabaseListTest, SelectionFollowsTheFilterAndWraps)
     EXPECT_TRUE(list.filterActive());
     EXPECT_EQ(list.resultOrder(), (std::vector<int> { 3, 4 }));
     EXPECT_EQ(list.selected(), 3) << "the selection moves into the result";
-    EXPECT_FALSE(list.stepSelection(1));
-    EXPECT_EQ(list.selected(), 4);
-    EXPECT_TRUE(list.stepSelection(1));
-    EXPECT_EQ(list.selected(), 3);
+    EXPECT_EQ(step(1), "4");
+    EXPECT_EQ(step(1), "3w");
 
     list.filter().white = "nobody";
     list.saveFilter();

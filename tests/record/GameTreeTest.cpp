@@ -87,18 +87,6 @@ TEST(GameNode, LabelsAndGlyphs)
         EXPECT_EQ(nagGlyph(empty), "") << empty;
 }
 
-TEST(GameNode, LineTextNumbersOnlyWhiteMovesAfterTheFirst)
-{
-    auto game =
-        test::readPgn("[FEN \"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 12\"]\n"
-                      "12...Nf6 13.Nc3 e5 14.Nf3 *");
-    ASSERT_TRUE(game);
-    const CGameNode& first = *game->root()->child(0);
-    EXPECT_EQ(lineText(first, 4), "12..Nf6 13.Nc3 e5 14.Nf3");
-    EXPECT_EQ(lineText(first, 2), "12..Nf6 13.Nc3");
-    EXPECT_EQ(lineText(first, 99), "12..Nf6 13.Nc3 e5 14.Nf3");
-}
-
 // The times of every move below the root, pre-order: "1500 0".
 std::string moveTimes(const CGameNode& node, std::string out = {})
 {
@@ -154,19 +142,27 @@ TEST(Game, MoveTimesAreToldFromAPersonsComments)
     EXPECT_EQ(moveTimes(*saved->root()), "1500 0 0 2147483647");
 }
 
-TEST(Game, TextOffsetsMapToMovesButNotToParentheses)
+TEST(Game, TextOffsetsMapToWrittenMovesOnly)
 {
-    auto game = test::readPgn("1.e4 e5 (1...c5) 2.Nf3 *");
+    auto game = test::readPgn("1.e4 e5 (1...c5 2.Nf3) 2.Nf3 *");
     ASSERT_TRUE(game);
-    game->setFormat({ 80, false, true, true, false, false });
-    std::string text = game->toString();
-    ASSERT_EQ(text.substr(0, 24), "1. e4 e5 (1.. c5) 2. Nf3");
     CGameNode* e5 = game->root()->child(0)->child(0);
     CGameNode* c5 = game->root()->child(0)->child(1);
+    // Without variations, the spans of their moves stay empty.
+    game->setFormat({ 40, true, false, true, true, false });
+    std::string text = game->toString();
+    EXPECT_EQ(c5->textStart(), 0);
+    EXPECT_EQ(c5->child(0)->textEnd(), 0);
+    EXPECT_EQ(text.substr(std::size_t(e5->textStart()), 2), "e5");
+    EXPECT_EQ(e5->textEnd() - e5->textStart(), 3) << "' e5' plus one";
+
+    game->setFormat({ 80, false, true, true, false, false });
+    text = game->toString();
+    ASSERT_EQ(text.substr(0, 31), "1. e4 e5 (1.. c5 2. Nf3) 2. Nf3");
     EXPECT_EQ(game->findNodeAtTextOffset(int(text.find("e5"))), e5);
     EXPECT_EQ(game->findNodeAtTextOffset(int(text.find("c5"))), c5);
     EXPECT_EQ(game->findNodeAtTextOffset(int(text.find('('))), nullptr);
-    EXPECT_EQ(game->findNodeAtTextOffset(int(text.find("Nf3"))), e5->child(0));
+    EXPECT_EQ(game->findNodeAtTextOffset(int(text.rfind("Nf3"))), e5->child(0));
     EXPECT_EQ(game->findNodeAtTextOffset(5000), nullptr);
 }
 
@@ -254,87 +250,57 @@ EnteredMove enter(Position& p, const char* san, VariationMode mode, LinePrompts&
         *p.game, p.game->root()->child(0), move, writeSan(p.board, move), 0, mode, prompts);
 }
 
-TEST(TreeRules, EnteringTheMainMoveChangesNothingInAnyMode)
+// Each row enters one move after 1.e4 whose replies are given; the outcome is e4's children,
+// the result, and what happened: changed, asked (with the label), created, cancelled.
+TEST(TreeRules, EnteredMovesFollowModeOrAnswer)
 {
-    for (VariationMode mode : { VariationMode::Ask, VariationMode::ReplaceMainLine,
-             VariationMode::AddMainLine, VariationMode::AddLine }) {
-        Position p = afterE4({ "e5", "c5" });
-        ScriptedPrompts prompts;
-        EnteredMove entered = enter(p, "e5", mode, prompts);
-        EXPECT_FALSE(entered.created);
-        EXPECT_EQ(entered.node->san(), "e5");
-        EXPECT_EQ(p.game->result(), "1-0");
-        EXPECT_FALSE(p.game->changed());
-        EXPECT_TRUE(prompts.asked.empty());
-    }
-}
-
-TEST(TreeRules, ExistingVariationBecomesMainLineInMainLineModes)
-{
-    Position p = afterE4({ "e5", "c5", "d5" });
-    ScriptedPrompts prompts;
-    EnteredMove entered = enter(p, "d5", VariationMode::AddMainLine, prompts);
-    EXPECT_FALSE(entered.created);
-    EXPECT_EQ(childTexts(*p.game->root()->child(0)), "d5,e5,c5");
-    EXPECT_EQ(p.game->result(), "*");
-    EXPECT_TRUE(p.game->changed());
-
-    Position q = afterE4({ "e5", "c5" });
-    enter(q, "c5", VariationMode::Ask, prompts);
-    EXPECT_EQ(childTexts(*q.game->root()->child(0)), "e5,c5") << "Ask only follows the line";
-    EXPECT_EQ(q.game->result(), "1-0");
-}
-
-TEST(TreeRules, NewMovesFollowModeOrAnswer)
-{
+    using enum VariationMode;
+    const NewLineChoice cancel = NewLineChoice::Cancel;
     struct Row {
         const char* name;
+        std::initializer_list<const char*> replies;
+        const char* move;
         VariationMode mode;
         NewLineChoice answer;
-        const char* children;
-        const char* result;
-        bool asked;
+        const char* outcome;
     } rows[] = {
-        { "replace main line", VariationMode::ReplaceMainLine, NewLineChoice::Cancel, "d5,c5", "*",
-            false },
-        { "add main line", VariationMode::AddMainLine, NewLineChoice::Cancel, "d5,e5,c5", "*",
-            false },
-        { "add line", VariationMode::AddLine, NewLineChoice::Cancel, "e5,c5,d5", "1-0", false },
-        { "ask, answer add line", VariationMode::Ask, NewLineChoice::AddLine, "e5,c5,d5", "1-0",
-            true },
-        { "ask, answer replace", VariationMode::Ask, NewLineChoice::ReplaceMainLine, "d5,c5", "*",
-            true },
-        { "ask, cancel", VariationMode::Ask, NewLineChoice::Cancel, "e5,c5", "1-0", true },
+        { "main move, ask", { "e5", "c5" }, "e5", Ask, cancel, "e5,c5 1-0" },
+        { "main move, replace", { "e5", "c5" }, "e5", ReplaceMainLine, cancel, "e5,c5 1-0" },
+        { "main move, add main line", { "e5", "c5" }, "e5", AddMainLine, cancel, "e5,c5 1-0" },
+        { "main move, add line", { "e5", "c5" }, "e5", AddLine, cancel, "e5,c5 1-0" },
+        { "variation becomes the main line", { "e5", "c5", "d5" }, "d5", AddMainLine, cancel,
+            "d5,e5,c5 * changed" },
+        { "ask only follows a variation", { "e5", "c5" }, "c5", Ask, cancel, "e5,c5 1-0" },
+        { "new move, replace main line", { "e5", "c5" }, "d5", ReplaceMainLine, cancel,
+            "d5,c5 * changed created" },
+        { "new move, add main line", { "e5", "c5" }, "d5", AddMainLine, cancel,
+            "d5,e5,c5 * changed created" },
+        { "new move, add line", { "e5", "c5" }, "d5", AddLine, cancel,
+            "e5,c5,d5 1-0 changed created" },
+        { "ask, answer add line", { "e5", "c5" }, "d5", Ask, NewLineChoice::AddLine,
+            "e5,c5,d5 1-0 changed asked 1..d5 created" },
+        { "ask, answer replace", { "e5", "c5" }, "d5", Ask, NewLineChoice::ReplaceMainLine,
+            "d5,c5 * changed asked 1..d5 created" },
+        { "ask, cancel", { "e5", "c5" }, "d5", Ask, cancel, "e5,c5 1-0 asked 1..d5 cancelled" },
+        { "a move at a leaf never asks", {}, "e5", Ask, cancel, "e5 1-0 changed created" },
     };
     for (const Row& row : rows) {
-        Position p = afterE4({ "e5", "c5" });
+        Position p = afterE4(row.replies);
         ScriptedPrompts prompts;
         prompts.answer = row.answer;
-        EnteredMove entered = enter(p, "d5", row.mode, prompts);
-        EXPECT_EQ(childTexts(*p.game->root()->child(0)), row.children) << row.name;
-        EXPECT_EQ(p.game->result(), row.result) << row.name;
-        EXPECT_EQ(!prompts.asked.empty(), row.asked) << row.name;
-        if (row.asked) {
-            EXPECT_EQ(prompts.asked[0], "1..d5") << row.name;
-        }
-        EXPECT_EQ(entered.cancelled, row.answer == NewLineChoice::Cancel && row.asked);
+        EnteredMove entered = enter(p, row.move, row.mode, prompts);
+        std::string outcome = childTexts(*p.game->root()->child(0)) + " " + p.game->result();
+        outcome += p.game->changed() ? " changed" : "";
+        for (const std::string& asked : prompts.asked)
+            outcome += " asked " + asked;
+        outcome += entered.created ? " created" : "";
+        outcome += entered.cancelled ? " cancelled" : "";
+        EXPECT_EQ(outcome, row.outcome) << row.name;
         if (!entered.cancelled) {
-            EXPECT_EQ(entered.node->san(), "d5") << row.name;
+            EXPECT_EQ(entered.node->san(), row.move) << row.name;
+            EXPECT_EQ(entered.node->ply(), 1) << row.name;
         }
-        EXPECT_EQ(p.game->changed(), !entered.cancelled) << row.name;
     }
-}
-
-TEST(TreeRules, MoveAtALeafNeverAsks)
-{
-    Position p = afterE4({});
-    ScriptedPrompts prompts;
-    EnteredMove entered = enter(p, "e5", VariationMode::Ask, prompts);
-    EXPECT_TRUE(entered.created);
-    EXPECT_TRUE(prompts.asked.empty());
-    EXPECT_EQ(entered.node->ply(), 1);
-    EXPECT_EQ(p.game->result(), "1-0");
-    EXPECT_TRUE(p.game->changed());
 }
 
 TEST(TreeRules, DeletingLines)

@@ -12,13 +12,11 @@ namespace {
 using test::readPgn;
 using test::treeText;
 
-const char* const kEmptyHeader = "[Event \"\"]\r\n[Site \"\"]\r\n[Date \"\"]\r\n[Round \"\"]\r\n"
-                                 "[White \"\"]\r\n[Black \"\"]\r\n";
-
 TEST(PgnWriter, NewGameIsTheRosterAndAnAsterisk)
 {
-    CPgnGame game;
-    EXPECT_EQ(game.toString(), std::string(kEmptyHeader) + "[Result \"*\"]\r\n\r\n*\r\n\r\n");
+    EXPECT_EQ(CPgnGame().toString(),
+        "[Event \"\"]\r\n[Site \"\"]\r\n[Date \"\"]\r\n[Round \"\"]\r\n[White \"\"]\r\n"
+        "[Black \"\"]\r\n[Result \"*\"]\r\n\r\n*\r\n\r\n");
 }
 
 TEST(PgnWriter, MovetextLayout)
@@ -57,22 +55,6 @@ TEST(PgnWriter, MovetextLayout)
     }
 }
 
-TEST(PgnWriter, APercentSignNeverStartsALine)
-{
-    auto game = readPgn("1.e4 {wins 55 % of the games} e5 *");
-    ASSERT_TRUE(game);
-    for (int width = 8; width < 40; ++width) {
-        game->setFormat({ width, false, true, true, true, false });
-        const std::string text = game->toString();
-        EXPECT_EQ(text.find("\n%"), std::string::npos) << width;
-        auto again = readPgn(text);
-        ASSERT_TRUE(again) << width;
-        EXPECT_EQ(treeText(*again), treeText(*game)) << width;
-        again->setFormat(game->getFormat());
-        EXPECT_EQ(again->toString(), text) << width << ": the wrapped comment is written alike";
-    }
-}
-
 TEST(PgnWriter, OnlyKnownResultsEndTheMovetext)
 {
     for (const char* result : { "", "?", "+--", " %1-0" }) {
@@ -86,20 +68,6 @@ TEST(PgnWriter, OnlyKnownResultsEndTheMovetext)
         ASSERT_TRUE(again) << result;
         EXPECT_EQ(again->result(), result);
     }
-}
-
-TEST(PgnWriter, SpansOfUnwrittenVariationsStayEmpty)
-{
-    auto game = readPgn("1.e4 e5 (1...c5 2.Nf3) 2.Nf3 *");
-    ASSERT_TRUE(game);
-    game->setFormat({ 40, true, false, true, true, false });
-    std::string text = game->toString();
-    CGameNode* c5 = game->root()->child(0)->child(1);
-    EXPECT_EQ(c5->textStart(), 0);
-    EXPECT_EQ(c5->child(0)->textEnd(), 0);
-    CGameNode* e5 = game->root()->child(0)->child(0);
-    EXPECT_EQ(text.substr(std::size_t(e5->textStart()), 2), "e5");
-    EXPECT_EQ(e5->textEnd() - e5->textStart(), 3) << "' e5' plus one";
 }
 
 TEST(PgnWriter, TagValuesAreEscapedAndReadBack)
@@ -121,32 +89,38 @@ TEST(PgnWriter, TagValuesAreEscapedAndReadBack)
     EXPECT_NE(again->getTag("Event"), "");
 }
 
-TEST(PgnWriter, LinesRespectTheWidthAndLongWordsStayWhole)
+// The game opens with a comment whose percent sign lands at a line start at some width
+// unless the writer moves it, and holds a word longer than the narrow widths.
+TEST(PgnWriter, WrappedLinesRespectTheWidthAndReadBackAlike)
 {
     const std::string word = "https://example.org/a_long_link_in_a_comment";
-    std::string pgn = "1.e4 e5 2.Nf3 Nc6 3.Bb5 a6 4.Ba4 Nf6 5.O-O Be7 6.Re1 b5 7.Bb3 d6 "
-                      "8.c3 O-O 9.h3 Nb8 10.d4 Nbd7 {see " +
-        word + " for more} 11.c4 c6 12.cxb5 axb5 13.Nc3 Bb7 14.Bg5 b4 15.Nb1 h6 *";
-    auto game = readPgn(pgn);
+    auto game = readPgn("1.e4 {wins 55 % of the games} e5 2.Nf3 Nc6 3.Bb5 a6 4.Ba4 Nf6 5.O-O Be7 "
+                        "6.Re1 b5 7.Bb3 d6 8.c3 O-O 9.h3 Nb8 10.d4 Nbd7 {see " +
+        word + " for more} 11.c4 c6 12.cxb5 axb5 13.Nc3 Bb7 14.Bg5 b4 15.Nb1 h6 *");
     ASSERT_TRUE(game);
-    for (int width : { 40, 30, 75 }) {
+    for (int width = 8; width <= 75; width += width < 40 ? 1 : 35) {
         game->setFormat({ width, false, true, true, true, false });
-        std::istringstream lines(game->toString());
+        const std::string text = game->toString();
+        EXPECT_EQ(text.find("\n%"), std::string::npos) << width;
+        std::istringstream lines(text);
         std::string line;
         bool sawWord = false;
         while (std::getline(lines, line)) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
-            EXPECT_TRUE(line.empty() || line.front() != ' ') << line;
-            if (line.find(word) != std::string::npos)
-                sawWord = true;
-            else
+            EXPECT_TRUE(line.empty() || line.front() != ' ' || line[1] == '%') << line;
+            // Below width 30 a word of a third of the width may overrun the line.
+            sawWord = sawWord || line.find(word) != std::string::npos;
+            if (width >= 30 && line.find(word) == std::string::npos) {
                 EXPECT_LE(int(line.size()), width) << width << ": " << line;
+            }
         }
         EXPECT_TRUE(sawWord) << width << ": the long word is never broken";
-        auto again = readPgn(game->toString());
-        ASSERT_TRUE(again);
-        EXPECT_EQ(treeText(*again), treeText(*game));
+        auto again = readPgn(text);
+        ASSERT_TRUE(again) << width;
+        EXPECT_EQ(treeText(*again), treeText(*game)) << width;
+        again->setFormat(game->getFormat());
+        EXPECT_EQ(again->toString(), text) << width << ": the wrapped text is written alike";
     }
 }
 

@@ -26,25 +26,6 @@ protected:
     const std::string game = dir.file("game.pgn");
 };
 
-TEST_F(RecordCli, PgnCheckAndFormatNameOrKeepEveryRefusedGame)
-{
-    CliResult check = runCli("pgn check " + db);
-    EXPECT_EQ(check.exitCode, 1);
-    EXPECT_NE(
-        check.out.find("game 2 at offset " + std::to_string(TempFolder::read(db).find("Ke3")) +
-            ": illegal or unreadable move 'Ke3'"),
-        std::string::npos)
-        << check.out;
-    EXPECT_NE(check.out.find("2 of 3 games read, 1 refused"), std::string::npos);
-    EXPECT_EQ(runCli("pgn check " + dir.file("missing.pgn")).exitCode, 2);
-
-    CliResult format = runCli("pgn format " + db);
-    EXPECT_EQ(format.exitCode, 1);
-    EXPECT_NE(
-        format.out.find("1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0\r\n"), std::string::npos);
-    EXPECT_NE(format.out.find("1.d4 d5 2.Ke3 *\n"), std::string::npos) << "copied unchanged";
-}
-
 TEST_F(RecordCli, DatabaseQueries)
 {
     CliResult index = runDb("index " + db);

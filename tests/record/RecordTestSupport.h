@@ -11,16 +11,14 @@
 namespace velmorak::test {
 
 // Reads the first game of `text`; null when the reader refuses it.
-inline std::unique_ptr<CPgnGame> readPgn(std::string_view text, std::int64_t* end = nullptr)
+inline std::unique_ptr<CPgnGame> readPgn(std::string_view text)
 {
     PgnInput input;
     input.openText(text);
     CPgnParser parser;
     std::unique_ptr<CPgnGame> game;
-    std::int64_t endOffset = 0;
-    parser.readGame(input, 0, endOffset, game);
-    if (end)
-        *end = endOffset;
+    std::int64_t end = 0;
+    parser.readGame(input, 0, end, game);
     return game;
 }
 
