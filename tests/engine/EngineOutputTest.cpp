@@ -114,15 +114,10 @@ TEST_F(EngineOutputTest, ExpectedRepliesShiftWithoutRepeatingTheNewMove)
     output.reportLine("e2e4 e7e5 g1f3!", 0);
     SearchInfo info = output.snapshot();
     // e7e5 A B C C D: the old e7e5 is overwritten and C is shifted into two places.
-    const char* const expected[] = { "e7e5", "d7d5", "c7c5", "b7b5", "b7b5", "a7a6" };
-    Board afterE4(kStartFen);
-    makeCoordinateMove(afterE4, "e2e4");
-    for (std::size_t i = 0; i < std::size(expected); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(info.expectedReplies[i], coordinateMove(afterE4.fen(), expected[i]));
-    }
-    EXPECT_EQ(info.expectedReplies[6], NoMove);
-    EXPECT_EQ(info.expectedReplies[9], NoMove);
+    std::string shown;
+    for (Move reply : info.expectedReplies)
+        shown += reply == NoMove ? "-" : writeCoordinates(reply) + " ";
+    EXPECT_EQ(shown, "e7e5 d7d5 c7c5 b7b5 b7b5 a7a6 ----");
 }
 
 TEST_F(EngineOutputTest, ExpectedReplyMustSuitTheCurrentPosition)
