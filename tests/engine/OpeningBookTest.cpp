@@ -353,22 +353,5 @@ TEST(OpeningBookBuilder, WeightsFollowFrequencyAndResults)
     EXPECT_TRUE(book.lookupBytes(builder.serialize(8), start).empty());
 }
 
-TEST(OpeningBookSettings, DisplayNames)
-{
-    struct Row {
-        std::optional<std::string> value;
-        const char* name;
-    } rows[] = {
-        { std::nullopt, "none" },
-        { "", "none" },
-        { "\\My documents\\vmbook.kbk", "vmbook" },
-        { "/home/user/Documents/openings.kbk", "openings" },
-        { "vmbook.kbk", "none" },
-        { "/home/user/book", "none" },
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(bookDisplayName(row.value), row.name) << row.value.value_or("(missing)");
-}
-
 } // namespace
 } // namespace velmorak
