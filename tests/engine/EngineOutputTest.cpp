@@ -89,10 +89,8 @@ TEST_F(EngineOutputTest, LongTextsFromThePluginAreCut)
 {
     output.setShadowPosition(kStartFen);
     std::string line;
-    for (int i = 0; i < 100; ++i)
-        line += i % 2 == 0 ? "g1f3 " : "g8f6 ";
-    for (int i = 0; i < 100; ++i)
-        line += i % 2 == 0 ? "f3g1 " : "f6g8 ";
+    for (int i = 0; i < 50; ++i)
+        line += "g1f3 g8f6 f3g1 f6g8 ";
     output.reportLine(line.c_str(), 0);
     output.reportCurrentMove(std::string(5000, 'x').c_str(), 1, 20);
     SearchInfo info = output.snapshot();

@@ -154,50 +154,39 @@ TEST_F(OpeningBookTest, LooksUpMovesWithTheirWeights)
 
 TEST_F(OpeningBookTest, ModesChooseAsTheyShould)
 {
+    // Weights 2, 5, 4, 1, 3 at the start: best 5, threshold 2, good candidates 5, 4, 3.
     Board start;
-    Move e4 = moveIn(start, "e2e4");
-    Move d4 = moveIn(start, "d2d4");
-    struct Row {
+    BookWriter five;
+    const std::pair<const char*, int> weights[] = { { "a2a3", 2 }, { "b2b3", 5 }, { "c2c3", 4 },
+        { "d2d3", 1 }, { "e2e3", 3 } };
+    for (auto [move, weight] : weights)
+        five.add(start, move, weight, false, *move != 'e');
+    const std::string small = smallBook();
+    const struct {
         const char* name;
+        const std::string& bytes;
         BookMode mode;
         int random;
-        Move expected;
+        const char* move;
     } rows[] = {
-        { "off", BookMode::Off, 0, NoMove },
-        { "best", BookMode::Best, 65535, e4 },
-        { "good: threshold 10 leaves only e4", BookMode::Good, 65535, e4 },
-        { "random, low number", BookMode::Random, 0, e4 },
-        { "random, high number", BookMode::Random, 65535, d4 },
-        { "random, middle", BookMode::Random, 32768, d4 },
-        { "random, just below the middle", BookMode::Random, 32767, e4 },
+        { "off", small, BookMode::Off, 0, "" },
+        { "best", small, BookMode::Best, 65535, "e2e4" },
+        { "good: threshold 10 leaves only e4", small, BookMode::Good, 65535, "e2e4" },
+        { "random, low number", small, BookMode::Random, 0, "e2e4" },
+        { "random, high number", small, BookMode::Random, 65535, "d2d4" },
+        { "random, middle", small, BookMode::Random, 32768, "d2d4" },
+        { "random, just below the middle", small, BookMode::Random, 32767, "e2e4" },
+        { "best of five, not the first", five.bytes(), BookMode::Best, 0, "b2b3" },
+        { "good, first third", five.bytes(), BookMode::Good, 0, "b2b3" },
+        { "good, second third", five.bytes(), BookMode::Good, 21846, "c2c3" },
+        { "good, last third", five.bytes(), BookMode::Good, 43692, "e2e3" },
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         OpeningBook book(fixed(row.random));
-        book.lookupBytes(smallBook(), start);
-        EXPECT_EQ(book.chooseMove(row.mode), row.expected);
+        book.lookupBytes(row.bytes, start);
+        EXPECT_EQ(book.chooseMove(row.mode), moveIn(start, row.move));
     }
-}
-
-TEST_F(OpeningBookTest, GoodModeUsesTheThresholdBelowTheBestWeight)
-{
-    // Weights 2, 5, 4, 1, 3 at the start: best 5, threshold 2, candidates 5, 4, 3 in order.
-    Board start;
-    BookWriter writer;
-    writer.add(start, "a2a3", 2, false, true);
-    writer.add(start, "b2b3", 5, false, true);
-    writer.add(start, "c2c3", 4, false, true);
-    writer.add(start, "d2d3", 1, false, true);
-    writer.add(start, "e2e3", 3, false, false);
-    const char* expected[] = { "b2b3", "c2c3", "e2e3" };
-    for (int third = 0; third < 3; ++third) {
-        OpeningBook book(fixed(third * 21846));
-        book.lookupBytes(writer.bytes(), start);
-        EXPECT_EQ(book.chooseMove(BookMode::Good), moveIn(start, expected[third]));
-    }
-    OpeningBook book(fixed(0));
-    book.lookupBytes(writer.bytes(), start);
-    EXPECT_EQ(book.chooseMove(BookMode::Best), moveIn(start, "b2b3"));
 }
 
 TEST_F(OpeningBookTest, SubtreesThatCannotHoldThePositionAreSkippedUnread)
