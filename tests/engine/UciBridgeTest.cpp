@@ -138,15 +138,21 @@ TEST_F(UciBridgeTest, EveryLevelRowBecomesItsGoCommand)
     }
 }
 
-TEST_F(UciBridgeTest, SendsTheGameAsStartPositionAndValidatedMovesWithTheHashCapped)
+TEST_F(UciBridgeTest, TheEngineStartedForItsNameGetsTheGameAsValidatedMovesWithTheHashCapped)
 {
     // A flood of standard error at the start and in the search must not freeze the engine.
     writeScript(
         { "@stderrstart 512", "@stderr 512", "info depth 1 score cp 5 pv d7d6", "bestmove d7d6" });
-    UciBridge& engine = bridge();
-    engine.startEngine(4 * 1024 * 1024, m_recorder.table());
-    engine.clearHashtables();
+    m_bridge = std::make_unique<UciBridge>(fakeConfig());
+    EXPECT_STREQ(m_bridge->engineName(), "FakeEngine 1.0");
+    pid_t named = m_bridge->enginePid();
+    EXPECT_GT(named, 0);
+    m_bridge->startEngine(64 * 1024, m_recorder.table());
+    m_bridge->startEngine(4 * 1024 * 1024, m_recorder.table());
+    m_bridge->clearHashtables();
     search(kStart, { "e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6", "e1g1" });
+    EXPECT_EQ(m_bridge->enginePid(), named);
+    EXPECT_EQ(test::countLinesStarting(m_log, "uci"), 1);
     EXPECT_EQ(lastLogged("position"),
         "position fen " + kStart + " moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1");
     EXPECT_TRUE(logHas("setoption name Hash value 64"));
@@ -154,8 +160,9 @@ TEST_F(UciBridgeTest, SendsTheGameAsStartPositionAndValidatedMovesWithTheHashCap
     EXPECT_TRUE(logHas("setoption name Hash value 1024"));
     EXPECT_TRUE(logHas("ucinewgame"));
     EXPECT_EQ(m_recorder.lastLine(), "d7d6");
-    engine.exitEngine();
+    m_bridge->exitEngine();
     EXPECT_TRUE(logHas("quit"));
+    EXPECT_TRUE(isReaped(named));
 }
 
 TEST_F(UciBridgeTest, RefusesIllegalMovesAndPositionsWithoutAskingTheEngine)
@@ -433,21 +440,6 @@ TEST_F(UciBridgeTest, StopEndsASearchWaitingForAnEngineToStart)
     searcher.join();
     EXPECT_LT(SteadyTime::now() - stopped, 2s);
     EXPECT_TRUE(m_recorder.lines().empty());
-}
-
-TEST_F(UciBridgeTest, TheEngineStartedForItsNameServesTheEngineThread)
-{
-    m_bridge = std::make_unique<UciBridge>(fakeConfig());
-    EXPECT_STREQ(m_bridge->engineName(), "FakeEngine 1.0");
-    pid_t named = m_bridge->enginePid();
-    EXPECT_GT(named, 0);
-    m_bridge->startEngine(32 * 1024, m_recorder.table());
-    search(kStart);
-    EXPECT_EQ(m_bridge->enginePid(), named);
-    EXPECT_EQ(test::countLinesStarting(m_log, "uci"), 1);
-    EXPECT_TRUE(logHas("setoption name Hash value 32"));
-    m_bridge.reset();
-    EXPECT_TRUE(isReaped(named));
 }
 
 TEST_F(UciBridgeTest, AnswersFromABookWithoutSearching)
