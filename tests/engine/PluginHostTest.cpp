@@ -66,18 +66,28 @@ protected:
     std::vector<std::string> m_messages;
 };
 
-TEST_F(PluginHostTest, ListsAndLoadsByEngineNameTheFirstFileWins)
+TEST_F(PluginHostTest, ListsAndLoadsByEngineNameTheFirstFileWinsAndUnloadRunsTheHookFirst)
 {
     copyPlugin(kBin / "TestEngine.vme", "B.vme");
     copyPlugin(kBin / "TestEngine.vme", "A.vme");
     TempFolder::write(m_folder.file("notes.txt"), "not a plug-in");
     TempFolder::write(m_folder.file("Broken.vme"), "not a library either");
     EnginePluginHost host(m_folder.path(), sink());
+    int hooks = 0;
+    host.setBeforeUnload([&] { ++hooks; });
     EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "TestEngine", "TestEngine" }));
     ASSERT_TRUE(host.load("TestEngine"));
     EXPECT_EQ(fs::path(host.pluginPath()).filename(), "A.vme");
     EXPECT_EQ(host.engineName(), "TestEngine");
     EXPECT_TRUE(m_messages.empty());
+    ASSERT_TRUE(host.load("TestEngine"));
+    EXPECT_EQ(hooks, 1);
+    std::string path = host.pluginPath();
+    host.unload();
+    EXPECT_EQ(hooks, 2);
+    EXPECT_EQ(EngineOutput::reportTarget(), nullptr);
+    // The library is really gone, so a rebuilt plug-in is picked up by the next load.
+    EXPECT_EQ(::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
 }
 
 TEST_F(PluginHostTest, FallsBackToTheDefaultFileAndReportsItsAbsence)
@@ -131,23 +141,6 @@ TEST_F(PluginHostTest, TheFifteenExportsAreRequiredAndTheFailureTextIsOptional)
         EXPECT_EQ(host.functions().getEngineError != nullptr, *row.script != '\0');
         host.unload();
     }
-}
-
-TEST_F(PluginHostTest, UnloadRunsTheHookFirst)
-{
-    copyPlugin(kBin / "TestEngine.vme", "TestEngine.vme");
-    EnginePluginHost host(m_folder.path(), sink());
-    int hooks = 0;
-    host.setBeforeUnload([&] { ++hooks; });
-    ASSERT_TRUE(host.load("TestEngine"));
-    ASSERT_TRUE(host.load("TestEngine"));
-    EXPECT_EQ(hooks, 1);
-    std::string path = host.pluginPath();
-    host.unload();
-    EXPECT_EQ(hooks, 2);
-    EXPECT_EQ(EngineOutput::reportTarget(), nullptr);
-    // The library is really gone, so a rebuilt plug-in is picked up by the next load.
-    EXPECT_EQ(::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
 }
 
 TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIniAndALoadStartsTheEngineOnce)
