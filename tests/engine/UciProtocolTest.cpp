@@ -152,19 +152,6 @@ TEST(UciLineBuffer, CutsOverlongLines)
     EXPECT_FALSE(buffer.takeLine());
 }
 
-TEST(UciProcess, ReportsAProgramThatCannotStart)
-{
-    // The texts for each cause are the bridge's tests.
-    UciProcess process;
-    Status started = process.start({ "/nonexistent/engine" });
-    ASSERT_FALSE(started);
-    EXPECT_EQ(started.error().kind, ErrorKind::NotFound);
-    EXPECT_FALSE(process.isRunning());
-    EXPECT_FALSE(process.writeLine("uci"));
-    std::string line;
-    EXPECT_EQ(process.readLine(line, 10), UciProcess::ReadStatus::Closed);
-}
-
 TEST(UciProcess, EndsTheWholeProcessGroupOfAWrapperScript)
 {
     // A script that does not exec its engine: the engine lives on as the script's child.
@@ -186,13 +173,20 @@ TEST(UciProcess, EndsTheWholeProcessGroupOfAWrapperScript)
     EXPECT_FALSE(isAlive()) << "the wrapped engine still runs";
 }
 
-TEST(UciProcess, TalksToAChildAndReapsIt)
+TEST(UciProcess, TalksToAChildAndReapsItAndReportsAProgramThatCannotStart)
 {
+    // The texts for each cause of a failed start are the bridge's tests.
     UciProcess process;
+    Status started = process.start({ "/nonexistent/engine" });
+    ASSERT_FALSE(started);
+    EXPECT_EQ(started.error().kind, ErrorKind::NotFound);
+    EXPECT_FALSE(process.isRunning());
+    EXPECT_FALSE(process.writeLine("uci"));
+    std::string line;
+    EXPECT_EQ(process.readLine(line, 10), UciProcess::ReadStatus::Closed);
     ASSERT_TRUE(process.start({ "/bin/cat" }));
     EXPECT_TRUE(process.isRunning());
     EXPECT_TRUE(process.writeLine("hello"));
-    std::string line;
     ASSERT_EQ(process.readLine(line, 5000), UciProcess::ReadStatus::Line);
     EXPECT_EQ(line, "hello");
     EXPECT_EQ(process.readLine(line, 20), UciProcess::ReadStatus::Timeout);
