@@ -10,11 +10,6 @@
 namespace velmorak {
 namespace {
 
-Move coordinateMove(std::string_view fen, std::string_view text)
-{
-    return test::moveIn(Board(fen), text);
-}
-
 class EngineOutputTest : public ::testing::Test {
 protected:
     test::FakeClock clock;
@@ -102,7 +97,7 @@ TEST_F(EngineOutputTest, LongTextsFromThePluginAreCut)
     EXPECT_EQ(output.snapshot().rawLine, "");
 }
 
-TEST_F(EngineOutputTest, ExpectedRepliesShiftWithoutRepeatingTheNewMove)
+TEST_F(EngineOutputTest, ExpectedRepliesShiftWithoutRepeatingTheNewMoveAndMustSuitThePosition)
 {
     output.setShadowPosition(kStartFen);
     const char* const replies[] = { "d7d5", "c7c5", "e7e5", "b7b5", "a7a6" };
@@ -116,17 +111,11 @@ TEST_F(EngineOutputTest, ExpectedRepliesShiftWithoutRepeatingTheNewMove)
     for (Move reply : info.expectedReplies)
         shown += reply == NoMove ? "-" : writeCoordinates(reply) + " ";
     EXPECT_EQ(shown, "e7e5 d7d5 c7c5 b7b5 b7b5 a7a6 ----");
-}
 
-TEST_F(EngineOutputTest, ExpectedReplyMustSuitTheCurrentPosition)
-{
-    output.setShadowPosition(kStartFen);
-    output.reportLine("e2e4 e7e5", 0);
+    // The newest reply, from another line, is legal after 1.e4 too; none is at the start.
     output.reportLine("d2d4 d7d5", 0);
-    Board afterE4;
-    makeCoordinateMove(afterE4, "e2e4");
-    // d7d5 is newest and legal after 1.e4 too.
-    EXPECT_EQ(output.expectedReply(afterE4), coordinateMove(afterE4.fen(), "d7d5"));
+    Board afterE4 = test::positionAfter("e2e4");
+    EXPECT_EQ(output.expectedReply(afterE4), test::moveIn(afterE4, "d7d5"));
     Board start;
     EXPECT_EQ(output.expectedReply(start), NoMove);
     output.clear();
