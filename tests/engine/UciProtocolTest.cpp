@@ -112,11 +112,9 @@ TEST(IniText, ReadsKeysAndValues)
 {
     auto values = parseIniText("# comment\n[VelmoEngine]\nEngine = /usr/games/stockfish \r\n"
                                "; other\nOption.Threads=2\nbroken line\n=empty key\n");
-    ASSERT_EQ(values.size(), 3u);
-    EXPECT_EQ(
-        values[0], std::make_pair(std::string("Engine"), std::string("/usr/games/stockfish")));
-    EXPECT_EQ(values[1], std::make_pair(std::string("Option.Threads"), std::string("2")));
-    EXPECT_EQ(values[2].first, "");
+    EXPECT_EQ(values,
+        (std::vector<std::pair<std::string, std::string>> { { "Engine", "/usr/games/stockfish" },
+            { "Option.Threads", "2" }, { "", "empty key" } }));
 }
 
 // Engine output is read in whatever pieces the pipe delivers.
