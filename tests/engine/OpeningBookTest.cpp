@@ -37,6 +37,16 @@ private:
     std::string m_bytes;
 };
 
+// "e2e4:20 d2d4:10": the moves found with their weights.
+std::string entriesText(const std::vector<BookEntry>& entries)
+{
+    std::string text;
+    for (const BookEntry& entry : entries)
+        text += (text.empty() ? "" : " ") + writeCoordinates(entry.move) + ':' +
+            std::to_string(entry.weight);
+    return text;
+}
+
 // A random source that always answers the same number.
 OpeningBook::RandomSource fixed(int value)
 {
@@ -117,8 +127,8 @@ protected:
     std::string smallBook()
     {
         Board start;
-        Board e4 = positionAfter({ "e2e4" });
-        Board e4e5 = positionAfter({ "e2e4", "e7e5" });
+        Board e4 = positionAfter("e2e4");
+        Board e4e5 = positionAfter("e2e4 e7e5");
         BookWriter book;
         book.add(start, "e2e4", 20, true, true);
         book.add(e4, "e7e5", 15, true, true);
@@ -131,70 +141,52 @@ protected:
 
 TEST_F(OpeningBookTest, LooksUpMovesWithTheirWeights)
 {
+    const struct {
+        const char* moves;
+        const char* found;
+    } rows[] = { { "", "e2e4:20 d2d4:10" }, { "e2e4", "e7e5:15 c7c5:9" },
+        { "e2e4 e7e5", "g1f3:12" }, { "d2d4", "" } };
     OpeningBook book;
-    Board start;
-    auto results = book.lookupBytes(smallBook(), start);
-    ASSERT_EQ(results.size(), 2u);
-    EXPECT_EQ(results[0], (BookEntry { moveIn(start, "e2e4"), 20 }));
-    EXPECT_EQ(results[1], (BookEntry { moveIn(start, "d2d4"), 10 }));
-
-    Board e4 = positionAfter({ "e2e4" });
-    results = book.lookupBytes(smallBook(), e4);
-    ASSERT_EQ(results.size(), 2u);
-    EXPECT_EQ(results[0].move, moveIn(e4, "e7e5"));
-    EXPECT_EQ(results[1].move, moveIn(e4, "c7c5"));
-
-    Board e4e5 = positionAfter({ "e2e4", "e7e5" });
-    EXPECT_EQ(book.lookupBytes(smallBook(), e4e5).size(), 1u);
-    EXPECT_TRUE(book.lookupBytes(smallBook(), positionAfter({ "d2d4" })).empty());
+    for (const auto& row : rows)
+        EXPECT_EQ(entriesText(book.lookupBytes(smallBook(), positionAfter(row.moves))), row.found)
+            << row.moves;
 }
 
 TEST_F(OpeningBookTest, ModesChooseAsTheyShould)
 {
+    // Weights 2, 5, 4, 1, 3 at the start: best 5, threshold 2, good candidates 5, 4, 3.
     Board start;
-    Move e4 = moveIn(start, "e2e4");
-    Move d4 = moveIn(start, "d2d4");
-    struct Row {
+    BookWriter five;
+    const std::pair<const char*, int> weights[] = { { "a2a3", 2 }, { "b2b3", 5 }, { "c2c3", 4 },
+        { "d2d3", 1 }, { "e2e3", 3 } };
+    for (auto [move, weight] : weights)
+        five.add(start, move, weight, false, *move != 'e');
+    const std::string small = smallBook();
+    const struct {
         const char* name;
+        const std::string& bytes;
         BookMode mode;
         int random;
-        Move expected;
+        const char* move;
     } rows[] = {
-        { "off", BookMode::Off, 0, NoMove },
-        { "best", BookMode::Best, 65535, e4 },
-        { "good: threshold 10 leaves only e4", BookMode::Good, 65535, e4 },
-        { "random, low number", BookMode::Random, 0, e4 },
-        { "random, high number", BookMode::Random, 65535, d4 },
-        { "random, middle", BookMode::Random, 32768, d4 },
-        { "random, just below the middle", BookMode::Random, 32767, e4 },
+        { "off", small, BookMode::Off, 0, "" },
+        { "best", small, BookMode::Best, 65535, "e2e4" },
+        { "good: threshold 10 leaves only e4", small, BookMode::Good, 65535, "e2e4" },
+        { "random, low number", small, BookMode::Random, 0, "e2e4" },
+        { "random, high number", small, BookMode::Random, 65535, "d2d4" },
+        { "random, middle", small, BookMode::Random, 32768, "d2d4" },
+        { "random, just below the middle", small, BookMode::Random, 32767, "e2e4" },
+        { "best of five, not the first", five.bytes(), BookMode::Best, 0, "b2b3" },
+        { "good, first third", five.bytes(), BookMode::Good, 0, "b2b3" },
+        { "good, second third", five.bytes(), BookMode::Good, 21846, "c2c3" },
+        { "good, last third", five.bytes(), BookMode::Good, 43692, "e2e3" },
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         OpeningBook book(fixed(row.random));
-        book.lookupBytes(smallBook(), start);
-        EXPECT_EQ(book.chooseMove(row.mode), row.expected);
+        book.lookupBytes(row.bytes, start);
+        EXPECT_EQ(book.chooseMove(row.mode), moveIn(start, row.move));
     }
-}
-
-TEST_F(OpeningBookTest, GoodModeUsesTheThresholdBelowTheBestWeight)
-{
-    // Weights 2, 5, 4, 1, 3 at the start: best 5, threshold 2, candidates 5, 4, 3 in order.
-    Board start;
-    BookWriter writer;
-    writer.add(start, "a2a3", 2, false, true);
-    writer.add(start, "b2b3", 5, false, true);
-    writer.add(start, "c2c3", 4, false, true);
-    writer.add(start, "d2d3", 1, false, true);
-    writer.add(start, "e2e3", 3, false, false);
-    const char* expected[] = { "b2b3", "c2c3", "e2e3" };
-    for (int third = 0; third < 3; ++third) {
-        OpeningBook book(fixed(third * 21846));
-        book.lookupBytes(writer.bytes(), start);
-        EXPECT_EQ(book.chooseMove(BookMode::Good), moveIn(start, expected[third]));
-    }
-    OpeningBook book(fixed(0));
-    book.lookupBytes(writer.bytes(), start);
-    EXPECT_EQ(book.chooseMove(BookMode::Best), moveIn(start, "b2b3"));
 }
 
 TEST_F(OpeningBookTest, SubtreesThatCannotHoldThePositionAreSkippedUnread)
@@ -202,19 +194,17 @@ TEST_F(OpeningBookTest, SubtreesThatCannotHoldThePositionAreSkippedUnread)
     // The e4 subtree holds a record that decodes to nothing; reading it would end the walk
     // before the d4 subtree. After 1.d4 the e-pawn is still on e2, so it is never read.
     Board start;
-    Board d4 = positionAfter({ "d2d4" });
+    Board d4 = positionAfter("d2d4");
     BookWriter writer;
     writer.add(start, "e2e4", 20, true, true);
     writer.raw(BookRecord::make(3, false, false, 31, 15));
     writer.add(start, "d2d4", 10, true, false);
     writer.add(d4, "d7d5", 7, false, false);
     OpeningBook book;
-    auto results = book.lookupBytes(writer.bytes(), d4);
-    ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0].move, moveIn(d4, "d7d5"));
+    EXPECT_EQ(entriesText(book.lookupBytes(writer.bytes(), d4)), "d7d5:7");
 
     // Looked up where the walk must enter the e4 subtree, the bad record ends it safely.
-    Board e4 = positionAfter({ "e2e4" });
+    Board e4 = positionAfter("e2e4");
     EXPECT_TRUE(book.lookupBytes(writer.bytes(), e4).empty());
 }
 
@@ -227,7 +217,7 @@ TEST_F(OpeningBookTest, TranspositionsContributeEveryPlaceTheyOccur)
         OpeningBookBuilder::Result::Draw);
     builder.addGame(std::vector<std::string> { "c2c4", "g8f6", "g1f3", "g7g6" },
         OpeningBookBuilder::Result::Draw);
-    Board target = positionAfter({ "c2c4", "g8f6", "g1f3" });
+    Board target = positionAfter("c2c4 g8f6 g1f3");
     OpeningBook book;
     auto results = book.lookupBytes(builder.serialize(), target);
     ASSERT_EQ(results.size(), 3u);
@@ -302,7 +292,7 @@ TEST_F(OpeningBookTest, ABookMoveIsReportedLikeAnEngineResult)
     std::string path = folder.file("book.kbk");
     TempFolder::write(path, smallBook());
     EngineOutput output;
-    Board e4 = positionAfter({ "e2e4" });
+    Board e4 = positionAfter("e2e4");
     output.setShadowPosition(e4.fen());
     output.reportDepth(17, 30);
     EngineOutput::setReportTarget(&output);
@@ -310,14 +300,12 @@ TEST_F(OpeningBookTest, ABookMoveIsReportedLikeAnEngineResult)
     EngineOutput::setReportTarget(nullptr);
     EXPECT_EQ(move, moveIn(e4, "e7e5"));
     SearchInfo info = output.snapshot();
-    EXPECT_EQ(info.rawLine, "e7e5");
-    EXPECT_EQ(info.sanLine, "1..e5");
-    EXPECT_EQ(info.score, 0);
-    EXPECT_EQ(info.depth, 1);
-    EXPECT_EQ(info.moveCount, 1);
-    EXPECT_EQ(info.nodes, 0u);
+    EXPECT_EQ(info.rawLine + " " + info.sanLine + " score " + std::to_string(info.score) +
+            " depth " + std::to_string(info.depth) + " of " + std::to_string(info.moveCount) +
+            " nodes " + std::to_string(info.nodes),
+        "e7e5 1..e5 score 0 depth 1 of 1 nodes 0");
 
-    Board d4 = positionAfter({ "d2d4" });
+    Board d4 = positionAfter("d2d4");
     EXPECT_EQ(reportBookMove(path, BookMode::Best, d4, *EngineOutput::reportTable()), NoMove);
     EXPECT_EQ(reportBookMove(path, BookMode::Off, e4, *EngineOutput::reportTable()), NoMove);
 }
@@ -338,41 +326,20 @@ TEST(OpeningBookBuilder, WeightsFollowFrequencyAndResults)
     OpeningBook book;
     auto results = book.lookupBytes(builder.serialize(), start);
     ASSERT_EQ(results.size(), 3u);
-    EXPECT_EQ(results[0].move, moveIn(start, "e2e4"));
-    EXPECT_EQ(results[0].weight, 31);
+    EXPECT_EQ(results[0], (BookEntry { moveIn(start, "e2e4"), 31 }));
     EXPECT_EQ(results[1].move, moveIn(start, "d2d4"));
-    EXPECT_LT(results[1].weight, 31 * 3 / 7 + 1);
-    EXPECT_GE(results[1].weight, 1);
+    EXPECT_TRUE(results[1].weight >= 1 && results[1].weight <= 31 * 3 / 7) << results[1].weight;
 
     // The depth limit keeps Bb5 (ply 5) out of the book.
-    Board afterNc6 = positionAfter({ "e2e4", "e7e5", "g1f3", "b8c6" });
-    EXPECT_TRUE(book.lookupBytes(builder.serialize(), afterNc6).empty());
-    Board afterNf3 = positionAfter({ "e2e4", "e7e5", "g1f3" });
-    EXPECT_EQ(book.lookupBytes(builder.serialize(), afterNf3).size(), 1u);
+    EXPECT_EQ(book.lookupBytes(builder.serialize(), positionAfter("e2e4 e7e5 g1f3")).size(), 1u);
+    EXPECT_TRUE(
+        book.lookupBytes(builder.serialize(), positionAfter("e2e4 e7e5 g1f3 b8c6")).empty());
 
     // Moves played in fewer games than asked are left out with their subtrees.
-    results = book.lookupBytes(builder.serialize(3), start);
-    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(book.lookupBytes(builder.serialize(3), start).size(), 2u);
     // 1.e4 was played in seven games (one stops at an illegal second move).
     EXPECT_EQ(book.lookupBytes(builder.serialize(7), start).size(), 1u);
     EXPECT_TRUE(book.lookupBytes(builder.serialize(8), start).empty());
-}
-
-TEST(OpeningBookSettings, DisplayNames)
-{
-    struct Row {
-        std::optional<std::string> value;
-        const char* name;
-    } rows[] = {
-        { std::nullopt, "none" },
-        { "", "none" },
-        { "\\My documents\\vmbook.kbk", "vmbook" },
-        { "/home/user/Documents/openings.kbk", "openings" },
-        { "vmbook.kbk", "none" },
-        { "/home/user/book", "none" },
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(bookDisplayName(row.value), row.name) << row.value.value_or("(missing)");
 }
 
 } // namespace

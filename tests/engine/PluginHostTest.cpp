@@ -66,18 +66,28 @@ protected:
     std::vector<std::string> m_messages;
 };
 
-TEST_F(PluginHostTest, ListsAndLoadsByEngineNameTheFirstFileWins)
+TEST_F(PluginHostTest, ListsAndLoadsByEngineNameTheFirstFileWinsAndUnloadRunsTheHookFirst)
 {
     copyPlugin(kBin / "TestEngine.vme", "B.vme");
     copyPlugin(kBin / "TestEngine.vme", "A.vme");
     TempFolder::write(m_folder.file("notes.txt"), "not a plug-in");
     TempFolder::write(m_folder.file("Broken.vme"), "not a library either");
     EnginePluginHost host(m_folder.path(), sink());
+    int hooks = 0;
+    host.setBeforeUnload([&] { ++hooks; });
     EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "TestEngine", "TestEngine" }));
     ASSERT_TRUE(host.load("TestEngine"));
     EXPECT_EQ(fs::path(host.pluginPath()).filename(), "A.vme");
     EXPECT_EQ(host.engineName(), "TestEngine");
     EXPECT_TRUE(m_messages.empty());
+    ASSERT_TRUE(host.load("TestEngine"));
+    EXPECT_EQ(hooks, 1);
+    std::string path = host.pluginPath();
+    host.unload();
+    EXPECT_EQ(hooks, 2);
+    EXPECT_EQ(EngineOutput::reportTarget(), nullptr);
+    // The library is really gone, so a rebuilt plug-in is picked up by the next load.
+    EXPECT_EQ(::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
 }
 
 TEST_F(PluginHostTest, FallsBackToTheDefaultFileAndReportsItsAbsence)
@@ -133,40 +143,7 @@ TEST_F(PluginHostTest, TheFifteenExportsAreRequiredAndTheFailureTextIsOptional)
     }
 }
 
-TEST_F(PluginHostTest, UnloadRunsTheHookFirst)
-{
-    copyPlugin(kBin / "TestEngine.vme", "TestEngine.vme");
-    EnginePluginHost host(m_folder.path(), sink());
-    int hooks = 0;
-    host.setBeforeUnload([&] { ++hooks; });
-    ASSERT_TRUE(host.load("TestEngine"));
-    ASSERT_TRUE(host.load("TestEngine"));
-    EXPECT_EQ(hooks, 1);
-    std::string path = host.pluginPath();
-    host.unload();
-    EXPECT_EQ(hooks, 2);
-    EXPECT_EQ(EngineOutput::reportTarget(), nullptr);
-    // The library is really gone, so a rebuilt plug-in is picked up by the next load.
-    EXPECT_EQ(::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
-}
-
-TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIni)
-{
-    copyPlugin(kBin / "VelmoEngine.vme", "Alpha.vme");
-    fs::create_symlink(m_folder.file("Alpha.vme"), m_folder.file("Beta.vme"));
-    TempFolder::write(m_folder.file("Alpha.ini"), "Engine=/nonexistent/a\nName=Alpha\n");
-    TempFolder::write(m_folder.file("Beta.ini"), "Engine=/nonexistent/b\nName=Beta\n");
-    EnginePluginHost host(m_folder.path(), sink());
-    EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "Alpha", "Beta" }));
-    ASSERT_TRUE(host.load("Beta"));
-    EXPECT_EQ(host.engineName(), "Beta");
-    {
-        PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
-    }
-    EXPECT_EQ(host.engineError(), "the engine program '/nonexistent/b' was not found");
-}
-
-TEST_F(PluginHostTest, ALoadStartsTheUciEngineOnce)
+TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIniAndALoadStartsTheEngineOnce)
 {
     std::string starts = m_folder.file("starts");
     std::string script = m_folder.file("script");
@@ -175,9 +152,13 @@ TEST_F(PluginHostTest, ALoadStartsTheUciEngineOnce)
         "#!/bin/sh\necho >>'" + starts + "'\nexec '" FAKE_UCI_ENGINE "' '" + m_log + "' '" +
             script + "'\n");
     fs::permissions(m_folder.file("engine.sh"), fs::perms::owner_all);
-    copyPlugin(kBin / "VelmoEngine.vme", "Counted.vme");
+    copyPlugin(kBin / "VelmoEngine.vme", "Alpha.vme");
+    fs::create_symlink(m_folder.file("Alpha.vme"), m_folder.file("Counted.vme"));
+    TempFolder::write(m_folder.file("Alpha.ini"), "Engine=/nonexistent/a\nName=Alpha\n");
     TempFolder::write(m_folder.file("Counted.ini"), "Engine=" + m_folder.file("engine.sh") + "\n");
     EnginePluginHost host(m_folder.path(), sink());
+    EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "Alpha", "FakeEngine 1.0" }));
+    std::size_t listed = test::readLines(starts).size();
     ASSERT_TRUE(host.load("FakeEngine 1.0"));
     {
         PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
@@ -185,7 +166,13 @@ TEST_F(PluginHostTest, ALoadStartsTheUciEngineOnce)
         ASSERT_TRUE(thread.waitUntilIdle(10s));
     }
     EXPECT_EQ(host.output().snapshot().rawLine, "e2e4");
-    EXPECT_EQ(test::readLines(starts).size(), 1u);
+    EXPECT_EQ(test::readLines(starts).size(), listed + 1);
+    ASSERT_TRUE(host.load("Alpha"));
+    EXPECT_EQ(host.engineName(), "Alpha");
+    {
+        PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
+    }
+    EXPECT_EQ(host.engineError(), "the engine program '/nonexistent/a' was not found");
 }
 
 TEST_F(PluginHostTest, TheEngineThreadCallsThePluginInOrderAndEachSearchRunsItsBlock)

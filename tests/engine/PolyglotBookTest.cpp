@@ -48,34 +48,25 @@ TEST(PolyglotKey, MatchesTheNineReferenceKeys)
 
 TEST(PolyglotMoves, CastlingIsStoredAsKingTakesRook)
 {
+    // Words: to file, to rank << 3, from file << 6, from rank << 9, promotion (n=1..q=4) << 12.
     struct Row {
         const char* fen;
-        const char* stored;
+        std::uint16_t word;
         const char* move;
     } rows[] = {
-        { "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1h1", "e1g1" },
-        { "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1a1", "e1c1" },
-        { "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8h8", "e8g8" },
-        { "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8a8", "e8c8" },
-        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", "b7b8n", "b7b8n" },
-        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", "b7b8q", "b7b8q" },
-        { "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "g1f3", "g1f3" },
+        { "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", 0x0107, "e1g1" }, // e1h1
+        { "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", 0x0100, "e1c1" }, // e1a1
+        { "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", 0x0F3F, "e8g8" }, // e8h8
+        { "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", 0x0F38, "e8c8" }, // e8a8
+        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", 0x1C79, "b7b8n" },
+        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", 0x4C79, "b7b8q" },
+        { "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0x0195, "g1f3" },
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.stored);
         Board board(row.fen);
         Move expected = moveIn(board, row.move);
-        ASSERT_NE(expected, NoMove);
-        auto square = [](const char* text) { return squareFromText(text); };
-        int promotion = std::string_view(row.stored).size() == 5
-            ? std::string_view(" nbrq").find(row.stored[4])
-            : 0;
-        Square from = square(row.stored);
-        Square to = square(row.stored + 2);
-        auto word = std::uint16_t(
-            fileOf(to) | rankOf(to) << 3 | fileOf(from) << 6 | rankOf(from) << 9 | promotion << 12);
-        EXPECT_EQ(decodePolyglotMove(board, word), expected);
-        EXPECT_EQ(encodePolyglotMove(expected), word);
+        EXPECT_EQ(decodePolyglotMove(board, row.word), expected) << row.move;
+        EXPECT_EQ(encodePolyglotMove(expected), row.word) << row.move;
     }
     Board start;
     EXPECT_EQ(decodePolyglotMove(start, 0), NoMove);
@@ -85,36 +76,23 @@ class PolyglotBookTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Entries go in key order, as the format requires: the start position's key is the
+        // lower.
         Board start;
-        Board e4;
-        makeCoordinateMove(e4, "e2e4");
-        // Entries go in key order, as the format requires.
-        struct Entry {
-            std::uint64_t key;
-            Move move;
-            std::uint16_t weight;
-        };
-        std::vector<Entry> entries = {
-            { polyglotKey(start), moveIn(start, "e2e4"), 60 },
-            { polyglotKey(start), moveIn(start, "d2d4"), 30 },
-            { polyglotKey(start), moveIn(start, "g1f3"), 10 },
-            { polyglotKey(start), moveIn(start, "a2a3"), 0 },
-            { polyglotKey(e4), moveIn(e4, "c7c5"), 5 },
-        };
-        std::stable_sort(entries.begin(), entries.end(),
-            [](const Entry& a, const Entry& b) { return a.key < b.key; });
+        Board e4 = test::positionAfter("e2e4");
         std::string file;
-        for (const Entry& entry : entries) {
-            unsigned char bytes[16] = {};
-            for (int i = 0; i < 8; ++i)
-                bytes[i] = static_cast<unsigned char>(entry.key >> (56 - 8 * i));
-            std::uint16_t word = encodePolyglotMove(entry.move);
-            bytes[8] = word >> 8;
-            bytes[9] = word & 0xFF;
-            bytes[10] = entry.weight >> 8;
-            bytes[11] = entry.weight & 0xFF;
-            file.append(reinterpret_cast<const char*>(bytes), 16);
-        }
+        auto add = [&file](const Board& position, const char* move, std::uint16_t weight) {
+            std::uint64_t key = polyglotKey(position);
+            std::uint16_t word = encodePolyglotMove(moveIn(position, move));
+            for (int shift = 56; shift >= 0; shift -= 8)
+                file += char(key >> shift);
+            file += { char(word >> 8), char(word), char(weight >> 8), char(weight), 0, 0, 0, 0 };
+        };
+        add(start, "e2e4", 60);
+        add(start, "d2d4", 30);
+        add(start, "g1f3", 10);
+        add(start, "a2a3", 0);
+        add(e4, "c7c5", 5);
         TempFolder::write(m_path, file);
     }
 
@@ -129,8 +107,7 @@ TEST_F(PolyglotBookTest, FindsThePositionsMovesAndChoosesByMode)
     PolyglotBook book([&pick](std::uint32_t bound) { return std::min(pick, bound - 1); });
     std::vector<BookEntry> entries = book.lookup(m_path, start);
     ASSERT_EQ(entries.size(), 4u);
-    EXPECT_EQ(entries[0].move, moveIn(start, "e2e4"));
-    EXPECT_EQ(entries[0].weight, 60);
+    EXPECT_EQ(entries[0], (BookEntry { moveIn(start, "e2e4"), 60 }));
 
     EXPECT_EQ(book.chooseMove(entries, BookMode::Off), NoMove);
     EXPECT_EQ(book.chooseMove(entries, BookMode::Best), moveIn(start, "e2e4"));
@@ -153,8 +130,7 @@ TEST_F(PolyglotBookTest, FindsThePositionsMovesAndChoosesByMode)
         pick = row.pick;
         EXPECT_EQ(book.chooseMove(entries, row.mode), moveIn(start, row.move)) << row.pick;
     }
-    Board afterD4;
-    makeCoordinateMove(afterD4, "d2d4");
+    Board afterD4 = test::positionAfter("d2d4");
     EXPECT_TRUE(book.lookup(m_path, afterD4).empty());
     EXPECT_TRUE(book.lookup("/nonexistent.bin", start).empty());
 }
@@ -199,12 +175,9 @@ TEST(PolyglotDebianBook, KnowsTheMainOpenings)
     PolyglotBook book;
     std::vector<BookEntry> entries = book.lookup(path, start);
     ASSERT_FALSE(entries.empty());
-    bool hasE4 = false;
-    for (const BookEntry& entry : entries)
-        hasE4 = hasE4 || entry.move == moveIn(start, "e2e4");
-    EXPECT_TRUE(hasE4);
-    Board afterE4;
-    makeCoordinateMove(afterE4, "e2e4");
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(),
+        [&](const BookEntry& entry) { return entry.move == moveIn(start, "e2e4"); }));
+    Board afterE4 = test::positionAfter("e2e4");
     EXPECT_FALSE(book.lookup(path, afterE4).empty());
 }
 

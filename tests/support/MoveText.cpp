@@ -1,5 +1,7 @@
 #include "support/MoveText.h"
 
+#include <sstream>
+
 #include "rules/CoordinateNotation.h"
 
 namespace velmorak::test {
@@ -11,10 +13,11 @@ Move moveIn(const Board& position, std::string_view text)
     return readCoordinateToken(board, text, cursor);
 }
 
-Board positionAfter(std::initializer_list<const char*> moves)
+Board positionAfter(std::string_view moves)
 {
     Board board;
-    for (const char* move : moves)
+    std::istringstream words { std::string(moves) };
+    for (std::string move; words >> move;)
         makeCoordinateMove(board, move);
     return board;
 }

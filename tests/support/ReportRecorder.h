@@ -24,8 +24,8 @@ struct RecordedReport {
 
 class ReportRecorder {
 public:
-    ReportRecorder() { current() = this; }
-    ~ReportRecorder() { current() = nullptr; }
+    ReportRecorder() { s_current = this; }
+    ~ReportRecorder() { s_current = nullptr; }
 
     const EngineCallbacks* table() const
     {
@@ -38,20 +38,23 @@ public:
         std::lock_guard lock(m_mutex);
         return m_reports;
     }
-    std::vector<RecordedReport> lines() const
+    // Every report, one a line: "current g1f3 2 20" (kind, any text, then the two numbers).
+    std::string text() const
     {
-        std::vector<RecordedReport> found;
+        std::string all;
         for (const RecordedReport& report : reports())
-            if (report.kind == "line")
-                found.push_back(report);
-        return found;
+            all += report.kind + (report.text.empty() ? "" : ' ' + report.text) + ' ' +
+                std::to_string(report.a) + ' ' + std::to_string(report.b) + '\n';
+        return all;
     }
     // The text of the last line reported, "" when there is none ("(no line)" would hide
-    // an empty line reported on purpose, so tests that care check lines() as well).
+    // an empty line reported on purpose, so tests that care check text() as well).
     std::string lastLine() const
     {
-        std::vector<RecordedReport> found = lines();
-        return found.empty() ? std::string() : found.back().text;
+        std::vector<RecordedReport> all = reports();
+        auto found = std::find_if(all.rbegin(), all.rend(),
+            [](const RecordedReport& report) { return report.kind == "line"; });
+        return found == all.rend() ? std::string() : found->text;
     }
     // Waits, bounded, until a line has been reported (by a search on another thread).
     bool waitForLine(std::chrono::milliseconds timeout) const
@@ -69,14 +72,10 @@ public:
     }
 
 private:
-    static ReportRecorder*& current()
-    {
-        static ReportRecorder* recorder = nullptr;
-        return recorder;
-    }
+    static inline ReportRecorder* s_current = nullptr;
     static void add(RecordedReport report)
     {
-        if (ReportRecorder* recorder = current()) {
+        if (ReportRecorder* recorder = s_current) {
             report.thread = std::this_thread::get_id();
             std::lock_guard lock(recorder->m_mutex);
             recorder->m_reports.push_back(std::move(report));
