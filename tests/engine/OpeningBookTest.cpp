@@ -41,9 +41,11 @@ private:
 std::string entriesText(const std::vector<BookEntry>& entries)
 {
     std::string text;
-    for (const BookEntry& entry : entries)
-        text += (text.empty() ? "" : " ") + writeCoordinates(entry.move) + ':' +
-            std::to_string(entry.weight);
+    for (const BookEntry& entry : entries) {
+        if (!text.empty())
+            text += ' ';
+        text.append(writeCoordinates(entry.move)).append(":").append(std::to_string(entry.weight));
+    }
     return text;
 }
 
