@@ -32,21 +32,20 @@ SettingsFileStore::SettingsFileStore(std::string path, FileSystemCalls* calls)
 {
 }
 
-std::optional<std::string> SettingsFileStore::readFile()
+Result<std::string> SettingsFileStore::readFile()
 {
     Result<int> opened = openRegularFile(m_path, O_RDONLY);
     if (!opened) {
         if (opened.error().kind == ErrorKind::NotFound)
             return std::string();
-        m_lastError = opened.error().message;
-        return std::nullopt;
+        return opened.error();
     }
     const int fd = *opened;
+    const Error notSettings { ErrorKind::InvalidInput, m_path + " is not a settings file" };
     struct stat info { };
     if (::fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) > kMaxFileSize) {
         ::close(fd);
-        m_lastError = m_path + " is not a settings file";
-        return std::nullopt;
+        return notSettings;
     }
     std::string text;
     text.reserve(static_cast<std::size_t>(info.st_size));
@@ -56,10 +55,9 @@ std::optional<std::string> SettingsFileStore::readFile()
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0 || text.size() + std::size_t(got) > kMaxFileSize) {
-            m_lastError = got < 0 ? "cannot read " + m_path + ": " + std::strerror(errno)
-                                  : m_path + " is not a settings file";
+            Error error = got < 0 ? systemError("cannot read", m_path, errno) : notSettings;
             ::close(fd);
-            return std::nullopt;
+            return error;
         }
         if (got == 0)
             break;
@@ -71,10 +69,10 @@ std::optional<std::string> SettingsFileStore::readFile()
 
 Status SettingsFileStore::checkReadable()
 {
-    m_lastError.clear();
-    if (readFile())
-        return {};
-    return Error { ErrorKind::InvalidInput, m_lastError };
+    Result<std::string> text = readFile();
+    if (!text)
+        return text.error();
+    return {};
 }
 
 bool SettingsFileStore::lock()
@@ -107,9 +105,11 @@ std::optional<RegistryValue> SettingsFileStore::readValue(std::string_view name)
 {
     if (m_batchDepth > 0)
         return m_batch ? m_batch->value(name) : std::nullopt;
-    std::optional<std::string> text = readFile();
-    if (!text)
+    Result<std::string> text = readFile();
+    if (!text) {
+        m_lastError = text.error().message;
         return std::nullopt;
+    }
     RegistryFile file;
     file.parse(*text);
     return file.value(name);
@@ -129,10 +129,12 @@ bool SettingsFileStore::writeValue(std::string_view name, const RegistryValue& v
     // Read, change and replace under the lock: two writers at once must not lose a value.
     if (!lock())
         return false;
-    std::optional<std::string> text = readFile();
+    Result<std::string> text = readFile();
     bool stored = false;
     RegistryFile file;
-    if (text) {
+    if (!text) {
+        m_lastError = text.error().message;
+    } else {
         file.parse(*text);
         if (!file.setValue(name, value))
             m_lastError = "the value " + std::string(name) + " cannot be stored in a settings file";
@@ -153,9 +155,11 @@ void SettingsFileStore::beginWrites()
     m_batchFailed = false;
     if (!lock())
         return;
-    if (std::optional<std::string> text = readFile()) {
+    if (Result<std::string> text = readFile()) {
         m_batch.emplace();
         m_batch->parse(*text);
+    } else {
+        m_lastError = text.error().message;
     }
 }
 

@@ -49,7 +49,7 @@ public:
 private:
     bool replaceFile(const RegistryFile& file);
     // The file's text; an empty text for a missing file; nullopt when it cannot be read.
-    std::optional<std::string> readFile();
+    Result<std::string> readFile();
     bool lock();
 
     std::string m_path;
