@@ -5,25 +5,16 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace velmorak {
 
 namespace {
 
+// Made once and never destroyed (see systemClock), so it has no way to stop its thread.
 class SteadyClock final : public Clock {
 public:
-    ~SteadyClock() override
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_exit = true;
-        }
-        m_changed.notify_all();
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-
     std::int64_t ticks() const override
     {
         using namespace std::chrono;
@@ -59,7 +50,7 @@ private:
     void serve()
     {
         std::unique_lock lock(m_mutex);
-        while (!m_exit) {
+        for (;;) {
             auto next = m_timers.end();
             for (auto it = m_timers.begin(); it != m_timers.end(); ++it)
                 if (next == m_timers.end() || it->second.due < next->second.due)
@@ -88,7 +79,6 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::map<TimerId, Timer> m_timers;
-    bool m_exit = false;
     std::thread m_thread;
 };
 
@@ -96,8 +86,12 @@ private:
 
 Clock& systemClock()
 {
-    static SteadyClock clock;
-    return clock;
+    // Never destroyed: objects with static storage duration made after the first call (the
+    // bridge a plug-in keeps, say) still read the time while they are destroyed at exit or
+    // unload, after a destroyed clock would be gone. The storage is static, so nothing leaks.
+    alignas(SteadyClock) static unsigned char storage[sizeof(SteadyClock)];
+    static SteadyClock* clock = new (storage) SteadyClock;
+    return *clock;
 }
 
 } // namespace velmorak

@@ -29,8 +29,10 @@ public:
 
 // The steady clock of the system. Its timers are served by one thread of its own, started
 // with the first timer: every callback runs on that thread, one at a time, in the order
-// the timers fall due, so a callback must hand its work on rather than block. The object
-// lives for the whole run.
+// the timers fall due, so a callback must hand its work on rather than block. The object is
+// never destroyed, so it may be used while other static objects are destroyed; its timer
+// thread, once started, runs until the process ends, so code that may be unloaded (a
+// plug-in) must kill its timers before.
 Clock& systemClock();
 
 } // namespace velmorak
