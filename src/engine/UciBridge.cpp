@@ -231,7 +231,10 @@ bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool handshaki
     std::string line;
     for (;;) {
         std::int64_t now = m_clock.ticks();
-        if (handshaking && !answered && now - started >= m_config.silentStartTimeoutMs) {
+        // Silence alone is no fault while the engine is busy (loading a large network on
+        // a loaded machine); the full start time still bounds the wait.
+        if (handshaking && !answered && now - started >= m_config.silentStartTimeoutMs &&
+            !m_process.isWorking()) {
             setError(engineLabel() + " is not a UCI engine: it gave no UCI answer within " +
                 seconds(m_config.silentStartTimeoutMs));
             return false;

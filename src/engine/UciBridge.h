@@ -28,7 +28,8 @@ struct UciBridgeConfig {
     std::vector<std::pair<std::string, std::string>> options;
     // Engines with large networks need long for "uciok".
     int startTimeoutMs = 60000;
-    // An engine that has given no UCI answer at all by then is not waited for any longer.
+    // An engine that has given no UCI answer at all by then, and is not busy, is not waited
+    // for any longer.
     int silentStartTimeoutMs = 5000;
     // After "stop", how long a "bestmove" may take before the engine is killed.
     int stopGraceMs = 5000;

@@ -1,9 +1,12 @@
 #include "engine/UciProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -16,6 +19,49 @@ extern char** environ;
 namespace velmorak {
 
 namespace {
+
+// What /proc says of one process group: whether a member is running or in an
+// uninterruptible wait, and the processor time its members used, in clock ticks.
+struct GroupActivity {
+    bool running = false;
+    long long cpuTicks = 0;
+};
+
+GroupActivity groupActivity(pid_t group)
+{
+    GroupActivity activity;
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return activity;
+    while (dirent* entry = ::readdir(proc)) {
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
+            continue;
+        const std::string path = std::string("/proc/") + entry->d_name + "/stat";
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        char text[1024];
+        ssize_t got = ::read(fd, text, sizeof text - 1);
+        ::close(fd);
+        if (got <= 0)
+            continue;
+        text[got] = '\0';
+        // The name in parentheses may hold anything: the fields start after the last ')'.
+        const char* fields = std::strrchr(text, ')');
+        char state = 0;
+        long long parent = 0, processGroup = 0, userTicks = 0, systemTicks = 0;
+        if (!fields ||
+            std::sscanf(fields + 1, " %c %lld %lld %*s %*s %*s %*s %*s %*s %*s %*s %lld %lld",
+                &state, &parent, &processGroup, &userTicks, &systemTicks) != 5)
+            continue;
+        if (processGroup != group)
+            continue;
+        activity.running = activity.running || state == 'R' || state == 'D';
+        activity.cpuTicks += userTicks + systemTicks;
+    }
+    ::closedir(proc);
+    return activity;
+}
 
 constexpr std::size_t kStderrTailLength = 2048;
 // A child that does not take a command line within this time is treated as gone.
@@ -207,6 +253,7 @@ Status UciProcess::start(const std::vector<std::string>& argv)
 
     std::lock_guard lock(m_mutex);
     m_pid = pid;
+    m_groupCpuTicks = 0;
     m_stdin = input[1];
     m_stdout = output[0];
     m_stderrWake[0] = wake[0];
@@ -264,6 +311,16 @@ bool UciProcess::isRunning() const
 {
     std::lock_guard lock(m_mutex);
     return m_pid > 0 && !m_exitStatus && !hasExited(m_pid);
+}
+
+bool UciProcess::isWorking()
+{
+    if (m_pid <= 0)
+        return false;
+    GroupActivity activity = groupActivity(m_pid);
+    const bool used = activity.cpuTicks > m_groupCpuTicks;
+    m_groupCpuTicks = std::max(m_groupCpuTicks, activity.cpuTicks);
+    return activity.running || used;
 }
 
 pid_t UciProcess::pid() const

@@ -62,6 +62,12 @@ public:
     // False once the child has ended, even while nobody has read its output yet.
     bool isRunning() const;
     pid_t pid() const;
+    // Whether the child's process group is busy though it may say nothing: one of its
+    // processes is running or waiting for the disk, or the group used processor time since
+    // the last call. An engine loading a large network on a loaded machine is busy; a
+    // program that waits for input that never comes is not. Reads /proc; call from the
+    // reading thread.
+    bool isWorking();
 
     // Writes the line and a line break; false when the child does not take it (gone).
     bool writeLine(std::string_view line);
@@ -90,6 +96,7 @@ private:
     std::thread m_stderrThread;
     UciLineBuffer m_lines;
     bool m_outputClosed = false;
+    long long m_groupCpuTicks = 0;
     std::optional<int> m_exitStatus;
     mutable std::mutex m_stderrMutex;
     std::string m_stderrTail;

@@ -413,6 +413,21 @@ TEST_F(UciBridgeTest, AFailedStartGivesItsReasonQuicklyAndIsNotTriedAgain)
     }
 }
 
+TEST_F(UciBridgeTest, ASilentEngineThatIsBusyIsWaitedFor)
+{
+    // A shell loop stands in for an engine loading its network: silent, but using the
+    // processor, for longer than the silence allowed.
+    UciBridgeConfig config = fakeConfig();
+    config.command = { "/bin/sh", "-c",
+        "i=0; while [ $i -lt 200000 ]; do i=$((i+1)); done; exec '" FAKE_UCI_ENGINE "' '" + m_log +
+            "' '" + m_script + "'" };
+    config.silentStartTimeoutMs = 50;
+    bridge(config);
+    search(kStart);
+    EXPECT_EQ(m_bridge->lastError(), "");
+    EXPECT_NE(m_recorder.text(), "");
+}
+
 TEST_F(UciBridgeTest, StopEndsASearchWaitingForAnEngineToStart)
 {
     bridge();
