@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(typed_input app/TypedInputFuzz.cpp)
