@@ -2,6 +2,7 @@
 
 #include "CliArguments.h"
 #include "CliFen.h"
+#include "app/LevelRecord.h"
 #include "rules/Board.h"
 #include "rules/PositionValidation.h"
 
@@ -77,6 +78,13 @@ Result<PlayOptions> parsePlayOptions(const CliArgs& args)
         if (PositionFault fault = firstPositionFault(board); fault != PositionFault::None)
             return usageError("the position of --fen cannot start a game: " +
                 std::string(positionFaultText(fault)));
+    }
+    if (options.level) {
+        // Checked against the default level here; the level the game uses is the stored one
+        // changed by the text, which parses the same way.
+        Result<LevelRecord> level = parseLevelSpec(*options.level, LevelRecord {});
+        if (!level)
+            return usageError("--level: " + level.error().message);
     }
     return options;
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace velmorak::cli {
+
+// Reads lines from a file descriptor (standard input) on a thread of its own and hands
+// each to `onLine`, then calls `onEnd` once at the end of the input or on a read error.
+// Both run on the reading thread: they post to the main loop. A line longer than `maxLine`
+// bytes is cut there and the rest of it dropped, so endless input without line breaks
+// costs no memory. stop() ends the thread even while no input comes (a terminal left
+// open), so the program can exit without waiting for the user.
+class PlayInputReader {
+public:
+    PlayInputReader(int fd, std::size_t maxLine, std::function<void(std::string)> onLine,
+        std::function<void()> onEnd);
+    ~PlayInputReader();
+    PlayInputReader(const PlayInputReader&) = delete;
+    PlayInputReader& operator=(const PlayInputReader&) = delete;
+
+    // Starts reading; false when the wake-up pipe cannot be made.
+    bool start();
+    void stop();
+
+private:
+    void run();
+
+    int m_fd;
+    std::size_t m_maxLine;
+    std::function<void(std::string)> m_onLine;
+    std::function<void()> m_onEnd;
+    int m_wake[2] = { -1, -1 };
+    std::thread m_thread;
+};
+
+} // namespace velmorak::cli
