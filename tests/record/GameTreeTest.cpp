@@ -10,6 +10,7 @@
 #include "record/TagCompletion.h"
 #include "rules/Board.h"
 #include "rules/SanNotation.h"
+#include "support/FixedTagSources.h"
 
 namespace velmorak {
 namespace {
@@ -378,15 +379,9 @@ TEST(TreeRules, EditedCommentsCannotCloseABrace)
 
 // --- Tag completion ---------------------------------------------------------------------
 
-class FixedSources : public TagCompletionSources {
-public:
-    std::string ownerName() override { return "Ann Owner"; }
-    LocalDateTime now() override { return { 2004, 7, 5, 9, 3, 1 }; }
-};
-
 TEST(TagCompletion, FillsOnlyWhatIsMissing)
 {
-    FixedSources sources;
+    FixedTagSources sources;
     CPgnGame game;
     TagCompletionRequest request;
     request.ownerPlaysWhite = false;

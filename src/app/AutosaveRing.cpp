@@ -1,0 +1,140 @@
+#include "AutosaveRing.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "record/CPgnParser.h"
+
+namespace velmorak {
+
+namespace {
+
+Error databaseError(const CDatabase& database, const std::string& path)
+{
+    int code = 0;
+    std::string message;
+    database.getError(code, message);
+    ErrorKind kind = ErrorKind::Io;
+    switch (code) {
+    case CDatabase::FileNotFound:
+        kind = ErrorKind::NotFound;
+        break;
+    case CDatabase::NotRegularFile:
+        kind = ErrorKind::WrongFileType;
+        break;
+    case CDatabase::ChangedOnDisk:
+    case CDatabase::FileInUse:
+        kind = ErrorKind::Conflict;
+        break;
+    case CDatabase::ReadOnly:
+        kind = ErrorKind::PermissionDenied;
+        break;
+    case CDatabase::IncompleteLastGame:
+        kind = ErrorKind::InvalidInput;
+        break;
+    default:
+        break;
+    }
+    if (message.empty())
+        message = "Could not write " + path;
+    return Error { kind, std::move(message) };
+}
+
+} // namespace
+
+AutosaveRing::AutosaveRing(std::string documentsFolder, RegistrySettings& settings)
+    : m_folder(std::move(documentsFolder))
+    , m_settings(&settings)
+{
+}
+
+std::string AutosaveRing::path() const
+{
+    return m_folder + "/" + std::string(kAutosaveFileName);
+}
+
+Result<int> AutosaveRing::save(
+    CPgnGame& game, const TagCompletionRequest& request, TagCompletionSources& sources)
+{
+    TagCompletionRequest autosave = request;
+    autosave.forAutosave = true;
+    completeTags(game, autosave, sources);
+    game.setFormat(kFilePgnFormat);
+
+    // The times go into the comments only for the write: the game on the board keeps the
+    // user's comments as they were, whatever the write did.
+    game.encodeMoveTimes();
+    Result<int> written = write(game);
+    game.decodeMoveTimes();
+    return written;
+}
+
+Result<int> AutosaveRing::write(CPgnGame& game)
+{
+    // A first start, or a user who removed the folder: the ring must not stop saving.
+    std::error_code created;
+    std::filesystem::create_directories(m_folder, created);
+    if (created)
+        return systemError("cannot create", m_folder, created.value());
+
+    const std::string file = path();
+    CPgnParser parser;
+    CDatabase database(parser);
+    database.setFileCalls(m_calls);
+    // A missing or unreadable file counts as an empty ring: the append below creates the file
+    // or says why it cannot.
+    database.open(file);
+    const int count = int(database.getEntries().size());
+
+    int slot = -1;
+    if (count >= kAutosaveRingSize) {
+        int last = -1;
+        slot = m_settings->readInt(kCurrentAutosaveSetting, last) && last >= 0 &&
+                last < kAutosaveRingSize - 1
+            ? last + 1
+            : 0;
+        if (!database.replaceGame(slot, game))
+            slot = -1;
+    }
+    if (slot < 0) {
+        // A failed replacement may have left the database closed or reindexed a file another
+        // program changed: the appended game's index is the count of games it follows.
+        if (count >= kAutosaveRingSize && !database.isOpen())
+            database.open(file);
+        const int index = int(database.getEntries().size());
+        if (!database.append(file, game))
+            return databaseError(database, file);
+        slot = index;
+    }
+    // Written at once, not at exit: after a crash the next start restores this game and not
+    // the slot written before it.
+    m_settings->writeInt(kCurrentAutosaveSetting, slot);
+    return slot;
+}
+
+std::unique_ptr<CPgnGame> AutosaveRing::restore()
+{
+    CPgnParser parser;
+    CDatabase database(parser);
+    database.setFileCalls(m_calls);
+    if (!database.open(path()))
+        return nullptr;
+    const int count = int(database.getEntries().size());
+    if (count == 0)
+        return nullptr;
+    int slot = count - 1;
+    if (int last = -1;
+        m_settings->readInt(kCurrentAutosaveSetting, last) && last >= 0 && last < count)
+        slot = last;
+    for (int tried = 0; tried < count; ++tried) {
+        const int n = (slot - tried + count) % count;
+        if (std::unique_ptr<CPgnGame> game = database.gotoGame(n)) {
+            game->decodeMoveTimes();
+            return game;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace velmorak

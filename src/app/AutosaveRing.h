@@ -1,0 +1,63 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/Error.h"
+#include "record/CDatabase.h"
+#include "record/CPgnGame.h"
+#include "record/TagCompletion.h"
+#include "settings/RegistrySettings.h"
+
+namespace velmorak {
+
+inline constexpr std::string_view kAutosaveFileName = "vmautosave.pgn";
+// Games the ring keeps: the last this many saved states of the play.
+inline constexpr int kAutosaveRingSize = 20;
+// Index of the slot written last (Int).
+inline constexpr std::string_view kCurrentAutosaveSetting = "CurrentAutosaveGame";
+
+// The autosave file: a PGN database in the documents folder that keeps the last
+// kAutosaveRingSize saved states of the running game, one per slot, each save going to the
+// slot after the one written last. The file is opened afresh for every save and restore,
+// so another program may read it in between.
+//
+// Works on the thread that owns the current game; not thread-safe. The settings object must
+// outlive the ring.
+class AutosaveRing {
+public:
+    AutosaveRing(std::string documentsFolder, RegistrySettings& settings);
+
+    // Completes the game's tags (with the Time tag, whatever request.forAutosave says), sets
+    // the file format and writes the game to the next slot: appended while the file holds
+    // fewer than kAutosaveRingSize games, else replacing the slot (the one after the last,
+    // 0 after the last slot or without the setting), appended when replacing fails. The
+    // documents folder is created when it is missing. kCurrentAutosaveSetting names the
+    // slot really written as soon as it is written. Returns that slot; when nothing could be
+    // written, the error, and the setting stays as it was. Move times travel in the
+    // comments of the file; the game itself is left with its own comments.
+    Result<int> save(
+        CPgnGame& game, const TagCompletionRequest& request, TagCompletionSources& sources);
+
+    // The game of the slot written last (the file's last game when the setting is missing
+    // or points past the end), its move times restored. A slot that cannot be read gives way
+    // to the ones before it, wrapping around, so one damaged game never costs the others.
+    // Null when the file is missing or empty or no game of it can be read.
+    std::unique_ptr<CPgnGame> restore();
+
+    // The autosave file: the documents folder + "/" + kAutosaveFileName.
+    std::string path() const;
+
+    // For tests: the system calls the database makes (null for the real ones).
+    void setFileCalls(DatabaseFileCalls* calls) { m_calls = calls; }
+
+private:
+    Result<int> write(CPgnGame& game);
+
+    std::string m_folder;
+    RegistrySettings* m_settings;
+    DatabaseFileCalls* m_calls = nullptr;
+};
+
+} // namespace velmorak

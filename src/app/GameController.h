@@ -1,0 +1,258 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/AutosaveRing.h"
+#include "app/ClockDisplay.h"
+#include "app/ControllerPrompts.h"
+#include "app/ControllerState.h"
+#include "app/ControllerView.h"
+#include "app/EngineDriver.h"
+#include "app/LevelRecord.h"
+#include "app/ServerLink.h"
+#include "app/UiThread.h"
+#include "base/Clock.h"
+#include "engine/EnginePluginHost.h"
+#include "record/TagCompletion.h"
+#include "rules/GameEndCode.h"
+#include "settings/AppSettings.h"
+#include "settings/RegistrySettings.h"
+#include "sound/MoveSounds.h"
+
+namespace velmorak {
+
+// Everything outside the core that the controller reaches, each through its port. All must
+// outlive the controller.
+struct ControllerServices {
+    ControllerPrompts& prompts;
+    ControllerView& view;
+    UiThread& ui;
+    Clock& clock;
+    SettingsStore& store;
+    RegistrySettings& settings;
+    AppSettings& options;
+    MoveSounds& sounds;
+    TagCompletionSources& tagSources;
+    // Where the autosave ring lives.
+    std::string documentsFolder;
+    // Half of this is the most the engine's hash table may take; nullopt when unknown.
+    std::function<std::optional<std::int64_t>()> availableMemoryKb;
+};
+
+// Timers the controller arms through the clock port (the front end arms its own).
+inline constexpr Clock::TimerId kEngineResultTimer = 101;
+inline constexpr Clock::TimerId kReplayTimer = 103;
+// How often a finished search looks again whether an animation or a message box still
+// holds its move back.
+inline constexpr int kEngineResultRetryMs = 30;
+// While analysing, steps closer together than this are dropped: each restarts the engine.
+inline constexpr std::int64_t kAnalysisStepMs = 1000;
+// The program's own book is not asked again after this many misses in a row.
+inline constexpr int kMaxBookMisses = 5;
+
+// The game controller: who moves, and what happens with every move. It keeps the game and
+// the board in step, enters moves from the user, the engine and the server, charges the
+// thinking time, has the view draw it, checks the end of the game, writes the autosave
+// ring, and decides when the engine searches, ponders, stops or analyses.
+//
+// Threads: every call comes on the interface thread. The engine searches on its own thread
+// (EngineDriver); a search's end reaches the controller as a task posted to the interface
+// thread, and its move is played there, only when that search is still the current one and
+// the flags allow it at that moment. Timer callbacks are posted the same way.
+//
+// Guards: each command first asks its guard; a refusing guard has shown its message (title
+// "Velmorak", information icon) and the command does nothing.
+class GameController {
+public:
+    explicit GameController(ControllerServices services);
+    // Ends the engine thread; does not autosave (exit() does).
+    ~GameController();
+    GameController(const GameController&) = delete;
+    GameController& operator=(const GameController&) = delete;
+
+    // --- Start and exit -------------------------------------------------------------------
+    // The plug-in host whose loaded plug-in the engine thread drives; null or unloaded
+    // means "no engine". Must outlive the controller.
+    void setEngineHost(EnginePluginHost* host);
+    // Starts the engine thread with the hash size the options and the free memory allow
+    // (a lowered size is stored back into the options). Shows "Can´t start engine thread.
+    // Error #%d" when the thread cannot be created; false then or without a plug-in.
+    bool startEngineThread();
+    void endEngineThread();
+    // The exit sequence: observation, replay and analysis end, animations end, the engine
+    // stops without result and its thread ends, the game is autosaved.
+    void exit();
+
+    // The server client when one is connected; null otherwise.
+    void setServerLink(ServerLink* link) { m_server = link; }
+
+    // --- Moves ------------------------------------------------------------------------------
+    // A move the user made on the board or on the DGT board; false when it was dropped or
+    // refused. `dragged`: the piece already stands on its square, no animation.
+    bool userMove(Move move, bool dragged);
+    // Enters a move into the game and the board; false when refused (illegal, or "Add line"
+    // cancelled). `timeMs` is the mover's thinking time.
+    bool makeMove(Move move, std::int64_t timeMs, bool animate, bool byEngine);
+    // "Move now!".
+    void moveNow();
+    // Tests the current position; shows, comments and records the result. Returns the code.
+    GameEndCode checkGameEnd();
+
+    // --- Navigation -------------------------------------------------------------------------
+    void takeBackMove(bool animate);
+    void takeBackPlies(int count);
+    void forwardMove();
+    void forwardPlies(int count);
+    void backToStart() { takeBackPlies(kAllPlies); }
+    void forwardToEnd() { forwardPlies(kAllPlies); }
+    // The Down and Up keys: to the previous or next branch point, at most 20 plies.
+    void backToBranchPoint();
+    void forwardToBranchPoint();
+    void setGame(std::unique_ptr<CPgnGame> game);
+    void gotoNode(CGameNode* node);
+
+    // --- Modes --------------------------------------------------------------------------------
+    void newGame(bool ask);
+    void toggleAnalysis();
+    void setAnalysisMode(bool on);
+    void startReplay();
+    void stopReplayAndAnalysis();
+    void SetServerGameMode(bool on, int gameNumber);
+    void SetObserveMode(bool on, int gameNumber);
+
+    // --- Level ----------------------------------------------------------------------------------
+    const LevelRecord& level() const { return m_level; }
+    void loadLevel();
+    void saveLevel();
+    // The "Levels..." guard: warns during server play or observation and never refuses.
+    void warnLevelChange();
+    // A new level from the "Levels..." sheet or the command line. When it differs and the
+    // engine searches for its own move, the search is cancelled without playing its result
+    // (it is not restarted).
+    void applyLevel(const LevelRecord& level);
+
+    // --- Autosave ---------------------------------------------------------------------------------
+    void autosaveGame();
+    // Makes the autosaved game current; false when there is none.
+    bool restoreAutosave();
+
+    // --- The engine --------------------------------------------------------------------------------
+    void startSearch();
+    void startPonder(Move predicted);
+    void ponderHit();
+    // Stops the engine; `playResult` false first gives the running search up, so its move
+    // is never played.
+    void stopEngine(bool playResult);
+    // Plays the first move of a finished search's line; false when nothing was played.
+    bool playEngineMove(const SearchInfo& info, std::int64_t thinkingMs);
+
+    // --- State --------------------------------------------------------------------------------------
+    const ControllerState& state() const { return m_state; }
+    const Board& board() const { return m_state.board; }
+    CPgnGame& game() { return *m_state.game; }
+    CGameNode* currentNode() const { return m_state.currentNode; }
+    bool isEngineBusy() const { return m_engine.isBusy(); }
+    bool isPondering() const { return m_engine.isPondering(); }
+    // The engine searches for its own move (not pondering, not analysing, no hint).
+    bool isEngineSearchingForMove() const;
+    // An engine move is still to come: a search whose move will be played, or a finished
+    // one waiting for an animation or a message box.
+    bool isEngineMoveDue() const;
+    const EngineDriver& engine() const { return m_engine; }
+    // The two clocks as shown, and their text.
+    ClockParts clocks() const;
+    std::string clockText(bool flipped, int layout) const;
+    void setDgtClockTexts(const DgtClockTexts& texts) { m_dgtClock = texts; }
+    void setServerConnected(bool connected) { m_state.serverConnected = connected; }
+    void setDgtConnected(bool connected) { m_state.dgtConnected = connected; }
+
+    static constexpr int kAllPlies = 9999;
+
+private:
+    class CountedPrompts;
+    friend class CountedPrompts;
+
+    // Guards; a refusing guard has shown its message.
+    bool guardNewGame();
+    bool guardMoveNow();
+    bool guardForward();
+    bool guardTakeBack(bool showMessage);
+    bool guardAnalysis();
+    bool guardReplay();
+    bool boardInputAllowed();
+
+    void message(std::string_view text, MessageIcon icon = MessageIcon::Information,
+        std::string_view title = "Velmorak");
+    bool askYesNo(std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes);
+    bool askOkCancel(std::string_view title, std::string_view text);
+
+    void searchEnded(const SearchEnded& ended);
+    void playPendingResult();
+    void playSearchResult(const SearchEnded& ended);
+    // Prepares the plug-in for a search: position, moves, book.
+    void prepareEngine();
+    void sendLevel(int moveNumber, std::int64_t usedMs, std::int64_t dgtSeconds);
+    void restartEngineForHashSize();
+    bool engineLoaded() const;
+    void noEngineMessage();
+    // Restarts the analysis on the position reached by a step.
+    void restartAnalysis();
+    // The analysis step rule: false when the step is to be dropped.
+    bool acceptAnalysisStep();
+    void clearEngineOutput();
+    void forgetPonder();
+
+    void unmakeOne();
+    void makeForward(CGameNode* child);
+    void stepsDone(bool animateBack, Move takenBack, bool changed);
+    void afterForward(int plies);
+    void afterTakeBack(bool animate, Move takenBack, int plies);
+    void updateNavigationCommands();
+    void addTime(bool black, std::int64_t ms);
+    std::string startFen() const;
+    void setEmptyGame();
+
+    void armTimer(Clock::TimerId id, int periodMs, bool periodic);
+    void timerFired(Clock::TimerId id);
+    void replayStep();
+    int replayPeriodMs() const;
+    void autosave(bool inMakeMove);
+    std::int64_t now() const { return m_clock.ticks(); }
+
+    ControllerPrompts& m_prompts;
+    ControllerView& m_view;
+    UiThread& m_ui;
+    Clock& m_clock;
+    SettingsStore& m_store;
+    RegistrySettings& m_settings;
+    AppSettings& m_options;
+    MoveSounds& m_sounds;
+    TagCompletionSources& m_tagSources;
+    std::function<std::optional<std::int64_t>()> m_availableMemoryKb;
+    std::unique_ptr<CountedPrompts> m_linePrompts;
+
+    ControllerState m_state;
+    LevelRecord m_level;
+    AutosaveRing m_autosave;
+    DgtClockTexts m_dgtClock;
+    ServerLink* m_server = nullptr;
+    EnginePluginHost* m_host = nullptr;
+    EngineDriver m_engine;
+    // Identity of the search whose result is wanted; 0 when none is.
+    std::uint64_t m_searchId = 0;
+    SearchKind m_searchKind = SearchKind::Move;
+    // A finished search held back by an animation or a message box.
+    std::optional<SearchEnded> m_pendingResult;
+    // The finished ponder search, kept until the predicted move is played.
+    std::optional<SearchEnded> m_ponderResult;
+    // The predicted move was played while the ponder search's end was on its way.
+    bool m_playPonderResultOnArrival = false;
+    // Tasks posted by the engine thread check this before touching a destroyed controller.
+    std::shared_ptr<GameController*> m_alive;
+};
+
+} // namespace velmorak

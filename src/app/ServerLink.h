@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string_view>
+
+namespace velmorak {
+
+class CGameNode;
+
+// What the controller sends to the chess server and writes to its log page, in a server
+// game or while observing. Production: the server client; tests: a recorder.
+class ServerLink {
+public:
+    virtual ~ServerLink() = default;
+    // The user's move, just entered as `node`, in a server game.
+    virtual void sendMove(const CGameNode& node) = 0;
+    // A take-back request, of 2 plies when it is the user's turn, else of 1 (the server
+    // client knows whose turn it is).
+    virtual void requestTakeback() = 0;
+    // Observation ends.
+    virtual void sendUnobserve() = 0;
+    virtual void log(std::string_view text) = 0;
+};
+
+} // namespace velmorak

@@ -1,0 +1,215 @@
+#include "support/ControllerHarness.h"
+
+#include <gtest/gtest.h>
+
+#include "../../plugins/testengine/TestEngine.h"
+#include "record/CGameNode.h"
+#include "rules/CoordinateNotation.h"
+#include "rules/SanNotation.h"
+#include "support/LineFile.h"
+
+namespace velmorak::test {
+
+namespace {
+
+const char* const kCommandNames[] = { "TakeBack", "NextMove", "Analysis", "Replay" };
+
+class FixedTagSources final : public TagCompletionSources {
+public:
+    std::string ownerName() override { return "Owner"; }
+    LocalDateTime now() override { return { 2026, 12, 7, 10, 11, 12 }; }
+};
+
+} // namespace
+
+void ManualUiThread::post(Task task)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+    }
+    m_posted.notify_all();
+}
+
+int ManualUiThread::runPending()
+{
+    int ran = 0;
+    for (;;) {
+        Task task;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_tasks.empty())
+                return ran;
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task();
+        ++ran;
+    }
+}
+
+bool ManualUiThread::waitAndRun(std::chrono::milliseconds limit)
+{
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_posted.wait_for(lock, limit, [this] { return !m_tasks.empty(); }))
+            return false;
+    }
+    runPending();
+    return true;
+}
+
+bool ScriptedPrompts::answer(bool defaultAnswer)
+{
+    if (whileOpen)
+        whileOpen();
+    if (answers.empty())
+        return defaultAnswer;
+    bool value = answers.front();
+    answers.pop_front();
+    return value;
+}
+
+void ScriptedPrompts::showMessage(std::string_view title, std::string_view text, MessageIcon)
+{
+    shown.push_back(std::string(title) + ": " + std::string(text));
+    if (whileOpen)
+        whileOpen();
+}
+
+bool ScriptedPrompts::askYesNo(
+    std::string_view title, std::string_view text, MessageIcon, bool defaultYes)
+{
+    shown.push_back(std::string(title) + ": " + std::string(text));
+    return answer(defaultYes);
+}
+
+bool ScriptedPrompts::askOkCancel(std::string_view title, std::string_view text)
+{
+    shown.push_back(std::string(title) + ": " + std::string(text));
+    return answer(true);
+}
+
+NewLineChoice ScriptedPrompts::askNewLine(const CGameNode&, std::string_view label)
+{
+    shown.push_back("Add line: " + std::string(label));
+    if (newLineAnswers.empty())
+        return NewLineChoice::AddMainLine;
+    NewLineChoice choice = newLineAnswers.front();
+    newLineAnswers.pop_front();
+    return choice;
+}
+
+int ScriptedPrompts::selectLine(const CGameNode&)
+{
+    shown.push_back("Select line");
+    if (lineAnswers.empty())
+        return 0;
+    int index = lineAnswers.front();
+    lineAnswers.pop_front();
+    return index;
+}
+
+void RecordingView::drawMove(Move move, bool, bool)
+{
+    events.push_back("draw " + writeCoordinates(move));
+}
+
+void RecordingView::drawTakeBack(Move move, bool)
+{
+    events.push_back("back " + writeCoordinates(move));
+}
+
+void RecordingView::positionChanged(const Board& board)
+{
+    fens.push_back(board.fen());
+}
+
+void RecordingView::moveEntered(const CGameNode& node)
+{
+    events.push_back("entered " + node.san());
+}
+
+void RecordingView::setCommandEnabled(ControllerCommand command, bool on)
+{
+    enabled[int(command)] = on;
+}
+
+void RecordingView::setCommandChecked(ControllerCommand command, bool on)
+{
+    checked[int(command)] = on;
+    events.push_back(std::string(on ? "check " : "uncheck ") + kCommandNames[int(command)]);
+}
+
+ControllerHarness::ControllerHarness(std::optional<std::string> engineScript)
+    : script(VELMORAK_TESTENGINE_TEXT_VARIABLE, engineScript)
+    , log(VELMORAK_TESTENGINE_LOG_VARIABLE, folder.file("engine.log"))
+    , tagSources(std::make_unique<FixedTagSources>())
+{
+    // Keep the program's book out: tests choose their own.
+    store.values["Bookfilename"] = RegistryValue::string("");
+    options.guiBook = false;
+    controller = std::make_unique<GameController>(ControllerServices { prompts, view, ui, clock,
+        store, settings, options, sounds, *tagSources, folder.path(), [] {
+            return std::optional<std::int64_t>(8 * 1024 * 1024);
+        } });
+    if (engineScript) {
+        host = std::make_unique<EnginePluginHost>(VELMORAK_BIN_DIR);
+        EXPECT_TRUE(host->load("TestEngine"));
+        controller->setEngineHost(host.get());
+        EXPECT_TRUE(controller->startEngineThread());
+    }
+}
+
+ControllerHarness::~ControllerHarness()
+{
+    controller.reset();
+    host.reset();
+}
+
+bool ControllerHarness::play(std::string_view text, bool dragged)
+{
+    Board board = controller->board();
+    std::size_t cursor = 0;
+    Move move = readCoordinateToken(board, text, cursor);
+    if (move == NoMove)
+        move = readSan(board, text);
+    return controller->userMove(move, dragged);
+}
+
+void ControllerHarness::settle(std::chrono::milliseconds limit)
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        ui.runPending();
+        if (!controller->isEngineBusy() && ui.runPending() == 0)
+            return;
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the engine did not become idle";
+            return;
+        }
+        ui.waitAndRun(std::chrono::milliseconds(20));
+    }
+}
+
+std::vector<std::string> ControllerHarness::engineCalls() const
+{
+    return readLines(folder.file("engine.log"));
+}
+
+void ControllerHarness::clearEngineCalls() const
+{
+    TempFolder::write(folder.file("engine.log"), "");
+}
+
+std::string ControllerHarness::movesText()
+{
+    std::string text;
+    for (CGameNode* node = controller->game().root(); node->childCount() > 0;) {
+        node = node->child(0);
+        text += (text.empty() ? "" : " ") + node->san();
+    }
+    return text;
+}
+
+} // namespace velmorak::test

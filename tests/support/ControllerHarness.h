@@ -1,0 +1,124 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ControllerPrompts.h"
+#include "app/ControllerView.h"
+#include "app/GameController.h"
+#include "app/UiThread.h"
+#include "engine/EnginePluginHost.h"
+#include "settings/AppSettings.h"
+#include "settings/RegistrySettings.h"
+#include "sound/MoveSounds.h"
+#include "support/FakeClock.h"
+#include "support/MemorySettingsStore.h"
+#include "support/RecordingSoundOutput.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
+
+namespace velmorak::test {
+
+// The interface thread of a test: tasks wait in a queue until the test runs them.
+class ManualUiThread final : public UiThread {
+public:
+    void post(Task task) override;
+    // Runs the tasks queued now (and those they post); returns how many ran.
+    int runPending();
+    // Waits (up to `limit`) until a task is queued, then runs what is queued.
+    bool waitAndRun(std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_posted;
+    std::deque<Task> m_tasks;
+};
+
+// Answers questions from a script (default: the dialog's default button) and records every
+// title and text as "TITLE: TEXT".
+class ScriptedPrompts final : public ControllerPrompts {
+public:
+    void showMessage(std::string_view title, std::string_view text, MessageIcon icon) override;
+    bool askYesNo(std::string_view title, std::string_view text, MessageIcon icon,
+        bool defaultYes) override;
+    bool askOkCancel(std::string_view title, std::string_view text) override;
+    NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override;
+    int selectLine(const CGameNode& at) override;
+
+    std::vector<std::string> shown;
+    // Answers for the next questions (Yes/OK = true), used in order.
+    std::deque<bool> answers;
+    std::deque<NewLineChoice> newLineAnswers;
+    std::deque<int> lineAnswers;
+    // What a box does while it is open (a front end's nested event loop).
+    std::function<void()> whileOpen;
+
+private:
+    bool answer(bool defaultAnswer);
+};
+
+// Records the drawing requests as short texts ("draw e2e4", "back e2e4", "redraw",
+// "entered e4") and lets a test hold an animation running.
+class RecordingView final : public ControllerView {
+public:
+    void drawMove(Move move, bool animate, bool withSound) override;
+    void drawTakeBack(Move move, bool animate) override;
+    void redrawBoard() override { events.push_back("redraw"); }
+    void positionChanged(const Board& board) override;
+    void moveEntered(const CGameNode& node) override;
+    void setCommandEnabled(ControllerCommand command, bool enabled) override;
+    void setCommandChecked(ControllerCommand command, bool checked) override;
+    void invalidateStatus() override { }
+    void invalidateMoveList() override { }
+    void clearSelection() override { }
+    bool isAnimating() const override { return animating; }
+    void endAnimation() override { animating = false; }
+
+    std::vector<std::string> events;
+    std::vector<std::string> fens;
+    bool animating = false;
+    bool enabled[4] = {};
+    bool checked[4] = {};
+};
+
+// A controller with fakes for every port, a settings store in memory, a documents folder of
+// its own and, when asked, the test plug-in loaded with a script (TestEngine.h).
+class ControllerHarness {
+public:
+    // `engineScript`: the test plug-in's script (';' separates lines); nullopt for no engine.
+    explicit ControllerHarness(std::optional<std::string> engineScript = std::string());
+    ~ControllerHarness();
+
+    // A move given as coordinates or SAN, entered by the user.
+    bool play(std::string_view move, bool dragged = false);
+    // Runs posted tasks until the engine is idle and nothing is left queued.
+    void settle(std::chrono::milliseconds limit = std::chrono::seconds(10));
+    // The test plug-in's calls so far, one line each ("SetLevel 1 5 0 99").
+    std::vector<std::string> engineCalls() const;
+    void clearEngineCalls() const;
+    std::string movesText();
+
+    TempFolder folder;
+    ScopedEnvironment script;
+    ScopedEnvironment log;
+    MemorySettingsStore store;
+    RegistrySettings settings { store };
+    AppSettings options;
+    FakeClock clock;
+    ManualUiThread ui;
+    ScriptedPrompts prompts;
+    RecordingView view;
+    RecordingSoundOutput soundOutput;
+    MoveSounds sounds { soundOutput, "" };
+    std::unique_ptr<TagCompletionSources> tagSources;
+    std::unique_ptr<EnginePluginHost> host;
+    std::unique_ptr<GameController> controller;
+};
+
+} // namespace velmorak::test
