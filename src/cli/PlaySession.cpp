@@ -1,0 +1,234 @@
+#include "PlaySession.h"
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "PlayBoardText.h"
+#include "PlayOutput.h"
+#include "app/GameController.h"
+#include "app/LevelRecord.h"
+#include "app/TypedInput.h"
+#include "base/TaskQueue.h"
+#include "engine/EngineOutput.h"
+
+namespace velmorak::cli {
+
+namespace {
+
+constexpr std::int64_t kClockPeriodMs = 1000;
+
+std::string infoText(const SearchInfo& info)
+{
+    return "depth " + std::to_string(info.lineDepth) + " score " +
+        scoreText(info.score, info.scoreSide, false) + " pv " + info.sanLine;
+}
+
+} // namespace
+
+PlaySession::PlaySession(GameController& controller, TaskQueue& queue, PlayOutput& output,
+    const Clock& clock, PlaySide white, PlaySide black)
+    : m_controller(controller)
+    , m_queue(queue)
+    , m_output(output)
+    , m_clock(clock)
+    , m_white(white)
+    , m_black(black)
+{
+}
+
+void PlaySession::addLine(std::string line)
+{
+    m_lines.push_back(std::move(line));
+}
+
+void PlaySession::endInput()
+{
+    m_inputEnded = true;
+}
+
+void PlaySession::watchEngine(EngineOutput& output)
+{
+    // Reports arrive on the engine thread. Each is read there and its line posted, so the
+    // lines keep the order of the reports and come before the move the search ends with.
+    struct Last {
+        std::int64_t searchStart = -1;
+        std::string text;
+    };
+    auto last = std::make_shared<Last>();
+    output.setChangedHook([&output, last, this] {
+        SearchInfo info = output.snapshot();
+        if (info.sanLine.empty())
+            return;
+        std::string text = infoText(info);
+        if (info.searchStartTick == last->searchStart && text == last->text)
+            return;
+        last->searchStart = info.searchStartTick;
+        last->text = text;
+        m_queue.post([this, text] { m_output.line("info", text); });
+    });
+}
+
+bool PlaySession::isEngineSide(std::uint8_t side) const
+{
+    return (side == kWhiteSide ? m_white : m_black) == PlaySide::Engine;
+}
+
+bool PlaySession::bothEngines() const
+{
+    return m_white == PlaySide::Engine && m_black == PlaySide::Engine;
+}
+
+void PlaySession::message(const std::string& text)
+{
+    m_output.line("message", "Velmorak: " + text);
+}
+
+void PlaySession::run()
+{
+    std::int64_t nextClock = m_clock.ticks() + kClockPeriodMs;
+    step();
+    while (!m_finished) {
+        std::int64_t wait = std::max<std::int64_t>(0, nextClock - m_clock.ticks());
+        m_queue.runOne(std::chrono::milliseconds(wait));
+        step();
+        if (m_clock.ticks() >= nextClock) {
+            printClock();
+            nextClock = m_clock.ticks() + kClockPeriodMs;
+        }
+    }
+}
+
+// A clock runs while the side to move thinks or the engine searches.
+void PlaySession::printClock()
+{
+    if (m_finished || (m_controller.state().moveStartTick == 0 && !m_controller.isEngineBusy()))
+        return;
+    ClockParts parts = m_controller.clocks();
+    // The colon of an hour display blinks on screen; here it stays, so that each clock is
+    // one word for a script.
+    auto text = [](const ClockValue& value) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%02d:%02d", int(value.minutes), int(value.seconds));
+        return std::string(buffer);
+    };
+    m_output.line("clock", text(parts.white) + ' ' + text(parts.black));
+}
+
+void PlaySession::step()
+{
+    runLines();
+    if (m_finished)
+        return;
+    if (m_lines.empty() && m_inputEnded && !bothEngines())
+        m_quitting = true;
+    if (m_quitting) {
+        // An analysis or a ponder search is no move: exit stops it.
+        m_finished = !m_controller.isEngineMoveDue();
+        return;
+    }
+    if (m_controller.isEngineMoveDue() || m_controller.isEngineBusy())
+        return;
+    Board board = m_controller.board();
+    if (bothEngines() && board.gameEnd() != GameEndCode::None) {
+        m_finished = true;
+        return;
+    }
+    if (m_engineToMove || bothEngines())
+        moveEngineSide();
+}
+
+void PlaySession::moveEngineSide()
+{
+    m_engineToMove = false;
+    Board board = m_controller.board();
+    if (!isEngineSide(board.sideToMove()) || board.gameEnd() != GameEndCode::None)
+        return;
+    const void* at = m_controller.currentNode();
+    if (at == m_engineAskedAt) {
+        // The last search here ended without a move; asking again would loop for ever.
+        message("the engine gave no move in this position");
+        if (bothEngines())
+            m_finished = true;
+        return;
+    }
+    m_engineAskedAt = at;
+    m_controller.moveNow();
+}
+
+void PlaySession::runLines()
+{
+    while (!m_lines.empty() && !m_quitting && !m_finished) {
+        Board board = m_controller.board();
+        Result<TypedLine> typed = readTypedLine(board, m_lines.front());
+        // A move (or what is no move yet) waits for the engine's move that is on its way:
+        // it is meant for the position after it, and would be dropped before.
+        if (m_controller.isEngineMoveDue() && (!typed || typed->command == TypedCommand::Move))
+            return;
+        m_lines.pop_front();
+        if (!typed)
+            message(typed.error().message);
+        else if (!execute(*typed))
+            m_quitting = true;
+    }
+}
+
+// False for quit.
+bool PlaySession::execute(const TypedLine& typed)
+{
+    switch (typed.command) {
+    case TypedCommand::Nothing:
+        break;
+    case TypedCommand::Move:
+        m_controller.userMove(typed.move, true);
+        break;
+    case TypedCommand::Back:
+        m_controller.takeBackMove(false);
+        break;
+    case TypedCommand::Forward:
+        m_controller.forwardMove();
+        break;
+    case TypedCommand::Start:
+        m_controller.backToStart();
+        break;
+    case TypedCommand::End:
+        m_controller.forwardToEnd();
+        break;
+    case TypedCommand::New:
+        m_controller.newGame(true);
+        m_engineToMove = true;
+        m_engineAskedAt = nullptr;
+        break;
+    case TypedCommand::MoveNow:
+        m_controller.moveNow();
+        break;
+    case TypedCommand::Analyse:
+        m_controller.toggleAnalysis();
+        break;
+    case TypedCommand::Replay:
+        m_controller.startReplay();
+        break;
+    case TypedCommand::Level: {
+        Result<LevelRecord> level = parseLevelSpec(typed.argument, m_controller.level());
+        if (!level) {
+            message(level.error().message);
+            break;
+        }
+        m_controller.warnLevelChange();
+        m_controller.applyLevel(*level);
+        break;
+    }
+    case TypedCommand::Board:
+        m_output.block(playBoardText(m_controller.board()));
+        break;
+    case TypedCommand::Pgn:
+        m_controller.game().setFormat(kFilePgnFormat);
+        m_output.block(m_controller.game().toString());
+        break;
+    case TypedCommand::Quit:
+        return false;
+    }
+    return true;
+}
+
+} // namespace velmorak::cli

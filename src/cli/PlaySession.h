@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "PlayOptions.h"
+
+namespace velmorak {
+class Clock;
+class EngineOutput;
+class GameController;
+class TaskQueue;
+struct TypedLine;
+} // namespace velmorak
+
+namespace velmorak::cli {
+
+class PlayOutput;
+
+// The main loop of `velmorak-cli play` around a started controller: typed lines, handed in
+// by the input thread through the task queue, run the controller's operations one at a
+// time; the engine's reports become "info" lines, a running clock a "clock" line once a
+// second; engine sides are set to move; the loop ends at quit or the end of input (two
+// engine sides: at the end of the game) once no engine move is still due.
+//
+// Everything runs on the thread that calls run(), except postReport (any thread).
+class PlaySession {
+public:
+    // All must outlive the session.
+    PlaySession(GameController& controller, TaskQueue& queue, PlayOutput& output,
+        const Clock& clock, PlaySide white, PlaySide black);
+
+    // Tasks for the queue: a typed line arrived; the input ended.
+    void addLine(std::string line);
+    void endInput();
+    // Makes every engine report print an "info" line when its line, score or depth is new.
+    void watchEngine(EngineOutput& output);
+
+    // Runs until the session is finished. The controller is left running: the caller ends it.
+    void run();
+
+private:
+    void step();
+    void runLines();
+    bool execute(const TypedLine& typed);
+    void moveEngineSide();
+    bool isEngineSide(std::uint8_t side) const;
+    bool bothEngines() const;
+    void message(const std::string& text);
+    void printClock();
+
+    GameController& m_controller;
+    TaskQueue& m_queue;
+    PlayOutput& m_output;
+    const Clock& m_clock;
+    PlaySide m_white;
+    PlaySide m_black;
+
+    std::deque<std::string> m_lines;
+    bool m_inputEnded = false;
+    bool m_quitting = false;
+    bool m_finished = false;
+    // An engine side to move is to be set thinking: at the start, after a new game and,
+    // with two engine sides, after each move.
+    bool m_engineToMove = true;
+    // Where the engine was last told to move, to notice an engine that gives no move.
+    const void* m_engineAskedAt = nullptr;
+};
+
+} // namespace velmorak::cli
