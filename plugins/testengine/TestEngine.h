@@ -20,9 +20,11 @@
  *   waitponder               wait until SetPonderOff or StopAnalyse
  *   stopcheck                end the search here when StopAnalyse has come
  *   error TEXT               the text GetEngineError returns until the next search
+ *   nowait                   a ponder search runs its block at once, ending by itself
  * A block without report lines plays the first legal move: nodes 1, depth 1 1, current move
  * 1 of the legal move count, line "first" with score 0. A ponder search (StartAnalyse(1))
- * first waits for SetPonderOff or StopAnalyse, then runs its block.
+ * first waits for SetPonderOff or StopAnalyse (unless its block says nowait), then runs its
+ * block.
  */
 #pragma once
 

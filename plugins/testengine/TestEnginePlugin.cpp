@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -197,7 +198,8 @@ void StartAnalyse(int mode)
     const std::vector<std::string>& block = blocks[index];
     if (!g_callbacks)
         return;
-    if (mode == VELMORAK_SEARCH_PONDER)
+    bool wait = std::find(block.begin(), block.end(), "nowait") == block.end();
+    if (mode == VELMORAK_SEARCH_PONDER && wait)
         waitFor([] { return g_stop || g_ponderOff; }, -1);
 
     MoveList legal;

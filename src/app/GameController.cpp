@@ -1,7 +1,6 @@
 #include "app/GameController.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "app/GameEndTexts.h"
@@ -49,13 +48,6 @@ std::vector<const CGameNode*> pathFromRoot(const CGameNode* node)
 bool containsText(const std::string& haystack, std::string_view needle)
 {
     return haystack.find(needle) != std::string::npos;
-}
-
-std::string formatted(const char* format, int a, int b = 0)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, a, b);
-    return buffer;
 }
 
 // Open boxes are counted for as long as the box is shown.
@@ -237,7 +229,8 @@ bool GameController::isEngineMoveDue() const
             !m_state.analysisMode);
 }
 
-// --- Start and exit -------------------------------------------------------------------------------
+// --- Start and exit
+// -------------------------------------------------------------------------------
 
 void GameController::setEngineHost(EnginePluginHost* host)
 {
@@ -269,8 +262,8 @@ bool GameController::startEngineThread()
     // A lowered size stays lowered: it is what later starts compare with.
     if (size < chosen)
         m_options.hashTableSize = int(size);
-    Status started = m_engine.startThread(
-        m_host->functions(), m_host->callbacks(), m_host->output(), int(size));
+    Status started =
+        m_engine.startThread(m_host->functions(), m_host->callbacks(), m_host->output(), int(size));
     if (!started) {
         message(started.error().message, MessageIcon::Stop);
         return false;
@@ -298,7 +291,8 @@ void GameController::exit()
     autosaveGame();
 }
 
-// --- Moves ----------------------------------------------------------------------------------------
+// --- Moves
+// ----------------------------------------------------------------------------------------
 
 bool GameController::userMove(Move move, bool dragged)
 {
@@ -316,8 +310,8 @@ bool GameController::userMove(Move move, bool dragged)
     if (m_state.serverGameMode && m_server)
         m_server->sendMove(*m_state.currentNode);
     GameEndCode end = checkGameEnd();
-    bool engineAnswers = m_options.autoAnswer && !m_state.serverGameMode &&
-        !m_state.observeMode && end != GameEndCode::Checkmate && end != GameEndCode::Stalemate;
+    bool engineAnswers = m_options.autoAnswer && !m_state.serverGameMode && !m_state.observeMode &&
+        end != GameEndCode::Checkmate && end != GameEndCode::Stalemate;
     if (!engineAnswers) {
         if (m_state.analysisMode)
             restartAnalysis();
@@ -371,8 +365,8 @@ bool GameController::makeMove(Move move, std::int64_t timeMs, bool animate, bool
 
     if (byEngine || AnnounceMode(m_options.announceMode) == AnnounceMode::All)
         m_state.moveStartTick = 0;
-    m_sounds.announceMadeMove(byEngine ? MoveSource::Engine : MoveSource::User, move, before, san,
-        m_state.dgtConnected);
+    m_sounds.announceMadeMove(
+        byEngine ? MoveSource::Engine : MoveSource::User, move, before, san, m_state.dgtConnected);
     if (byEngine || m_state.serverGameMode || m_state.observeMode)
         m_state.moveStartTick = now();
 
@@ -419,8 +413,8 @@ void GameController::moveNow()
 {
     m_state.coachLastScore = kNoCoachScore;
     if (m_state.trainingMode) {
-        if (!askYesNo("Training", "Do you really want to stop the training?",
-                MessageIcon::Question, true))
+        if (!askYesNo("Training", "Do you really want to stop the training?", MessageIcon::Question,
+                true))
             return;
         m_state.trainingMode = false;
         m_state.moveStartTick = 0;
@@ -451,7 +445,8 @@ void GameController::moveNow()
     }
 }
 
-// --- The engine -----------------------------------------------------------------------------------
+// --- The engine
+// -----------------------------------------------------------------------------------
 
 void GameController::clearEngineOutput()
 {
@@ -555,12 +550,12 @@ void GameController::startSearch()
     bool white = m_state.board.sideToMove() == kWhiteSide;
     ClockParts parts = clocks();
     sendLevel((m_state.plyNumber + 1) / 2, white ? m_state.whiteTimeUsed : m_state.blackTimeUsed,
-        white ? parts.dgtWhiteSeconds : parts.dgtBlackSeconds);
+        white ? parts.whiteDgtSeconds : parts.blackDgtSeconds);
 
     SearchCommand command;
     command.kind = m_state.analysisMode ? SearchKind::Analysis : SearchKind::Move;
-    command.askBook = m_options.guiBook && !m_state.analysisMode &&
-        m_state.bookMissCount < kMaxBookMisses;
+    command.askBook =
+        m_options.guiBook && !m_state.analysisMode && m_state.bookMissCount < kMaxBookMisses;
     if (command.askBook) {
         command.bookPath = bookPath(m_store, kBookFileSetting);
         command.bookMode = BookMode(m_options.bookMode);
@@ -594,7 +589,7 @@ void GameController::startPonder(Move predicted)
     ClockParts parts = clocks();
     sendLevel((m_state.plyNumber + 2) / 2,
         engineWhite ? m_state.whiteTimeUsed : m_state.blackTimeUsed,
-        engineWhite ? parts.dgtWhiteSeconds : parts.dgtBlackSeconds);
+        engineWhite ? parts.whiteDgtSeconds : parts.blackDgtSeconds);
     m_state.ponderMove = predicted;
     SearchCommand command;
     command.kind = SearchKind::Ponder;
@@ -629,8 +624,8 @@ void GameController::searchEnded(const SearchEnded& ended)
         return;
     }
     m_searchId = 0;
-    bool wanted = !ended.neverStarted && ended.kind == SearchKind::Move &&
-        !m_state.analysisMode && !m_state.hintSearchActive && m_state.playEngineResult;
+    bool wanted = !ended.neverStarted && ended.kind == SearchKind::Move && !m_state.analysisMode &&
+        !m_state.hintSearchActive && m_state.playEngineResult;
     if (!wanted) {
         m_state.playEngineResult = true;
         return;
@@ -688,7 +683,8 @@ bool GameController::playEngineMove(const SearchInfo& info, std::int64_t thinkin
     return true;
 }
 
-// --- Clocks -------------------------------------------------------------------------------------------
+// --- Clocks
+// -------------------------------------------------------------------------------------------
 
 ClockParts GameController::clocks() const
 {
@@ -698,8 +694,8 @@ ClockParts GameController::clocks() const
     inputs.blackTimeUsedMs = m_state.blackTimeUsed;
     inputs.moveStartTick = m_state.moveStartTick;
     inputs.searchStartTick = m_engine.searchStartTick.load();
-    inputs.engineSearching = isEngineSearchingForMove() ||
-        (m_engine.isBusy() && m_state.analysisMode);
+    inputs.engineSearching =
+        isEngineSearchingForMove() || (m_engine.isBusy() && m_state.analysisMode);
     inputs.analysisMode = m_state.analysisMode;
     inputs.trainingMode = m_state.trainingMode;
     inputs.serverOrObserve = m_state.serverGameMode || m_state.observeMode;
@@ -716,7 +712,8 @@ std::string GameController::clockText(bool flipped, int layout) const
     return velmorak::clockText(clocks(), flipped, layout);
 }
 
-// --- Level ----------------------------------------------------------------------------------------------
+// --- Level
+// ----------------------------------------------------------------------------------------------
 
 void GameController::loadLevel()
 {
@@ -748,7 +745,8 @@ void GameController::applyLevel(const LevelRecord& level)
     m_view.invalidateStatus();
 }
 
-// --- Autosave -------------------------------------------------------------------------------------------
+// --- Autosave
+// -------------------------------------------------------------------------------------------
 
 void GameController::autosaveGame()
 {
@@ -779,7 +777,8 @@ bool GameController::restoreAutosave()
     return true;
 }
 
-// --- Timers -------------------------------------------------------------------------------------------
+// --- Timers
+// -------------------------------------------------------------------------------------------
 
 void GameController::armTimer(Clock::TimerId id, int periodMs, bool periodic)
 {

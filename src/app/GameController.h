@@ -135,12 +135,14 @@ public:
     // (it is not restarted).
     void applyLevel(const LevelRecord& level);
 
-    // --- Autosave ---------------------------------------------------------------------------------
+    // --- Autosave
+    // ---------------------------------------------------------------------------------
     void autosaveGame();
     // Makes the autosaved game current; false when there is none.
     bool restoreAutosave();
 
-    // --- The engine --------------------------------------------------------------------------------
+    // --- The engine
+    // --------------------------------------------------------------------------------
     void startSearch();
     void startPonder(Move predicted);
     void ponderHit();
@@ -150,7 +152,8 @@ public:
     // Plays the first move of a finished search's line; false when nothing was played.
     bool playEngineMove(const SearchInfo& info, std::int64_t thinkingMs);
 
-    // --- State --------------------------------------------------------------------------------------
+    // --- State
+    // --------------------------------------------------------------------------------------
     const ControllerState& state() const { return m_state; }
     const Board& board() const { return m_state.board; }
     CPgnGame& game() { return *m_state.game; }

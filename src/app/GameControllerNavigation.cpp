@@ -232,9 +232,8 @@ void GameController::setGame(std::unique_ptr<CPgnGame> game)
     forgetPonder();
     m_state.ponderMove = NoMove;
     // A game from the start opens at its end; a set-up position at its start.
-    CGameNode* target = m_state.game->getTag("FEN").empty()
-        ? m_state.game->root()->endOfMainLine()
-        : m_state.game->root();
+    CGameNode* target = m_state.game->getTag("FEN").empty() ? m_state.game->root()->endOfMainLine()
+                                                            : m_state.game->root();
     m_state.showLevelLine = true;
     gotoNode(target);
 }

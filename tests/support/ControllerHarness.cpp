@@ -149,10 +149,9 @@ ControllerHarness::ControllerHarness(std::optional<std::string> engineScript)
     // Keep the program's book out: tests choose their own.
     store.values["Bookfilename"] = RegistryValue::string("");
     options.guiBook = false;
-    controller = std::make_unique<GameController>(ControllerServices { prompts, view, ui, clock,
-        store, settings, options, sounds, *tagSources, folder.path(), [] {
-            return std::optional<std::int64_t>(8 * 1024 * 1024);
-        } });
+    controller = std::make_unique<GameController>(
+        ControllerServices { prompts, view, ui, clock, store, settings, options, sounds,
+            *tagSources, folder.path(), [this] { return availableMemoryKb; } });
     if (engineScript) {
         host = std::make_unique<EnginePluginHost>(VELMORAK_BIN_DIR);
         EXPECT_TRUE(host->load("TestEngine"));
@@ -182,7 +181,8 @@ void ControllerHarness::settle(std::chrono::milliseconds limit)
     auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         ui.runPending();
-        if (!controller->isEngineBusy() && ui.runPending() == 0)
+        bool searching = controller->isEngineBusy() && !controller->isPondering();
+        if (!searching && ui.runPending() == 0)
             return;
         if (std::chrono::steady_clock::now() > deadline) {
             ADD_FAILURE() << "the engine did not become idle";

@@ -45,8 +45,8 @@ private:
 class ScriptedPrompts final : public ControllerPrompts {
 public:
     void showMessage(std::string_view title, std::string_view text, MessageIcon icon) override;
-    bool askYesNo(std::string_view title, std::string_view text, MessageIcon icon,
-        bool defaultYes) override;
+    bool askYesNo(
+        std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes) override;
     bool askOkCancel(std::string_view title, std::string_view text) override;
     NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override;
     int selectLine(const CGameNode& at) override;
@@ -97,13 +97,16 @@ public:
 
     // A move given as coordinates or SAN, entered by the user.
     bool play(std::string_view move, bool dragged = false);
-    // Runs posted tasks until the engine is idle and nothing is left queued.
+    // Runs posted tasks until the engine is idle (or only pondering) and nothing is left
+    // queued.
     void settle(std::chrono::milliseconds limit = std::chrono::seconds(10));
     // The test plug-in's calls so far, one line each ("SetLevel 1 5 0 99").
     std::vector<std::string> engineCalls() const;
     void clearEngineCalls() const;
     std::string movesText();
 
+    // What the memory port reports.
+    std::optional<std::int64_t> availableMemoryKb = 8 * 1024 * 1024;
     TempFolder folder;
     ScopedEnvironment script;
     ScopedEnvironment log;

@@ -1,0 +1,289 @@
+// The game controller without an engine: moves from both sides, navigation, the end of the
+// game, the variation modes, replay timing, autosave and guards.
+#include <gtest/gtest.h>
+
+#include "support/ControllerHarness.h"
+
+namespace velmorak::test {
+namespace {
+
+struct TwoPlayers : ControllerHarness {
+    TwoPlayers()
+        : ControllerHarness(std::nullopt)
+    {
+        options.autoAnswer = false;
+    }
+    void playAll(std::initializer_list<const char*> moves)
+    {
+        for (const char* move : moves)
+            ASSERT_TRUE(play(move)) << move;
+    }
+    GameController& c() { return *controller; }
+};
+
+TEST(GameController, MovesNavigationAndUsedTimes)
+{
+    TwoPlayers h;
+    h.clock.setTicks(5'000'000'000); // past 32 bits: ticks must not wrap
+    h.playAll({ "e4" });
+    h.clock.advance(3000);
+    h.playAll({ "e5" });
+    EXPECT_EQ(h.movesText(), "e4 e5");
+    EXPECT_EQ(h.c().state().plyNumber, 3);
+    EXPECT_EQ(h.c().state().blackTimeUsed, 3000);
+    EXPECT_FALSE(h.play("e4")) << "illegal move refused";
+    EXPECT_EQ(h.view.events.back(), "redraw");
+
+    std::size_t fens = h.view.fens.size();
+    h.c().takeBackMove(true);
+    EXPECT_EQ(h.view.events.back(), "back e7e5");
+    EXPECT_EQ(h.c().state().blackTimeUsed, 0);
+    EXPECT_TRUE(h.view.enabled[int(ControllerCommand::NextMove)]);
+    h.c().backToStart();
+    EXPECT_EQ(h.c().board().fen(), kStartFen);
+    EXPECT_FALSE(h.view.enabled[int(ControllerCommand::TakeBack)]);
+    h.c().forwardToEnd();
+    EXPECT_EQ(h.c().state().plyNumber, 3);
+    EXPECT_EQ(h.c().state().blackTimeUsed, 3000) << "times come back with the moves";
+    EXPECT_EQ(h.view.fens.size(), fens + 3) << "one position change per operation";
+    // A stored time larger than what is left never makes a total negative.
+    h.c().currentNode()->setTime(999999);
+    h.c().takeBackMove(false);
+    EXPECT_EQ(h.c().state().blackTimeUsed, 0);
+}
+
+TEST(GameController, BranchPointsStopAfterTwentyPliesOrAtABranch)
+{
+    TwoPlayers h;
+    for (int i = 0; i < 6; ++i)
+        h.playAll({ "Nf3", "Nf6", "Ng1", "Ng8" });
+    h.c().backToBranchPoint();
+    EXPECT_EQ(h.c().state().plyNumber, 25 - 20);
+    h.c().backToBranchPoint();
+    EXPECT_EQ(h.c().state().plyNumber, 1);
+    h.c().backToBranchPoint();
+    EXPECT_EQ(h.c().state().plyNumber, 1) << "nothing at the root";
+    h.options.variationMode = int(VariationMode::AddLine);
+    h.playAll({ "e4" });
+    h.c().backToStart();
+    h.c().forwardToBranchPoint();
+    EXPECT_EQ(h.c().state().plyNumber, 21);
+    h.c().backToStart();
+    h.prompts.lineAnswers = { 1 };
+    h.c().forwardMove();
+    EXPECT_EQ(h.prompts.shown.back(), "Select line");
+    EXPECT_EQ(h.c().currentNode()->san(), "e4");
+}
+
+struct EndRow {
+    const char* name;
+    const char* fen;
+    std::vector<const char*> moves;
+    const char* shown;
+    const char* comment;
+    const char* result;
+};
+
+TEST(GameController, EndOfGameMessagesCommentsAndResult)
+{
+    const EndRow rows[] = {
+        { "mate", "", { "f3", "e5", "g4", "Qh4#" }, "Velmorak: Checkmate", "Black mates", "0-1" },
+        { "stalemate", "7k/4Q3/6K1/8/8/8/8/8 w - - 0 1", { "Qf7" }, "Velmorak: Stalemate, draw",
+            "Stalemate", "1/2-1/2" },
+        { "repetition", "", { "Nf3", "Nf6", "Ng1", "Ng8", "Nf3", "Nf6", "Ng1", "Ng8" },
+            "Velmorak: Draw by threefold repetition", "Draw by threefold repetition", "1/2-1/2" },
+        { "material", "8/8/8/4k3/8/8/3pK3/8 w - - 0 1", { "Kxd2" },
+            "Velmorak: Draw by insufficient mating material", "Draw by insufficient material",
+            "1/2-1/2" },
+    };
+    for (const EndRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        TwoPlayers h;
+        if (*row.fen) {
+            auto game = std::make_unique<CPgnGame>();
+            game->setTag("FEN", row.fen);
+            h.c().setGame(std::move(game));
+        }
+        for (const char* move : row.moves)
+            ASSERT_TRUE(h.play(move));
+        EXPECT_EQ(h.prompts.shown, std::vector<std::string> { row.shown });
+        EXPECT_EQ(h.c().currentNode()->comment(), row.comment);
+        EXPECT_EQ(h.c().game().result(), row.result);
+        // Entering the last move again: the comment is not added twice.
+        h.c().takeBackMove(false);
+        ASSERT_TRUE(h.play(row.moves.back()));
+        EXPECT_EQ(h.c().currentNode()->comment(), row.comment);
+    }
+    // A mate in a variation: message and comment, but the main line's result stays.
+    TwoPlayers h;
+    h.options.variationMode = int(VariationMode::AddLine);
+    h.playAll({ "f3", "e5", "g4", "d6" });
+    h.c().takeBackMove(false);
+    h.playAll({ "Qh4#" });
+    EXPECT_EQ(h.c().currentNode()->comment(), "Black mates");
+    EXPECT_EQ(h.c().game().result(), "*");
+    // With a DGT board or a server connected no box is shown.
+    TwoPlayers quiet;
+    quiet.c().setDgtConnected(true);
+    quiet.playAll({ "f3", "e5", "g4", "Qh4#" });
+    EXPECT_TRUE(quiet.prompts.shown.empty());
+}
+
+TEST(GameController, NewVariationModes)
+{
+    struct Row {
+        VariationMode mode;
+        const char* second; // the move entered where e4 already stands
+        const char* children; // the root's children afterwards
+        const char* result;
+    };
+    const Row rows[] = {
+        { VariationMode::Ask, "d4", "d4 e4", "*" }, // answered "Add main line"
+        { VariationMode::ReplaceMainLine, "d4", "d4", "*" },
+        { VariationMode::AddMainLine, "d4", "d4 e4", "*" },
+        { VariationMode::AddLine, "d4", "e4 d4", "1-0" },
+        { VariationMode::AddMainLine, "e4", "e4", "1-0" }, // existing first child reused
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.children);
+        TwoPlayers h;
+        h.options.variationMode = int(row.mode);
+        h.playAll({ "e4" });
+        EXPECT_TRUE(h.prompts.shown.empty()) << "no question at a node without continuations";
+        h.c().game().setResult("1-0");
+        h.c().takeBackMove(false);
+        h.playAll({ row.second });
+        std::string children;
+        for (int i = 0; i < h.c().game().root()->childCount(); ++i)
+            children += (i ? " " : "") + h.c().game().root()->child(i)->san();
+        EXPECT_EQ(children, row.children);
+        EXPECT_EQ(h.c().game().result(), row.result);
+    }
+    // A move that exists as the second continuation is promoted in "Add main line".
+    TwoPlayers h;
+    h.options.variationMode = int(VariationMode::AddLine);
+    h.playAll({ "e4" });
+    h.c().takeBackMove(false);
+    h.playAll({ "d4" });
+    h.c().takeBackMove(false);
+    h.options.variationMode = int(VariationMode::AddMainLine);
+    h.playAll({ "d4" });
+    EXPECT_EQ(h.c().game().root()->child(0)->san(), "d4");
+    // "Don't add move" refuses the move.
+    h.c().takeBackMove(false);
+    h.options.variationMode = int(VariationMode::Ask);
+    h.prompts.newLineAnswers = { NewLineChoice::Cancel };
+    EXPECT_FALSE(h.play("c4"));
+    EXPECT_EQ(h.c().board().fen(), kStartFen);
+}
+
+TEST(GameController, AutosaveAfterEachMoveAndRestore)
+{
+    TwoPlayers h;
+    h.playAll({ "e4", "e5", "Nf3" });
+    int slot = -1;
+    ASSERT_TRUE(h.settings.readInt("CurrentAutosaveGame", slot));
+    EXPECT_EQ(slot, 2);
+    h.c().newGame(false);
+    EXPECT_EQ(h.c().board().fen(), kStartFen);
+    ASSERT_TRUE(h.c().restoreAutosave());
+    EXPECT_EQ(h.movesText(), "e4 e5 Nf3");
+    EXPECT_EQ(h.c().state().plyNumber, 4) << "opened at the end of the main line";
+    EXPECT_EQ(h.c().game().white(), "Owner") << "the first mover got the owner's name";
+    EXPECT_EQ(h.c().game().black(), "Velmorak");
+}
+
+TEST(GameController, NewGameAsksOnlyForAChangedGame)
+{
+    TwoPlayers h;
+    h.c().newGame(true);
+    EXPECT_TRUE(h.prompts.shown.empty());
+    h.playAll({ "e4" });
+    h.prompts.answers = { false };
+    h.c().newGame(true);
+    EXPECT_EQ(h.prompts.shown.back(), "Velmorak: Do you really want a new game?");
+    EXPECT_EQ(h.movesText(), "e4") << "Cancel keeps everything";
+    h.c().newGame(true);
+    EXPECT_EQ(h.movesText(), "");
+}
+
+TEST(GameController, ReplayStepsAtTheReplaySpeed)
+{
+    TwoPlayers h;
+    h.options.replaySeconds = 6;
+    h.playAll({ "e4", "e5", "Nf3" });
+    h.c().backToStart();
+    h.c().startReplay();
+    EXPECT_TRUE(h.view.checked[int(ControllerCommand::Replay)]);
+    h.clock.advance(499);
+    h.ui.runPending();
+    EXPECT_EQ(h.c().state().plyNumber, 1);
+    h.clock.advance(1);
+    h.ui.runPending();
+    EXPECT_EQ(h.c().state().plyNumber, 2) << "first step after 500 ms";
+    h.view.animating = true; // a step waits for the animation
+    h.clock.advance(1750);
+    h.ui.runPending();
+    EXPECT_EQ(h.c().state().plyNumber, 2);
+    h.view.animating = false;
+    h.clock.advance(1750);
+    h.ui.runPending();
+    EXPECT_EQ(h.c().state().plyNumber, 3);
+    h.clock.advance(1749);
+    h.ui.runPending();
+    EXPECT_EQ(h.c().state().plyNumber, 3) << "(6 + 1) x 250 = 1750 ms per step";
+    h.clock.advance(1);
+    h.ui.runPending();
+    h.clock.advance(1750);
+    h.ui.runPending();
+    EXPECT_FALSE(h.c().state().autoReplay) << "stops at the end of the line";
+    EXPECT_FALSE(h.view.checked[int(ControllerCommand::Replay)]);
+}
+
+TEST(GameController, GuardsRefuseWithTheirMessages)
+{
+    TwoPlayers h;
+    h.c().SetServerGameMode(true, 7);
+    h.c().newGame(true);
+    h.c().moveNow();
+    h.c().forwardMove();
+    h.c().toggleAnalysis();
+    h.c().startReplay();
+    h.c().backToBranchPoint();
+    h.c().warnLevelChange();
+    EXPECT_EQ(h.prompts.shown,
+        (std::vector<std::string> { "Velmorak: Please finish the currently running game first!",
+            "Velmorak: Go! not possible while playing on server",
+            "Velmorak: Next move not possible while observing or playing on server.",
+            "Velmorak: No analysis allowed while playing on server.",
+            "Velmorak: Please finish running server-game first",
+            "Velmorak: Takeback not possible while observing.",
+            "Velmorak: Changing the level while on server might corrupt the clock." }));
+    h.c().SetServerGameMode(false, -1);
+    h.c().SetObserveMode(true, 12);
+    h.prompts.shown.clear();
+    h.c().moveNow();
+    h.c().takeBackMove(true);
+    EXPECT_EQ(h.prompts.shown,
+        (std::vector<std::string> { "Velmorak: Go! not possible while observing a game",
+            "Velmorak: Takeback not possible while observing." }));
+    ASSERT_TRUE(h.play("e4"));
+    EXPECT_FALSE(h.c().state().observeMode) << "a move by the user ends observation";
+}
+
+TEST(GameController, SetGameOpensAtTheEndOrAtASetUpStart)
+{
+    TwoPlayers h;
+    auto game = std::make_unique<CPgnGame>();
+    game->setTag("FEN", "4k3/8/8/8/8/8/4P3/4K3 b - - 0 30");
+    h.c().setGame(std::move(game));
+    EXPECT_EQ(h.c().state().plyNumber, 2) << "plies count from this game's start";
+    h.playAll({ "Kd7" });
+    h.clock.advance(61000);
+    h.playAll({ "e4" });
+    EXPECT_EQ(h.c().state().plyNumber, 4);
+    EXPECT_EQ(h.c().clockText(false, 0), "03:59 05:00") << "blitz 5 min";
+}
+
+} // namespace
+} // namespace velmorak::test
