@@ -129,9 +129,9 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     }
 
     Clock& clock = systemClock();
-    GameController controller(ControllerServices { prompts, view, uiThread, clock, store,
-        settings, appOptions, sounds, tagSources, documentsDirectory(),
-        [] { return availablePhysicalMemoryKb(); } });
+    GameController controller(
+        ControllerServices { prompts, view, uiThread, clock, store, settings, appOptions, sounds,
+            tagSources, documentsDirectory(), [] { return availablePhysicalMemoryKb(); } });
     controller.loadLevel();
     if (options.level)
         controller.applyLevel(parseLevelSpec(*options.level, controller.level()).value());
@@ -153,9 +153,8 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     PlayInputReader reader(
         STDIN_FILENO, kMaxTypedLineLength,
         [&queue, &session](std::string line) {
-            queue.post([&session, line = std::move(line)]() mutable {
-                session.addLine(std::move(line));
-            });
+            queue.post(
+                [&session, line = std::move(line)]() mutable { session.addLine(std::move(line)); });
         },
         [&queue, &session] { queue.post([&session] { session.endInput(); }); });
     if (!reader.start()) {

@@ -18,8 +18,8 @@ public:
     }
 
     void showMessage(std::string_view title, std::string_view text, MessageIcon icon) override;
-    bool askYesNo(std::string_view title, std::string_view text, MessageIcon icon,
-        bool defaultYes) override;
+    bool askYesNo(
+        std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes) override;
     int selectLine(const CGameNode& at) override;
     NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override;
     bool askOkCancel(std::string_view title, std::string_view text) override;

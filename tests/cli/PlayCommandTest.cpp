@@ -1,0 +1,130 @@
+// velmorak-cli play with the test engine: scripted sessions on standard input, checked
+// event by event.
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/CliRunner.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+const char* kAfterE4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1";
+const char* kAfterE5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2";
+const char* kFoolsMate = "line 0 f2f3;---;line 0 e7e5;---;line 0 g2g4;---;line 0 d8h4";
+
+// One run of the command in `folder`, which holds its documents folder (the autosave) and
+// its settings file, so that runs in the same folder continue each other.
+CliResult play(const TempFolder& folder, const std::string& input, const std::string& options,
+    const std::string& script = "")
+{
+    TempFolder::write(folder.file("input"), input);
+    return runCli("play --engine TestEngine --settings '" + folder.file("settings.reg") + "' " +
+            options + " < '" + folder.file("input") + "'",
+        "VELMORAK_DOCUMENTS='" + folder.path() + "' VELMORAK_TESTENGINE='" + script + "'");
+}
+
+// The event lines before the PGN, without the clock lines, whose number depends on timing.
+std::vector<std::string> events(const std::string& out)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line) && !line.starts_with("[Event");)
+        if (!line.starts_with("clock "))
+            lines.push_back(line);
+    return lines;
+}
+
+TEST(PlayCommand, ScriptedSessionPrintsEachEventInOrder)
+{
+    TempFolder folder;
+    // The engine's first answer takes a while: the typed moves after it wait for it. The
+    // second search is taken back before it ends and never reports.
+    CliResult run = play(folder, "e4\nhello\nNf3\nback\nboard\nlevel depth:0\nquit\nd4\n", "",
+        "sleep 300;line 0 e7e5;---;waitstop;stopcheck;line 0 b8c6");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> expected { "move e4", std::string("fen ") + kAfterE4,
+        "info depth 0 score +0.00 pv 1..e5", "move e5", std::string("fen ") + kAfterE5,
+        "message Velmorak: unknown command 'hello'; type a move or one of: back forward start "
+        "end new movenow analyse replay level board pgn quit",
+        "move Nf3", "fen rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2",
+        std::string("fen ") + kAfterE5, "rnbqkbnr", "pppp.ppp", "........", "....p...", "....P...",
+        "........", "PPPP.PPP", "RNBQKBNR" };
+    std::vector<std::string> got = events(run.out);
+    ASSERT_GE(got.size(), expected.size() + 1) << run.out;
+    EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + long(expected.size())), expected);
+    EXPECT_TRUE(got[expected.size()].starts_with("message Velmorak: bad level \"depth:0\""))
+        << got[expected.size()];
+    EXPECT_NE(run.out.find("\n1. e4 e5 2. Nf3 *"), std::string::npos) << run.out;
+}
+
+TEST(PlayCommand, TwoEngineSidesPlayToMateThenSaveAndRestore)
+{
+    TempFolder folder;
+    CliResult run = play(folder, "",
+        "--white engine --black engine --save '" + folder.file("games.pgn") + "'", kFoolsMate);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> got = events(run.out);
+    ASSERT_EQ(got.size(), 13u) << run.out;
+    EXPECT_EQ(got[10], "move Qh4#");
+    EXPECT_EQ(got[12], "message Velmorak: Checkmate");
+    const std::string moves = "1. f3 e5 2. g4 Qh4# {Black mates} 0-1";
+    EXPECT_NE(run.out.find(moves), std::string::npos) << run.out;
+    EXPECT_NE(TempFolder::read(folder.file("games.pgn")).find(moves), std::string::npos);
+    // Four moves and the exit each took the next slot of the ring.
+    EXPECT_NE(TempFolder::read(folder.file("settings.reg"))
+                  .find("\"CurrentAutosaveGame\"=dword:00000004"),
+        std::string::npos);
+
+    CliResult restored = play(folder, "back\n", "--restore --white human --black human");
+    ASSERT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_EQ(events(restored.out),
+        (std::vector<std::string> {
+            "fen rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3",
+            "fen rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq - 0 2" }));
+    EXPECT_NE(restored.out.find(moves), std::string::npos) << restored.out;
+}
+
+TEST(PlayCommand, AnEngineThatGivesNoMoveEndsTwoEngineSidesWithAMessage)
+{
+    TempFolder folder;
+    // The line names a move of the wrong side: nothing can be played.
+    CliResult run = play(folder, "", "--white engine --black engine", "line 0 e7e5");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("message Velmorak: the engine gave no move in this position"),
+        std::string::npos)
+        << run.out;
+}
+
+TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)
+{
+    TempFolder folder;
+    const std::string empty = folder.file("empty.pgn");
+    TempFolder::write(empty, "");
+    struct Row {
+        const char* name;
+        std::string options;
+        const char* says;
+    } rows[] = {
+        { "unknown side", "--white robot", "--white must be 'human' or 'engine'" },
+        { "bad level", "--level blitz:x", "--level: bad level" },
+        { "not a FEN", "--fen 'hello world'", "not a FEN" },
+        { "position without kings", "--fen '8/8/8/8/8/8/8/8 w - - 0 1'", "cannot start a game" },
+        { "two starts", "--restore --pgn x.pgn", "only one of --fen, --pgn and --restore" },
+        { "missing PGN", "--pgn /nonexistent/x.pgn", "cannot open /nonexistent/x.pgn" },
+        { "no game in the PGN", "--pgn '" + empty + "'", "no game could be read" },
+        { "unknown engine", "--engine Nobody", "no engine plug-in named 'Nobody'" },
+        { "stray argument", "e4", "moves are typed on standard input" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CliResult run = play(folder, "quit\n", row.options);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(row.says), std::string::npos) << run.err;
+    }
+}
+
+} // namespace
