@@ -136,6 +136,16 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     if (options.level)
         controller.applyLevel(parseLevelSpec(*options.level, controller.level()).value());
     PlaySession session(controller, queue, output, clock, options.white, options.black);
+    // The host outlives the controller and the session: on every way out its hooks, which
+    // call them, are cleared first.
+    struct HostHooks {
+        EnginePluginHost& host;
+        ~HostHooks()
+        {
+            host.output().setChangedHook({});
+            host.setBeforeUnload({});
+        }
+    } hostHooks { host };
     if (loaded) {
         controller.setEngineHost(&host);
         session.watchEngine(host.output());
@@ -165,8 +175,6 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     reader.stop();
 
     controller.exit();
-    host.output().setChangedHook({});
-    host.setBeforeUnload({});
     queue.close();
     CPgnGame& game = controller.game();
     game.setFormat(kFilePgnFormat);
