@@ -8,8 +8,15 @@ void PlayOutput::line(std::string_view kind, std::string_view text)
 {
     std::string out(kind);
     out += ' ';
-    for (char c : text)
-        out += c == '\n' || c == '\r' ? ' ' : c;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '\n' || c == '\r' || c == '\t')
+            out += ' ';
+        else if (byte < 0x20 || byte == 0x7F)
+            out += '?';
+        else
+            out += c;
+    }
     out += '\n';
     std::lock_guard lock(m_mutex);
     m_out << out << std::flush;

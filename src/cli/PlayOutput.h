@@ -8,7 +8,8 @@ namespace velmorak::cli {
 
 // The event stream of `velmorak-cli play`: one event a line, flushed as it is written so a
 // script reading the pipe sees each event at once. Safe from any thread; a line is never
-// split by another. Line breaks inside a text (a message of several lines) become blanks.
+// split by another. Line breaks and tabs inside a text (a message of several lines) become
+// blanks, other control bytes '?', so no text can end an event early or drive a terminal.
 class PlayOutput {
 public:
     explicit PlayOutput(std::ostream& out)

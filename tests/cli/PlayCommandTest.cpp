@@ -17,13 +17,15 @@ const char* kFoolsMate = "line 0 f2f3;---;line 0 e7e5;---;line 0 g2g4;---;line 0
 
 // One run of the command in `folder`, which holds its documents folder (the autosave) and
 // its settings file, so that runs in the same folder continue each other.
+// The engine's calls are logged to the folder's "engine.log".
 CliResult play(const TempFolder& folder, const std::string& input, const std::string& options,
     const std::string& script = "")
 {
     TempFolder::write(folder.file("input"), input);
     return runCli("play --engine TestEngine --settings '" + folder.file("settings.reg") + "' " +
             options + " < '" + folder.file("input") + "'",
-        "VELMORAK_DOCUMENTS='" + folder.path() + "' VELMORAK_TESTENGINE='" + script + "'");
+        "VELMORAK_DOCUMENTS='" + folder.path() + "' VELMORAK_TESTENGINE='" + script +
+            "' VELMORAK_TESTENGINE_LOG='" + folder.file("engine.log") + "'");
 }
 
 // The event lines before the PGN, without the clock lines, whose number depends on timing.
@@ -42,7 +44,7 @@ TEST(PlayCommand, ScriptedSessionPrintsEachEventInOrder)
     TempFolder folder;
     // The engine's first answer takes a while: the typed moves after it wait for it. The
     // second search is taken back before it ends and never reports.
-    CliResult run = play(folder, "e4\nhello\nNf3\nback\nboard\nlevel depth:0\nquit\nd4\n", "",
+    CliResult run = play(folder, "e4\nhello\nNf3\nback\nboard\nlevel depth:\x1b[2J\nquit\nd4\n", "",
         "sleep 300;line 0 e7e5;---;waitstop;stopcheck;line 0 b8c6");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::vector<std::string> expected { "move e4", std::string("fen ") + kAfterE4,
@@ -55,9 +57,41 @@ TEST(PlayCommand, ScriptedSessionPrintsEachEventInOrder)
     std::vector<std::string> got = events(run.out);
     ASSERT_GE(got.size(), expected.size() + 1) << run.out;
     EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + long(expected.size())), expected);
-    EXPECT_TRUE(got[expected.size()].starts_with("message Velmorak: bad level \"depth:0\""))
+    // The level text comes back in the message, its control bytes defused.
+    EXPECT_TRUE(got[expected.size()].starts_with("message Velmorak: bad level \"depth:?[2J\""))
         << got[expected.size()];
     EXPECT_NE(run.out.find("\n1. e4 e5 2. Nf3 *"), std::string::npos) << run.out;
+}
+
+TEST(PlayCommand, LevelsReachTheEngineAndItsClockTicksWhileItThinks)
+{
+    TempFolder folder;
+    CliResult run = play(folder, "e4\nlevel movetime:5\nNf3\nquit\n", "--level depth:2",
+        "line 0 e7e5;---;sleep 1300;line 0 b8c6");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string log = TempFolder::read(folder.file("engine.log"));
+    std::size_t depth = log.find("SetLevel 1 999999 0 2\n");
+    std::size_t movetime = log.find("SetTimeControl 1 5\nSetLevel 1 5 0 99\n");
+    ASSERT_NE(depth, std::string::npos) << log;
+    ASSERT_NE(movetime, std::string::npos) << log;
+    EXPECT_LT(depth, movetime);
+    // The fixed level counts the engine's thinking time up from zero.
+    EXPECT_NE(run.out.find("\nclock 00:00 00:0"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n1. e4 e5 2. Nf3 Nc6 *"), std::string::npos) << run.out;
+}
+
+TEST(PlayCommand, InputWithoutALastLineBreakOrWithEndlessLinesIsStillRead)
+{
+    TempFolder folder;
+    // A line of 100000 bytes is cut and refused as one line; the last line counts without
+    // its line break.
+    CliResult run = play(folder, std::string(100000, 'x') + "\ne4", "--black human");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(events(run.out),
+        (std::vector<std::string> { "message Velmorak: unknown command '" + std::string(40, 'x') +
+                "...'; type a move or one of: back forward start end new movenow analyse "
+                "replay level board pgn quit",
+            "move e4", std::string("fen ") + kAfterE4 }));
 }
 
 TEST(PlayCommand, TwoEngineSidesPlayToMateThenSaveAndRestore)
