@@ -118,6 +118,8 @@ GameController::GameController(ControllerServices services)
 
 GameController::~GameController()
 {
+    if (m_host)
+        m_host->setBeforeUnload({});
     m_clock.killTimer(kEngineResultTimer);
     m_clock.killTimer(kReplayTimer);
     m_engine.endThread();
@@ -235,6 +237,8 @@ bool GameController::isEngineMoveDue() const
 void GameController::setEngineHost(EnginePluginHost* host)
 {
     endEngineThread();
+    if (m_host)
+        m_host->setBeforeUnload({});
     m_host = host;
     if (m_host)
         m_host->setBeforeUnload([this] { endEngineThread(); });
