@@ -137,10 +137,7 @@ TEST(EngineDrive, PonderResultReadyIsPlayedAtOnceAndChargedNothing)
     h.options.pondering = true;
     ASSERT_TRUE(h.play("e4"));
     h.settle();
-    h.waitFor("StartAnalyse 1");
-    h.waitIdle();
-    h.settle();
-    EXPECT_TRUE(h.c().state().ponderResultReady);
+    h.runUntil([&] { return h.c().state().ponderResultReady; });
     std::int64_t blackUsed = h.c().state().blackTimeUsed;
     h.clock.advance(5000);
     ASSERT_TRUE(h.play("Nf3"));
@@ -325,10 +322,7 @@ TEST(EngineDrive, AnEngineMoveWaitsForOpenBoxesAndAnimations)
     Engine h("sleep 50;line 0 e7e5");
     ASSERT_TRUE(h.play("e4"));
     // A box whose front end runs the event loop while it is open: the search ends meanwhile.
-    h.prompts.whileOpen = [&] {
-        h.waitIdle();
-        h.ui.runPending();
-    };
+    h.prompts.whileOpen = [&] { ASSERT_TRUE(h.ui.waitAndRun()); };
     h.prompts.answers = { false };
     h.c().startReplay();
     h.prompts.whileOpen = nullptr;

@@ -100,6 +100,8 @@ public:
     // Runs posted tasks until the engine is idle (or only pondering) and nothing is left
     // queued.
     void settle(std::chrono::milliseconds limit = std::chrono::seconds(10));
+    // Runs posted tasks as they come until `done` holds; a failure after 10 s.
+    void runUntil(const std::function<bool()>& done);
     // The test plug-in's calls so far, one line each ("SetLevel 1 5 0 99").
     std::vector<std::string> engineCalls() const;
     void clearEngineCalls() const;
@@ -111,6 +113,7 @@ public:
     ScopedEnvironment script;
     ScopedEnvironment log;
     MemorySettingsStore store;
+    MemorySettingsStore autosaveStore;
     RegistrySettings settings { store };
     AppSettings options;
     FakeClock clock;
