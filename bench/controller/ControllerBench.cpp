@@ -1,8 +1,7 @@
 // Game controller figures:
-//  1. From a user move to the engine's first principal variation, through the controller (move
-//  entry,
-//     autosave, engine preparation, the engine thread), VelmoEngine.vme and Stockfish,
-//     against the same position sent to Stockfish directly over a pipe, in the same run.
+//  1. From a user move to the engine's first principal variation, through the controller
+//     (move entry, autosave, engine preparation, the engine thread), VelmoEngine.vme and
+//     Stockfish, against the same position sent to Stockfish directly, in the same run.
 //  2. The cost of one autosave of a 200-ply game with variations (AutosaveFigures).
 // Usage: bench_controller [ROUNDS]
 #include <algorithm>
