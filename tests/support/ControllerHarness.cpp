@@ -141,7 +141,8 @@ void RecordingView::setCommandChecked(ControllerCommand command, bool on)
     events.push_back(std::string(on ? "check " : "uncheck ") + kCommandNames[int(command)]);
 }
 
-ControllerHarness::ControllerHarness(std::optional<std::string> engineScript)
+ControllerHarness::ControllerHarness(
+    std::optional<std::string> engineScript, const std::string& plugin)
     : script(VELMORAK_TESTENGINE_TEXT_VARIABLE, engineScript)
     , log(VELMORAK_TESTENGINE_LOG_VARIABLE, folder.file("engine.log"))
     , tagSources(std::make_unique<FixedTagSources>())
@@ -154,7 +155,10 @@ ControllerHarness::ControllerHarness(std::optional<std::string> engineScript)
             *tagSources, folder.path(), autosaveStore, [this] { return availableMemoryKb; } });
     if (engineScript) {
         host = std::make_unique<EnginePluginHost>(VELMORAK_BIN_DIR);
-        EXPECT_TRUE(host->load("TestEngine"));
+        EXPECT_TRUE(host->load(plugin));
+        if (!plugin.empty()) {
+            EXPECT_EQ(host->engineName(), plugin);
+        }
         controller->setEngineHost(host.get());
         EXPECT_TRUE(controller->startEngineThread());
     }

@@ -92,7 +92,9 @@ public:
 class ControllerHarness {
 public:
     // `engineScript`: the test plug-in's script (';' separates lines); nullopt for no engine.
-    explicit ControllerHarness(std::optional<std::string> engineScript = std::string());
+    // `plugin`: the engine plug-in's name; empty for the default one (VelmoEngine.vme).
+    explicit ControllerHarness(std::optional<std::string> engineScript = std::string(),
+        const std::string& plugin = "TestEngine");
     ~ControllerHarness();
 
     // A move given as coordinates or SAN, entered by the user.
