@@ -113,6 +113,32 @@ Result<int> AutosaveRing::write(CPgnGame& game)
     return slot;
 }
 
+std::string AutosaveRing::prepare(
+    CPgnGame& game, const TagCompletionRequest& request, TagCompletionSources& sources)
+{
+    TagCompletionRequest autosave = request;
+    autosave.forAutosave = true;
+    completeTags(game, autosave, sources);
+    game.setFormat(kFilePgnFormat);
+    game.encodeMoveTimes();
+    std::string text = game.toString();
+    game.decodeMoveTimes();
+    return text;
+}
+
+Result<int> AutosaveRing::writeText(std::string_view pgn)
+{
+    PgnInput input;
+    input.openText(pgn);
+    CPgnParser parser;
+    std::int64_t end = 0;
+    std::unique_ptr<CPgnGame> game;
+    if (!parser.readGame(input, 0, end, game) || !game)
+        return Error { ErrorKind::InvalidInput, "The game to autosave could not be read back" };
+    game->setFormat(kFilePgnFormat);
+    return write(*game);
+}
+
 std::unique_ptr<CPgnGame> AutosaveRing::restore()
 {
     CPgnParser parser;

@@ -52,6 +52,13 @@ public:
     // For tests: the system calls the database makes (null for the real ones).
     void setFileCalls(DatabaseFileCalls* calls) { m_calls = calls; }
 
+    // save() in two halves, for a writer on another thread: prepare() completes the tags and
+    // renders the text as save() would write it (touching no file); writeText() writes such
+    // a text to the next slot.
+    std::string prepare(
+        CPgnGame& game, const TagCompletionRequest& request, TagCompletionSources& sources);
+    Result<int> writeText(std::string_view pgn);
+
 private:
     Result<int> write(CPgnGame& game);
 

@@ -121,7 +121,7 @@ bool EngineDriver::ponderHit()
     return true;
 }
 
-bool EngineDriver::waitUntilIdle(std::chrono::milliseconds limit)
+bool EngineDriver::waitUntilIdle(std::chrono::milliseconds limit) const
 {
     std::unique_lock lock(m_mutex);
     return m_wake.wait_for(lock, limit, [this] { return engineBusy.load() == 0; });

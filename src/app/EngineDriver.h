@@ -103,7 +103,7 @@ public:
     // to the search's end. False when it had ended by itself already.
     bool ponderHit();
     // Waits until the engine is idle; false when the time passed first.
-    bool waitUntilIdle(std::chrono::milliseconds limit);
+    bool waitUntilIdle(std::chrono::milliseconds limit) const;
 
     bool isBusy() const { return engineBusy.load() != 0; }
     bool isPondering() const { return ponderActive.load() != 0; }
@@ -128,8 +128,8 @@ private:
     const EngineCallbacks* m_callbacks = nullptr;
     int m_hashSizeKb = 0;
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_wake;
     bool m_started = false;
     bool m_exit = false;
     // A search runs on the engine thread (taken from the slot, not yet finished).

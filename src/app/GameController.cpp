@@ -101,7 +101,7 @@ GameController::GameController(ControllerServices services)
     , m_tagSources(services.tagSources)
     , m_availableMemoryKb(std::move(services.availableMemoryKb))
     , m_linePrompts(std::make_unique<CountedPrompts>(*this))
-    , m_autosave(services.documentsFolder, services.settings)
+    , m_autosave(services.documentsFolder, services.autosaveStore)
     , m_engine(services.clock,
           [this](SearchEnded ended) {
               // Runs on the engine thread: only hand the result on.
@@ -118,6 +118,8 @@ GameController::GameController(ControllerServices services)
 
 GameController::~GameController()
 {
+    if (m_host)
+        m_host->setBeforeUnload({});
     m_clock.killTimer(kEngineResultTimer);
     m_clock.killTimer(kReplayTimer);
     m_engine.endThread();
@@ -235,6 +237,8 @@ bool GameController::isEngineMoveDue() const
 void GameController::setEngineHost(EnginePluginHost* host)
 {
     endEngineThread();
+    if (m_host)
+        m_host->setBeforeUnload({});
     m_host = host;
     if (m_host)
         m_host->setBeforeUnload([this] { endEngineThread(); });
@@ -289,6 +293,7 @@ void GameController::exit()
     endEngineThread();
     m_state.trainingMode = false;
     autosaveGame();
+    m_autosave.flush();
 }
 
 // --- Moves
@@ -764,8 +769,9 @@ void GameController::autosave(bool inMakeMove)
     request.currentSan = m_state.currentNode->san();
     // Inside makeMove the board still stands before the new node's move.
     request.blackToMove = (board.sideToMove() == kWhiteSide) == inMakeMove;
-    // A failed autosave is not the user's concern now; the ring keeps the earlier states.
-    (void)m_autosave.save(*m_state.game, request, m_tagSources);
+    // Written on the autosave thread; a failure is not the user's concern now, the ring
+    // keeps the earlier states.
+    m_autosave.save(m_autosave.prepare(*m_state.game, request, m_tagSources));
 }
 
 bool GameController::restoreAutosave()

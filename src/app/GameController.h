@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/AutosaveRing.h"
+#include "app/AutosaveWriter.h"
 #include "app/ClockDisplay.h"
 #include "app/ControllerPrompts.h"
 #include "app/ControllerState.h"
@@ -39,6 +39,9 @@ struct ControllerServices {
     TagCompletionSources& tagSources;
     // Where the autosave ring lives.
     std::string documentsFolder;
+    // The settings key as the autosave thread sees it (CurrentAutosaveGame): a store object
+    // of its own on the same key, used from that thread only.
+    SettingsStore& autosaveStore;
     // Half of this is the most the engine's hash table may take; nullopt when unknown.
     std::function<std::optional<std::int64_t>()> availableMemoryKb;
 };
@@ -140,6 +143,8 @@ public:
     void autosaveGame();
     // Makes the autosaved game current; false when there is none.
     bool restoreAutosave();
+    // Returns when the autosaves asked for so far are on disk.
+    void waitForAutosave() { m_autosave.flush(); }
 
     // --- The engine
     // --------------------------------------------------------------------------------
@@ -240,7 +245,7 @@ private:
 
     ControllerState m_state;
     LevelRecord m_level;
-    AutosaveRing m_autosave;
+    AutosaveWriter m_autosave;
     DgtClockTexts m_dgtClock;
     ServerLink* m_server = nullptr;
     EnginePluginHost* m_host = nullptr;

@@ -96,9 +96,12 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
         startGame = gameFromFen(*options.fen);
     }
 
-    SettingsFileStore store(options.settings.value_or(defaultSettingsPath()));
+    const std::string settingsPath = options.settings.value_or(defaultSettingsPath());
+    SettingsFileStore store(settingsPath);
     if (Status readable = store.checkReadable(); !readable)
         return usage(err, kCommand, readable.error().message);
+    // The autosave thread's own view of the same file; the file's lock keeps the two apart.
+    SettingsFileStore autosaveStore(settingsPath);
     RegistrySettings settings(store);
     AppSettings appOptions;
     appOptions.load(settings);
@@ -129,9 +132,9 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     }
 
     Clock& clock = systemClock();
-    GameController controller(
-        ControllerServices { prompts, view, uiThread, clock, store, settings, appOptions, sounds,
-            tagSources, documentsDirectory(), [] { return availablePhysicalMemoryKb(); } });
+    GameController controller(ControllerServices { prompts, view, uiThread, clock, store, settings,
+        appOptions, sounds, tagSources, documentsDirectory(), autosaveStore,
+        [] { return availablePhysicalMemoryKb(); } });
     controller.loadLevel();
     if (options.level)
         controller.applyLevel(parseLevelSpec(*options.level, controller.level()).value());
@@ -175,6 +178,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     reader.stop();
 
     controller.exit();
+    controller.waitForAutosave();
     queue.close();
     CPgnGame& game = controller.game();
     game.setFormat(kFilePgnFormat);

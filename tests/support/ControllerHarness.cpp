@@ -141,7 +141,8 @@ void RecordingView::setCommandChecked(ControllerCommand command, bool on)
     events.push_back(std::string(on ? "check " : "uncheck ") + kCommandNames[int(command)]);
 }
 
-ControllerHarness::ControllerHarness(std::optional<std::string> engineScript)
+ControllerHarness::ControllerHarness(
+    std::optional<std::string> engineScript, const std::string& plugin)
     : script(VELMORAK_TESTENGINE_TEXT_VARIABLE, engineScript)
     , log(VELMORAK_TESTENGINE_LOG_VARIABLE, folder.file("engine.log"))
     , tagSources(std::make_unique<FixedTagSources>())
@@ -151,10 +152,13 @@ ControllerHarness::ControllerHarness(std::optional<std::string> engineScript)
     options.guiBook = false;
     controller = std::make_unique<GameController>(
         ControllerServices { prompts, view, ui, clock, store, settings, options, sounds,
-            *tagSources, folder.path(), [this] { return availableMemoryKb; } });
+            *tagSources, folder.path(), autosaveStore, [this] { return availableMemoryKb; } });
     if (engineScript) {
         host = std::make_unique<EnginePluginHost>(VELMORAK_BIN_DIR);
-        EXPECT_TRUE(host->load("TestEngine"));
+        EXPECT_TRUE(host->load(plugin));
+        if (!plugin.empty()) {
+            EXPECT_EQ(host->engineName(), plugin);
+        }
         controller->setEngineHost(host.get());
         EXPECT_TRUE(controller->startEngineThread());
     }
@@ -181,11 +185,24 @@ void ControllerHarness::settle(std::chrono::milliseconds limit)
     auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         ui.runPending();
-        bool searching = controller->isEngineBusy() && !controller->isPondering();
+        bool searching = (controller->isEngineBusy() && !controller->isPondering()) ||
+            controller->isEngineMoveDue();
         if (!searching && ui.runPending() == 0)
             return;
         if (std::chrono::steady_clock::now() > deadline) {
             ADD_FAILURE() << "the engine did not become idle";
+            return;
+        }
+        ui.waitAndRun(std::chrono::milliseconds(20));
+    }
+}
+
+void ControllerHarness::runUntil(const std::function<bool()>& done)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the awaited state never came";
             return;
         }
         ui.waitAndRun(std::chrono::milliseconds(20));

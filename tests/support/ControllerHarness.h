@@ -92,7 +92,9 @@ public:
 class ControllerHarness {
 public:
     // `engineScript`: the test plug-in's script (';' separates lines); nullopt for no engine.
-    explicit ControllerHarness(std::optional<std::string> engineScript = std::string());
+    // `plugin`: the engine plug-in's name; empty for the default one (VelmoEngine.vme).
+    explicit ControllerHarness(std::optional<std::string> engineScript = std::string(),
+        const std::string& plugin = "TestEngine");
     ~ControllerHarness();
 
     // A move given as coordinates or SAN, entered by the user.
@@ -100,6 +102,8 @@ public:
     // Runs posted tasks until the engine is idle (or only pondering) and nothing is left
     // queued.
     void settle(std::chrono::milliseconds limit = std::chrono::seconds(10));
+    // Runs posted tasks as they come until `done` holds; a failure after 10 s.
+    void runUntil(const std::function<bool()>& done);
     // The test plug-in's calls so far, one line each ("SetLevel 1 5 0 99").
     std::vector<std::string> engineCalls() const;
     void clearEngineCalls() const;
@@ -111,6 +115,7 @@ public:
     ScopedEnvironment script;
     ScopedEnvironment log;
     MemorySettingsStore store;
+    MemorySettingsStore autosaveStore;
     RegistrySettings settings { store };
     AppSettings options;
     FakeClock clock;

@@ -1,0 +1,380 @@
+// The controller driving the test plug-in: answers, "Move now!" in each engine state,
+// pondering, analysis, the levels sent, the hash size, and the races of two threads.
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "support/ControllerHarness.h"
+#include "support/LineFile.h"
+
+namespace velmorak::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Calls = std::vector<std::string>;
+
+const std::string kStart(kStartFen);
+
+struct Engine : ControllerHarness {
+    explicit Engine(std::string engineScript = {})
+        : ControllerHarness(std::move(engineScript))
+    {
+        store.values["EngineBookfilename"] = RegistryValue::string("/books/e.bin");
+    }
+    GameController& c() { return *controller; }
+    int count(std::string_view prefix) const
+    {
+        Calls calls = engineCalls();
+        return int(std::count_if(calls.begin(), calls.end(),
+            [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }));
+    }
+    // The calls from the last one starting with `from` on.
+    Calls callsFrom(std::string_view from) const
+    {
+        Calls calls = engineCalls();
+        auto last = std::find_if(calls.rbegin(), calls.rend(),
+            [&](const std::string& line) { return line.rfind(from, 0) == 0; });
+        return { last == calls.rend() ? calls.begin() : std::prev(last.base()), calls.end() };
+    }
+    void waitIdle() { ASSERT_TRUE(c().engine().waitUntilIdle(10s)); }
+    // Waits until the plug-in has logged `count` calls starting with `prefix`.
+    void waitFor(const std::string& prefix, int times = 1)
+    {
+        ASSERT_TRUE(waitForLines(folder.file("engine.log"), prefix, times, 10s)) << prefix;
+    }
+};
+
+TEST(EngineDrive, OnePlayerGameTheEngineAnswersEachMove)
+{
+    Engine h("line 5 e7e5 g1f3");
+    ASSERT_TRUE(h.play("e4"));
+    h.waitIdle();
+    EXPECT_EQ(h.movesText(), "e4") << "the engine thread never touches the game itself";
+    h.settle();
+    EXPECT_EQ(h.movesText(), "e4 e5");
+    EXPECT_EQ(h.callsFrom("SetPosition"),
+        (Calls { "SetPosition " + kStart, "EnterMove e2e4", "SetBook /books/e.bin 2",
+            "SetTimeControl 0 0", "SetLevel 0 300 0 99", "StartAnalyse 0" }));
+    EXPECT_EQ(h.count("StartAnalyse 1"), 0) << "pondering is off";
+    EXPECT_GT(h.c().state().moveStartTick, 0) << "the user's clock runs";
+}
+
+TEST(EngineDrive, TwoPlayersTheEngineMovesOnlyOnMoveNow)
+{
+    Engine h;
+    h.options.autoAnswer = false;
+    ASSERT_TRUE(h.play("e4"));
+    ASSERT_TRUE(h.play("e5"));
+    EXPECT_EQ(h.count("StartAnalyse"), 0);
+    h.c().moveNow();
+    h.settle();
+    EXPECT_EQ(h.c().state().plyNumber, 4) << "the engine played one move for White";
+    EXPECT_EQ(h.count("StartAnalyse"), 1);
+}
+
+TEST(EngineDrive, MoveNowWhileSearchingPlaysTheBestMoveSoFar)
+{
+    Engine h("line 3 d7d5;waitstop;line 7 e7e5");
+    ASSERT_TRUE(h.play("e4"));
+    h.waitFor("StartAnalyse 0");
+    EXPECT_FALSE(h.play("d4")) << "board input waits while the engine searches";
+    h.c().moveNow();
+    h.settle();
+    EXPECT_EQ(h.movesText(), "e4 e5");
+}
+
+TEST(EngineDrive, TakeBackWhileSearchingPlaysNothing)
+{
+    Engine h("waitstop;line 7 e7e5");
+    ASSERT_TRUE(h.play("e4"));
+    h.waitFor("StartAnalyse 0");
+    h.c().takeBackMove(false);
+    h.settle();
+    EXPECT_EQ(h.c().board().fen(), kStart);
+    EXPECT_EQ(h.c().game().root()->child(0)->childCount(), 0)
+        << "the line reported after the stop is never played";
+    // The same for a jump to a node and for a level change.
+    h.c().forwardMove();
+    h.c().moveNow();
+    h.waitFor("StartAnalyse 0", 2);
+    h.c().gotoNode(h.c().game().root());
+    LevelRecord level = h.c().level();
+    level.setBlitz(60, 1);
+    h.c().moveNow();
+    h.waitFor("StartAnalyse 0", 3);
+    h.c().applyLevel(level);
+    EXPECT_TRUE(h.c().state().showLevelLine);
+    h.settle();
+    EXPECT_EQ(h.c().game().root()->child(0)->childCount(), 0);
+    EXPECT_EQ(h.c().state().plyNumber, 1);
+}
+
+TEST(EngineDrive, PonderHitWhileRunningGoesOnAsTheRealSearch)
+{
+    Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5");
+    h.options.pondering = true;
+    LevelRecord level;
+    level.setTournament(40, 7200, 40, 3600, 0, 1800);
+    h.c().applyLevel(level);
+    ASSERT_TRUE(h.play("e4"));
+    h.settle();
+    h.waitFor("StartAnalyse 1");
+    Board board = h.c().board();
+    EXPECT_EQ(h.c().state().ponderMove, board.findMove(0x60, 0x52, kEmpty));
+    // The engine's own next move: Black's second, 39 to go.
+    EXPECT_EQ(h.callsFrom("SetTimeControl"),
+        (Calls { "SetTimeControl 40 7200", "SetLevel 39 7200 0 99", "StartAnalyse 1" }));
+    ASSERT_TRUE(h.play("Nf3"));
+    h.settle();
+    EXPECT_EQ(h.movesText(), "e4 e5 Nf3 Nc6");
+    EXPECT_EQ(h.count("SetPonderOff"), 1);
+    EXPECT_EQ(h.count("StartAnalyse 0"), 1) << "the ponder search was not restarted";
+}
+
+TEST(EngineDrive, PonderResultReadyIsPlayedAtOnceAndChargedNothing)
+{
+    Engine h("line 0 e7e5 g1f3\n---\nnowait;line 0 b8c6 f1b5\n---\nline 0 g8f6");
+    h.options.pondering = true;
+    ASSERT_TRUE(h.play("e4"));
+    h.settle();
+    h.runUntil([&] { return h.c().state().ponderResultReady; });
+    std::int64_t blackUsed = h.c().state().blackTimeUsed;
+    h.clock.advance(5000);
+    ASSERT_TRUE(h.play("Nf3"));
+    EXPECT_EQ(h.movesText(), "e4 e5 Nf3 Nc6") << "played at once";
+    EXPECT_EQ(h.c().state().blackTimeUsed, blackUsed) << "the user's 5 s are not the engine's";
+    EXPECT_EQ(h.c().state().whiteTimeUsed, 5000);
+}
+
+TEST(EngineDrive, PonderMissStopsThePonderSearchAndSearchesAgain)
+{
+    Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5\n---\nline 0 g8f6");
+    h.options.pondering = true;
+    ASSERT_TRUE(h.play("e4"));
+    h.settle();
+    h.waitFor("StartAnalyse 1");
+    ASSERT_TRUE(h.play("d4"));
+    h.settle();
+    EXPECT_EQ(h.movesText(), "e4 e5 d4 Nf6") << "the stopped ponder line is never played";
+}
+
+TEST(EngineDrive, MoveNowWhilePonderingSearchesTheRealPosition)
+{
+    Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5\n---\nline 0 g1f3");
+    h.options.pondering = true;
+    h.options.autoAnswer = true;
+    ASSERT_TRUE(h.play("e4"));
+    h.settle();
+    h.waitFor("StartAnalyse 1");
+    h.c().moveNow();
+    h.settle();
+    EXPECT_EQ(h.movesText(), "e4 e5 Nf3") << "the engine moved for the side to move";
+}
+
+TEST(EngineDrive, AnalysisRestartsOnEveryStepAtMostOncePerSecond)
+{
+    Engine h("waitstop;line 9 e2e4");
+    h.c().toggleAnalysis();
+    h.waitFor("StartAnalyse 0");
+    EXPECT_EQ(h.callsFrom("SetBook"),
+        (Calls { "SetBook  0", "SetLevel 1 999999 0 99", "StartAnalyse 0" }));
+    ASSERT_TRUE(h.play("d4"));
+    h.waitFor("StartAnalyse 0", 2);
+    h.c().takeBackMove(false);
+    EXPECT_EQ(h.c().state().plyNumber, 2) << "dropped: within 1000 ms of the last step";
+    h.clock.advance(1000);
+    h.c().takeBackMove(false);
+    EXPECT_EQ(h.c().state().plyNumber, 1);
+    h.waitFor("StartAnalyse 0", 3);
+    h.c().toggleAnalysis();
+    h.c().toggleAnalysis();
+    EXPECT_EQ(h.count("StartAnalyse 0"), 3) << "a second start within 1000 ms starts nothing";
+    EXPECT_TRUE(h.c().state().showLevelLine);
+    // "Move now!" in analysis plays the analysis move and analyses on.
+    h.clock.advance(1000);
+    h.c().setAnalysisMode(false);
+    h.c().setAnalysisMode(true);
+    h.waitFor("StartAnalyse 0", 4);
+    h.c().moveNow();
+    EXPECT_EQ(h.c().currentNode()->san(), "e4");
+    h.waitFor("StartAnalyse 0", 5);
+    h.c().setAnalysisMode(false);
+    h.settle();
+    EXPECT_EQ(h.c().currentNode()->san(), "e4") << "analysis results are never played";
+}
+
+TEST(EngineDrive, ReplayReachingTheEndLetsTheEngineFinishTheGame)
+{
+    Engine h("waitstop;line 0 first");
+    h.options.autoAnswer = false;
+    ASSERT_TRUE(h.play("e4"));
+    h.c().startReplay();
+    EXPECT_EQ(h.prompts.shown.back(),
+        "Replay: Last position of game, would you like to let the engine finish the game?");
+    h.ui.runPending();
+    EXPECT_TRUE(h.c().state().analysisMode);
+    h.waitFor("StartAnalyse 0");
+    h.clock.advance(6 * 250 + 500);
+    h.ui.runPending();
+    h.ui.runPending();
+    EXPECT_EQ(h.c().state().plyNumber, 3) << "the engine played on";
+    h.waitFor("StartAnalyse 0", 2);
+    h.clock.advance(1750);
+    h.ui.runPending();
+    h.ui.runPending();
+    EXPECT_EQ(h.c().state().plyNumber, 4);
+    h.c().stopReplayAndAnalysis();
+    EXPECT_FALSE(h.c().state().analysisMode);
+    EXPECT_FALSE(h.c().state().autoReplay);
+}
+
+TEST(EngineDrive, EveryLevelRowReachesThePlugInExactly)
+{
+    struct Row {
+        const char* name;
+        void (*set)(LevelRecord&);
+        Calls calls;
+    };
+    const Row rows[] = {
+        { "blitz with increment", [](LevelRecord& l) { l.setBlitz(300, 3); },
+            { "SetTimeControl 0 0", "SetLevel 0 304 3 99" } },
+        { "tournament", [](LevelRecord& l) { l.setTournament(40, 7200, 20, 3600, 0, 1800); },
+            { "SetTimeControl 40 7200", "SetLevel 38 7198 0 99" } },
+        { "fixed depth", [](LevelRecord& l) { l.setFixed(7, kNoTimeLimit); },
+            { "SetLevel 1 999999 0 7" } },
+        { "fixed seconds", [](LevelRecord& l) { l.setFixed(60, 5); },
+            { "SetTimeControl 1 5", "SetLevel 1 5 0 99" } },
+        { "other mode", [](LevelRecord& l) { l.setMode(7); }, { "SetLevel 1 5 0 99" } },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Engine h;
+        h.options.autoAnswer = false;
+        LevelRecord level;
+        row.set(level);
+        h.c().applyLevel(level);
+        ASSERT_TRUE(h.play("e4"));
+        ASSERT_TRUE(h.play("e5"));
+        h.clock.advance(2500);
+        ASSERT_TRUE(h.play("Nf3"));
+        h.clock.advance(9500);
+        ASSERT_TRUE(h.play("Nc6"));
+        h.c().moveNow(); // White, move 3, 2 s used; Black has used 9 s
+        h.settle();
+        Calls calls = h.callsFrom("SetBook");
+        calls.erase(calls.begin());
+        calls.pop_back();
+        EXPECT_EQ(calls, row.calls);
+    }
+}
+
+TEST(EngineDrive, HashSizeFollowsFreeMemoryAndChangesAtTheNextSearch)
+{
+    Engine h;
+    h.options.hashTableSize = 1024;
+    h.availableMemoryKb = 200;
+    h.c().endEngineThread();
+    ASSERT_TRUE(h.c().startEngineThread());
+    EXPECT_EQ(h.callsFrom("StartEngine"), Calls { "StartEngine 64" });
+    EXPECT_EQ(h.options.hashTableSize, 64) << "stays lowered";
+    h.availableMemoryKb = 8 << 20;
+    h.options.hashTableSize = 128;
+    h.options.autoAnswer = false;
+    h.c().moveNow();
+    h.settle();
+    Calls calls = h.callsFrom("ExitEngine");
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[1], "StartEngine 128");
+    EXPECT_EQ(calls.back(), "StartAnalyse 0");
+}
+
+TEST(EngineDrive, AHashChangeWhilePonderingWaitsForTheRealSearch)
+{
+    Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6");
+    h.options.pondering = true;
+    h.options.hashTableSize = 128;
+    ASSERT_TRUE(h.play("e4"));
+    h.waitFor("StartAnalyse 0");
+    int restarts = h.count("ExitEngine");
+    h.options.hashTableSize = 256;
+    h.settle();
+    h.waitFor("StartAnalyse 1");
+    EXPECT_EQ(h.count("ExitEngine"), restarts);
+    h.c().endEngineThread();
+    EXPECT_EQ(h.count("ExitEngine"), restarts + 1);
+}
+
+TEST(EngineDrive, ARefusedOrUnreadableResultPlaysNothing)
+{
+    Engine h("line 0 e7e4\n---\nline 0 e7e5 a1a8");
+    h.options.pondering = true;
+    ASSERT_TRUE(h.play("e4"));
+    h.settle();
+    EXPECT_EQ(h.movesText(), "e4") << "an illegal first move is not played";
+    h.c().moveNow();
+    h.settle();
+    EXPECT_EQ(h.movesText(), "e4 e5");
+    EXPECT_EQ(h.count("StartAnalyse 1"), 0) << "an illegal prediction is not pondered";
+}
+
+TEST(EngineDrive, AnEngineMoveWaitsForOpenBoxesAndAnimations)
+{
+    Engine h("sleep 50;line 0 e7e5");
+    ASSERT_TRUE(h.play("e4"));
+    // A box whose front end runs the event loop while it is open: the search ends meanwhile.
+    h.prompts.whileOpen = [&] { ASSERT_TRUE(h.ui.waitAndRun()); };
+    h.prompts.answers = { false };
+    h.c().startReplay();
+    h.prompts.whileOpen = nullptr;
+    EXPECT_EQ(h.movesText(), "e4");
+    EXPECT_TRUE(h.c().isEngineMoveDue());
+    h.view.animating = true;
+    h.clock.advance(kEngineResultRetryMs);
+    h.ui.runPending();
+    EXPECT_EQ(h.movesText(), "e4") << "not under an animation either";
+    h.view.animating = false;
+    h.clock.advance(kEngineResultRetryMs);
+    h.ui.runPending();
+    EXPECT_EQ(h.movesText(), "e4 e5");
+    EXPECT_FALSE(h.c().isEngineMoveDue());
+}
+
+TEST(EngineDrive, ExitDuringASearchAndAnAnimationEnds)
+{
+    Engine h("waitstop;line 0 e7e5");
+    ASSERT_TRUE(h.play("e4"));
+    h.waitFor("StartAnalyse 0");
+    h.view.animating = true;
+    h.c().exit();
+    EXPECT_FALSE(h.c().engine().isRunning());
+    EXPECT_EQ(h.callsFrom("StopAnalyse"), (Calls { "StopAnalyse", "ExitEngine" }));
+    h.ui.runPending();
+    EXPECT_EQ(h.movesText(), "e4");
+}
+
+TEST(EngineDrive, TheProgramsBookIsAskedFirst)
+{
+    Engine h;
+    h.options.guiBook = true;
+    h.store.values["Bookfilename"] =
+        RegistryValue::string(std::string(VELMORAK_BIN_DIR) + "/vmbook.kbk");
+    h.options.autoAnswer = false;
+    h.c().moveNow();
+    h.settle();
+    EXPECT_EQ(h.count("StartAnalyse"), 0) << "a book move needs no search";
+    EXPECT_EQ(h.c().state().plyNumber, 2);
+    EXPECT_EQ(h.c().state().bookMissCount, 0);
+}
+
+TEST(EngineDrive, WithoutAnEngineEachSearchSaysSo)
+{
+    ControllerHarness h(std::nullopt);
+    h.controller->moveNow();
+    h.controller->toggleAnalysis();
+    EXPECT_EQ(h.prompts.shown,
+        (Calls { "Velmorak: No engine loaded. Can\xC2\xB4t start search",
+            "Velmorak: No engine loaded. Can\xC2\xB4t start search" }));
+}
+
+} // namespace
+} // namespace velmorak::test
