@@ -96,6 +96,27 @@ TEST(PlayCommand, InputWithoutALastLineBreakOrWithEndlessLinesIsStillRead)
             "move e4", std::string("fen ") + kAfterE4 }));
 }
 
+TEST(PlayCommand, TwoHumanSidesGetEveryQuestionAnsweredWithItsDefault)
+{
+    TempFolder folder;
+    // No engine answers; the new move at a node with a continuation asks "Add line" (Add
+    // main line), going forward from there asks "Select line" (the main line), a new game
+    // asks for confirmation (OK).
+    CliResult run = play(folder, "e4\nback\nd4\nstart\nforward\npgn\nnew\n", "--black human");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string start = "fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    const std::string afterD4 = "fen rnbqkbnr/pppppppp/8/8/3P4/8/PPP1PPPP/RNBQKBNR b KQkq - 0 1";
+    EXPECT_EQ(events(run.out),
+        (std::vector<std::string> { "move e4", std::string("fen ") + kAfterE4, start,
+            "message Add line: 1.d4", "move d4", afterD4, start, "message Select line: 1.d4, 1.e4",
+            afterD4 }));
+    std::size_t tree = run.out.find("\n1. d4 (1. e4) *");
+    ASSERT_NE(tree, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("message Velmorak: Do you really want a new game?\n" + start, tree),
+        std::string::npos)
+        << run.out;
+}
+
 TEST(PlayCommand, TwoEngineSidesPlayToMateThenSaveAndRestore)
 {
     TempFolder folder;
