@@ -67,6 +67,7 @@ TEST(EngineDrive, TwoPlayersTheEngineMovesOnlyOnMoveNow)
     ASSERT_TRUE(h.play("e5"));
     EXPECT_EQ(h.count("StartAnalyse"), 0);
     h.c().moveNow();
+    EXPECT_TRUE(h.c().isEngineBusy()) << "busy from the command on, not from its start";
     h.settle();
     EXPECT_EQ(h.c().state().plyNumber, 4) << "the engine played one move for White";
     EXPECT_EQ(h.count("StartAnalyse"), 1);
