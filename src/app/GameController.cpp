@@ -476,7 +476,7 @@ void GameController::stopEngine(bool playResult)
         m_pendingResult.reset();
         m_clock.killTimer(kEngineResultTimer);
     }
-    m_engine.stop();
+    m_engine.stop(!playResult);
 }
 
 void GameController::restartAnalysis()
