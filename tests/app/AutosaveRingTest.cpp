@@ -158,6 +158,19 @@ TEST_F(AutosaveRingTest, AFailedReplaceAppendsAndTheSettingNamesTheAppendedGame)
     EXPECT_EQ(ring.restore()->white(), "New");
 }
 
+TEST_F(AutosaveRingTest, ASaveCutOffInsideATagIsReplacedByTheNextSave)
+{
+    fillRing(3);
+    TempFolder::write(ring.path(), TempFolder::read(ring.path()) + "[Event \"Save 4\"]\r\n[Whi");
+    setSetting(2);
+    Result<int> slot = save("New");
+    ASSERT_TRUE(slot.ok()) << slot.error().message;
+    EXPECT_EQ(*slot, 3);
+    EXPECT_EQ(setting(), 3);
+    EXPECT_EQ(whites(), (std::vector<std::string> { "Old 0", "Old 1", "Old 2", "New" }));
+    EXPECT_EQ(ring.restore()->white(), "New");
+}
+
 TEST_F(AutosaveRingTest, NothingWrittenIsAnErrorAndKeepsTheSetting)
 {
     struct Row {
