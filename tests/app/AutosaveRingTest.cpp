@@ -33,8 +33,7 @@ protected:
         std::string text;
         for (int i = 0; i < games; ++i)
             text += "[White \"Old " + std::to_string(i) + "\"]\n\n" +
-                (std::count(damaged.begin(), damaged.end(), i) ? "1.e4 e5 2.Ke3 *\n\n"
-                                                               : "1.d4 d5 *\n\n");
+                (std::count(damaged.begin(), damaged.end(), i) ? "1.Ke2 *\n\n" : "1.d4 *\n\n");
         if (games >= 0 && std::filesystem::create_directories(documents))
             TempFolder::write(ring.path(), text + tail);
     }
