@@ -41,6 +41,17 @@ Error databaseError(const CDatabase& database, const std::string& path)
     return Error { kind, std::move(message) };
 }
 
+// A save interrupted by a crash or a full disk can leave the file ending inside a tag, which
+// the database refuses to append to. That fragment is no game of the user's but the ruin of
+// our own write: the new game takes its place, or the ring would never save again.
+bool cutOffInsideATag(const CDatabase& database)
+{
+    int code = 0;
+    std::string message;
+    database.getError(code, message);
+    return code == CDatabase::IncompleteLastGame;
+}
+
 } // namespace
 
 AutosaveRing::AutosaveRing(std::string documentsFolder, RegistrySettings& settings)
@@ -103,9 +114,19 @@ Result<int> AutosaveRing::write(CPgnGame& game)
         if (count >= kAutosaveRingSize && !database.isOpen())
             database.open(file);
         const int index = int(database.getEntries().size());
-        if (!database.append(file, game))
+        if (database.append(file, game)) {
+            slot = index;
+        } else if (cutOffInsideATag(database)) {
+            // The refused append touched the file: index it again before replacing.
+            if (!database.open(file) || database.getEntries().empty())
+                return databaseError(database, file);
+            const int last = int(database.getEntries().size()) - 1;
+            if (!database.replaceGame(last, game))
+                return databaseError(database, file);
+            slot = last;
+        } else {
             return databaseError(database, file);
-        slot = index;
+        }
     }
     // Written at once, not at exit: after a crash the next start restores this game and not
     // the slot written before it.
