@@ -68,17 +68,7 @@ std::string AutosaveRing::path() const
 Result<int> AutosaveRing::save(
     CPgnGame& game, const TagCompletionRequest& request, TagCompletionSources& sources)
 {
-    TagCompletionRequest autosave = request;
-    autosave.forAutosave = true;
-    completeTags(game, autosave, sources);
-    game.setFormat(kFilePgnFormat);
-
-    // The times go into the comments only for the write: the game on the board keeps the
-    // user's comments as they were, whatever the write did.
-    game.encodeMoveTimes();
-    Result<int> written = write(game);
-    game.decodeMoveTimes();
-    return written;
+    return writeText(prepare(game, request, sources));
 }
 
 Result<int> AutosaveRing::write(CPgnGame& game)
@@ -141,6 +131,8 @@ std::string AutosaveRing::prepare(
     autosave.forAutosave = true;
     completeTags(game, autosave, sources);
     game.setFormat(kFilePgnFormat);
+    // The times go into the comments only for the write: the game on the board keeps the
+    // user's comments as they were.
     game.encodeMoveTimes();
     std::string text = game.toString();
     game.decodeMoveTimes();
