@@ -3,13 +3,15 @@
 // deterministically through the report table.
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "../../plugins/testengine/TestEngine.h"
+#include "app/EngineDriver.h"
+#include "base/Clock.h"
 #include "engine/EnginePluginHost.h"
-#include "engine/PluginEngineThread.h"
 #include "engine/UciBridge.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
@@ -46,9 +48,17 @@ protected:
     {
         return [this](const std::string& message) { m_messages.push_back(message); };
     }
-    // Prepares and runs one search of the start position (after `moves`) to its end.
-    void searchStart(const EnginePluginHost& host, PluginEngineThread& thread, EngineOutput& output,
-        std::vector<const char*> moves = {}, int mode = VELMORAK_SEARCH_MOVE)
+    // The engine thread with the loaded plug-in started on it.
+    std::unique_ptr<EngineDriver> engineThread(EnginePluginHost& host, int hashSizeKb = 1024)
+    {
+        auto driver = std::make_unique<EngineDriver>(systemClock(), [](SearchEnded) {});
+        EXPECT_TRUE(
+            driver->startThread(host.functions(), host.callbacks(), host.output(), hashSizeKb));
+        return driver;
+    }
+    // Prepares and starts one search of the start position (after `moves`).
+    void searchStart(const EnginePluginHost& host, EngineDriver& driver, EngineOutput& output,
+        std::vector<const char*> moves = {}, SearchKind kind = SearchKind::Move)
     {
         output.clear();
         output.setShadowPosition(kStartFen);
@@ -58,7 +68,9 @@ protected:
             host.functions().enterMove(move);
         }
         host.functions().setLevel(1, 5, 0, 99);
-        thread.startSearch(mode);
+        SearchCommand command;
+        command.kind = kind;
+        driver.start(command);
     }
 
     TempFolder m_folder;
@@ -133,9 +145,9 @@ TEST_F(PluginHostTest, TheFifteenExportsAreRequiredAndTheFailureTextIsOptional)
             continue;
         }
         {
-            PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
-            searchStart(host, thread, host.output());
-            ASSERT_TRUE(thread.waitUntilIdle(10s));
+            auto driver = engineThread(host);
+            searchStart(host, *driver, host.output());
+            ASSERT_TRUE(driver->waitUntilIdle(10s));
         }
         EXPECT_EQ(host.engineError(), row.error);
         EXPECT_EQ(host.functions().getEngineError != nullptr, *row.script != '\0');
@@ -161,17 +173,15 @@ TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIniAndALoadStart
     std::size_t listed = test::readLines(starts).size();
     ASSERT_TRUE(host.load("FakeEngine 1.0"));
     {
-        PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
-        searchStart(host, thread, host.output());
-        ASSERT_TRUE(thread.waitUntilIdle(10s));
+        auto driver = engineThread(host);
+        searchStart(host, *driver, host.output());
+        ASSERT_TRUE(driver->waitUntilIdle(10s));
     }
     EXPECT_EQ(host.output().snapshot().rawLine, "e2e4");
     EXPECT_EQ(test::readLines(starts).size(), listed + 1);
     ASSERT_TRUE(host.load("Alpha"));
     EXPECT_EQ(host.engineName(), "Alpha");
-    {
-        PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
-    }
+    engineThread(host);
     EXPECT_EQ(host.engineError(), "the engine program '/nonexistent/a' was not found");
 }
 
@@ -186,20 +196,20 @@ TEST_F(PluginHostTest, TheEngineThreadCallsThePluginInOrderAndEachSearchRunsItsB
     EngineOutput& output = host.output();
     const char* lone = "7k/8/8/8/8/8/8/K7 w - - 0 1";
     {
-        PluginEngineThread thread(f, host.callbacks(), 2048, &output);
+        auto driver = engineThread(host, 2048);
         f.setPosition(kStartFen.data());
         f.setBook("", 0);
         f.setTimeControl(1, 10);
         f.setLevel(1, 10, 0, 99);
-        thread.startSearch(VELMORAK_SEARCH_MOVE);
-        ASSERT_TRUE(thread.waitUntilIdle(10s));
+        driver->start(SearchCommand {});
+        ASSERT_TRUE(driver->waitUntilIdle(10s));
         EXPECT_EQ(output.snapshot().rawLine, "e2e4 e7e5 g1f3!");
         // The second search runs the second block: the first legal move, mated in one.
         output.setShadowPosition(lone);
         f.setPosition(lone);
         f.setLevel(1, 5, 0, 99);
-        thread.startSearch(VELMORAK_SEARCH_MOVE);
-        ASSERT_TRUE(thread.waitUntilIdle(10s));
+        driver->start(SearchCommand {});
+        ASSERT_TRUE(driver->waitUntilIdle(10s));
     }
     MoveList legal;
     Board(lone).allLegalMoves(legal);
@@ -219,26 +229,26 @@ TEST_F(PluginHostTest, SearchesRunUntilStoppedAndPonderSearchesUntilPonderOffOrS
     EnginePluginHost host((kBin).string(), sink());
     ASSERT_TRUE(host.load("TestEngine"));
     EngineOutput& output = host.output();
-    PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &output);
+    auto driver = engineThread(host);
     // Stopped before its second line, the first search keeps the first one; the second
     // search's pause ends early and its line follows.
     int searches = 0;
     for (const char* expected : { "a2a3", "d2d4" }) {
         SCOPED_TRACE(expected);
-        searchStart(host, thread, output);
+        searchStart(host, *driver, output);
         ASSERT_TRUE(test::waitForLines(m_log, "StartAnalyse", ++searches));
-        EXPECT_TRUE(thread.isBusy());
-        thread.stopAndWait();
+        EXPECT_TRUE(driver->isBusy());
+        EXPECT_TRUE(driver->stop());
         EXPECT_EQ(output.snapshot().rawLine, expected);
     }
     for (bool hit : { true, false }) {
         SCOPED_TRACE(hit ? "ponder hit" : "stopped");
-        searchStart(host, thread, output, { "e2e4" }, VELMORAK_SEARCH_PONDER);
+        searchStart(host, *driver, output, { "e2e4" }, SearchKind::Ponder);
         ASSERT_TRUE(test::waitForLines(m_log, "StartAnalyse", ++searches));
-        EXPECT_EQ(output.ponderActive.load(), 1);
-        hit ? host.functions().setPonderOff() : host.functions().stopAnalyse();
-        ASSERT_TRUE(thread.waitUntilIdle(10s));
-        EXPECT_EQ(output.engineBusy.load(), 0);
+        EXPECT_TRUE(driver->isPondering());
+        EXPECT_TRUE(hit ? driver->ponderHit() : driver->stop());
+        ASSERT_TRUE(driver->waitUntilIdle(10s));
+        EXPECT_FALSE(driver->isBusy());
         // Black's first legal move in generation order after 1.e4, numbered as Black's.
         EXPECT_EQ(output.snapshot().sanLine.substr(0, 3), "1..");
     }
