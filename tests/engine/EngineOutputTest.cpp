@@ -72,9 +72,10 @@ TEST_F(EngineOutputTest, AnEmptyLineClearsTheSanLineAndClearingClearsAll)
     EXPECT_EQ(info.secondDepth, 15);
 
     // Clearing the record clears everything but the shadow board.
+    output.enterShadowMove("e2e4");
     output.clear();
     EXPECT_EQ(output.snapshot().secondDepth, 0);
-    EXPECT_EQ(output.snapshot().shadowBoard.fen(), kStartFen);
+    EXPECT_EQ(output.snapshot().shadowBoard.fen(), test::positionAfter("e2e4").fen());
 }
 
 TEST_F(EngineOutputTest, LongTextsFromThePluginAreCut)

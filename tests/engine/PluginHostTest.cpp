@@ -3,20 +3,19 @@
 // deterministically through the report table.
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "../../plugins/testengine/TestEngine.h"
 #include "app/EngineDriver.h"
-#include "base/Clock.h"
 #include "engine/EnginePluginHost.h"
 #include "engine/UciBridge.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
 #include "support/LineFile.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 namespace velmorak {
@@ -29,17 +28,6 @@ const fs::path kBin = VELMORAK_BIN_DIR;
 
 class PluginHostTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ::setenv(VELMORAK_TESTENGINE_LOG_VARIABLE, m_log.c_str(), 1);
-        ::unsetenv(VELMORAK_TESTENGINE_TEXT_VARIABLE);
-        ::unsetenv(UciBridgeConfig::kEngineVariable);
-    }
-    void TearDown() override
-    {
-        ::unsetenv(VELMORAK_TESTENGINE_LOG_VARIABLE);
-        ::unsetenv(VELMORAK_TESTENGINE_TEXT_VARIABLE);
-    }
     void copyPlugin(const fs::path& from, const std::string& name)
     {
         fs::copy_file(from, m_folder.file(name), fs::copy_options::overwrite_existing);
@@ -49,12 +37,18 @@ protected:
         return [this](const std::string& message) { m_messages.push_back(message); };
     }
     // The engine thread with the loaded plug-in started on it.
-    std::unique_ptr<EngineDriver> engineThread(EnginePluginHost& host, int hashSizeKb = 1024)
+    std::unique_ptr<EngineDriver> engineThread(EnginePluginHost& host, int hashKb = 1024)
     {
         auto driver = std::make_unique<EngineDriver>(systemClock(), [](SearchEnded) {});
-        EXPECT_TRUE(
-            driver->startThread(host.functions(), host.callbacks(), host.output(), hashSizeKb));
+        EXPECT_TRUE(driver->startThread(host.functions(), host.callbacks(), host.output(), hashKb));
         return driver;
+    }
+    // One search of the start position on an engine thread of its own, run to its end.
+    void searchOnce(EnginePluginHost& host)
+    {
+        auto driver = engineThread(host);
+        searchStart(host, *driver, host.output());
+        EXPECT_TRUE(driver->waitUntilIdle(10s));
     }
     // Prepares and starts one search of the start position (after `moves`).
     void searchStart(const EnginePluginHost& host, EngineDriver& driver, EngineOutput& output,
@@ -75,6 +69,9 @@ protected:
 
     TempFolder m_folder;
     std::string m_log = m_folder.file("calls.txt");
+    ScopedEnvironment m_logVariable { VELMORAK_TESTENGINE_LOG_VARIABLE, m_log };
+    ScopedEnvironment m_scriptVariable { VELMORAK_TESTENGINE_TEXT_VARIABLE, std::nullopt };
+    ScopedEnvironment m_engineVariable { UciBridgeConfig::kEngineVariable, std::nullopt };
     std::vector<std::string> m_messages;
 };
 
@@ -144,11 +141,7 @@ TEST_F(PluginHostTest, TheFifteenExportsAreRequiredAndTheFailureTextIsOptional)
             EXPECT_EQ(host.functions().startEngine, nullptr);
             continue;
         }
-        {
-            auto driver = engineThread(host);
-            searchStart(host, *driver, host.output());
-            ASSERT_TRUE(driver->waitUntilIdle(10s));
-        }
+        searchOnce(host);
         EXPECT_EQ(host.engineError(), row.error);
         EXPECT_EQ(host.functions().getEngineError != nullptr, *row.script != '\0');
         host.unload();
@@ -172,11 +165,7 @@ TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIniAndALoadStart
     EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "Alpha", "FakeEngine 1.0" }));
     std::size_t listed = test::readLines(starts).size();
     ASSERT_TRUE(host.load("FakeEngine 1.0"));
-    {
-        auto driver = engineThread(host);
-        searchStart(host, *driver, host.output());
-        ASSERT_TRUE(driver->waitUntilIdle(10s));
-    }
+    searchOnce(host);
     EXPECT_EQ(host.output().snapshot().rawLine, "e2e4");
     EXPECT_EQ(test::readLines(starts).size(), listed + 1);
     ASSERT_TRUE(host.load("Alpha"));
