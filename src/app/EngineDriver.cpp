@@ -111,6 +111,7 @@ bool EngineDriver::ponderHit()
     if (!ponderActive.exchange(0))
         return false;
     searchStartTick = m_clock.ticks();
+    m_output->setSearchStartTick(searchStartTick);
     if (m_pending && m_pending->kind == SearchKind::Ponder) {
         // Not begun yet: it begins as the real search.
         m_pending->kind = SearchKind::Move;
@@ -154,6 +155,8 @@ void EngineDriver::run(int hashSizeKb)
 void EngineDriver::runSearch(std::uint64_t id, const SearchCommand& command)
 {
     searchStartTick = m_clock.ticks();
+    // The node rate of the engine output counts from here.
+    m_output->setSearchStartTick(searchStartTick);
     SearchEnded ended;
     ended.id = id;
     ended.kind = command.kind;

@@ -31,9 +31,9 @@ struct SearchCommand {
     // Ask the program's own book first, in `bookPosition`; a book move is reported through
     // the report table like an engine result and no engine search runs.
     bool askBook = false;
-    std::string bookPath;
+    std::string bookPath {};
     BookMode bookMode = BookMode::Off;
-    Board bookPosition;
+    Board bookPosition {};
 };
 
 // What the engine thread hands on when a search is over.

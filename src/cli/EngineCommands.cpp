@@ -102,19 +102,18 @@ void sendLevel(const EnginePluginFunctions& f, const SearchLimit& limit)
 // Runs one search and waits for it; the move time is kept by stopping the search. The
 // result is read from the engine output afterwards, so the driver's ended record is not
 // needed.
-bool runSearch(EngineDriver& driver, EngineOutput& output, const SearchLimit& limit)
+bool runSearch(EngineDriver& driver, const SearchLimit& limit)
 {
-    // The rate printed with the node counts is measured from here.
-    output.setSearchStartTick(output.now());
     driver.start(SearchCommand {});
     if (limit.depth == 0) {
+        // A search not yet begun is kept with the stop requested: it still ends with a move.
         if (!driver.waitUntilIdle(std::chrono::milliseconds(limit.moveTimeMs)))
-            return driver.stop(kSearchSafety);
+            return driver.stop(false, kSearchSafety);
         return true;
     }
     if (driver.waitUntilIdle(kSearchSafety))
         return true;
-    driver.stop(kSearchSafety);
+    driver.stop(true, kSearchSafety);
     return false;
 }
 
@@ -225,7 +224,7 @@ int runAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err)
         f.setPosition(fen.c_str());
         f.setBook("", 0);
         sendLevel(f, *limit);
-        if (!runSearch(driver, output, *limit)) {
+        if (!runSearch(driver, *limit)) {
             err << "velmorak-cli engine: the search did not end in time\n";
             status = kExitFailure;
         }
@@ -326,7 +325,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
             }
             f.setBook("", 0);
             sendLevel(f, *limit);
-            if (!runSearch(driver, output, *limit)) {
+            if (!runSearch(driver, *limit)) {
                 termination = "engine hung";
                 break;
             }
