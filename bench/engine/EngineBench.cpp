@@ -14,11 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "app/EngineDriver.h"
+#include "base/Clock.h"
 #include "engine/EngineOutput.h"
 #include "engine/EnginePluginHost.h"
 #include "engine/OpeningBook.h"
 #include "engine/OpeningBookBuilder.h"
-#include "engine/PluginEngineThread.h"
 #include "engine/PolyglotBook.h"
 #include "engine/UciProcess.h"
 #include "record/CPgnParser.h"
@@ -124,7 +125,11 @@ void benchReportLatency(int rounds)
     {
         EngineOutput& output = host.output();
         const EnginePluginFunctions& f = host.functions();
-        PluginEngineThread thread(f, &kTimingTable, 16 * 1024, &output);
+        EngineDriver driver(systemClock(), [](SearchEnded) {});
+        if (!driver.startThread(f, &kTimingTable, output, 16 * 1024)) {
+            std::printf("the engine thread cannot be started; skipped\n");
+            return;
+        }
         for (int round = 0; round < rounds + 2; ++round) {
             g_reported = false;
             auto start = BenchClock::now();
@@ -137,8 +142,8 @@ void benchReportLatency(int rounds)
             }
             f.setBook("", 0);
             f.setLevel(1, 999999, 0, 1);
-            thread.startSearch(VELMORAK_SEARCH_MOVE);
-            thread.waitUntilIdle(std::chrono::seconds(60));
+            driver.start(SearchCommand {});
+            driver.waitUntilIdle(std::chrono::seconds(60));
             if (round >= 2 && g_reported)
                 bridge.push_back(
                     std::chrono::duration<double, std::milli>(g_firstReport - start).count());

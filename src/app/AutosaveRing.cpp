@@ -41,6 +41,17 @@ Error databaseError(const CDatabase& database, const std::string& path)
     return Error { kind, std::move(message) };
 }
 
+// A save interrupted by a crash or a full disk can leave the file ending inside a tag, which
+// the database refuses to append to. That fragment is no game of the user's but the ruin of
+// our own write: the new game takes its place, or the ring would never save again.
+bool cutOffInsideATag(const CDatabase& database)
+{
+    int code = 0;
+    std::string message;
+    database.getError(code, message);
+    return code == CDatabase::IncompleteLastGame;
+}
+
 } // namespace
 
 AutosaveRing::AutosaveRing(std::string documentsFolder, RegistrySettings& settings)
@@ -57,17 +68,7 @@ std::string AutosaveRing::path() const
 Result<int> AutosaveRing::save(
     CPgnGame& game, const TagCompletionRequest& request, TagCompletionSources& sources)
 {
-    TagCompletionRequest autosave = request;
-    autosave.forAutosave = true;
-    completeTags(game, autosave, sources);
-    game.setFormat(kFilePgnFormat);
-
-    // The times go into the comments only for the write: the game on the board keeps the
-    // user's comments as they were, whatever the write did.
-    game.encodeMoveTimes();
-    Result<int> written = write(game);
-    game.decodeMoveTimes();
-    return written;
+    return writeText(prepare(game, request, sources));
 }
 
 Result<int> AutosaveRing::write(CPgnGame& game)
@@ -103,9 +104,19 @@ Result<int> AutosaveRing::write(CPgnGame& game)
         if (count >= kAutosaveRingSize && !database.isOpen())
             database.open(file);
         const int index = int(database.getEntries().size());
-        if (!database.append(file, game))
+        if (database.append(file, game)) {
+            slot = index;
+        } else if (cutOffInsideATag(database)) {
+            // The refused append touched the file: index it again before replacing.
+            if (!database.open(file) || database.getEntries().empty())
+                return databaseError(database, file);
+            const int last = int(database.getEntries().size()) - 1;
+            if (!database.replaceGame(last, game))
+                return databaseError(database, file);
+            slot = last;
+        } else {
             return databaseError(database, file);
-        slot = index;
+        }
     }
     // Written at once, not at exit: after a crash the next start restores this game and not
     // the slot written before it.
@@ -120,6 +131,8 @@ std::string AutosaveRing::prepare(
     autosave.forAutosave = true;
     completeTags(game, autosave, sources);
     game.setFormat(kFilePgnFormat);
+    // The times go into the comments only for the write: the game on the board keeps the
+    // user's comments as they were.
     game.encodeMoveTimes();
     std::string text = game.toString();
     game.decodeMoveTimes();

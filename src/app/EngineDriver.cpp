@@ -77,10 +77,10 @@ std::uint64_t EngineDriver::start(const SearchCommand& command)
     return id;
 }
 
-bool EngineDriver::stop(std::chrono::milliseconds limit)
+bool EngineDriver::stop(bool dropWaiting, std::chrono::milliseconds limit)
 {
     std::unique_lock lock(m_mutex);
-    if (m_pending) {
+    if (m_pending && dropWaiting) {
         // Dropped before it began: nothing was searched and nothing is reported.
         SearchEnded dropped;
         dropped.id = m_pendingId;
@@ -96,12 +96,12 @@ bool EngineDriver::stop(std::chrono::milliseconds limit)
         m_ended(std::move(dropped));
         lock.lock();
     }
-    if (!m_running)
+    if (!m_running && !m_pending)
         return true;
     lock.unlock();
     m_functions.stopAnalyse();
     lock.lock();
-    return m_wake.wait_for(lock, limit, [this] { return !m_running; });
+    return m_wake.wait_for(lock, limit, [this] { return !m_running && !m_pending; });
 }
 
 bool EngineDriver::ponderHit()
@@ -111,6 +111,7 @@ bool EngineDriver::ponderHit()
     if (!ponderActive.exchange(0))
         return false;
     searchStartTick = m_clock.ticks();
+    m_output->setSearchStartTick(searchStartTick);
     if (m_pending && m_pending->kind == SearchKind::Ponder) {
         // Not begun yet: it begins as the real search.
         m_pending->kind = SearchKind::Move;
@@ -154,6 +155,8 @@ void EngineDriver::run(int hashSizeKb)
 void EngineDriver::runSearch(std::uint64_t id, const SearchCommand& command)
 {
     searchStartTick = m_clock.ticks();
+    // The node rate of the engine output counts from here.
+    m_output->setSearchStartTick(searchStartTick);
     SearchEnded ended;
     ended.id = id;
     ended.kind = command.kind;

@@ -31,9 +31,9 @@ struct SearchCommand {
     // Ask the program's own book first, in `bookPosition`; a book move is reported through
     // the report table like an engine result and no engine search runs.
     bool askBook = false;
-    std::string bookPath;
+    std::string bookPath {};
     BookMode bookMode = BookMode::Off;
-    Board bookPosition;
+    Board bookPosition {};
 };
 
 // What the engine thread hands on when a search is over.
@@ -95,9 +95,12 @@ public:
     // engine busy (and pondering for a ponder search) first. Without a thread nothing runs
     // and 0 is returned.
     std::uint64_t start(const SearchCommand& command);
-    // The search that runs or waits: StopAnalyse (or the waiting command dropped), then
-    // waits until the engine is idle. False when it did not end within `limit`.
-    bool stop(std::chrono::milliseconds limit = kStopWait);
+    // Stops the search that runs or waits, then waits until the engine is idle; false when
+    // it did not end within `limit`. A command not yet taken is dropped when
+    // `dropWaiting` (its result would be unwanted anyway); otherwise it runs with the stop
+    // already requested, so that it still ends with a move (both plug-ins keep a stop that
+    // comes before their search until the next position).
+    bool stop(bool dropWaiting = true, std::chrono::milliseconds limit = kStopWait);
     // The user played the predicted move: when the ponder search still runs (or waits), it
     // becomes the real search (SetPonderOff) and true is returned, atomically with respect
     // to the search's end. False when it had ended by itself already.

@@ -476,7 +476,7 @@ void GameController::stopEngine(bool playResult)
         m_pendingResult.reset();
         m_clock.killTimer(kEngineResultTimer);
     }
-    m_engine.stop();
+    m_engine.stop(!playResult);
 }
 
 void GameController::restartAnalysis()
@@ -636,7 +636,8 @@ void GameController::searchEnded(const SearchEnded& ended)
         return;
     }
     m_pendingResult = ended;
-    m_pendingResult->endTick =
+    // The time counts from the search's start, or from the ponder hit that made it real.
+    m_pendingThinkingMs =
         std::max<std::int64_t>(0, ended.endTick - m_engine.searchStartTick.load());
     playPendingResult();
 }
@@ -655,7 +656,7 @@ void GameController::playPendingResult()
     m_state.playEngineResult = true;
     if (m_state.analysisMode || m_state.hintSearchActive)
         return;
-    if (playEngineMove(ended.info, ended.endTick))
+    if (playEngineMove(ended.info, m_pendingThinkingMs))
         checkGameEnd();
 }
 

@@ -255,6 +255,7 @@ private:
     SearchKind m_searchKind = SearchKind::Move;
     // A finished search held back by an animation or a message box.
     std::optional<SearchEnded> m_pendingResult;
+    std::int64_t m_pendingThinkingMs = 0;
     // The finished ponder search, kept until the predicted move is played.
     std::optional<SearchEnded> m_ponderResult;
     // The predicted move was played while the ponder search's end was on its way.

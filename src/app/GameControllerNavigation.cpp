@@ -165,7 +165,9 @@ void GameController::forwardMove()
         return;
     CGameNode* node = m_state.currentNode;
     if (node->childCount() == 0) {
-        if (m_state.replayEngineFinish) {
+        GameEndCode end = m_state.board.gameEnd();
+        bool over = end == GameEndCode::Checkmate || end == GameEndCode::Stalemate;
+        if (m_state.replayEngineFinish && !over) {
             // The engine, analysing, plays on for the side to move; the replay goes on.
             std::weak_ptr<GameController*> alive = m_alive;
             m_ui.post([alive] {

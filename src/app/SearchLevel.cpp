@@ -55,8 +55,7 @@ LevelCommands searchLevel(const LevelRecord& level, const SearchLevelInputs& inp
         commands.secondsLeft = clampToInt(remaining);
         commands.increment = clampToInt(level.blitzIncrement);
     } else if (level.mode == kTournamentLevel) {
-        int moveNumber =
-            static_cast<int>(std::min<std::int64_t>(n + (inputs.ponder ? 1 : 0), INT_MAX));
+        int moveNumber = static_cast<int>(n);
         Period period = periodAt(level, moveNumber);
         Remaining remaining = remainingAt(level, moveNumber, inputs.usedSeconds);
         commands.sendTimeControl = true;

@@ -22,16 +22,13 @@ struct LevelCommands {
 
 struct SearchLevelInputs {
     bool analysis = false;
-    // n = (plyNumber + 1) div 2 of the position the engine is given.
+    // The number of the move the engine is to make (for a ponder search: the engine's own
+    // next move, after the predicted one).
     int moveNumber = 1;
     // The engine's side's used time in whole seconds.
     std::int64_t usedSeconds = 0;
     // The engine's side's time on a connected DGT clock; negative when it has none.
     std::int64_t dgtSeconds = -1;
-    // A ponder search, on the position after the predicted move: a tournament level counts
-    // move n + 1 (the caller passes n unchanged, and the used and DGT times of the engine's
-    // side, which is the side not to move now).
-    bool ponder = false;
 };
 
 // The level for the next search. Budgets are computed in 64 bits and clamped to 0..INT_MAX:

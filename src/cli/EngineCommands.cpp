@@ -8,9 +8,10 @@
 #include "CliArguments.h"
 #include "CliCommand.h"
 #include "CliFen.h"
+#include "app/EngineDriver.h"
+#include "base/Clock.h"
 #include "engine/EngineOutput.h"
 #include "engine/EnginePluginHost.h"
-#include "engine/PluginEngineThread.h"
 #include "record/CGameNode.h"
 #include "record/CPgnGame.h"
 #include "rules/Board.h"
@@ -98,19 +99,35 @@ void sendLevel(const EnginePluginFunctions& f, const SearchLimit& limit)
         f.setLevel(1, 999999, 0, 99);
 }
 
-// Runs one search and waits for it; the move time is kept by stopping the search.
-bool runSearch(PluginEngineThread& thread, const SearchLimit& limit)
+// Runs one search and waits for it; the move time is kept by stopping the search. The
+// result is read from the engine output afterwards, so the driver's ended record is not
+// needed.
+bool runSearch(EngineDriver& driver, const SearchLimit& limit)
 {
-    thread.startSearch(VELMORAK_SEARCH_MOVE);
+    driver.start(SearchCommand {});
     if (limit.depth == 0) {
-        if (!thread.waitUntilIdle(std::chrono::milliseconds(limit.moveTimeMs)))
-            thread.stopAndWait();
+        // A search not yet begun is kept with the stop requested: it still ends with a move.
+        if (!driver.waitUntilIdle(std::chrono::milliseconds(limit.moveTimeMs)))
+            return driver.stop(false, kSearchSafety);
         return true;
     }
-    if (thread.waitUntilIdle(kSearchSafety))
+    if (driver.waitUntilIdle(kSearchSafety))
         return true;
-    thread.stopAndWait();
+    driver.stop(true, kSearchSafety);
     return false;
+}
+
+// Starts the engine thread; a thread the system refuses is reported, not thrown.
+bool startThread(EngineDriver& driver, EnginePluginHost& host, const EngineCallbacks* callbacks,
+    std::ostream& err)
+{
+    if (Status started =
+            driver.startThread(host.functions(), callbacks, host.output(), kHashSizeKb);
+        !started) {
+        err << "velmorak-cli engine: " << started.error().message << '\n';
+        return false;
+    }
+    return true;
 }
 
 // --- Printing reports as they arrive ------------------------------------------------------
@@ -195,14 +212,19 @@ int runAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err)
     g_reportOutput = &output;
     int status = kExitOk;
     {
-        PluginEngineThread thread(host.functions(), &kPrintingTable, kHashSizeKb, &output);
+        EngineDriver driver(systemClock(), [](SearchEnded) {});
+        if (!startThread(driver, host, &kPrintingTable, err)) {
+            g_reportStream = nullptr;
+            g_reportOutput = nullptr;
+            return kExitFailure;
+        }
         const EnginePluginFunctions& f = host.functions();
         output.clear();
         output.setShadowPosition(fen);
         f.setPosition(fen.c_str());
         f.setBook("", 0);
         sendLevel(f, *limit);
-        if (!runSearch(thread, *limit)) {
+        if (!runSearch(driver, *limit)) {
             err << "velmorak-cli engine: the search did not end in time\n";
             status = kExitFailure;
         }
@@ -270,7 +292,9 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
         return kExitFailure;
     EngineOutput& output = host.output();
     const EnginePluginFunctions& f = host.functions();
-    PluginEngineThread thread(f, host.callbacks(), kHashSizeKb, &output);
+    EngineDriver driver(systemClock(), [](SearchEnded) {});
+    if (!startThread(driver, host, host.callbacks(), err))
+        return kExitFailure;
     const std::string startFen(kStartFen);
     int status = kExitOk;
 
@@ -301,7 +325,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
             }
             f.setBook("", 0);
             sendLevel(f, *limit);
-            if (!runSearch(thread, *limit)) {
+            if (!runSearch(driver, *limit)) {
                 termination = "engine hung";
                 break;
             }

@@ -1,5 +1,6 @@
 #include "engine/EngineOutput.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "rules/CoordinateNotation.h"
@@ -138,9 +139,6 @@ void EngineOutput::clear()
 {
     std::lock_guard lock(m_mutex);
     clearLocked();
-    engineBusy = 0;
-    ponderActive = 0;
-    ponderResultReady = 0;
 }
 
 void EngineOutput::clearLocked()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -35,8 +34,9 @@ public:
     // area is invalidated so that it is redrawn.
     void setChangedHook(std::function<void()> hook);
 
-    // Zeroes the record, with the busy, ponder and ponder-result flags, and fills the expected
-    // replies with NoMove; the shadow board is kept.
+    // Zeroes the record and fills the expected replies with NoMove; the shadow board is kept.
+    // Whether a search runs is the engine driver's to know, not the record's: clearing the
+    // record before the next search must not make a pending search look finished.
     void clear();
     // Sets the shadow board to a FEN, then plays coordinate moves on it (unreadable moves
     // are skipped by the caller's validation, not here).
@@ -57,11 +57,6 @@ public:
     // The newest expected reply that belongs to the side to move of `current` and is legal
     // there, as the legal move found; NoMove when there is none.
     Move expectedReply(Board& current) const;
-
-    // Flags shared by the engine driver's two threads.
-    std::atomic<std::uint8_t> engineBusy { 0 };
-    std::atomic<std::uint8_t> ponderActive { 0 };
-    std::atomic<std::uint8_t> ponderResultReady { 0 };
 
     // --- The C report table ---------------------------------------------------------------
     // A table whose entries forward to the current target; slot 0 is 0.

@@ -61,11 +61,13 @@ TEST(EngineDrive, OnePlayerGameTheEngineAnswersEachMove)
 
 TEST(EngineDrive, TwoPlayersTheEngineMovesOnlyOnMoveNow)
 {
-    Engine h;
+    Engine h("waitstop;line 0 first");
     h.options.autoAnswer = false;
     ASSERT_TRUE(h.play("e4"));
     ASSERT_TRUE(h.play("e5"));
     EXPECT_EQ(h.count("StartAnalyse"), 0);
+    h.c().moveNow();
+    EXPECT_TRUE(h.c().isEngineBusy()) << "busy from the command on, not from its start";
     h.c().moveNow();
     h.settle();
     EXPECT_EQ(h.c().state().plyNumber, 4) << "the engine played one move for White";

@@ -71,13 +71,11 @@ TEST_F(EngineOutputTest, AnEmptyLineClearsTheSanLineAndClearingClearsAll)
     EXPECT_EQ(info.lineDepth, 10);
     EXPECT_EQ(info.secondDepth, 15);
 
-    // Clearing the record clears everything but the shadow board, the flags included.
-    output.engineBusy = 1;
-    output.ponderActive = 1;
-    output.ponderResultReady = 1;
+    // Clearing the record clears everything but the shadow board.
+    output.enterShadowMove("e2e4");
     output.clear();
     EXPECT_EQ(output.snapshot().secondDepth, 0);
-    EXPECT_EQ(output.engineBusy + output.ponderActive + output.ponderResultReady, 0);
+    EXPECT_EQ(output.snapshot().shadowBoard.fen(), test::positionAfter("e2e4").fen());
 }
 
 TEST_F(EngineOutputTest, LongTextsFromThePluginAreCut)

@@ -8,13 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "../../plugins/testengine/TestEngine.h"
+#include "app/EngineDriver.h"
 #include "engine/EnginePluginHost.h"
-#include "engine/PluginEngineThread.h"
 #include "engine/UciBridge.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
 #include "support/LineFile.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 namespace velmorak {
@@ -27,17 +28,6 @@ const fs::path kBin = VELMORAK_BIN_DIR;
 
 class PluginHostTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ::setenv(VELMORAK_TESTENGINE_LOG_VARIABLE, m_log.c_str(), 1);
-        ::unsetenv(VELMORAK_TESTENGINE_TEXT_VARIABLE);
-        ::unsetenv(UciBridgeConfig::kEngineVariable);
-    }
-    void TearDown() override
-    {
-        ::unsetenv(VELMORAK_TESTENGINE_LOG_VARIABLE);
-        ::unsetenv(VELMORAK_TESTENGINE_TEXT_VARIABLE);
-    }
     void copyPlugin(const fs::path& from, const std::string& name)
     {
         fs::copy_file(from, m_folder.file(name), fs::copy_options::overwrite_existing);
@@ -46,9 +36,23 @@ protected:
     {
         return [this](const std::string& message) { m_messages.push_back(message); };
     }
-    // Prepares and runs one search of the start position (after `moves`) to its end.
-    void searchStart(const EnginePluginHost& host, PluginEngineThread& thread, EngineOutput& output,
-        std::vector<const char*> moves = {}, int mode = VELMORAK_SEARCH_MOVE)
+    // The engine thread with the loaded plug-in started on it.
+    std::unique_ptr<EngineDriver> engineThread(EnginePluginHost& host, int hashKb = 1024)
+    {
+        auto driver = std::make_unique<EngineDriver>(systemClock(), [](SearchEnded) {});
+        EXPECT_TRUE(driver->startThread(host.functions(), host.callbacks(), host.output(), hashKb));
+        return driver;
+    }
+    // One search of the start position on an engine thread of its own, run to its end.
+    void searchOnce(EnginePluginHost& host)
+    {
+        auto driver = engineThread(host);
+        searchStart(host, *driver, host.output());
+        EXPECT_TRUE(driver->waitUntilIdle(10s));
+    }
+    // Prepares and starts one search of the start position (after `moves`).
+    void searchStart(const EnginePluginHost& host, EngineDriver& driver, EngineOutput& output,
+        std::vector<const char*> moves = {}, SearchKind kind = SearchKind::Move)
     {
         output.clear();
         output.setShadowPosition(kStartFen);
@@ -58,11 +62,16 @@ protected:
             host.functions().enterMove(move);
         }
         host.functions().setLevel(1, 5, 0, 99);
-        thread.startSearch(mode);
+        SearchCommand command;
+        command.kind = kind;
+        driver.start(command);
     }
 
     TempFolder m_folder;
     std::string m_log = m_folder.file("calls.txt");
+    ScopedEnvironment m_logVariable { VELMORAK_TESTENGINE_LOG_VARIABLE, m_log };
+    ScopedEnvironment m_scriptVariable { VELMORAK_TESTENGINE_TEXT_VARIABLE, std::nullopt };
+    ScopedEnvironment m_engineVariable { UciBridgeConfig::kEngineVariable, std::nullopt };
     std::vector<std::string> m_messages;
 };
 
@@ -132,11 +141,7 @@ TEST_F(PluginHostTest, TheFifteenExportsAreRequiredAndTheFailureTextIsOptional)
             EXPECT_EQ(host.functions().startEngine, nullptr);
             continue;
         }
-        {
-            PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
-            searchStart(host, thread, host.output());
-            ASSERT_TRUE(thread.waitUntilIdle(10s));
-        }
+        searchOnce(host);
         EXPECT_EQ(host.engineError(), row.error);
         EXPECT_EQ(host.functions().getEngineError != nullptr, *row.script != '\0');
         host.unload();
@@ -160,18 +165,12 @@ TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIniAndALoadStart
     EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "Alpha", "FakeEngine 1.0" }));
     std::size_t listed = test::readLines(starts).size();
     ASSERT_TRUE(host.load("FakeEngine 1.0"));
-    {
-        PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
-        searchStart(host, thread, host.output());
-        ASSERT_TRUE(thread.waitUntilIdle(10s));
-    }
+    searchOnce(host);
     EXPECT_EQ(host.output().snapshot().rawLine, "e2e4");
     EXPECT_EQ(test::readLines(starts).size(), listed + 1);
     ASSERT_TRUE(host.load("Alpha"));
     EXPECT_EQ(host.engineName(), "Alpha");
-    {
-        PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &host.output());
-    }
+    engineThread(host);
     EXPECT_EQ(host.engineError(), "the engine program '/nonexistent/a' was not found");
 }
 
@@ -186,20 +185,20 @@ TEST_F(PluginHostTest, TheEngineThreadCallsThePluginInOrderAndEachSearchRunsItsB
     EngineOutput& output = host.output();
     const char* lone = "7k/8/8/8/8/8/8/K7 w - - 0 1";
     {
-        PluginEngineThread thread(f, host.callbacks(), 2048, &output);
+        auto driver = engineThread(host, 2048);
         f.setPosition(kStartFen.data());
         f.setBook("", 0);
         f.setTimeControl(1, 10);
         f.setLevel(1, 10, 0, 99);
-        thread.startSearch(VELMORAK_SEARCH_MOVE);
-        ASSERT_TRUE(thread.waitUntilIdle(10s));
+        driver->start(SearchCommand {});
+        ASSERT_TRUE(driver->waitUntilIdle(10s));
         EXPECT_EQ(output.snapshot().rawLine, "e2e4 e7e5 g1f3!");
         // The second search runs the second block: the first legal move, mated in one.
         output.setShadowPosition(lone);
         f.setPosition(lone);
         f.setLevel(1, 5, 0, 99);
-        thread.startSearch(VELMORAK_SEARCH_MOVE);
-        ASSERT_TRUE(thread.waitUntilIdle(10s));
+        driver->start(SearchCommand {});
+        ASSERT_TRUE(driver->waitUntilIdle(10s));
     }
     MoveList legal;
     Board(lone).allLegalMoves(legal);
@@ -219,26 +218,26 @@ TEST_F(PluginHostTest, SearchesRunUntilStoppedAndPonderSearchesUntilPonderOffOrS
     EnginePluginHost host((kBin).string(), sink());
     ASSERT_TRUE(host.load("TestEngine"));
     EngineOutput& output = host.output();
-    PluginEngineThread thread(host.functions(), host.callbacks(), 1024, &output);
+    auto driver = engineThread(host);
     // Stopped before its second line, the first search keeps the first one; the second
     // search's pause ends early and its line follows.
     int searches = 0;
     for (const char* expected : { "a2a3", "d2d4" }) {
         SCOPED_TRACE(expected);
-        searchStart(host, thread, output);
+        searchStart(host, *driver, output);
         ASSERT_TRUE(test::waitForLines(m_log, "StartAnalyse", ++searches));
-        EXPECT_TRUE(thread.isBusy());
-        thread.stopAndWait();
+        EXPECT_TRUE(driver->isBusy());
+        EXPECT_TRUE(driver->stop());
         EXPECT_EQ(output.snapshot().rawLine, expected);
     }
     for (bool hit : { true, false }) {
         SCOPED_TRACE(hit ? "ponder hit" : "stopped");
-        searchStart(host, thread, output, { "e2e4" }, VELMORAK_SEARCH_PONDER);
+        searchStart(host, *driver, output, { "e2e4" }, SearchKind::Ponder);
         ASSERT_TRUE(test::waitForLines(m_log, "StartAnalyse", ++searches));
-        EXPECT_EQ(output.ponderActive.load(), 1);
-        hit ? host.functions().setPonderOff() : host.functions().stopAnalyse();
-        ASSERT_TRUE(thread.waitUntilIdle(10s));
-        EXPECT_EQ(output.engineBusy.load(), 0);
+        EXPECT_TRUE(driver->isPondering());
+        EXPECT_TRUE(hit ? driver->ponderHit() : driver->stop());
+        ASSERT_TRUE(driver->waitUntilIdle(10s));
+        EXPECT_FALSE(driver->isBusy());
         // Black's first legal move in generation order after 1.e4, numbered as Black's.
         EXPECT_EQ(output.snapshot().sanLine.substr(0, 3), "1..");
     }

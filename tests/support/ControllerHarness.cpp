@@ -6,6 +6,7 @@
 #include "record/CGameNode.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/SanNotation.h"
+#include "support/FixedTagSources.h"
 #include "support/LineFile.h"
 
 namespace velmorak::test {
@@ -13,12 +14,6 @@ namespace velmorak::test {
 namespace {
 
 const char* const kCommandNames[] = { "TakeBack", "NextMove", "Analysis", "Replay" };
-
-class FixedTagSources final : public TagCompletionSources {
-public:
-    std::string ownerName() override { return "Owner"; }
-    LocalDateTime now() override { return { 2026, 12, 7, 10, 11, 12 }; }
-};
 
 } // namespace
 
@@ -145,7 +140,11 @@ ControllerHarness::ControllerHarness(
     std::optional<std::string> engineScript, const std::string& plugin)
     : script(VELMORAK_TESTENGINE_TEXT_VARIABLE, engineScript)
     , log(VELMORAK_TESTENGINE_LOG_VARIABLE, folder.file("engine.log"))
-    , tagSources(std::make_unique<FixedTagSources>())
+    , tagSources([] {
+        auto sources = std::make_unique<FixedTagSources>();
+        sources->owner = "Owner";
+        return sources;
+    }())
 {
     // Keep the program's book out: tests choose their own.
     store.values["Bookfilename"] = RegistryValue::string("");

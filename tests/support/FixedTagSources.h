@@ -1,14 +1,11 @@
 #pragma once
 
-#include <string>
-
 #include "record/TagCompletion.h"
 
 namespace velmorak {
 
 // Tag completion at a fixed moment for a fixed owner, so completed tags can be compared.
-class FixedTagSources : public TagCompletionSources {
-public:
+struct FixedTagSources : TagCompletionSources {
     std::string ownerName() override { return owner; }
     LocalDateTime now() override { return moment; }
 

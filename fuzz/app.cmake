@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(level_spec app/LevelSpecFuzz.cpp)
