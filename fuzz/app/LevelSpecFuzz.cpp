@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int64_t used = 0;
     std::memcpy(&move, data, std::min(size, sizeof move));
     std::memcpy(&used, data, std::min(size, sizeof used));
-    LevelCommands commands = searchLevel(l, { false, move, used, used, move % 2 == 0 });
+    LevelCommands commands = searchLevel(l, { false, move, used, used });
     check(commands.secondsLeft >= 0 && commands.movesToGo >= 0 && commands.timeControlSeconds >= 0);
     check(remainingAt(l, move, 0).movesToGo >= 0);
     return 0;

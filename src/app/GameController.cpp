@@ -15,7 +15,6 @@ namespace velmorak {
 
 namespace {
 
-constexpr std::string_view kTitle = "Velmorak";
 constexpr std::string_view kFinishGameFirst = "Please finish the currently running game first!";
 constexpr std::string_view kGoWhileObserving = "Go! not possible while observing a game";
 constexpr std::string_view kGoWhilePlaying = "Go! not possible while playing on server";
