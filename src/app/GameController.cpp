@@ -543,8 +543,9 @@ void GameController::startSearch()
         if (!m_engine.isPondering())
             return;
         stopEngine(false);
-        forgetPonder();
     }
+    // Whatever was pondered, finished or not, belongs to another position now.
+    forgetPonder();
     m_state.ponderMove = NoMove;
     // A new hash size takes effect here, on this thread, never from inside a search.
     restartEngineForHashSize();
