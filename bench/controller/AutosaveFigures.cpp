@@ -137,6 +137,15 @@ double cpuMs()
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
+void summarize(Figures& figures, std::vector<double>& times, std::vector<double>& cpuTimes)
+{
+    std::sort(times.begin(), times.end());
+    figures.medianMs = times[times.size() / 2];
+    figures.maxMs = times.back();
+    std::sort(cpuTimes.begin(), cpuTimes.end());
+    figures.medianCpuMs = cpuTimes[cpuTimes.size() / 2];
+}
+
 Figures measure(CPgnGame& game, const std::string& folder, bool fullRing)
 {
     MemoryStore store;
@@ -165,11 +174,7 @@ Figures measure(CPgnGame& game, const std::string& folder, bool fullRing)
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count());
     }
-    std::sort(times.begin(), times.end());
-    figures.medianMs = times[times.size() / 2];
-    figures.maxMs = times.back();
-    std::sort(cpuTimes.begin(), cpuTimes.end());
-    figures.medianCpuMs = cpuTimes[cpuTimes.size() / 2];
+    summarize(figures, times, cpuTimes);
     return figures;
 }
 
@@ -197,11 +202,7 @@ Figures measureInterface(CPgnGame& game, const std::string& folder)
         writer.flush();
         figures.failed |= !writer.lastResult().ok();
     }
-    std::sort(times.begin(), times.end());
-    figures.medianMs = times[times.size() / 2];
-    figures.maxMs = times.back();
-    std::sort(cpuTimes.begin(), cpuTimes.end());
-    figures.medianCpuMs = cpuTimes[cpuTimes.size() / 2];
+    summarize(figures, times, cpuTimes);
     return figures;
 }
 

@@ -20,9 +20,9 @@
 #include "AutosaveFigures.h"
 #include "app/GameController.h"
 #include "engine/EnginePluginHost.h"
-#include "engine/UciProcess.h"
 #include "rules/CoordinateNotation.h"
 #include "sound/SoundOutput.h"
+#include "support/StockfishDirect.h"
 
 using namespace velmorak;
 using BenchClock = std::chrono::steady_clock;
@@ -161,7 +161,9 @@ void controllerLatency(int rounds)
         return;
     MemoryStore store;
     MemoryStore autosaveStore;
+    // No book, neither ours nor the engine's: the engine itself is measured.
     store.writeValue("Bookfilename", RegistryValue::string(""));
+    store.writeValue("EngineBookfilename", RegistryValue::string(""));
     RegistrySettings settings(store);
     AppSettings options;
     options.guiBook = false;
@@ -204,40 +206,15 @@ void controllerLatency(int rounds)
     for (const char* move : kOpening)
         moves += std::string(" ") + move;
     moves += std::string(" ") + kMeasuredMove;
-    std::vector<double> direct;
-    UciProcess process;
-    if (!process.start({ "/usr/games/stockfish" })) {
+    std::optional<std::vector<double>> direct =
+        bench::stockfishReplyTimes("position startpos moves" + moves, rounds, " pv ");
+    if (!direct) {
         std::printf("stockfish cannot be started; skipped\n");
         return;
     }
-    std::string line;
-    auto readUntil = [&](const std::string& prefix) {
-        while (process.readLine(line, 60000) == UciProcess::ReadStatus::Line)
-            if (line.rfind(prefix, 0) == 0)
-                return true;
-        return false;
-    };
-    process.writeLine("uci");
-    readUntil("uciok");
-    process.writeLine("setoption name Hash value 16");
-    process.writeLine("isready");
-    readUntil("readyok");
-    for (int round = 0; round < rounds + 2; ++round) {
-        auto start = BenchClock::now();
-        process.writeLine("position startpos moves" + moves);
-        process.writeLine("go depth 1");
-        while (process.readLine(line, 60000) == UciProcess::ReadStatus::Line &&
-            line.find(" pv ") == std::string::npos) { }
-        double took = std::chrono::duration<double, std::milli>(BenchClock::now() - start).count();
-        readUntil("bestmove");
-        if (round >= 2)
-            direct.push_back(took);
-    }
-    process.writeLine("quit");
-    process.terminate(1000);
 
     double controllerMs = median(viaController);
-    double directMs = median(direct);
+    double directMs = median(*direct);
     std::printf(
         "through the controller   %8.3f ms (median of %zu)\n", controllerMs, viaController.size());
     std::printf("Stockfish directly       %8.3f ms (median)\n", directMs);

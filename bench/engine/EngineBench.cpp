@@ -21,12 +21,12 @@
 #include "engine/OpeningBook.h"
 #include "engine/OpeningBookBuilder.h"
 #include "engine/PolyglotBook.h"
-#include "engine/UciProcess.h"
 #include "record/CPgnParser.h"
 #include "record/PgnInput.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
+#include "support/StockfishDirect.h"
 
 using namespace velmorak;
 using BenchClock = std::chrono::steady_clock;
@@ -151,39 +151,15 @@ void benchReportLatency(int rounds)
     }
 
     // Stockfish directly, the same commands over a pipe.
-    std::vector<double> direct;
-    UciProcess process;
-    if (!process.start({ "/usr/games/stockfish" })) {
+    std::optional<std::vector<double>> direct = bench::stockfishReplyTimes(
+        "position fen " + std::string(kStartFen) + " moves" + moves, rounds, "info");
+    if (!direct) {
         std::printf("stockfish cannot be started; skipped\n");
         return;
     }
-    std::string line;
-    auto readUntil = [&](const std::string& prefix) {
-        while (process.readLine(line, 60000) == UciProcess::ReadStatus::Line)
-            if (line.rfind(prefix, 0) == 0)
-                return true;
-        return false;
-    };
-    process.writeLine("uci");
-    readUntil("uciok");
-    process.writeLine("setoption name Hash value 16");
-    process.writeLine("isready");
-    readUntil("readyok");
-    for (int round = 0; round < rounds + 2; ++round) {
-        auto start = BenchClock::now();
-        process.writeLine("position fen " + std::string(kStartFen) + " moves" + moves);
-        process.writeLine("go depth 1");
-        readUntil("info");
-        double took = msSince(start);
-        readUntil("bestmove");
-        if (round >= 2)
-            direct.push_back(took);
-    }
-    process.writeLine("quit");
-    process.terminate(1000);
 
     double viaBridge = median(bridge);
-    double viaPipe = median(direct);
+    double viaPipe = median(*direct);
     std::printf("through VelmoEngine.vme  %8.3f ms (median)\n", viaBridge);
     std::printf("Stockfish directly       %8.3f ms (median)\n", viaPipe);
     std::printf("added by host and bridge %8.3f ms (target < 5 ms), ratio %.2f\n",
