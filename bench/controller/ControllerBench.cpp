@@ -98,6 +98,8 @@ public:
     void clearSelection() override { }
     bool isAnimating() const override { return false; }
     void endAnimation() override { }
+    void showMoveThereAndBack(Move) override { }
+    void setBoardFlipped(bool) override { }
 };
 
 class MemoryStore final : public SettingsStore {

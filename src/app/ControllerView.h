@@ -49,6 +49,10 @@ public:
     virtual bool isAnimating() const = 0;
     // Ends a running animation at once (the piece stands on its square).
     virtual void endAnimation() = 0;
+    // A hint or threat: the move drawn there and back, with the move sound; not played.
+    virtual void showMoveThereAndBack(Move move) = 0;
+    // Turns the board so that `blackAtBottom` holds ("Flip board" follows).
+    virtual void setBoardFlipped(bool blackAtBottom) = 0;
 };
 
 } // namespace velmorak

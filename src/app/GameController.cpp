@@ -290,7 +290,8 @@ void GameController::exit()
     stopReplayAndAnalysis();
     setAnalysisMode(false);
     endEngineThread();
-    m_state.trainingMode = false;
+    if (m_state.trainingMode)
+        setTraining(false);
     autosaveGame();
     m_autosave.flush();
 }
@@ -302,6 +303,8 @@ bool GameController::userMove(Move move, bool dragged)
 {
     if (!boardInputAllowed())
         return false;
+    if (m_state.trainingMode)
+        return trainingMove(move, dragged);
     if (m_state.observeMode)
         SetObserveMode(false, -1);
     if (m_state.moveStartTick == 0)
@@ -420,7 +423,7 @@ void GameController::moveNow()
         if (!askYesNo("Training", "Do you really want to stop the training?", MessageIcon::Question,
                 true))
             return;
-        m_state.trainingMode = false;
+        setTraining(false);
         m_state.moveStartTick = 0;
     }
     if (m_state.autoReplay && !m_state.replayEngineFinish)
@@ -805,6 +808,8 @@ void GameController::timerFired(Clock::TimerId id)
         playPendingResult();
     } else if (id == kReplayTimer) {
         replayStep();
+    } else if (id == kTrainingReplyTimer || id == kTrainingSolvedTimer) {
+        trainingTimer(id);
     }
 }
 

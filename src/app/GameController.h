@@ -17,6 +17,7 @@
 #include "app/UiThread.h"
 #include "base/Clock.h"
 #include "engine/EnginePluginHost.h"
+#include "record/CDatabase.h"
 #include "record/TagCompletion.h"
 #include "rules/GameEndCode.h"
 #include "settings/AppSettings.h"
@@ -49,6 +50,8 @@ struct ControllerServices {
 // Timers the controller arms through the clock port (the front end arms its own).
 inline constexpr Clock::TimerId kEngineResultTimer = 101;
 inline constexpr Clock::TimerId kReplayTimer = 103;
+inline constexpr Clock::TimerId kTrainingReplyTimer = 106;
+inline constexpr Clock::TimerId kTrainingSolvedTimer = 107;
 // How often a finished search looks again whether an animation or a message box still
 // holds its move back.
 inline constexpr int kEngineResultRetryMs = 30;
@@ -126,6 +129,23 @@ public:
     void stopReplayAndAnalysis();
     void SetServerGameMode(bool on, int gameNumber);
     void SetObserveMode(bool on, int gameNumber);
+
+    // --- Training (GameControllerTraining.cpp) ---------------------------------------------
+    // The "Training" command: starts (asking whether to resume) or stops a training.
+    void toggleTraining();
+    void setTraining(bool on);
+    // Starts a training at game `index` of the PGN file at `path`, without the resume
+    // question; false (with the message shown) when no position could be loaded.
+    bool startTraining(const std::string& path, int index);
+    // The database training positions come from; null before the first training.
+    CDatabase* trainingDatabase() { return m_database.get(); }
+
+    // --- Coach, hint and threat (GameControllerHelp.cpp) -----------------------------------
+    // The "Hint" command: the move shown (spoken, drawn there and back, never played), or
+    // NoMove when there is none (the message says so).
+    Move showHint();
+    // The "Show threat" command, likewise.
+    Move showThreat();
 
     // --- Level ----------------------------------------------------------------------------------
     const LevelRecord& level() const { return m_level; }
@@ -229,6 +249,15 @@ private:
     void replayStep();
     int replayPeriodMs() const;
     void autosave(bool inMakeMove);
+
+    // Training (GameControllerTraining.cpp).
+    bool trainingMove(Move move, bool dragged);
+    void trainingTimer(Clock::TimerId id);
+    // Coach (GameControllerHelp.cpp): true when the user took the move back instead.
+    bool coachTakesBack(const SearchEnded& ended);
+    void updateCoachMemory(const SearchEnded& ended);
+    // Runs a hint or threat search to its end; the first move of its line, or NoMove.
+    Move runHelpSearch(const std::string& searchingText);
     std::int64_t now() const { return m_clock.ticks(); }
 
     ControllerPrompts& m_prompts;
@@ -260,6 +289,9 @@ private:
     std::optional<SearchEnded> m_ponderResult;
     // The predicted move was played while the ponder search's end was on its way.
     bool m_playPonderResultOnArrival = false;
+    // Training positions.
+    std::unique_ptr<CGameReader> m_parser;
+    std::unique_ptr<CDatabase> m_database;
     // Tasks posted by the engine thread check this before touching a destroyed controller.
     std::shared_ptr<GameController*> m_alive;
 };

@@ -53,7 +53,8 @@ void GameController::newGame(bool ask)
 {
     if (!guardNewGame())
         return;
-    m_state.trainingMode = false;
+    if (m_state.trainingMode)
+        setTraining(false);
     if (m_state.observeMode)
         SetObserveMode(false, -1);
     if (ask && m_state.game->changed() && !m_state.dgtConnected &&

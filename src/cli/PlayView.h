@@ -27,6 +27,8 @@ public:
     void clearSelection() override { }
     bool isAnimating() const override { return false; }
     void endAnimation() override { }
+    void showMoveThereAndBack(Move) override { }
+    void setBoardFlipped(bool) override { }
 
 private:
     PlayOutput& m_output;

@@ -115,6 +115,11 @@ void RecordingView::drawTakeBack(Move move, bool)
     events.push_back("back " + writeCoordinates(move));
 }
 
+void RecordingView::showMoveThereAndBack(Move move)
+{
+    events.push_back("show " + writeCoordinates(move));
+}
+
 void RecordingView::positionChanged(const Board& board)
 {
     fens.push_back(board.fen());

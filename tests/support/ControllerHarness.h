@@ -79,10 +79,13 @@ public:
     void clearSelection() override { }
     bool isAnimating() const override { return animating; }
     void endAnimation() override { animating = false; }
+    void showMoveThereAndBack(Move move) override;
+    void setBoardFlipped(bool blackAtBottom) override { flipped = blackAtBottom; }
 
     std::vector<std::string> events;
     std::vector<std::string> fens;
     bool animating = false;
+    bool flipped = false;
     bool enabled[4] = {};
     bool checked[4] = {};
 };
