@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "record/CPgnGame.h"
 #include "rules/Board.h"
@@ -42,6 +43,9 @@ struct ControllerState {
     bool playEngineResult = true;
     // The running search is a hint or threat search; its result is never played.
     bool hintSearchActive = false;
+    // What the status panel shows while a hint or threat search runs ("Searching for hint
+    // move...    "); empty otherwise.
+    std::string helpSearchText;
     // Tick of the last accepted take-back, forward or analysis toggle while analysing.
     std::int64_t lastStepTick = 0;
     // Positions in a row in which the program's own book had no move.

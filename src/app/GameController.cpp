@@ -353,10 +353,16 @@ bool GameController::makeMove(Move move, std::int64_t timeMs, bool animate, bool
     if (!board.isMoveLegal(move))
         return false;
     std::string san = writeSan(board, move);
+    int childrenBefore = m_state.currentNode->childCount();
     EnteredMove entered = enterMove(*m_state.game, m_state.currentNode, move, san,
         std::max<std::int64_t>(0, timeMs), VariationMode(m_options.variationMode), *m_linePrompts);
     if (entered.cancelled)
         return false;
+    // A new node in place of an old one: the main line was replaced and its nodes deleted,
+    // the coach's memory among them perhaps.
+    if (entered.created && childrenBefore > 0 &&
+        m_state.currentNode->childCount() == childrenBefore)
+        forgetCoach();
     m_state.lastMove = move;
     m_state.currentNode = entered.node;
     // The autosave sees the position before the move: the mover gets the owner's name.
@@ -659,8 +665,13 @@ void GameController::playPendingResult()
     m_state.playEngineResult = true;
     if (m_state.analysisMode || m_state.hintSearchActive)
         return;
-    if (playEngineMove(ended.info, m_pendingThinkingMs))
+    // The coach may offer to take the user's move back instead.
+    if (coachTakesBack(ended))
+        return;
+    if (playEngineMove(ended.info, m_pendingThinkingMs)) {
+        updateCoachMemory(ended);
         checkGameEnd();
+    }
 }
 
 bool GameController::playEngineMove(const SearchInfo& info, std::int64_t thinkingMs)

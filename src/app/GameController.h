@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -59,6 +60,12 @@ inline constexpr int kEngineResultRetryMs = 30;
 inline constexpr std::int64_t kAnalysisStepMs = 1000;
 // The program's own book is not asked again after this many misses in a row.
 inline constexpr int kMaxBookMisses = 5;
+// A hint or threat search gets 5 s (its level); beyond this it is stopped.
+inline constexpr std::chrono::milliseconds kHelpSearchWait { 15000 };
+// The coach speaks when the engine's score rose by more than this (centipawns)...
+inline constexpr int kCoachJump = 230;
+// ...unless either score is already this clear.
+inline constexpr int kCoachClearScore = 642;
 
 // The game controller: who moves, and what happens with every move. It keeps the game and
 // the board in step, enters moves from the user, the engine and the server, charges the
@@ -256,8 +263,15 @@ private:
     // Coach (GameControllerHelp.cpp): true when the user took the move back instead.
     bool coachTakesBack(const SearchEnded& ended);
     void updateCoachMemory(const SearchEnded& ended);
-    // Runs a hint or threat search to its end; the first move of its line, or NoMove.
-    Move runHelpSearch(const std::string& searchingText);
+    // Runs a prepared hint or threat search to its end (the interface waits, as the user
+    // asked for it) and returns what the engine reported; its move is never played.
+    SearchInfo runHelpSearch(const std::string& searchingText);
+    void endHelpSearch();
+    bool guardHint();
+    bool guardThreat();
+    // Speaks and shows a hint or threat; false when `move` is none.
+    bool presentHelp(Move move);
+    void forgetCoach();
     std::int64_t now() const { return m_clock.ticks(); }
 
     ControllerPrompts& m_prompts;

@@ -60,6 +60,11 @@ std::vector<std::string> MoveSounds::announceWords(
     return words;
 }
 
+void MoveSounds::questionBeep()
+{
+    m_output->playSystemDefault();
+}
+
 void MoveSounds::AnnounceMove(Move move, const Board& before, std::string_view san)
 {
     speakAll(announceWords(move, before, san));

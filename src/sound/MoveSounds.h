@@ -44,6 +44,8 @@ public:
 
     // Plays the move's sound when move sounds are on.
     void PlayMoveSound(Move move);
+    // The system's alert sound before a warning question (the coach's); always played.
+    void questionBeep();
     // Speaks the move (short form in Brief, full form in Verbose and All) unless the mode is
     // Off, then the state word of the position after it. `before` is the position the move
     // is made from; `san` its SAN there.

@@ -1,0 +1,151 @@
+// The coach, hint and threat through the controller and the test plug-in.
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "rules/CoordinateNotation.h"
+#include "support/ControllerHarness.h"
+#include "support/LineFile.h"
+
+namespace velmorak::test {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+struct CoachRow {
+    const char* name;
+    bool coachOn;
+    int firstScore;
+    int firstCount;
+    int secondScore;
+    int secondCount;
+    bool warns;
+};
+
+TEST(Coach, WarnsOnlyWhenTheScoreJumpsFromAnOpenPosition)
+{
+    const CoachRow rows[] = {
+        { "a jump of more than 2.3 pawns", true, 50, 20, 400, 20, true },
+        { "coach off", false, 50, 20, 400, 20, false },
+        { "a jump of 2.3 pawns exactly", true, 50, 20, 280, 20, false },
+        { "already 6.42 pawns up", true, 642, 20, 1000, 20, false },
+        { "now 6.42 pawns down", true, -1000, 20, -642, 20, false },
+        { "a single move to choose from", true, 50, 20, 400, 1, false },
+        { "after a book move", true, 50, 1, 400, 20, false },
+    };
+    for (const CoachRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        ControllerHarness h("current first 1 " + std::to_string(row.firstCount) + ";line " +
+            std::to_string(row.firstScore) + " e7e5\n---\ncurrent first 1 " +
+            std::to_string(row.secondCount) + ";line " + std::to_string(row.secondScore) + " d8h4");
+        h.options.coach = row.coachOn;
+        ASSERT_TRUE(h.play("e4"));
+        h.settle();
+        ASSERT_TRUE(h.play("a3"));
+        h.settle();
+        if (row.warns) {
+            EXPECT_EQ(h.prompts.shown,
+                (Calls { "Coach warns: I think after a3 I can play Qh4 now! "
+                         "Do you want to take back your move?" }));
+            EXPECT_EQ(h.soundOutput.events, Calls { "default" }) << "a beep first";
+            EXPECT_EQ(h.movesText(), "e4 e5") << "the user's move is gone, the engine's unplayed";
+            EXPECT_EQ(h.controller->state().plyNumber, 3);
+            EXPECT_EQ(h.controller->state().coachLastNode, nullptr);
+        } else {
+            EXPECT_TRUE(h.prompts.shown.empty());
+            EXPECT_EQ(h.movesText(), "e4 e5 a3 Qh4");
+        }
+    }
+}
+
+TEST(Coach, NoMeansTheEngineMovePlaysAndIsRemembered)
+{
+    ControllerHarness h("current first 1 20;line 50 e7e5\n---\ncurrent first 1 20;line 400");
+    h.options.coach = true;
+    ASSERT_TRUE(h.play("e4"));
+    h.settle();
+    h.prompts.answers = { false };
+    ASSERT_TRUE(h.play("a3"));
+    h.settle();
+    EXPECT_EQ(h.prompts.shown,
+        (Calls { "Coach warns: I don't think a3 was a good move! Do you "
+                 "want to take it back?" }));
+    // Nothing to play from an empty line; the memory stays with the last move played.
+    EXPECT_EQ(h.movesText(), "e4 e5 a3");
+}
+
+// The calls of the plug-in from the last SetPosition on.
+Calls lastSearch(const ControllerHarness& h)
+{
+    Calls calls = h.engineCalls();
+    auto last = std::find_if(calls.rbegin(), calls.rend(),
+        [](const std::string& line) { return line.rfind("SetPosition", 0) == 0; });
+    return { last == calls.rend() ? calls.begin() : std::prev(last.base()), calls.end() };
+}
+
+TEST(Hint, ASearchWhenTheEngineIsIdleNeverPlayed)
+{
+    ControllerHarness h("line 0 g1f3\n---\nnodes 5");
+    GameController& c = *h.controller;
+    EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3");
+    EXPECT_EQ(h.view.events.back(), "show g1f3");
+    Calls calls = lastSearch(h);
+    EXPECT_EQ(
+        Calls(calls.end() - 2, calls.end()), (Calls { "SetLevel 1 5 0 99", "StartAnalyse 0" }));
+    h.ui.runPending();
+    EXPECT_EQ(h.movesText(), "");
+    EXPECT_FALSE(c.state().hintSearchActive);
+    EXPECT_EQ(c.showHint(), NoMove) << "a search without a line";
+    EXPECT_EQ(h.prompts.shown, Calls { "Velmorak: Sorry, no hint found." });
+}
+
+TEST(Hint, WithoutASearchWhilePonderingOrAnalysing)
+{
+    ControllerHarness h("line 0 e7e5 g1f3\n---\nline 0 b8c6\n---\nline 0 d2d4;waitstop");
+    GameController& c = *h.controller;
+    h.options.pondering = true;
+    ASSERT_TRUE(h.play("e4"));
+    h.settle();
+    ASSERT_TRUE(waitForLines(h.folder.file("engine.log"), "StartAnalyse 1"));
+    EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3") << "the predicted move";
+    EXPECT_EQ(countLinesStarting(h.folder.file("engine.log"), "StartAnalyse"), 2);
+    c.toggleAnalysis();
+    ASSERT_TRUE(waitForLines(h.folder.file("engine.log"), "StartAnalyse 0", 2));
+    h.runUntil([&] { return !h.host->output().snapshot().rawLine.empty(); });
+    EXPECT_EQ(writeCoordinates(c.showHint()), "d2d4") << "the analysis line's first move";
+    EXPECT_EQ(h.movesText(), "e4 e5");
+}
+
+TEST(Hint, NoneWhileTheEngineThinks)
+{
+    ControllerHarness h("waitstop;line 0 e7e5");
+    ASSERT_TRUE(h.play("e4"));
+    ASSERT_TRUE(waitForLines(h.folder.file("engine.log"), "StartAnalyse 0"));
+    EXPECT_EQ(h.controller->showHint(), NoMove);
+    EXPECT_EQ(h.controller->showThreat(), NoMove);
+    EXPECT_EQ(h.prompts.shown,
+        (Calls { "Velmorak: Hint not possible while engine is thinking",
+            "Velmorak: Show threat not possible while engine is thinking" }));
+}
+
+TEST(Threat, TheKingCaptureWithoutSearchElseASearchAfterAPass)
+{
+    ControllerHarness h("line 0 e7e5\n---\nnodes 1");
+    GameController& c = *h.controller;
+    EXPECT_EQ(writeCoordinates(c.showThreat()), "e7e5");
+    EXPECT_EQ(lastSearch(h),
+        (Calls { "SetPosition rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1",
+            "SetBook  0", "SetLevel 1 5 0 99", "StartAnalyse 0" }));
+    EXPECT_EQ(c.showThreat(), NoMove);
+    EXPECT_EQ(h.prompts.shown, Calls { "Velmorak: Sorry, no threat found." });
+
+    auto game = std::make_unique<CPgnGame>();
+    game->setTag("FEN", "4k3/8/8/8/8/8/4r3/4K3 w - - 0 1");
+    c.setGame(std::move(game));
+    int calls = int(h.engineCalls().size());
+    EXPECT_EQ(writeCoordinates(c.showThreat()), "e2e1") << "in check: the king's capture";
+    EXPECT_EQ(int(h.engineCalls().size()), calls);
+}
+
+} // namespace
+} // namespace velmorak::test
