@@ -198,6 +198,8 @@ public:
     // one waiting for an animation or a message box.
     bool isEngineMoveDue() const;
     const EngineDriver& engine() const { return m_engine; }
+    // The options the controller follows; a change takes effect at the next move.
+    AppSettings& options() { return m_options; }
     // The two clocks as shown, and their text.
     ClockParts clocks() const;
     std::string clockText(bool flipped, int layout) const;

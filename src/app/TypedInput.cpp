@@ -20,7 +20,7 @@ struct CommandWord {
     TypedCommand command;
 };
 
-constexpr std::array<CommandWord, 12> kCommandWords { {
+constexpr std::array<CommandWord, 17> kCommandWords { {
     { "back", TypedCommand::Back },
     { "forward", TypedCommand::Forward },
     { "start", TypedCommand::Start },
@@ -33,6 +33,11 @@ constexpr std::array<CommandWord, 12> kCommandWords { {
     { "board", TypedCommand::Board },
     { "pgn", TypedCommand::Pgn },
     { "quit", TypedCommand::Quit },
+    { "hint", TypedCommand::Hint },
+    { "threat", TypedCommand::Threat },
+    { "status", TypedCommand::ShowStatus },
+    { "coach", TypedCommand::Coach },
+    { "train", TypedCommand::Train },
 } };
 
 // Quoted input in a message is cut so one line of garbage gives one readable line.
@@ -193,6 +198,15 @@ Result<TypedLine> readTypedLine(Board& board, std::string_view line)
                                "blitz:MINUTES+INCREMENT, tournament:MOVES/MINUTES or infinite");
             return TypedLine { TypedCommand::Level, NoMove, std::string(argument) };
         }
+        if (entry.command == TypedCommand::Coach) {
+            if (!equalsIgnoringCase(argument, "on") && !equalsIgnoringCase(argument, "off"))
+                return invalid("'coach' takes on or off, not " + quoted(argument));
+            return TypedLine { TypedCommand::Coach, NoMove,
+                equalsIgnoringCase(argument, "on") ? "on" : "off" };
+        }
+        // A file name is taken as typed, blanks inside it included.
+        if (entry.command == TypedCommand::Train)
+            return TypedLine { TypedCommand::Train, NoMove, std::string(argument) };
         if (!argument.empty())
             return invalid(quoted(entry.word) + " takes no argument, not " + quoted(argument));
         return TypedLine { entry.command, NoMove, {} };

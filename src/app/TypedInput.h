@@ -27,6 +27,11 @@ enum class TypedCommand {
     Board,
     Pgn,
     Quit,
+    Hint,
+    Threat,
+    ShowStatus,
+    Coach, // with "on" or "off"
+    Train, // with a PGN file's path, or nothing for the last (or the default) training
 };
 
 struct TypedLine {

@@ -11,8 +11,22 @@
 #include "app/TypedInput.h"
 #include "base/TaskQueue.h"
 #include "engine/EngineOutput.h"
+#include "rules/SanNotation.h"
 
 namespace velmorak::cli {
+
+namespace {
+
+// A hint's SAN in the position; a threat's in the position after the side to move passed.
+std::string sanIn(const Board& position, Move move, bool afterPass)
+{
+    Board board = position;
+    if (afterPass)
+        board.makeMove(NullMove);
+    return writeSan(board, move);
+}
+
+} // namespace
 
 namespace {
 
@@ -227,6 +241,22 @@ bool PlaySession::execute(const TypedLine& typed)
         break;
     case TypedCommand::Quit:
         return false;
+    case TypedCommand::Hint:
+        if (Move hint = m_controller.showHint(); hint != NoMove)
+            m_output.line("hint", sanIn(m_controller.board(), hint, false));
+        break;
+    case TypedCommand::Threat:
+        if (Move threat = m_controller.showThreat(); threat != NoMove)
+            m_output.line("threat", sanIn(m_controller.board(), threat, true));
+        break;
+    case TypedCommand::Coach:
+        m_controller.options().coach = typed.argument == "on";
+        break;
+    case TypedCommand::ShowStatus:
+    case TypedCommand::Train:
+        message(typed.command == TypedCommand::ShowStatus ? "'status' is not available yet"
+                                                          : "'train' is not available yet");
+        break;
     }
     return true;
 }

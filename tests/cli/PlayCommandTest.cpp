@@ -50,7 +50,7 @@ TEST(PlayCommand, ScriptedSessionPrintsEachEventInOrder)
     std::vector<std::string> expected { "move e4", std::string("fen ") + kAfterE4,
         "info depth 0 score +0.00 pv 1..e5", "move e5", std::string("fen ") + kAfterE5,
         "message Velmorak: unknown command 'hello'; type a move or one of: back forward start "
-        "end new movenow analyse replay level board pgn quit",
+        "end new movenow analyse replay level board pgn quit hint threat status coach train",
         "move Nf3", "fen rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2",
         std::string("fen ") + kAfterE5, "rnbqkbnr", "pppp.ppp", "........", "....p...", "....P...",
         "........", "PPPP.PPP", "RNBQKBNR" };
@@ -92,7 +92,7 @@ TEST(PlayCommand, InputWithoutALastLineBreakOrWithEndlessLinesIsStillRead)
     EXPECT_EQ(events(run.out),
         (std::vector<std::string> { "message Velmorak: unknown command '" + std::string(40, 'x') +
                 "...'; type a move or one of: back forward start end new movenow analyse "
-                "replay level board pgn quit",
+                "replay level board pgn quit hint threat status coach train",
             "move e4", std::string("fen ") + kAfterE4 }));
 }
 
