@@ -74,6 +74,20 @@ TEST(Coach, NoMeansTheEngineMovePlaysAndIsRemembered)
     EXPECT_EQ(h.movesText(), "e4 e5 a3");
 }
 
+TEST(Coach, ForgetsANodeThatReplacingTheMainLineDeleted)
+{
+    ControllerHarness h("current first 1 20;line 50 e7e5");
+    h.options.coach = true;
+    ASSERT_TRUE(h.play("e4"));
+    h.settle();
+    ASSERT_NE(h.controller->state().coachLastNode, nullptr);
+    h.options.autoAnswer = false;
+    h.controller->takeBackMove(false);
+    h.options.variationMode = int(VariationMode::ReplaceMainLine);
+    ASSERT_TRUE(h.play("c5"));
+    EXPECT_EQ(h.controller->state().coachLastNode, nullptr);
+}
+
 // The calls of the plug-in from the last SetPosition on.
 Calls lastSearch(const ControllerHarness& h)
 {
