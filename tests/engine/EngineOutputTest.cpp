@@ -1,5 +1,7 @@
 #include "engine/EngineOutput.h"
 
+#include <climits>
+
 #include <gtest/gtest.h>
 
 #include "rules/Board.h"
@@ -190,6 +192,9 @@ TEST(ScoreText, ShowsPawnsAndMates)
         { 0, kWhiteSide, false, "+0.00" },
         { 28000, kWhiteSide, false, "+280.00" },
         { 29999, kBlackSide, true, "-M1" },
+        { -29996, kWhiteSide, false, "-M2" },
+        // Turned without overflow.
+        { INT_MIN, kBlackSide, true, "+M-1073726823" },
     };
     for (const auto& row : rows)
         EXPECT_EQ(scoreText(row.score, row.side, row.alwaysWhite), row.text) << row.score;
