@@ -18,30 +18,26 @@ namespace {
 // text, k server marker, o observing, R at the root, B no black player.
 StatusInput panelInput(ControllerHarness& h, std::string_view flags, bool blackMoved = false)
 {
-    h.options.autoAnswer = false;
-    h.controller->game().setTag("White", "Anna");
-    h.controller->game().setTag("Black", "Ben");
-    h.controller->game().setTag("WhiteElo", "2100");
+    for (auto [tag, value] : { std::pair { "White", "Anna" }, { "Black", "Ben" },
+             { "WhiteElo", "2100" }, { "Date", "2026.01.02" }, { "Event", "Club" } })
+        h.controller->game().setTag(tag, value);
     h.controller->game().root()->setComment(std::string(kRootPlaceholderComment));
     EXPECT_TRUE(h.play("e4"));
     EXPECT_TRUE(!blackMoved || h.play("e5"));
     h.controller->currentNode()->setComment("Good");
     StatusInput in = h.controller->statusInput();
     auto has = [&](char flag) { return flags.find(flag) != std::string_view::npos; };
-    in.info.depth = 7, in.info.lineDepth = 6, in.info.score = 150;
+    in.info.depth = 7, in.info.lineDepth = 6, in.info.score = 150, in.info.searchStartTick = 1000;
     in.info.currentMoveNumber = 3, in.info.moveCount = 20, in.nodesPerSecond = 250'000;
     in.info.sanCurrentMove = "Nf6", in.ponderSan = "e5", in.info.sanLine = "1..e5 2.Nf3";
-    in.info.rawLine = has('n') ? "" : "e7e5 g1f3";
-    in.info.scoreSide = has('w') ? kBlackSide : kWhiteSide;
-    in.scoreAlwaysForWhite = has('w');
-    in.lineWidth = has('c') ? 14 : in.lineWidth;
+    in.info.rawLine = has('n') ? "" : "e7e5 g1f3", in.lineWidth = has('c') ? 14 : in.lineWidth;
+    in.scoreAlwaysForWhite = has('w'), in.info.scoreSide = has('w') ? kBlackSide : kWhiteSide;
     in.showLevelLine = has('L'), in.showMainline = !has('m');
     in.engineBusy = has('b') || has('p'), in.ponderActive = has('p');
     in.ponderResultReady = has('r'), in.ponderMove = has('r') ? Move { 1, 4, 2, 0 } : NoMove;
     in.trainingMode = has('t'), in.hasAnalysisList = has('a');
-    in.layout = has('3') ? 3 : has('8') ? 8 : 0;
+    in.layout = has('3') ? 3 : has('8') ? 8 : 0, in.serverStatus = "Seeking";
     in.serverConnected = has('s'), in.serverMarker = has('k'), in.serverPlayOrObserve = has('o');
-    in.serverStatus = "Seeking", in.tags.date = "2026.01.02", in.tags.event = "Club";
     in.currentNode = has('R') ? in.currentNode->parent() : in.currentNode;
     in.tags.black = has('B') ? "" : in.tags.black;
     return in;
@@ -110,7 +106,6 @@ TEST(StatusPanel, AnalysisListAddsChangedLinesNewestFirst)
 {
     ControllerHarness h(std::nullopt);
     StatusInput in = panelInput(h, "");
-    in.info.searchStartTick = 1000;
     AnalysisList list;
     EXPECT_TRUE(list.addAnalysisLine(in, 66'000));
     EXPECT_FALSE(list.addAnalysisLine(in, 67'000)) << "same depth and line";
@@ -153,9 +148,9 @@ TEST(StatusPanel, LandscapeMoveListAroundTheCurrentMove)
 TEST(StatusPanel, RedrawTheStatusWhenTheCurrentMoveChanges)
 {
     StatusRedraw redraw;
-    EXPECT_FALSE(redraw.tick(0).status);
-    EXPECT_TRUE(redraw.tick(3).status);
-    EXPECT_FALSE(redraw.tick(3).status);
+    std::vector<bool> status { redraw.tick(0).status, redraw.tick(3).status,
+        redraw.tick(3).status };
+    EXPECT_EQ(status, (std::vector<bool> { false, true, false }));
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "engine/EngineOutput.h"
 
-#include <climits>
-
 #include <gtest/gtest.h>
 
 #include "rules/Board.h"
@@ -193,8 +191,8 @@ TEST(ScoreText, ShowsPawnsAndMates)
         { 28000, kWhiteSide, false, "+280.00" },
         { 29999, kBlackSide, true, "-M1" },
         { -29996, kWhiteSide, false, "-M2" },
-        // Turned without overflow.
-        { INT_MIN, kBlackSide, true, "+M-1073726823" },
+        // The most negative int, turned without overflow.
+        { -2147483647 - 1, kBlackSide, true, "+M-1073726823" },
     };
     for (const auto& row : rows)
         EXPECT_EQ(scoreText(row.score, row.side, row.alwaysWhite), row.text) << row.score;
