@@ -24,10 +24,14 @@ StatusInput GameController::statusInput() const
     in.showLevelLine = m_state.showLevelLine;
     in.trainingMode = m_state.trainingMode;
     in.ponderMove = m_state.ponderMove;
-    if (m_state.ponderMove != NoMove) {
-        // The SAN writer tries the move on the board; a copy keeps the controller's own.
+    if (Move predicted = m_state.ponderMove; predicted != NoMove) {
+        // The SAN writer plays the move on the board, so it gets a copy, and only a move that
+        // is legal there.
         Board board = m_state.board;
-        in.ponderSan = writeSan(board, m_state.ponderMove, true);
+        Move legal = board.findMove(
+            predicted.from, predicted.to, predicted.isPromotion() ? predicted.piece : kEmpty);
+        if (legal != NoMove)
+            in.ponderSan = writeSan(board, legal, true);
     }
     in.levelLine = levelText(m_level);
     in.showMainline = m_options.mainLine;
