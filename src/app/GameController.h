@@ -15,6 +15,7 @@
 #include "app/EngineDriver.h"
 #include "app/LevelRecord.h"
 #include "app/ServerLink.h"
+#include "app/StatusPanel.h"
 #include "app/UiThread.h"
 #include "base/Clock.h"
 #include "engine/EnginePluginHost.h"
@@ -206,6 +207,9 @@ public:
     void setDgtClockTexts(const DgtClockTexts& texts) { m_dgtClock = texts; }
     void setServerConnected(bool connected) { m_state.serverConnected = connected; }
     void setDgtConnected(bool connected) { m_state.dgtConnected = connected; }
+    // What the status panel is computed from, as far as the controller knows it
+    // (GameControllerStatus.cpp); the front end adds its width, list and server texts.
+    StatusInput statusInput() const;
 
     static constexpr int kAllPlies = 9999;
 

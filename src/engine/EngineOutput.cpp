@@ -77,17 +77,19 @@ std::string cutText(std::string_view text, std::size_t maxLength)
     return std::string(text.substr(0, std::min(text.size(), maxLength)));
 }
 
-std::string scoreText(int score, std::uint8_t scoreSide, bool alwaysForWhite)
+std::string scoreText(int reported, std::uint8_t scoreSide, bool alwaysForWhite)
 {
+    // Wide enough to turn any score a plug-in reports, the most negative int included.
+    long long score = reported;
     if (alwaysForWhite && scoreSide == kBlackSide)
         score = -score;
     char buffer[32];
     if (score > VELMORAK_MATE_THRESHOLD)
-        std::snprintf(buffer, sizeof buffer, "+M%d", (30001 - score) / 2);
+        std::snprintf(buffer, sizeof buffer, "+M%lld", (30001 - score) / 2);
     else if (score < -VELMORAK_MATE_THRESHOLD)
-        std::snprintf(buffer, sizeof buffer, "-M%d", (score + 30001) / 2);
+        std::snprintf(buffer, sizeof buffer, "-M%lld", (score + 30001) / 2);
     else
-        std::snprintf(buffer, sizeof buffer, "%+.2f", score / 100.0);
+        std::snprintf(buffer, sizeof buffer, "%+.2f", static_cast<double>(score) / 100.0);
     return buffer;
 }
 

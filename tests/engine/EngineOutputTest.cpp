@@ -190,6 +190,9 @@ TEST(ScoreText, ShowsPawnsAndMates)
         { 0, kWhiteSide, false, "+0.00" },
         { 28000, kWhiteSide, false, "+280.00" },
         { 29999, kBlackSide, true, "-M1" },
+        { -29996, kWhiteSide, false, "-M2" },
+        // The most negative int, turned without overflow.
+        { -2147483647 - 1, kBlackSide, true, "+M-1073726823" },
     };
     for (const auto& row : rows)
         EXPECT_EQ(scoreText(row.score, row.side, row.alwaysWhite), row.text) << row.score;
