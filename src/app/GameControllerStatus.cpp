@@ -34,6 +34,7 @@ StatusInput GameController::statusInput() const
             in.ponderSan = writeSan(board, legal, true);
     }
     in.levelLine = levelText(m_level);
+    in.helpSearchText = m_state.helpSearchText;
     in.showMainline = m_options.mainLine;
     in.scoreAlwaysForWhite = m_options.scoreWhite;
     in.layout = m_options.boardSize;

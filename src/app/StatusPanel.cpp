@@ -165,6 +165,11 @@ std::string headerLine(const StatusInput& in, std::size_t maxLength)
 StatusLines statusLines(const StatusInput& in)
 {
     StatusLines lines;
+    if (!in.helpSearchText.empty()) {
+        lines.first = in.helpSearchText;
+        lines.second = playersOrEngineLine(in);
+        return lines;
+    }
     if (gameView(in)) {
         bool searching = in.engineBusy && !in.ponderActive;
         if (searching)

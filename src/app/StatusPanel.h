@@ -40,6 +40,8 @@ struct StatusInput {
     Move ponderMove = NoMove;
     std::string ponderSan;
     std::string levelLine;
+    // While a hint or threat search runs, what line 1 says ("Searching for hint move...").
+    std::string helpSearchText;
     // "Show mainline" and "Score always for white".
     bool showMainline = true;
     bool scoreAlwaysForWhite = false;

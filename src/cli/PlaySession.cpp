@@ -8,6 +8,7 @@
 #include "PlayOutput.h"
 #include "app/GameController.h"
 #include "app/LevelRecord.h"
+#include "app/StatusPanel.h"
 #include "app/TypedInput.h"
 #include "base/TaskQueue.h"
 #include "engine/EngineOutput.h"
@@ -114,8 +115,21 @@ void PlaySession::run()
 }
 
 // A clock runs while the side to move thinks or the engine searches.
+void PlaySession::printStatus(bool always)
+{
+    StatusLines lines = statusLines(m_controller.statusInput());
+    std::string text = lines.first + " | " + lines.second;
+    if (!always && text == m_lastStatus)
+        return;
+    m_lastStatus = text;
+    m_output.line("status", text);
+}
+
 void PlaySession::printClock()
 {
+    // Once asked for, the panel follows the engine's search as its redraws would.
+    if (m_watchStatus && m_controller.isEngineBusy())
+        printStatus(false);
     if (m_finished || (m_controller.state().moveStartTick == 0 && !m_controller.isEngineBusy()))
         return;
     ClockParts parts = m_controller.clocks();
@@ -253,9 +267,11 @@ bool PlaySession::execute(const TypedLine& typed)
         m_controller.options().coach = typed.argument == "on";
         break;
     case TypedCommand::ShowStatus:
+        m_watchStatus = true;
+        printStatus(true);
+        break;
     case TypedCommand::Train:
-        message(typed.command == TypedCommand::ShowStatus ? "'status' is not available yet"
-                                                          : "'train' is not available yet");
+        message("'train' is not available yet");
         break;
     }
     return true;

@@ -49,6 +49,8 @@ private:
     bool bothEngines() const;
     void message(const std::string& text);
     void printClock();
+    // "status LINE1 | LINE2"; unless `always`, only when the lines changed.
+    void printStatus(bool always);
 
     GameController& m_controller;
     TaskQueue& m_queue;
@@ -66,6 +68,9 @@ private:
     bool m_engineToMove = true;
     // Where the engine was last told to move, to notice an engine that gives no move.
     const void* m_engineAskedAt = nullptr;
+    // After a "status" command, the panel's lines follow the engine's search.
+    bool m_watchStatus = false;
+    std::string m_lastStatus;
 };
 
 } // namespace velmorak::cli
