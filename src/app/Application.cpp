@@ -75,8 +75,12 @@ Status Application::start(const StartRequest& request)
         return loaded;
     if (m_host.isLoaded()) {
         m_controller->setEngineHost(&m_host);
-        // A thread that cannot be created has been reported; searches then do nothing.
-        m_controller->startEngineThread();
+        // A thread that cannot be created has been reported; searches then do nothing. A
+        // plug-in whose engine did not start says why, and the program goes on: its
+        // searches end without a move.
+        if (m_controller->startEngineThread())
+            if (std::string reason = m_host.engineError(); !reason.empty())
+                m_prompts.showMessage(kTitle, reason, MessageIcon::Stop);
     }
     armTimers();
     m_running = true;

@@ -85,10 +85,10 @@ struct StartRequest {
     // The command-line arguments after the program's name. The first one, as given (no
     // quotes are taken off), may name an opening book (".kbk": it becomes the program's
     // book) or a PGN file (".pgn": kept for the front end to open).
-    std::span<const std::string> arguments;
+    std::span<const std::string> arguments {};
     // An engine plug-in to load for this run instead of the stored one; a plug-in of that
     // name must exist.
-    std::optional<std::string> engine;
+    std::optional<std::string> engine {};
     // Without an engine start-up fails. A front end that can do without one (two human
     // players on the command line) clears this and goes on with "no engine".
     bool engineRequired = true;
