@@ -1,4 +1,5 @@
 // velmorak-cli play: a text game through the game controller, its engine thread and level.
+#include <atomic>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -6,12 +7,14 @@
 #include <unistd.h>
 
 #include "CliCommand.h"
+#include "ExitSignals.h"
 #include "PlayInputReader.h"
 #include "PlayOptions.h"
 #include "PlayOutput.h"
 #include "PlayPrompts.h"
 #include "PlaySession.h"
 #include "PlayView.h"
+#include "app/Application.h"
 #include "app/GameController.h"
 #include "app/TaskQueueUiThread.h"
 #include "app/TypedInput.h"
@@ -102,12 +105,6 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
         return usage(err, kCommand, readable.error().message);
     // The autosave thread's own view of the same file; the file's lock keeps the two apart.
     SettingsFileStore autosaveStore(settingsPath);
-    RegistrySettings settings(store);
-    AppSettings appOptions;
-    appOptions.load(settings);
-    // Whether the engine answers the user follows from the sides, not from the settings,
-    // which this command does not write back.
-    appOptions.autoAnswer = options.white == PlaySide::Engine || options.black == PlaySide::Engine;
 
     PlayOutput output(out);
     PlayView view(output);
@@ -117,51 +114,52 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     SilentSoundOutput silence;
     MoveSounds sounds(silence, programDirectory() + "/announce");
     SystemTagSources tagSources;
-    EnginePluginHost host(
-        {}, [&output](const std::string& text) { output.line("message", "Velmorak: " + text); });
+    Clock& clock = systemClock();
+    // The session prints the clocks itself: the application's timers stay unarmed.
+    Application app(
+        ApplicationServices { prompts, view, uiThread, clock, store, autosaveStore, sounds,
+            tagSources, documentsDirectory(), {}, [] { return availablePhysicalMemoryKb(); }, {} });
 
     bool needsEngine = options.white == PlaySide::Engine || options.black == PlaySide::Engine;
-    bool loaded = host.load(options.engine);
-    if (loaded && !options.engine.empty() && host.engineName() != options.engine)
-        return usage(err, kCommand,
-            "no engine plug-in named '" + options.engine + "' in " + host.folder() +
-                " (velmorak-cli engine list names them)");
-    if (!loaded && needsEngine) {
-        err << "velmorak-cli play: no engine plug-in loaded from " << host.folder() << '\n';
+    StartRequest request;
+    if (!options.engine.empty())
+        request.engine = options.engine;
+    request.engineRequired = needsEngine;
+    request.restoreAutosave = options.restore;
+    if (Status started = app.start(request); !started) {
+        if (started.error().kind == ErrorKind::NotFound)
+            return usage(
+                err, kCommand, started.error().message + " (velmorak-cli engine list names them)");
+        err << "velmorak-cli play: " << started.error().message << '\n';
         return kExitFailure;
     }
-
-    Clock& clock = systemClock();
-    GameController controller(ControllerServices { prompts, view, uiThread, clock, store, settings,
-        appOptions, sounds, tagSources, documentsDirectory(), autosaveStore,
-        [] { return availablePhysicalMemoryKb(); } });
-    controller.loadLevel();
+    GameController& controller = app.controller();
     if (options.level)
         controller.applyLevel(parseLevelSpec(*options.level, controller.level()).value());
-    PlaySession session(controller, queue, output, clock, options.white, options.black);
-    // The host outlives the controller and the session: on every way out its hooks, which
-    // call them, are cleared first.
-    struct HostHooks {
-        EnginePluginHost& host;
-        ~HostHooks()
-        {
-            host.output().setChangedHook({});
-            host.setBeforeUnload({});
-        }
-    } hostHooks { host };
-    if (loaded) {
-        controller.setEngineHost(&host);
-        session.watchEngine(host.output());
-        if (!controller.startEngineThread() && needsEngine)
-            return kExitFailure;
-    }
-
     if (options.restore) {
-        if (!controller.restoreAutosave())
+        if (!app.restoredAutosave())
             output.line("message", "Velmorak: no autosaved game to restore; a new game starts");
     } else if (startGame) {
         controller.setGame(std::move(startGame));
     }
+
+    PlaySession session(controller, queue, output, clock, options.white, options.black);
+    // What this run changes only for itself is undone before the settings are written, and
+    // the engine's reports stop reaching the session before it goes; on every way out.
+    struct RunScope {
+        Application& app;
+        bool storedAutoAnswer;
+        void end()
+        {
+            app.host().output().setChangedHook({});
+            app.options().autoAnswer = storedAutoAnswer;
+        }
+        ~RunScope() { end(); }
+    } scope { app, app.options().autoAnswer };
+    // Whether the engine answers the user follows from the sides, not from the settings.
+    app.options().autoAnswer = needsEngine;
+    if (app.hasEngine())
+        session.watchEngine(app.host().output());
 
     PlayInputReader reader(
         STDIN_FILENO, kMaxTypedLineLength,
@@ -170,26 +168,41 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
                 [&session, line = std::move(line)]() mutable { session.addLine(std::move(line)); });
         },
         [&queue, &session] { queue.post([&session] { session.endInput(); }); });
-    if (!reader.start()) {
+    // A terminated program still stops its engine, autosaves and writes its settings.
+    std::atomic<int> endedBySignal { 0 };
+    ExitSignals signals([&queue, &session, &endedBySignal](int number) {
+        endedBySignal.store(number);
+        queue.post([&session] { session.stop(); });
+    });
+    if (!reader.start() || !signals.start()) {
         err << "velmorak-cli play: cannot read standard input\n";
         return kExitFailure;
     }
     session.run();
     reader.stop();
 
-    controller.exit();
-    controller.waitForAutosave();
+    scope.end();
+    Status exited = app.exit();
     queue.close();
     CPgnGame& game = controller.game();
     game.setFormat(kFilePgnFormat);
     output.block(game.toString());
+    int code = kExitOk;
     if (options.save) {
         if (Status saved = saveGame(*options.save, game); !saved) {
             err << "velmorak-cli play: " << saved.error().message << '\n';
-            return kExitFailure;
+            code = kExitFailure;
         }
     }
-    return kExitOk;
+    if (!exited) {
+        err << "velmorak-cli play: " << exited.error().message << '\n';
+        code = kExitFailure;
+    }
+    // The shell's convention for a program ended by a signal.
+    constexpr int kSignalExitBase = 128;
+    if (int number = endedBySignal.load(); number != 0)
+        return kSignalExitBase + number;
+    return code;
 }
 
 const CliRegistration kReg({ "play",
@@ -202,9 +215,11 @@ const CliRegistration kReg({ "play",
     "    'move SAN', 'message TITLE: TEXT' (questions take their default answer),\n"
     "    'clock WHITE BLACK' each second while a clock runs, 'info ...' engine reports.\n"
     "    At quit or the end of input (two engine sides: the end of the game) the game is\n"
-    "    printed as PGN. SPEC: depth:N, movetime:SECONDS, blitz:MINUTES+INCREMENT,\n"
-    "    tournament:MOVES/MINUTES[,MOVES/MINUTES[,MINUTES]] or infinite. Defaults: white\n"
-    "    human, black engine, the stored level, the usual settings file.",
+    "    printed as PGN and the settings, the level included, are written back; SIGTERM\n"
+    "    and SIGINT end the same way. SPEC: depth:N, movetime:SECONDS,\n"
+    "    blitz:MINUTES+INCREMENT, tournament:MOVES/MINUTES[,MOVES/MINUTES[,MINUTES]] or\n"
+    "    infinite. Defaults: white human, black engine, the stored level, the usual\n"
+    "    settings file.",
     &runPlay });
 
 } // namespace

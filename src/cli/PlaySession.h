@@ -34,6 +34,9 @@ public:
     // Tasks for the queue: a typed line arrived; the input ended.
     void addLine(std::string line);
     void endInput();
+    // Ends the session at once, an engine move on its way or not (the program was told to
+    // end): the caller's exit stops the engine.
+    void stop() { m_finished = true; }
     // Makes every engine report print an "info" line when its line, score or depth is new.
     void watchEngine(EngineOutput& output);
 

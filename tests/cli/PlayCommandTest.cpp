@@ -1,10 +1,12 @@
 // velmorak-cli play with the test engine: scripted sessions on standard input, checked
 // event by event.
+#include <csignal>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/CliRunner.h"
 #include "support/TempFolder.h"
@@ -152,6 +154,24 @@ TEST(PlayCommand, AnEngineThatGivesNoMoveEndsTwoEngineSidesWithAMessage)
     EXPECT_NE(run.out.find("message Velmorak: the engine gave no move in this position"),
         std::string::npos)
         << run.out;
+}
+
+TEST(PlayCommand, TerminationRunsTheExitSequence)
+{
+    TempFolder folder;
+    const std::string fifo = folder.file("fifo"), autosave = folder.file("vmautosave.pgn");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Standard input stays open (the FIFO read and written); the signal comes once the move
+    // is autosaved.
+    CliResult run =
+        runCli("play --black human --settings '" + folder.file("settings.reg") + "' <> '" + fifo +
+                "' & pid=$!; echo e4 > '" + fifo + "'; i=0; until grep -qs e4 '" + autosave +
+                "' || [ $i -ge 100 ]; do sleep 0.1; i=$((i+1)); done; kill -TERM $pid; wait $pid",
+            "VELMORAK_DOCUMENTS='" + folder.path() + "'");
+    EXPECT_EQ(run.exitCode, 128 + SIGTERM) << run.err;
+    EXPECT_NE(run.out.find("\n1. e4 *"), std::string::npos) << run.out;
+    // Only the exit writes the options.
+    EXPECT_NE(TempFolder::read(folder.file("settings.reg")).find("IDC_CBCOACH"), std::string::npos);
 }
 
 TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)

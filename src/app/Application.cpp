@@ -1,0 +1,186 @@
+#include "app/Application.h"
+
+#include <cerrno>
+#include <filesystem>
+
+#include "engine/BookSettings.h"
+
+namespace velmorak {
+
+namespace {
+
+constexpr std::string_view kTitle = "Velmorak";
+constexpr std::string_view kBookExtension = ".kbk";
+constexpr std::string_view kPgnExtension = ".pgn";
+// A DGT port setting of 1..5 names serial port 0..4; 0 is none.
+constexpr int kFirstDgtPortSetting = 1;
+
+// A name needs something before its extension to count.
+bool hasExtension(std::string_view name, std::string_view extension)
+{
+    return name.size() > extension.size() && name.ends_with(extension);
+}
+
+std::size_t timerRow(Clock::TimerId id)
+{
+    for (std::size_t row = 0; row < kApplicationTimers.size(); ++row)
+        if (kApplicationTimers[row].id == id)
+            return row;
+    return kApplicationTimers.size();
+}
+
+} // namespace
+
+Application::Application(ApplicationServices services)
+    : m_prompts(services.prompts)
+    , m_ui(services.ui)
+    , m_clock(services.clock)
+    , m_store(services.store)
+    , m_settings(services.store)
+    , m_onTimer(std::move(services.onTimer))
+    , m_host(services.pluginFolder,
+          [this](const std::string& text) {
+              ++m_loaderMessages;
+              m_prompts.showMessage(kTitle, text, MessageIcon::Stop);
+          })
+    , m_alive(std::make_shared<Application*>(this))
+{
+    // The options come first: the controller reads them from its first move on.
+    m_options.load(m_settings);
+    m_controller = std::make_unique<GameController>(ControllerServices { services.prompts,
+        services.view, services.ui, services.clock, services.store, m_settings, m_options,
+        services.sounds, services.tagSources, services.documentsFolder, services.autosaveStore,
+        std::move(services.availableMemoryKb) });
+}
+
+Application::~Application()
+{
+    if (m_running)
+        (void)exit();
+    m_alive.reset();
+    // The controller goes before the host whose plug-in its engine thread calls.
+    m_controller.reset();
+}
+
+Status Application::start(const StartRequest& request)
+{
+    if (m_running)
+        return Error { ErrorKind::Conflict, "the program is already running" };
+    takeCommandLineFile(request.arguments);
+    // Plug-ins are loaded straight from their own files, so no copy of a library is ever
+    // left behind in the program folder to clean up.
+    m_restoredAutosave = request.restoreAutosave && m_controller->restoreAutosave();
+    m_controller->loadLevel();
+    if (Status loaded = loadEngine(request); !loaded)
+        return loaded;
+    if (m_host.isLoaded()) {
+        m_controller->setEngineHost(&m_host);
+        // A thread that cannot be created has been reported; searches then do nothing. A
+        // plug-in whose engine did not start says why, and the program goes on: its
+        // searches end without a move.
+        if (m_controller->startEngineThread())
+            if (std::string reason = m_host.engineError(); !reason.empty())
+                m_prompts.showMessage(kTitle, reason, MessageIcon::Stop);
+    }
+    armTimers();
+    m_running = true;
+    return {};
+}
+
+void Application::takeCommandLineFile(std::span<const std::string> arguments)
+{
+    if (arguments.empty())
+        return;
+    const std::string& name = arguments.front();
+    if (hasExtension(name, kBookExtension))
+        writeBookSetting(m_store, kBookFileSetting, name);
+    else if (hasExtension(name, kPgnExtension))
+        m_pgnToOpen = name;
+}
+
+Status Application::loadEngine(const StartRequest& request)
+{
+    m_loaderMessages = 0;
+    bool loaded = m_host.load(request.engine.value_or(m_options.engine));
+    if (loaded && request.engine && m_host.engineName() != *request.engine) {
+        m_host.unload();
+        return Error { ErrorKind::NotFound,
+            "no engine plug-in named '" + *request.engine + "' in " + m_host.folder() };
+    }
+    if (loaded)
+        return {};
+    // The loader refuses a library without the plug-in's functions silently; the user
+    // still learns why there is no engine.
+    std::string path =
+        (std::filesystem::path(m_host.folder()) / EnginePluginHost::kDefaultPluginFile).string();
+    if (m_loaderMessages == 0)
+        m_prompts.showMessage(kTitle,
+            "Couldn\xC2\xB4t load '" + path + "'. Error #" + std::to_string(ENOEXEC),
+            MessageIcon::Stop);
+    if (!request.engineRequired)
+        return {};
+    return Error { ErrorKind::ProcessFailed, "no engine plug-in loaded from " + m_host.folder() };
+}
+
+void Application::armTimers()
+{
+    if (!m_onTimer)
+        return;
+    for (std::size_t row = 0; row < kApplicationTimers.size(); ++row) {
+        const ApplicationTimer& timer = kApplicationTimers[row];
+        bool wanted = timer.id == kClockTimer || timer.id == kServerInputTimer ||
+            (timer.id == kKeepAliveTimer && m_options.keepAlive);
+        if (!wanted)
+            continue;
+        std::weak_ptr<Application*> alive = m_alive;
+        UiThread* ui = &m_ui;
+        Clock::TimerId id = timer.id;
+        m_clock.startTimer(id, timer.periodMs, timer.periodic, [alive, ui, id] {
+            ui->post([alive, id] {
+                if (auto application = alive.lock(); application && (*application)->m_running)
+                    (*application)->m_onTimer(id);
+            });
+        });
+        m_armed[row] = true;
+    }
+}
+
+void Application::killTimers()
+{
+    for (std::size_t row = 0; row < kApplicationTimers.size(); ++row) {
+        if (m_armed[row])
+            m_clock.killTimer(kApplicationTimers[row].id);
+        m_armed[row] = false;
+    }
+}
+
+bool Application::isTimerArmed(Clock::TimerId id) const
+{
+    std::size_t row = timerRow(id);
+    return row < m_armed.size() && m_armed[row];
+}
+
+std::optional<int> Application::dgtPortIndex() const
+{
+    if (m_options.dgtPort < kFirstDgtPortSetting)
+        return std::nullopt;
+    return m_options.dgtPort - kFirstDgtPortSetting;
+}
+
+Status Application::exit()
+{
+    if (!m_running)
+        return {};
+    m_running = false;
+    m_controller->exit();
+    killTimers();
+    m_controller->saveLevel();
+    bool saved = m_options.save(m_settings);
+    m_controller->setEngineHost(nullptr);
+    m_host.unload();
+    if (!saved)
+        return Error { ErrorKind::Io, "the settings could not be written" };
+    return {};
+}
+
+} // namespace velmorak
