@@ -119,6 +119,16 @@ TEST(PlayCommand, TwoHumanSidesGetEveryQuestionAnsweredWithItsDefault)
         << run.out;
 }
 
+TEST(PlayCommand, HintsThreatsAndTheStatusPanelAreShownNotPlayed)
+{
+    TempFolder folder;
+    CliResult run = play(
+        folder, "status\nhint\nthreat\nquit\n", "--black human", "line 0 g1f3;---;line 0 e7e5");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(events(run.out),
+        (std::vector<std::string> { "status Level 5min |  ", "hint Nf3", "threat e5" }));
+}
+
 TEST(PlayCommand, TwoEngineSidesPlayToMateThenSaveAndRestore)
 {
     TempFolder folder;
