@@ -124,7 +124,6 @@ TEST(Training, EveryShippedPositionIsSolvedByItsLine)
             h.tick();
         }
     }
-    EXPECT_EQ(database->current(), 0) << "after the last position the first comes again";
 }
 
 } // namespace
