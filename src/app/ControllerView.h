@@ -13,6 +13,7 @@ enum class ControllerCommand {
     NextMove,
     Analysis,
     Replay,
+    Training,
 };
 
 // The port through which the controller has the board and the panels drawn. Every call

@@ -5,6 +5,7 @@
 
 #include "app/GameEndTexts.h"
 #include "app/SearchLevel.h"
+#include "base/ProgramDirectory.h"
 #include "engine/BookSettings.h"
 #include "engine/HashSize.h"
 #include "record/GameTreeEditing.h"
@@ -110,6 +111,8 @@ GameController::GameController(ControllerServices services)
                       (*controller)->searchEnded(ended);
               });
           })
+    , m_documentsFolder(services.documentsFolder)
+    , m_programFolder(services.programFolder.empty() ? programDirectory() : services.programFolder)
     , m_alive(std::make_shared<GameController*>(this))
 {
     setEmptyGame();

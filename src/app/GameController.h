@@ -47,6 +47,9 @@ struct ControllerServices {
     SettingsStore& autosaveStore;
     // Half of this is the most the engine's hash table may take; nullopt when unknown.
     std::function<std::optional<std::int64_t>()> availableMemoryKb;
+    // Where the files shipped with the program are (the training file); empty for the
+    // running program's own folder.
+    std::string programFolder = {};
 };
 
 // Timers the controller arms through the clock port (the front end arms its own).
@@ -266,6 +269,9 @@ private:
     // Training (GameControllerTraining.cpp).
     bool trainingMove(Move move, bool dragged);
     void trainingTimer(Clock::TimerId id);
+    // Makes the game `offset` places on in the training database current and starts the
+    // training there; false (message shown) when it cannot be read.
+    bool loadTrainingPosition(int offset);
     // Coach (GameControllerHelp.cpp): true when the user took the move back instead.
     bool coachTakesBack(const SearchEnded& ended);
     void updateCoachMemory(const SearchEnded& ended);
@@ -309,7 +315,10 @@ private:
     std::optional<SearchEnded> m_ponderResult;
     // The predicted move was played while the ponder search's end was on its way.
     bool m_playPonderResultOnArrival = false;
-    // Training positions.
+    // Training positions; the default training file is copied from the program's folder
+    // to the documents folder.
+    std::string m_documentsFolder;
+    std::string m_programFolder;
     std::unique_ptr<CGameReader> m_parser;
     std::unique_ptr<CDatabase> m_database;
     // Tasks posted by the engine thread check this before touching a destroyed controller.

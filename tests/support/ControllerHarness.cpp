@@ -13,7 +13,7 @@ namespace velmorak::test {
 
 namespace {
 
-const char* const kCommandNames[] = { "TakeBack", "NextMove", "Analysis", "Replay" };
+const char* const kCommandNames[] = { "TakeBack", "NextMove", "Analysis", "Replay", "Training" };
 
 } // namespace
 
@@ -154,9 +154,9 @@ ControllerHarness::ControllerHarness(
     // Keep the program's book out: tests choose their own.
     store.values["Bookfilename"] = RegistryValue::string("");
     options.guiBook = false;
-    controller = std::make_unique<GameController>(
-        ControllerServices { prompts, view, ui, clock, store, settings, options, sounds,
-            *tagSources, folder.path(), autosaveStore, [this] { return availableMemoryKb; } });
+    controller = std::make_unique<GameController>(ControllerServices { prompts, view, ui, clock,
+        store, settings, options, sounds, *tagSources, folder.path(), autosaveStore,
+        [this] { return availableMemoryKb; }, VELMORAK_BIN_DIR });
     if (engineScript) {
         host = std::make_unique<EnginePluginHost>(VELMORAK_BIN_DIR);
         EXPECT_TRUE(host->load(plugin));

@@ -86,8 +86,8 @@ public:
     std::vector<std::string> fens;
     bool animating = false;
     bool flipped = false;
-    bool enabled[4] = {};
-    bool checked[4] = {};
+    bool enabled[5] = {};
+    bool checked[5] = {};
 };
 
 // A controller with fakes for every port, a settings store in memory, a documents folder of
