@@ -98,7 +98,7 @@ public:
     void clearSelection() override { }
     bool isAnimating() const override { return false; }
     void endAnimation() override { }
-    void showMoveThereAndBack(Move) override { }
+    void showMoveThereAndBack(Move, std::string_view, bool) override { }
     void setBoardFlipped(bool) override { }
 };
 

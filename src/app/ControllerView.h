@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "rules/Move.h"
 
 namespace velmorak {
@@ -50,8 +52,9 @@ public:
     virtual bool isAnimating() const = 0;
     // Ends a running animation at once (the piece stands on its square).
     virtual void endAnimation() = 0;
-    // A hint or threat: the move drawn there and back, with the move sound; not played.
-    virtual void showMoveThereAndBack(Move move) = 0;
+    // A hint or threat (`threat`: the opponent's move, were the side to move to pass),
+    // whose SAN is `san`: drawn there and back, with the move sound; never played.
+    virtual void showMoveThereAndBack(Move move, std::string_view san, bool threat) = 0;
     // Turns the board so that `blackAtBottom` holds ("Flip board" follows).
     virtual void setBoardFlipped(bool blackAtBottom) = 0;
 };

@@ -148,6 +148,8 @@ public:
     // Starts a training at game `index` of the PGN file at `path`, without the resume
     // question; false (with the message shown) when no position could be loaded.
     bool startTraining(const std::string& path, int index);
+    // The training's reply or its "Solution found!" question is still to come.
+    bool isTrainingStepDue() const { return m_trainingStepDue; }
     // The database training positions come from; null before the first training.
     CDatabase* trainingDatabase() { return m_database.get(); }
 
@@ -282,7 +284,7 @@ private:
     bool guardHint();
     bool guardThreat();
     // Speaks and shows a hint or threat; false when `move` is none.
-    bool presentHelp(Move move);
+    bool presentHelp(Move move, const Board& position, bool threat);
     void forgetCoach();
     std::int64_t now() const { return m_clock.ticks(); }
 
@@ -319,6 +321,7 @@ private:
     // to the documents folder.
     std::string m_documentsFolder;
     std::string m_programFolder;
+    bool m_trainingStepDue = false;
     std::unique_ptr<CGameReader> m_parser;
     std::unique_ptr<CDatabase> m_database;
     // Tasks posted by the engine thread check this before touching a destroyed controller.

@@ -169,12 +169,12 @@ void GameController::endHelpSearch()
     m_view.invalidateStatus();
 }
 
-bool GameController::presentHelp(Move move)
+bool GameController::presentHelp(Move move, const Board& position, bool threat)
 {
     if (move == NoMove)
         return false;
     m_sounds.AnnounceMoveFull(move);
-    m_view.showMoveThereAndBack(move);
+    m_view.showMoveThereAndBack(move, sanOf(position, move), threat);
     return true;
 }
 
@@ -211,7 +211,7 @@ Move GameController::showHint()
     // Origin, target and promotion piece must make a legal move here.
     if (hint != NoMove && !position.isMoveLegal(hint))
         hint = NoMove;
-    if (!presentHelp(hint))
+    if (!presentHelp(hint, position, false))
         message("Sorry, no hint found.");
     if (searched)
         endHelpSearch();
@@ -267,7 +267,7 @@ Move GameController::showThreat()
             threat = NoMove;
         searched = true;
     }
-    if (!presentHelp(threat))
+    if (!presentHelp(threat, passed, true))
         message("Sorry, no threat found.");
     if (searched)
         endHelpSearch();

@@ -84,6 +84,7 @@ bool GameController::loadTrainingPosition(int offset)
     }
     m_clock.killTimer(kTrainingReplyTimer);
     m_clock.killTimer(kTrainingSolvedTimer);
+    m_trainingStepDue = false;
     stopReplayAndAnalysis();
     autosaveGame();
     setGame(std::move(game));
@@ -104,6 +105,7 @@ void GameController::setTraining(bool on)
     if (!on) {
         m_clock.killTimer(kTrainingReplyTimer);
         m_clock.killTimer(kTrainingSolvedTimer);
+        m_trainingStepDue = false;
         if (m_database && m_database->isOpen()) {
             m_settings.writeString(kLastTrainingDatabaseSetting, m_database->getFileName());
             m_settings.writeInt(kLastTrainingPositionSetting, m_database->current());
@@ -123,14 +125,10 @@ bool GameController::trainingMove(Move move, bool dragged)
     }
     if (!expected) {
         m_view.redrawBoard();
-        if (askYesNo(kTrainingTitle, "Sorry wrong move. Do you need help?", MessageIcon::Question,
-                true)) {
-            std::weak_ptr<GameController*> alive = m_alive;
-            m_ui.post([alive] {
-                if (auto controller = alive.lock())
-                    (*controller)->showHint();
-            });
-        }
+        if (askYesNo(
+                kTrainingTitle, "Sorry wrong move. Do you need help?", MessageIcon::Question, true))
+            // At once, for this position: a posted hint could come after the next move.
+            showHint();
         return false;
     }
     if (m_state.moveStartTick == 0)
@@ -142,20 +140,24 @@ bool GameController::trainingMove(Move move, bool dragged)
     }
     bool lineGoesOn = m_state.currentNode->childCount() > 0;
     armTimer(lineGoesOn ? kTrainingReplyTimer : kTrainingSolvedTimer, kTrainingTimerMs, false);
+    m_trainingStepDue = true;
     return true;
 }
 
 void GameController::trainingTimer(Clock::TimerId id)
 {
     m_clock.killTimer(id);
-    if (!m_state.trainingMode)
+    if (!m_state.trainingMode) {
+        m_trainingStepDue = false;
         return;
+    }
     // The reply or the question would come under the moving piece or an open box: the timer
     // is set again rather than lost.
     if (m_view.isAnimating() || m_state.modalMessageOpen > 0) {
         armTimer(id, kTrainingTimerMs, false);
         return;
     }
+    m_trainingStepDue = false;
     if (id == kTrainingReplyTimer) {
         forwardMove();
         // The user's time for the next move starts with the reply on the board.

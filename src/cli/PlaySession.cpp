@@ -18,19 +18,6 @@ namespace velmorak::cli {
 
 namespace {
 
-// A hint's SAN in the position; a threat's in the position after the side to move passed.
-std::string sanIn(const Board& position, Move move, bool afterPass)
-{
-    Board board = position;
-    if (afterPass)
-        board.makeMove(NullMove);
-    return writeSan(board, move);
-}
-
-} // namespace
-
-namespace {
-
 constexpr std::int64_t kClockPeriodMs = 1000;
 
 std::string infoText(const SearchInfo& info)
@@ -152,7 +139,7 @@ void PlaySession::step()
         m_quitting = true;
     if (m_quitting) {
         // An analysis or a ponder search is no move: exit stops it.
-        m_finished = !m_controller.isEngineMoveDue();
+        m_finished = !m_controller.isEngineMoveDue() && !m_controller.isTrainingStepDue();
         return;
     }
     if (m_controller.isEngineMoveDue() || m_controller.isEngineBusy())
@@ -191,7 +178,8 @@ void PlaySession::runLines()
         Result<TypedLine> typed = readTypedLine(board, m_lines.front());
         // A move (or what is no move yet) waits for the engine's move that is on its way:
         // it is meant for the position after it, and would be dropped before.
-        if (m_controller.isEngineMoveDue() && (!typed || typed->command == TypedCommand::Move))
+        bool replyDue = m_controller.isEngineMoveDue() || m_controller.isTrainingStepDue();
+        if (replyDue && (!typed || typed->command == TypedCommand::Move))
             return;
         m_lines.pop_front();
         if (!typed)
@@ -256,12 +244,11 @@ bool PlaySession::execute(const TypedLine& typed)
     case TypedCommand::Quit:
         return false;
     case TypedCommand::Hint:
-        if (Move hint = m_controller.showHint(); hint != NoMove)
-            m_output.line("hint", sanIn(m_controller.board(), hint, false));
+        // The view prints what is shown, as it does for a hint the training offers.
+        m_controller.showHint();
         break;
     case TypedCommand::Threat:
-        if (Move threat = m_controller.showThreat(); threat != NoMove)
-            m_output.line("threat", sanIn(m_controller.board(), threat, true));
+        m_controller.showThreat();
         break;
     case TypedCommand::Coach:
         m_controller.options().coach = typed.argument == "on";
@@ -271,7 +258,12 @@ bool PlaySession::execute(const TypedLine& typed)
         printStatus(true);
         break;
     case TypedCommand::Train:
-        message("'train' is not available yet");
+        // A file: its first position, no resume question. Alone: the last training resumed,
+        // or the shipped positions.
+        if (!typed.argument.empty())
+            m_controller.startTraining(typed.argument, 0);
+        else
+            m_controller.toggleTraining();
         break;
     }
     return true;

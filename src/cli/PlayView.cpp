@@ -6,6 +6,11 @@
 
 namespace velmorak::cli {
 
+void PlayView::showMoveThereAndBack(Move, std::string_view san, bool threat)
+{
+    m_output.line(threat ? "threat" : "hint", san);
+}
+
 void PlayView::positionChanged(const Board& board)
 {
     m_output.line("fen", board.fen());

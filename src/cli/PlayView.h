@@ -27,7 +27,8 @@ public:
     void clearSelection() override { }
     bool isAnimating() const override { return false; }
     void endAnimation() override { }
-    void showMoveThereAndBack(Move) override { }
+    // "hint SAN" or "threat SAN".
+    void showMoveThereAndBack(Move, std::string_view san, bool threat) override;
     void setBoardFlipped(bool) override { }
 
 private:

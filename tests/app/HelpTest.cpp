@@ -102,7 +102,7 @@ TEST(Hint, ASearchWhenTheEngineIsIdleNeverPlayed)
     ControllerHarness h("line 0 g1f3\n---\nnodes 5");
     GameController& c = *h.controller;
     EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3");
-    EXPECT_EQ(h.view.events.back(), "show g1f3");
+    EXPECT_EQ(h.view.events.back(), "hint g1f3 Nf3");
     Calls calls = lastSearch(h);
     EXPECT_EQ(
         Calls(calls.end() - 2, calls.end()), (Calls { "SetLevel 1 5 0 99", "StartAnalyse 0" }));

@@ -129,6 +129,22 @@ TEST(PlayCommand, HintsThreatsAndTheStatusPanelAreShownNotPlayed)
         (std::vector<std::string> { "status Level 5min |  ", "hint Nf3", "threat e5" }));
 }
 
+TEST(PlayCommand, TrainingJudgesTypedMovesAndAsksAtTheEnd)
+{
+    TempFolder folder;
+    TempFolder::write(folder.file("one.pgn"),
+        "[FEN \"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\"]\n[SetUp \"1\"]\n\n1. Ra8# *\n");
+    CliResult run =
+        play(folder, "train " + folder.file("one.pgn") + "\nRa7\nRa8#\nquit\n", "--black human");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(events(run.out),
+        (std::vector<std::string> { "fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",
+            "message Training: Sorry wrong move. Do you need help?", "hint Ra8#", "move Ra8#",
+            "fen R5k1/5ppp/8/8/8/8/8/6K1 b - - 1 1",
+            "message Training: Solution found! Continue with next position?",
+            "fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1" }));
+}
+
 TEST(PlayCommand, TwoEngineSidesPlayToMateThenSaveAndRestore)
 {
     TempFolder folder;

@@ -115,9 +115,10 @@ void RecordingView::drawTakeBack(Move move, bool)
     events.push_back("back " + writeCoordinates(move));
 }
 
-void RecordingView::showMoveThereAndBack(Move move)
+void RecordingView::showMoveThereAndBack(Move move, std::string_view san, bool threat)
 {
-    events.push_back("show " + writeCoordinates(move));
+    events.push_back(std::string(threat ? "threat " : "hint ") + writeCoordinates(move) + " " +
+        std::string(san));
 }
 
 void RecordingView::positionChanged(const Board& board)

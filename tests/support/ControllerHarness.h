@@ -79,7 +79,7 @@ public:
     void clearSelection() override { }
     bool isAnimating() const override { return animating; }
     void endAnimation() override { animating = false; }
-    void showMoveThereAndBack(Move move) override;
+    void showMoveThereAndBack(Move move, std::string_view san, bool threat) override;
     void setBoardFlipped(bool blackAtBottom) override { flipped = blackAtBottom; }
 
     std::vector<std::string> events;
