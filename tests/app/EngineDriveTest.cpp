@@ -1,11 +1,8 @@
 // The controller driving the test plug-in: answers, "Move now!" in each engine state,
 // pondering, analysis, the levels sent, the hash size, and the races of two threads.
-#include <algorithm>
-
 #include <gtest/gtest.h>
 
 #include "support/ControllerHarness.h"
-#include "support/LineFile.h"
 
 namespace velmorak::test {
 namespace {
@@ -22,26 +19,7 @@ struct Engine : ControllerHarness {
         store.values["EngineBookfilename"] = RegistryValue::string("/books/e.bin");
     }
     GameController& c() { return *controller; }
-    int count(std::string_view prefix) const
-    {
-        Calls calls = engineCalls();
-        return int(std::count_if(calls.begin(), calls.end(),
-            [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }));
-    }
-    // The calls from the last one starting with `from` on.
-    Calls callsFrom(std::string_view from) const
-    {
-        Calls calls = engineCalls();
-        auto last = std::find_if(calls.rbegin(), calls.rend(),
-            [&](const std::string& line) { return line.rfind(from, 0) == 0; });
-        return { last == calls.rend() ? calls.begin() : std::prev(last.base()), calls.end() };
-    }
     void waitIdle() { ASSERT_TRUE(c().engine().waitUntilIdle(10s)); }
-    // Waits until the plug-in has logged `count` calls starting with `prefix`.
-    void waitFor(const std::string& prefix, int times = 1)
-    {
-        ASSERT_TRUE(waitForLines(folder.file("engine.log"), prefix, times, 10s)) << prefix;
-    }
 };
 
 TEST(EngineDrive, OnePlayerGameTheEngineAnswersEachMove)
@@ -55,7 +33,7 @@ TEST(EngineDrive, OnePlayerGameTheEngineAnswersEachMove)
     EXPECT_EQ(h.callsFrom("SetPosition"),
         (Calls { "SetPosition " + kStart, "EnterMove e2e4", "SetBook /books/e.bin 2",
             "SetTimeControl 0 0", "SetLevel 0 300 0 99", "StartAnalyse 0" }));
-    EXPECT_EQ(h.count("StartAnalyse 1"), 0) << "pondering is off";
+    EXPECT_EQ(h.countCalls("StartAnalyse 1"), 0) << "pondering is off";
     EXPECT_GT(h.c().state().moveStartTick, 0) << "the user's clock runs";
 }
 
@@ -65,20 +43,20 @@ TEST(EngineDrive, TwoPlayersTheEngineMovesOnlyOnMoveNow)
     h.options.autoAnswer = false;
     ASSERT_TRUE(h.play("e4"));
     ASSERT_TRUE(h.play("e5"));
-    EXPECT_EQ(h.count("StartAnalyse"), 0);
+    EXPECT_EQ(h.countCalls("StartAnalyse"), 0);
     h.c().moveNow();
     EXPECT_TRUE(h.c().isEngineBusy()) << "busy from the command on, not from its start";
     h.c().moveNow();
     h.settle();
     EXPECT_EQ(h.c().state().plyNumber, 4) << "the engine played one move for White";
-    EXPECT_EQ(h.count("StartAnalyse"), 1);
+    EXPECT_EQ(h.countCalls("StartAnalyse"), 1);
 }
 
 TEST(EngineDrive, MoveNowWhileSearchingPlaysTheBestMoveSoFar)
 {
     Engine h("line 3 d7d5;waitstop;line 7 e7e5");
     ASSERT_TRUE(h.play("e4"));
-    h.waitFor("StartAnalyse 0");
+    h.waitForCall("StartAnalyse 0");
     EXPECT_FALSE(h.play("d4")) << "board input waits while the engine searches";
     h.c().moveNow();
     h.settle();
@@ -89,7 +67,7 @@ TEST(EngineDrive, TakeBackWhileSearchingPlaysNothing)
 {
     Engine h("waitstop;line 7 e7e5");
     ASSERT_TRUE(h.play("e4"));
-    h.waitFor("StartAnalyse 0");
+    h.waitForCall("StartAnalyse 0");
     h.c().takeBackMove(false);
     h.settle();
     EXPECT_EQ(h.c().board().fen(), kStart);
@@ -98,12 +76,12 @@ TEST(EngineDrive, TakeBackWhileSearchingPlaysNothing)
     // The same for a jump to a node and for a level change.
     h.c().forwardMove();
     h.c().moveNow();
-    h.waitFor("StartAnalyse 0", 2);
+    h.waitForCall("StartAnalyse 0", 2);
     h.c().gotoNode(h.c().game().root());
     LevelRecord level = h.c().level();
     level.setBlitz(60, 1);
     h.c().moveNow();
-    h.waitFor("StartAnalyse 0", 3);
+    h.waitForCall("StartAnalyse 0", 3);
     h.c().applyLevel(level);
     EXPECT_TRUE(h.c().state().showLevelLine);
     h.settle();
@@ -120,7 +98,7 @@ TEST(EngineDrive, PonderHitWhileRunningGoesOnAsTheRealSearch)
     h.c().applyLevel(level);
     ASSERT_TRUE(h.play("e4"));
     h.settle();
-    h.waitFor("StartAnalyse 1");
+    h.waitForCall("StartAnalyse 1");
     Board board = h.c().board();
     EXPECT_EQ(h.c().state().ponderMove, board.findMove(0x60, 0x52, kEmpty));
     // The engine's own next move: Black's second, 39 to go.
@@ -129,8 +107,8 @@ TEST(EngineDrive, PonderHitWhileRunningGoesOnAsTheRealSearch)
     ASSERT_TRUE(h.play("Nf3"));
     h.settle();
     EXPECT_EQ(h.movesText(), "e4 e5 Nf3 Nc6");
-    EXPECT_EQ(h.count("SetPonderOff"), 1);
-    EXPECT_EQ(h.count("StartAnalyse 0"), 1) << "the ponder search was not restarted";
+    EXPECT_EQ(h.countCalls("SetPonderOff"), 1);
+    EXPECT_EQ(h.countCalls("StartAnalyse 0"), 1) << "the ponder search was not restarted";
 }
 
 TEST(EngineDrive, PonderResultReadyIsPlayedAtOnceAndChargedNothing)
@@ -154,7 +132,7 @@ TEST(EngineDrive, PonderMissStopsThePonderSearchAndSearchesAgain)
     h.options.pondering = true;
     ASSERT_TRUE(h.play("e4"));
     h.settle();
-    h.waitFor("StartAnalyse 1");
+    h.waitForCall("StartAnalyse 1");
     ASSERT_TRUE(h.play("d4"));
     h.settle();
     EXPECT_EQ(h.movesText(), "e4 e5 d4 Nf6") << "the stopped ponder line is never played";
@@ -167,7 +145,7 @@ TEST(EngineDrive, MoveNowWhilePonderingSearchesTheRealPosition)
     h.options.autoAnswer = true;
     ASSERT_TRUE(h.play("e4"));
     h.settle();
-    h.waitFor("StartAnalyse 1");
+    h.waitForCall("StartAnalyse 1");
     h.c().moveNow();
     h.settle();
     EXPECT_EQ(h.movesText(), "e4 e5 Nf3") << "the engine moved for the side to move";
@@ -177,29 +155,29 @@ TEST(EngineDrive, AnalysisRestartsOnEveryStepAtMostOncePerSecond)
 {
     Engine h("waitstop;line 9 e2e4");
     h.c().toggleAnalysis();
-    h.waitFor("StartAnalyse 0");
+    h.waitForCall("StartAnalyse 0");
     EXPECT_EQ(h.callsFrom("SetBook"),
         (Calls { "SetBook  0", "SetLevel 1 999999 0 99", "StartAnalyse 0" }));
     ASSERT_TRUE(h.play("d4"));
-    h.waitFor("StartAnalyse 0", 2);
+    h.waitForCall("StartAnalyse 0", 2);
     h.c().takeBackMove(false);
     EXPECT_EQ(h.c().state().plyNumber, 2) << "dropped: within 1000 ms of the last step";
     h.clock.advance(1000);
     h.c().takeBackMove(false);
     EXPECT_EQ(h.c().state().plyNumber, 1);
-    h.waitFor("StartAnalyse 0", 3);
+    h.waitForCall("StartAnalyse 0", 3);
     h.c().toggleAnalysis();
     h.c().toggleAnalysis();
-    EXPECT_EQ(h.count("StartAnalyse 0"), 3) << "a second start within 1000 ms starts nothing";
+    EXPECT_EQ(h.countCalls("StartAnalyse 0"), 3) << "a second start within 1000 ms starts nothing";
     EXPECT_TRUE(h.c().state().showLevelLine);
     // "Move now!" in analysis plays the analysis move and analyses on.
     h.clock.advance(1000);
     h.c().setAnalysisMode(false);
     h.c().setAnalysisMode(true);
-    h.waitFor("StartAnalyse 0", 4);
+    h.waitForCall("StartAnalyse 0", 4);
     h.c().moveNow();
     EXPECT_EQ(h.c().currentNode()->san(), "e4");
-    h.waitFor("StartAnalyse 0", 5);
+    h.waitForCall("StartAnalyse 0", 5);
     h.c().setAnalysisMode(false);
     h.settle();
     EXPECT_EQ(h.c().currentNode()->san(), "e4") << "analysis results are never played";
@@ -215,12 +193,12 @@ TEST(EngineDrive, ReplayReachingTheEndLetsTheEngineFinishTheGame)
         "Replay: Last position of game, would you like to let the engine finish the game?");
     h.ui.runPending();
     EXPECT_TRUE(h.c().state().analysisMode);
-    h.waitFor("StartAnalyse 0");
+    h.waitForCall("StartAnalyse 0");
     h.clock.advance(6 * 250 + 500);
     h.ui.runPending();
     h.ui.runPending();
     EXPECT_EQ(h.c().state().plyNumber, 3) << "the engine played on";
-    h.waitFor("StartAnalyse 0", 2);
+    h.waitForCall("StartAnalyse 0", 2);
     h.clock.advance(1750);
     h.ui.runPending();
     h.ui.runPending();
@@ -296,14 +274,14 @@ TEST(EngineDrive, AHashChangeWhilePonderingWaitsForTheRealSearch)
     h.options.pondering = true;
     h.options.hashTableSize = 128;
     ASSERT_TRUE(h.play("e4"));
-    h.waitFor("StartAnalyse 0");
-    int restarts = h.count("ExitEngine");
+    h.waitForCall("StartAnalyse 0");
+    int restarts = h.countCalls("ExitEngine");
     h.options.hashTableSize = 256;
     h.settle();
-    h.waitFor("StartAnalyse 1");
-    EXPECT_EQ(h.count("ExitEngine"), restarts);
+    h.waitForCall("StartAnalyse 1");
+    EXPECT_EQ(h.countCalls("ExitEngine"), restarts);
     h.c().endEngineThread();
-    EXPECT_EQ(h.count("ExitEngine"), restarts + 1);
+    EXPECT_EQ(h.countCalls("ExitEngine"), restarts + 1);
 }
 
 TEST(EngineDrive, ARefusedOrUnreadableResultPlaysNothing)
@@ -316,7 +294,7 @@ TEST(EngineDrive, ARefusedOrUnreadableResultPlaysNothing)
     h.c().moveNow();
     h.settle();
     EXPECT_EQ(h.movesText(), "e4 e5");
-    EXPECT_EQ(h.count("StartAnalyse 1"), 0) << "an illegal prediction is not pondered";
+    EXPECT_EQ(h.countCalls("StartAnalyse 1"), 0) << "an illegal prediction is not pondered";
 }
 
 TEST(EngineDrive, AnEngineMoveWaitsForOpenBoxesAndAnimations)
@@ -345,7 +323,7 @@ TEST(EngineDrive, ExitDuringASearchAndAnAnimationEnds)
 {
     Engine h("waitstop;line 0 e7e5");
     ASSERT_TRUE(h.play("e4"));
-    h.waitFor("StartAnalyse 0");
+    h.waitForCall("StartAnalyse 0");
     h.view.animating = true;
     h.c().exit();
     EXPECT_FALSE(h.c().engine().isRunning());
@@ -363,7 +341,7 @@ TEST(EngineDrive, TheProgramsBookIsAskedFirst)
     h.options.autoAnswer = false;
     h.c().moveNow();
     h.settle();
-    EXPECT_EQ(h.count("StartAnalyse"), 0) << "a book move needs no search";
+    EXPECT_EQ(h.countCalls("StartAnalyse"), 0) << "a book move needs no search";
     EXPECT_EQ(h.c().state().plyNumber, 2);
     EXPECT_EQ(h.c().state().bookMissCount, 0);
 }

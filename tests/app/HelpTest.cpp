@@ -1,11 +1,8 @@
 // The coach, hint and threat through the controller and the test plug-in.
-#include <algorithm>
-
 #include <gtest/gtest.h>
 
 #include "rules/CoordinateNotation.h"
 #include "support/ControllerHarness.h"
-#include "support/LineFile.h"
 
 namespace velmorak::test {
 namespace {
@@ -88,22 +85,13 @@ TEST(Coach, ForgetsANodeThatReplacingTheMainLineDeleted)
     EXPECT_EQ(h.controller->state().coachLastNode, nullptr);
 }
 
-// The calls of the plug-in from the last SetPosition on.
-Calls lastSearch(const ControllerHarness& h)
-{
-    Calls calls = h.engineCalls();
-    auto last = std::find_if(calls.rbegin(), calls.rend(),
-        [](const std::string& line) { return line.rfind("SetPosition", 0) == 0; });
-    return { last == calls.rend() ? calls.begin() : std::prev(last.base()), calls.end() };
-}
-
 TEST(Hint, ASearchWhenTheEngineIsIdleNeverPlayed)
 {
     ControllerHarness h("line 0 g1f3\n---\nnodes 5");
     GameController& c = *h.controller;
     EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3");
     EXPECT_EQ(h.view.events.back(), "hint g1f3 Nf3");
-    Calls calls = lastSearch(h);
+    Calls calls = h.callsFrom("SetPosition");
     EXPECT_EQ(
         Calls(calls.end() - 2, calls.end()), (Calls { "SetLevel 1 5 0 99", "StartAnalyse 0" }));
     h.ui.runPending();
@@ -120,11 +108,11 @@ TEST(Hint, WithoutASearchWhilePonderingOrAnalysing)
     h.options.pondering = true;
     ASSERT_TRUE(h.play("e4"));
     h.settle();
-    ASSERT_TRUE(waitForLines(h.folder.file("engine.log"), "StartAnalyse 1"));
+    h.waitForCall("StartAnalyse 1");
     EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3") << "the predicted move";
-    EXPECT_EQ(countLinesStarting(h.folder.file("engine.log"), "StartAnalyse"), 2);
+    EXPECT_EQ(h.countCalls("StartAnalyse"), 2);
     c.toggleAnalysis();
-    ASSERT_TRUE(waitForLines(h.folder.file("engine.log"), "StartAnalyse 0", 2));
+    h.waitForCall("StartAnalyse 0", 2);
     h.runUntil([&] { return !h.host->output().snapshot().rawLine.empty(); });
     EXPECT_EQ(writeCoordinates(c.showHint()), "d2d4") << "the analysis line's first move";
     EXPECT_EQ(h.movesText(), "e4 e5");
@@ -134,7 +122,7 @@ TEST(Hint, NoneWhileTheEngineThinks)
 {
     ControllerHarness h("waitstop;line 0 e7e5");
     ASSERT_TRUE(h.play("e4"));
-    ASSERT_TRUE(waitForLines(h.folder.file("engine.log"), "StartAnalyse 0"));
+    h.waitForCall("StartAnalyse 0");
     EXPECT_EQ(h.controller->showHint(), NoMove);
     EXPECT_EQ(h.controller->showThreat(), NoMove);
     EXPECT_EQ(h.prompts.shown,
@@ -147,7 +135,7 @@ TEST(Threat, TheKingCaptureWithoutSearchElseASearchAfterAPass)
     ControllerHarness h("line 0 e7e5\n---\nnodes 1");
     GameController& c = *h.controller;
     EXPECT_EQ(writeCoordinates(c.showThreat()), "e7e5");
-    EXPECT_EQ(lastSearch(h),
+    EXPECT_EQ(h.callsFrom("SetPosition"),
         (Calls { "SetPosition rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1",
             "SetBook  0", "SetLevel 1 5 0 99", "StartAnalyse 0" }));
     EXPECT_EQ(c.showThreat(), NoMove);

@@ -1,5 +1,7 @@
 #include "support/ControllerHarness.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "../../plugins/testengine/TestEngine.h"
@@ -217,6 +219,26 @@ void ControllerHarness::runUntil(const std::function<bool()>& done)
 std::vector<std::string> ControllerHarness::engineCalls() const
 {
     return readLines(folder.file("engine.log"));
+}
+
+int ControllerHarness::countCalls(std::string_view prefix) const
+{
+    std::vector<std::string> calls = engineCalls();
+    return int(std::count_if(calls.begin(), calls.end(),
+        [&](const std::string& line) { return line.starts_with(prefix); }));
+}
+
+std::vector<std::string> ControllerHarness::callsFrom(std::string_view from) const
+{
+    std::vector<std::string> calls = engineCalls();
+    auto last = std::find_if(calls.rbegin(), calls.rend(),
+        [&](const std::string& line) { return line.starts_with(from); });
+    return { last == calls.rend() ? calls.begin() : std::prev(last.base()), calls.end() };
+}
+
+void ControllerHarness::waitForCall(const std::string& prefix, int times) const
+{
+    EXPECT_TRUE(waitForLines(folder.file("engine.log"), prefix, times)) << prefix;
 }
 
 void ControllerHarness::clearEngineCalls() const

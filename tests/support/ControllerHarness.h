@@ -107,8 +107,13 @@ public:
     void settle(std::chrono::milliseconds limit = std::chrono::seconds(10));
     // Runs posted tasks as they come until `done` holds; a failure after 10 s.
     void runUntil(const std::function<bool()>& done);
-    // The test plug-in's calls so far, one line each ("SetLevel 1 5 0 99").
+    // The test plug-in's calls so far, one line each ("SetLevel 1 5 0 99"); how many start
+    // with `prefix`; those from the last one starting with `from` on.
     std::vector<std::string> engineCalls() const;
+    int countCalls(std::string_view prefix) const;
+    std::vector<std::string> callsFrom(std::string_view from) const;
+    // Waits (10 s at most, a failure then) until `times` calls start with `prefix`.
+    void waitForCall(const std::string& prefix, int times = 1) const;
     void clearEngineCalls() const;
     std::string movesText();
 
