@@ -254,9 +254,10 @@ bool layoutHasButtons(int layout)
 
 std::optional<LayoutButtonAction> layoutButtonAction(int button, bool connected)
 {
-    int index = button - kFirstLayoutButton;
-    if (index < 0 || index >= kLayoutButtonCount)
+    // Range first: subtracting from an arbitrary id could overflow.
+    if (button < kFirstLayoutButton || button >= kFirstLayoutButton + kLayoutButtonCount)
         return std::nullopt;
+    int index = button - kFirstLayoutButton;
     if (connected)
         index += kLayoutButtonCount;
     const LayoutRow& row = kLayoutRows[index];

@@ -1,5 +1,6 @@
 #include "app/CommandTable.h"
 
+#include <limits>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -50,6 +51,7 @@ TEST(CommandTable, UnboundIdsAndKeysDoNothing)
     EXPECT_EQ(findCommand(40088), nullptr);
     EXPECT_FALSE(layoutButtonAction(399, false));
     EXPECT_FALSE(layoutButtonAction(389, true));
+    EXPECT_FALSE(layoutButtonAction(std::numeric_limits<int>::min(), false));
 }
 
 TEST(CommandTable, LayoutButtonsFollowTheConnection)
