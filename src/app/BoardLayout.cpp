@@ -9,9 +9,9 @@ namespace {
 
 // The board of a layout fills its screen: in portrait and square layouts left frame +
 // 8 squares + right frame + the button column(s) add up to the screen width; in landscape
-// layouts top frame + 8 squares + bottom frame add up to the screen height less the title
-// and command bars (26 pixels each, 52 at high resolution), so the panel keeps the rest.
-// Variant 1 records are kept for the older screens and never chosen.
+// and square layouts top frame + 8 squares + bottom frame add up to the screen height less
+// the title and command bars (26 pixels each, 52 at high resolution), so the panel keeps the
+// rest. Variant 1 records repeat a screen with another board and are never chosen.
 struct LayoutRow {
     int width, height, variant, toggle, sizeIndex, squareW, squareH;
     int left, top, right, bottom, buttonW, buttonH, buttonsPerColumn;

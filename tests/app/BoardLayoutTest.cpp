@@ -31,11 +31,13 @@ TEST(BoardLayoutTest, EveryLayoutFillsItsScreen)
         const int buttonColumns =
             l[kButtonsPerColumn] ? (8 + l[kButtonsPerColumn]) / l[kButtonsPerColumn] : 0;
         const int bars = l[kScreenWidth] >= 480 ? 104 : 52;
-        if (l[kScreenWidth] > l[kScreenHeight])
+        if (l[kScreenWidth] >= l[kScreenHeight]) {
             EXPECT_EQ(l[kFramedBoardHeight], l[kScreenHeight] - bars) << "layout " << i;
-        else
+        }
+        if (l[kScreenWidth] <= l[kScreenHeight]) {
             EXPECT_EQ(l[kButtonLeft] + buttonColumns * l[kButtonWidth], l[kScreenWidth])
                 << "layout " << i;
+        }
         EXPECT_LE(l[kButtonsPerColumn] * l[kButtonHeight], l[kFramedBoardHeight]) << "layout " << i;
     }
 }
