@@ -280,6 +280,8 @@ private:
     // Runs a prepared hint or threat search to its end (the interface waits, as the user
     // asked for it) and returns what the engine reported; its move is never played.
     SearchInfo runHelpSearch(const std::string& searchingText);
+    // An engine thread runs for a hint or threat search; the message says so when not.
+    bool engineReadyForHelp();
     void endHelpSearch();
     bool guardHint();
     bool guardThreat();

@@ -143,6 +143,16 @@ bool GameController::guardThreat()
     return true;
 }
 
+bool GameController::engineReadyForHelp()
+{
+    if (!engineLoaded()) {
+        noEngineMessage();
+        return false;
+    }
+    restartEngineForHashSize();
+    return m_engine.isRunning();
+}
+
 SearchInfo GameController::runHelpSearch(const std::string& searchingText)
 {
     m_state.hintSearchActive = true;
@@ -195,12 +205,7 @@ Move GameController::showHint()
         if (CGameNode* solution = m_state.currentNode->child(0))
             hint = solution->move();
     } else {
-        if (!engineLoaded()) {
-            noEngineMessage();
-            return NoMove;
-        }
-        restartEngineForHashSize();
-        if (!m_engine.isRunning())
+        if (!engineReadyForHelp())
             return NoMove;
         prepareEngine();
         // After the position: a plug-in takes a new position as a new game, level included.
@@ -247,12 +252,7 @@ Move GameController::showThreat()
         }
     bool searched = false;
     if (threat == NoMove) {
-        if (!engineLoaded()) {
-            noEngineMessage();
-            return NoMove;
-        }
-        restartEngineForHashSize();
-        if (!m_engine.isRunning())
+        if (!engineReadyForHelp())
             return NoMove;
         std::string fen = passedFen(m_state.board);
         const EnginePluginFunctions& f = m_engine.functions();

@@ -1,6 +1,8 @@
 #include "ProgramDirectory.h"
 
 #include <climits>
+#include <filesystem>
+#include <system_error>
 
 #include <unistd.h>
 
@@ -17,6 +19,35 @@ std::string programDirectory()
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace velmorak
+
+namespace velmorak {
+
+Result<std::string> installShippedFile(
+    const std::string& programFolder, const std::string& fileName, const std::string& targetFolder)
+{
+    namespace fs = std::filesystem;
+    std::string target = targetFolder + "/" + fileName;
+    std::error_code error;
+    if (fs::exists(target, error))
+        return target;
+    fs::path source = fs::path(programFolder) / fileName;
+    if (!fs::is_regular_file(source, error))
+        return Error { ErrorKind::NotFound, "no " + fileName + " at " + source.string() };
+    fs::create_directories(targetFolder, error);
+    std::string temporary = target + ".tmp";
+    fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error);
+    if (!error)
+        fs::rename(temporary, target, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return Error { ErrorKind::Io,
+            "cannot copy " + source.string() + " to " + target + ": " + error.message() };
+    }
+    return target;
 }
 
 } // namespace velmorak

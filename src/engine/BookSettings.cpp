@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "base/ProgramDirectory.h"
 #include "engine/OpeningBook.h"
 #include "settings/RegistrySettings.h"
 #include "settings/SettingsStore.h"
@@ -27,27 +28,10 @@ std::string defaultBookPathFor(std::string_view settingName)
 
 std::pair<std::string, std::string> installDefaultBook(const std::string& programFolder)
 {
-    namespace fs = std::filesystem;
     std::string target = defaultBookPath();
-    std::error_code error;
-    if (fs::exists(target, error))
-        return { target, {} };
-    fs::path source = fs::path(programFolder) / kDefaultBookFileName;
-    if (!fs::exists(source, error))
-        return { target, "no default book at " + source.string() };
-    fs::create_directories(fs::path(target).parent_path(), error);
-    // Copy under a temporary name first, so a half-written book is never taken for a book.
-    std::string temporary = target + ".tmp";
-    fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error);
-    if (!error)
-        fs::rename(temporary, target, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return { target,
-            "cannot copy " + source.string() + " to " + target + ": " + error.message() };
-    }
-    return { target, {} };
+    std::string folder = std::filesystem::path(target).parent_path().string();
+    Result<std::string> installed = installShippedFile(programFolder, kDefaultBookFileName, folder);
+    return { target, installed ? std::string() : installed.error().message };
 }
 
 std::string bookPath(SettingsStore& store, std::string_view name)
