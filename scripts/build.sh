@@ -16,7 +16,7 @@ werror=OFF
 
 case "$flavour" in
 release) args=(-DCMAKE_BUILD_TYPE=Release) ;;
-asan) args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORAK_SANITIZE=ON -DVELMORAK_BENCH=OFF) ;;
+asan) args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORAK_SANITIZE=ON -DVELMORAK_BENCH=OFF -DVELMORAK_GUI=OFF) ;;
 fuzz) args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
             -DVELMORAK_FUZZ=ON -DVELMORAK_TESTS=OFF -DVELMORAK_BENCH=OFF) ;;
 *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
