@@ -71,8 +71,9 @@ Status Application::start(const StartRequest& request)
     // left behind in the program folder to clean up.
     m_restoredAutosave = request.restoreAutosave && m_controller->restoreAutosave();
     m_controller->loadLevel();
-    if (Status loaded = loadEngine(request); !loaded)
-        return loaded;
+    if (request.loadEngine)
+        if (Status loaded = loadEngine(request); !loaded)
+            return loaded;
     if (m_host.isLoaded()) {
         m_controller->setEngineHost(&m_host);
         // A thread that cannot be created has been reported; searches then do nothing. A

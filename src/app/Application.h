@@ -92,6 +92,8 @@ struct StartRequest {
     // Without an engine start-up fails. A front end that can do without one (two human
     // players on the command line) clears this and goes on with "no engine".
     bool engineRequired = true;
+    // Off: no plug-in is loaded at all (a picture of the window needs none).
+    bool loadEngine = true;
     bool restoreAutosave = true;
 };
 

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "CliCommand.h"
-#include "ExitSignals.h"
+#include "platform/ExitSignals.h"
 #include "PlayInputReader.h"
 #include "PlayOptions.h"
 #include "PlayOutput.h"
@@ -27,6 +27,7 @@
 #include "platform/SystemTagSources.h"
 #include "record/CDatabase.h"
 #include "record/CPgnParser.h"
+#include "record/FenGame.h"
 #include "record/PgnInput.h"
 #include "sound/MoveSounds.h"
 #include "sound/SoundOutput.h"
@@ -39,19 +40,6 @@ constexpr std::string_view kCommand = "play";
 
 // A game that starts from a set-up position, numbered from the position's move number as
 // the PGN reader numbers it.
-std::unique_ptr<CPgnGame> gameFromFen(const std::string& fen)
-{
-    Board board(fen);
-    auto game = std::make_unique<CPgnGame>();
-    game->setTag("SetUp", "1");
-    game->setTag("FEN", board.fen());
-    int ply = 2 * (std::max(board.moveNumber(), 1) - 1) - 1;
-    if (board.sideToMove() == kBlackSide)
-        ++ply;
-    game->root()->setPly(ply);
-    return game;
-}
-
 Result<std::unique_ptr<CPgnGame>> firstGameOf(const std::string& path)
 {
     PgnInput input;

@@ -5,7 +5,7 @@
 
 #include <signal.h>
 
-namespace velmorak::cli {
+namespace velmorak {
 
 // Turns SIGTERM and SIGINT into one call of `onSignal(number)` on a thread of its own, so
 // that the main loop, not the signal handler, runs the exit sequence: the handler only
@@ -33,4 +33,4 @@ private:
     std::thread m_thread;
 };
 
-} // namespace velmorak::cli
+} // namespace velmorak

@@ -7,7 +7,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace velmorak::cli {
+namespace velmorak {
 
 namespace {
 
@@ -87,4 +87,4 @@ void ExitSignals::run()
     }
 }
 
-} // namespace velmorak::cli
+} // namespace velmorak
