@@ -1,11 +1,927 @@
 #include "gui/MainWindow.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/ContextMenu.h"
+#include "app/GameController.h"
+#include "app/TypedInput.h"
+#include "base/ProgramDirectory.h"
+#include "engine/BookSettings.h"
+#include "engine/HashSize.h"
+#include "engine/OpeningBook.h"
+#include "gui/Icons.h"
+#include "gui/QtText.h"
+#include "gui/SnapshotSettingsStore.h"
+#include "platform/PulseSoundOutput.h"
+#include "platform/SettingsFileStore.h"
+#include "record/CPgnGame.h"
+#include "record/CPgnParser.h"
+#include "record/FenGame.h"
+#include "record/PgnInput.h"
+#include "rules/Board.h"
+
 namespace velmorak::gui {
 
-MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent)
+namespace {
+
+constexpr std::string_view kTitle = "Velmorak";
+// The window's size and place as Qt saves them, kept with the other settings.
+constexpr std::string_view kGeometrySetting = "WindowGeometry";
+// Where the promotion dialog opens, in layout pixels.
+constexpr Point kPromotionDialogAt { 43, 93 };
+
+// The commands the desktop program carries out so far; the others (the dialogs of the
+// database, the levels and the options, and the server) are shown disabled.
+bool isAvailable(Operation operation)
 {
-    setWindowTitle(QStringLiteral("Velmorak"));
+    switch (operation) {
+    case Operation::Exit:
+    case Operation::NewGame:
+    case Operation::ReplayMoves:
+    case Operation::FlipBoard:
+    case Operation::ToggleLayout:
+    case Operation::MoveNow:
+    case Operation::ClearHashtables:
+    case Operation::About:
+    case Operation::TakeBackMove:
+    case Operation::NextMove:
+    case Operation::AnalyzeMode:
+    case Operation::Hint:
+    case Operation::BackToBranchPoint:
+    case Operation::ForwardToBranchPoint:
+    case Operation::ShowThreat:
+    case Operation::BackToStart:
+    case Operation::ForwardToEnd:
+    case Operation::Help:
+    case Operation::Training:
+    case Operation::LayoutButton:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::unique_ptr<SettingsStore> makeStore(const WindowStart& start)
+{
+    auto file = std::make_unique<SettingsFileStore>(
+        start.settingsPath.empty() ? defaultSettingsPath() : start.settingsPath);
+    if (start.screenshot)
+        return std::make_unique<SnapshotSettingsStore>(std::move(file));
+    return file;
+}
+
+std::unique_ptr<SoundOutput> makeSoundOutput(const WindowStart& start)
+{
+    if (start.screenshot)
+        return std::make_unique<SilentSoundOutput>();
+    return std::make_unique<PulseSoundOutput>(programDirectory() + "/sounds");
+}
+
+QKeySequence acceleratorKey(const Accelerator& accelerator)
+{
+    switch (accelerator.key) {
+    case AcceleratorKey::Letter:
+        return QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_A + (accelerator.letter - 'A')));
+    case AcceleratorKey::Left:
+        return QKeySequence(Qt::Key_Left);
+    case AcceleratorKey::Right:
+        return QKeySequence(Qt::Key_Right);
+    case AcceleratorKey::Up:
+        return QKeySequence(Qt::Key_Up);
+    case AcceleratorKey::Down:
+        return QKeySequence(Qt::Key_Down);
+    case AcceleratorKey::Enter:
+        return QKeySequence(Qt::Key_Return);
+    }
+    return {};
+}
+
+QString withoutMarks(std::string_view tooltip)
+{
+    QString text = toQString(tooltip);
+    return text.startsWith(QStringLiteral("~~")) ? text.mid(2) : text;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const WindowStart& start)
+    : m_start(start)
+    , m_prompts(this)
+    , m_store(makeStore(start))
+    , m_autosaveStore(makeStore(start))
+    , m_soundOutput(makeSoundOutput(start))
+    , m_sounds(*m_soundOutput, programDirectory() + "/announce")
+    , m_app(ApplicationServices { m_prompts, *this, m_ui, m_clock, *m_store, *m_autosaveStore,
+          m_sounds, m_tagSources,
+          start.documentsFolder.empty() ? documentsDirectory() : start.documentsFolder, {},
+          [] { return availablePhysicalMemoryKb(); },
+          [this](Clock::TimerId id) { onTimer(id); } })
+{
+    setWindowTitle(toQString(kTitle));
+    setWindowIcon(applicationIcon());
+    m_board = new BoardWidget(this);
+    setCentralWidget(m_board);
+    m_boardView = std::make_unique<BoardView>(controller().board(), *m_board, m_sounds, m_clock);
+    m_input = std::make_unique<MoveInput>(controller(), *m_boardView, *this, m_sounds);
+    m_board->panelContent = [this] { return panelContent(); };
+    m_board->onScreenChanged = [this](ScreenSize screen) { chooseLayoutFor(screen); };
+    m_board->onCommand = [this](int id) { runCommand(id); };
+    m_board->onMoveListNode = [this](const CGameNode* node) {
+        controller().takeBackToNode(node);
+        updateCommandStates();
+    };
+    m_board->onContextMenu = [this](QPoint global, Point point) { showContextMenu(global, point); };
+    m_board->onAnimationFinished = [this] { updateCommandStates(); };
+    readOptionsIntoView();
+    m_board->attach(*m_boardView, *m_input);
+    createActions();
+    createMenus();
+    createCommandBar();
+    createShortcuts();
+    createMoveField();
+    updateCommandStates();
+}
+
+MainWindow::~MainWindow()
+{
+    // The exit sequence still draws: it runs while the board view exists.
+    if (m_app.isRunning())
+        (void)m_app.exit();
+}
+
+Status MainWindow::start()
+{
+    StartRequest request;
+    request.arguments = m_start.arguments;
+    request.engine = m_start.engine;
+    request.loadEngine = !m_start.screenshot;
+    request.restoreAutosave = !m_start.screenshot;
+    if (Status started = m_app.start(request); !started)
+        return started;
+    m_started = true;
+    readOptionsIntoView();
+    if (m_start.fen)
+        applyFen(*m_start.fen);
+    else if (!m_app.pgnToOpen().empty())
+        openFiles({ QString::fromStdString(m_app.pgnToOpen()) });
+    if (m_start.layout)
+        setLayout(std::clamp(*m_start.layout, 0, kLayoutCount - 1));
+    else if (m_screen)
+        chooseLayoutFor(*m_screen);
+    positionChanged(controller().board());
+    updateCommandStates();
+    return {};
+}
+
+void MainWindow::readOptionsIntoView()
+{
+    AppSettings& options = m_app.options();
+    m_board->artwork().choose(options.pieceSet, options.boardTextureBitmap());
+    m_boardView->setAnimationSpeed(options.animation);
+    m_boardView->setHighlightLastMove(options.highlightLastMove);
+    if (m_boardView->flipped() != options.flipBoard)
+        m_boardView->setFlipped(options.flipBoard);
+    m_input->setOptions(MoveInput::Options { options.oneClick, options.highlightLegalMoves,
+        options.autoAnswer });
+}
+
+void MainWindow::applyFen(const std::string& fen)
+{
+    if (!looksLikeFen(fen)) {
+        m_prompts.showMessage(kTitle, notAFenMessage(fen), MessageIcon::Exclamation);
+        return;
+    }
+    controller().setGame(gameFromFen(fen));
+}
+
+void MainWindow::openFiles(const QStringList& files)
+{
+    raise();
+    activateWindow();
+    for (const QString& file : files) {
+        if (!file.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
+            continue;
+        // The first game of the file becomes the current one; the database dialogs open
+        // the others.
+        PgnInput input;
+        const std::string path = toBytes(file);
+        CPgnParser parser;
+        std::int64_t end = 0;
+        std::unique_ptr<CPgnGame> game;
+        if (!input.openFile(path) || !parser.readGame(input, 0, end, game) || !game) {
+            m_prompts.showMessage(kTitle, "No game could be read from " + path,
+                MessageIcon::Exclamation);
+            continue;
+        }
+        if (!controller().prepareGameChange())
+            return;
+        controller().setGame(std::move(game));
+        updateCommandStates();
+        return;
+    }
+}
+
+// --- Commands -----------------------------------------------------------------------------
+
+void MainWindow::createActions()
+{
+    std::map<int, std::string_view> menuTexts;
+    auto collect = [&](auto&& self, std::span<const MenuItem> items) -> void {
+        for (const MenuItem& item : items) {
+            if (item.kind == MenuItemKind::Command)
+                menuTexts[item.command] = item.text;
+            else if (item.kind == MenuItemKind::Submenu)
+                self(self, item.children);
+        }
+    };
+    for (const MenuButton& button : menuBar())
+        collect(collect, button.items);
+    for (const CommandEntry& entry : commandTable()) {
+        auto text = menuTexts.find(entry.id);
+        auto* action = new QAction(
+            toQString(text != menuTexts.end() ? text->second : entry.name), this);
+        action->setEnabled(isAvailable(entry.operation));
+        action->setCheckable(entry.id == 40010 || entry.id == 40071);
+        const int id = entry.id;
+        connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+        m_actions[id] = action;
+    }
+}
+
+QAction* MainWindow::action(int command) const
+{
+    auto found = m_actions.find(command);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+QAction* MainWindow::barAction(int command) const
+{
+    auto found = m_barActions.find(command);
+    return found == m_barActions.end() ? nullptr : found->second;
+}
+
+void MainWindow::createMenus()
+{
+    // The key of each menu command is shown beside it; the keys themselves are window
+    // shortcuts (createShortcuts), so they also reach commands that have no menu item.
+    std::map<int, QString> keyTexts;
+    for (const Accelerator& accelerator : accelerators())
+        if (accelerator.key == AcceleratorKey::Letter && findCommand(accelerator.command))
+            keyTexts[accelerator.command] =
+                acceleratorKey(accelerator).toString(QKeySequence::NativeText);
+    auto fill = [&](auto&& self, QMenu* menu, std::span<const MenuItem> items) -> void {
+        for (const MenuItem& item : items) {
+            switch (item.kind) {
+            case MenuItemKind::Separator:
+                menu->addSeparator();
+                break;
+            case MenuItemKind::Submenu:
+                self(self, menu->addMenu(toQString(item.text)), item.children);
+                break;
+            case MenuItemKind::Command:
+                if (QAction* a = action(item.command)) {
+                    if (auto key = keyTexts.find(item.command); key != keyTexts.end())
+                        a->setText(toQString(item.text) + QLatin1Char('\t') + key->second);
+                    menu->addAction(a);
+                }
+                break;
+            }
+        }
+    };
+    for (const MenuButton& button : velmorak::menuBar()) {
+        QMenu* menu = QMainWindow::menuBar()->addMenu(toQString(button.caption));
+        fill(fill, menu, button.items);
+    }
+}
+
+void MainWindow::createCommandBar()
+{
+    m_commandBar = addToolBar(QStringLiteral("Command bar"));
+    m_commandBar->setObjectName(QStringLiteral("commandBar"));
+    m_commandBar->setMovable(false);
+    m_commandBar->setFloatable(false);
+    m_commandBar->setIconSize(QSize(24, 24));
+    for (const CommandBarButton& button : commandBarButtons()) {
+        auto* a = new QAction(commandBarIcon(button.image), withoutMarks(button.tooltip), this);
+        a->setToolTip(withoutMarks(button.tooltip));
+        a->setCheckable(button.checkStyle);
+        const CommandEntry* entry = findCommand(button.command);
+        a->setEnabled(entry && isAvailable(entry->operation));
+        const int id = button.command;
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+        m_commandBar->addAction(a);
+        m_barActions[id] = a;
+    }
+}
+
+void MainWindow::createShortcuts()
+{
+    for (const Accelerator& accelerator : accelerators()) {
+        // Ctrl+O names no command: the key does nothing.
+        if (!findCommand(accelerator.command))
+            continue;
+        auto* a = new QAction(this);
+        QList<QKeySequence> keys { acceleratorKey(accelerator) };
+        if (accelerator.key == AcceleratorKey::Enter)
+            keys << QKeySequence(Qt::Key_Enter);
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        const int id = accelerator.command;
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+        addAction(a);
+        if (accelerator.key != AcceleratorKey::Letter)
+            m_plainKeyShortcuts.push_back(a);
+    }
+}
+
+void MainWindow::runCommand(int id)
+{
+    const CommandEntry* entry = findCommand(id);
+    if (!entry || !isAvailable(entry->operation)) {
+        updateCommandStates();
+        return;
+    }
+    GameController& c = controller();
+    switch (entry->operation) {
+    case Operation::Exit:
+        close();
+        return;
+    case Operation::NewGame:
+        c.newGame(true);
+        break;
+    case Operation::ReplayMoves:
+        c.startReplay();
+        break;
+    case Operation::FlipBoard:
+        flipBoard();
+        break;
+    case Operation::ToggleLayout:
+        toggleLayout();
+        break;
+    case Operation::MoveNow:
+        c.moveNow();
+        break;
+    case Operation::ClearHashtables:
+        c.clearHashTables();
+        break;
+    case Operation::About:
+        showAbout();
+        break;
+    case Operation::TakeBackMove:
+        c.takeBackMove(true);
+        break;
+    case Operation::NextMove:
+        c.forwardMove();
+        break;
+    case Operation::AnalyzeMode:
+        c.toggleAnalysis();
+        break;
+    case Operation::Hint:
+        c.showHint();
+        break;
+    case Operation::ShowThreat:
+        c.showThreat();
+        break;
+    case Operation::BackToBranchPoint:
+        c.backToBranchPoint();
+        break;
+    case Operation::ForwardToBranchPoint:
+        c.forwardToBranchPoint();
+        break;
+    case Operation::BackToStart:
+        c.backToStart();
+        break;
+    case Operation::ForwardToEnd:
+        c.forwardToEnd();
+        break;
+    case Operation::Help:
+        if (c.state().autoReplay)
+            c.stopReplayAndAnalysis();
+        showHelp(kHelpMainAnchor);
+        break;
+    case Operation::Training:
+        c.toggleTraining();
+        break;
+    case Operation::LayoutButton:
+        if (auto button = layoutButtonAction(id, commandState().connected)) {
+            if (button->command != 0 && button->command != id)
+                runCommand(button->command);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    updateCommandStates();
+}
+
+CommandState MainWindow::commandState() const
+{
+    const ControllerState& s = m_app.controller().state();
+    CommandState state;
+    state.autoReplay = s.autoReplay;
+    state.trainingMode = s.trainingMode;
+    state.analysisMode = s.analysisMode;
+    state.boardFlipped = m_boardView && m_boardView->flipped();
+    state.layoutToggled = m_boardView && m_boardView->layout()[kToggleState] != 0;
+    state.canTakeBack = m_canTakeBack;
+    state.canGoForward = m_canGoForward;
+    state.connected = s.serverConnected;
+    if (const_cast<Application&>(m_app).hasEngine())
+        state.engineName = const_cast<Application&>(m_app).host().engineName();
+    return state;
+}
+
+void MainWindow::updateCommandStates()
+{
+    if (m_actions.empty())
+        return;
+    const CommandState state = commandState();
+    // Every check mark and pressed button is set from the model after each command, so a
+    // refused command never leaves a button flipped by its own click.
+    for (const CommandBarButton& button : commandBarButtons()) {
+        QAction* a = barAction(button.command);
+        const CommandEntry* entry = findCommand(button.command);
+        if (!a || !entry)
+            continue;
+        const ButtonState shown = commandBarButtonState(button.command, state);
+        a->setEnabled(isAvailable(entry->operation) && shown != ButtonState::Disabled);
+        if (a->isCheckable())
+            a->setChecked(shown == ButtonState::Pressed);
+    }
+    for (auto& [id, a] : m_actions)
+        if (a->isCheckable())
+            a->setChecked(isMenuItemChecked(id, state));
+    if (QAction* a = action(40038))
+        a->setEnabled(state.canTakeBack);
+    if (QAction* a = action(40039))
+        a->setEnabled(state.canGoForward);
+    setWindowTitle(toQString(windowTitle(state)));
+    m_board->update();
+}
+
+void MainWindow::flipBoard()
+{
+    const FlipOutcome outcome = flipBoard(m_boardView->flipped(), m_boardView->isAnimating());
+    if (!outcome.redrawWindow)
+        return;
+    m_boardView->setFlipped(outcome.flipped);
+    m_app.options().flipBoard = outcome.flipped;
+    updateAccessibleBoard();
+}
+
+void MainWindow::chooseLayoutFor(ScreenSize screen)
+{
+    m_screen = screen;
+    if (!m_started || m_start.layout)
+        return;
+    const int current = m_boardView->layoutIndex();
+    const int stored = m_app.options().boardSize;
+    // The first choice starts from the stored layout, later ones from the current one.
+    const int from = m_layoutChosen ? current : stored;
+    setLayout(selectLayout(from, 0, screen, from));
+}
+
+void MainWindow::setLayout(int index)
+{
+    // The board view ends an animation and a drag before the geometry changes under them.
+    m_boardView->setLayout(index);
+    m_layoutChosen = true;
+    m_app.options().boardSize = index;
+    m_board->layoutChanged();
+    updateCommandStates();
+}
+
+void MainWindow::toggleLayout()
+{
+    if (m_boardView->isAnimating() || !m_screen)
+        return;
+    const int current = m_boardView->layoutIndex();
+    setLayout(selectLayout(current + 1, 0, *m_screen, current));
+}
+
+void MainWindow::showAbout()
+{
+    ModalDialogScope open(controller());
+    AboutInfo info;
+    info.layout = m_boardView->layoutIndex();
+    info.hashSizeKb = m_app.options().hashTableSize;
+    info.engineName = m_app.hasEngine() ? m_app.host().engineName() : std::string();
+    info.bookName = bookDisplayName(readBookSetting(*m_store, kBookFileSetting));
+    const AboutTexts texts = aboutTexts(info);
+    QMessageBox box(QMessageBox::NoIcon, toQString(kTitle),
+        QStringLiteral("<b>Velmorak</b><br>%1<br>%2<br>%3")
+            .arg(toQString(texts.hashLine).toHtmlEscaped(),
+                toQString(texts.engineLine).toHtmlEscaped(),
+                toQString(texts.thirdLine).toHtmlEscaped()),
+        QMessageBox::Ok, this);
+    box.setIconPixmap(applicationIcon().pixmap(64, 64));
+    box.exec();
+}
+
+void MainWindow::showHelp(std::string_view anchor)
+{
+    const std::string text(anchor);
+    const std::size_t hash = text.find('#');
+    QUrl url = QUrl::fromLocalFile(
+        QString::fromStdString(programDirectory() + "/" + text.substr(0, hash)));
+    if (hash != std::string::npos)
+        url.setFragment(QString::fromStdString(text.substr(hash + 1)));
+    if (!QFileInfo::exists(url.toLocalFile()) || !QDesktopServices::openUrl(url))
+        m_prompts.showMessage(kTitle,
+            "The manual could not be opened: " + toBytes(url.toLocalFile()),
+            MessageIcon::Exclamation);
+}
+
+void MainWindow::showContextMenu(QPoint globalPos, Point layoutPoint)
+{
+    if (!opensContextMenu(m_boardView->layoutIndex(), m_boardView->flipped(),
+            m_board->clientRect(), layoutPoint))
+        return;
+    const ControllerState& s = controller().state();
+    QMenu menu(this);
+    for (const MenuItem& item :
+        contextMenuItems(contextMenuFor(s.serverConnected, s.serverGameMode, s.observeMode))) {
+        if (item.kind == MenuItemKind::Separator)
+            menu.addSeparator();
+        else if (QAction* a = action(item.command)) {
+            // The same action as the menu bar's, so its state is the same too; the text is
+            // the context menu's own.
+            QAction* entry = menu.addAction(toQString(item.text));
+            entry->setEnabled(a->isEnabled());
+            entry->setCheckable(a->isCheckable());
+            entry->setChecked(a->isChecked());
+            connect(entry, &QAction::triggered, a, &QAction::trigger);
+        }
+    }
+    menu.exec(globalPos);
+}
+
+// --- Timers and the panel ------------------------------------------------------------------
+
+void MainWindow::onTimer(Clock::TimerId id)
+{
+    if (id != kClockTimer || !m_board)
+        return;
+    m_board->repaintClocks();
+    const StatusInput in = controller().statusInput();
+    if (m_statusRedraw.tick(in.info.displayedMoveNumber()).status) {
+        m_board->repaintStatus();
+        updateAnalysisList();
+    }
+}
+
+PanelContent MainWindow::panelContent()
+{
+    PanelContent content;
+    GameController& c = controller();
+    StatusInput in = c.statusInput();
+    const int index = m_boardView->layoutIndex();
+    const LayoutRecord& layout = m_boardView->layout();
+    in.layout = index;
+    in.hasAnalysisList = m_board->analysisList() && m_board->analysisList()->isVisible();
+    const Rect status = panelRects(index, m_board->clientRect()).status;
+    // About 0.45 of the line height is an average character of the panel's font.
+    in.lineWidth = std::size_t(
+        std::max(10, int((status.right - status.left) / (layout[kLineHeight] * 0.45))));
+    content.lines = statusLines(in);
+    content.clock = c.clockText(m_boardView->flipped(), index);
+    content.connected = in.serverConnected;
+    content.replayRunning = c.state().autoReplay;
+    if (isLandscapeLayout(index)) {
+        content.white = in.tags.white;
+        content.black = in.tags.black;
+        content.moveList.emplace(c.game().root(), c.currentNode());
+    }
+    return content;
+}
+
+void MainWindow::updateAnalysisList()
+{
+    QListWidget* list = m_board->analysisList();
+    if (!list)
+        return;
+    if (m_analysis.addAnalysisLine(controller().statusInput(), m_clock.ticks())) {
+        list->clear();
+        for (const std::string& entry : m_analysis.entries())
+            list->addItem(toQString(entry));
+    }
+}
+
+void MainWindow::updateAccessibleBoard()
+{
+    const Move last = controller().state().lastMove;
+    const CGameNode* node = controller().currentNode();
+    QString description = QStringLiteral("White to move");
+    if (controller().board().sideToMove() == kBlackSide)
+        description = QStringLiteral("Black to move");
+    if (node && node->parent() && last != NoMove)
+        description = QStringLiteral("Last move %1. %2")
+                          .arg(toQString(node->label()), description);
+    m_board->setAccessibleDescription(description);
+}
+
+// --- ControllerView -----------------------------------------------------------------------
+
+void MainWindow::drawMove(Move move, bool animate, bool withSound, bool highlight)
+{
+    if (m_boardView)
+        m_boardView->drawMove(move, animate, withSound, highlight);
+}
+
+void MainWindow::drawTakeBack(Move move, bool animate)
+{
+    if (m_boardView)
+        m_boardView->drawTakeBack(move, animate);
+}
+
+void MainWindow::redrawBoard()
+{
+    if (m_boardView)
+        m_boardView->redrawBoard();
+}
+
+void MainWindow::positionChanged(const Board&)
+{
+    if (!m_boardView)
+        return;
+    // A move typed half-way belongs to the position that is gone.
+    closeMoveField();
+    m_boardView->positionChanged();
+    updateAccessibleBoard();
+    m_board->repaintStatus();
+}
+
+void MainWindow::moveEntered(const CGameNode&) { }
+
+void MainWindow::setCommandEnabled(ControllerCommand command, bool enabled)
+{
+    if (command == ControllerCommand::TakeBack)
+        m_canTakeBack = enabled;
+    else if (command == ControllerCommand::NextMove)
+        m_canGoForward = enabled;
+    if (m_board)
+        updateCommandStates();
+}
+
+void MainWindow::setCommandChecked(ControllerCommand, bool)
+{
+    // The checks are read from the controller's state, whoever changed it.
+    if (m_board)
+        updateCommandStates();
+}
+
+void MainWindow::invalidateStatus()
+{
+    if (!m_board)
+        return;
+    m_board->repaintStatus();
+    updateAnalysisList();
+}
+
+void MainWindow::invalidateMoveList()
+{
+    if (m_board)
+        m_board->repaintStatus();
+}
+
+void MainWindow::clearSelection()
+{
+    if (m_boardView)
+        m_boardView->clearSelection();
+}
+
+bool MainWindow::isAnimating() const
+{
+    return m_boardView && m_boardView->isAnimating();
+}
+
+void MainWindow::endAnimation()
+{
+    if (m_boardView)
+        m_boardView->endAnimation();
+}
+
+void MainWindow::showMoveThereAndBack(Move move, std::string_view, bool)
+{
+    if (m_boardView)
+        m_boardView->showThereAndBack(move);
+}
+
+void MainWindow::setBoardFlipped(bool blackAtBottom)
+{
+    if (!m_boardView || m_boardView->flipped() == blackAtBottom)
+        return;
+    m_boardView->setFlipped(blackAtBottom);
+    m_app.options().flipBoard = blackAtBottom;
+    updateCommandStates();
+}
+
+// --- Promotion ----------------------------------------------------------------------------
+
+PieceCode MainWindow::askPromotion(bool white)
+{
+    const PieceCode queen = white ? kWhiteQueen : kBlackQueen;
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Promotion"));
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(QStringLiteral("Select piece to promote"), &dialog));
+    auto* row = new QHBoxLayout;
+    PieceCode chosen = queen;
+    const int px = std::max(32, m_board->transform().deviceLength(m_boardView->layout()[kSquareWidth]));
+    const double dpr = devicePixelRatioF();
+    static constexpr struct {
+        PieceCode white;
+        const char* name;
+    } kChoices[] = { { kWhiteQueen, "Queen" }, { kWhiteRook, "Rook" }, { kWhiteBishop, "Bishop" },
+        { kWhiteKnight, "Knight" } };
+    for (const auto& choice : kChoices) {
+        const PieceCode piece = PieceCode(choice.white | (white ? 0 : kBlack));
+        auto* button = new QToolButton(&dialog);
+        QPixmap picture = m_board->artwork().piece(piece, px);
+        picture.setDevicePixelRatio(dpr);
+        button->setIcon(QIcon(picture));
+        button->setIconSize(QSize(int(px / dpr), int(px / dpr)));
+        button->setAccessibleName(QString::fromLatin1(choice.name));
+        button->setToolTip(QString::fromLatin1(choice.name));
+        connect(button, &QToolButton::clicked, &dialog, [&chosen, &dialog, piece] {
+            chosen = piece;
+            dialog.accept();
+        });
+        row->addWidget(button);
+    }
+    layout->addLayout(row);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.adjustSize();
+    // Its place over the board, kept on the screen.
+    QPoint at = m_board->mapToGlobal(m_board->transform().toWidget(Rect { kPromotionDialogAt.x,
+        kPromotionDialogAt.y, kPromotionDialogAt.x, kPromotionDialogAt.y }).topLeft());
+    if (QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - dialog.width())));
+        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - dialog.height())));
+    }
+    dialog.move(at);
+    // OK and Cancel both answer the queen.
+    dialog.exec();
+    return chosen;
+}
+
+// --- Keys and the move field --------------------------------------------------------------
+
+void MainWindow::createMoveField()
+{
+    m_moveField = new QLineEdit(m_board);
+    m_moveField->setAccessibleName(QStringLiteral("Move"));
+    m_moveField->setPlaceholderText(QStringLiteral("Move (e4, Nf3, e2e4) or command"));
+    m_moveField->hide();
+    connect(m_moveField, &QLineEdit::returnPressed, this, [this] { enterTypedLine(); });
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (plain && text.size() == 1 && text.at(0).isLetterOrNumber()) {
+        openMoveField(text);
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && m_moveField && m_moveField->isVisible()) {
+        closeMoveField();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::openMoveField(const QString& text)
+{
+    const QRect status = m_board->transform().toWidget(
+        panelRects(m_boardView->layoutIndex(), m_board->clientRect()).status);
+    m_moveField->setGeometry(status.left() + 2, status.top() + 2,
+        std::max(160, status.width() / 2), m_moveField->sizeHint().height());
+    m_moveField->setStyleSheet(QString());
+    m_moveField->setToolTip(QString());
+    m_moveField->setText(text);
+    m_moveField->show();
+    m_moveField->raise();
+    m_moveField->setFocus();
+    // Arrows and Return belong to the field while it is open.
+    for (QAction* a : m_plainKeyShortcuts)
+        a->setEnabled(false);
+}
+
+void MainWindow::closeMoveField()
+{
+    if (!m_moveField || !m_moveField->isVisible())
+        return;
+    m_moveField->hide();
+    m_moveField->clear();
+    for (QAction* a : m_plainKeyShortcuts)
+        a->setEnabled(true);
+    m_board->setFocus();
+}
+
+void MainWindow::enterTypedLine()
+{
+    Board board = controller().board();
+    Result<TypedLine> typed = readTypedLine(board, toBytes(m_moveField->text()));
+    if (!typed) {
+        m_moveField->setStyleSheet(QStringLiteral("color: #b00000"));
+        m_moveField->setToolTip(toQString(typed.error().message));
+        m_moveField->setAccessibleDescription(toQString(typed.error().message));
+        return;
+    }
+    closeMoveField();
+    switch (typed->command) {
+    case TypedCommand::Move:
+        m_input->cancel();
+        controller().userMove(typed->move, false);
+        break;
+    case TypedCommand::Back:
+        runCommand(40038);
+        break;
+    case TypedCommand::Forward:
+        runCommand(40039);
+        break;
+    case TypedCommand::Start:
+        runCommand(40051);
+        break;
+    case TypedCommand::End:
+        runCommand(40052);
+        break;
+    case TypedCommand::New:
+        runCommand(40006);
+        break;
+    case TypedCommand::MoveNow:
+        runCommand(40016);
+        break;
+    case TypedCommand::Analyse:
+        runCommand(40040);
+        break;
+    case TypedCommand::Replay:
+        runCommand(40010);
+        break;
+    case TypedCommand::Hint:
+        runCommand(40041);
+        break;
+    case TypedCommand::Threat:
+        runCommand(40050);
+        break;
+    case TypedCommand::Quit:
+        runCommand(40001);
+        break;
+    default:
+        break;
+    }
+    updateCommandStates();
+}
+
+// --- Exit ---------------------------------------------------------------------------------
+
+bool MainWindow::restoreWindowGeometry()
+{
+    std::optional<RegistryValue> stored = m_store->readValue(kGeometrySetting);
+    if (!stored || stored->type != RegistryType::Binary)
+        return false;
+    return restoreGeometry(QByteArray(
+        reinterpret_cast<const char*>(stored->data.data()), qsizetype(stored->data.size())));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_exited) {
+        m_exited = true;
+        closeMoveField();
+        m_input->cancel();
+        if (!m_start.screenshot) {
+            const QByteArray geometry = saveGeometry();
+            m_store->writeValue(kGeometrySetting,
+                RegistryValue::binary(geometry.constData(), std::size_t(geometry.size())));
+        }
+        // Autosave, the engine ended, the level and the options written.
+        if (Status ended = m_app.exit(); !ended)
+            m_prompts.showMessage(kTitle, ended.error().message, MessageIcon::Exclamation);
+    }
+    event->accept();
 }
 
 } // namespace velmorak::gui

@@ -1,0 +1,547 @@
+#include "gui/BoardWidget.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QGestureEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTapAndHoldGesture>
+
+#include <cmath>
+
+#include "app/CommandTable.h"
+#include "app/MoveInput.h"
+#include "gui/Icons.h"
+#include "gui/QtText.h"
+
+namespace velmorak::gui {
+
+namespace {
+
+// Textures are tiled in 60-pixel tiles of the layout, the layout buttons in 30-pixel ones.
+constexpr int kTextureTile = 60;
+constexpr int kButtonTile = 30;
+const QColor kMarkColour(250, 250, 80);
+const QColor kAttackedMarkColour(250, 150, 80);
+const QColor kArrowColour(250, 250, 80);
+const QColor kSelectionColour(255, 0, 0);
+
+bool isLightSquare(Square square)
+{
+    return ((square >> 4) + (square & 7)) % 2 == 1;
+}
+
+QBrush tileBrush(const QPixmap& tile, QPoint origin)
+{
+    QBrush brush(tile);
+    brush.setTransform(QTransform::fromTranslate(origin.x(), origin.y()));
+    return brush;
+}
+
+} // namespace
+
+BoardWidget::BoardWidget(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Chess board"));
+    grabGesture(Qt::TapAndHoldGesture);
+    m_animationTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_animationTimer, &QTimer::timeout, this, [this] {
+        if (m_view)
+            m_view->onAnimationTimer();
+    });
+    m_analysisList = new QListWidget(this);
+    m_analysisList->setAccessibleName(QStringLiteral("Analysis"));
+    m_analysisList->setFocusPolicy(Qt::NoFocus);
+    m_analysisList->hide();
+}
+
+void BoardWidget::attach(BoardView& view, MoveInput& input)
+{
+    m_view = &view;
+    m_input = &input;
+    layoutChanged();
+}
+
+QSize BoardWidget::sizeHint() const
+{
+    return { 480, 536 };
+}
+
+Rect BoardWidget::clientRect() const
+{
+    if (!m_view)
+        return {};
+    ScreenSize client = layoutClientSize(m_view->layout());
+    return { 0, 0, client.width, client.height };
+}
+
+void BoardWidget::updateFit()
+{
+    if (!m_view)
+        return;
+    const bool list = layoutHasAnalysisList(m_view->layoutIndex());
+    m_fit = fitLayout(m_view->layout(), width(), height(), list);
+    m_transform = LayoutTransform(m_fit, devicePixelRatioF());
+    if (list && m_fit.spareHeight > 0) {
+        QRect bottom = m_transform.toWidget(clientRect());
+        m_analysisList->setGeometry(
+            bottom.left(), bottom.bottom() + 1, bottom.width(), height() - bottom.bottom() - 1);
+        m_analysisList->show();
+    } else {
+        m_analysisList->hide();
+    }
+}
+
+void BoardWidget::layoutChanged()
+{
+    updateFit();
+    update();
+}
+
+void BoardWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ScreenShape shape = classifyWindow(width(), height(), m_shape);
+    if (shape != m_shape) {
+        m_shape = shape;
+        if (onScreenChanged)
+            onScreenChanged(largestScreen(shape));
+    }
+    updateFit();
+}
+
+// --- BoardSurface -------------------------------------------------------------------------
+
+void BoardWidget::repaintRect(Rect rect)
+{
+    update(m_transform.toWidget(rect).adjusted(-1, -1, 1, 1));
+}
+
+void BoardWidget::repaintAll()
+{
+    update();
+}
+
+void BoardWidget::armAnimationTimer(int periodMs)
+{
+    m_animationTimer.start(std::max(1, periodMs));
+}
+
+void BoardWidget::killAnimationTimer()
+{
+    m_animationTimer.stop();
+}
+
+void BoardWidget::animationFinished()
+{
+    if (onAnimationFinished)
+        onAnimationFinished();
+}
+
+void BoardWidget::repaintClocks()
+{
+    if (!m_view)
+        return;
+    update(m_transform.toWidget(panelRects(m_view->layoutIndex(), clientRect()).clock));
+}
+
+void BoardWidget::repaintStatus()
+{
+    if (!m_view)
+        return;
+    update(m_transform.toWidget(panelRects(m_view->layoutIndex(), clientRect()).status));
+}
+
+// --- Painting -----------------------------------------------------------------------------
+
+void BoardWidget::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    if (!m_view) {
+        painter.fillRect(rect(), Qt::white);
+        return;
+    }
+    const double dpr = devicePixelRatioF();
+    if (dpr != m_transform.devicePixelRatio())
+        updateFit();
+    // Everything below is drawn in device pixels, so pictures are never scaled by Qt.
+    painter.scale(1.0 / dpr, 1.0 / dpr);
+    const QRect dirty(QPoint(int(std::floor(event->rect().left() * dpr)),
+                          int(std::floor(event->rect().top() * dpr))),
+        QPoint(int(std::ceil((event->rect().right() + 1) * dpr)),
+            int(std::ceil((event->rect().bottom() + 1) * dpr))));
+    paintBoard(painter, dirty);
+    PanelContent content = panelContent ? panelContent() : PanelContent {};
+    paintLayoutButtons(painter, content);
+    paintPanel(painter, content);
+    if (auto animated = m_view->animatedPiece())
+        paintFloating(painter, *animated);
+    if (auto dragged = m_view->draggedPiece())
+        paintFloating(painter, *dragged);
+}
+
+void BoardWidget::paintBoard(QPainter& painter, const QRect& dirty)
+{
+    const LayoutRecord& layout = m_view->layout();
+    const int tile = m_transform.deviceLength(kTextureTile);
+    const QPoint origin = m_transform.toDevice(Point { 0, 0 });
+    // The frame texture fills everything the board does not: the frame itself and the
+    // bands beside a layout narrower than the window.
+    painter.fillRect(dirty, tileBrush(m_artwork.frameTile(tile), origin));
+    for (int file = 0; file < 8; ++file)
+        for (int rank = 0; rank < 8; ++rank) {
+            const Square square = Square(file * 16 + rank);
+            if (auto r = m_view->squareRect(square); r && m_transform.toDevice(*r).intersects(dirty))
+                paintSquare(painter, square);
+        }
+    if (layout[kLeftFrame] > 0 || layout[kBottomFrame] > 0)
+        paintLabels(painter);
+    paintMarksAndArrow(painter);
+}
+
+void BoardWidget::paintSquare(QPainter& painter, Square square)
+{
+    const QRect r = m_transform.toDevice(*m_view->squareRect(square));
+    const int tile = m_transform.deviceLength(kTextureTile);
+    const QPoint origin = m_transform.toDevice(Point { 0, 0 });
+    const QPixmap& texture =
+        isLightSquare(square) ? m_artwork.lightTile(tile) : m_artwork.darkTile(tile);
+    painter.fillRect(r, tileBrush(texture, origin));
+    const PieceCode piece = m_view->pieceShownAt(square);
+    if (piece != kEmpty) {
+        const int px = std::min(r.width(), r.height());
+        const QPixmap& picture = m_artwork.piece(piece, px);
+        if (!picture.isNull())
+            painter.drawPixmap(r.left() + (r.width() - px) / 2, r.top() + (r.height() - px) / 2,
+                picture);
+    }
+    if (std::uint8_t mark = m_view->targetMark(square)) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(mark == 2 ? kAttackedMarkColour : kMarkColour);
+        painter.drawEllipse(QRectF(r).adjusted(
+            r.width() / 3.0, r.height() / 3.0, -r.width() / 3.0, -r.height() / 3.0));
+        painter.restore();
+    }
+}
+
+void BoardWidget::paintLabels(QPainter& painter)
+{
+    const LayoutRecord& layout = m_view->layout();
+    painter.save();
+    QFont font = painter.font();
+    const int frame = std::max(layout[kLeftFrame], layout[kBottomFrame]);
+    font.setPixelSize(m_transform.deviceLength(std::clamp(frame * 0.62, 7.0, 16.0)));
+    font.setBold(true);
+    painter.setFont(font);
+    auto label = [&](const Rect& area, QChar text) {
+        const QRect r = m_transform.toDevice(area);
+        painter.setPen(QColor(0, 0, 0, 140));
+        painter.drawText(r.translated(1, 1), Qt::AlignCenter, text);
+        painter.setPen(QColor(250, 245, 230));
+        painter.drawText(r, Qt::AlignCenter, text);
+    };
+    // Each label stands beside its file's or rank's squares, so flipping moves it along.
+    for (int i = 0; i < 8; ++i) {
+        const Square fileSquare = Square(i * 16);
+        const Square rankSquare = Square(i);
+        const Rect f = *m_view->squareRect(fileSquare);
+        const Rect k = *m_view->squareRect(rankSquare);
+        const int boardBottom = layout[kOriginY] + 8 * layout[kSquareHeight];
+        if (layout[kBottomFrame] > 0)
+            label({ f.left, boardBottom, f.right, boardBottom + layout[kBottomFrame] },
+                QChar(char16_t(u'a' + i)));
+        if (layout[kLeftFrame] > 0)
+            label({ layout[kOriginX] - layout[kLeftFrame], k.top, layout[kOriginX], k.bottom },
+                QChar(char16_t(u'1' + i)));
+    }
+    painter.restore();
+}
+
+void BoardWidget::paintMarksAndArrow(QPainter& painter)
+{
+    const int pen = m_transform.deviceLength(m_view->layout()[kPenWidth]);
+    for (Square square : { m_view->selectedFrom(), m_view->selectedTo() }) {
+        auto r = m_view->squareRect(square);
+        if (!r)
+            continue;
+        const QRect d = m_transform.toDevice(*r);
+        painter.fillRect(QRect(d.left(), d.top(), d.width(), pen), kSelectionColour);
+        painter.fillRect(QRect(d.left(), d.bottom() + 1 - pen, d.width(), pen), kSelectionColour);
+        painter.fillRect(QRect(d.left(), d.top(), pen, d.height()), kSelectionColour);
+        painter.fillRect(QRect(d.right() + 1 - pen, d.top(), pen, d.height()), kSelectionColour);
+    }
+    std::vector<Point> arrow = m_view->arrowPolygon();
+    if (arrow.size() < 3)
+        return;
+    QPolygonF polygon;
+    for (const Point& p : arrow)
+        polygon << QPointF((m_transform.deviceX(p.x)), m_transform.deviceY(p.y));
+    polygon << polygon.front();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, std::max(1.0, m_transform.devicePixelRatio())));
+    painter.setBrush(kArrowColour);
+    painter.drawPolygon(polygon);
+    painter.restore();
+}
+
+void BoardWidget::paintLayoutButtons(QPainter& painter, const PanelContent& content)
+{
+    const int index = m_view->layoutIndex();
+    if (!layoutHasButtons(index))
+        return;
+    const int tile = m_transform.deviceLength(kButtonTile);
+    const QPoint origin = m_transform.toDevice(Point { 0, 0 });
+    CommandState state;
+    state.autoReplay = content.replayRunning;
+    state.connected = content.connected;
+    for (int button = kFirstLayoutButton; button < kFirstLayoutButton + kLayoutButtonCount;
+         ++button) {
+        auto area = layoutButtonRect(index, button);
+        auto action = layoutButtonAction(button, content.connected);
+        if (!area || !action)
+            continue;
+        const QRect r = m_transform.toDevice(*area);
+        painter.fillRect(r, tileBrush(m_artwork.lightTile(tile), origin));
+        if (isLayoutButtonPressed(button, state))
+            painter.fillRect(r.adjusted(2, 2, -2, -2), Qt::white);
+        const int iconPx = std::min(r.width(), r.height()) * 2 / 3;
+        const QPixmap icon = layoutButtonIcon(action->icon).pixmap(QSize(iconPx, iconPx));
+        painter.drawPixmap(r.left() + (r.width() - iconPx) / 2,
+            r.top() + (r.height() - iconPx) / 2, iconPx, iconPx, icon);
+    }
+}
+
+QFont BoardWidget::panelFont() const
+{
+    QFont font = QApplication::font();
+    font.setPixelSize(m_transform.deviceLength(m_view->layout()[kLineHeight] * 0.72));
+    return font;
+}
+
+void BoardWidget::paintPanel(QPainter& painter, const PanelContent& content)
+{
+    const int index = m_view->layoutIndex();
+    const PanelRects panel = panelRects(index, clientRect());
+    const int line = m_view->layout()[kLineHeight];
+    painter.save();
+    painter.setFont(panelFont());
+    const QRect status = m_transform.toDevice(panel.status);
+    painter.fillRect(status, Qt::white);
+    painter.setPen(QColor(96, 96, 96));
+    painter.drawRect(status.adjusted(0, 0, -1, -1));
+    painter.setPen(Qt::black);
+    if (isLandscapeLayout(index)) {
+        painter.fillRect(m_transform.toDevice(panel.clock), Qt::white);
+        paintLandscapePanel(painter, content, panel.status);
+    } else {
+        auto lineRect = [&](int row, int rows) {
+            return m_transform.toDevice(Rect { panel.status.left + 2,
+                panel.status.top + 2 + row * line, panel.status.right - 2,
+                panel.status.top + 2 + (row + rows) * line });
+        };
+        const int clockLeft = m_transform.toDevice(panel.clock).left();
+        QRect first = lineRect(0, 1);
+        first.setRight(clockLeft - 4);
+        painter.drawText(first, Qt::AlignLeft | Qt::AlignVCenter,
+            toQString(content.lines.first));
+        painter.drawText(lineRect(1, 3), Qt::AlignLeft | Qt::AlignTop,
+            toQString(content.lines.second));
+    }
+    painter.drawText(m_transform.toDevice(panel.clock), Qt::AlignRight | Qt::AlignVCenter,
+        toQString(content.clock));
+    painter.restore();
+}
+
+void BoardWidget::paintLandscapePanel(
+    QPainter& painter, const PanelContent& content, const Rect& status)
+{
+    const int line = m_view->layout()[kLineHeight];
+    auto row = [&](int top, int rows = 1) {
+        return m_transform.toDevice(
+            Rect { status.left + 2, top, status.right - 2, top + rows * line });
+    };
+    painter.drawText(row(status.top), Qt::AlignLeft | Qt::AlignVCenter, toQString(content.white));
+    painter.drawText(
+        row(status.top + line), Qt::AlignRight | Qt::AlignVCenter, toQString(content.black));
+    const Rect list = panelRects(m_view->layoutIndex(), clientRect()).moveList;
+    if (content.moveList) {
+        const int width = list.right - list.left;
+        const int numberWidth = width / 5, moveWidth = width / 3;
+        for (int i = 0; i < LandscapeMoveList::kRows; ++i) {
+            const LandscapeMoveList::Row& r = content.moveList->rows()[std::size_t(i)];
+            const int top = list.top + i * line;
+            auto cell = [&](int left, int right, const std::string& text, bool current,
+                            Qt::Alignment align) {
+                const QRect d = m_transform.toDevice(Rect { left, top, right, top + line });
+                if (current)
+                    painter.fillRect(d, QColor(250, 250, 80));
+                painter.drawText(d.adjusted(2, 0, -2, 0), align | Qt::AlignVCenter, toQString(text));
+            };
+            cell(list.left, list.left + numberWidth, r.number, false, Qt::AlignRight);
+            cell(list.left + numberWidth, list.left + numberWidth + moveWidth, r.white.text,
+                r.white.current, Qt::AlignLeft);
+            cell(list.left + numberWidth + moveWidth, list.left + numberWidth + 2 * moveWidth,
+                r.black.text, r.black.current, Qt::AlignLeft);
+        }
+    }
+    const int linesTop = status.top + 8 * line + 6;
+    painter.drawText(row(linesTop), Qt::AlignLeft | Qt::AlignVCenter,
+        toQString(content.lines.first));
+    painter.drawText(row(linesTop + line, 3), Qt::AlignLeft | Qt::AlignTop,
+        toQString(content.lines.second));
+}
+
+void BoardWidget::paintFloating(QPainter& painter, const FloatingPiece& piece)
+{
+    const LayoutRecord& layout = m_view->layout();
+    const QRect r = m_transform.toDevice(Rect { piece.topLeft.x, piece.topLeft.y,
+        piece.topLeft.x + layout[kSquareWidth], piece.topLeft.y + layout[kSquareHeight] });
+    const int px = std::min(r.width(), r.height());
+    const QPixmap& picture = m_artwork.piece(piece.piece, px);
+    if (!picture.isNull())
+        painter.drawPixmap(
+            r.left() + (r.width() - px) / 2, r.top() + (r.height() - px) / 2, picture);
+}
+
+// --- Input --------------------------------------------------------------------------------
+
+int BoardWidget::layoutButtonAt(Point point) const
+{
+    for (int button = kFirstLayoutButton; button < kFirstLayoutButton + kLayoutButtonCount;
+         ++button) {
+        auto r = layoutButtonRect(m_view->layoutIndex(), button);
+        if (r && point.x >= r->left && point.x < r->right && point.y >= r->top &&
+            point.y < r->bottom)
+            return button;
+    }
+    return 0;
+}
+
+const CGameNode* BoardWidget::moveListNodeAt(Point point) const
+{
+    if (!isLandscapeLayout(m_view->layoutIndex()) || !panelContent)
+        return nullptr;
+    const Rect list = panelRects(m_view->layoutIndex(), clientRect()).moveList;
+    if (point.x < list.left || point.x >= list.right || point.y < list.top || point.y >= list.bottom)
+        return nullptr;
+    PanelContent content = panelContent();
+    if (!content.moveList)
+        return nullptr;
+    const int row = (point.y - list.top) / m_view->layout()[kLineHeight];
+    const int column = LandscapeMoveList::columnAt(point.x - list.left, list.right - list.left);
+    return content.moveList->nodeAt(row, column);
+}
+
+void BoardWidget::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_view) {
+        event->ignore();
+        return;
+    }
+    m_pressed = true;
+    m_dragMoved = false;
+    m_pressPoint = event->position();
+    const Point point = m_transform.toLayout(event->position());
+    m_pressedButton = layoutButtonAt(point);
+    m_pressOnMoveList = false;
+    if (m_pressedButton != 0)
+        return;
+    if (const CGameNode* node = moveListNodeAt(point)) {
+        m_pressOnMoveList = true;
+        if (onMoveListNode)
+            onMoveListNode(node);
+        return;
+    }
+    m_input->penDown(point);
+}
+
+void BoardWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_pressed || !m_view || !(event->buttons() & Qt::LeftButton))
+        return;
+    if (!m_dragMoved &&
+        (event->position() - m_pressPoint).manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_dragMoved = true;
+    if (m_pressedButton == 0 && !m_pressOnMoveList)
+        m_input->penMove(m_transform.toLayout(event->position()));
+}
+
+void BoardWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_pressed || !m_view) {
+        event->ignore();
+        return;
+    }
+    m_pressed = false;
+    const QPointF at = m_dragMoved ? event->position() : m_pressPoint;
+    const Point point = m_transform.toLayout(at);
+    if (m_pressedButton != 0) {
+        const int button = m_pressedButton;
+        m_pressedButton = 0;
+        if (layoutButtonAt(point) == button && onCommand)
+            onCommand(button);
+        return;
+    }
+    if (m_pressOnMoveList)
+        return;
+    // A press and release within the drag distance is a tap where it was pressed.
+    m_input->penUp(point);
+}
+
+void BoardWidget::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_view || !onContextMenu)
+        return;
+    Point point = m_transform.toLayout(event->pos());
+    QPoint global = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // The Menu key opens the menu where a press and hold would: on the status area.
+        const Rect status = panelRects(m_view->layoutIndex(), clientRect()).status;
+        point = { status.left + 4, status.top + 4 };
+        global = mapToGlobal(m_transform.toWidget(status).topLeft() + QPoint(4, 4));
+    }
+    if (m_input)
+        m_input->cancel();
+    onContextMenu(global, point);
+}
+
+void BoardWidget::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    if (m_input && m_pressed) {
+        m_pressed = false;
+        m_input->cancel();
+    }
+}
+
+void BoardWidget::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+}
+
+bool BoardWidget::event(QEvent* event)
+{
+    if (event->type() == QEvent::Gesture) {
+        auto* gestures = static_cast<QGestureEvent*>(event);
+        if (auto* hold = static_cast<QTapAndHoldGesture*>(gestures->gesture(Qt::TapAndHoldGesture));
+            hold && hold->state() == Qt::GestureFinished && m_view && onContextMenu) {
+            const QPoint local = mapFromGlobal(hold->position().toPoint());
+            m_pressed = false;
+            if (m_input)
+                m_input->cancel();
+            onContextMenu(hold->position().toPoint(), m_transform.toLayout(local));
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+} // namespace velmorak::gui

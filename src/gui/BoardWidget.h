@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QListWidget>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/BoardView.h"
+#include "app/StatusPanel.h"
+#include "app/WindowFit.h"
+#include "gui/Artwork.h"
+#include "gui/LayoutTransform.h"
+
+namespace velmorak {
+class CGameNode;
+class MoveInput;
+} // namespace velmorak
+
+namespace velmorak::gui {
+
+// What the panel beside or below the board shows, computed by the window from the core.
+struct PanelContent {
+    StatusLines lines;
+    std::string clock;
+    // The landscape layouts: the players' names and the move list.
+    std::string white, black;
+    std::optional<LandscapeMoveList> moveList;
+    bool connected = false;
+    // Layout button 396 shows pressed while the replay runs.
+    bool replayRunning = false;
+};
+
+// The main window's client area: the chosen layout scaled to fill it, the board, its frame
+// and labels, the layout buttons, the status panel and the clocks, and below them the
+// analysis list where the layout has one. It paints what the core's board view holds and
+// hands the pointer to the move input.
+class BoardWidget : public QWidget, public BoardSurface {
+    Q_OBJECT
+public:
+    explicit BoardWidget(QWidget* parent = nullptr);
+
+    // Both must outlive the widget.
+    void attach(BoardView& view, MoveInput& input);
+    Artwork& artwork() { return m_artwork; }
+
+    // What the window provides.
+    std::function<PanelContent()> panelContent;
+    // The screen a layout is to be chosen for changed (the window changed class).
+    std::function<void(ScreenSize)> onScreenChanged;
+    std::function<void(int command)> onCommand;
+    std::function<void(const CGameNode*)> onMoveListNode;
+    // A context menu is asked for at a point of the layout (press and hold, right click,
+    // the Menu key).
+    std::function<void(QPoint globalPos, Point layoutPoint)> onContextMenu;
+    std::function<void()> onAnimationFinished;
+
+    // The layout changed: the scale, the analysis list and everything painted follow.
+    void layoutChanged();
+    const LayoutTransform& transform() const { return m_transform; }
+    QListWidget* analysisList() const { return m_analysisList; }
+    // The clock area alone is repainted (timer 100).
+    void repaintClocks();
+    void repaintStatus();
+    // The client rectangle of the layout, in layout pixels.
+    Rect clientRect() const;
+    std::optional<ScreenShape> shape() const { return m_shape; }
+
+    // BoardSurface
+    void repaintRect(Rect rect) override;
+    void repaintAll() override;
+    void armAnimationTimer(int periodMs) override;
+    void killAnimationTimer() override;
+    void animationFinished() override;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void updateFit();
+    void paintBoard(QPainter& painter, const QRect& dirty);
+    void paintSquare(QPainter& painter, Square square);
+    void paintLabels(QPainter& painter);
+    void paintMarksAndArrow(QPainter& painter);
+    void paintLayoutButtons(QPainter& painter, const PanelContent& content);
+    void paintPanel(QPainter& painter, const PanelContent& content);
+    void paintLandscapePanel(QPainter& painter, const PanelContent& content, const Rect& status);
+    void paintFloating(QPainter& painter, const FloatingPiece& piece);
+    QFont panelFont() const;
+    int layoutButtonAt(Point point) const;
+    const CGameNode* moveListNodeAt(Point point) const;
+
+    BoardView* m_view = nullptr;
+    MoveInput* m_input = nullptr;
+    Artwork m_artwork;
+    LayoutFit m_fit;
+    LayoutTransform m_transform;
+    std::optional<ScreenShape> m_shape;
+    QTimer m_animationTimer;
+    QPointer<QListWidget> m_analysisList;
+    // The press that started the current pointer gesture.
+    QPointF m_pressPoint;
+    bool m_pressed = false;
+    bool m_dragMoved = false;
+    int m_pressedButton = 0;
+    bool m_pressOnMoveList = false;
+};
+
+} // namespace velmorak::gui
