@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/BoardView.h"
+#include "app/ContextMenu.h"
 #include "support/ControllerHarness.h"
 #include "support/RecordingBoardSurface.h"
 
@@ -108,6 +109,29 @@ TEST(MoveInput, NothingWhileTheEngineSearchesItsMove)
     t.enter("e5");
     EXPECT_EQ(t.selection(), "- -");
     t.h.controller->stopEngine(false);
+}
+
+TEST(ContextMenu, ChosenBySituationOpenedOffTheBoard)
+{
+    struct Row {
+        bool connected, playing, observing;
+        int resource, firstCommand;
+    };
+    for (const Row& r :
+        { Row { false, true, true, 105, 40006 }, Row { true, true, false, 40088, 40012 },
+            Row { true, false, true, 40089, 40012 }, Row { true, false, false, 106, 40021 } }) {
+        const ContextMenu menu = contextMenu(contextSituation(r.connected, r.playing, r.observing));
+        EXPECT_EQ(menu.resource, r.resource);
+        EXPECT_EQ(menu.items[0].command, r.firstCommand);
+        for (const MenuItem& item : menu.items)
+            EXPECT_TRUE(item.kind == MenuItemKind::Separator || findCommand(item.command))
+                << item.text;
+    }
+    const Rect client { 0, 26, 240, 294 }; // layout 0: board 240 x 240, status below it
+    EXPECT_FALSE(opensContextMenu(0, false, client, { 100, 100 }));
+    EXPECT_TRUE(opensContextMenu(0, true, client, { 100, 280 }));
+    EXPECT_FALSE(opensContextMenu(0, false, client, { 100, 300 }));
+    EXPECT_TRUE(opensContextMenu(1, false, client, { 5, 30 })); // the frame
 }
 
 } // namespace
