@@ -143,7 +143,8 @@ void GameController::afterForward(int plies)
 {
     bool stepping = m_state.trainingMode || m_state.autoReplay || m_state.observeMode;
     if (plies == 1)
-        m_view.drawMove(m_state.lastMove, true, stepping && m_options.sound);
+        // In a training the step forward is the reply to the user's move.
+        m_view.drawMove(m_state.lastMove, true, stepping && m_options.sound, m_state.trainingMode);
     else
         m_view.redrawBoard();
     m_view.positionChanged(m_state.board);
