@@ -148,6 +148,9 @@ public:
     void forwardMove();
     void forwardPlies(int count);
     void backToStart() { takeBackPlies(kAllPlies); }
+    // A tap on a move of the move list: back to `node` when it is the current node or one
+    // before it on the path from the root, under the guard of "Back to start".
+    void takeBackToNode(const CGameNode* node);
     void forwardToEnd() { forwardPlies(kAllPlies); }
     // The Down and Up keys: to the previous or next branch point, at most 20 plies.
     void backToBranchPoint();
@@ -157,6 +160,12 @@ public:
 
     // --- Modes --------------------------------------------------------------------------------
     void newGame(bool ask);
+    // Before another game is loaded, stepped to or set up: refused (message shown) during a
+    // server game; an observation ends, as for a new game.
+    bool prepareGameChange();
+    // "Clear hashtables": refused with a message while the engine searches or ponders;
+    // false then and without a running engine.
+    bool clearHashTables();
     void toggleAnalysis();
     void setAnalysisMode(bool on);
     void startReplay();

@@ -114,6 +114,16 @@ void GameController::takeBackPlies(int count)
         afterTakeBack(false, NoMove, plies);
 }
 
+void GameController::takeBackToNode(const CGameNode* node)
+{
+    int plies = 0;
+    const CGameNode* at = m_state.currentNode;
+    for (; at && at != node; at = at->parent())
+        ++plies;
+    if (at && plies > 0)
+        takeBackPlies(plies);
+}
+
 void GameController::backToBranchPoint()
 {
     if (m_state.serverGameMode || m_state.observeMode) {

@@ -42,6 +42,20 @@ TEST(EngineDrive, OnePlayerGameTheEngineAnswersEachMove)
     EXPECT_GT(h.c().state().moveStartTick, 0) << "the user's clock runs";
 }
 
+TEST(EngineDrive, HashTablesAreClearedOnlyWhileTheEngineRests)
+{
+    Engine h("waitstop;line 0 e7e5");
+    ASSERT_TRUE(h.play("e4"));
+    h.waitForCall("StartAnalyse 0");
+    EXPECT_FALSE(h.c().clearHashTables());
+    EXPECT_EQ(
+        h.prompts.shown.back(), "Velmorak: Can\u00b4t clear hashtables while engine is running");
+    h.c().stopEngine(false);
+    h.waitIdle();
+    EXPECT_TRUE(h.c().clearHashTables());
+    EXPECT_EQ(h.countCalls("ClearHashtables"), 1);
+}
+
 TEST(EngineDrive, TwoPlayersTheEngineMovesOnlyOnMoveNow)
 {
     Engine h("waitstop;line 0 first");
