@@ -86,7 +86,7 @@ public:
 
 class NoView final : public ControllerView {
 public:
-    void drawMove(Move, bool, bool) override { }
+    void drawMove(Move, bool, bool, bool) override { }
     void drawTakeBack(Move, bool) override { }
     void redrawBoard() override { }
     void positionChanged(const Board&) override { }

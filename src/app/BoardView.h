@@ -125,9 +125,19 @@ private:
     void repaintSquares(const std::vector<Square>& squares);
     void repaintSquare(Square square);
     void setHighlight(Move move);
-    void startAnimation(Move move, bool withSound, bool highlight, bool thereAndBack, bool reversed);
+    void startAnimation(
+        Move move, bool withSound, bool highlight, bool thereAndBack, bool reversed);
     void finishAnimation(const AnimationTick& last);
     Rect arrowBounds() const;
+    void repaintArrow();
+
+    // A dropped piece stands on its target until the board catches up (or the move is
+    // refused and the board redrawn).
+    struct Landed {
+        PieceCode piece;
+        Square from;
+        Square to;
+    };
 
     const Board& m_board;
     BoardSurface& m_surface;
@@ -141,9 +151,17 @@ private:
     Move m_highlight = NoMove;
     // The highlight was set since the last positionChanged().
     bool m_highlightFresh = false;
+    // positionChanged() came since the last drawMove().
+    bool m_positionSeen = false;
     std::optional<BoardAnimation> m_animation;
     std::int64_t m_animationStartMs = -1;
+    // Ticks taken so far; the clock says how many are due.
+    std::int64_t m_animationTicks = 0;
+    Point m_animationPoint;
+    // The square whose piece is in flight.
+    Square m_animationHidden = NoSquare;
     std::optional<DragPicture> m_drag;
+    std::optional<Landed> m_landed;
     Square m_selFrom = NoSquare;
     Square m_selTo = NoSquare;
     std::array<std::uint8_t, 128> m_marks {};

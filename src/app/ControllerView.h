@@ -28,8 +28,9 @@ public:
     virtual ~ControllerView() = default;
 
     // The move just made on the board: animated or drawn at once, with the move sound when
-    // `withSound` (the sound option is the caller's business).
-    virtual void drawMove(Move move, bool animate, bool withSound) = 0;
+    // `withSound` (the sound option is the caller's business). `highlight`: the move becomes
+    // the highlighted last move (engine moves and training replies).
+    virtual void drawMove(Move move, bool animate, bool withSound, bool highlight) = 0;
     // The move just taken back, animated backwards when `animate`.
     virtual void drawTakeBack(Move move, bool animate) = 0;
     // Redraws the board as it stands (a refused move's piece goes back).

@@ -387,7 +387,7 @@ bool GameController::makeMove(Move move, std::int64_t timeMs, bool animate, bool
         m_state.moveStartTick = now();
 
     m_view.moveEntered(*m_state.currentNode);
-    m_view.drawMove(move, animate, m_options.sound);
+    m_view.drawMove(move, animate, m_options.sound, byEngine);
     m_view.positionChanged(board);
     m_state.showLevelLine = false;
     if (m_state.analysisMode && m_engine.isBusy())

@@ -108,6 +108,29 @@ public:
     void setServerLink(ServerLink* link) { m_server = link; }
 
     // --- Moves ------------------------------------------------------------------------------
+    // Whether the board takes moves now (not while the engine searches for its own move);
+    // in a server game it logs an engine still busy.
+    bool moveInputAllowed() { return boardInputAllowed(); }
+    // The engine's lines and the status panel are emptied ("Auto answer" off, before a user
+    // move).
+    void clearEngineOutput();
+    // A dialog the front end holds open: while one is, the engine's move and the timers'
+    // steps wait, as under the controller's own message boxes.
+    class ModalDialogScope {
+    public:
+        explicit ModalDialogScope(GameController& controller)
+            : m_state(controller.m_state)
+        {
+            ++m_state.modalMessageOpen;
+        }
+        ~ModalDialogScope() { --m_state.modalMessageOpen; }
+        ModalDialogScope(const ModalDialogScope&) = delete;
+        ModalDialogScope& operator=(const ModalDialogScope&) = delete;
+
+    private:
+        ControllerState& m_state;
+    };
+
     // A move the user made on the board or on the DGT board; false when it was dropped or
     // refused. `dragged`: the piece already stands on its square, no animation.
     bool userMove(Move move, bool dragged);
@@ -125,6 +148,9 @@ public:
     void forwardMove();
     void forwardPlies(int count);
     void backToStart() { takeBackPlies(kAllPlies); }
+    // A tap on a move of the move list: back to `node` when it is the current node or one
+    // before it on the path from the root, under the guard of "Back to start".
+    void takeBackToNode(const CGameNode* node);
     void forwardToEnd() { forwardPlies(kAllPlies); }
     // The Down and Up keys: to the previous or next branch point, at most 20 plies.
     void backToBranchPoint();
@@ -134,6 +160,12 @@ public:
 
     // --- Modes --------------------------------------------------------------------------------
     void newGame(bool ask);
+    // Before another game is loaded, stepped to or set up: refused (message shown) during a
+    // server game; an observation ends, as for a new game.
+    bool prepareGameChange();
+    // "Clear hashtables": refused with a message while the engine searches or ponders;
+    // false then and without a running engine.
+    bool clearHashTables();
     void toggleAnalysis();
     void setAnalysisMode(bool on);
     void startReplay();
@@ -249,7 +281,6 @@ private:
     void restartAnalysis();
     // The analysis step rule: false when the step is to be dropped.
     bool acceptAnalysisStep();
-    void clearEngineOutput();
     void forgetPonder();
 
     void unmakeOne();

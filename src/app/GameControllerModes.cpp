@@ -1,6 +1,7 @@
 // The game controller's modes: new game, analysis, automatic replay and the server modes.
 #include <cstdio>
 
+#include "app/CommandTable.h"
 #include "app/GameController.h"
 
 namespace velmorak {
@@ -74,6 +75,27 @@ void GameController::newGame(bool ask)
     m_view.setCommandEnabled(ControllerCommand::NextMove, false);
     m_view.setCommandChecked(ControllerCommand::Analysis, false);
     m_view.setCommandChecked(ControllerCommand::Replay, false);
+}
+
+bool GameController::prepareGameChange()
+{
+    if (!guardNewGame())
+        return false;
+    if (m_state.observeMode)
+        SetObserveMode(false, -1);
+    return true;
+}
+
+bool GameController::clearHashTables()
+{
+    if (m_engine.isBusy()) {
+        message(kClearHashtablesRefusal, MessageIcon::Exclamation, kProgramTitle);
+        return false;
+    }
+    if (!engineLoaded() || !m_engine.isRunning())
+        return false;
+    m_engine.functions().clearHashtables();
+    return true;
 }
 
 void GameController::toggleAnalysis()

@@ -114,6 +114,16 @@ void GameController::takeBackPlies(int count)
         afterTakeBack(false, NoMove, plies);
 }
 
+void GameController::takeBackToNode(const CGameNode* node)
+{
+    int plies = 0;
+    const CGameNode* at = m_state.currentNode;
+    for (; at && at != node; at = at->parent())
+        ++plies;
+    if (at && plies > 0)
+        takeBackPlies(plies);
+}
+
 void GameController::backToBranchPoint()
 {
     if (m_state.serverGameMode || m_state.observeMode) {
@@ -143,7 +153,8 @@ void GameController::afterForward(int plies)
 {
     bool stepping = m_state.trainingMode || m_state.autoReplay || m_state.observeMode;
     if (plies == 1)
-        m_view.drawMove(m_state.lastMove, true, stepping && m_options.sound);
+        // In a training the step forward is the reply to the user's move.
+        m_view.drawMove(m_state.lastMove, true, stepping && m_options.sound, m_state.trainingMode);
     else
         m_view.redrawBoard();
     m_view.positionChanged(m_state.board);

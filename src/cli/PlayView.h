@@ -15,7 +15,7 @@ public:
     {
     }
 
-    void drawMove(Move, bool, bool) override { }
+    void drawMove(Move, bool, bool, bool) override { }
     void drawTakeBack(Move, bool) override { }
     void redrawBoard() override { }
     void positionChanged(const Board& board) override;

@@ -1,5 +1,7 @@
 // The controller driving the test plug-in: answers, "Move now!" in each engine state,
 // pondering, analysis, the levels sent, the hash size, and the races of two threads.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "support/ControllerHarness.h"
@@ -30,11 +32,28 @@ TEST(EngineDrive, OnePlayerGameTheEngineAnswersEachMove)
     EXPECT_EQ(h.movesText(), "e4") << "the engine thread never touches the game itself";
     h.settle();
     EXPECT_EQ(h.movesText(), "e4 e5");
+    EXPECT_TRUE(std::count(h.view.events.begin(), h.view.events.end(), "draw e2e4") &&
+        std::count(h.view.events.begin(), h.view.events.end(), "draw* e7e5"))
+        << "only the engine's move is highlighted";
     EXPECT_EQ(h.callsFrom("SetPosition"),
         (Calls { "SetPosition " + kStart, "EnterMove e2e4", "SetBook /books/e.bin 2",
             "SetTimeControl 0 0", "SetLevel 0 300 0 99", "StartAnalyse 0" }));
     EXPECT_EQ(h.countCalls("StartAnalyse 1"), 0) << "pondering is off";
     EXPECT_GT(h.c().state().moveStartTick, 0) << "the user's clock runs";
+}
+
+TEST(EngineDrive, HashTablesAreClearedOnlyWhileTheEngineRests)
+{
+    Engine h("waitstop;line 0 e7e5");
+    ASSERT_TRUE(h.play("e4"));
+    h.waitForCall("StartAnalyse 0");
+    EXPECT_FALSE(h.c().clearHashTables());
+    EXPECT_EQ(
+        h.prompts.shown.back(), "Velmorak: Can\u00b4t clear hashtables while engine is running");
+    h.c().stopEngine(false);
+    h.waitIdle();
+    EXPECT_TRUE(h.c().clearHashTables());
+    EXPECT_EQ(h.countCalls("ClearHashtables"), 1);
 }
 
 TEST(EngineDrive, TwoPlayersTheEngineMovesOnlyOnMoveNow)

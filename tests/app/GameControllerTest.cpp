@@ -252,6 +252,7 @@ TEST(GameController, GuardsRefuseWithTheirMessages)
     h.c().startReplay();
     h.c().backToBranchPoint();
     h.c().warnLevelChange();
+    EXPECT_FALSE(h.c().prepareGameChange()) << "no other game during a server game";
     EXPECT_EQ(h.prompts.shown,
         (std::vector<std::string> { "Velmorak: Please finish the currently running game first!",
             "Velmorak: Go! not possible while playing on server",
@@ -259,7 +260,8 @@ TEST(GameController, GuardsRefuseWithTheirMessages)
             "Velmorak: No analysis allowed while playing on server.",
             "Velmorak: Please finish running server-game first",
             "Velmorak: Takeback not possible while observing.",
-            "Velmorak: Changing the level while on server might corrupt the clock." }));
+            "Velmorak: Changing the level while on server might corrupt the clock.",
+            "Velmorak: Please finish the currently running game first!" }));
     h.c().SetServerGameMode(false, -1);
     h.c().SetObserveMode(true, 12);
     h.prompts.shown.clear();
@@ -270,6 +272,24 @@ TEST(GameController, GuardsRefuseWithTheirMessages)
             "Velmorak: Takeback not possible while observing." }));
     ASSERT_TRUE(h.play("e4"));
     EXPECT_FALSE(h.c().state().observeMode) << "a move by the user ends observation";
+    h.c().SetObserveMode(true, 12);
+    EXPECT_TRUE(h.c().prepareGameChange());
+    EXPECT_FALSE(h.c().state().observeMode) << "loading a game ends observation";
+}
+
+TEST(GameController, MoveListTapGoesBackAlongThePathOnly)
+{
+    TwoPlayers h;
+    h.playAll({ "e4", "e5", "Nf3" });
+    CGameNode* e4 = h.c().game().root()->child(0);
+    CGameNode* nf3 = h.c().currentNode();
+    h.c().takeBackToNode(e4);
+    EXPECT_EQ(h.c().currentNode(), e4);
+    h.c().takeBackToNode(nf3); // after the current node: no take-back
+    EXPECT_EQ(h.c().currentNode(), e4);
+    h.c().SetObserveMode(true, 12);
+    h.c().takeBackToNode(h.c().game().root());
+    EXPECT_EQ(h.c().currentNode(), e4) << "refused as Back to start is";
 }
 
 TEST(GameController, SetGameOpensAtTheEndOrAtASetUpStart)

@@ -45,6 +45,7 @@ TEST(Training, RightMovesGetTheReplyAndSolvingLoadsTheNextPosition)
     h.view.animating = false;
     h.tick();
     EXPECT_EQ(h.controller->currentNode()->san(), "Kd7") << "the timer came again";
+    EXPECT_EQ(h.view.events.back(), "draw* e8d7") << "the reply is highlighted";
     h.clock.advance(5000);
     ASSERT_TRUE(h.play("e5"));
     EXPECT_EQ(h.controller->state().whiteTimeUsed, 5000) << "thinking counted from the reply";

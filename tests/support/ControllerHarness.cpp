@@ -107,9 +107,9 @@ int ScriptedPrompts::selectLine(const CGameNode&)
     return index;
 }
 
-void RecordingView::drawMove(Move move, bool, bool)
+void RecordingView::drawMove(Move move, bool, bool, bool highlight)
 {
-    events.push_back("draw " + writeCoordinates(move));
+    events.push_back((highlight ? "draw* " : "draw ") + writeCoordinates(move));
 }
 
 void RecordingView::drawTakeBack(Move move, bool)

@@ -63,11 +63,11 @@ private:
     bool answer(bool defaultAnswer);
 };
 
-// Records the drawing requests as short texts ("draw e2e4", "back e2e4", "redraw",
-// "entered e4") and lets a test hold an animation running.
+// Records the drawing requests as short texts ("draw e2e4", "draw* e7e5" for a move to
+// highlight, "back e2e4", "redraw", "entered e4") and lets a test hold an animation running.
 class RecordingView final : public ControllerView {
 public:
-    void drawMove(Move move, bool animate, bool withSound) override;
+    void drawMove(Move move, bool animate, bool withSound, bool highlight) override;
     void drawTakeBack(Move move, bool animate) override;
     void redrawBoard() override { events.push_back("redraw"); }
     void positionChanged(const Board& board) override;

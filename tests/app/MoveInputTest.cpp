@@ -1,0 +1,138 @@
+#include "app/MoveInput.h"
+
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "app/BoardView.h"
+#include "app/ContextMenu.h"
+#include "support/ControllerHarness.h"
+#include "support/RecordingBoardSurface.h"
+
+namespace velmorak::test {
+namespace {
+
+struct AnsweringPrompt final : PromotionPrompt {
+    PieceCode askPromotion(bool) override
+    {
+        modalOpen = controller->state().modalMessageOpen;
+        return answer;
+    }
+    GameController* controller = nullptr;
+    PieceCode answer = kEmpty;
+    int modalOpen = 0;
+};
+
+struct Input {
+    explicit Input(std::optional<std::string> engine = std::nullopt)
+        : h(engine)
+    {
+        h.options.autoAnswer = engine.has_value();
+        surface.attach(view);
+        prompt.controller = h.controller.get();
+    }
+    Point at(std::string_view square) const
+    {
+        const Rect r = *view.squareRect(squareFromText(square));
+        return { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
+    }
+    // "e2" taps a square, "e2-e5" drags a piece.
+    void enter(std::string_view text)
+    {
+        const std::string_view to = text.substr(text.size() - 2);
+        input.penDown(at(text.substr(0, 2)));
+        input.penMove(at(to));
+        input.penUp(at(to));
+    }
+    std::string selection() const
+    {
+        auto name = [](Square s) { return s == NoSquare ? std::string("-") : squareText(s); };
+        return name(view.selectedFrom()) + " " + name(view.selectedTo());
+    }
+
+    ControllerHarness h;
+    RecordingBoardSurface surface { h.clock };
+    BoardView view { h.controller->board(), surface, h.sounds, h.clock };
+    AnsweringPrompt prompt;
+    MoveInput input { *h.controller, view, prompt, h.sounds };
+};
+
+TEST(MoveInput, TapsAndDrags)
+{
+    struct Row {
+        const char *name, *setup, *input, *moves, *selection;
+        bool oneTap, defaultSound;
+    };
+    const Row rows[] = {
+        { "one tap: the only move to e4", "", "e4", "e4", "- -", true, false },
+        { "one tap: f3 is marked, g1 then plays", "", "f3 g1", "Nf3", "- -", true, false },
+        { "one tap: the only capture", "e4 d5", "d5", "e4 d5 exd5", "- -", true, false },
+        { "one tap: two captures, the victim dragged onto one", "e4 d5 c4 e6", "d5-c4",
+            "e4 d5 c4 e6 cxd5", "- -", true, false },
+        { "target first, then the piece", "", "e4 e2", "e4", "- -", false, false },
+        { "another own piece becomes the origin", "", "e2 d2", "", "d2 -", false, false },
+        { "a square the origin cannot reach drops both", "", "e2 f3", "", "- -", false, false },
+        { "the origin tapped again is dropped", "", "e2 e2", "", "- -", false, false },
+        { "drag to an illegal square", "", "e2-e5", "", "- -", false, true },
+        { "drag back onto its own square selects it", "", "e2-e2", "", "e2 -", false, false },
+        { "promotion", "h4 g5 hxg5 h6 gxh6 e6 h7 e5", "h7 g8", "h4 g5 hxg5 h6 gxh6 e6 h7 e5 hxg8=R",
+            "- -", false, false },
+    };
+    for (const Row& r : rows) {
+        Input t;
+        std::istringstream setup(r.setup), input(r.input);
+        for (std::string move; setup >> move;)
+            ASSERT_TRUE(t.h.play(move)) << r.name;
+        t.input.setOptions({ r.oneTap, true, true });
+        t.prompt.answer = kWhiteRook;
+        for (std::string step; input >> step;)
+            t.enter(step);
+        EXPECT_EQ(t.h.movesText(), r.moves) << r.name;
+        EXPECT_EQ(t.selection(), r.selection) << r.name;
+        EXPECT_FALSE(t.view.isDragging()) << r.name;
+        const auto& sounds = t.h.soundOutput.events;
+        EXPECT_EQ(!sounds.empty() && sounds.back() == "default", r.defaultSound) << r.name;
+        EXPECT_EQ(t.prompt.modalOpen, r.name == std::string("promotion") ? 1 : 0) << r.name;
+    }
+    Input t;
+    t.view.setFlipped(true);
+    EXPECT_TRUE(t.input.penDown({ 1, 1 }));
+    EXPECT_EQ(t.view.dragFrom(), squareFromText("h1"));
+}
+
+TEST(MoveInput, NothingWhileTheEngineSearchesItsMove)
+{
+    Input t("waitstop;line 0 e7e5");
+    ASSERT_TRUE(t.h.play("e4"));
+    t.h.waitForCall("StartAnalyse 0");
+    EXPECT_FALSE(t.input.penDown(t.at("e7")));
+    t.enter("e5");
+    EXPECT_EQ(t.selection(), "- -");
+    t.h.controller->stopEngine(false);
+}
+
+TEST(ContextMenu, ChosenBySituationOpenedOffTheBoard)
+{
+    struct Row {
+        bool connected, playing, observing;
+        int resource, firstCommand;
+    };
+    for (const Row& r :
+        { Row { false, true, true, 105, 40006 }, Row { true, true, false, 40088, 40012 },
+            Row { true, false, true, 40089, 40012 }, Row { true, false, false, 106, 40021 } }) {
+        const ContextMenu menu = contextMenu(contextSituation(r.connected, r.playing, r.observing));
+        EXPECT_EQ(menu.resource, r.resource);
+        EXPECT_EQ(menu.items[0].command, r.firstCommand);
+        for (const MenuItem& item : menu.items)
+            EXPECT_TRUE(item.kind == MenuItemKind::Separator || findCommand(item.command))
+                << item.text;
+    }
+    const Rect client { 0, 26, 240, 294 }; // layout 0: board 240 x 240, status below it
+    EXPECT_FALSE(opensContextMenu(0, false, client, { 100, 100 }));
+    EXPECT_TRUE(opensContextMenu(0, true, client, { 100, 280 }));
+    EXPECT_FALSE(opensContextMenu(0, false, client, { 100, 300 }));
+    EXPECT_TRUE(opensContextMenu(1, false, client, { 5, 30 })); // the frame
+}
+
+} // namespace
+} // namespace velmorak::test
