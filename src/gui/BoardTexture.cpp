@@ -66,24 +66,29 @@ const TextureSpec& specOf(int settingValue)
 // square, so a tile sampled at u, v in [0, 1) wraps without a seam at any pixel size.
 class TileNoise {
 public:
-    explicit TileNoise(std::uint32_t seed)
+    // Octaves finer than `finestPeriod` cells per tile (a cell smaller than a pixel) are left
+    // out: they would only add aliasing and time.
+    TileNoise(std::uint32_t seed, int finestPeriod)
         : m_seed(seed)
+        , m_finestPeriod(finestPeriod)
     {
     }
 
+    // u and v in [0, 1).
     float at(float u, float v, int periodX, int periodY) const
     {
         const float x = u * static_cast<float>(periodX);
         const float y = v * static_cast<float>(periodY);
-        const int ix = static_cast<int>(std::floor(x));
-        const int iy = static_cast<int>(std::floor(y));
-        const float fx = smooth(x - static_cast<float>(ix));
-        const float fy = smooth(y - static_cast<float>(iy));
-        const auto corner = [&](int dx, int dy) {
-            return lattice(wrap(ix + dx, periodX), wrap(iy + dy, periodY), periodX);
-        };
-        const float top = corner(0, 0) + (corner(1, 0) - corner(0, 0)) * fx;
-        const float bottom = corner(0, 1) + (corner(1, 1) - corner(0, 1)) * fx;
+        const int x0 = std::min(static_cast<int>(x), periodX - 1);
+        const int y0 = std::min(static_cast<int>(y), periodY - 1);
+        const int x1 = x0 + 1 == periodX ? 0 : x0 + 1;
+        const int y1 = y0 + 1 == periodY ? 0 : y0 + 1;
+        const float fx = smooth(x - static_cast<float>(x0));
+        const float fy = smooth(y - static_cast<float>(y0));
+        const float a = lattice(x0, y0, periodX), b = lattice(x1, y0, periodX);
+        const float c = lattice(x0, y1, periodX), d = lattice(x1, y1, periodX);
+        const float top = a + (b - a) * fx;
+        const float bottom = c + (d - c) * fx;
         return top + (bottom - top) * fy;
     }
 
@@ -94,6 +99,8 @@ public:
         float weight = 0.5f;
         float total = 0.0f;
         for (int octave = 0; octave < octaves; ++octave) {
+            if (octave > 0 && std::max(periodX, periodY) << octave > m_finestPeriod)
+                break;
             sum += weight * at(u, v, periodX << octave, periodY << octave);
             total += weight;
             weight *= 0.5f;
@@ -103,7 +110,6 @@ public:
 
 private:
     static float smooth(float t) { return t * t * (3.0f - 2.0f * t); }
-    static int wrap(int i, int period) { return ((i % period) + period) % period; }
 
     float lattice(int x, int y, int period) const
     {
@@ -118,6 +124,7 @@ private:
     }
 
     std::uint32_t m_seed;
+    int m_finestPeriod;
 };
 
 QRgb blend(QRgb from, QRgb to, float t)
@@ -149,19 +156,25 @@ QRgb sample(const Look& look, const TileNoise& noise, float u, float v)
         return blend(shade(look.base, 1.0f + 0.10f * mottle), look.vein, 0.25f + 0.5f * streak);
     }
     case Grain::Marble: {
-        // Veins are where a turbulent sine band crosses zero; the cloud shades the stone.
-        const float turbulence = noise.fractal(u, v, 4, 4, 5);
-        const float band = std::sin(kTwoPi * (u + 2.0f * v) + 7.0f * turbulence);
-        const float vein = std::pow(1.0f - std::abs(band), 10.0f);
-        const float cloud = noise.fractal(u, v, 2, 2, 3) - 0.5f;
-        return blend(shade(look.base, 1.0f + 0.12f * cloud), look.vein, 0.85f * vein);
+        // Veins are where a turbulent sine band crosses zero, each in a soft glow; a
+        // cloud shades the stone between them.
+        const float turbulence = noise.fractal(u, v, 3, 3, 5);
+        // Whole numbers of bands across the tile keep it seamless; the seed picks their way.
+        const float acrossU = static_cast<float>(1 + look.seed % 2);
+        const float acrossV = look.seed / 2 % 2 != 0 ? 2.0f : -1.0f;
+        const float band = std::sin(kTwoPi * (acrossU * u + acrossV * v) + 6.0f * turbulence);
+        const float edge = 1.0f - std::abs(band);
+        const float edge2 = edge * edge, edge8 = edge2 * edge2 * edge2 * edge2;
+        const float vein = 0.75f * edge8 * edge2 + 0.25f * edge2 * edge;
+        const float cloud = noise.fractal(u, v, 2, 2, 4) - 0.5f;
+        return blend(shade(look.base, 1.0f + 0.2f * cloud), look.vein, vein);
     }
     case Grain::Wood: {
         // Flat-sawn plank: growth rings run along the tile, bent by noise, over fine fibres.
         const float bend = 0.25f * std::sin(kTwoPi * u) + 0.9f * noise.fractal(u, v, 2, 2, 3);
         const float ring = 3.0f * v + bend;
         const float phase = ring - std::floor(ring);
-        const float late = std::pow(phase, 4.0f); // late wood darkens towards each ring's end
+        const float late = phase * phase * phase * phase; // late wood darkens to each ring's end
         const float fibre = noise.at(u, v, 3, 64);
         return blend(look.base, look.vein, 0.65f * late + 0.35f * fibre);
     }
@@ -178,7 +191,7 @@ QRgb sample(const Look& look, const TileNoise& noise, float u, float v)
 QImage makeTile(const Look& look, std::uint32_t seed, int tilePx)
 {
     QImage tile(tilePx, tilePx, QImage::Format_RGB32);
-    const TileNoise noise(seed);
+    const TileNoise noise(seed, tilePx);
     const float step = 1.0f / static_cast<float>(tilePx);
     for (int y = 0; y < tilePx; ++y) {
         auto* line = reinterpret_cast<QRgb*>(tile.scanLine(y));

@@ -153,12 +153,16 @@ QPainterPath spanishShape(int kind)
     return {};
 }
 
-Drawing drawSpanish(int kind, bool black, bool flat)
+// `setIndex` is "Spanish" itself or a set whose source is missing; each stand-in gets flat
+// colours of its own so that no two sets look alike.
+Drawing drawSpanish(int kind, bool black, int setIndex)
 {
     const QPainterPath shape = spanishShape(kind);
     QBrush fill;
-    if (flat) {
-        fill = black ? QColor(70, 44, 28) : QColor(236, 226, 204);
+    if (setIndex != Spanish) {
+        constexpr QRgb kFlat[][2] = { { qRgb(250, 250, 246), qRgb(36, 36, 40) },
+            { qRgb(236, 226, 204), qRgb(70, 44, 28) }, { qRgb(222, 232, 244), qRgb(40, 52, 74) } };
+        fill = QColor(kFlat[setIndex % 3][black ? 1 : 0]);
     } else {
         // Lit from the left, as turned wood on a lit table.
         QLinearGradient gradient(20, 0, 80, 0);
@@ -449,13 +453,13 @@ PieceSet::PieceSet(int index)
     }
     if (!loaded) {
         // Our own sets, and the stand-in for a set whose source is missing: the turned
-        // pieces, flat-shaded so that the stand-in still differs from "Spanish" itself.
+        // pieces, flat-shaded.
         for (int slot = 0; slot < kSlots; ++slot) {
             const int kind = slot % 6;
             const bool black = slot >= 6;
             outlines->drawings[slot] = m_index == Toonish ? drawToon(kind, black)
                 : m_index == Blocks                       ? drawBlocks(kind, black)
-                                    : drawSpanish(kind, black, m_index != Spanish);
+                                                          : drawSpanish(kind, black, m_index);
         }
     }
     if (!outlines->svg[0]) {
