@@ -100,7 +100,7 @@ QPainterPath turnedBody(qreal top, qreal halfTop, qreal halfBottom)
     return path;
 }
 
-QPainterPath spanishShape(int kind)
+QPainterPath spanishProfile(int kind)
 {
     const QPainterPath base = unite({ rect(24, 84, 76, 94, 3), ellipse(50, 84, 22, 4) });
     switch (kind) {
@@ -153,6 +153,15 @@ QPainterPath spanishShape(int kind)
     return {};
 }
 
+// The turned pieces read too slender at small sizes as drawn: widen all but the knight.
+QPainterPath spanishShape(int kind)
+{
+    const QPainterPath profile = spanishProfile(kind);
+    if (kind == kKnight)
+        return profile;
+    return QTransform().translate(50, 0).scale(1.15, 1).translate(-50, 0).map(profile);
+}
+
 // `setIndex` is "Spanish" itself or a set whose source is missing; each stand-in gets flat
 // colours of its own so that no two sets look alike.
 Drawing drawSpanish(int kind, bool black, int setIndex)
@@ -175,7 +184,7 @@ Drawing drawSpanish(int kind, bool black, int setIndex)
     if (black)
         drawing.push_back(halo(shape, 5, QColor(236, 220, 190)));
     drawing.push_back({ shape, fill,
-        QPen(black ? QColor(20, 12, 8) : QColor(64, 42, 22), 2.2, Qt::SolidLine, Qt::RoundCap,
+        QPen(black ? QColor(20, 12, 8) : QColor(64, 42, 22), 3, Qt::SolidLine, Qt::RoundCap,
             Qt::RoundJoin) });
     return drawing;
 }
