@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds in Release and starts the program.
+# Installs what is missing, builds in Release and starts the desktop program; arguments are
+# passed to it (a .pgn or .kbk file).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" release
-if [[ -x "$root/build/release/bin/velmorak" ]]; then
-    exec "$root/build/release/bin/velmorak" "$@"
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
+    echo "No display to show velmorak on (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
+    echo "Built; build/release/bin/velmorak-cli --help lists what works without one." >&2
+    exit 1
 fi
-# No desktop program in this tree yet: show what the command-line companion does.
-exec "$root/build/release/bin/velmorak-cli" --help
+exec "$root/build/release/bin/velmorak" "$@"

@@ -6,6 +6,9 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 fuzz_seconds=${VELMORAK_FUZZ_SECONDS:-20}
+# The Qt tests carry this in their CTest properties too; here it also covers anything else
+# that starts a Qt program without a display.
+export QT_QPA_PLATFORM=offscreen
 
 scripts/install-deps.sh
 

@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(instance_message app/InstanceMessageFuzz.cpp)
