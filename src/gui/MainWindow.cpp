@@ -250,7 +250,7 @@ void MainWindow::createActions()
                 self(self, item.children);
         }
     };
-    for (const MenuButton& button : menuBar())
+    for (const MenuButton& button : velmorak::menuBar())
         collect(collect, button.items);
     for (const CommandEntry& entry : commandTable()) {
         auto text = menuTexts.find(entry.id);
@@ -431,7 +431,7 @@ void MainWindow::runCommand(int id)
     updateCommandStates();
 }
 
-CommandState MainWindow::commandState() const
+CommandState MainWindow::commandState()
 {
     const ControllerState& s = m_app.controller().state();
     CommandState state;
@@ -443,8 +443,8 @@ CommandState MainWindow::commandState() const
     state.canTakeBack = m_canTakeBack;
     state.canGoForward = m_canGoForward;
     state.connected = s.serverConnected;
-    if (const_cast<Application&>(m_app).hasEngine())
-        state.engineName = const_cast<Application&>(m_app).host().engineName();
+    if (m_app.hasEngine())
+        state.engineName = m_app.host().engineName();
     return state;
 }
 
@@ -472,13 +472,13 @@ void MainWindow::updateCommandStates()
         a->setEnabled(state.canTakeBack);
     if (QAction* a = action(40039))
         a->setEnabled(state.canGoForward);
-    setWindowTitle(toQString(windowTitle(state)));
+    setWindowTitle(toQString(velmorak::windowTitle(state)));
     m_board->update();
 }
 
 void MainWindow::flipBoard()
 {
-    const FlipOutcome outcome = flipBoard(m_boardView->flipped(), m_boardView->isAnimating());
+    const FlipOutcome outcome = velmorak::flipBoard(m_boardView->flipped(), m_boardView->isAnimating());
     if (!outcome.redrawWindow)
         return;
     m_boardView->setFlipped(outcome.flipped);
@@ -518,7 +518,7 @@ void MainWindow::toggleLayout()
 
 void MainWindow::showAbout()
 {
-    ModalDialogScope open(controller());
+    GameController::ModalDialogScope open(controller());
     AboutInfo info;
     info.layout = m_boardView->layoutIndex();
     info.hashSizeKb = m_app.options().hashTableSize;
@@ -556,8 +556,9 @@ void MainWindow::showContextMenu(QPoint globalPos, Point layoutPoint)
         return;
     const ControllerState& s = controller().state();
     QMenu menu(this);
-    for (const MenuItem& item :
-        contextMenuItems(contextMenuFor(s.serverConnected, s.serverGameMode, s.observeMode))) {
+    const ContextMenu items =
+        contextMenu(contextSituation(s.serverConnected, s.serverGameMode, s.observeMode));
+    for (const MenuItem& item : items.items) {
         if (item.kind == MenuItemKind::Separator)
             menu.addSeparator();
         else if (QAction* a = action(item.command)) {

@@ -106,7 +106,7 @@ private:
     void createShortcuts();
     void createMoveField();
     void updateCommandStates();
-    CommandState commandState() const;
+    CommandState commandState();
     PanelContent panelContent();
     void chooseLayoutFor(ScreenSize screen);
     void setLayout(int index);

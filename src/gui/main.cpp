@@ -126,10 +126,10 @@ int main(int argc, char** argv)
     QObject::connect(&*instance, &velmorak::gui::SingleInstance::filesReceived, &window,
         [&window](const QStringList& files) { window.openFiles(files); });
     // SIGTERM and SIGINT close the window as its close button does: the exit sequence runs.
-    velmorak::ExitSignals signals([&window](int) {
+    velmorak::ExitSignals exitSignals([&window](int) {
         QMetaObject::invokeMethod(&window, [&window] { window.close(); }, Qt::QueuedConnection);
     });
-    signals.start();
+    exitSignals.start();
     if (!window.restoreWindowGeometry())
         window.resize(firstWindowSize(window.screen()));
     window.show();
