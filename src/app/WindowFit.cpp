@@ -7,11 +7,11 @@ namespace velmorak {
 
 namespace {
 
-// Height over width of the layouts' client areas (the screen less its bars): portrait 1.12
-// (480 x 536), square 0.78 (480 x 376), landscape 0.59 (640 x 376). The bounds lie halfway
-// between; the hysteresis margin widens the class the window had.
-constexpr double kPortraitFrom = 0.95;
-constexpr double kLandscapeBelow = 0.68;
+// Height over width of the layouts' client areas: portrait 1.12 (480 x 536), square 0.91
+// (480 x 436), landscape 0.59 (640 x 376). The bounds lie halfway between; the hysteresis
+// margin widens the class the window had.
+constexpr double kPortraitFrom = 1.0;
+constexpr double kLandscapeBelow = 0.75;
 constexpr double kHysteresis = 0.04;
 
 } // namespace
@@ -55,7 +55,12 @@ ScreenSize largestScreen(ScreenShape shape)
 ScreenSize layoutClientSize(const LayoutRecord& layout)
 {
     const int bar = layout[kScreenWidth] >= 480 ? 52 : 26;
-    return { layout[kScreenWidth], layout[kScreenHeight] - 2 * bar };
+    int height = layout[kScreenHeight] - 2 * bar;
+    // The square layouts' boards fill their screens' height; below the board a desktop
+    // window keeps room for the panel's two lines and the clocks.
+    if (layout[kScreenWidth] == layout[kScreenHeight])
+        height = std::max(height, layout[kFramedBoardHeight] + 2 * layout[kLineHeight] + 4);
+    return { layout[kScreenWidth], height };
 }
 
 LayoutFit fitLayout(const LayoutRecord& layout, int width, int height, bool analysisList)

@@ -21,7 +21,8 @@ ScreenShape classifyWindow(int width, int height, std::optional<ScreenShape> pre
 ScreenSize largestScreen(ScreenShape shape);
 
 // The part of a layout's screen the board and the panel get: the screen less the title and
-// command bars (26 pixels each, 52 on screens at least 480 wide).
+// command bars (26 pixels each, 52 on screens at least 480 wide). The square screens' boards
+// take all of that; there the area is made taller by the panel's two lines and a margin.
 ScreenSize layoutClientSize(const LayoutRecord& layout);
 
 // Where the layout's client area lands in a window of `width` x `height` (logical pixels).

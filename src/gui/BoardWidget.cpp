@@ -21,6 +21,8 @@ namespace {
 // Textures are tiled in 60-pixel tiles of the layout, the layout buttons in 30-pixel ones.
 constexpr int kTextureTile = 60;
 constexpr int kButtonTile = 30;
+// The narrowest frame (layout pixels) that gets coordinate labels.
+constexpr int kLabelFrame = 10;
 const QColor kMarkColour(250, 250, 80);
 const QColor kAttackedMarkColour(250, 150, 80);
 const QColor kArrowColour(250, 250, 80);
@@ -198,7 +200,8 @@ void BoardWidget::paintBoard(QPainter& painter, const QRect& dirty)
             if (auto r = m_view->squareRect(square); r && m_transform.toDevice(*r).intersects(dirty))
                 paintSquare(painter, square);
         }
-    if (layout[kLeftFrame] > 0 || layout[kBottomFrame] > 0)
+    // Frames of a few pixels have no room for a label.
+    if (layout[kLeftFrame] >= kLabelFrame || layout[kBottomFrame] >= kLabelFrame)
         paintLabels(painter);
     paintMarksAndArrow(painter);
 }
@@ -253,10 +256,10 @@ void BoardWidget::paintLabels(QPainter& painter)
         const Rect f = *m_view->squareRect(fileSquare);
         const Rect k = *m_view->squareRect(rankSquare);
         const int boardBottom = layout[kOriginY] + 8 * layout[kSquareHeight];
-        if (layout[kBottomFrame] > 0)
+        if (layout[kBottomFrame] >= kLabelFrame)
             label({ f.left, boardBottom, f.right, boardBottom + layout[kBottomFrame] },
                 QChar(char16_t(u'a' + i)));
-        if (layout[kLeftFrame] > 0)
+        if (layout[kLeftFrame] >= kLabelFrame)
             label({ layout[kOriginX] - layout[kLeftFrame], k.top, layout[kOriginX], k.bottom },
                 QChar(char16_t(u'1' + i)));
     }

@@ -133,7 +133,6 @@ private:
     std::unique_ptr<SoundOutput> m_soundOutput;
     MoveSounds m_sounds;
     SystemTagSources m_tagSources;
-    Application m_app;
     BoardWidget* m_board = nullptr;
     std::unique_ptr<BoardView> m_boardView;
     std::unique_ptr<MoveInput> m_input;
@@ -150,6 +149,9 @@ private:
     bool m_exited = false;
     bool m_started = false;
     bool m_layoutChosen = false;
+    // Last: the controller it makes calls the view back while it is being made, and every
+    // member above must be ready for that.
+    Application m_app;
 };
 
 } // namespace velmorak::gui

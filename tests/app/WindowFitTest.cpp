@@ -36,13 +36,13 @@ TEST(WindowFitTest, WindowsOfEveryShapeGetTheLayoutsOfTheirClass)
 
 TEST(WindowFitTest, ClassesHoldNearTheirBoundary)
 {
-    // 0.96 is portrait from nothing, and stays square for a window that was square.
-    EXPECT_EQ(classifyWindow(1000, 960, std::nullopt), ScreenShape::Portrait);
-    EXPECT_EQ(classifyWindow(1000, 960, ScreenShape::SquareScreen), ScreenShape::SquareScreen);
-    EXPECT_EQ(classifyWindow(1000, 930, ScreenShape::Portrait), ScreenShape::Portrait);
-    EXPECT_EQ(classifyWindow(1000, 900, ScreenShape::Portrait), ScreenShape::SquareScreen);
-    EXPECT_EQ(classifyWindow(1000, 700, ScreenShape::Landscape), ScreenShape::Landscape);
-    EXPECT_EQ(classifyWindow(1000, 700, std::nullopt), ScreenShape::SquareScreen);
+    // 1.02 is portrait from nothing, and stays square for a window that was square.
+    EXPECT_EQ(classifyWindow(1000, 1020, std::nullopt), ScreenShape::Portrait);
+    EXPECT_EQ(classifyWindow(1000, 1020, ScreenShape::SquareScreen), ScreenShape::SquareScreen);
+    EXPECT_EQ(classifyWindow(1000, 980, ScreenShape::Portrait), ScreenShape::Portrait);
+    EXPECT_EQ(classifyWindow(1000, 950, ScreenShape::Portrait), ScreenShape::SquareScreen);
+    EXPECT_EQ(classifyWindow(1000, 770, ScreenShape::Landscape), ScreenShape::Landscape);
+    EXPECT_EQ(classifyWindow(1000, 770, std::nullopt), ScreenShape::SquareScreen);
     EXPECT_EQ(classifyWindow(0, 0, std::nullopt), ScreenShape::Portrait);
 }
 
@@ -70,6 +70,8 @@ TEST(WindowFitTest, LayoutsScaleUniformlyAndGiveSpareHeightToTheirList)
     EXPECT_EQ(centred.top, (1400 - 1072) / 2);
 
     EXPECT_EQ(layoutClientSize(layoutRecord(3)).height, 240 - 52);
+    // A square screen's board leaves no room: the panel gets two lines and a margin.
+    EXPECT_EQ(layoutClientSize(layoutRecord(12)).height, 376 + 2 * 28 + 4);
     EXPECT_TRUE(layoutHasAnalysisList(8));
     EXPECT_FALSE(layoutHasAnalysisList(10));
 }
