@@ -39,6 +39,13 @@ void Artwork::makeTiles(int tilePx)
     m_dark = QPixmap::fromImage(made.dark);
     m_frame = QPixmap::fromImage(made.frame);
     m_tilePx = tilePx;
+    // The frame's mean lightness, from a sparse grid of its pixels.
+    long sum = 0, count = 0;
+    const int step = std::max(1, tilePx / 16);
+    for (int y = 0; y < made.frame.height(); y += step)
+        for (int x = 0; x < made.frame.width(); x += step, ++count)
+            sum += qGray(made.frame.pixel(x, y));
+    m_frameLight = count > 0 && sum / count > 150;
 }
 
 const QPixmap& Artwork::lightTile(int tilePx)

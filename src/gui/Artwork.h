@@ -26,6 +26,8 @@ public:
     const QPixmap& lightTile(int tilePx);
     const QPixmap& darkTile(int tilePx);
     const QPixmap& frameTile(int tilePx);
+    // Whether the frame is light, so its labels are written dark (tiles made first).
+    bool isFrameLight() const { return m_frameLight; }
 
 private:
     void makeTiles(int tilePx);
@@ -37,6 +39,7 @@ private:
     std::array<QPixmap, 16> m_pieces;
     int m_tilePx = 0;
     QPixmap m_light, m_dark, m_frame;
+    bool m_frameLight = false;
     QPixmap m_none;
 };
 

@@ -242,11 +242,15 @@ void BoardWidget::paintLabels(QPainter& painter)
     font.setPixelSize(m_transform.deviceLength(std::clamp(frame * 0.62, 7.0, 16.0)));
     font.setBold(true);
     painter.setFont(font);
+    // Written in the colour that stands out from the frame, with a faint shadow of the other.
+    const bool lightFrame = m_artwork.isFrameLight();
+    const QColor ink = lightFrame ? QColor(40, 40, 40) : QColor(250, 245, 230);
+    const QColor shadow = lightFrame ? QColor(255, 255, 255, 120) : QColor(0, 0, 0, 140);
     auto label = [&](const Rect& area, QChar text) {
         const QRect r = m_transform.toDevice(area);
-        painter.setPen(QColor(0, 0, 0, 140));
+        painter.setPen(shadow);
         painter.drawText(r.translated(1, 1), Qt::AlignCenter, text);
-        painter.setPen(QColor(250, 245, 230));
+        painter.setPen(ink);
         painter.drawText(r, Qt::AlignCenter, text);
     };
     // Each label stands beside its file's or rank's squares, so flipping moves it along.
