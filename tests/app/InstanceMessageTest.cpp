@@ -41,7 +41,6 @@ TEST(InstanceMessage, RefusesPathsItCannotSendAndBytesThatCannotBecomeAMessage)
 
     const std::pair<const char*, std::string> malformed[] = {
         { "another program's greeting", "GET / HTTP/1.1\r\n" },
-        { "count with a leading zero", "VMK-OPEN 01\n" },
         { "count above the limit", "VMK-OPEN " + std::to_string(kMaxInstanceFiles + 1) },
         { "huge length announced", "VMK-OPEN 1\n99999999999999999999999" },
         { "zero length", "VMK-OPEN 1\n0:\n" },
