@@ -348,6 +348,12 @@ void MainWindow::createShortcuts()
         if (accelerator.key != AcceleratorKey::Letter)
             m_plainKeyShortcuts.push_back(a);
     }
+    // The desktop's help key opens the manual as "Help..." does.
+    auto* help = new QAction(this);
+    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcutContext(Qt::WindowShortcut);
+    connect(help, &QAction::triggered, this, [this] { runCommand(40055); });
+    addAction(help);
 }
 
 void MainWindow::runCommand(int id)
