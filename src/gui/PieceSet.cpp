@@ -3,7 +3,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPainterPathStroker>
 #include <QRawFont>
 #include <QSvgRenderer>
 #include <algorithm>
@@ -400,12 +399,14 @@ QRectF inkBounds(QSvgRenderer& renderer)
         box.x() + left * sx, box.y() + top * sy, (right - left + 1) * sx, (bottom - top + 1) * sy);
 }
 
-// A light rim around a drawn black piece: its picture, tinted, stamped around it.
+// The width of the light rim around an SVG black piece.
 int haloRim(int px)
 {
     return std::max(1, px / 40);
 }
 
+// The SVG pieces have no outline of their own to widen: the rim is the piece's picture,
+// tinted, stamped around it.
 QImage withHalo(const QImage& piece)
 {
     const int rim = haloRim(piece.width());

@@ -13,7 +13,8 @@ namespace velmorak::gui {
 // FreeSerif, "Mark" from DejaVu Sans, each read from its font file; when the file is missing
 // a drawn set stands in) and three sets of our own ("Spanish", "Toonish", "Blocks").
 // All pieces of a set share one scale: the set's largest piece fills 88% of the square, and
-// every piece is centred on it. Copies share the loaded outlines; needs a QGuiApplication.
+// every piece is centred on it. Copies share the loaded outlines, so render from one thread
+// (the GUI thread); needs a QGuiApplication.
 class PieceSet {
 public:
     // "Cases", "Leipzig", "Mark", "Spanish", "Toonish", "Blocks": the setting's index order.
@@ -24,13 +25,12 @@ public:
 
     int index() const { return m_index; }
 
-    // The piece on a transparent px by px image (ARGB32 premultiplied); any code that is not
-    // a piece, or px below 1, gives a fully transparent image (null for px below 1).
+    // The piece on a transparent px by px image (ARGB32 premultiplied). A code that is not a
+    // piece gives a fully transparent image, a size below 1 a null image.
     QImage render(PieceCode piece, int px) const;
 
-    struct Outlines;
-
 private:
+    struct Outlines;
     int m_index;
     std::shared_ptr<const Outlines> m_outlines;
 };

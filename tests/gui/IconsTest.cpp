@@ -1,38 +1,43 @@
 #include "gui/Icons.h"
 
-#include <functional>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "ArtImages.h"
+#include "app/CommandTable.h"
 
+using namespace velmorak;
 using namespace velmorak::gui;
 
-TEST(Icons, EveryIconIsDrawnAndIndexesOutsideTheRangeGiveNone)
+TEST(Icons, EveryIconTheCommandsAskForIsDrawnAndOthersAreNone)
 {
     struct Row {
-        const char* name;
-        std::function<QIcon(int)> icon;
-        int count;
+        std::string name;
+        QIcon icon;
     };
-    const Row rows[] = {
-        { "command bar", commandBarIcon, 8 },
-        { "layout button", layoutButtonIcon, 18 },
-        { "application", [](int) { return applicationIcon(); }, 1 },
-    };
+    std::vector<Row> rows;
+    for (const CommandBarButton& button : commandBarButtons())
+        rows.push_back({ std::string(button.tooltip), commandBarIcon(button.image) });
+    for (bool connected : { false, true })
+        for (int button = kFirstLayoutButton; button < kFirstLayoutButton + kLayoutButtonCount;
+             ++button)
+            rows.push_back({ std::string(layoutButtonAction(button, connected)->tooltip),
+                layoutButtonIcon(layoutButtonAction(button, connected)->icon) });
+    rows.push_back({ "application", applicationIcon() });
+    ASSERT_EQ(rows.size(), 8u + 18u + 1u);
+
     for (const Row& row : rows) {
-        for (int index = 0; index < row.count; ++index) {
-            SCOPED_TRACE(testing::Message() << row.name << " " << index);
-            const QIcon icon = row.icon(index);
-            ASSERT_FALSE(icon.isNull());
-            for (int px : { 16, 32 }) {
-                const QImage normal = icon.pixmap(px, px).toImage();
-                EXPECT_EQ(normal.size(), QSize(px, px));
-                EXPECT_GT(inkBounds(normal).width(), px / 2);
-            }
-            const QImage disabled = icon.pixmap(32, 32, QIcon::Disabled).toImage();
-            EXPECT_GT(meanDifference(disabled, icon.pixmap(32, 32).toImage()), 5.0);
+        SCOPED_TRACE(row.name);
+        ASSERT_FALSE(row.icon.isNull());
+        for (int px : { 16, 32 }) {
+            const QImage normal = row.icon.pixmap(px, px).toImage();
+            EXPECT_EQ(normal.size(), QSize(px, px));
+            EXPECT_GT(inkBounds(normal).width(), px / 2);
         }
+        const QImage disabled = row.icon.pixmap(32, 32, QIcon::Disabled).toImage();
+        EXPECT_GT(meanDifference(disabled, row.icon.pixmap(32, 32).toImage()), 5.0);
     }
     EXPECT_TRUE(commandBarIcon(-1).isNull());
     EXPECT_TRUE(commandBarIcon(8).isNull());
