@@ -31,8 +31,9 @@ for layout in $(seq 0 15); do
         esac)"
     shot "layout-$(printf %02d "$layout")" 6 0 --layout "$layout" --size "${w}x${h}"
 done
-textures=("Brown" "Red marble" "Slate" "Green marble" "Blue marble" "Maple" "Cherry" "Oak"
-    "Black marble" "Light blue marble" "Dark blue marble")
+# In the order of the setting's values (IDC_CBSQUARES 0..10).
+textures=("Brown" "Slate" "Red marble" "Green marble" "Blue marble" "Maple" "Cherry" "Oak"
+    "Black marble" "Dark blue marble" "Light blue marble")
 for i in "${!textures[@]}"; do
     shot "texture-$(printf %02d "$i")-${textures[$i]// /-}" "$i" 0 --layout 8 --size 600x670
 done
