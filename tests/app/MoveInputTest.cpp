@@ -1,5 +1,6 @@
 #include "app/MoveInput.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -12,14 +13,13 @@
 namespace velmorak::test {
 namespace {
 
-struct AnsweringPrompt final : PromotionPrompt {
+// Answers a rook, noting whether the controller counted the dialog as open.
+struct RookPrompt final : PromotionPrompt {
     PieceCode askPromotion(bool) override
     {
-        modalOpen = controller->state().modalMessageOpen;
-        return answer;
+        return modalOpen = c->state().modalMessageOpen, kWhiteRook;
     }
-    GameController* controller = nullptr;
-    PieceCode answer = kEmpty;
+    GameController* c = nullptr;
     int modalOpen = 0;
 };
 
@@ -28,55 +28,48 @@ struct Input {
         : h(engine)
     {
         h.options.autoAnswer = engine.has_value();
-        surface.attach(view);
-        prompt.controller = h.controller.get();
+        surface.view = &view;
+        prompt.c = h.controller.get();
     }
-    Point at(std::string_view square) const
+    Point at(std::string_view s) const
     {
-        const Rect r = *view.squareRect(squareFromText(square));
-        return { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
+        return squareCentre(view.layout(), squareFromText(s), view.flipped());
     }
     // "e2" taps a square, "e2-e5" drags a piece.
     void enter(std::string_view text)
     {
-        const std::string_view to = text.substr(text.size() - 2);
         input.penDown(at(text.substr(0, 2)));
-        input.penMove(at(to));
-        input.penUp(at(to));
-    }
-    std::string selection() const
-    {
-        auto name = [](Square s) { return s == NoSquare ? std::string("-") : squareText(s); };
-        return name(view.selectedFrom()) + " " + name(view.selectedTo());
+        input.penMove(at(text.substr(text.size() - 2)));
+        input.penUp(at(text.substr(text.size() - 2)));
     }
 
     ControllerHarness h;
     RecordingBoardSurface surface { h.clock };
     BoardView view { h.controller->board(), surface, h.sounds, h.clock };
-    AnsweringPrompt prompt;
+    RookPrompt prompt;
     MoveInput input { *h.controller, view, prompt, h.sounds };
 };
 
 TEST(MoveInput, TapsAndDrags)
 {
     struct Row {
-        const char *name, *setup, *input, *moves, *selection;
+        const char *name, *setup, *input, *moves, *selected;
         bool oneTap, defaultSound;
     };
     const Row rows[] = {
-        { "one tap: the only move to e4", "", "e4", "e4", "- -", true, false },
-        { "one tap: f3 is marked, g1 then plays", "", "f3 g1", "Nf3", "- -", true, false },
-        { "one tap: the only capture", "e4 d5", "d5", "e4 d5 exd5", "- -", true, false },
+        { "one tap: the only move to e4", "", "e4", "e4", "", true, false },
+        { "one tap: f3 is marked, g1 then plays", "", "f3 g1", "Nf3", "", true, false },
+        { "one tap: the only capture", "e4 d5", "d5", "e4 d5 exd5", "", true, false },
         { "one tap: two captures, the victim dragged onto one", "e4 d5 c4 e6", "d5-c4",
-            "e4 d5 c4 e6 cxd5", "- -", true, false },
-        { "target first, then the piece", "", "e4 e2", "e4", "- -", false, false },
-        { "another own piece becomes the origin", "", "e2 d2", "", "d2 -", false, false },
-        { "a square the origin cannot reach drops both", "", "e2 f3", "", "- -", false, false },
-        { "the origin tapped again is dropped", "", "e2 e2", "", "- -", false, false },
-        { "drag to an illegal square", "", "e2-e5", "", "- -", false, true },
-        { "drag back onto its own square selects it", "", "e2-e2", "", "e2 -", false, false },
+            "e4 d5 c4 e6 cxd5", "", true, false },
+        { "target first, then the piece", "", "e4 e2", "e4", "", false, false },
+        { "another own piece becomes the origin", "", "e2 d2", "", "d2", false, false },
+        { "a square the origin cannot reach drops both", "", "e2 f3", "", "", false, false },
+        { "the origin tapped again is dropped", "", "e2 e2", "", "", false, false },
+        { "drag to an illegal square", "", "e2-e5", "", "", false, true },
+        { "drag back onto its own square selects it", "", "e2-e2", "", "e2", false, false },
         { "promotion", "h4 g5 hxg5 h6 gxh6 e6 h7 e5", "h7 g8", "h4 g5 hxg5 h6 gxh6 e6 h7 e5 hxg8=R",
-            "- -", false, false },
+            "", false, false },
     };
     for (const Row& r : rows) {
         Input t;
@@ -84,15 +77,17 @@ TEST(MoveInput, TapsAndDrags)
         for (std::string move; setup >> move;)
             ASSERT_TRUE(t.h.play(move)) << r.name;
         t.input.setOptions({ r.oneTap, true, true });
-        t.prompt.answer = kWhiteRook;
         for (std::string step; input >> step;)
             t.enter(step);
         EXPECT_EQ(t.h.movesText(), r.moves) << r.name;
-        EXPECT_EQ(t.selection(), r.selection) << r.name;
-        EXPECT_FALSE(t.view.isDragging()) << r.name;
-        const auto& sounds = t.h.soundOutput.events;
-        EXPECT_EQ(!sounds.empty() && sounds.back() == "default", r.defaultSound) << r.name;
-        EXPECT_EQ(t.prompt.modalOpen, r.name == std::string("promotion") ? 1 : 0) << r.name;
+        EXPECT_EQ(t.view.selectedFrom(), *r.selected ? squareFromText(r.selected) : NoSquare)
+            << r.name;
+        EXPECT_FALSE(t.view.selectedTo() != NoSquare || t.view.isDragging()) << r.name;
+        EXPECT_EQ(
+            std::count(t.h.soundOutput.events.begin(), t.h.soundOutput.events.end(), "default"),
+            r.defaultSound)
+            << r.name;
+        EXPECT_EQ(t.prompt.modalOpen, r.name == std::string("promotion")) << r.name;
     }
     Input t;
     t.view.setFlipped(true);
@@ -107,23 +102,19 @@ TEST(MoveInput, NothingWhileTheEngineSearchesItsMove)
     t.h.waitForCall("StartAnalyse 0");
     EXPECT_FALSE(t.input.penDown(t.at("e7")));
     t.enter("e5");
-    EXPECT_EQ(t.selection(), "- -");
+    EXPECT_EQ(t.view.selectedTo(), NoSquare);
     t.h.controller->stopEngine(false);
 }
 
 TEST(ContextMenu, ChosenBySituationOpenedOffTheBoard)
 {
-    struct Row {
-        bool connected, playing, observing;
-        int resource, firstCommand;
-    };
-    for (const Row& r :
-        { Row { false, true, true, 105, 40006 }, Row { true, true, false, 40088, 40012 },
-            Row { true, false, true, 40089, 40012 }, Row { true, false, false, 106, 40021 } }) {
-        const ContextMenu menu = contextMenu(contextSituation(r.connected, r.playing, r.observing));
-        EXPECT_EQ(menu.resource, r.resource);
-        EXPECT_EQ(menu.items[0].command, r.firstCommand);
-        for (const MenuItem& item : menu.items)
+    const std::pair<ContextSituation, int> menus[] = { { contextSituation(false, true, true), 105 },
+        { contextSituation(true, true, false), 40088 },
+        { contextSituation(true, false, true), 40089 },
+        { contextSituation(true, false, false), 106 } };
+    for (const auto& [situation, resource] : menus) {
+        EXPECT_EQ(contextMenu(situation).resource, resource);
+        for (const MenuItem& item : contextMenu(situation).items)
             EXPECT_TRUE(item.kind == MenuItemKind::Separator || findCommand(item.command))
                 << item.text;
     }

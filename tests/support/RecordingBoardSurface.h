@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "app/BoardView.h"
@@ -8,32 +9,30 @@
 namespace velmorak::test {
 
 // Records what the board view asks to repaint; its animation timer (id 102) runs on the
-// fake clock and drives the attached view.
-class RecordingBoardSurface final : public BoardSurface {
-public:
-    explicit RecordingBoardSurface(FakeClock& clock)
-        : m_clock(clock)
+// fake clock and drives `view`.
+struct RecordingBoardSurface final : BoardSurface {
+    explicit RecordingBoardSurface(FakeClock& fakeClock)
+        : clock(fakeClock)
     {
     }
-    void attach(BoardView& view) { m_view = &view; }
-
     void repaintRect(Rect rect) override { rects.push_back(rect); }
     void repaintAll() override { ++fullRepaints; }
-    void armAnimationTimer(int periodMs) override;
-    void killAnimationTimer() override { m_clock.killTimer(102); }
+    void armAnimationTimer(int ms) override
+    {
+        clock.startTimer(102, ms, true, [this] { view->onAnimationTimer(); });
+    }
+    void killAnimationTimer() override { clock.killTimer(102); }
     void animationFinished() override { ++finished; }
+    bool repainted(Square s) const
+    {
+        return std::count(rects.begin(), rects.end(), view->squareRect(s));
+    }
 
-    // Whether a repainted rectangle covers the whole of `square`.
-    bool repainted(Square square) const;
-    void clear() { rects.clear(), fullRepaints = 0; }
-
+    FakeClock& clock;
+    BoardView* view = nullptr;
     std::vector<Rect> rects;
     int fullRepaints = 0;
     int finished = 0;
-
-private:
-    FakeClock& m_clock;
-    BoardView* m_view = nullptr;
 };
 
 } // namespace velmorak::test
