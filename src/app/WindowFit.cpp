@@ -44,8 +44,9 @@ ScreenSize largestScreen(ScreenShape shape)
         if (r[kVariant] != 0)
             continue;
         const int w = r[kScreenWidth], h = r[kScreenHeight];
-        const ScreenShape own =
-            h > w ? ScreenShape::Portrait : (h == w ? ScreenShape::SquareScreen : ScreenShape::Landscape);
+        const ScreenShape own = h > w
+            ? ScreenShape::Portrait
+            : (h == w ? ScreenShape::SquareScreen : ScreenShape::Landscape);
         if (own == shape && w * h > best.width * best.height)
             best = { w, h };
     }

@@ -130,8 +130,7 @@ MainWindow::MainWindow(const WindowStart& start)
     , m_app(ApplicationServices { m_prompts, *this, m_ui, m_clock, *m_store, *m_autosaveStore,
           m_sounds, m_tagSources,
           start.documentsFolder.empty() ? documentsDirectory() : start.documentsFolder, {},
-          [] { return availablePhysicalMemoryKb(); },
-          [this](Clock::TimerId id) { onTimer(id); } })
+          [] { return availablePhysicalMemoryKb(); }, [this](Clock::TimerId id) { onTimer(id); } })
 {
     setWindowTitle(toQString(kTitle));
     setWindowIcon(applicationIcon());
@@ -197,8 +196,8 @@ void MainWindow::readOptionsIntoView()
     m_boardView->setHighlightLastMove(options.highlightLastMove);
     if (m_boardView->flipped() != options.flipBoard)
         m_boardView->setFlipped(options.flipBoard);
-    m_input->setOptions(MoveInput::Options { options.oneClick, options.highlightLegalMoves,
-        options.autoAnswer });
+    m_input->setOptions(
+        MoveInput::Options { options.oneClick, options.highlightLegalMoves, options.autoAnswer });
 }
 
 void MainWindow::applyFen(const std::string& fen)
@@ -225,8 +224,8 @@ void MainWindow::openFiles(const QStringList& files)
         std::int64_t end = 0;
         std::unique_ptr<CPgnGame> game;
         if (!input.openFile(path) || !parser.readGame(input, 0, end, game) || !game) {
-            m_prompts.showMessage(kTitle, "No game could be read from " + path,
-                MessageIcon::Exclamation);
+            m_prompts.showMessage(
+                kTitle, "No game could be read from " + path, MessageIcon::Exclamation);
             continue;
         }
         if (!controller().prepareGameChange())
@@ -254,8 +253,8 @@ void MainWindow::createActions()
         collect(collect, button.items);
     for (const CommandEntry& entry : commandTable()) {
         auto text = menuTexts.find(entry.id);
-        auto* action = new QAction(
-            toQString(text != menuTexts.end() ? text->second : entry.name), this);
+        auto* action =
+            new QAction(toQString(text != menuTexts.end() ? text->second : entry.name), this);
         action->setEnabled(isAvailable(entry.operation));
         action->setCheckable(entry.id == 40010 || entry.id == 40071);
         const int id = entry.id;
@@ -484,7 +483,8 @@ void MainWindow::updateCommandStates()
 
 void MainWindow::flipBoard()
 {
-    const FlipOutcome outcome = velmorak::flipBoard(m_boardView->flipped(), m_boardView->isAnimating());
+    const FlipOutcome outcome =
+        velmorak::flipBoard(m_boardView->flipped(), m_boardView->isAnimating());
     if (!outcome.redrawWindow)
         return;
     m_boardView->setFlipped(outcome.flipped);
@@ -557,8 +557,8 @@ void MainWindow::showHelp(std::string_view anchor)
 
 void MainWindow::showContextMenu(QPoint globalPos, Point layoutPoint)
 {
-    if (!opensContextMenu(m_boardView->layoutIndex(), m_boardView->flipped(),
-            m_board->clientRect(), layoutPoint))
+    if (!opensContextMenu(
+            m_boardView->layoutIndex(), m_boardView->flipped(), m_board->clientRect(), layoutPoint))
         return;
     const ControllerState& s = controller().state();
     QMenu menu(this);
@@ -605,8 +605,8 @@ PanelContent MainWindow::panelContent()
     in.hasAnalysisList = m_board->analysisList() && m_board->analysisList()->isVisible();
     const Rect status = panelRects(index, m_board->clientRect()).status;
     // About 0.45 of the line height is an average character of the panel's font.
-    in.lineWidth = std::size_t(
-        std::max(10, int((status.right - status.left) / (layout[kLineHeight] * 0.45))));
+    in.lineWidth =
+        std::size_t(std::max(10, int((status.right - status.left) / (layout[kLineHeight] * 0.45))));
     content.lines = statusLines(in);
     content.clock = c.clockText(m_boardView->flipped(), index);
     content.connected = in.serverConnected;
@@ -639,8 +639,7 @@ void MainWindow::updateAccessibleBoard()
     if (controller().board().sideToMove() == kBlackSide)
         description = QStringLiteral("Black to move");
     if (node && node->parent() && last != NoMove)
-        description = QStringLiteral("Last move %1. %2")
-                          .arg(toQString(node->label()), description);
+        description = QStringLiteral("Last move %1. %2").arg(toQString(node->label()), description);
     m_board->setAccessibleDescription(description);
 }
 
@@ -751,7 +750,8 @@ PieceCode MainWindow::askPromotion(bool white)
     layout->addWidget(new QLabel(QStringLiteral("Select piece to promote"), &dialog));
     auto* row = new QHBoxLayout;
     PieceCode chosen = queen;
-    const int px = std::max(32, m_board->transform().deviceLength(m_boardView->layout()[kSquareWidth]));
+    const int px =
+        std::max(32, m_board->transform().deviceLength(m_boardView->layout()[kSquareWidth]));
     const double dpr = devicePixelRatioF();
     static constexpr struct {
         PieceCode white;
@@ -780,12 +780,17 @@ PieceCode MainWindow::askPromotion(bool white)
     layout->addWidget(buttons);
     dialog.adjustSize();
     // Its place over the board, kept on the screen.
-    QPoint at = m_board->mapToGlobal(m_board->transform().toWidget(Rect { kPromotionDialogAt.x,
-        kPromotionDialogAt.y, kPromotionDialogAt.x, kPromotionDialogAt.y }).topLeft());
+    QPoint at =
+        m_board->mapToGlobal(m_board->transform()
+                                 .toWidget(Rect { kPromotionDialogAt.x, kPromotionDialogAt.y,
+                                     kPromotionDialogAt.x, kPromotionDialogAt.y })
+                                 .topLeft());
     if (QScreen* screen = this->screen()) {
         const QRect area = screen->availableGeometry();
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - dialog.width())));
-        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - dialog.height())));
+        at.setX(
+            std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - dialog.width())));
+        at.setY(
+            std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - dialog.height())));
     }
     dialog.move(at);
     // OK and Cancel both answer the queen.
@@ -807,7 +812,8 @@ void MainWindow::createMoveField()
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     const QString text = event->text();
-    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const bool plain =
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (plain && text.size() == 1 && text.at(0).isLetterOrNumber()) {
         openMoveField(text);
         return;
@@ -823,8 +829,8 @@ void MainWindow::openMoveField(const QString& text)
 {
     const QRect status = m_board->transform().toWidget(
         panelRects(m_boardView->layoutIndex(), m_board->clientRect()).status);
-    m_moveField->setGeometry(status.left() + 2, status.top() + 2,
-        std::max(160, status.width() / 2), m_moveField->sizeHint().height());
+    m_moveField->setGeometry(status.left() + 2, status.top() + 2, std::max(160, status.width() / 2),
+        m_moveField->sizeHint().height());
     m_moveField->setStyleSheet(QString());
     m_moveField->setToolTip(QString());
     m_moveField->setText(text);

@@ -32,7 +32,8 @@ void QtClock::killTimer(TimerId id)
         disarm(id);
         return;
     }
-    QMetaObject::invokeMethod(&m_owner, [this, id] { disarm(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &m_owner, [this, id] { disarm(id); }, Qt::QueuedConnection);
 }
 
 bool QtClock::isArmed(TimerId id) const

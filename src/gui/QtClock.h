@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QTimer>
-
 #include <map>
 #include <memory>
 

@@ -97,8 +97,8 @@ NewLineChoice QtPrompts::askNewLine(const CGameNode& at, std::string_view label)
             if (answer == NewLineChoice::ReplaceMainLine && at.childCount() > 0 &&
                 at.child(0)->countNodes() > 2 &&
                 QMessageBox::question(&dialog, QStringLiteral("Replace line"),
-                    QStringLiteral("Are you sure?"), QMessageBox::Ok | QMessageBox::Cancel) !=
-                    QMessageBox::Ok)
+                    QStringLiteral("Are you sure?"),
+                    QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
                 return;
             choice = answer;
             dialog.done(answer == NewLineChoice::Cancel ? QDialog::Rejected : QDialog::Accepted);
@@ -106,7 +106,8 @@ NewLineChoice QtPrompts::askNewLine(const CGameNode& at, std::string_view label)
         return button;
     };
     add("Replace main line", NewLineChoice::ReplaceMainLine, QDialogButtonBox::ActionRole);
-    add("Add main line", NewLineChoice::AddMainLine, QDialogButtonBox::AcceptRole)->setDefault(true);
+    add("Add main line", NewLineChoice::AddMainLine, QDialogButtonBox::AcceptRole)
+        ->setDefault(true);
     add("Add line", NewLineChoice::AddLine, QDialogButtonBox::ActionRole);
     add("Don't add move", NewLineChoice::Cancel, QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);

@@ -4,7 +4,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <cstdio>
 #include <optional>
 
@@ -59,20 +58,20 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Velmorak, a chess program"));
     parser.addHelpOption();
-    QCommandLineOption screenshot(
-        QStringLiteral("screenshot"), QStringLiteral("Render the window to a PNG file and exit."),
-        QStringLiteral("file"));
+    QCommandLineOption screenshot(QStringLiteral("screenshot"),
+        QStringLiteral("Render the window to a PNG file and exit."), QStringLiteral("file"));
     QCommandLineOption size(QStringLiteral("size"),
         QStringLiteral("Window size for --screenshot (default 480x640)."), QStringLiteral("WxH"));
-    QCommandLineOption fen(QStringLiteral("fen"), QStringLiteral("Show this position."),
-        QStringLiteral("FEN"));
+    QCommandLineOption fen(
+        QStringLiteral("fen"), QStringLiteral("Show this position."), QStringLiteral("FEN"));
     QCommandLineOption layout(QStringLiteral("layout"),
         QStringLiteral("Use layout N (0-15) whatever the window's size."), QStringLiteral("N"));
     QCommandLineOption engine(QStringLiteral("engine"),
         QStringLiteral("Load this engine plug-in instead of the chosen one."),
         QStringLiteral("name"));
     parser.addOptions({ screenshot, size, fen, layout, engine });
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A PGN file or opening book."));
+    parser.addPositionalArgument(
+        QStringLiteral("file"), QStringLiteral("A PGN file or opening book."));
     parser.process(app);
 
     WindowStart start;
@@ -127,7 +126,8 @@ int main(int argc, char** argv)
         [&window](const QStringList& files) { window.openFiles(files); });
     // SIGTERM and SIGINT close the window as its close button does: the exit sequence runs.
     velmorak::ExitSignals exitSignals([&window](int) {
-        QMetaObject::invokeMethod(&window, [&window] { window.close(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &window, [&window] { window.close(); }, Qt::QueuedConnection);
     });
     exitSignals.start();
     if (!window.restoreWindowGeometry())

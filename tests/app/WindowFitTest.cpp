@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "app/WindowFit.h"
+
+#include <gtest/gtest.h>
 
 namespace velmorak {
 namespace {
