@@ -1,6 +1,5 @@
 #include "CliFen.h"
 
-
 namespace velmorak::cli {
 
 const char* gameEndName(GameEndCode code)

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "CliCommand.h"
-#include "platform/ExitSignals.h"
 #include "PlayInputReader.h"
 #include "PlayOptions.h"
 #include "PlayOutput.h"
@@ -23,6 +22,7 @@
 #include "engine/EnginePluginHost.h"
 #include "engine/HashSize.h"
 #include "engine/OpeningBook.h"
+#include "platform/ExitSignals.h"
 #include "platform/SettingsFileStore.h"
 #include "platform/SystemTagSources.h"
 #include "record/CDatabase.h"
