@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTapAndHoldGesture>
+#include <QToolTip>
 #include <cmath>
 
 #include "app/CommandTable.h"
@@ -549,7 +550,28 @@ bool BoardWidget::event(QEvent* event)
         }
         return true;
     }
+    if (event->type() == QEvent::ToolTip && m_view && panelContent) {
+        // The layout buttons' tooltips, without the marks that placed them on the device.
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int button = layoutButtonAt(m_transform.toLayout(help->pos()));
+        auto action = button ? layoutButtonAction(button, panelContent().connected) : std::nullopt;
+        if (action) {
+            QString text = toQString(action->tooltip);
+            if (text.startsWith(QStringLiteral("~~")))
+                text = text.mid(2);
+            QToolTip::showText(help->globalPos(), text, this);
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
     return QWidget::event(event);
+}
+
+void BoardWidget::openContextMenuFromKeyboard()
+{
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QCursor::pos());
+    contextMenuEvent(&event);
 }
 
 } // namespace velmorak::gui

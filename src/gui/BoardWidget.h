@@ -61,6 +61,8 @@ public:
     void layoutChanged();
     const LayoutTransform& transform() const { return m_transform; }
     QListWidget* analysisList() const { return m_analysisList; }
+    // Shift+F10: the context menu where a press and hold on the panel opens it.
+    void openContextMenuFromKeyboard();
     // The clock area alone is repainted (timer 100).
     void repaintClocks();
     void repaintStatus();

@@ -347,6 +347,11 @@ void MainWindow::createShortcuts()
         if (accelerator.key != AcceleratorKey::Letter)
             m_plainKeyShortcuts.push_back(a);
     }
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WindowShortcut);
+    connect(menuKey, &QAction::triggered, m_board, &BoardWidget::openContextMenuFromKeyboard);
+    addAction(menuKey);
     // The desktop's help key opens the manual as "Help..." does.
     auto* help = new QAction(this);
     help->setShortcut(QKeySequence::HelpContents);
