@@ -158,6 +158,16 @@ void BoardWidget::repaintStatus()
     update(m_transform.toWidget(panelRects(m_view->layoutIndex(), clientRect()).status));
 }
 
+void BoardWidget::repaintLayoutButtons()
+{
+    if (!m_view)
+        return;
+    for (int button = kFirstLayoutButton; button < kFirstLayoutButton + kLayoutButtonCount;
+         ++button)
+        if (auto r = layoutButtonRect(m_view->layoutIndex(), button))
+            repaintRect(*r);
+}
+
 // --- Painting -----------------------------------------------------------------------------
 
 void BoardWidget::paintEvent(QPaintEvent* event)

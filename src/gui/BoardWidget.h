@@ -66,6 +66,8 @@ public:
     // The clock area alone is repainted (timer 100).
     void repaintClocks();
     void repaintStatus();
+    // The layout buttons (their pressed state or their set changed).
+    void repaintLayoutButtons();
     // The client rectangle of the layout, in layout pixels.
     Rect clientRect() const;
     std::optional<ScreenShape> shape() const { return m_shape; }

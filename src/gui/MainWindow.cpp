@@ -483,7 +483,7 @@ void MainWindow::updateCommandStates()
     if (QAction* a = action(40039))
         a->setEnabled(state.canGoForward);
     setWindowTitle(toQString(velmorak::windowTitle(state)));
-    m_board->update();
+    m_board->repaintLayoutButtons();
 }
 
 void MainWindow::flipBoard()
