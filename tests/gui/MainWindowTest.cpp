@@ -1,0 +1,320 @@
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include "WindowHarness.h"
+#include "app/BoardLayout.h"
+#include "app/ContextMenu.h"
+#include "app/GameController.h"
+#include "gui/SingleInstance.h"
+#include "rules/Board.h"
+#include "rules/PieceCode.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
+
+using velmorak::test::WindowHarness;
+using namespace velmorak;
+
+namespace {
+
+constexpr int kTakeBack = 40038, kNextMove = 40039, kAnalyze = 40040, kToggleLayout = 40015,
+              kFlip = 40014;
+
+struct Entry {
+    const char* name;
+    bool oneTap;
+    // Taps on the squares, or a drag from the first to the second.
+    std::vector<std::string_view> taps;
+    bool drag;
+    std::string_view from, to;
+    PieceCode piece;
+};
+
+TEST(MainWindow, PlaysMovesByTapsAndDragsAndTheEngineAnswers)
+{
+    const Entry entries[] = {
+        { "TwoTaps", false, { "g1", "f3" }, false, "g1", "f3", kWhiteKnight },
+        { "TargetThenPiece", false, { "f3", "g1" }, false, "g1", "f3", kWhiteKnight },
+        { "Drag", false, {}, true, "b1", "c3", kWhiteKnight },
+        { "OneTapOnTheOnlyTarget", true, { "e4" }, false, "e2", "e4", kWhitePawn },
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        WindowHarness h({ .oneTap = entry.oneTap });
+        if (entry.drag)
+            h.drag(entry.from, entry.to);
+        for (std::string_view square : entry.taps)
+            h.tap(square);
+        EXPECT_EQ(h.shownAt(entry.from), kEmpty);
+        EXPECT_EQ(h.shownAt(entry.to), entry.piece);
+        ASSERT_TRUE(h.waitForWhiteToMove());
+        const Move answer = h.window().controller().state().lastMove;
+        EXPECT_EQ(h.window().boardView().pieceShownAt(answer.to), answer.piece);
+        EXPECT_EQ(h.window().boardView().pieceShownAt(answer.from), kEmpty);
+        EXPECT_TRUE(h.messages.isEmpty()) << h.messages.join('\n').toStdString();
+    }
+}
+
+TEST(MainWindow, PromotionDialogChoosesThePieceAndCancelGivesAQueen)
+{
+    const struct {
+        const char* name;
+        QString choice;
+        PieceCode expected;
+    } rows[] = {
+        { "Knight", "Knight", kWhiteKnight },
+        { "Rook", "Rook", kWhiteRook },
+        { "Cancel", "", kWhiteQueen },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WindowHarness h({ .fen = "k7/4P3/8/8/8/8/8/4K3 w - - 0 1" });
+        bool shown = false;
+        h.whenDialogShows("Promotion", [&](QWidget& dialog) {
+            shown = true;
+            if (row.choice.isEmpty()) {
+                dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+                return;
+            }
+            for (auto* button : dialog.findChildren<QToolButton*>())
+                if (button->accessibleName() == row.choice)
+                    button->click();
+        });
+        h.tap("e7");
+        h.tap("e8");
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(h.window().controller().board().pieceAt(squareFromText("e8")), row.expected);
+        EXPECT_EQ(h.shownAt("e8"), row.expected);
+        EXPECT_EQ(h.shownAt("e7"), kEmpty);
+    }
+}
+
+TEST(MainWindow, TakeBackForwardAndAnalysisKeepTheCommandStates)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    auto enabled = [&](int id) { return w.barAction(id)->isEnabled(); };
+    EXPECT_FALSE(enabled(kTakeBack));
+    EXPECT_FALSE(w.action(kTakeBack)->isEnabled());
+    EXPECT_FALSE(enabled(kNextMove));
+
+    h.tap("e2");
+    h.tap("e4");
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    const std::string played = h.fen();
+    EXPECT_TRUE(enabled(kTakeBack));
+    EXPECT_TRUE(w.action(kTakeBack)->isEnabled());
+    EXPECT_FALSE(enabled(kNextMove));
+
+    w.barAction(kTakeBack)->trigger();
+    ASSERT_TRUE(h.waitUntil([&] { return !w.isAnimating(); }));
+    const std::string takenBack = h.fen();
+    EXPECT_NE(takenBack, played);
+    EXPECT_TRUE(enabled(kNextMove));
+    EXPECT_TRUE(w.action(kNextMove)->isEnabled());
+
+    QWidget& board = w.boardWidget();
+    QTest::keyClick(&board, Qt::Key_Right);
+    EXPECT_EQ(h.fen(), played);
+    EXPECT_FALSE(enabled(kNextMove));
+    QTest::keyClick(&board, Qt::Key_Left);
+    EXPECT_EQ(h.fen(), takenBack);
+    w.barAction(kNextMove)->trigger();
+    EXPECT_EQ(h.fen(), played);
+
+    QAction* analyze = w.barAction(kAnalyze);
+    EXPECT_FALSE(analyze->isChecked());
+    analyze->trigger();
+    EXPECT_TRUE(w.controller().state().analysisMode);
+    EXPECT_TRUE(analyze->isChecked());
+    analyze->trigger();
+    EXPECT_FALSE(w.controller().state().analysisMode);
+    EXPECT_FALSE(analyze->isChecked());
+    // A new game ends the analysis elsewhere: the button follows.
+    analyze->trigger();
+    h.acceptQuestions = true;
+    w.runCommand(40006);
+    EXPECT_EQ(h.messages, QStringList { "Do you really want a new game?" });
+    EXPECT_FALSE(w.controller().state().analysisMode);
+    EXPECT_FALSE(analyze->isChecked());
+    EXPECT_FALSE(enabled(kTakeBack));
+}
+
+TEST(MainWindow, FlipIsRefusedDuringAnAnimationAndPutsH1TopLeft)
+{
+    WindowHarness h({ .animation = true });
+    auto& w = h.window();
+    QAction* flip = w.barAction(kFlip);
+    h.tap("e2");
+    h.tap("e4");
+    ASSERT_TRUE(w.isAnimating());
+    flip->trigger();
+    EXPECT_FALSE(flip->isChecked());
+    EXPECT_FALSE(w.boardView().flipped());
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    EXPECT_EQ(h.shownAt("e4"), kWhitePawn);
+    EXPECT_EQ(h.shownAt("e2"), kEmpty);
+
+    flip->trigger();
+    EXPECT_TRUE(flip->isChecked());
+    EXPECT_TRUE(w.boardView().flipped());
+    // A press just inside the board's top-left corner now picks up the rook on h1.
+    const LayoutRecord& layout = w.boardView().layout();
+    const Point origin { layout[kOriginX] + 3, layout[kOriginY] + 3 };
+    const QPoint corner = w.boardWidget()
+                              .transform()
+                              .toWidget({ origin.x, origin.y, origin.x + 1, origin.y + 1 })
+                              .topLeft();
+    h.press(corner);
+    EXPECT_EQ(w.boardView().dragFrom(), squareFromText("h1"));
+    h.release(corner);
+    flip->trigger();
+    EXPECT_FALSE(flip->isChecked());
+    EXPECT_FALSE(w.boardView().flipped());
+}
+
+TEST(MainWindow, LayoutFollowsToggleAndWindowShapeAndAResizeCancelsADrag)
+{
+    WindowHarness h({ .oneTap = true });
+    auto& w = h.window();
+    EXPECT_EQ(w.boardView().layoutIndex(), 7);
+    w.barAction(kToggleLayout)->trigger();
+    EXPECT_EQ(w.boardView().layoutIndex(), 8);
+
+    // A drag toward e4 is under way when the window becomes landscape.
+    const std::string before = h.fen();
+    h.press(h.centreOf("e2"));
+    h.moveTo(h.centreOf("e3"));
+    ASSERT_TRUE(w.boardView().isDragging());
+    h.resizeBoardTo(800, 400);
+    EXPECT_EQ(w.boardView().layoutIndex(), 10);
+    EXPECT_FALSE(w.boardView().isDragging());
+    h.release(h.centreOf("e4"));
+    EXPECT_EQ(h.fen(), before);
+    EXPECT_EQ(h.shownAt("e2"), kWhitePawn);
+
+    h.resizeBoardTo(600, 470);
+    EXPECT_EQ(w.boardView().layoutIndex(), 12);
+    h.resizeBoardTo(480, 600);
+    EXPECT_TRUE(w.boardView().layoutIndex() == 7 || w.boardView().layoutIndex() == 8);
+    // The board still takes moves in the new geometry.
+    h.drag("g1", "f3");
+    EXPECT_EQ(w.controller().board().pieceAt(squareFromText("f3")), kWhiteKnight);
+}
+
+TEST(MainWindow, ContextMenuOpensOutsideTheBoardAboveTheStatusBottom)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    const Rect status =
+        panelRects(w.boardView().layoutIndex(), w.boardWidget().clientRect()).status;
+    const struct {
+        const char* name;
+        QPoint at;
+        bool opens;
+    } rows[] = {
+        { "StatusArea", w.boardWidget().transform().toWidget(status).topLeft() + QPoint(6, 6),
+            true },
+        { "BoardSquare", h.centreOf("e4"), false },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QStringList items;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* a : menu->actions())
+                    if (!a->isSeparator())
+                        items << a->text();
+                menu->close();
+            }
+        });
+        poll.start(10);
+        QContextMenuEvent event(
+            QContextMenuEvent::Mouse, row.at, w.boardWidget().mapToGlobal(row.at));
+        QApplication::sendEvent(&w.boardWidget(), &event);
+        poll.stop();
+        ASSERT_EQ(!items.isEmpty(), row.opens) << items.join(", ").toStdString();
+        if (row.opens) {
+            EXPECT_EQ(items.first(), "New game");
+            EXPECT_TRUE(items.contains("Replay moves"));
+        }
+    }
+}
+
+TEST(MainWindow, TypedMovesOpenTheMoveFieldAndReturnPlaysThem)
+{
+    const struct {
+        const char* name;
+        const char* typed;
+        bool plays;
+        QString message;
+    } rows[] = {
+        { "San", "e4", true, {} },
+        { "Coordinates", "g1f3", true, {} },
+        { "Illegal", "e5", false, "'e5' is no legal move here" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WindowHarness h;
+        auto& w = h.window();
+        const std::string before = h.fen();
+        QTest::keyClick(&w.boardWidget(), row.typed[0]);
+        QLineEdit* field = w.moveField();
+        ASSERT_TRUE(field->isVisible());
+        QTest::keyClicks(field, row.typed + 1);
+        EXPECT_EQ(field->text(), row.typed);
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(h.fen() != before, row.plays);
+        EXPECT_EQ(field->isVisible(), !row.plays);
+        EXPECT_EQ(field->toolTip(), row.message);
+    }
+}
+
+TEST(MainWindow, ClosingSavesTheGameAndTheNextWindowRestoresIt)
+{
+    WindowHarness h({ .oneTap = true });
+    h.tap("e4");
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    h.tap("d4");
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    const std::string played = h.fen();
+
+    h.window().close();
+    EXPECT_TRUE(h.window().hasExited());
+    EXPECT_FALSE(TempFolder::read(h.folder().file("vmautosave.pgn")).empty());
+    EXPECT_NE(TempFolder::read(h.settingsPath()).find("WindowGeometry"), std::string::npos);
+
+    h.reopen();
+    EXPECT_EQ(h.fen(), played);
+    EXPECT_EQ(h.shownAt("d4"), kWhitePawn);
+    EXPECT_TRUE(h.window().barAction(kTakeBack)->isEnabled());
+    EXPECT_TRUE(h.messages.isEmpty()) << h.messages.join('\n').toStdString();
+}
+
+TEST(MainWindow, ASecondStartHandsItsPgnFileToTheWindow)
+{
+    TempFolder runtime;
+    ScopedEnvironment xdg("XDG_RUNTIME_DIR", runtime.path());
+    WindowHarness h;
+    gui::SingleInstance first;
+    ASSERT_TRUE(first.listen());
+    QObject::connect(&first, &gui::SingleInstance::filesReceived, &h.window(),
+        [&h](const QStringList& files) { h.window().openFiles(files); });
+
+    gui::SingleInstance second;
+    ASSERT_TRUE(second.handOver({ VELMORAK_DATA_DIR "/pgn/masters-111k.pgn" }));
+    ASSERT_TRUE(h.waitUntil([&] { return h.window().controller().game().white() == "Savrov"; }));
+    EXPECT_EQ(h.window().controller().game().black(), "Alekhine, Alexander");
+    EXPECT_TRUE(h.messages.isEmpty()) << h.messages.join('\n').toStdString();
+}
+
+} // namespace

@@ -1,0 +1,179 @@
+#include "WindowHarness.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMessageBox>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include "platform/SettingsFileStore.h"
+#include "rules/Board.h"
+#include "rules/Square.h"
+
+namespace velmorak::test {
+
+WindowHarness::WindowHarness(Setup setup)
+    : m_setup(std::move(setup))
+{
+    // The program's book and sounds stay out; the options under test are set as a user's
+    // settings file would hold them.
+    SettingsFileStore store(settingsPath());
+    store.writeValue("IDC_CBANIMATION", RegistryValue::dword(m_setup.animation ? 2 : 0));
+    store.writeValue("IDC_CBONECLICK", RegistryValue::dword(m_setup.oneTap ? 1 : 0));
+    store.writeValue("IDC_CBGUIBOOK", RegistryValue::dword(0));
+    store.writeValue("IDC_CBSOUND", RegistryValue::dword(0));
+    store.writeValue("Bookfilename", RegistryValue::string(""));
+    m_messageWatch.setInterval(20);
+    QObject::connect(&m_messageWatch, &QTimer::timeout, [this] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                messages << box->text();
+                QAbstractButton* yes = box->button(QMessageBox::Yes);
+                if (!yes)
+                    yes = box->button(QMessageBox::Ok);
+                if (yes && acceptQuestions)
+                    yes->click();
+                else
+                    box->reject();
+            }
+    });
+    m_messageWatch.start();
+    open();
+}
+
+WindowHarness::~WindowHarness()
+{
+    if (m_window)
+        m_window->close();
+}
+
+void WindowHarness::open()
+{
+    gui::WindowStart start;
+    start.settingsPath = settingsPath();
+    start.documentsFolder = m_folder.path();
+    start.engine = "TestEngine";
+    start.pluginFolder = VELMORAK_BIN_DIR;
+    start.fen = m_setup.fen;
+    m_window = std::make_unique<gui::MainWindow>(start);
+    Status started = m_window->start();
+    ASSERT_TRUE(started) << started.error().message;
+    m_window->show();
+    resizeBoardTo(480, 600);
+}
+
+void WindowHarness::reopen()
+{
+    m_window->close();
+    m_window.reset();
+    open();
+}
+
+void WindowHarness::resizeBoardTo(int width, int height)
+{
+    const QSize target(width, height);
+    // The menu bar may wrap at another width, so the difference is measured again.
+    for (int attempt = 0; attempt < 3 && m_window->boardWidget().size() != target; ++attempt) {
+        const QSize extra = m_window->size() - m_window->boardWidget().size();
+        m_window->resize(target + extra);
+        waitUntil([&] { return m_window->boardWidget().size() == target; }, 1000);
+    }
+    ASSERT_EQ(m_window->boardWidget().size(), target);
+}
+
+QPoint WindowHarness::centreOf(std::string_view square)
+{
+    const Rect r = *m_window->boardView().squareRect(squareFromText(square));
+    return m_window->boardWidget().transform().toWidget(r).center();
+}
+
+namespace {
+
+void sendMouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButtons held)
+{
+    QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)),
+        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+} // namespace
+
+void WindowHarness::press(QPoint at)
+{
+    sendMouse(m_window->boardWidget(), QEvent::MouseButtonPress, at, Qt::LeftButton);
+}
+
+void WindowHarness::moveTo(QPoint at)
+{
+    sendMouse(m_window->boardWidget(), QEvent::MouseMove, at, Qt::LeftButton);
+}
+
+void WindowHarness::release(QPoint at)
+{
+    sendMouse(m_window->boardWidget(), QEvent::MouseButtonRelease, at, Qt::NoButton);
+}
+
+void WindowHarness::tap(std::string_view square)
+{
+    press(centreOf(square));
+    release(centreOf(square));
+}
+
+void WindowHarness::drag(std::string_view from, std::string_view to)
+{
+    const QPoint a = centreOf(from), b = centreOf(to);
+    press(a);
+    moveTo((a + b) / 2);
+    moveTo(b);
+    release(b);
+}
+
+bool WindowHarness::waitUntil(const std::function<bool()>& condition, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+bool WindowHarness::waitForWhiteToMove()
+{
+    return waitUntil([this] {
+        GameController& c = m_window->controller();
+        return c.board().sideToMove() == kWhiteSide && !m_window->isAnimating() &&
+            !c.isEngineBusy();
+    });
+}
+
+void WindowHarness::whenDialogShows(const QString& title, std::function<void(QWidget&)> answer)
+{
+    auto* poll = new QTimer(m_window.get());
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, title, answer = std::move(answer)] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->windowTitle() == title) {
+                poll->deleteLater();
+                poll->stop();
+                answer(*widget);
+                return;
+            }
+    });
+    poll->start();
+}
+
+PieceCode WindowHarness::shownAt(std::string_view square)
+{
+    return m_window->boardView().pieceShownAt(squareFromText(square));
+}
+
+std::string WindowHarness::fen()
+{
+    return m_window->controller().board().fen();
+}
+
+} // namespace velmorak::test
