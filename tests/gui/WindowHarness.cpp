@@ -45,6 +45,7 @@ WindowHarness::WindowHarness(Setup setup)
 
 WindowHarness::~WindowHarness()
 {
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
     if (m_window)
         m_window->close();
 }
@@ -89,45 +90,29 @@ QPoint WindowHarness::centreOf(std::string_view square)
     return m_window->boardWidget().transform().toWidget(r).center();
 }
 
-namespace {
-
-void sendMouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButtons held)
+void WindowHarness::mouse(QEvent::Type type, QPoint at)
 {
-    QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)),
-        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
-    QApplication::sendEvent(&widget, &event);
+    QWidget& board = m_window->boardWidget();
+    QMouseEvent event(type, QPointF(at), QPointF(board.mapToGlobal(at)),
+        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&board, &event);
 }
 
-} // namespace
-
-void WindowHarness::press(QPoint at)
+void WindowHarness::enter(std::string_view gesture)
 {
-    sendMouse(m_window->boardWidget(), QEvent::MouseButtonPress, at, Qt::LeftButton);
-}
-
-void WindowHarness::moveTo(QPoint at)
-{
-    sendMouse(m_window->boardWidget(), QEvent::MouseMove, at, Qt::LeftButton);
-}
-
-void WindowHarness::release(QPoint at)
-{
-    sendMouse(m_window->boardWidget(), QEvent::MouseButtonRelease, at, Qt::NoButton);
-}
-
-void WindowHarness::tap(std::string_view square)
-{
-    press(centreOf(square));
-    release(centreOf(square));
-}
-
-void WindowHarness::drag(std::string_view from, std::string_view to)
-{
-    const QPoint a = centreOf(from), b = centreOf(to);
-    press(a);
-    moveTo((a + b) / 2);
-    moveTo(b);
-    release(b);
+    if (gesture.size() == 5 && gesture[2] == '-') {
+        const QPoint from = centreOf(gesture.substr(0, 2)), to = centreOf(gesture.substr(3));
+        mouse(QEvent::MouseButtonPress, from);
+        mouse(QEvent::MouseMove, (from + to) / 2);
+        mouse(QEvent::MouseMove, to);
+        mouse(QEvent::MouseButtonRelease, to);
+        return;
+    }
+    for (std::size_t at = 0; at + 2 <= gesture.size(); at += 3) {
+        mouse(QEvent::MouseButtonPress, centreOf(gesture.substr(at, 2)));
+        mouse(QEvent::MouseButtonRelease, centreOf(gesture.substr(at, 2)));
+    }
 }
 
 bool WindowHarness::waitUntil(const std::function<bool()>& condition, int ms)

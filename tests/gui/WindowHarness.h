@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEvent>
 #include <QPoint>
 #include <QStringList>
 #include <QTimer>
@@ -44,11 +45,10 @@ public:
 
     // The widget point at the centre of a square ("e4").
     QPoint centreOf(std::string_view square);
-    void press(QPoint at);
-    void moveTo(QPoint at);
-    void release(QPoint at);
-    void tap(std::string_view square);
-    void drag(std::string_view from, std::string_view to);
+    // A left-button press, move or release on the board widget.
+    void mouse(QEvent::Type type, QPoint at);
+    // "g1 f3" taps the squares one after the other, "b1-c3" drags.
+    void enter(std::string_view gesture);
 
     // Runs the event loop until `condition` holds; false after `ms` without.
     static bool waitUntil(const std::function<bool()>& condition, int ms = 5000);
@@ -65,6 +65,7 @@ public:
     const TempFolder& folder() const { return m_folder; }
     std::string settingsPath() const { return m_folder.file("settings.reg"); }
 
+    // Checked empty at the end: a test that expects a message takes it out.
     QStringList messages;
     // Questions are answered Yes or OK instead of closed.
     bool acceptQuestions = false;
