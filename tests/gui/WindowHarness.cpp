@@ -14,7 +14,7 @@
 
 namespace velmorak::test {
 
-WindowHarness::WindowHarness(Setup setup)
+WindowHarness::WindowHarness(WindowSetup setup)
     : m_setup(std::move(setup))
 {
     // The program's book and sounds stay out; the options under test are set as a user's
@@ -30,11 +30,8 @@ WindowHarness::WindowHarness(Setup setup)
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
                 messages << box->text();
-                QAbstractButton* yes = box->button(QMessageBox::Yes);
-                if (!yes)
-                    yes = box->button(QMessageBox::Ok);
-                if (yes && acceptQuestions)
-                    yes->click();
+                if (QAbstractButton* ok = box->button(QMessageBox::Ok); ok && answerOk)
+                    ok->click();
                 else
                     box->reject();
             }

@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "gui/MainWindow.h"
@@ -22,19 +21,15 @@ namespace velmorak::test {
 // move at once with the first legal move), its settings file and documents in a private
 // folder. Message boxes that open are recorded in `messages` and closed (or answered), so
 // an unexpected one fails a test instead of hanging it.
+struct WindowSetup {
+    bool animation = false;
+    bool oneTap = false;
+    std::optional<std::string> fen {};
+};
+
 class WindowHarness {
 public:
-    struct Setup {
-        bool animation = false;
-        bool oneTap = false;
-        std::optional<std::string> fen {};
-    };
-
-    explicit WindowHarness(Setup setup);
-    WindowHarness()
-        : WindowHarness(Setup {})
-    {
-    }
+    explicit WindowHarness(WindowSetup setup = {});
     ~WindowHarness();
 
     gui::MainWindow& window() { return *m_window; }
@@ -67,13 +62,13 @@ public:
 
     // Checked empty at the end: a test that expects a message takes it out.
     QStringList messages;
-    // Questions are answered Yes or OK instead of closed.
-    bool acceptQuestions = false;
+    // Questions are answered OK instead of closed.
+    bool answerOk = false;
 
 private:
     void open();
 
-    Setup m_setup;
+    WindowSetup m_setup;
     TempFolder m_folder;
     ScopedEnvironment m_script { "VELMORAK_TESTENGINE_SCRIPT", std::nullopt };
     ScopedEnvironment m_inline { "VELMORAK_TESTENGINE", std::nullopt };
