@@ -121,19 +121,26 @@ TEST(MainWindow, TakeBackForwardAndAnalysisKeepTheCommandStates)
     EXPECT_FALSE(enabled(kTakeBack));
 }
 
-TEST(MainWindow, FlipIsRefusedDuringAnAnimationAndPutsH1TopLeft)
+TEST(MainWindow, AnimationRefusesFlipAndToggleAResizeEndsItAndFlipPutsH1TopLeft)
 {
     WindowHarness h({ .animation = true });
     auto& w = h.window();
     QAction* flip = w.barAction(kFlip);
+    QAction* toggle = w.barAction(kToggleLayout);
     h.enter("e2 e4");
     ASSERT_TRUE(w.isAnimating());
     flip->trigger();
+    toggle->trigger();
     EXPECT_FALSE(flip->isChecked());
     EXPECT_FALSE(w.boardView().flipped());
-    ASSERT_TRUE(h.waitForWhiteToMove());
+    EXPECT_EQ(w.boardView().layoutIndex(), 7);
+    EXPECT_EQ(toggle->isChecked(), w.boardView().layout()[kToggleState] != 0);
+    // The animation's points belong to the old layout: it ends with the switch.
+    h.resizeBoardTo(800, 400);
+    EXPECT_FALSE(w.isAnimating());
     EXPECT_EQ(h.shownAt("e4"), kWhitePawn);
     EXPECT_EQ(h.shownAt("e2"), kEmpty);
+    ASSERT_TRUE(h.waitForWhiteToMove());
 
     flip->trigger();
     EXPECT_TRUE(flip->isChecked());
