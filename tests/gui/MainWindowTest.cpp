@@ -9,11 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "WindowHarness.h"
-#include "app/BoardLayout.h"
-#include "app/ContextMenu.h"
-#include "app/GameController.h"
 #include "gui/SingleInstance.h"
-#include "rules/Board.h"
 
 using velmorak::test::WindowHarness;
 using namespace velmorak;
@@ -251,6 +247,8 @@ TEST(MainWindow, ClosingSavesTheGameAndTheNextWindowRestoresIt)
     h.enter("d4");
     ASSERT_TRUE(h.waitForWhiteToMove());
     const std::string played = h.fen();
+    h.window().barAction(kFlip)->trigger();
+    h.window().barAction(kToggleLayout)->trigger();
 
     h.window().close();
     EXPECT_TRUE(h.window().hasExited());
@@ -261,6 +259,9 @@ TEST(MainWindow, ClosingSavesTheGameAndTheNextWindowRestoresIt)
     EXPECT_EQ(h.fen(), played);
     EXPECT_EQ(h.shownAt("d4"), kWhitePawn);
     EXPECT_TRUE(h.window().barAction(kTakeBack)->isEnabled());
+    EXPECT_TRUE(h.window().boardView().flipped());
+    EXPECT_TRUE(h.window().barAction(kFlip)->isChecked());
+    EXPECT_EQ(h.window().boardView().layoutIndex(), 8);
 }
 
 TEST(MainWindow, ASecondStartHandsItsPgnFileToTheWindow)

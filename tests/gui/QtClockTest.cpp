@@ -1,19 +1,12 @@
 #include "gui/QtClock.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <functional>
-
 #include <gtest/gtest.h>
+
+#include "WindowHarness.h"
 
 namespace {
 
-void processEventsUntil(const std::function<bool()>& condition)
-{
-    QDeadlineTimer deadline(5000);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using velmorak::test::WindowHarness;
 
 // The exit sequence kills the timers outside any event loop, where deletions wait for the
 // next one: a killed or replaced timer must stop at once all the same, or its callback
@@ -27,7 +20,7 @@ TEST(QtClock, KilledReplacedAndDestroyedTimersNeverFireAgain)
         clock.startTimer(2, 1, true, [&] { ++replaced; });
         clock.killTimer(1);
         clock.startTimer(2, 1, true, [&] { ++replacement; });
-        processEventsUntil([&] { return replacement >= 5; });
+        WindowHarness::waitUntil([&] { return replacement >= 5; });
         EXPECT_FALSE(clock.isArmed(1));
         EXPECT_TRUE(clock.isArmed(2));
         clock.startTimer(3, 1, true, [&] { ++destroyed; });
@@ -36,7 +29,7 @@ TEST(QtClock, KilledReplacedAndDestroyedTimersNeverFireAgain)
     int later = 0;
     velmorak::gui::QtClock other;
     other.startTimer(1, 1, true, [&] { ++later; });
-    processEventsUntil([&] { return later >= 5; });
+    WindowHarness::waitUntil([&] { return later >= 5; });
     EXPECT_GE(replacement, 5);
     EXPECT_GE(later, 5);
     EXPECT_EQ(killed, 0);

@@ -148,14 +148,4 @@ void WindowHarness::whenDialogShows(const QString& title, std::function<void(QWi
     poll->start();
 }
 
-PieceCode WindowHarness::shownAt(std::string_view square)
-{
-    return m_window->boardView().pieceShownAt(squareFromText(square));
-}
-
-std::string WindowHarness::fen()
-{
-    return m_window->controller().board().fen();
-}
-
 } // namespace velmorak::test

@@ -9,7 +9,10 @@
 #include <optional>
 #include <string_view>
 
+#include "app/GameController.h"
 #include "gui/MainWindow.h"
+#include "rules/Board.h"
+#include "rules/Square.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
@@ -54,8 +57,11 @@ public:
     void whenDialogShows(const QString& title, std::function<void(QWidget&)> answer);
 
     // What the board shows on a square, and the game's position.
-    PieceCode shownAt(std::string_view square);
-    std::string fen();
+    PieceCode shownAt(std::string_view square)
+    {
+        return m_window->boardView().pieceShownAt(squareFromText(square));
+    }
+    std::string fen() { return m_window->controller().board().fen(); }
 
     const TempFolder& folder() const { return m_folder; }
     std::string settingsPath() const { return m_folder.file("settings.reg"); }
