@@ -20,16 +20,16 @@ class QWidget;
 
 namespace velmorak::test {
 
-// The real main window on the offscreen platform, with the test engine (it answers every
-// move at once with the first legal move), its settings file and documents in a private
-// folder. Message boxes that open are recorded in `messages` and closed (or answered), so
-// an unexpected one fails a test instead of hanging it.
 struct WindowSetup {
     bool animation = false;
     bool oneTap = false;
     std::optional<std::string> fen {};
 };
 
+// The real main window on the offscreen platform, with the test engine (it answers every
+// move at once with the first legal move), its settings file and documents in a private
+// folder. Message boxes that open are recorded in `messages` and closed (or answered), so
+// an unexpected one fails a test instead of hanging it.
 class WindowHarness {
 public:
     explicit WindowHarness(WindowSetup setup = {});
