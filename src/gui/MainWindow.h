@@ -43,6 +43,8 @@ struct WindowStart {
     std::optional<int> layout;
     // A plug-in to load instead of the stored one (tests use the test engine).
     std::optional<std::string> engine;
+    // Where the engine plug-ins are; empty for the program's own folder.
+    std::string pluginFolder;
 };
 
 // The main window: menu bar, command bar, the board widget and the move field. It owns the
@@ -135,6 +137,9 @@ private:
     BoardWidget* m_board = nullptr;
     std::unique_ptr<BoardView> m_boardView;
     std::unique_ptr<MoveInput> m_input;
+    bool m_canTakeBack = false;
+    bool m_canGoForward = false;
+    Application m_app;
     AnalysisList m_analysis;
     StatusRedraw m_statusRedraw;
     std::map<int, QAction*> m_actions;
@@ -143,8 +148,6 @@ private:
     QPointer<QLineEdit> m_moveField;
     std::vector<QAction*> m_plainKeyShortcuts;
     std::optional<ScreenSize> m_screen;
-    bool m_canTakeBack = false;
-    bool m_canGoForward = false;
     bool m_exited = false;
     bool m_started = false;
     bool m_layoutChosen = false;

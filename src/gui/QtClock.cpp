@@ -44,10 +44,8 @@ bool QtClock::isArmed(TimerId id) const
 
 void QtClock::arm(TimerId id, int periodMs, bool periodic, Callback callback)
 {
+    disarm(id);
     auto& timer = m_timers[id];
-    // A timer killed from its own callback must not be deleted under it.
-    if (timer)
-        timer.release()->deleteLater();
     timer = std::make_unique<QTimer>();
     timer->setTimerType(Qt::PreciseTimer);
     timer->setSingleShot(!periodic);
@@ -65,6 +63,10 @@ void QtClock::disarm(TimerId id)
     auto found = m_timers.find(id);
     if (found == m_timers.end())
         return;
+    // A timer killed from its own callback must not be deleted under it; stopped now, it
+    // never fires again, also not in a modal dialog's loop, where deletions wait until the
+    // dialog closes.
+    found->second->stop();
     found->second.release()->deleteLater();
     m_timers.erase(found);
 }

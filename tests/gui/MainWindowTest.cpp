@@ -1,0 +1,283 @@
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "WindowHarness.h"
+#include "gui/SingleInstance.h"
+
+using velmorak::test::WindowHarness;
+using namespace velmorak;
+
+namespace {
+
+constexpr int kTakeBack = 40038, kNextMove = 40039, kAnalyze = 40040, kToggleLayout = 40015,
+              kFlip = 40014;
+
+TEST(MainWindow, PlaysMovesByTapsAndDragsAndTheEngineAnswers)
+{
+    const struct {
+        const char* name;
+        bool oneTap;
+        std::string_view gesture, from, to;
+        PieceCode piece;
+    } rows[] = {
+        { "TwoTaps", false, "g1 f3", "g1", "f3", kWhiteKnight },
+        { "TargetThenPiece", false, "f3 g1", "g1", "f3", kWhiteKnight },
+        { "Drag", false, "b1-c3", "b1", "c3", kWhiteKnight },
+        { "OneTapOnTheOnlyTarget", true, "e4", "e2", "e4", kWhitePawn },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WindowHarness h({ .oneTap = row.oneTap });
+        h.enter(row.gesture);
+        EXPECT_EQ(h.shownAt(row.from), kEmpty);
+        EXPECT_EQ(h.shownAt(row.to), row.piece);
+        ASSERT_TRUE(h.waitForWhiteToMove());
+        const Move answer = h.window().controller().state().lastMove;
+        EXPECT_EQ(h.window().boardView().pieceShownAt(answer.to), answer.piece);
+        EXPECT_EQ(h.window().boardView().pieceShownAt(answer.from), kEmpty);
+    }
+}
+
+TEST(MainWindow, PromotionDialogChoosesThePieceAndCancelGivesAQueen)
+{
+    for (const auto& [choice, expected] : { std::pair { "Knight", kWhiteKnight },
+             std::pair { "Rook", kWhiteRook }, std::pair { "Cancel", kWhiteQueen } }) {
+        SCOPED_TRACE(choice);
+        WindowHarness h({ .fen = "k7/4P3/8/8/8/8/P7/4K3 w - - 0 1" });
+        bool shown = false;
+        h.whenDialogShows("Promotion", [&](QWidget& dialog) {
+            shown = true;
+            // The pieces are named buttons, Cancel is the button box's.
+            for (auto* button : dialog.findChildren<QAbstractButton*>())
+                if (button->accessibleName() == choice || button->text().remove('&') == choice)
+                    return button->click();
+        });
+        h.enter("e7 e8");
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(h.window().controller().board().pieceAt(squareFromText("e8")), expected);
+        EXPECT_EQ(h.shownAt("e8"), expected);
+        EXPECT_EQ(h.shownAt("e7"), kEmpty);
+    }
+}
+
+TEST(MainWindow, TakeBackForwardAndAnalysisKeepTheCommandStates)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    auto enabled = [&](int id) { return w.barAction(id)->isEnabled(); };
+    EXPECT_FALSE(enabled(kTakeBack));
+    EXPECT_FALSE(w.action(kTakeBack)->isEnabled());
+    EXPECT_FALSE(enabled(kNextMove));
+    h.enter("e2 e4");
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    const std::string played = h.fen();
+    EXPECT_TRUE(enabled(kTakeBack));
+    EXPECT_TRUE(w.action(kTakeBack)->isEnabled());
+    EXPECT_FALSE(enabled(kNextMove));
+
+    w.barAction(kTakeBack)->trigger();
+    ASSERT_TRUE(h.waitUntil([&] { return !w.isAnimating(); }));
+    const std::string takenBack = h.fen();
+    EXPECT_NE(takenBack, played);
+    EXPECT_TRUE(enabled(kNextMove));
+    EXPECT_TRUE(w.action(kNextMove)->isEnabled());
+
+    QWidget& board = w.boardWidget();
+    QTest::keyClick(&board, Qt::Key_Right);
+    EXPECT_EQ(h.fen(), played);
+    EXPECT_FALSE(enabled(kNextMove));
+    QTest::keyClick(&board, Qt::Key_Left);
+    EXPECT_EQ(h.fen(), takenBack);
+    w.barAction(kNextMove)->trigger();
+    EXPECT_EQ(h.fen(), played);
+
+    QAction* analyze = w.barAction(kAnalyze);
+    EXPECT_FALSE(analyze->isChecked());
+    analyze->trigger();
+    EXPECT_TRUE(w.controller().state().analysisMode);
+    EXPECT_TRUE(analyze->isChecked());
+    analyze->trigger();
+    EXPECT_FALSE(w.controller().state().analysisMode);
+    EXPECT_FALSE(analyze->isChecked());
+    // A new game ends the analysis elsewhere: the button follows.
+    analyze->trigger();
+    h.answerOk = true;
+    w.runCommand(40006);
+    EXPECT_EQ(h.messages, QStringList { "Do you really want a new game?" });
+    h.messages.clear();
+    EXPECT_FALSE(w.controller().state().analysisMode);
+    EXPECT_FALSE(analyze->isChecked());
+    EXPECT_FALSE(enabled(kTakeBack));
+}
+
+TEST(MainWindow, AnimationRefusesFlipAndToggleAResizeEndsItAndFlipPutsH1TopLeft)
+{
+    WindowHarness h({ .animation = true });
+    auto& w = h.window();
+    QAction* flip = w.barAction(kFlip);
+    QAction* toggle = w.barAction(kToggleLayout);
+    h.enter("e2 e4");
+    ASSERT_TRUE(w.isAnimating());
+    flip->trigger();
+    toggle->trigger();
+    EXPECT_FALSE(flip->isChecked());
+    EXPECT_FALSE(w.boardView().flipped());
+    EXPECT_EQ(w.boardView().layoutIndex(), 7);
+    EXPECT_EQ(toggle->isChecked(), w.boardView().layout()[kToggleState] != 0);
+    // The animation's points belong to the old layout: it ends with the switch.
+    h.resizeBoardTo(800, 400);
+    EXPECT_FALSE(w.isAnimating());
+    EXPECT_EQ(h.shownAt("e4"), kWhitePawn);
+    EXPECT_EQ(h.shownAt("e2"), kEmpty);
+    ASSERT_TRUE(h.waitForWhiteToMove());
+
+    flip->trigger();
+    EXPECT_TRUE(flip->isChecked());
+    EXPECT_TRUE(w.boardView().flipped());
+    // A press just inside the board's top-left corner now picks up the rook on h1.
+    const LayoutRecord& layout = w.boardView().layout();
+    const int x = layout[kOriginX] + 3, y = layout[kOriginY] + 3;
+    const QPoint corner = w.boardWidget().transform().toWidget({ x, y, x + 1, y + 1 }).topLeft();
+    h.mouse(QEvent::MouseButtonPress, corner);
+    EXPECT_EQ(w.boardView().dragFrom(), squareFromText("h1"));
+    h.mouse(QEvent::MouseButtonRelease, corner);
+}
+
+TEST(MainWindow, LayoutFollowsToggleAndWindowShapeAndAResizeCancelsADrag)
+{
+    WindowHarness h({ .oneTap = true });
+    auto& w = h.window();
+    EXPECT_EQ(w.boardView().layoutIndex(), 7);
+    w.barAction(kToggleLayout)->trigger();
+    EXPECT_EQ(w.boardView().layoutIndex(), 8);
+
+    // A drag toward e4 is under way when the window becomes landscape.
+    const std::string before = h.fen();
+    h.mouse(QEvent::MouseButtonPress, h.centreOf("e2"));
+    h.mouse(QEvent::MouseMove, h.centreOf("e3"));
+    ASSERT_TRUE(w.boardView().isDragging());
+    h.resizeBoardTo(800, 400);
+    EXPECT_EQ(w.boardView().layoutIndex(), 10);
+    EXPECT_FALSE(w.boardView().isDragging());
+    h.mouse(QEvent::MouseButtonRelease, h.centreOf("e4"));
+    EXPECT_EQ(h.fen(), before);
+    EXPECT_EQ(h.shownAt("e2"), kWhitePawn);
+
+    h.resizeBoardTo(600, 470);
+    EXPECT_EQ(w.boardView().layoutIndex(), 12);
+    h.resizeBoardTo(480, 600);
+    EXPECT_EQ(w.boardView().layoutIndex(), 7);
+    // The board still takes moves in the new geometry.
+    h.enter("g1-f3");
+    EXPECT_EQ(w.controller().board().pieceAt(squareFromText("f3")), kWhiteKnight);
+}
+
+TEST(MainWindow, ContextMenuOpensOutsideTheBoardAboveTheStatusBottom)
+{
+    WindowHarness h;
+    QWidget& board = h.window().boardWidget();
+    // The items of the menu a right click at `at` opens; none when none opens.
+    auto menuAt = [&](QPoint at) {
+        QStringList items;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* a : menu->actions())
+                    items << a->text();
+                menu->close();
+            }
+        });
+        poll.start(10);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, board.mapToGlobal(at));
+        QApplication::sendEvent(&board, &event);
+        return items;
+    };
+    EXPECT_EQ(menuAt(h.centreOf("e4")), QStringList {});
+    const Rect status =
+        panelRects(h.window().boardView().layoutIndex(), h.window().boardWidget().clientRect())
+            .status;
+    const QStringList items =
+        menuAt(h.window().boardWidget().transform().toWidget(status).topLeft() + QPoint(6, 6));
+    ASSERT_FALSE(items.isEmpty());
+    EXPECT_EQ(items.first(), "New game");
+    EXPECT_TRUE(items.contains("Replay moves"));
+}
+
+TEST(MainWindow, TypedMovesOpenTheMoveFieldAndReturnPlaysThem)
+{
+    const struct {
+        const char* name;
+        const char* typed;
+        bool plays;
+        QString message;
+    } rows[] = {
+        { "San", "e4", true, {} },
+        { "Coordinates", "g1f3", true, {} },
+        { "Illegal", "e5", false, "'e5' is no legal move here" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WindowHarness h;
+        auto& w = h.window();
+        const std::string before = h.fen();
+        QTest::keyClick(&w.boardWidget(), row.typed[0]);
+        QLineEdit* field = w.moveField();
+        ASSERT_TRUE(field->isVisible());
+        QTest::keyClicks(field, row.typed + 1);
+        EXPECT_EQ(field->text(), row.typed);
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(h.fen() != before, row.plays);
+        EXPECT_EQ(field->isVisible(), !row.plays);
+        EXPECT_EQ(field->toolTip(), row.message);
+    }
+}
+
+TEST(MainWindow, ClosingSavesTheGameAndTheNextWindowRestoresIt)
+{
+    WindowHarness h({ .oneTap = true });
+    h.enter("e4");
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    h.enter("d4");
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    const std::string played = h.fen();
+    h.window().barAction(kFlip)->trigger();
+    h.window().barAction(kToggleLayout)->trigger();
+
+    h.window().close();
+    EXPECT_TRUE(h.window().hasExited());
+    EXPECT_FALSE(TempFolder::read(h.folder().file("vmautosave.pgn")).empty());
+    EXPECT_NE(TempFolder::read(h.settingsPath()).find("WindowGeometry"), std::string::npos);
+
+    h.reopen();
+    EXPECT_EQ(h.fen(), played);
+    EXPECT_EQ(h.shownAt("d4"), kWhitePawn);
+    EXPECT_TRUE(h.window().barAction(kTakeBack)->isEnabled());
+    EXPECT_TRUE(h.window().boardView().flipped());
+    EXPECT_TRUE(h.window().barAction(kFlip)->isChecked());
+    EXPECT_EQ(h.window().boardView().layoutIndex(), 8);
+}
+
+TEST(MainWindow, ASecondStartHandsItsPgnFileToTheWindow)
+{
+    TempFolder runtime;
+    ScopedEnvironment xdg("XDG_RUNTIME_DIR", runtime.path());
+    WindowHarness h;
+    gui::SingleInstance first;
+    ASSERT_TRUE(first.listen());
+    QObject::connect(&first, &gui::SingleInstance::filesReceived, &h.window(),
+        [&h](const QStringList& files) { h.window().openFiles(files); });
+
+    gui::SingleInstance second;
+    ASSERT_TRUE(second.handOver({ VELMORAK_DATA_DIR "/pgn/masters-111k.pgn" }));
+    ASSERT_TRUE(h.waitUntil([&] { return h.window().controller().game().white() == "Savrov"; }));
+    EXPECT_EQ(h.window().controller().game().black(), "Alekhine, Alexander");
+}
+
+} // namespace

@@ -1,0 +1,150 @@
+#include "WindowHarness.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMessageBox>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include "platform/SettingsFileStore.h"
+
+namespace velmorak::test {
+
+WindowHarness::WindowHarness(WindowSetup setup)
+    : m_setup(std::move(setup))
+{
+    // The program's book and sounds stay out; the options under test are set as a user's
+    // settings file would hold them.
+    SettingsFileStore store(settingsPath());
+    store.writeValue("IDC_CBANIMATION", RegistryValue::dword(m_setup.animation ? 2 : 0));
+    store.writeValue("IDC_CBONECLICK", RegistryValue::dword(m_setup.oneTap ? 1 : 0));
+    store.writeValue("IDC_CBGUIBOOK", RegistryValue::dword(0));
+    store.writeValue("IDC_CBSOUND", RegistryValue::dword(0));
+    store.writeValue("Bookfilename", RegistryValue::string(""));
+    m_messageWatch.setInterval(20);
+    QObject::connect(&m_messageWatch, &QTimer::timeout, [this] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                messages << box->text();
+                if (QAbstractButton* ok = box->button(QMessageBox::Ok); ok && answerOk)
+                    ok->click();
+                else
+                    box->reject();
+            }
+    });
+    m_messageWatch.start();
+    open();
+}
+
+WindowHarness::~WindowHarness()
+{
+    // The exit sequence's own messages count too.
+    if (m_window)
+        m_window->close();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+void WindowHarness::open()
+{
+    gui::WindowStart start;
+    start.settingsPath = settingsPath();
+    start.documentsFolder = m_folder.path();
+    start.engine = "TestEngine";
+    start.pluginFolder = VELMORAK_BIN_DIR;
+    start.fen = m_setup.fen;
+    m_window = std::make_unique<gui::MainWindow>(start);
+    Status started = m_window->start();
+    ASSERT_TRUE(started) << started.error().message;
+    m_window->show();
+    resizeBoardTo(480, 600);
+}
+
+void WindowHarness::reopen()
+{
+    m_window->close();
+    m_window.reset();
+    open();
+}
+
+void WindowHarness::resizeBoardTo(int width, int height)
+{
+    const QSize target(width, height);
+    // The menu bar may wrap at another width, so the difference is measured again.
+    for (int attempt = 0; attempt < 3 && m_window->boardWidget().size() != target; ++attempt) {
+        const QSize extra = m_window->size() - m_window->boardWidget().size();
+        m_window->resize(target + extra);
+        waitUntil([&] { return m_window->boardWidget().size() == target; }, 1000);
+    }
+    ASSERT_EQ(m_window->boardWidget().size(), target);
+}
+
+QPoint WindowHarness::centreOf(std::string_view square)
+{
+    const Rect r = *m_window->boardView().squareRect(squareFromText(square));
+    return m_window->boardWidget().transform().toWidget(r).center();
+}
+
+void WindowHarness::mouse(QEvent::Type type, QPoint at)
+{
+    QWidget& board = m_window->boardWidget();
+    QMouseEvent event(type, QPointF(at), QPointF(board.mapToGlobal(at)),
+        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&board, &event);
+}
+
+void WindowHarness::enter(std::string_view gesture)
+{
+    if (gesture.size() == 5 && gesture[2] == '-') {
+        const QPoint from = centreOf(gesture.substr(0, 2)), to = centreOf(gesture.substr(3));
+        mouse(QEvent::MouseButtonPress, from);
+        mouse(QEvent::MouseMove, (from + to) / 2);
+        mouse(QEvent::MouseMove, to);
+        mouse(QEvent::MouseButtonRelease, to);
+        return;
+    }
+    for (std::size_t at = 0; at + 2 <= gesture.size(); at += 3) {
+        mouse(QEvent::MouseButtonPress, centreOf(gesture.substr(at, 2)));
+        mouse(QEvent::MouseButtonRelease, centreOf(gesture.substr(at, 2)));
+    }
+}
+
+bool WindowHarness::waitUntil(const std::function<bool()>& condition, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+bool WindowHarness::waitForWhiteToMove()
+{
+    return waitUntil([this] {
+        GameController& c = m_window->controller();
+        return c.board().sideToMove() == kWhiteSide && !m_window->isAnimating() &&
+            !c.isEngineBusy();
+    });
+}
+
+void WindowHarness::whenDialogShows(const QString& title, std::function<void(QWidget&)> answer)
+{
+    auto* poll = new QTimer(m_window.get());
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, title, answer = std::move(answer)] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->windowTitle() == title) {
+                poll->deleteLater();
+                poll->stop();
+                answer(*widget);
+                return;
+            }
+    });
+    poll->start();
+}
+
+} // namespace velmorak::test
