@@ -139,7 +139,6 @@ private:
     std::unique_ptr<MoveInput> m_input;
     bool m_canTakeBack = false;
     bool m_canGoForward = false;
-    Application m_app;
     AnalysisList m_analysis;
     StatusRedraw m_statusRedraw;
     std::map<int, QAction*> m_actions;
