@@ -503,10 +503,14 @@ void MainWindow::chooseLayoutFor(ScreenSize screen)
     m_screen = screen;
     if (!m_started || m_start.layout)
         return;
-    const int current = m_boardView->layoutIndex();
-    const int stored = m_app.options().boardSize;
-    // The first choice starts from the stored layout, later ones from the current one.
-    const int from = m_layoutChosen ? current : stored;
+    // Each shape of window keeps the layout last used in it, so a window dragged to
+    // landscape and back finds its toggled layout again; a shape not seen yet starts from
+    // the layout stored at start-up.
+    const auto key = std::make_pair(screen.width, screen.height);
+    if (!m_storedLayout)
+        m_storedLayout = m_app.options().boardSize;
+    auto remembered = m_layoutForScreen.find(key);
+    const int from = remembered != m_layoutForScreen.end() ? remembered->second : *m_storedLayout;
     setLayout(selectLayout(from, 0, screen, from));
 }
 
@@ -514,7 +518,8 @@ void MainWindow::setLayout(int index)
 {
     // The board view ends an animation and a drag before the geometry changes under them.
     m_boardView->setLayout(index);
-    m_layoutChosen = true;
+    if (m_screen)
+        m_layoutForScreen[std::make_pair(m_screen->width, m_screen->height)] = index;
     m_app.options().boardSize = index;
     m_board->layoutChanged();
     updateCommandStates();

@@ -149,7 +149,9 @@ private:
     std::optional<ScreenSize> m_screen;
     bool m_exited = false;
     bool m_started = false;
-    bool m_layoutChosen = false;
+    // The layout stored when the window started, and the one last used on each screen.
+    std::optional<int> m_storedLayout;
+    std::map<std::pair<int, int>, int> m_layoutForScreen;
     // Last: the controller it makes calls the view back while it is being made, and every
     // member above must be ready for that.
     Application m_app;
