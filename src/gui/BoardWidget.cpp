@@ -11,6 +11,7 @@
 
 #include "app/CommandTable.h"
 #include "app/MoveInput.h"
+#include "gui/BoardAccessible.h"
 #include "gui/Icons.h"
 #include "gui/QtText.h"
 
@@ -43,6 +44,8 @@ QBrush tileBrush(const QPixmap& tile, QPoint origin)
 BoardWidget::BoardWidget(QWidget* parent)
     : QWidget(parent)
 {
+    // First: Qt may look the interface up (and keep it) as soon as a name is set.
+    BoardAccessible::install();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
     setFocusPolicy(Qt::StrongFocus);
@@ -63,6 +66,7 @@ void BoardWidget::attach(BoardView& view, MoveInput& input)
 {
     m_view = &view;
     m_input = &input;
+    BoardAccessible::viewAttached(this);
     layoutChanged();
 }
 
@@ -100,6 +104,7 @@ void BoardWidget::layoutChanged()
 {
     updateFit();
     update();
+    BoardAccessible::boardChanged(this);
 }
 
 void BoardWidget::resizeEvent(QResizeEvent* event)
@@ -119,11 +124,13 @@ void BoardWidget::resizeEvent(QResizeEvent* event)
 void BoardWidget::repaintRect(Rect rect)
 {
     update(m_transform.toWidget(rect).adjusted(-1, -1, 1, 1));
+    BoardAccessible::boardChanged(this);
 }
 
 void BoardWidget::repaintAll()
 {
     update();
+    BoardAccessible::boardChanged(this);
 }
 
 void BoardWidget::armAnimationTimer(int periodMs)
@@ -494,6 +501,18 @@ void BoardWidget::mouseReleaseEvent(QMouseEvent* event)
         return;
     // A press and release within the drag distance is a tap where it was pressed.
     m_input->penUp(point);
+}
+
+void BoardWidget::tapSquare(Square square)
+{
+    if (!m_view || !m_input)
+        return;
+    auto area = m_view->squareRect(square);
+    if (!area)
+        return;
+    const Point centre { (area->left + area->right) / 2, (area->top + area->bottom) / 2 };
+    m_input->penDown(centre);
+    m_input->penUp(centre);
 }
 
 void BoardWidget::contextMenuEvent(QContextMenuEvent* event)

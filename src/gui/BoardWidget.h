@@ -46,6 +46,10 @@ public:
     // Both must outlive the widget.
     void attach(BoardView& view, MoveInput& input);
     Artwork& artwork() { return m_artwork; }
+    const BoardView* view() const { return m_view; }
+    // A tap in the middle of `square`, as the pointer would make it (screen readers press
+    // squares this way).
+    void tapSquare(Square square);
 
     // What the window provides.
     std::function<PanelContent()> panelContent;

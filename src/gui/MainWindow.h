@@ -133,9 +133,11 @@ private:
     std::unique_ptr<SoundOutput> m_soundOutput;
     MoveSounds m_sounds;
     SystemTagSources m_tagSources;
-    Application m_app;
+    // Before the application: its controller calls the view (endAnimation) while it is
+    // being made, and these must read as null then, not as uninitialised memory.
     BoardWidget* m_board = nullptr;
     std::unique_ptr<BoardView> m_boardView;
+    Application m_app;
     std::unique_ptr<MoveInput> m_input;
     AnalysisList m_analysis;
     StatusRedraw m_statusRedraw;
