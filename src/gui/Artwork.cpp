@@ -11,7 +11,7 @@ void Artwork::choose(int pieceSet, int texture)
     }
     if (texture != m_texture) {
         m_texture = texture;
-        m_tilePx = 0;
+        m_tiles.clear();
     }
 }
 
@@ -30,33 +30,32 @@ const QPixmap& Artwork::piece(PieceCode piece, int px)
     return picture;
 }
 
-void Artwork::makeTiles(int tilePx)
+const Artwork::Tiles& Artwork::tiles(int tilePx)
 {
-    if (tilePx == m_tilePx)
-        return;
+    for (const Tiles& kept : m_tiles)
+        if (kept.px == tilePx)
+            return kept;
+    if (m_tiles.size() >= kTileSizesKept)
+        m_tiles.erase(m_tiles.begin());
     BoardTexture made = makeBoardTexture(m_texture, tilePx);
-    m_light = QPixmap::fromImage(made.light);
-    m_dark = QPixmap::fromImage(made.dark);
-    m_frame = QPixmap::fromImage(made.frame);
-    m_tilePx = tilePx;
+    m_tiles.push_back(Tiles { tilePx, QPixmap::fromImage(made.light), QPixmap::fromImage(made.dark),
+        QPixmap::fromImage(made.frame) });
+    return m_tiles.back();
 }
 
 const QPixmap& Artwork::lightTile(int tilePx)
 {
-    makeTiles(tilePx);
-    return m_light;
+    return tiles(tilePx).light;
 }
 
 const QPixmap& Artwork::darkTile(int tilePx)
 {
-    makeTiles(tilePx);
-    return m_dark;
+    return tiles(tilePx).dark;
 }
 
 const QPixmap& Artwork::frameTile(int tilePx)
 {
-    makeTiles(tilePx);
-    return m_frame;
+    return tiles(tilePx).frame;
 }
 
 } // namespace velmorak::gui

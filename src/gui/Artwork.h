@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "gui/BoardTexture.h"
 #include "gui/PieceSet.h"
@@ -28,15 +29,20 @@ public:
     const QPixmap& frameTile(int tilePx);
 
 private:
-    void makeTiles(int tilePx);
-
     int m_pieceSet = -1;
     int m_texture = -1;
     std::unique_ptr<PieceSet> m_set;
     int m_piecePx = 0;
     std::array<QPixmap, 16> m_pieces;
-    int m_tilePx = 0;
-    QPixmap m_light, m_dark, m_frame;
+    // Tiles of the last few sizes: the board and the layout buttons ask for two sizes in
+    // every paint, and remaking a texture costs far more than a paint.
+    struct Tiles {
+        int px = 0;
+        QPixmap light, dark, frame;
+    };
+    static constexpr std::size_t kTileSizesKept = 4;
+    const Tiles& tiles(int tilePx);
+    std::vector<Tiles> m_tiles;
     QPixmap m_none;
 };
 

@@ -319,10 +319,21 @@ void BoardWidget::paintLayoutButtons(QPainter& painter, const PanelContent& cont
         if (isLayoutButtonPressed(button, state))
             painter.fillRect(r.adjusted(2, 2, -2, -2), Qt::white);
         const int iconPx = std::min(r.width(), r.height()) * 2 / 3;
-        const QPixmap icon = layoutButtonIcon(action->icon).pixmap(QSize(iconPx, iconPx));
-        painter.drawPixmap(r.left() + (r.width() - iconPx) / 2,
-            r.top() + (r.height() - iconPx) / 2, iconPx, iconPx, icon);
+        painter.drawPixmap(r.left() + (r.width() - iconPx) / 2, r.top() + (r.height() - iconPx) / 2,
+            iconPx, iconPx, layoutButtonPicture(action->icon, iconPx));
     }
+}
+
+const QPixmap& BoardWidget::layoutButtonPicture(int icon, int px)
+{
+    if (px != m_buttonPicturePx) {
+        m_buttonPictures.clear();
+        m_buttonPicturePx = px;
+    }
+    QPixmap& picture = m_buttonPictures[icon];
+    if (picture.isNull())
+        picture = layoutButtonIcon(icon).pixmap(QSize(px, px));
+    return picture;
 }
 
 QFont BoardWidget::panelFont() const

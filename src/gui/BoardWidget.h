@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -104,12 +105,17 @@ private:
     void paintLandscapePanel(QPainter& painter, const PanelContent& content, const Rect& status);
     void paintFloating(QPainter& painter, const FloatingPiece& piece);
     QFont panelFont() const;
+    const QPixmap& layoutButtonPicture(int icon, int px);
     int layoutButtonAt(Point point) const;
     const CGameNode* moveListNodeAt(Point point) const;
 
     BoardView* m_view = nullptr;
     MoveInput* m_input = nullptr;
     Artwork m_artwork;
+    // The layout buttons' pictures at the size last painted, by icon: drawing them from
+    // their SVG in every paint cost more than the whole rest of the board.
+    std::map<int, QPixmap> m_buttonPictures;
+    int m_buttonPicturePx = 0;
     LayoutFit m_fit;
     LayoutTransform m_transform;
     std::optional<ScreenShape> m_shape;
