@@ -1,5 +1,7 @@
 #include "gui/Artwork.h"
 
+#include <algorithm>
+
 namespace velmorak::gui {
 
 void Artwork::choose(int pieceSet, int texture)
@@ -7,7 +9,7 @@ void Artwork::choose(int pieceSet, int texture)
     if (pieceSet != m_pieceSet) {
         m_pieceSet = pieceSet;
         m_set = std::make_unique<PieceSet>(pieceSet);
-        m_piecePx = 0;
+        m_pieces.clear();
     }
     if (texture != m_texture) {
         m_texture = texture;
@@ -19,12 +21,15 @@ const QPixmap& Artwork::piece(PieceCode piece, int px)
 {
     if (piece > kBlackQueen || (piece & 7) > kQueen || !m_set)
         return m_none;
-    if (px != m_piecePx) {
-        for (QPixmap& picture : m_pieces)
-            picture = QPixmap();
-        m_piecePx = px;
+    auto kept = std::find_if(
+        m_pieces.begin(), m_pieces.end(), [px](const Pieces& p) { return p.px == px; });
+    if (kept == m_pieces.end()) {
+        if (m_pieces.size() >= kPieceSizesKept)
+            m_pieces.erase(m_pieces.begin());
+        m_pieces.push_back(Pieces { px, {} });
+        kept = m_pieces.end() - 1;
     }
-    QPixmap& picture = m_pieces[piece];
+    QPixmap& picture = kept->pictures[piece];
     if (picture.isNull())
         picture = QPixmap::fromImage(m_set->render(piece, px));
     return picture;

@@ -32,8 +32,14 @@ private:
     int m_pieceSet = -1;
     int m_texture = -1;
     std::unique_ptr<PieceSet> m_set;
-    int m_piecePx = 0;
-    std::array<QPixmap, 16> m_pieces;
+    // Pictures of the last few sizes: squares rounded to device pixels differ by one pixel
+    // in size, so one paint asks for two sizes.
+    struct Pieces {
+        int px = 0;
+        std::array<QPixmap, 16> pictures;
+    };
+    static constexpr std::size_t kPieceSizesKept = 4;
+    std::vector<Pieces> m_pieces;
     // Tiles of the last few sizes: the board and the layout buttons ask for two sizes in
     // every paint, and remaking a texture costs far more than a paint.
     struct Tiles {

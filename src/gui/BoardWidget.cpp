@@ -90,6 +90,7 @@ void BoardWidget::updateFit()
     const bool list = layoutHasAnalysisList(m_view->layoutIndex());
     m_fit = fitLayout(m_view->layout(), width(), height(), list);
     m_transform = LayoutTransform(m_fit, devicePixelRatioF());
+    m_buttonPictures.clear();
     if (list && m_fit.spareHeight > 0) {
         QRect bottom = m_transform.toWidget(clientRect());
         m_analysisList->setGeometry(
@@ -326,11 +327,7 @@ void BoardWidget::paintLayoutButtons(QPainter& painter, const PanelContent& cont
 
 const QPixmap& BoardWidget::layoutButtonPicture(int icon, int px)
 {
-    if (px != m_buttonPicturePx) {
-        m_buttonPictures.clear();
-        m_buttonPicturePx = px;
-    }
-    QPixmap& picture = m_buttonPictures[icon];
+    QPixmap& picture = m_buttonPictures[{ icon, px }];
     if (picture.isNull())
         picture = layoutButtonIcon(icon).pixmap(QSize(px, px));
     return picture;

@@ -112,10 +112,10 @@ private:
     BoardView* m_view = nullptr;
     MoveInput* m_input = nullptr;
     Artwork m_artwork;
-    // The layout buttons' pictures at the size last painted, by icon: drawing them from
-    // their SVG in every paint cost more than the whole rest of the board.
-    std::map<int, QPixmap> m_buttonPictures;
-    int m_buttonPicturePx = 0;
+    // The layout buttons' pictures by icon and size (buttons rounded to device pixels differ
+    // by a pixel), dropped when the scale changes: drawing them from their SVG in every
+    // paint cost more than the whole rest of the board.
+    std::map<std::pair<int, int>, QPixmap> m_buttonPictures;
     LayoutFit m_fit;
     LayoutTransform m_transform;
     std::optional<ScreenShape> m_shape;
