@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QPixmap>
-
 #include <array>
 #include <memory>
 #include <vector>

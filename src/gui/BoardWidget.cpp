@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTapAndHoldGesture>
-
 #include <cmath>
 
 #include "app/CommandTable.h"
@@ -203,7 +202,8 @@ void BoardWidget::paintBoard(QPainter& painter, const QRect& dirty)
     for (int file = 0; file < 8; ++file)
         for (int rank = 0; rank < 8; ++rank) {
             const Square square = Square(file * 16 + rank);
-            if (auto r = m_view->squareRect(square); r && m_transform.toDevice(*r).intersects(dirty))
+            if (auto r = m_view->squareRect(square);
+                r && m_transform.toDevice(*r).intersects(dirty))
                 paintSquare(painter, square);
         }
     if (layout[kLeftFrame] > 0 || layout[kBottomFrame] > 0)
@@ -224,8 +224,8 @@ void BoardWidget::paintSquare(QPainter& painter, Square square)
         const int px = std::min(r.width(), r.height());
         const QPixmap& picture = m_artwork.piece(piece, px);
         if (!picture.isNull())
-            painter.drawPixmap(r.left() + (r.width() - px) / 2, r.top() + (r.height() - px) / 2,
-                picture);
+            painter.drawPixmap(
+                r.left() + (r.width() - px) / 2, r.top() + (r.height() - px) / 2, picture);
     }
     if (std::uint8_t mark = m_view->targetMark(square)) {
         painter.save();
@@ -357,17 +357,16 @@ void BoardWidget::paintPanel(QPainter& painter, const PanelContent& content)
         paintLandscapePanel(painter, content, panel.status);
     } else {
         auto lineRect = [&](int row, int rows) {
-            return m_transform.toDevice(Rect { panel.status.left + 2,
-                panel.status.top + 2 + row * line, panel.status.right - 2,
-                panel.status.top + 2 + (row + rows) * line });
+            return m_transform.toDevice(
+                Rect { panel.status.left + 2, panel.status.top + 2 + row * line,
+                    panel.status.right - 2, panel.status.top + 2 + (row + rows) * line });
         };
         const int clockLeft = m_transform.toDevice(panel.clock).left();
         QRect first = lineRect(0, 1);
         first.setRight(clockLeft - 4);
-        painter.drawText(first, Qt::AlignLeft | Qt::AlignVCenter,
-            toQString(content.lines.first));
-        painter.drawText(lineRect(1, 3), Qt::AlignLeft | Qt::AlignTop,
-            toQString(content.lines.second));
+        painter.drawText(first, Qt::AlignLeft | Qt::AlignVCenter, toQString(content.lines.first));
+        painter.drawText(
+            lineRect(1, 3), Qt::AlignLeft | Qt::AlignTop, toQString(content.lines.second));
     }
     painter.drawText(m_transform.toDevice(panel.clock), Qt::AlignRight | Qt::AlignVCenter,
         toQString(content.clock));
@@ -397,7 +396,8 @@ void BoardWidget::paintLandscapePanel(
                 const QRect d = m_transform.toDevice(Rect { left, top, right, top + line });
                 if (current)
                     painter.fillRect(d, QColor(250, 250, 80));
-                painter.drawText(d.adjusted(2, 0, -2, 0), align | Qt::AlignVCenter, toQString(text));
+                painter.drawText(
+                    d.adjusted(2, 0, -2, 0), align | Qt::AlignVCenter, toQString(text));
             };
             cell(list.left, list.left + numberWidth, r.number, false, Qt::AlignRight);
             cell(list.left + numberWidth, list.left + numberWidth + moveWidth, r.white.text,
@@ -407,10 +407,10 @@ void BoardWidget::paintLandscapePanel(
         }
     }
     const int linesTop = status.top + 8 * line + 6;
-    painter.drawText(row(linesTop), Qt::AlignLeft | Qt::AlignVCenter,
-        toQString(content.lines.first));
-    painter.drawText(row(linesTop + line, 3), Qt::AlignLeft | Qt::AlignTop,
-        toQString(content.lines.second));
+    painter.drawText(
+        row(linesTop), Qt::AlignLeft | Qt::AlignVCenter, toQString(content.lines.first));
+    painter.drawText(
+        row(linesTop + line, 3), Qt::AlignLeft | Qt::AlignTop, toQString(content.lines.second));
 }
 
 void BoardWidget::paintFloating(QPainter& painter, const FloatingPiece& piece)
@@ -444,7 +444,8 @@ const CGameNode* BoardWidget::moveListNodeAt(Point point) const
     if (!isLandscapeLayout(m_view->layoutIndex()) || !panelContent)
         return nullptr;
     const Rect list = panelRects(m_view->layoutIndex(), clientRect()).moveList;
-    if (point.x < list.left || point.x >= list.right || point.y < list.top || point.y >= list.bottom)
+    if (point.x < list.left || point.x >= list.right || point.y < list.top ||
+        point.y >= list.bottom)
         return nullptr;
     PanelContent content = panelContent();
     if (!content.moveList)

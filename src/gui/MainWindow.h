@@ -4,7 +4,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QToolBar>
-
 #include <map>
 #include <memory>
 #include <optional>
