@@ -1,5 +1,7 @@
 #include "gui/Artwork.h"
 
+#include <algorithm>
+
 namespace velmorak::gui {
 
 void Artwork::choose(int pieceSet, int texture)
@@ -7,11 +9,11 @@ void Artwork::choose(int pieceSet, int texture)
     if (pieceSet != m_pieceSet) {
         m_pieceSet = pieceSet;
         m_set = std::make_unique<PieceSet>(pieceSet);
-        m_piecePx = 0;
+        m_pieces.clear();
     }
     if (texture != m_texture) {
         m_texture = texture;
-        m_tilePx = 0;
+        m_tiles.clear();
     }
 }
 
@@ -19,51 +21,55 @@ const QPixmap& Artwork::piece(PieceCode piece, int px)
 {
     if (piece > kBlackQueen || (piece & 7) > kQueen || !m_set)
         return m_none;
-    if (px != m_piecePx) {
-        for (QPixmap& picture : m_pieces)
-            picture = QPixmap();
-        m_piecePx = px;
+    auto kept = std::find_if(
+        m_pieces.begin(), m_pieces.end(), [px](const Pieces& p) { return p.px == px; });
+    if (kept == m_pieces.end()) {
+        if (m_pieces.size() >= kPieceSizesKept)
+            m_pieces.erase(m_pieces.begin());
+        m_pieces.push_back(Pieces { px, {} });
+        kept = m_pieces.end() - 1;
     }
-    QPixmap& picture = m_pieces[piece];
+    QPixmap& picture = kept->pictures[piece];
     if (picture.isNull())
         picture = QPixmap::fromImage(m_set->render(piece, px));
     return picture;
 }
 
-void Artwork::makeTiles(int tilePx)
+const Artwork::Tiles& Artwork::tiles(int tilePx)
 {
-    if (tilePx == m_tilePx)
-        return;
+    for (const Tiles& kept : m_tiles)
+        if (kept.px == tilePx) {
+            m_frameLight = kept.frameLight;
+            return kept;
+        }
+    if (m_tiles.size() >= kTileSizesKept)
+        m_tiles.erase(m_tiles.begin());
     BoardTexture made = makeBoardTexture(m_texture, tilePx);
-    m_light = QPixmap::fromImage(made.light);
-    m_dark = QPixmap::fromImage(made.dark);
-    m_frame = QPixmap::fromImage(made.frame);
-    m_tilePx = tilePx;
     // The frame's mean lightness, from a sparse grid of its pixels.
     long sum = 0, count = 0;
     const int step = std::max(1, tilePx / 16);
     for (int y = 0; y < made.frame.height(); y += step)
         for (int x = 0; x < made.frame.width(); x += step, ++count)
             sum += qGray(made.frame.pixel(x, y));
-    m_frameLight = count > 0 && sum / count > 150;
+    m_tiles.push_back(Tiles { tilePx, QPixmap::fromImage(made.light), QPixmap::fromImage(made.dark),
+        QPixmap::fromImage(made.frame), count > 0 && sum / count > 150 });
+    m_frameLight = m_tiles.back().frameLight;
+    return m_tiles.back();
 }
 
 const QPixmap& Artwork::lightTile(int tilePx)
 {
-    makeTiles(tilePx);
-    return m_light;
+    return tiles(tilePx).light;
 }
 
 const QPixmap& Artwork::darkTile(int tilePx)
 {
-    makeTiles(tilePx);
-    return m_dark;
+    return tiles(tilePx).dark;
 }
 
 const QPixmap& Artwork::frameTile(int tilePx)
 {
-    makeTiles(tilePx);
-    return m_frame;
+    return tiles(tilePx).frame;
 }
 
 } // namespace velmorak::gui

@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "gui/BoardTexture.h"
 #include "gui/PieceSet.h"
@@ -29,15 +30,27 @@ public:
     bool isFrameLight() const { return m_frameLight; }
 
 private:
-    void makeTiles(int tilePx);
-
     int m_pieceSet = -1;
     int m_texture = -1;
     std::unique_ptr<PieceSet> m_set;
-    int m_piecePx = 0;
-    std::array<QPixmap, 16> m_pieces;
-    int m_tilePx = 0;
-    QPixmap m_light, m_dark, m_frame;
+    // Pictures of the last few sizes: squares rounded to device pixels differ by one pixel
+    // in size, so one paint asks for two sizes.
+    struct Pieces {
+        int px = 0;
+        std::array<QPixmap, 16> pictures;
+    };
+    static constexpr std::size_t kPieceSizesKept = 4;
+    std::vector<Pieces> m_pieces;
+    // Tiles of the last few sizes: the board and the layout buttons ask for two sizes in
+    // every paint, and remaking a texture costs far more than a paint.
+    struct Tiles {
+        int px = 0;
+        QPixmap light, dark, frame;
+        bool frameLight = false;
+    };
+    static constexpr std::size_t kTileSizesKept = 4;
+    const Tiles& tiles(int tilePx);
+    std::vector<Tiles> m_tiles;
     bool m_frameLight = false;
     QPixmap m_none;
 };

@@ -11,6 +11,7 @@
 
 #include "app/CommandTable.h"
 #include "app/MoveInput.h"
+#include "gui/BoardAccessible.h"
 #include "gui/Icons.h"
 #include "gui/QtText.h"
 
@@ -45,6 +46,8 @@ QBrush tileBrush(const QPixmap& tile, QPoint origin)
 BoardWidget::BoardWidget(QWidget* parent)
     : QWidget(parent)
 {
+    // First: Qt may look the interface up (and keep it) as soon as a name is set.
+    BoardAccessible::install();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
     setFocusPolicy(Qt::StrongFocus);
@@ -65,6 +68,7 @@ void BoardWidget::attach(BoardView& view, MoveInput& input)
 {
     m_view = &view;
     m_input = &input;
+    BoardAccessible::viewAttached(this);
     layoutChanged();
 }
 
@@ -88,6 +92,7 @@ void BoardWidget::updateFit()
     const bool list = layoutHasAnalysisList(m_view->layoutIndex());
     m_fit = fitLayout(m_view->layout(), width(), height(), list);
     m_transform = LayoutTransform(m_fit, devicePixelRatioF());
+    m_buttonPictures.clear();
     if (list && m_fit.spareHeight > 0) {
         QRect bottom = m_transform.toWidget(clientRect());
         m_analysisList->setGeometry(
@@ -102,6 +107,7 @@ void BoardWidget::layoutChanged()
 {
     updateFit();
     update();
+    BoardAccessible::boardChanged(this);
 }
 
 void BoardWidget::resizeEvent(QResizeEvent* event)
@@ -121,11 +127,13 @@ void BoardWidget::resizeEvent(QResizeEvent* event)
 void BoardWidget::repaintRect(Rect rect)
 {
     update(m_transform.toWidget(rect).adjusted(-1, -1, 1, 1));
+    BoardAccessible::boardChanged(this);
 }
 
 void BoardWidget::repaintAll()
 {
     update();
+    BoardAccessible::boardChanged(this);
 }
 
 void BoardWidget::armAnimationTimer(int periodMs)
@@ -330,10 +338,17 @@ void BoardWidget::paintLayoutButtons(QPainter& painter, const PanelContent& cont
         if (isLayoutButtonPressed(button, state))
             painter.fillRect(r.adjusted(2, 2, -2, -2), Qt::white);
         const int iconPx = std::min(r.width(), r.height()) * 2 / 3;
-        const QPixmap icon = layoutButtonIcon(action->icon).pixmap(QSize(iconPx, iconPx));
         painter.drawPixmap(r.left() + (r.width() - iconPx) / 2, r.top() + (r.height() - iconPx) / 2,
-            iconPx, iconPx, icon);
+            iconPx, iconPx, layoutButtonPicture(action->icon, iconPx));
     }
+}
+
+const QPixmap& BoardWidget::layoutButtonPicture(int icon, int px)
+{
+    QPixmap& picture = m_buttonPictures[{ icon, px }];
+    if (picture.isNull())
+        picture = layoutButtonIcon(icon).pixmap(QSize(px, px));
+    return picture;
 }
 
 QFont BoardWidget::panelFont() const
@@ -513,6 +528,18 @@ void BoardWidget::mouseReleaseEvent(QMouseEvent* event)
         return;
     // A press and release within the drag distance is a tap where it was pressed.
     m_input->penUp(point);
+}
+
+void BoardWidget::tapSquare(Square square)
+{
+    if (!m_view || !m_input)
+        return;
+    auto area = m_view->squareRect(square);
+    if (!area)
+        return;
+    const Point centre { (area->left + area->right) / 2, (area->top + area->bottom) / 2 };
+    m_input->penDown(centre);
+    m_input->penUp(centre);
 }
 
 void BoardWidget::contextMenuEvent(QContextMenuEvent* event)

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -45,6 +46,10 @@ public:
     // Both must outlive the widget.
     void attach(BoardView& view, MoveInput& input);
     Artwork& artwork() { return m_artwork; }
+    const BoardView* view() const { return m_view; }
+    // A tap in the middle of `square`, as the pointer would make it (screen readers press
+    // squares this way).
+    void tapSquare(Square square);
 
     // What the window provides.
     std::function<PanelContent()> panelContent;
@@ -103,12 +108,17 @@ private:
     void paintLandscapePanel(QPainter& painter, const PanelContent& content, const Rect& status);
     void paintFloating(QPainter& painter, const FloatingPiece& piece);
     QFont panelFont() const;
+    const QPixmap& layoutButtonPicture(int icon, int px);
     int layoutButtonAt(Point point) const;
     const CGameNode* moveListNodeAt(Point point) const;
 
     BoardView* m_view = nullptr;
     MoveInput* m_input = nullptr;
     Artwork m_artwork;
+    // The layout buttons' pictures by icon and size (buttons rounded to device pixels differ
+    // by a pixel), dropped when the scale changes: drawing them from their SVG in every
+    // paint cost more than the whole rest of the board.
+    std::map<std::pair<int, int>, QPixmap> m_buttonPictures;
     LayoutFit m_fit;
     LayoutTransform m_transform;
     std::optional<ScreenShape> m_shape;

@@ -1,0 +1,190 @@
+#include "gui/BoardAccessible.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gui/MainWindow.h"
+#include "support/TempFolder.h"
+
+// Failures print the text, not its UTF-16 units.
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+using namespace velmorak;
+using namespace velmorak::gui;
+
+namespace {
+
+constexpr int kFlipBoard = 40014;
+
+// Widgets need a QApplication; the test main of this folder makes only a QGuiApplication.
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "board_accessible_test";
+    static char* argv[] = { name, nullptr };
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+}
+
+// A started window without an engine, taps selecting a piece and marking its targets.
+class StartedWindow {
+public:
+    explicit StartedWindow(int layout)
+    {
+        ensureApplication();
+        TempFolder::write(m_folder.file("settings.reg"),
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\Settings]\n"
+            "\"IDC_CBONECLICK\"=dword:00000000\n"
+            "\"IDC_CBHIGHLIGHTLEGALMOVES\"=dword:00000001\n"
+            "\"IDC_CBANIMATION\"=dword:00000000\n"
+            "\"IDC_CBAUTOANSWER\"=dword:00000000\n");
+        WindowStart start;
+        start.screenshot = true;
+        start.settingsPath = m_folder.file("settings.reg");
+        start.documentsFolder = m_folder.path();
+        start.layout = layout;
+        window = std::make_unique<MainWindow>(start);
+        EXPECT_TRUE(window->start());
+        window->setAttribute(Qt::WA_DontShowOnScreen);
+        window->resize(480, 640);
+        window->show();
+        QApplication::processEvents();
+    }
+
+    QAccessibleInterface* board() const
+    {
+        return QAccessible::queryAccessibleInterface(&window->boardWidget());
+    }
+    QAccessibleInterface* square(std::string_view text) const
+    {
+        const Square square = squareFromText(text);
+        return board()->child(
+            BoardAccessible::indexOfSquare(square, window->boardView().flipped()));
+    }
+    QString name(std::string_view text) const { return square(text)->text(QAccessible::Name); }
+    void press(std::string_view text) const
+    {
+        square(text)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+
+private:
+    TempFolder m_folder;
+
+public:
+    std::unique_ptr<MainWindow> window;
+};
+
+QPoint centre(QAccessibleInterface* part)
+{
+    return part->rect().center();
+}
+
+TEST(BoardAccessible, SquaresAreReadFromTheTopLeftSquareAsDrawn)
+{
+    const struct {
+        const char* name;
+        bool flipped;
+        std::vector<std::pair<int, const char*>> children;
+    } rows[] = {
+        { "white at the bottom", false,
+            { { 0, "a8, black rook" }, { 4, "e8, black king" }, { 36, "e4, empty" },
+                { 52, "e2, white pawn" }, { 63, "h1, white rook" } } },
+        { "black at the bottom", true,
+            { { 0, "h1, white rook" }, { 3, "e1, white king" }, { 27, "e4, empty" },
+                { 63, "a8, black rook" } } },
+    };
+    StartedWindow started(7);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (started.window->boardView().flipped() != row.flipped)
+            started.window->runCommand(kFlipBoard);
+        QAccessibleInterface* board = started.board();
+        ASSERT_NE(dynamic_cast<BoardAccessible*>(board), nullptr);
+        for (const auto& [index, name] : row.children)
+            EXPECT_EQ(board->child(index)->text(QAccessible::Name), QString::fromLatin1(name));
+        // Each square lies where it is drawn: right of its left neighbour, and a hit test at
+        // its centre finds it again.
+        for (int index = 0; index < 64; ++index) {
+            QAccessibleInterface* part = board->child(index);
+            EXPECT_EQ(board->indexOfChild(part), index);
+            EXPECT_EQ(board->childAt(centre(part).x(), centre(part).y()), part) << index;
+            if (index % 8 != 0) {
+                EXPECT_GT(part->rect().left(), board->child(index - 1)->rect().left()) << index;
+            }
+        }
+    }
+}
+
+TEST(BoardAccessible, LayoutButtonsFollowTheSquaresWhereTheLayoutDrawsThem)
+{
+    StartedWindow framed(8);
+    QAccessibleInterface* board = framed.board();
+    const int ownChildren = int(framed.window->boardWidget()
+                                    .findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)
+                                    .size());
+    ASSERT_EQ(board->childCount(), 64 + kLayoutButtonCount + ownChildren);
+    EXPECT_EQ(board->child(64)->text(QAccessible::Name), QStringLiteral("New game"));
+    for (int index = 64; index < 64 + kLayoutButtonCount; ++index) {
+        QAccessibleInterface* button = board->child(index);
+        EXPECT_EQ(button->role(), QAccessible::Button);
+        EXPECT_FALSE(button->text(QAccessible::Name).isEmpty()) << index;
+        EXPECT_FALSE(button->text(QAccessible::Name).startsWith(QStringLiteral("~~"))) << index;
+        EXPECT_EQ(board->childAt(centre(button).x(), centre(button).y()), button) << index;
+    }
+
+    StartedWindow plain(7);
+    EXPECT_EQ(plain.board()->childCount(), 64 + ownChildren);
+}
+
+std::vector<std::pair<QAccessible::Event, QString>> g_events;
+
+TEST(BoardAccessible, TapsAndMovesRenameTheirSquaresAndAreAnnounced)
+{
+    StartedWindow started(7);
+    ASSERT_NE(started.board(), nullptr);
+    const auto previous = BoardAccessible::setAnnouncer([](QAccessibleEvent* event) {
+        QAccessibleInterface* part = event->accessibleInterface();
+        g_events.emplace_back(event->type(), part ? part->text(QAccessible::Name) : QString());
+    });
+
+    started.press("g1");
+    EXPECT_TRUE(started.square("g1")->state().selected);
+    // Targets are marked while the pen holds a piece.
+    started.window->boardView().markTargets(squareFromText("g1"));
+    EXPECT_EQ(started.name("f3"), QStringLiteral("f3, empty, legal target"));
+    EXPECT_EQ(started.name("e4"), QStringLiteral("e4, empty"));
+    started.window->boardView().clearTargetMarks();
+    started.press("f3");
+    EXPECT_EQ(started.name("f3"), QStringLiteral("f3, white knight"));
+    EXPECT_EQ(started.name("g1"), QStringLiteral("g1, empty"));
+    EXPECT_EQ(started.name("h3"), QStringLiteral("h3, empty"));
+    EXPECT_FALSE(started.square("g1")->state().selected);
+    const QString description = started.board()->text(QAccessible::Description);
+    EXPECT_TRUE(description.contains(QStringLiteral("1.Nf3"))) << description.toStdString();
+    EXPECT_TRUE(description.contains(QStringLiteral("Black to move"))) << description.toStdString();
+
+    QApplication::processEvents();
+    BoardAccessible::setAnnouncer(previous);
+    auto announced = [](QAccessible::Event type, const char* name) {
+        for (const auto& [t, n] : g_events)
+            if (t == type && n == QString::fromLatin1(name))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(announced(QAccessible::NameChanged, "f3, white knight"));
+    EXPECT_TRUE(announced(QAccessible::NameChanged, "g1, empty"));
+    EXPECT_FALSE(announced(QAccessible::NameChanged, "e4, empty"));
+}
+
+} // namespace
