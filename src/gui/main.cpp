@@ -41,10 +41,11 @@ int takeScreenshot(MainWindow& window, const QString& path, QSize size)
 
 QSize firstWindowSize(const QScreen* screen)
 {
-    // A portrait board with its panel, as large as the screen comfortably allows.
+    // A portrait board with its panel and a few lines of analysis below, as large as the
+    // screen comfortably allows.
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     const int height = std::clamp(area.height() * 85 / 100, 400, 1000);
-    return { std::min(area.width(), height * 4 / 5), height };
+    return { std::min(area.width(), height * 72 / 100), height };
 }
 
 } // namespace
