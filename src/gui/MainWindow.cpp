@@ -598,26 +598,37 @@ void MainWindow::onTimer(Clock::TimerId id)
     if (id != kClockTimer || !m_board)
         return;
     m_board->repaintClocks();
-    const StatusInput in = controller().statusInput();
-    if (m_statusRedraw.tick(in.info.displayedMoveNumber()).status) {
+    const StatusInput in = panelInput();
+    // Besides the engine's progress, any change of the lines is drawn on the next tick,
+    // whoever changed them without saying so (a result recorded behind a message box).
+    StatusLines lines = statusLines(in);
+    const bool changed = lines != m_shownLines;
+    if (m_statusRedraw.tick(in.info.displayedMoveNumber()).status || changed) {
+        m_shownLines = std::move(lines);
         m_board->repaintStatus();
         updateAnalysisList();
     }
+}
+
+StatusInput MainWindow::panelInput()
+{
+    StatusInput in = controller().statusInput();
+    const int index = m_boardView->layoutIndex();
+    in.layout = index;
+    in.hasAnalysisList = m_board->analysisList() && m_board->analysisList()->isVisible();
+    const Rect status = panelRects(index, m_board->clientRect()).status;
+    // About 0.45 of the line height is an average character of the panel's font.
+    in.lineWidth = std::size_t(std::max(
+        10, int((status.right - status.left) / (m_boardView->layout()[kLineHeight] * 0.45))));
+    return in;
 }
 
 PanelContent MainWindow::panelContent()
 {
     PanelContent content;
     GameController& c = controller();
-    StatusInput in = c.statusInput();
-    const int index = m_boardView->layoutIndex();
-    const LayoutRecord& layout = m_boardView->layout();
-    in.layout = index;
-    in.hasAnalysisList = m_board->analysisList() && m_board->analysisList()->isVisible();
-    const Rect status = panelRects(index, m_board->clientRect()).status;
-    // About 0.45 of the line height is an average character of the panel's font.
-    in.lineWidth =
-        std::size_t(std::max(10, int((status.right - status.left) / (layout[kLineHeight] * 0.45))));
+    const StatusInput in = panelInput();
+    const int index = in.layout;
     content.lines = statusLines(in);
     content.clock = c.clockText(m_boardView->flipped(), index);
     content.connected = in.serverConnected;

@@ -109,6 +109,8 @@ private:
     void updateCommandStates();
     CommandState commandState();
     PanelContent panelContent();
+    // What the panel's texts are computed from, with the window's part filled in.
+    StatusInput panelInput();
     void chooseLayoutFor(ScreenSize screen);
     void setLayout(int index);
     void toggleLayout();
@@ -141,6 +143,8 @@ private:
     bool m_canGoForward = false;
     AnalysisList m_analysis;
     StatusRedraw m_statusRedraw;
+    // The lines as the clock timer last saw them.
+    StatusLines m_shownLines;
     std::map<int, QAction*> m_actions;
     std::map<int, QAction*> m_barActions;
     QToolBar* m_commandBar = nullptr;
