@@ -252,6 +252,11 @@ bool layoutHasButtons(int layout)
     return layout == 1 || layout == 5 || layout == 8 || layout == 12 || layout == 14;
 }
 
+std::string_view shownTooltip(std::string_view tooltip)
+{
+    return tooltip.starts_with("~~") ? tooltip.substr(2) : tooltip;
+}
+
 std::optional<LayoutButtonAction> layoutButtonAction(int button, bool connected)
 {
     // Range first: subtracting from an arbitrary id could overflow.

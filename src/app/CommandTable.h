@@ -139,6 +139,9 @@ struct LayoutButtonAction {
     int icon;
 };
 
+// A tooltip as shown on a desktop: the "~~" that marks the layout buttons' texts dropped.
+std::string_view shownTooltip(std::string_view tooltip);
+
 // What layout button `button` (390..398) shows and runs in the given connection state;
 // nullopt for any other id.
 std::optional<LayoutButtonAction> layoutButtonAction(int button, bool connected);

@@ -28,12 +28,6 @@ QString pieceName(PieceCode piece)
         QString::fromLatin1(kKinds[kindOf(piece)]);
 }
 
-QString withoutMarks(std::string_view tooltip)
-{
-    QString text = toQString(tooltip);
-    return text.startsWith(QStringLiteral("~~")) ? text.mid(2) : text;
-}
-
 bool isConnected(const BoardWidget& board)
 {
     return board.panelContent && board.panelContent().connected;
@@ -136,7 +130,8 @@ public:
         if ((t != QAccessible::Name && t != QAccessible::Description) || !isValid())
             return {};
         auto action = layoutButtonAction(m_button, isConnected(widget()));
-        return action && t == QAccessible::Name ? withoutMarks(action->tooltip) : QString();
+        return action && t == QAccessible::Name ? toQString(shownTooltip(action->tooltip))
+                                                : QString();
     }
     QRect rect() const override
     {

@@ -588,15 +588,12 @@ bool BoardWidget::event(QEvent* event)
         return true;
     }
     if (event->type() == QEvent::ToolTip && m_view && panelContent) {
-        // The layout buttons' tooltips, without the marks that placed them on the device.
+        // The layout buttons' tooltips.
         auto* help = static_cast<QHelpEvent*>(event);
         const int button = layoutButtonAt(m_transform.toLayout(help->pos()));
         auto action = button ? layoutButtonAction(button, panelContent().connected) : std::nullopt;
         if (action) {
-            QString text = toQString(action->tooltip);
-            if (text.startsWith(QStringLiteral("~~")))
-                text = text.mid(2);
-            QToolTip::showText(help->globalPos(), text, this);
+            QToolTip::showText(help->globalPos(), toQString(shownTooltip(action->tooltip)), this);
         } else {
             QToolTip::hideText();
         }

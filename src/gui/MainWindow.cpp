@@ -112,12 +112,6 @@ QKeySequence acceleratorKey(const Accelerator& accelerator)
     return {};
 }
 
-QString withoutMarks(std::string_view tooltip)
-{
-    QString text = toQString(tooltip);
-    return text.startsWith(QStringLiteral("~~")) ? text.mid(2) : text;
-}
-
 } // namespace
 
 MainWindow::MainWindow(const WindowStart& start)
@@ -318,8 +312,9 @@ void MainWindow::createCommandBar()
     m_commandBar->setFloatable(false);
     m_commandBar->setIconSize(QSize(24, 24));
     for (const CommandBarButton& button : commandBarButtons()) {
-        auto* a = new QAction(commandBarIcon(button.image), withoutMarks(button.tooltip), this);
-        a->setToolTip(withoutMarks(button.tooltip));
+        auto* a = new QAction(
+            commandBarIcon(button.image), toQString(shownTooltip(button.tooltip)), this);
+        a->setToolTip(toQString(shownTooltip(button.tooltip)));
         a->setCheckable(button.checkStyle);
         const CommandEntry* entry = findCommand(button.command);
         a->setEnabled(entry && isAvailable(entry->operation));

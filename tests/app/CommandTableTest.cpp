@@ -54,6 +54,13 @@ TEST(CommandTable, UnboundIdsAndKeysDoNothing)
     EXPECT_FALSE(layoutButtonAction(std::numeric_limits<int>::min(), false));
 }
 
+TEST(CommandTable, ShownTooltipsDropOnlyTheLeadingMarks)
+{
+    EXPECT_EQ(shownTooltip(layoutButtonAction(390, false)->tooltip), "New game");
+    EXPECT_EQ(shownTooltip("Take back move"), "Take back move");
+    EXPECT_EQ(shownTooltip("a~~b"), "a~~b");
+}
+
 TEST(CommandTable, LayoutButtonsFollowTheConnection)
 {
     auto offline = *layoutButtonAction(391, false);
