@@ -15,6 +15,7 @@
 #include "PlayView.h"
 #include "app/Application.h"
 #include "app/GameController.h"
+#include "app/TaskQueueEventPump.h"
 #include "app/TaskQueueUiThread.h"
 #include "app/TypedInput.h"
 #include "base/ProgramDirectory.h"
@@ -99,13 +100,15 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     PlayPrompts prompts(output);
     TaskQueue queue;
     TaskQueueUiThread uiThread(queue);
+    // A hint or threat search runs the queue meanwhile: the engine's lines still print.
+    TaskQueueEventPump pump(queue);
     SilentSoundOutput silence;
     MoveSounds sounds(silence, programDirectory() + "/announce");
     SystemTagSources tagSources;
     Clock& clock = systemClock();
     // The session prints the clocks itself: the application's timers stay unarmed.
     Application app(
-        ApplicationServices { prompts, view, uiThread, clock, store, autosaveStore, sounds,
+        ApplicationServices { prompts, view, uiThread, pump, clock, store, autosaveStore, sounds,
             tagSources, documentsDirectory(), {}, [] { return availablePhysicalMemoryKb(); }, {} });
 
     bool needsEngine = options.white == PlaySide::Engine || options.black == PlaySide::Engine;

@@ -126,7 +126,8 @@ TEST(PlayCommand, HintsThreatsAndTheStatusPanelAreShownNotPlayed)
         folder, "status\nhint\nthreat\nquit\n", "--black human", "line 0 g1f3;---;line 0 e7e5");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(events(run.out),
-        (std::vector<std::string> { "status Level 5min |  ", "hint Nf3", "threat e5" }));
+        (std::vector<std::string> { "status Level 5min |  ", "info depth 0 score +0.00 pv 1.Nf3",
+            "hint Nf3", "info depth 0 score +0.00 pv 1..e5", "threat e5" }));
 }
 
 TEST(PlayCommand, TrainingJudgesTypedMovesAndAsksAtTheEnd)
