@@ -140,15 +140,20 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     struct RunScope {
         Application& app;
         bool storedAutoAnswer;
+        bool storedPondering;
         void end()
         {
             app.host().output().setChangedHook({});
             app.options().autoAnswer = storedAutoAnswer;
+            app.options().pondering = storedPondering;
         }
         ~RunScope() { end(); }
-    } scope { app, app.options().autoAnswer };
-    // Whether the engine answers the user follows from the sides, not from the settings.
+    } scope { app, app.options().autoAnswer, app.options().pondering };
+    // Whether the engine answers the user follows from the sides, not from the settings;
+    // an engine playing both sides has nobody's time to think in.
     app.options().autoAnswer = needsEngine;
+    if (options.white == PlaySide::Engine && options.black == PlaySide::Engine)
+        app.options().pondering = false;
     if (app.hasEngine())
         session.watchEngine(app.host().output());
 

@@ -142,7 +142,9 @@ void PlaySession::step()
         m_finished = !m_controller.isEngineMoveDue() && !m_controller.isTrainingStepDue();
         return;
     }
-    if (m_controller.isEngineMoveDue() || m_controller.isEngineBusy())
+    // A ponder search is no move of the side to move: moveNow turns it into the search.
+    if (m_controller.isEngineMoveDue() ||
+        (m_controller.isEngineBusy() && !m_controller.isPondering()))
         return;
     Board board = m_controller.board();
     if (bothEngines() && board.gameEnd() != GameEndCode::None) {
@@ -182,10 +184,14 @@ void PlaySession::runLines()
         if (replyDue && (!typed || typed->command == TypedCommand::Move))
             return;
         m_lines.pop_front();
-        if (!typed)
+        if (!typed) {
             message(typed.error().message);
-        else if (!execute(*typed))
+        } else if (!execute(*typed)) {
+            // Quit does not wait for a search on its way, however long: it is given up. A
+            // training's reply, due in a moment, still comes.
+            m_controller.stopEngine(false);
             m_quitting = true;
+        }
     }
 }
 

@@ -21,8 +21,9 @@ class PlayOutput;
 // The main loop of `velmorak-cli play` around a started controller: typed lines, handed in
 // by the input thread through the task queue, run the controller's operations one at a
 // time; the engine's reports become "info" lines, a running clock a "clock" line once a
-// second; engine sides are set to move; the loop ends at quit or the end of input (two
-// engine sides: at the end of the game) once no engine move is still due.
+// second; engine sides are set to move; the loop ends at quit, giving up a search on its
+// way, or at the end of input (two engine sides: at the end of the game) once no engine
+// move is still due.
 //
 // Everything runs on the thread that calls run(), except postReport (any thread).
 class PlaySession {
