@@ -484,8 +484,11 @@ void GameController::engineMoveFound(const SearchEnded& ended, std::int64_t thin
     if (coachTakesBack(ended))
         return;
     if (playEngineMove(ended.info, thinkingMs)) {
+        m_retriedAt = nullptr;
         updateCoachMemory(ended);
         checkGameEnd();
+    } else {
+        engineGaveNoMove();
     }
 }
 
@@ -493,6 +496,26 @@ void GameController::ponderedMoveFound(const SearchInfo& info)
 {
     if (playEngineMove(info, 0))
         checkGameEnd();
+}
+
+void GameController::engineGaveNoMove()
+{
+    // A finished game has no move to give; it said so when it ended.
+    if (m_state.board.gameEnd() != GameEndCode::None)
+        return;
+    std::string reason = m_engine.failureReason();
+    // A reason means the engine failed (it crashed, ended or was ended for silence): a
+    // fresh start may well answer. Without one it answered, with nothing playable.
+    bool retry = !reason.empty() && m_retriedAt != m_state.currentNode;
+    std::string text = "The engine gave no move";
+    text += reason.empty() ? std::string(".") : ": " + reason + ".";
+    if (retry)
+        text += " It is started again and searches once more.";
+    message(text, MessageIcon::Exclamation);
+    if (!retry)
+        return;
+    m_retriedAt = m_state.currentNode;
+    startSearch();
 }
 
 bool GameController::playEngineMove(const SearchInfo& info, std::int64_t thinkingMs)

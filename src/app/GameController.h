@@ -275,6 +275,9 @@ private:
     void engineMoveFound(const SearchEnded& ended, std::int64_t thinkingMs) override;
     void ponderedMoveFound(const SearchInfo& info) override;
     void showMessage(std::string_view text, MessageIcon icon) override { message(text, icon); }
+    // A search for the engine's move ended without a move it could play: the reason is
+    // shown, and an engine that was lost is started again to search once more.
+    void engineGaveNoMove();
     // The level inputs of a search for the side to move now, or after one more move.
     SearchLevelInputs levelInputs(bool afterPredictedMove) const;
     // Restarts the analysis on the position reached by a step.
@@ -327,6 +330,9 @@ private:
     ServerLink* m_server = nullptr;
     EngineSession m_engine;
     TrainingSession m_training;
+    // Where the engine last gave no move after it was lost and started again: it searches
+    // once more there, not again and again.
+    const CGameNode* m_retriedAt = nullptr;
     // Posted tasks and timers check this before touching a destroyed controller.
     std::shared_ptr<GameController*> m_alive;
 };

@@ -66,7 +66,8 @@ TEST(Coach, NoMeansTheEngineMovePlaysAndIsRemembered)
     h.settle();
     EXPECT_EQ(h.prompts.shown,
         (Calls { "Coach warns: I don't think a3 was a good move! Do you "
-                 "want to take it back?" }));
+                 "want to take it back?",
+            "Velmorak: The engine gave no move." }));
     // Nothing to play from an empty line; the memory stays with the last move played.
     EXPECT_EQ(h.movesText(), "e4 e5 a3");
 }
