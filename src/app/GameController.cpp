@@ -480,6 +480,13 @@ void GameController::forgetPonder()
 
 void GameController::engineMoveFound(const SearchEnded& ended, std::int64_t thinkingMs)
 {
+    // An engine that failed in the search (it crashed, ended, or was ended for silence)
+    // left at best the line of a search cut short: a fresh start searches once more.
+    std::string reason = m_engine.failureReason();
+    if (!reason.empty() && m_retriedAt != m_state.currentNode) {
+        engineFailed(reason, true);
+        return;
+    }
     // The coach may offer to take the user's move back instead.
     if (coachTakesBack(ended))
         return;
@@ -487,8 +494,9 @@ void GameController::engineMoveFound(const SearchEnded& ended, std::int64_t thin
         m_retriedAt = nullptr;
         updateCoachMemory(ended);
         checkGameEnd();
-    } else {
-        engineGaveNoMove();
+    } else if (m_state.board.gameEnd() == GameEndCode::None) {
+        // A finished game has no move to give; it said so when it ended.
+        engineFailed(reason, false);
     }
 }
 
@@ -498,21 +506,14 @@ void GameController::ponderedMoveFound(const SearchInfo& info)
         checkGameEnd();
 }
 
-void GameController::engineGaveNoMove()
+void GameController::engineFailed(const std::string& reason, bool searchAgain)
 {
-    // A finished game has no move to give; it said so when it ended.
-    if (m_state.board.gameEnd() != GameEndCode::None)
-        return;
-    std::string reason = m_engine.failureReason();
-    // A reason means the engine failed (it crashed, ended or was ended for silence): a
-    // fresh start may well answer. Without one it answered, with nothing playable.
-    bool retry = !reason.empty() && m_retriedAt != m_state.currentNode;
     std::string text = "The engine gave no move";
     text += reason.empty() ? std::string(".") : ": " + reason + ".";
-    if (retry)
+    if (searchAgain)
         text += " It is started again and searches once more.";
     message(text, MessageIcon::Exclamation);
-    if (!retry)
+    if (!searchAgain)
         return;
     m_retriedAt = m_state.currentNode;
     startSearch();

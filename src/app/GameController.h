@@ -275,9 +275,10 @@ private:
     void engineMoveFound(const SearchEnded& ended, std::int64_t thinkingMs) override;
     void ponderedMoveFound(const SearchInfo& info) override;
     void showMessage(std::string_view text, MessageIcon icon) override { message(text, icon); }
-    // A search for the engine's move ended without a move it could play: the reason is
-    // shown, and an engine that was lost is started again to search once more.
-    void engineGaveNoMove();
+    // A search for the engine's move ended without a move to play, or with the engine
+    // lost: the reason is shown, and when `searchAgain` the (restarted) engine searches once
+    // more.
+    void engineFailed(const std::string& reason, bool searchAgain);
     // The level inputs of a search for the side to move now, or after one more move.
     SearchLevelInputs levelInputs(bool afterPredictedMove) const;
     // Restarts the analysis on the position reached by a step.

@@ -52,7 +52,7 @@ TEST(EngineDrive, AnEngineThatGivesNoMoveSaysWhyAndALostOneSearchesOnceMore)
         int searches;
         const char* moves;
     } rows[] = {
-        { "lost, then answering", lost + ";---;line 0 e7e5",
+        { "lost with a line, then answering", "line 0 d7d5;" + lost + ";---;line 0 e7e5",
             { "Velmorak: The engine gave no move: " + lost.substr(6) +
                 ". It is started again and searches once more." },
             2, "e4 e5" },
