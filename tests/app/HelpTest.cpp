@@ -102,6 +102,21 @@ TEST(Hint, ASearchWhenTheEngineIsIdleNeverPlayed)
     EXPECT_EQ(h.prompts.shown, Calls { "Velmorak: Sorry, no hint found." });
 }
 
+TEST(Hint, TheInterfaceRunsOnWhileTheSearchLastsAndTheGameWaits)
+{
+    // The engine answers only when it is stopped: the wait ends at its limit.
+    ControllerHarness h("waitstop;line 0 g1f3");
+    GameController& c = *h.controller;
+    std::int64_t started = h.clock.ticks();
+    int ranUnderABox = 0;
+    h.ui.post(
+        [&] { ranUnderABox += c.state().modalMessageOpen > 0 && c.state().hintSearchActive; });
+    EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3");
+    EXPECT_EQ(ranUnderABox, 1) << "a task posted meanwhile ran, with the game's steps held back";
+    EXPECT_GE(h.clock.ticks() - started, kHelpSearchWait.count()) << "timers ran meanwhile";
+    EXPECT_EQ(c.state().modalMessageOpen, 0);
+}
+
 TEST(Hint, WithoutASearchWhilePonderingOrAnalysing)
 {
     ControllerHarness h("line 0 e7e5 g1f3\n---\nline 0 b8c6\n---\nline 0 d2d4;waitstop");

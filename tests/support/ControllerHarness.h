@@ -41,8 +41,8 @@ private:
     std::deque<Task> m_tasks;
 };
 
-// The event pump of a test: runs the queued tasks, waiting for one up to the slice asked
-// for, and moves the fake clock on by that slice.
+// The event pump of a test: runs the queued tasks (waiting a real millisecond for one when
+// none is queued) and moves the fake clock on by the slice asked for.
 class ManualEventPump final : public EventPump {
 public:
     ManualEventPump(ManualUiThread& ui, FakeClock& clock)
