@@ -128,7 +128,7 @@ GameController::~GameController()
     m_alive.reset();
 }
 
-// --- Messages ---------------------------------------------------------------------------------
+// --- Messages ------------------------------------------------------------------------------------
 
 void GameController::message(std::string_view text, MessageIcon icon, std::string_view title)
 {
@@ -149,7 +149,7 @@ bool GameController::askOkCancel(std::string_view title, std::string_view text)
     return m_prompts.askOkCancel(title, text);
 }
 
-// --- Guards ----------------------------------------------------------------------------------
+// --- Guards --------------------------------------------------------------------------------------
 
 bool GameController::guardNewGame()
 {
@@ -233,8 +233,7 @@ bool GameController::isEngineMoveDue() const
             !m_state.analysisMode);
 }
 
-// --- Start and exit
-// -------------------------------------------------------------------------------
+// --- Start and exit ------------------------------------------------------------------------------
 
 void GameController::setEngineHost(EnginePluginHost* host)
 {
@@ -299,8 +298,7 @@ void GameController::exit()
     m_autosave.flush();
 }
 
-// --- Moves
-// ----------------------------------------------------------------------------------------
+// --- Moves ---------------------------------------------------------------------------------------
 
 bool GameController::userMove(Move move, bool dragged)
 {
@@ -461,8 +459,7 @@ void GameController::moveNow()
     }
 }
 
-// --- The engine
-// -----------------------------------------------------------------------------------
+// --- The engine ----------------------------------------------------------------------------------
 
 void GameController::clearEngineOutput()
 {
@@ -706,8 +703,7 @@ bool GameController::playEngineMove(const SearchInfo& info, std::int64_t thinkin
     return true;
 }
 
-// --- Clocks
-// -------------------------------------------------------------------------------------------
+// --- Clocks --------------------------------------------------------------------------------------
 
 ClockParts GameController::clocks() const
 {
@@ -735,8 +731,7 @@ std::string GameController::clockText(bool flipped, int layout) const
     return velmorak::clockText(clocks(), flipped, layout);
 }
 
-// --- Level
-// ----------------------------------------------------------------------------------------------
+// --- Level ---------------------------------------------------------------------------------------
 
 void GameController::loadLevel()
 {
@@ -768,8 +763,7 @@ void GameController::applyLevel(const LevelRecord& level)
     m_view.invalidateStatus();
 }
 
-// --- Autosave
-// -------------------------------------------------------------------------------------------
+// --- Autosave ------------------------------------------------------------------------------------
 
 void GameController::autosaveGame()
 {
@@ -801,8 +795,7 @@ bool GameController::restoreAutosave()
     return true;
 }
 
-// --- Timers
-// -------------------------------------------------------------------------------------------
+// --- Timers --------------------------------------------------------------------------------------
 
 void GameController::armTimer(Clock::TimerId id, int periodMs, bool periodic)
 {

@@ -15,7 +15,6 @@
 #include "app/EngineDriver.h"
 #include "app/LevelRecord.h"
 #include "app/ServerLink.h"
-#include "app/StatusPanel.h"
 #include "app/UiThread.h"
 #include "base/Clock.h"
 #include "engine/EnginePluginHost.h"
@@ -91,7 +90,7 @@ public:
     GameController(const GameController&) = delete;
     GameController& operator=(const GameController&) = delete;
 
-    // --- Start and exit -------------------------------------------------------------------
+    // --- Start and exit --------------------------------------------------------------------------
     // The plug-in host whose loaded plug-in the engine thread drives; null or unloaded
     // means "no engine". Must outlive the controller.
     void setEngineHost(EnginePluginHost* host);
@@ -107,7 +106,7 @@ public:
     // The server client when one is connected; null otherwise.
     void setServerLink(ServerLink* link) { m_server = link; }
 
-    // --- Moves ------------------------------------------------------------------------------
+    // --- Moves -----------------------------------------------------------------------------------
     // Whether the board takes moves now (not while the engine searches for its own move);
     // in a server game it logs an engine still busy.
     bool moveInputAllowed() { return boardInputAllowed(); }
@@ -142,7 +141,7 @@ public:
     // Tests the current position; shows, comments and records the result. Returns the code.
     GameEndCode checkGameEnd();
 
-    // --- Navigation -------------------------------------------------------------------------
+    // --- Navigation ------------------------------------------------------------------------------
     void takeBackMove(bool animate);
     void takeBackPlies(int count);
     void forwardMove();
@@ -158,7 +157,7 @@ public:
     void setGame(std::unique_ptr<CPgnGame> game);
     void gotoNode(CGameNode* node);
 
-    // --- Modes --------------------------------------------------------------------------------
+    // --- Modes -----------------------------------------------------------------------------------
     void newGame(bool ask);
     // Before another game is loaded, stepped to or set up: refused (message shown) during a
     // server game; an observation ends, as for a new game.
@@ -173,7 +172,7 @@ public:
     void SetServerGameMode(bool on, int gameNumber);
     void SetObserveMode(bool on, int gameNumber);
 
-    // --- Training (GameControllerTraining.cpp) ---------------------------------------------
+    // --- Training (GameControllerTraining.cpp) ---------------------------------------------------
     // The "Training" command: starts (asking whether to resume) or stops a training.
     void toggleTraining();
     void setTraining(bool on);
@@ -185,14 +184,14 @@ public:
     // The database training positions come from; null before the first training.
     CDatabase* trainingDatabase() { return m_database.get(); }
 
-    // --- Coach, hint and threat (GameControllerHelp.cpp) -----------------------------------
+    // --- Coach, hint and threat (GameControllerHelp.cpp) -----------------------------------------
     // The "Hint" command: the move shown (spoken, drawn there and back, never played), or
     // NoMove when there is none (the message says so).
     Move showHint();
     // The "Show threat" command, likewise.
     Move showThreat();
 
-    // --- Level ----------------------------------------------------------------------------------
+    // --- Level -----------------------------------------------------------------------------------
     const LevelRecord& level() const { return m_level; }
     void loadLevel();
     void saveLevel();
@@ -203,16 +202,14 @@ public:
     // (it is not restarted).
     void applyLevel(const LevelRecord& level);
 
-    // --- Autosave
-    // ---------------------------------------------------------------------------------
+    // --- Autosave --------------------------------------------------------------------------------
     void autosaveGame();
     // Makes the autosaved game current; false when there is none.
     bool restoreAutosave();
     // Returns when the autosaves asked for so far are on disk.
     void waitForAutosave() { m_autosave.flush(); }
 
-    // --- The engine
-    // --------------------------------------------------------------------------------
+    // --- The engine ------------------------------------------------------------------------------
     void startSearch();
     void startPonder(Move predicted);
     void ponderHit();
@@ -222,8 +219,7 @@ public:
     // Plays the first move of a finished search's line; false when nothing was played.
     bool playEngineMove(const SearchInfo& info, std::int64_t thinkingMs);
 
-    // --- State
-    // --------------------------------------------------------------------------------------
+    // --- State -----------------------------------------------------------------------------------
     const ControllerState& state() const { return m_state; }
     const Board& board() const { return m_state.board; }
     CPgnGame& game() { return *m_state.game; }
@@ -238,15 +234,15 @@ public:
     const EngineDriver& engine() const { return m_engine; }
     // The options the controller follows; a change takes effect at the next move.
     AppSettings& options() { return m_options; }
+    const AppSettings& options() const { return m_options; }
+    // The plug-in host of the engine; null without one.
+    const EnginePluginHost* engineHost() const { return m_host; }
     // The two clocks as shown, and their text.
     ClockParts clocks() const;
     std::string clockText(bool flipped, int layout) const;
     void setDgtClockTexts(const DgtClockTexts& texts) { m_dgtClock = texts; }
     void setServerConnected(bool connected) { m_state.serverConnected = connected; }
     void setDgtConnected(bool connected) { m_state.dgtConnected = connected; }
-    // What the status panel is computed from, as far as the controller knows it
-    // (GameControllerStatus.cpp); the front end adds its width, list and server texts.
-    StatusInput statusInput() const;
 
     static constexpr int kAllPlies = 9999;
 
@@ -264,7 +260,7 @@ private:
     bool boardInputAllowed();
 
     void message(std::string_view text, MessageIcon icon = MessageIcon::Information,
-        std::string_view title = "Velmorak");
+        std::string_view title = kProgramTitle);
     bool askYesNo(std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes);
     bool askOkCancel(std::string_view title, std::string_view text);
 

@@ -1,12 +1,14 @@
 // The game controller's modes: new game, analysis, automatic replay and the server modes.
 #include <cstdio>
 
-#include "app/CommandTable.h"
 #include "app/GameController.h"
 
 namespace velmorak {
 
 namespace {
+
+constexpr std::string_view kClearHashtablesRefusal =
+    "Can\u00b4t clear hashtables while engine is running";
 
 std::string logText(const char* format, int a, int b = 0)
 {
@@ -89,7 +91,7 @@ bool GameController::prepareGameChange()
 bool GameController::clearHashTables()
 {
     if (m_engine.isBusy()) {
-        message(kClearHashtablesRefusal, MessageIcon::Exclamation, kProgramTitle);
+        message(kClearHashtablesRefusal, MessageIcon::Exclamation);
         return false;
     }
     if (!engineLoaded() || !m_engine.isRunning())
