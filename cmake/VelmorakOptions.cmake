@@ -21,9 +21,8 @@ if(VELMORAK_FUZZ)
     add_link_options(${VELMORAK_SANITIZER_FLAGS})
 endif()
 
-# Subsystems of the core, in dependency order; each folder that exists adds its sources.
-# scripts/check-sources.sh holds which of them may include which.
-set(VELMORAK_SUBSYSTEMS base rules settings record sound engine server dgt app platform)
+# The layers of the core, in dependency order (VELMORAK_SUBSYSTEMS).
+include(${CMAKE_CURRENT_LIST_DIR}/VelmorakLayers.cmake)
 
 # velmorak_add_test(NAME SOURCES... [LABELS label...] [ENVIRONMENT VAR=value...])
 # One GoogleTest executable, registered with CTest test by test.

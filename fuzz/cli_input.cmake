@@ -1,1 +1,1 @@
-velmorak_add_fuzzer(typed_input app/TypedInputFuzz.cpp)
+velmorak_add_fuzzer(typed_input present/TypedInputFuzz.cpp)

@@ -8,43 +8,44 @@ status=0
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The folders each folder of src/ may include from, besides itself. The core's subsystems are
-# stacked: base <- rules <- settings <- record, sound <- engine <- server, dgt <- app; platform
-# holds adapters behind the ports of any of them; the CLI and the desktop program sit on top.
-declare -A allowed=(
-    [base]=""
-    [rules]="base"
-    [settings]="base"
-    [record]="base rules settings"
-    [sound]="base rules settings"
-    [engine]="base rules settings record sound"
-    [server]="base rules settings record sound engine"
-    [dgt]="base rules settings record sound engine"
-    [app]="base rules settings record sound engine server dgt"
-    [platform]="base rules settings record sound engine server dgt app"
-    [cli]="base rules settings record sound engine server dgt app platform"
-    [gui]="base rules settings record sound engine server dgt app platform"
-)
+# The folders each folder of src/ may include from, besides itself: src/layers.txt, which the
+# build also links by.
+declare -A allowed=()
+while IFS=: read -r layer uses; do
+    [[ "$layer" =~ ^[a-z]+$ ]] || continue
+    allowed[$layer]=$(xargs <<<"$uses")
+done <src/layers.txt
 for dir in src/*/; do
     layer=$(basename "$dir")
     if [[ ! -v allowed[$layer] ]]; then
-        echo "src/$layer has no place in the layers of scripts/check-sources.sh" >&2
+        echo "src/$layer has no place in src/layers.txt" >&2
         status=1
         continue
     fi
     while IFS=: read -r file line include; do
-        used=$(sed -E 's/.*#\s*include\s*"([a-z]+)\/.*/\1/' <<<"$include")
-        [[ "$used" == "$layer" ]] && continue
+        # Our headers are named by their folder from src/, in quotes: <folder/...> and relative
+        # paths would slip past the layer check.
+        if [[ "$include" =~ \#[[:space:]]*include[[:space:]]*[\<\"](\.\./)*([a-z]+)/ ]]; then
+            used=${BASH_REMATCH[2]}
+        else
+            continue
+        fi
         [[ -v allowed[$used] ]] || continue # a third-party folder, not one of ours
+        if [[ "$include" =~ \.\./ || "$include" =~ \< ]]; then
+            echo "$file:$line: include our headers as \"$used/...\":$include" >&2
+            status=1
+            continue
+        fi
+        [[ "$used" == "$layer" ]] && continue
         if [[ " ${allowed[$layer]} " != *" $used "* ]]; then
             echo "$file:$line: $layer may not include $used:$include" >&2
             status=1
         fi
-    done < <(grep -rn -E '^\s*#\s*include\s*"[a-z]+/' "$dir" || true)
+    done < <(grep -rn -E '^\s*#\s*include\s*[<"](\.\./)*[a-z]+/' "$dir" || true)
 done
 
-core_dirs=(src/base src/rules src/record src/settings src/sound src/engine src/app src/server
-           src/dgt src/platform)
+core_dirs=(src/base src/rules src/record src/settings src/sound src/engine src/app src/present
+           src/server src/dgt src/platform)
 existing=()
 for d in "${core_dirs[@]}"; do [[ -d "$d" ]] && existing+=("$d"); done
 if [[ ${#existing[@]} -gt 0 ]] && grep -rn -E '#\s*include\s*<Q' "${existing[@]}"; then

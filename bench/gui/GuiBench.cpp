@@ -18,9 +18,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/BoardView.h"
 #include "gui/MainWindow.h"
 #include "gui/QtText.h"
+#include "present/BoardView.h"
 
 using namespace velmorak;
 using namespace velmorak::gui;

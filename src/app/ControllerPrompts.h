@@ -8,6 +8,9 @@ namespace velmorak {
 
 class CGameNode;
 
+// The title of the program's windows and of its messages.
+inline constexpr std::string_view kProgramTitle = "Velmorak";
+
 enum class MessageIcon { Information, Exclamation, Question, Stop };
 
 // The port through which the controller asks and tells the user: message boxes, questions

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/CommandTable.h"
 #include "app/GameEndTexts.h"
 #include "app/SearchLevel.h"
 #include "base/ProgramDirectory.h"
@@ -29,6 +28,8 @@ constexpr std::string_view kLevelOnServer =
     "Changing the level while on server might corrupt the clock.";
 constexpr std::string_view kNoAnalysisOnServer = "No analysis allowed while playing on server.";
 constexpr std::string_view kFinishServerGame = "Please finish running server-game first";
+constexpr std::string_view kClearHashtablesRefusal =
+    "Can\u00b4t clear hashtables while engine is running";
 constexpr std::string_view kEngineInServerGame =
     "WARNING: engine running and not analysing in servergamemmode";
 
@@ -166,7 +167,7 @@ GameController::~GameController()
     m_alive.reset();
 }
 
-// --- Messages ---------------------------------------------------------------------------------
+// --- Messages ------------------------------------------------------------------------------------
 
 void GameController::message(std::string_view text, MessageIcon icon, std::string_view title)
 {
@@ -187,7 +188,7 @@ bool GameController::askOkCancel(std::string_view title, std::string_view text)
     return m_prompts.askOkCancel(title, text);
 }
 
-// --- Guards ----------------------------------------------------------------------------------
+// --- Guards --------------------------------------------------------------------------------------
 
 bool GameController::guardNewGame()
 {
@@ -258,8 +259,7 @@ bool GameController::boardInputAllowed()
     return true;
 }
 
-// --- Start and exit
-// -------------------------------------------------------------------------------
+// --- Start and exit ------------------------------------------------------------------------------
 
 void GameController::exit()
 {
@@ -274,8 +274,7 @@ void GameController::exit()
     m_autosave.flush();
 }
 
-// --- Moves
-// ----------------------------------------------------------------------------------------
+// --- Moves ---------------------------------------------------------------------------------------
 
 bool GameController::userMove(Move move, bool dragged)
 {
@@ -428,8 +427,7 @@ void GameController::moveNow()
     }
 }
 
-// --- The engine
-// -----------------------------------------------------------------------------------
+// --- The engine ----------------------------------------------------------------------------------
 
 void GameController::clearEngineOutput()
 {
@@ -547,8 +545,7 @@ bool GameController::playEngineMove(const SearchInfo& info, std::int64_t thinkin
     return true;
 }
 
-// --- Clocks
-// -------------------------------------------------------------------------------------------
+// --- Clocks --------------------------------------------------------------------------------------
 
 ClockParts GameController::clocks() const
 {
@@ -576,8 +573,7 @@ std::string GameController::clockText(bool flipped, int layout) const
     return velmorak::clockText(clocks(), flipped, layout);
 }
 
-// --- Level
-// ----------------------------------------------------------------------------------------------
+// --- Level ---------------------------------------------------------------------------------------
 
 void GameController::loadLevel()
 {
@@ -609,8 +605,7 @@ void GameController::applyLevel(const LevelRecord& level)
     m_view.invalidateStatus();
 }
 
-// --- Autosave
-// -------------------------------------------------------------------------------------------
+// --- Autosave ------------------------------------------------------------------------------------
 
 void GameController::autosaveGame()
 {
@@ -642,8 +637,7 @@ bool GameController::restoreAutosave()
     return true;
 }
 
-// --- Timers
-// -------------------------------------------------------------------------------------------
+// --- Timers --------------------------------------------------------------------------------------
 
 void GameController::armTimer(Clock::TimerId id, int periodMs, bool periodic)
 {
@@ -663,7 +657,7 @@ void GameController::timerFired(Clock::TimerId id)
         replayStep();
 }
 
-// --- Modes ---------------------------------------------------------------------------------
+// --- Modes ---------------------------------------------------------------------------------------
 
 void GameController::setEmptyGame()
 {
@@ -736,7 +730,7 @@ bool GameController::prepareGameChange()
 bool GameController::clearHashTables()
 {
     if (m_engine.isBusy()) {
-        message(kClearHashtablesRefusal, MessageIcon::Exclamation, kProgramTitle);
+        message(kClearHashtablesRefusal, MessageIcon::Exclamation);
         return false;
     }
     if (!m_engine.isLoaded() || !m_engine.isRunning())
@@ -884,7 +878,7 @@ void GameController::SetObserveMode(bool on, int gameNumber)
         m_server->log(logText("SetObserveMode(%d, %d)", on ? 1 : 0, gameNumber));
 }
 
-// --- Navigation ----------------------------------------------------------------------------
+// --- Navigation ----------------------------------------------------------------------------------
 
 void GameController::addTime(bool black, std::int64_t ms)
 {
@@ -1154,9 +1148,7 @@ void GameController::gotoNode(CGameNode* node)
     m_view.positionChanged(m_state.board);
 }
 
-// --- Coach, hint and threat ----------------------------------------------------------------
-
-// --- Coach ----------------------------------------------------------------------------------
+// --- Coach ---------------------------------------------------------------------------------------
 
 void GameController::forgetCoach()
 {
@@ -1206,7 +1198,7 @@ void GameController::updateCoachMemory(const SearchEnded& ended)
     m_state.coachLastNode = m_state.currentNode;
 }
 
-// --- Hint and threat ------------------------------------------------------------------------
+// --- Hint and threat -----------------------------------------------------------------------------
 
 bool GameController::guardHint()
 {
@@ -1318,52 +1310,6 @@ Move GameController::showThreat()
     if (analysing)
         restartAnalysis();
     return threat;
-}
-
-// --- Status ----------------------------------------------------------------------------------
-
-StatusInput GameController::statusInput() const
-{
-    StatusInput in;
-    const CPgnGame& game = *m_state.game;
-    in.tags.white = game.getTag("White");
-    in.tags.black = game.getTag("Black");
-    in.tags.result = game.getTag("Result");
-    in.tags.date = game.getTag("Date");
-    in.tags.event = game.getTag("Event");
-    in.tags.whiteElo = game.getTag("WhiteElo");
-    in.tags.blackElo = game.getTag("BlackElo");
-    in.currentNode = m_state.currentNode;
-    in.plyNumber = m_state.plyNumber;
-    in.whiteToMove = m_state.board.sideToMove() == kWhiteSide;
-    in.engineBusy = m_engine.isBusy();
-    in.ponderActive = m_engine.isPondering();
-    in.ponderResultReady = m_state.ponderResultReady;
-    in.analysisMode = m_state.analysisMode;
-    in.showLevelLine = m_state.showLevelLine;
-    in.trainingMode = m_state.trainingMode;
-    in.ponderMove = m_state.ponderMove;
-    if (Move predicted = m_state.ponderMove; predicted != NoMove) {
-        // The SAN writer plays the move on the board, so it gets a copy, and only a move that
-        // is legal there.
-        Board board = m_state.board;
-        Move legal = board.findMove(
-            predicted.from, predicted.to, predicted.isPromotion() ? predicted.piece : kEmpty);
-        if (legal != NoMove)
-            in.ponderSan = writeSan(board, legal, true);
-    }
-    in.levelLine = levelText(m_level);
-    in.helpSearchText = m_state.helpSearchText;
-    in.showMainline = m_options.mainLine;
-    in.scoreAlwaysForWhite = m_options.scoreWhite;
-    in.layout = m_options.boardSize;
-    in.serverConnected = m_state.serverConnected;
-    in.serverPlayOrObserve = m_state.serverGameMode || m_state.observeMode;
-    if (EnginePluginHost* host = m_engine.host()) {
-        in.info = host->output().snapshot();
-        in.nodesPerSecond = host->output().nodesPerSecond();
-    }
-    return in;
 }
 
 } // namespace velmorak

@@ -16,7 +16,6 @@
 #include "app/EventPump.h"
 #include "app/LevelRecord.h"
 #include "app/ServerLink.h"
-#include "app/StatusPanel.h"
 #include "app/TrainingSession.h"
 #include "app/UiThread.h"
 #include "base/Clock.h"
@@ -94,7 +93,7 @@ public:
     GameController(const GameController&) = delete;
     GameController& operator=(const GameController&) = delete;
 
-    // --- Start and exit -------------------------------------------------------------------
+    // --- Start and exit --------------------------------------------------------------------------
     // The plug-in host whose loaded plug-in the engine thread drives; null or unloaded
     // means "no engine". Must outlive the controller.
     void setEngineHost(EnginePluginHost* host) { m_engine.setHost(host); }
@@ -110,7 +109,7 @@ public:
     // The server client when one is connected; null otherwise.
     void setServerLink(ServerLink* link) { m_server = link; }
 
-    // --- Moves ------------------------------------------------------------------------------
+    // --- Moves -----------------------------------------------------------------------------------
     // Whether the board takes moves now (not while the engine searches for its own move);
     // in a server game it logs an engine still busy.
     bool moveInputAllowed() { return boardInputAllowed(); }
@@ -148,7 +147,7 @@ public:
     // Tests the current position; shows, comments and records the result. Returns the code.
     GameEndCode checkGameEnd();
 
-    // --- Navigation -------------------------------------------------------------------------
+    // --- Navigation ------------------------------------------------------------------------------
     void takeBackMove(bool animate);
     void takeBackPlies(int count);
     void forwardMove();
@@ -164,7 +163,7 @@ public:
     void setGame(std::unique_ptr<CPgnGame> game);
     void gotoNode(CGameNode* node);
 
-    // --- Modes --------------------------------------------------------------------------------
+    // --- Modes -----------------------------------------------------------------------------------
     void newGame(bool ask);
     // Before another game is loaded, stepped to or set up: refused (message shown) during a
     // server game; an observation ends, as for a new game.
@@ -194,7 +193,7 @@ public:
     // The "Show threat" command, likewise.
     Move showThreat();
 
-    // --- Level ----------------------------------------------------------------------------------
+    // --- Level -----------------------------------------------------------------------------------
     const LevelRecord& level() const { return m_level; }
     void loadLevel();
     void saveLevel();
@@ -205,16 +204,14 @@ public:
     // (it is not restarted).
     void applyLevel(const LevelRecord& level);
 
-    // --- Autosave
-    // ---------------------------------------------------------------------------------
+    // --- Autosave --------------------------------------------------------------------------------
     void autosaveGame();
     // Makes the autosaved game current; false when there is none.
     bool restoreAutosave();
     // Returns when the autosaves asked for so far are on disk.
     void waitForAutosave() { m_autosave.flush(); }
 
-    // --- The engine
-    // --------------------------------------------------------------------------------
+    // --- The engine ------------------------------------------------------------------------------
     void startSearch();
     void startPonder(Move predicted);
     void ponderHit() { m_engine.ponderHit(); }
@@ -225,8 +222,7 @@ public:
     // Plays the first move of a finished search's line; false when nothing was played.
     bool playEngineMove(const SearchInfo& info, std::int64_t thinkingMs);
 
-    // --- State
-    // --------------------------------------------------------------------------------------
+    // --- State -----------------------------------------------------------------------------------
     const ControllerState& state() const { return m_state; }
     const Board& board() const { return m_state.board; }
     CPgnGame& game() { return *m_state.game; }
@@ -241,15 +237,15 @@ public:
     const EngineDriver& engine() const { return m_engine.driver(); }
     // The options the controller follows; a change takes effect at the next move.
     AppSettings& options() { return m_options; }
+    const AppSettings& options() const { return m_options; }
+    // The plug-in host of the engine; null without one.
+    const EnginePluginHost* engineHost() const { return m_engine.host(); }
     // The two clocks as shown, and their text.
     ClockParts clocks() const;
     std::string clockText(bool flipped, int layout) const;
     void setDgtClockTexts(const DgtClockTexts& texts) { m_dgtClock = texts; }
     void setServerConnected(bool connected) { m_state.serverConnected = connected; }
     void setDgtConnected(bool connected) { m_state.dgtConnected = connected; }
-    // What the status panel is computed from, as far as the controller knows it; the front
-    // end adds its width, list and server texts.
-    StatusInput statusInput() const;
 
     static constexpr int kAllPlies = 9999;
 
@@ -267,7 +263,7 @@ private:
     bool boardInputAllowed();
 
     void message(std::string_view text, MessageIcon icon = MessageIcon::Information,
-        std::string_view title = "Velmorak");
+        std::string_view title = kProgramTitle);
     bool askYesNo(std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes);
     bool askOkCancel(std::string_view title, std::string_view text);
 

@@ -50,7 +50,7 @@ bool TrainingSession::ask(std::string_view text)
 void TrainingSession::toggle()
 {
     if (m_state.serverGameMode) {
-        message("Please finish running server-game first", "Velmorak");
+        message("Please finish running server-game first", kProgramTitle);
         return;
     }
     if (m_state.observeMode) {
@@ -82,7 +82,7 @@ void TrainingSession::toggle()
         return;
     }
     if (!m_database || !m_database->isOpen()) {
-        message("No database opened, please open a database first!", "Velmorak");
+        message("No database opened, please open a database first!", kProgramTitle);
         return;
     }
     loadPosition(0);
@@ -108,7 +108,7 @@ bool TrainingSession::loadPosition(int offset)
 {
     std::unique_ptr<CPgnGame> game = loadGameAtOffset(*m_database, offset);
     if (!game) {
-        message("Could not parse game!", "Velmorak");
+        message("Could not parse game!", kProgramTitle);
         return false;
     }
     m_clock.killTimer(kTrainingReplyTimer);

@@ -8,10 +8,10 @@
 #include "PlayOutput.h"
 #include "app/GameController.h"
 #include "app/LevelRecord.h"
-#include "app/StatusPanel.h"
-#include "app/TypedInput.h"
 #include "base/TaskQueue.h"
 #include "engine/EngineOutput.h"
+#include "present/StatusPanel.h"
+#include "present/TypedInput.h"
 #include "rules/SanNotation.h"
 
 namespace velmorak::cli {
@@ -104,7 +104,7 @@ void PlaySession::run()
 // A clock runs while the side to move thinks or the engine searches.
 void PlaySession::printStatus(bool always)
 {
-    StatusLines lines = statusLines(m_controller.statusInput());
+    StatusLines lines = statusLines(statusInput(m_controller));
     std::string text = lines.first + " | " + lines.second;
     if (!always && text == m_lastStatus)
         return;

@@ -78,6 +78,7 @@ public:
     // when it reports none or lacks that export.
     std::string engineError() const;
     EngineOutput& output() { return m_output; }
+    const EngineOutput& output() const { return m_output; }
     // The table to hand to StartEngine.
     const EngineCallbacks* callbacks() const { return EngineOutput::reportTable(); }
 

@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <utility>
 
-#include "app/BoardView.h"
 #include "gui/BoardWidget.h"
 #include "gui/QtText.h"
+#include "present/BoardView.h"
 
 namespace velmorak::gui {
 

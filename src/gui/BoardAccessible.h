@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/CommandTable.h"
+#include "present/CommandTable.h"
 #include "rules/PieceCode.h"
 #include "rules/Square.h"
 

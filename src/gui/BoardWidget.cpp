@@ -9,11 +9,11 @@
 #include <QToolTip>
 #include <cmath>
 
-#include "app/CommandTable.h"
-#include "app/MoveInput.h"
 #include "gui/BoardAccessible.h"
 #include "gui/Icons.h"
 #include "gui/QtText.h"
+#include "present/CommandTable.h"
+#include "present/MoveInput.h"
 
 namespace velmorak::gui {
 

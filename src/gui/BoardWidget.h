@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
-#include "app/BoardView.h"
-#include "app/StatusPanel.h"
-#include "app/WindowFit.h"
 #include "gui/Artwork.h"
 #include "gui/LayoutTransform.h"
+#include "present/BoardView.h"
+#include "present/StatusPanel.h"
+#include "present/WindowFit.h"
 
 namespace velmorak {
 class CGameNode;

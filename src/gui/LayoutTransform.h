@@ -4,8 +4,8 @@
 #include <QRect>
 #include <QRectF>
 
-#include "app/BoardLayout.h"
-#include "app/WindowFit.h"
+#include "present/BoardLayout.h"
+#include "present/WindowFit.h"
 
 namespace velmorak::gui {
 

@@ -18,9 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/ContextMenu.h"
 #include "app/GameController.h"
-#include "app/TypedInput.h"
 #include "base/ProgramDirectory.h"
 #include "engine/BookSettings.h"
 #include "engine/HashSize.h"
@@ -30,6 +28,8 @@
 #include "gui/SnapshotSettingsStore.h"
 #include "platform/PulseSoundOutput.h"
 #include "platform/SettingsFileStore.h"
+#include "present/ContextMenu.h"
+#include "present/TypedInput.h"
 #include "record/CPgnGame.h"
 #include "record/CPgnParser.h"
 #include "record/FenGame.h"
@@ -607,7 +607,7 @@ void MainWindow::onTimer(Clock::TimerId id)
 
 StatusInput MainWindow::panelInput()
 {
-    StatusInput in = controller().statusInput();
+    StatusInput in = statusInput(controller());
     const int index = m_boardView->layoutIndex();
     in.layout = index;
     in.hasAnalysisList = m_board->analysisList() && m_board->analysisList()->isVisible();
@@ -641,7 +641,7 @@ void MainWindow::updateAnalysisList()
     QListWidget* list = m_board->analysisList();
     if (!list)
         return;
-    if (m_analysis.addAnalysisLine(controller().statusInput(), m_clock.ticks())) {
+    if (m_analysis.addAnalysisLine(statusInput(controller()), m_clock.ticks())) {
         list->clear();
         for (const std::string& entry : m_analysis.entries())
             list->addItem(toQString(entry));

@@ -11,11 +11,7 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/BoardView.h"
-#include "app/CommandTable.h"
 #include "app/ControllerView.h"
-#include "app/MoveInput.h"
-#include "app/StatusPanel.h"
 #include "base/Error.h"
 #include "gui/BoardWidget.h"
 #include "gui/QtClock.h"
@@ -23,6 +19,10 @@
 #include "gui/QtPrompts.h"
 #include "gui/QtUiThread.h"
 #include "platform/SystemTagSources.h"
+#include "present/BoardView.h"
+#include "present/CommandTable.h"
+#include "present/MoveInput.h"
+#include "present/StatusPanel.h"
 #include "settings/SettingsStore.h"
 #include "sound/MoveSounds.h"
 #include "sound/SoundOutput.h"

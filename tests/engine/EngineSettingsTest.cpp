@@ -1,5 +1,4 @@
 // The engine settings: the book files with their defaults and names, and the hash size.
-#include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include "engine/HashSize.h"
 #include "engine/OpeningBook.h"
 #include "support/MemorySettingsStore.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 namespace velmorak {
@@ -17,14 +17,10 @@ namespace fs = std::filesystem;
 
 class BookSettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        fs::create_directories(m_dir / "program");
-        ::setenv("VELMORAK_DOCUMENTS", (m_dir / "documents").c_str(), 1);
-    }
-    void TearDown() override { ::unsetenv("VELMORAK_DOCUMENTS"); }
+    void SetUp() override { fs::create_directories(m_dir / "program"); }
     TempFolder m_folder;
     fs::path m_dir = m_folder.path();
+    ScopedEnvironment m_documents { "VELMORAK_DOCUMENTS", (m_dir / "documents").string() };
 };
 
 TEST_F(BookSettingsTest, MissingSettingsGiveTheDefaultsAndEmptyMeansNoBook)

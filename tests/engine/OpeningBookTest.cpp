@@ -1,14 +1,15 @@
 #include "engine/OpeningBook.h"
 
+#include <iterator>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
-#include "engine/EngineOutput.h"
 #include "engine/OpeningBookBuilder.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
 #include "support/MoveText.h"
-#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
@@ -49,24 +50,53 @@ std::string entriesText(const std::vector<BookEntry>& entries)
     return text;
 }
 
+// Adds the game `moves` ("e2e4 e7e5") `times` times.
+void addGames(OpeningBookBuilder& builder, const char* moves, OpeningBookBuilder::Result result,
+    int times = 1)
+{
+    std::istringstream words(moves);
+    const std::vector<std::string> game { std::istream_iterator<std::string>(words), {} };
+    for (int i = 0; i < times; ++i)
+        builder.addGame(game, result);
+}
+
 // A random source that always answers the same number.
 OpeningBook::RandomSource fixed(int value)
 {
     return [value] { return value; };
 }
 
-TEST(OpeningBookRecords, EncodeTheStartMovesAsGiven)
+TEST(OpeningBookRecords, MovesEncodeAsGivenAndCastlingAndPromotionsRoundTrip)
 {
     Board start;
     BookWriter book;
     book.add(start, "e2e4", 20, true, true);
     book.add(start, "d2d4", 10, false, false);
     EXPECT_EQ(book.bytes(), std::string("\xA2\x19\x54\x17", 4));
-    EXPECT_EQ(squareOfPieceOrdinal(start, 9), squareFromText("e2"));
     EXPECT_EQ(decodeBookMove(start, BookRecord { 0xA219 }), moveIn(start, "e2e4"));
     // The white side has 16 pieces; ordinal 16 is out of range, as is a 33rd move.
     EXPECT_EQ(decodeBookMove(start, BookRecord::make(1, false, false, 0, 16)), NoMove);
     EXPECT_EQ(decodeBookMove(start, BookRecord::make(1, false, false, 31, 9)), NoMove);
+
+    struct Row {
+        const char* fen;
+        const char* move;
+    } rows[] = {
+        { "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1g1" },
+        { "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8c8" },
+        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", "b7b8n" },
+        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", "b7b8b" },
+    };
+    for (const Row& row : rows) {
+        Board board(row.fen);
+        Move move = moveIn(board, row.move);
+        auto ordinals = encodeBookMove(board, move);
+        ASSERT_TRUE(ordinals) << row.move;
+        EXPECT_EQ(decodeBookMove(
+                      board, BookRecord::make(0, false, false, ordinals->first, ordinals->second)),
+            move)
+            << row.move;
+    }
 }
 
 TEST(OpeningBookRecords, PieceOrdinalsCountSquaresInIndexOrder)
@@ -97,29 +127,6 @@ TEST(OpeningBookRecords, PieceOrdinalsCountSquaresInIndexOrder)
             board.setStartPosition();
         else
             board.makeMove(legal[(state = state * 1103515245u + 12345u) % legal.size()]);
-    }
-}
-
-TEST(OpeningBookRecords, CastlingAndPromotionsRoundTrip)
-{
-    struct Row {
-        const char* fen;
-        const char* move;
-    } rows[] = {
-        { "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1g1" },
-        { "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8c8" },
-        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", "b7b8n" },
-        { "8/1P6/8/8/8/8/8/k1K5 w - - 0 1", "b7b8b" },
-    };
-    for (const Row& row : rows) {
-        Board board(row.fen);
-        Move move = moveIn(board, row.move);
-        auto ordinals = encodeBookMove(board, move);
-        ASSERT_TRUE(ordinals) << row.move;
-        EXPECT_EQ(decodeBookMove(
-                      board, BookRecord::make(0, false, false, ordinals->first, ordinals->second)),
-            move)
-            << row.move;
     }
 }
 
@@ -213,12 +220,8 @@ TEST_F(OpeningBookTest, SubtreesThatCannotHoldThePositionAreSkippedUnread)
 TEST_F(OpeningBookTest, TranspositionsContributeEveryPlaceTheyOccur)
 {
     OpeningBookBuilder builder;
-    builder.addGame(std::vector<std::string> { "g1f3", "g8f6", "c2c4", "e7e6" },
-        OpeningBookBuilder::Result::Draw);
-    builder.addGame(std::vector<std::string> { "c2c4", "g8f6", "g1f3", "e7e6" },
-        OpeningBookBuilder::Result::Draw);
-    builder.addGame(std::vector<std::string> { "c2c4", "g8f6", "g1f3", "g7g6" },
-        OpeningBookBuilder::Result::Draw);
+    for (const char* game : { "g1f3 g8f6 c2c4 e7e6", "c2c4 g8f6 g1f3 e7e6", "c2c4 g8f6 g1f3 g7g6" })
+        addGames(builder, game, OpeningBookBuilder::Result::Draw);
     Board target = positionAfter("c2c4 g8f6 g1f3");
     OpeningBook book;
     auto results = book.lookupBytes(builder.serialize(), target);
@@ -288,41 +291,13 @@ TEST_F(OpeningBookTest, ResultsAreCappedAndDeepFilesDoNotExhaustTheStack)
     EXPECT_TRUE(book.lookupBytes(bytes, blackToMove).empty());
 }
 
-TEST_F(OpeningBookTest, ABookMoveIsReportedLikeAnEngineResult)
-{
-    TempFolder folder;
-    std::string path = folder.file("book.kbk");
-    TempFolder::write(path, smallBook());
-    EngineOutput output;
-    Board e4 = positionAfter("e2e4");
-    output.setShadowPosition(e4.fen());
-    output.reportDepth(17, 30);
-    EngineOutput::setReportTarget(&output);
-    Move move = reportBookMove(path, BookMode::Best, e4, *EngineOutput::reportTable());
-    EngineOutput::setReportTarget(nullptr);
-    EXPECT_EQ(move, moveIn(e4, "e7e5"));
-    SearchInfo info = output.snapshot();
-    EXPECT_EQ(info.rawLine + " " + info.sanLine + " score " + std::to_string(info.score) +
-            " depth " + std::to_string(info.depth) + " of " + std::to_string(info.moveCount) +
-            " nodes " + std::to_string(info.nodes),
-        "e7e5 1..e5 score 0 depth 1 of 1 nodes 0");
-
-    Board d4 = positionAfter("d2d4");
-    EXPECT_EQ(reportBookMove(path, BookMode::Best, d4, *EngineOutput::reportTable()), NoMove);
-    EXPECT_EQ(reportBookMove(path, BookMode::Off, e4, *EngineOutput::reportTable()), NoMove);
-}
-
 TEST(OpeningBookBuilder, WeightsFollowFrequencyAndResults)
 {
     OpeningBookBuilder builder(4);
-    for (int i = 0; i < 6; ++i)
-        builder.addGame(std::vector<std::string> { "e2e4", "e7e5", "g1f3", "b8c6", "f1b5" },
-            OpeningBookBuilder::Result::WhiteWins);
-    for (int i = 0; i < 3; ++i)
-        builder.addGame(
-            std::vector<std::string> { "d2d4", "d7d5" }, OpeningBookBuilder::Result::BlackWins);
-    builder.addGame(std::vector<std::string> { "c2c4" }, OpeningBookBuilder::Result::Draw);
-    builder.addGame(std::vector<std::string> { "e2e4", "e2e4" }, OpeningBookBuilder::Result::Draw);
+    addGames(builder, "e2e4 e7e5 g1f3 b8c6 f1b5", OpeningBookBuilder::Result::WhiteWins, 6);
+    addGames(builder, "d2d4 d7d5", OpeningBookBuilder::Result::BlackWins, 3);
+    addGames(builder, "c2c4", OpeningBookBuilder::Result::Draw);
+    addGames(builder, "e2e4 e2e4", OpeningBookBuilder::Result::Draw);
 
     Board start;
     OpeningBook book;

@@ -1,6 +1,7 @@
-// The bridge and the command line against the real engine of Debian's stockfish package.
+// The bridge against the real engine of Debian's stockfish package.
 // Every wait is bounded and generous; exact behaviour, lost and crashing engines included,
-// is covered by the fake engine. Searches that end by themselves are the played game's.
+// is covered by the fake engine. Searches that end by themselves, and whole games through
+// the default plug-in, are the played game's (StockfishGameTest).
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -8,13 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/UciBridge.h"
-#include "record/CPgnParser.h"
-#include "record/PgnInput.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
-#include "support/CliRunner.h"
 #include "support/ReportRecorder.h"
-#include "support/TempFolder.h"
 
 namespace velmorak {
 namespace {
@@ -85,27 +82,6 @@ TEST_F(UciStockfishTest, PonderThenPonderhitPlaysForThePonderedPosition)
     searcher.join();
     EXPECT_LT(SteadyTime::now() - hit, 20s);
     EXPECT_NE(playedMove(kStartFen.data(), { "e2e4", "e7e5" }), NoMove);
-}
-
-TEST(EnginePlayCommand, PlaysACompleteLegalGameThroughThePlugin)
-{
-    if (!std::filesystem::exists(UciBridgeConfig::kDefaultEngine))
-        GTEST_SKIP() << "stockfish is not installed";
-    ::unsetenv(UciBridgeConfig::kEngineVariable);
-    CliResult run = runCli("engine play --depth 2");
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    TempFolder folder;
-    TempFolder::write(folder.file("game.pgn"), run.out);
-    PgnInput input;
-    ASSERT_TRUE(input.openFile(folder.file("game.pgn")));
-    CPgnParser parser;
-    std::int64_t end = 0;
-    std::unique_ptr<CPgnGame> game;
-    // The reader refuses any game with an illegal move.
-    ASSERT_TRUE(parser.readGame(input, 0, end, game)) << parser.lastError().reason;
-    EXPECT_NE(game->result(), "*");
-    EXPECT_NE(game->getTag("Termination"), "unterminated");
-    EXPECT_GT(game->root()->countNodes(), 10);
 }
 
 } // namespace

@@ -25,23 +25,11 @@ namespace {
 
 constexpr int kFlipBoard = 40014;
 
-// Widgets need a QApplication; the test main of this folder makes only a QGuiApplication.
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "board_accessible_test";
-    static char* argv[] = { name, nullptr };
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-}
-
 // A started window without an engine, taps selecting a piece and marking its targets.
 class StartedWindow {
 public:
     explicit StartedWindow(int layout)
     {
-        ensureApplication();
         TempFolder::write(m_folder.file("settings.reg"),
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\Settings]\n"

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ArtImages.h"
-#include "app/CommandTable.h"
+#include "present/CommandTable.h"
 
 using namespace velmorak;
 using namespace velmorak::gui;

@@ -24,10 +24,6 @@ class SingleInstanceTest : public testing::Test {
 protected:
     SingleInstanceTest()
     {
-        static int argc = 1;
-        static char name[] = "single_instance_test";
-        static char* argv[] = { name, nullptr };
-        static QCoreApplication application(argc, argv);
         QObject::connect(&first, &SingleInstance::filesReceived,
             [this](const QStringList& files) { received.push_back(files); });
     }

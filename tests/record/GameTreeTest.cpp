@@ -10,6 +10,7 @@
 #include "record/TagCompletion.h"
 #include "rules/Board.h"
 #include "rules/SanNotation.h"
+#include "support/ControllerHarness.h"
 #include "support/FixedTagSources.h"
 
 namespace velmorak {
@@ -205,23 +206,6 @@ TEST(GameTags, RosterOrderAndChangedFlagInHeadersOfAnyLength)
 
 // --- Tree rules of the controller -------------------------------------------------------
 
-class ScriptedPrompts : public LinePrompts {
-public:
-    NewLineChoice askNewLine(const CGameNode&, std::string_view label) override
-    {
-        asked.push_back(std::string(label));
-        return answer;
-    }
-    bool askOkCancel(std::string_view title, std::string_view text) override
-    {
-        asked.push_back(std::string(title) + ": " + std::string(text));
-        return ok;
-    }
-    NewLineChoice answer = NewLineChoice::Cancel;
-    bool ok = true;
-    std::vector<std::string> asked;
-};
-
 struct Position {
     std::unique_ptr<CPgnGame> game;
     Board board;
@@ -279,20 +263,21 @@ TEST(TreeRules, EnteredMovesFollowModeOrAnswer)
         { "new move, add line", { "e5", "c5" }, "d5", AddLine, cancel,
             "e5,c5,d5 1-0 changed created" },
         { "ask, answer add line", { "e5", "c5" }, "d5", Ask, NewLineChoice::AddLine,
-            "e5,c5,d5 1-0 changed asked 1..d5 created" },
+            "e5,c5,d5 1-0 changed asked Add line: 1..d5 created" },
         { "ask, answer replace", { "e5", "c5" }, "d5", Ask, NewLineChoice::ReplaceMainLine,
-            "d5,c5 * changed asked 1..d5 created" },
-        { "ask, cancel", { "e5", "c5" }, "d5", Ask, cancel, "e5,c5 1-0 asked 1..d5 cancelled" },
+            "d5,c5 * changed asked Add line: 1..d5 created" },
+        { "ask, cancel", { "e5", "c5" }, "d5", Ask, cancel,
+            "e5,c5 1-0 asked Add line: 1..d5 cancelled" },
         { "a move at a leaf never asks", {}, "e5", Ask, cancel, "e5 1-0 changed created" },
     };
     for (const Row& row : rows) {
         Position p = afterE4(row.replies);
-        ScriptedPrompts prompts;
-        prompts.answer = row.answer;
+        test::ScriptedPrompts prompts;
+        prompts.newLineAnswers = { row.answer };
         EnteredMove entered = enter(p, row.move, row.mode, prompts);
         std::string outcome = childTexts(*p.game->root()->child(0)) + " " + p.game->result();
         outcome += p.game->changed() ? " changed" : "";
-        for (const std::string& asked : prompts.asked)
+        for (const std::string& asked : prompts.shown)
             outcome += " asked " + asked;
         outcome += entered.created ? " created" : "";
         outcome += entered.cancelled ? " cancelled" : "";
@@ -309,13 +294,12 @@ TEST(TreeRules, DeletingLines)
     auto game = test::readPgn("[Result \"1-0\"]\n1.e4 e5 (1...c5 2.Nf3) (1...d5) 2.Nf3 1-0");
     ASSERT_TRUE(game);
     CGameNode* e4 = game->root()->child(0);
-    ScriptedPrompts prompts;
+    test::ScriptedPrompts prompts;
     EXPECT_TRUE(confirmDeleteLine(*e4->child(1), prompts)) << "two nodes ask nothing";
-    EXPECT_TRUE(prompts.asked.empty());
-    prompts.ok = false;
+    EXPECT_TRUE(prompts.shown.empty());
+    prompts.answers = { false };
     EXPECT_FALSE(confirmDeleteLine(*e4, prompts));
-    ASSERT_EQ(prompts.asked.size(), 1u);
-    EXPECT_EQ(prompts.asked[0], "Delete line: Are you sure?");
+    EXPECT_EQ(prompts.shown, std::vector<std::string> { "Delete line: Are you sure?" });
     EXPECT_FALSE(confirmDeleteLine(*game->root(), prompts));
 
     game->setChanged(false);
@@ -328,7 +312,7 @@ TEST(TreeRules, DeletingLines)
     EXPECT_EQ(removeLine(*game, game->root()), nullptr);
 }
 
-TEST(TreeRules, PromoteAndNagChoices)
+TEST(TreeRules, PromoteNagChoicesAndEditedComments)
 {
     auto game = test::readPgn("[Result \"0-1\"]\n1.e4 e5 (1...c5) 0-1");
     ASSERT_TRUE(game);
@@ -350,6 +334,10 @@ TEST(TreeRules, PromoteAndNagChoices)
     setNagChoice(*game, c5, 0);
     EXPECT_EQ(c5.nag(), 0);
     EXPECT_TRUE(game->changed());
+
+    // An edited comment cannot close its brace early.
+    c5.storeEditedComment("a } b }");
+    EXPECT_EQ(c5.comment(), "a ) b )");
 }
 
 TEST(TreeRules, FastStepsStopAtBranches)
@@ -368,13 +356,6 @@ TEST(TreeRules, FastStepsStopAtBranches)
     EXPECT_EQ(fastBackSteps(*e4.child(0)->child(0)), 2) << "stops at e4, which branches";
     EXPECT_EQ(fastBackSteps(*e4.child(0)), 1) << "the first step always goes";
     EXPECT_EQ(fastBackSteps(root), 0);
-}
-
-TEST(TreeRules, EditedCommentsCannotCloseABrace)
-{
-    CGameNode n(NoMove, "root", -1);
-    n.storeEditedComment("a } b }");
-    EXPECT_EQ(n.comment(), "a ) b )");
 }
 
 // --- Tag completion ---------------------------------------------------------------------

@@ -5,7 +5,9 @@
 
 #include "RecordTestSupport.h"
 #include "record/CPgnParser.h"
+#include "support/EscapedText.h"
 #include "support/PgnScan.h"
+#include "support/TableFile.h"
 #include "support/TempFolder.h"
 
 namespace velmorak {
@@ -13,54 +15,26 @@ namespace {
 
 using test::readPgn;
 using test::treeText;
+using test::unescaped;
+
+const std::string kCases = VELMORAK_SOURCE_DIR "/tests/record/pgn-cases.txt";
+
+// The rows of one kind of case in the case file, at least `least` of them.
+std::vector<TableRow> cases(const char* kind, std::size_t least)
+{
+    std::vector<TableRow> rows = readTableFile(kCases, kind);
+    EXPECT_GE(rows.size(), least) << kind;
+    for (const TableRow& row : rows)
+        EXPECT_EQ(row.size(), 4u) << row.at(1);
+    return rows;
+}
 
 TEST(PgnReader, MovetextShapesGiveTheExpectedTree)
 {
-    struct Row {
-        const char* name;
-        const char* pgn;
-        const char* tree;
-    } rows[] = {
-        { "plain", "1.e4 e5 2.Nf3 *", " e4 e5 Nf3" },
-        { "numbers with spaces and periods", "1. e4 1... e5 2 . Nf3 *", " e4 e5 Nf3" },
-        { "suffix gives NAG", "1.e4!? *", " e4$5" },
-        { "NAG token", "1.e4 $5 *", " e4$5" },
-        { "last NAG wins", "1.e4!? $1 *", " e4$1" },
-        { "unknown suffix", "1.e4!!? *", " e4" },
-        { "text after the marks", "1.e4 n?Nc6 *", " e4 Nc6$2" },
-        { "byte-order mark", "\xEF\xBB\xBF[Event \"x\"]\n1.e4 e5 *", " e4 e5" },
-        { "last comment wins", "1.e4 {A} {B} *", " e4{B}" },
-        { "empty comment clears", "1.e4 {A} {} *", " e4" },
-        { "variation", "1.e4 e5 (1...c5 2.Nf3) 2.Nf3 *", " e4 e5 (c5 Nf3) Nf3" },
-        { "variation repeating the main move", "1.e4 (1.e4 c5) e5 *", " e4 c5 (e5)" },
-        { "nested variations", "1.e4 e5 (1...c5 2.Nf3 (2.c3 d5) d6) 2.Nf3 *",
-            " e4 e5 (c5 Nf3 (c3 d5) d6) Nf3" },
-        { "comment opening a variation", "{before} 1.e4 e5 ({branch} 1...c5) *",
-            " e4{branch} e5 (c5)" },
-        { "comment after a closed variation", "1.e4 e5 (1...c5) {after} 2.Nf3 *",
-            " e4 e5{after} (c5) Nf3" },
-        { "result inside a variation ends the game", "1.e4 e5 (1...c5 1-0) 2.Nf3", " e4 e5 (c5)" },
-        { "unclosed variation at the end", "1.e4 e5 (1...c5 2.Nf3", " e4 e5 (c5 Nf3)" },
-        { "escape line", "1.e4\n% 1...d5 skipped\n1...e5 *", " e4 e5" },
-        { "semicolon comment", "1.e4 ; 1...d5 skipped\n e5 *", " e4 e5" },
-        { "semicolon kept in brace comment", "1.e4 {a ; b} e5 *", " e4{a ; b} e5" },
-        { "escape line inside a comment", "1.e4 {a\n%gone}\nb} e5 *", " e4{a b} e5" },
-        { "en passant mark", "1.e4 Nf6 2.e5 d5 3.exd6 e.p. e6 *", " e4 Nf6 e5 d5 exd6 e6" },
-        { "glued en passant mark", "1.e4 Nf6 2.e5 d5 3.exd6e.p. e6 *", " e4 Nf6 e5 d5 exd6 e6" },
-        { "long and tolerant forms", "1.e2e4 e7-e5 2.Ng1f3 Nb8c6 3.Bf1-c4 Bc5 4.0-0?? *",
-            " e2e4 e7-e5 Ng1f3 Nb8c6 Bf1-c4 Bc5 0-0$4" },
-        { "castling", "1.e4 e5 2.Nf3 Nc6 3.Bc4 Bc5 4.O-O Nf6 5.d3 O-O *",
-            " e4 e5 Nf3 Nc6 Bc4 Bc5 O-O Nf6 d3 O-O" },
-        { "disambiguation", "1.Nf3 Nf6 2.Nc3 Nc6 3.Nd4 Nd5 4.Ncb5 Ndb4 *",
-            " Nf3 Nf6 Nc3 Nc6 Nd4 Nd5 Ncb5 Ndb4" },
-        { "promotion", "[FEN \"8/P6k/8/8/8/8/8/K7 w - - 0 1\"] 1.a8=Q *", " a8=Q" },
-        { "tag line inside a comment, not after an empty line", "1.e4 {see\n[Event \"x\"]\n} e5 *",
-            " e4{see [Event \"x\"]} e5" },
-    };
-    for (const Row& row : rows) {
-        auto game = readPgn(row.pgn);
-        ASSERT_TRUE(game) << row.name;
-        EXPECT_EQ(treeText(*game), row.tree) << row.name;
+    for (const TableRow& row : cases("movetext", 28)) {
+        auto game = readPgn(unescaped(row[2]));
+        ASSERT_TRUE(game) << row[1];
+        EXPECT_EQ(treeText(*game), unescaped(" " + row[3])) << row[1];
     }
 }
 
@@ -68,34 +42,15 @@ TEST(PgnReader, MovetextShapesGiveTheExpectedTree)
 // Result tag stands, and a result found only in the movetext takes its place.
 TEST(PgnReader, SpellingsAndResultsAsWritten)
 {
-    struct Row {
-        const char* name;
-        std::string pgn;
-        const char* written;
-    } rows[] = {
-        { "null moves", "1.e4 -- 2.Nf3 Z0 3.-- Nc6 *", "*|1. e4 -- 2. Nf3 -- 3. -- Nc6 *" },
-        { "castling as a king move", "1.e4 e5 2.Nf3 Nf6 3.Bc4 Bc5 4.Kg1 Ke8-g8 *",
-            "*|1. e4 e5 2. Nf3 Nf6 3. Bc4 Bc5 4. O-O O-O *" },
-        { "coordinate promotions", "[FEN \"k7/4P3/8/8/8/8/3p4/7K w - - 0 1\"] 1.e7e8n d2-d1=Q+ *",
-            "*|1. e8=N d1=Q+ *" },
-        { "result in the movetext only, en dash", "1.e4 e5 1\u20130", "1-0|1. e4 e5 1-0" },
-        { "one-half signs", "1.e4 e5 \u00BD\u2013\u00BD", "1/2-1/2|1. e4 e5 1/2-1/2" },
-        { "Windows-1252 signs", "1.e4 e5 \xBD\x96\xBD", "1/2-1/2|1. e4 e5 1/2-1/2" },
-        { "dashes in castling", "1.e4 e5 2.Nf3 Nf6 3.Bc4 Bc5 4.O\u2011O O\u2212O *",
-            "*|1. e4 e5 2. Nf3 Nf6 3. Bc4 Bc5 4. O-O O-O *" },
-        { "the Result tag wins", "[Result \"1-0\"] 1.e4 0-1", "1-0|1. e4 1-0" },
-        { "empty Result tag", "[Result \"\"] 1.e4 *", "|1. e4 *" },
-        { "Result tag with signs", "[Result \"\u00BD-\u00BD\"] 1.e4 *", "1/2-1/2|1. e4 1/2-1/2" },
-        { "result ending an open variation", "1.e4 (1.d4 1-0", "*|1. e4 (1. d4) *" },
-    };
-    for (const Row& row : rows) {
-        auto game = readPgn(row.pgn);
-        ASSERT_TRUE(game) << row.name;
+    for (const TableRow& row : cases("written", 11)) {
+        auto game = readPgn(unescaped(row[2]));
+        ASSERT_TRUE(game) << row[1];
         game->setFormat(kFilePgnFormat);
         const std::string text = game->toString();
         const std::size_t body = text.find("\r\n\r\n") + 4;
-        EXPECT_EQ(game->result() + "|" + text.substr(body, text.size() - body - 4), row.written)
-            << row.name;
+        EXPECT_EQ(
+            game->result() + "|" + text.substr(body, text.size() - body - 4), unescaped(row[3]))
+            << row[1];
     }
 }
 
@@ -156,67 +111,29 @@ TEST(PgnLexer, TokensByMode)
 
 TEST(PgnReader, RefusedGamesSayWhereAndWhy)
 {
-    const std::string illegal = "illegal or unreadable move ";
-    struct Row {
-        const char* name;
-        const char* pgn;
-        std::string error; // reason 'text' @offset
-    } rows[] = {
-        { "illegal move", "1.e4 e5 2.Ke3 *", illegal + "'Ke3' @10" },
-        { "stray byte replays the previous move", "1.e4 & e5 *", illegal + "'e4' @5" },
-        { "next game's tags in movetext", "1.e4\n[Event \"x\"]\n1.d4 *", "move expected '[' @5" },
-        { "closing parenthesis outside a variation", "1.e4 ) *", "move expected ')' @5" },
-        { "NAG where a move is expected", "$1 1.e4 *", "move expected '$1' @0" },
-        { "variation before the first move", "(1.d4) 1.e4 *",
-            "variation before the first move '(' @0" },
-        { "string in movetext", "1.e4 \"x\" *", "move expected 'x' @5" },
-        { "illegal move inside a variation", "1.e4 e5 (1...Ke6) *", illegal + "'Ke6' @13" },
-        { "empty input", "  \n", "no game '' @0" },
-        { "null move in check", "1.e4 f5 2.Qh5+ -- *", illegal + "'--' @15" },
-        { "king move where castling is not legal", "1.e4 e5 2.Kg1 *", illegal + "'Kg1' @10" },
-        { "coordinate promotion without a pawn", "1.e7e8q *", illegal + "'e7e8q' @2" },
-    };
-    for (const Row& row : rows) {
+    for (const TableRow& row : cases("refused", 12)) {
         PgnInput input;
-        input.openText(row.pgn);
+        input.openText(unescaped(row[2]));
         CPgnParser parser;
         std::unique_ptr<CPgnGame> game;
         std::int64_t end = -1;
-        EXPECT_FALSE(parser.readGame(input, 0, end, game)) << row.name;
-        EXPECT_FALSE(game) << row.name;
+        EXPECT_FALSE(parser.readGame(input, 0, end, game)) << row[1];
+        EXPECT_FALSE(game) << row[1];
         const PgnReadError& error = parser.lastError();
-        EXPECT_EQ(
-            error.reason + " '" + error.text + "' @" + std::to_string(error.offset), row.error)
-            << row.name;
+        EXPECT_EQ(error.reason + " '" + error.text + "' @" + std::to_string(error.offset),
+            unescaped(row[3]))
+            << row[1];
     }
 }
 
 TEST(PgnReader, TagsAreReadLeniently)
 {
-    struct Row {
-        const char* name;
-        const char* pgn;
-        const char* eventSiteRound;
-    } rows[] = {
-        { "escaped quote and backslash", "[Event \"a \\\"b\\\" \\\\c\"]\n*", "a \"b\" \\c||" },
-        { "unescaped inner quotes", "[Event \"a \"b\" c\"]\n*", "a \"b\" c||" },
-        { "bare number keeps its blank", "[Round 5]\n*", "|| 5" },
-        { "empty value", "[Round]\n[Site \"x\"]\n*", "|x|" },
-        { "semicolon inside a value", "[Event \"Rapid; round 2\"]\n*", "Rapid; round 2||" },
-        { "duplicate: last wins", "[Site \"a\"]\n[Site \"b\"]\n*", "|b|" },
-        { "semicolon after inner quotes", "[Event \"Rapid \"A\"; round 2\"]\n[Site \"x\"]\n*",
-            "Rapid \"A\"; round 2|x|" },
-        { "closing quote missing", "[Event \"Open]\n[Site \"x\"]\n*", "Open|x|" },
-        { "closing bracket missing", "[Event \"E\"\n[Site \"x\"]\n*", "E|x|" },
-        { "name without a value", "[Event\n[Site \"x\"]\n*", "|x|" },
-        { "tag cut by the end of the input", "[Event \"E\"]\n[Site\n", "E||" },
-    };
-    for (const Row& row : rows) {
-        auto game = readPgn(row.pgn);
-        ASSERT_TRUE(game) << row.name;
+    for (const TableRow& row : cases("tags", 11)) {
+        auto game = readPgn(unescaped(row[2]));
+        ASSERT_TRUE(game) << row[1];
         EXPECT_EQ(
-            game->event() + "|" + game->site() + "|" + game->getTag("Round"), row.eventSiteRound)
-            << row.name;
+            game->event() + "|" + game->site() + "|" + game->getTag("Round"), unescaped(row[3]))
+            << row[1];
     }
     EXPECT_FALSE(readPgn("[Event \"E\"]\n[ \"no name\"]\n1.e4 *"))
         << "the tag section ends and its rest is no movetext";

@@ -11,6 +11,7 @@
 #include "sound/MoveSounds.h"
 #include "sound/MoveWords.h"
 #include "sound/WavFile.h"
+#include "support/ScopedEnvironment.h"
 
 using namespace velmorak;
 
@@ -84,7 +85,7 @@ TEST(GeneratedSounds, EveryWordThatCanBeSpokenHasItsFile)
 // test behaves the same on a desktop with sound.
 TEST(PulseSoundOutput, WithoutASoundServerEverythingIsQuickAndQuiet)
 {
-    ::setenv("PULSE_SERVER", "unix:/nonexistent/velmorak-test-socket", 1);
+    ScopedEnvironment server("PULSE_SERVER", "unix:/nonexistent/velmorak-test-socket");
     auto start = std::chrono::steady_clock::now();
     {
         PulseSoundOutput output(kBin + "/sounds");
@@ -101,7 +102,6 @@ TEST(PulseSoundOutput, WithoutASoundServerEverythingIsQuickAndQuiet)
     std::unique_ptr<SoundOutput> system = makeSystemSoundOutput(kBin);
     ASSERT_NE(system, nullptr);
     EXPECT_FALSE(system->playFileSync(kBin + "/sounds/move2.wav"));
-    ::unsetenv("PULSE_SERVER");
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/BoardView.h"
+#include "present/BoardView.h"
 #include "support/FakeClock.h"
 
 namespace velmorak::test {

@@ -1,6 +1,6 @@
 // The status panel's texts for every state of the controller and the engine, the analysis
 // list, the landscape move list and the redraw rule.
-#include "app/StatusPanel.h"
+#include "present/StatusPanel.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ StatusInput panelInput(ControllerHarness& h, std::string_view flags, bool blackM
     EXPECT_TRUE(h.play("e4"));
     EXPECT_TRUE(!blackMoved || h.play("e5"));
     h.controller->currentNode()->setComment("Good");
-    StatusInput in = h.controller->statusInput();
+    StatusInput in = statusInput(*h.controller);
     auto has = [&](char flag) { return flags.find(flag) != std::string_view::npos; };
     in.info.depth = 7, in.info.lineDepth = 6, in.info.score = 150, in.info.searchStartTick = 1000;
     in.info.currentMoveNumber = 3, in.info.moveCount = 20, in.nodesPerSecond = 250'000;
@@ -74,7 +74,7 @@ TEST(StatusPanel, TwoLinesOfEveryState)
         EXPECT_EQ(statusLines(panelInput(h, row.flags, row.blackMoved)), row.lines) << row.name;
     }
     ControllerHarness fresh(std::nullopt);
-    EXPECT_EQ(statusLines(fresh.controller->statusInput()), (StatusLines { "Level 5min", " " }));
+    EXPECT_EQ(statusLines(statusInput(*fresh.controller)), (StatusLines { "Level 5min", " " }));
 }
 
 TEST(StatusPanel, HeaderAndPlayersLines)

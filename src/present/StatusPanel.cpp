@@ -1,4 +1,4 @@
-#include "app/StatusPanel.h"
+#include "present/StatusPanel.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -14,14 +14,15 @@
 namespace velmorak {
 
 class CGameNode;
+class GameController;
 
 // The tags the panel shows; copies, so the input stays valid while the game changes.
 struct StatusTags {
     std::string white, black, result, date, event, whiteElo, blackElo;
 };
 
-// Everything the status panel is computed from. The controller fills the game's part
-// (GameController::statusInput); the front end adds what only it knows: the width of the
+// Everything the status panel is computed from. The controller's part is filled by
+// statusInput(controller); the front end adds what only it knows: the width of the
 // panel, whether its analysis list exists, and the server client's status.
 struct StatusInput {
     StatusTags tags;
@@ -64,6 +65,9 @@ struct StatusLines {
     std::string first, second;
     friend bool operator==(const StatusLines&, const StatusLines&) = default;
 };
+
+// The status panel's input as far as the controller knows it.
+StatusInput statusInput(const GameController& controller);
 
 // The landscape layouts put the panel beside the board and shorten some texts.
 bool isLandscapeLayout(int layout);

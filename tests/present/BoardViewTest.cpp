@@ -1,4 +1,4 @@
-#include "app/BoardView.h"
+#include "present/BoardView.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/LevelSheet.h"
+#include "present/LevelSheet.h"
 
 #include <charconv>
 #include <climits>

@@ -1,7 +1,9 @@
-#include "app/CommandTable.h"
+#include "present/CommandTable.h"
 
 #include <algorithm>
 #include <array>
+
+#include "app/ControllerPrompts.h"
 
 namespace velmorak {
 

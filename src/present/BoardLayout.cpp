@@ -1,4 +1,4 @@
-#include "app/BoardLayout.h"
+#include "present/BoardLayout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/TypedInput.h"
+#include "present/TypedInput.h"
 #include "rules/Board.h"
 #include "rules/PositionValidation.h"
 

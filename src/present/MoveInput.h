@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/BoardLayout.h"
+#include "present/BoardLayout.h"
 #include "rules/Move.h"
 
 namespace velmorak {

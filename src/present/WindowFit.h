@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/BoardLayout.h"
+#include "present/BoardLayout.h"
 
 namespace velmorak {
 

@@ -1,4 +1,4 @@
-#include "app/CommandTable.h"
+#include "present/CommandTable.h"
 
 #include <limits>
 #include <set>

@@ -1,4 +1,4 @@
-#include "app/TypedInput.h"
+#include "present/TypedInput.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "app/MoveInput.h"
+#include "present/MoveInput.h"
 
-#include "app/BoardView.h"
 #include "app/GameController.h"
+#include "present/BoardView.h"
 #include "rules/Board.h"
 #include "sound/MoveSounds.h"
 

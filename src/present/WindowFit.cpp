@@ -1,4 +1,4 @@
-#include "app/WindowFit.h"
+#include "present/WindowFit.h"
 
 #include <algorithm>
 #include <cmath>

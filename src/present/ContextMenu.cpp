@@ -1,4 +1,4 @@
-#include "app/ContextMenu.h"
+#include "present/ContextMenu.h"
 
 namespace velmorak {
 

@@ -1,12 +1,12 @@
-#include "app/MoveInput.h"
+#include "present/MoveInput.h"
 
 #include <algorithm>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
-#include "app/BoardView.h"
-#include "app/ContextMenu.h"
+#include "present/BoardView.h"
+#include "present/ContextMenu.h"
 #include "support/ControllerHarness.h"
 #include "support/RecordingBoardSurface.h"
 

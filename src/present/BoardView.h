@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/BoardLayout.h"
+#include "present/BoardLayout.h"
 #include "rules/Move.h"
 
 namespace velmorak {

@@ -2,8 +2,8 @@
 
 #include <span>
 
-#include "app/BoardLayout.h"
-#include "app/CommandTable.h"
+#include "present/BoardLayout.h"
+#include "present/CommandTable.h"
 
 namespace velmorak {
 

@@ -183,10 +183,6 @@ struct FlipOutcome {
 };
 FlipOutcome flipBoard(bool flipped, bool animating);
 
-inline constexpr std::string_view kProgramTitle = "Velmorak";
-inline constexpr std::string_view kClearHashtablesRefusal =
-    "Can\u00b4t clear hashtables while engine is running";
-
 inline constexpr std::string_view kHelpMainAnchor = "Velmorak.htm#Main_Contents";
 inline constexpr std::string_view kHelpAboutAnchor = "Velmorak.htm#About";
 

@@ -1,4 +1,4 @@
-#include "TypedInput.h"
+#include "present/TypedInput.h"
 
 #include <algorithm>
 #include <array>
