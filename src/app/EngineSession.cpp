@@ -397,7 +397,9 @@ std::optional<SearchInfo> EngineSession::runHelpSearch(
         // as under a message box.
         ++m_state.modalMessageOpen;
         std::int64_t deadline = m_clock.ticks() + kHelpSearchWait.count();
-        while (!m_helpSearchEnded && m_helpSearchId != 0 && m_clock.ticks() < deadline)
+        // The thread may end meanwhile (the program is told to exit): nothing is left to wait
+        // for then.
+        while (!m_helpSearchEnded && m_driver.isRunning() && m_clock.ticks() < deadline)
             m_pump.runFor(kHelpPumpSlice);
         --m_state.modalMessageOpen;
     }
