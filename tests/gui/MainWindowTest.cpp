@@ -17,7 +17,7 @@ using namespace velmorak;
 namespace {
 
 constexpr int kTakeBack = 40038, kNextMove = 40039, kAnalyze = 40040, kToggleLayout = 40015,
-              kFlip = 40014;
+              kFlip = 40014, kHint = 40041;
 
 TEST(MainWindow, PlaysMovesByTapsAndDragsAndTheEngineAnswers)
 {
@@ -43,6 +43,23 @@ TEST(MainWindow, PlaysMovesByTapsAndDragsAndTheEngineAnswers)
         EXPECT_EQ(h.window().boardView().pieceShownAt(answer.to), answer.piece);
         EXPECT_EQ(h.window().boardView().pieceShownAt(answer.from), kEmpty);
     }
+}
+
+TEST(MainWindow, TheWindowRunsOnWhileAHintIsSearched)
+{
+    WindowHarness h;
+    // Read by the test engine at each search.
+    ScopedEnvironment slow("VELMORAK_TESTENGINE", "sleep 600;line 0 g1f3");
+    auto& w = h.window();
+    int ticksWhileSearching = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout,
+        [&] { ticksWhileSearching += w.controller().state().hintSearchActive; });
+    probe.start(50);
+    w.runCommand(kHint);
+    EXPECT_GT(ticksWhileSearching, 3) << "timers, the clocks' among them, ran meanwhile";
+    EXPECT_FALSE(w.controller().state().hintSearchActive);
+    EXPECT_TRUE(h.messages.isEmpty()) << h.messages.join('|').toStdString();
 }
 
 TEST(MainWindow, PromotionDialogChoosesThePieceAndCancelGivesAQueen)
