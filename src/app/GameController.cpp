@@ -673,6 +673,8 @@ void GameController::setEmptyGame()
     m_state.plyNumber = 1;
     m_state.coachLastScore = kNoCoachScore;
     m_state.coachLastNode = nullptr;
+    // The old game's nodes go: a new one may take an address remembered here.
+    m_retriedAt = nullptr;
     m_state.analysisMode = false;
     m_state.hintSearchActive = false;
     m_state.autoReplay = false;
@@ -1108,6 +1110,7 @@ void GameController::setGame(std::unique_ptr<CPgnGame> game)
     m_state.game = std::move(game);
     m_state.currentNode = m_state.game->root();
     m_state.coachLastNode = nullptr;
+    m_retriedAt = nullptr;
     forgetPonder();
     m_state.ponderMove = NoMove;
     // A game from the start opens at its end; a set-up position at its start.
