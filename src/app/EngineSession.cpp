@@ -170,7 +170,13 @@ void EngineSession::stop(bool playResult)
         m_pendingResult.reset();
         m_clock.killTimer(kEngineResultTimer);
     }
-    m_driver.stop(!playResult);
+    if (playResult) {
+        // Its move comes as the search's end, posted like any other: the interface does not
+        // wait for an engine slow to stop (the plug-in bounds that).
+        m_driver.stop(false, std::chrono::milliseconds(0));
+        return;
+    }
+    m_driver.stop(true);
 }
 
 void EngineSession::prepare()

@@ -98,8 +98,9 @@ public:
     // start.
     bool answerFromPonder(Move move);
     void ponderHit();
-    // Stops the engine; `playResult` false first gives the running search up, so its move
-    // is never played.
+    // Stops the engine. `playResult` false first gives the running search up, so its move
+    // is never played, and waits until the engine is idle; true only asks the search to
+    // end and returns: its move arrives as the search's end.
     void stop(bool playResult);
     // Forgets the ponder search's result and the predicted move.
     void forgetPonder();

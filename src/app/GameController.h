@@ -216,7 +216,7 @@ public:
     void startPonder(Move predicted);
     void ponderHit() { m_engine.ponderHit(); }
     // Stops the engine; `playResult` false first gives the running search up, so its move
-    // is never played.
+    // is never played; true returns at once, the move following as the search's end.
     void stopEngine(bool playResult) { m_engine.stop(playResult); }
     void clearEngineHashtables() { m_engine.clearHashtables(); }
     // Plays the first move of a finished search's line; false when nothing was played.
