@@ -449,7 +449,9 @@ void GameController::moveNow()
         std::int64_t thinking = std::max<std::int64_t>(0, now() - m_engine.searchStartTick.load());
         stopEngine(false);
         SearchInfo info = m_host ? m_host->output().snapshot() : SearchInfo {};
-        playEngineMove(info, thinking);
+        // The engine finishing a replayed game plays here: its move may end the game.
+        if (playEngineMove(info, thinking))
+            checkGameEnd();
         restartAnalysis();
     } else if (m_engine.isBusy()) {
         // The engine's best move so far arrives as the search's result.
