@@ -67,6 +67,15 @@ bool GameController::startTraining(const std::string& path, int index)
         m_database = std::make_unique<CDatabase>(*m_parser);
     m_database->close();
     if (!m_database->open(path)) {
+        // Only a stored resume point that fails is forgotten: a mistyped file name must not
+        // cost the user the training they would resume next.
+        std::string stored;
+        m_settings.readString(kLastTrainingDatabaseSetting, stored);
+        if (stored.empty() || stored != path) {
+            message("Couldn't open training database " + path, MessageIcon::Information,
+                kTrainingTitle);
+            return false;
+        }
         message("Couldn't open last training database", MessageIcon::Information, kTrainingTitle);
         m_settings.writeString(kLastTrainingDatabaseSetting, "");
         m_settings.writeInt(kLastTrainingPositionSetting, -1);

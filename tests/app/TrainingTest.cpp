@@ -91,6 +91,11 @@ TEST(Training, NoAfterASolutionResumesWithTheFollowingPosition)
     EXPECT_EQ(h.event(), "A");
 
     h.controller->toggleTraining();
+    const int stored = h.position();
+    const std::string typo = h.folder.file("tatcics.pgn");
+    EXPECT_FALSE(h.controller->startTraining(typo, 0));
+    EXPECT_EQ(h.lastShown(), "Training: Couldn't open training database " + typo);
+    EXPECT_EQ(h.position(), stored) << "a file the user named keeps the resume point";
     h.settings.writeString(kLastTrainingDatabaseSetting, h.folder.file("missing.pgn"));
     h.controller->toggleTraining();
     EXPECT_EQ(h.lastShown(), "Training: Couldn't open last training database");
