@@ -261,7 +261,7 @@ TEST(GameController, GuardsRefuseWithTheirMessages)
             "Velmorak: Please finish running server-game first",
             "Velmorak: Takeback not possible while observing.",
             "Velmorak: Changing the level while on server might corrupt the clock.",
-            "Velmorak: Please finish the currently running game first!" }));
+            "Velmorak: Please finish running server-game first" }));
     h.c().SetServerGameMode(false, -1);
     h.c().SetObserveMode(true, 12);
     h.prompts.shown.clear();
