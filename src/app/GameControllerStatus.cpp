@@ -15,7 +15,6 @@ StatusInput GameController::statusInput() const
     in.tags.whiteElo = game.getTag("WhiteElo");
     in.tags.blackElo = game.getTag("BlackElo");
     in.currentNode = m_state.currentNode;
-    in.plyNumber = m_state.plyNumber;
     in.whiteToMove = m_state.board.sideToMove() == kWhiteSide;
     in.engineBusy = m_engine.isBusy();
     in.ponderActive = m_engine.isPondering();
