@@ -79,7 +79,11 @@ Clocks computeClocks(const LevelRecord& level, const ClockInputs& in)
     std::int64_t& toMove = in.whiteToMove ? white : black;
     const bool fixed = level.mode == kFixedLevel;
 
-    if (in.serverOrObserve) {
+    if (in.gameOver) {
+        // Nobody thinks in a finished game: the clocks stand at the last move's times.
+        if (fixed || in.trainingMode)
+            white = black = 0;
+    } else if (in.serverOrObserve) {
         if (in.moveStartTick != 0)
             toMove += secondsSince(in.now, in.moveStartTick);
     } else if (!in.engineSearching) {

@@ -25,6 +25,8 @@ struct ClockInputs {
     bool serverOrObserve = false;
     int plyNumber = 2;
     bool whiteToMove = true;
+    // The position ends the game (mate, stalemate, a draw): no clock runs.
+    bool gameOver = false;
 };
 
 // A clock as two numbers: minutes and seconds, or hours and minutes (ClockParts).

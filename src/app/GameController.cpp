@@ -726,6 +726,8 @@ ClockParts GameController::clocks() const
     inputs.serverOrObserve = m_state.serverGameMode || m_state.observeMode;
     inputs.plyNumber = m_state.plyNumber;
     inputs.whiteToMove = m_state.board.sideToMove() == kWhiteSide;
+    // The game-end test marks what it looks at; the shown board stays as it is.
+    inputs.gameOver = Board(m_state.board).gameEnd() != GameEndCode::None;
     DgtClockTexts dgt = m_dgtClock;
     dgt.connected = m_state.dgtConnected;
     dgt.serverGame = m_state.serverGameMode;

@@ -119,6 +119,9 @@ void PlaySession::printClock()
         printStatus(false);
     if (m_finished || (m_controller.state().moveStartTick == 0 && !m_controller.isEngineBusy()))
         return;
+    // The clocks of a finished game stand: repeating them says nothing.
+    if (Board(m_controller.board()).gameEnd() != GameEndCode::None)
+        return;
     ClockParts parts = m_controller.clocks();
     // The colon of an hour display blinks on screen; here it stays, so that each clock is
     // one word for a script.

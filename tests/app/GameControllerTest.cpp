@@ -318,5 +318,22 @@ TEST(GameController, ASetUpGameKeepsItsMoveNumbersInTheStatusLine)
     EXPECT_EQ(h.c().state().plyNumber, 3) << "the clocks count plies from the game's start";
 }
 
+TEST(GameController, ClocksStandOnceTheGameIsOverAndRunAgainWhenPlayGoesOn)
+{
+    TwoPlayers h;
+    h.playAll({ "f3", "e5", "g4" });
+    h.clock.advance(2000);
+    h.playAll({ "Qh4#" });
+    h.clock.advance(1000);
+    const std::string mated = h.c().clockText(false, 0);
+    EXPECT_EQ(mated, "05:00 04:58");
+    h.clock.advance(90000);
+    EXPECT_EQ(h.c().clockText(false, 0), mated) << "checkmate";
+    h.c().takeBackMove(false);
+    h.playAll({ "Qe7" });
+    h.clock.advance(3000);
+    EXPECT_EQ(h.c().clockText(false, 0), "04:57 05:00") << "taken back and played on";
+}
+
 } // namespace
 } // namespace velmorak::test
