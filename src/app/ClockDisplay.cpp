@@ -132,8 +132,8 @@ ClockParts clockParts(const LevelRecord& level, const ClockInputs& inputs, const
         std::int64_t white = dgtClockSeconds(dgt.white);
         std::int64_t black = dgtClockSeconds(dgt.black);
         if (white >= 0 && black >= 0) {
-            parts.whiteDgtSeconds = white;
-            parts.blackDgtSeconds = black;
+            parts.whiteDgtSeconds = parts.whiteSeconds = white;
+            parts.blackDgtSeconds = parts.blackSeconds = black;
             showDgt(white, parts.white, parts.whiteColon);
             showDgt(black, parts.black, parts.blackColon);
             return parts;
@@ -142,6 +142,10 @@ ClockParts clockParts(const LevelRecord& level, const ClockInputs& inputs, const
     Clocks clocks = computeClocks(level, inputs);
     showComputed(clocks.white, parts.white, parts.whiteColon);
     showComputed(clocks.black, parts.black, parts.blackColon);
+    parts.whiteSeconds =
+        std::max<std::int64_t>(0, clocks.white.minutes * 60 + clocks.white.seconds);
+    parts.blackSeconds =
+        std::max<std::int64_t>(0, clocks.black.minutes * 60 + clocks.black.seconds);
     return parts;
 }
 

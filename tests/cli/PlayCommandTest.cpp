@@ -82,6 +82,12 @@ TEST(PlayCommand, LevelsReachTheEngineAndItsClockTicksWhileItThinks)
     // The fixed level counts the engine's thinking time up from zero.
     EXPECT_NE(run.out.find("\nclock 00:00 00:0"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\n1. e4 e5 *"), std::string::npos) << run.out;
+
+    // Two hours a side: written out, never to be read as minutes and seconds.
+    TempFolder hours;
+    run = play(hours, "e4\n", "--level blitz:120+0", "sleep 1300;line 0 e7e5");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\nclock 2:00:00 "), std::string::npos) << run.out;
 }
 
 TEST(PlayCommand, InputWithoutALastLineBreakOrWithEndlessLinesIsStillRead)
