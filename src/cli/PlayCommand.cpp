@@ -28,7 +28,7 @@
 #include "record/CDatabase.h"
 #include "record/CPgnParser.h"
 #include "record/FenGame.h"
-#include "record/PgnInput.h"
+#include "record/FirstGame.h"
 #include "sound/MoveSounds.h"
 #include "sound/SoundOutput.h"
 
@@ -37,26 +37,6 @@ namespace velmorak::cli {
 namespace {
 
 constexpr std::string_view kCommand = "play";
-
-// A game that starts from a set-up position, numbered from the position's move number as
-// the PGN reader numbers it.
-Result<std::unique_ptr<CPgnGame>> firstGameOf(const std::string& path)
-{
-    PgnInput input;
-    if (!input.openFile(path))
-        return Error { ErrorKind::NotFound, "cannot open " + path };
-    CPgnParser parser;
-    std::int64_t end = 0;
-    std::unique_ptr<CPgnGame> game;
-    if (!parser.readGame(input, 0, end, game) || !game) {
-        const PgnReadError& error = parser.lastError();
-        return Error { ErrorKind::InvalidInput,
-            "no game could be read from " + path + ": " + error.reason +
-                (error.text.empty() ? "" : " '" + error.text + "'") + " at offset " +
-                std::to_string(error.offset) };
-    }
-    return game;
-}
 
 Status saveGame(const std::string& path, CPgnGame& game)
 {
@@ -79,7 +59,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     const PlayOptions& options = *parsed;
     std::unique_ptr<CPgnGame> startGame;
     if (options.pgn) {
-        Result<std::unique_ptr<CPgnGame>> game = firstGameOf(*options.pgn);
+        Result<std::unique_ptr<CPgnGame>> game = readFirstGame(*options.pgn);
         if (!game)
             return usage(err, kCommand, game.error().message);
         startGame = std::move(game.value());

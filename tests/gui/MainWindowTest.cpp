@@ -10,6 +10,7 @@
 
 #include "WindowHarness.h"
 #include "gui/SingleInstance.h"
+#include "record/FirstGame.h"
 
 using velmorak::test::WindowHarness;
 using namespace velmorak;
@@ -279,6 +280,15 @@ TEST(MainWindow, ASecondStartHandsItsPgnFileToTheWindow)
     ASSERT_TRUE(second.handOver({ VELMORAK_DATA_DIR "/pgn/masters-111k.pgn" }));
     ASSERT_TRUE(h.waitUntil([&] { return h.window().controller().game().white() == "Savrov"; }));
     EXPECT_EQ(h.window().controller().game().black(), "Alekhine, Alexander");
+
+    // A file without a game is refused with the reason `play --pgn` gives.
+    const std::string empty = h.folder().file("empty.pgn");
+    TempFolder::write(empty, "");
+    h.window().openFiles({ QString::fromStdString(empty) });
+    EXPECT_EQ(
+        h.messages, QStringList { QString::fromStdString(readFirstGame(empty).error().message) });
+    h.messages.clear();
+
 }
 
 } // namespace
