@@ -5,6 +5,7 @@
 #include "app/GameController.h"
 #include "app/TrainingPositions.h"
 #include "record/CPgnParser.h"
+#include "record/FirstGame.h"
 
 namespace velmorak {
 
@@ -89,6 +90,11 @@ bool GameController::loadTrainingPosition(int offset)
     std::unique_ptr<CPgnGame> game = loadGameAtOffset(*m_database, offset);
     if (!game) {
         message("Could not parse game!");
+        return false;
+    }
+    // A position no game can start from would only be refused move by move, or end at once.
+    if (Status playable = checkSetUpPosition(*game); !playable) {
+        message(playable.error().message, MessageIcon::Information, kTrainingTitle);
         return false;
     }
     m_clock.killTimer(kTrainingReplyTimer);

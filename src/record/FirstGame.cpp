@@ -2,8 +2,22 @@
 
 #include "record/CPgnParser.h"
 #include "record/PgnInput.h"
+#include "rules/PositionValidation.h"
 
 namespace velmorak {
+
+Status checkSetUpPosition(const CPgnGame& game)
+{
+    const std::string& fen = game.getTag("FEN");
+    if (fen.empty())
+        return {};
+    Board board(fen);
+    PositionFault fault = firstPositionFault(board);
+    if (fault == PositionFault::None)
+        return {};
+    return Error { ErrorKind::InvalidInput,
+        "the set-up position cannot start a game: " + std::string(positionFaultText(fault)) };
+}
 
 Result<std::unique_ptr<CPgnGame>> readFirstGame(const std::string& path)
 {
@@ -20,6 +34,9 @@ Result<std::unique_ptr<CPgnGame>> readFirstGame(const std::string& path)
                 (error.text.empty() ? "" : " '" + error.text + "'") + " at offset " +
                 std::to_string(error.offset) };
     }
+    if (Status playable = checkSetUpPosition(*game); !playable)
+        return Error { ErrorKind::InvalidInput,
+            "the first game of " + path + ": " + playable.error().message };
     return game;
 }
 

@@ -102,6 +102,17 @@ TEST(Training, NoAfterASolutionResumesWithTheFollowingPosition)
     EXPECT_EQ(h.position(), -1) << "the resume point is cleared";
 }
 
+TEST(Training, APositionNoGameCanStartFromIsRefused)
+{
+    Training h;
+    TempFolder::write(h.path, "[SetUp \"1\"][FEN \"3k4/8/8/8/8/8/8/3RK3 w - - 0 1\"]\n1. Rd2 *\n");
+    EXPECT_FALSE(h.controller->startTraining(h.path, 0));
+    EXPECT_EQ(h.lastShown(),
+        "Training: the set-up position cannot start a game: the side not to move is in check");
+    EXPECT_FALSE(h.view.checked[int(ControllerCommand::Training)]);
+    EXPECT_TRUE(h.controller->game().getTag("FEN").empty()) << "the game stays out";
+}
+
 // The default file reaches the documents folder on first use, and every position of it is
 // solved through the controller by its line: each user move legal and accepted, each reply
 // played from the line, and "Solution found!" reached.

@@ -211,6 +211,9 @@ TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)
     TempFolder folder;
     const std::string empty = folder.file("empty.pgn");
     TempFolder::write(empty, "");
+    const std::string kingless = folder.file("kingless.pgn"), check = folder.file("check.pgn");
+    TempFolder::write(kingless, "[SetUp \"1\"][FEN \"3k4/8/8/8/8/8/8/8 w - - 0 1\"]\n*\n");
+    TempFolder::write(check, "[SetUp \"1\"][FEN \"3k4/8/8/8/8/8/8/3RK3 w - - 0 1\"]\n*\n");
     struct Row {
         const char* name;
         std::string options;
@@ -223,6 +226,10 @@ TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)
         { "two starts", "--restore --pgn x.pgn", "only one of --fen, --pgn and --restore" },
         { "missing PGN", "--pgn /nonexistent/x.pgn", "cannot open /nonexistent/x.pgn" },
         { "no game in the PGN", "--pgn '" + empty + "'", "no game could be read" },
+        { "a set-up game without a white king", "--pgn '" + kingless + "'",
+            "cannot start a game: each side needs exactly one king" },
+        { "a set-up game with the side not to move in check", "--pgn '" + check + "'",
+            "cannot start a game: the side not to move is in check" },
         { "unknown engine", "--engine Nobody", "no engine plug-in named 'Nobody'" },
         { "stray argument", "e4", "moves are typed on standard input" },
     };

@@ -289,6 +289,15 @@ TEST(MainWindow, ASecondStartHandsItsPgnFileToTheWindow)
         h.messages, QStringList { QString::fromStdString(readFirstGame(empty).error().message) });
     h.messages.clear();
 
+    // A set-up game no game can start from is refused as `play --pgn` refuses it.
+    const std::string kingless = h.folder().file("kingless.pgn");
+    TempFolder::write(kingless, "[SetUp \"1\"][FEN \"3k4/8/8/8/8/8/8/8 w - - 0 1\"]\n*\n");
+    h.window().openFiles({ QString::fromStdString(kingless) });
+    EXPECT_EQ(h.messages,
+        QStringList { QString::fromStdString("the first game of " + kingless +
+            ": the set-up position cannot start a game: each side needs exactly one king") });
+    h.messages.clear();
+    EXPECT_EQ(h.window().controller().game().white(), "Savrov") << "the game stays out";
 }
 
 } // namespace
