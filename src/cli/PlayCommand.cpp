@@ -109,6 +109,11 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
             output.line("message", "Velmorak: no autosaved game to restore; a new game starts");
     } else if (startGame) {
         controller.setGame(std::move(startGame));
+        // --pgn continues the game where its moves end, whether it starts from the standard
+        // position or a set-up one (the window opens a set-up game at its start instead).
+        CGameNode* end = controller.game().root()->endOfMainLine();
+        if (options.pgn && controller.currentNode() != end)
+            controller.gotoNode(end);
     }
 
     PlaySession session(controller, queue, output, clock, options.white, options.black);
@@ -184,7 +189,8 @@ const CliRegistration kReg({ "play",
     "    (questions take their default answer), 'clock WHITE BLACK' (MM:SS, H:MM:SS from\n"
     "    an hour on) each second while a clock runs, 'info ...' engine reports, 'hint SAN'\n"
     "    and 'threat SAN' (shown, never played), 'status LINE1 | LINE2' (after 'status',\n"
-    "    again as the search goes on).\n"
+    "    again as the search goes on). --pgn continues the file's first game where its\n"
+    "    moves end.\n"
     "    At quit or the end of input (two engine sides: the end of the game) the game is\n"
     "    printed as PGN and the settings, the level included, are written back; SIGTERM\n"
     "    and SIGINT end the same way. SPEC: depth:N, movetime:SECONDS,\n"

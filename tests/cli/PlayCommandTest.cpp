@@ -151,6 +151,17 @@ TEST(PlayCommand, TrainingJudgesTypedMovesAndAsksAtTheEnd)
             "fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1" }));
 }
 
+TEST(PlayCommand, APgnGameSetUpFromAPositionGoesOnWhereItsMovesEnd)
+{
+    TempFolder folder;
+    TempFolder::write(folder.file("set-up.pgn"),
+        "[SetUp \"1\"][FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 30\"]\n30. e4 Kd7 *\n");
+    // e5 is a move only where the game's moves end.
+    CliResult run = play(folder, "e5\n", "--black human --pgn '" + folder.file("set-up.pgn") + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\n30. e4 Kd7 31. e5 *"), std::string::npos) << run.out;
+}
+
 TEST(PlayCommand, TwoEngineSidesPlayToMateThenSaveAndRestore)
 {
     TempFolder folder;
