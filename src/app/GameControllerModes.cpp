@@ -81,8 +81,10 @@ void GameController::newGame(bool ask)
 
 bool GameController::prepareGameChange()
 {
-    if (!guardNewGame())
+    if (m_state.serverGameMode) {
+        message("Please finish running server-game first");
         return false;
+    }
     if (m_state.observeMode)
         SetObserveMode(false, -1);
     return true;

@@ -5,6 +5,7 @@
 #include "app/GameController.h"
 #include "app/TrainingPositions.h"
 #include "record/CPgnParser.h"
+#include "record/FirstGame.h"
 
 namespace velmorak {
 
@@ -67,6 +68,15 @@ bool GameController::startTraining(const std::string& path, int index)
         m_database = std::make_unique<CDatabase>(*m_parser);
     m_database->close();
     if (!m_database->open(path)) {
+        // Only a stored resume point that fails is forgotten: a mistyped file name must not
+        // cost the user the training they would resume next.
+        std::string stored;
+        m_settings.readString(kLastTrainingDatabaseSetting, stored);
+        if (stored.empty() || stored != path) {
+            message("Couldn't open training database " + path, MessageIcon::Information,
+                kTrainingTitle);
+            return false;
+        }
         message("Couldn't open last training database", MessageIcon::Information, kTrainingTitle);
         m_settings.writeString(kLastTrainingDatabaseSetting, "");
         m_settings.writeInt(kLastTrainingPositionSetting, -1);
@@ -80,6 +90,11 @@ bool GameController::loadTrainingPosition(int offset)
     std::unique_ptr<CPgnGame> game = loadGameAtOffset(*m_database, offset);
     if (!game) {
         message("Could not parse game!");
+        return false;
+    }
+    // A position no game can start from would only be refused move by move, or end at once.
+    if (Status playable = checkSetUpPosition(*game); !playable) {
+        message(playable.error().message, MessageIcon::Information, kTrainingTitle);
         return false;
     }
     m_clock.killTimer(kTrainingReplyTimer);
