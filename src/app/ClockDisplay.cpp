@@ -79,7 +79,11 @@ Clocks computeClocks(const LevelRecord& level, const ClockInputs& in)
     std::int64_t& toMove = in.whiteToMove ? white : black;
     const bool fixed = level.mode == kFixedLevel;
 
-    if (in.serverOrObserve) {
+    if (in.gameOver) {
+        // Nobody thinks in a finished game: the clocks stand at the last move's times.
+        if (fixed || in.trainingMode)
+            white = black = 0;
+    } else if (in.serverOrObserve) {
         if (in.moveStartTick != 0)
             toMove += secondsSince(in.now, in.moveStartTick);
     } else if (!in.engineSearching) {
@@ -128,8 +132,8 @@ ClockParts clockParts(const LevelRecord& level, const ClockInputs& inputs, const
         std::int64_t white = dgtClockSeconds(dgt.white);
         std::int64_t black = dgtClockSeconds(dgt.black);
         if (white >= 0 && black >= 0) {
-            parts.whiteDgtSeconds = white;
-            parts.blackDgtSeconds = black;
+            parts.whiteDgtSeconds = parts.whiteSeconds = white;
+            parts.blackDgtSeconds = parts.blackSeconds = black;
             showDgt(white, parts.white, parts.whiteColon);
             showDgt(black, parts.black, parts.blackColon);
             return parts;
@@ -138,6 +142,10 @@ ClockParts clockParts(const LevelRecord& level, const ClockInputs& inputs, const
     Clocks clocks = computeClocks(level, inputs);
     showComputed(clocks.white, parts.white, parts.whiteColon);
     showComputed(clocks.black, parts.black, parts.blackColon);
+    parts.whiteSeconds =
+        std::max<std::int64_t>(0, clocks.white.minutes * 60 + clocks.white.seconds);
+    parts.blackSeconds =
+        std::max<std::int64_t>(0, clocks.black.minutes * 60 + clocks.black.seconds);
     return parts;
 }
 

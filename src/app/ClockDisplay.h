@@ -25,6 +25,8 @@ struct ClockInputs {
     bool serverOrObserve = false;
     int plyNumber = 2;
     bool whiteToMove = true;
+    // The position ends the game (mate, stalemate, a draw): no clock runs.
+    bool gameOver = false;
 };
 
 // A clock as two numbers: minutes and seconds, or hours and minutes (ClockParts).
@@ -60,6 +62,10 @@ struct ClockParts {
     bool blackColon = true;
     std::int64_t whiteDgtSeconds = -1;
     std::int64_t blackDgtSeconds = -1;
+    // Each clock's whole time in seconds (a negative time as 0), for a display that cannot
+    // blink its colon and so cannot tell hours from minutes.
+    std::int64_t whiteSeconds = 0;
+    std::int64_t blackSeconds = 0;
     friend bool operator==(const ClockParts&, const ClockParts&) = default;
 };
 

@@ -415,7 +415,9 @@ void GameController::moveNow()
         std::int64_t thinking = std::max<std::int64_t>(0, now() - m_engine.searchStartTick());
         stopEngine(false);
         SearchInfo info = m_engine.snapshot();
-        playEngineMove(info, thinking);
+        // The engine finishing a replayed game plays here: its move may end the game.
+        if (playEngineMove(info, thinking))
+            checkGameEnd();
         restartAnalysis();
     } else if (m_engine.isBusy()) {
         // The engine's best move so far arrives as the search's result.
@@ -562,6 +564,8 @@ ClockParts GameController::clocks() const
     inputs.serverOrObserve = m_state.serverGameMode || m_state.observeMode;
     inputs.plyNumber = m_state.plyNumber;
     inputs.whiteToMove = m_state.board.sideToMove() == kWhiteSide;
+    // The game-end test marks what it looks at; the shown board stays as it is.
+    inputs.gameOver = Board(m_state.board).gameEnd() != GameEndCode::None;
     DgtClockTexts dgt = m_dgtClock;
     dgt.connected = m_state.dgtConnected;
     dgt.serverGame = m_state.serverGameMode;
@@ -722,8 +726,10 @@ void GameController::newGame(bool ask)
 
 bool GameController::prepareGameChange()
 {
-    if (!guardNewGame())
+    if (m_state.serverGameMode) {
+        message("Please finish running server-game first");
         return false;
+    }
     if (m_state.observeMode)
         SetObserveMode(false, -1);
     return true;

@@ -4,6 +4,7 @@
 
 #include "app/GameController.h"
 #include "app/TrainingPositions.h"
+#include "record/FirstGame.h"
 
 namespace velmorak {
 
@@ -96,6 +97,14 @@ bool TrainingSession::start(const std::string& path, int index)
         m_database = std::make_unique<CDatabase>(*m_parser);
     m_database->close();
     if (!m_database->open(path)) {
+        // Only a stored resume point that fails is forgotten: a mistyped file name must not
+        // cost the user the training they would resume next.
+        std::string stored;
+        m_settings.readString(kLastTrainingDatabaseSetting, stored);
+        if (stored.empty() || stored != path) {
+            message("Couldn't open training database " + path, kTrainingTitle);
+            return false;
+        }
         message("Couldn't open last training database", kTrainingTitle);
         m_settings.writeString(kLastTrainingDatabaseSetting, "");
         m_settings.writeInt(kLastTrainingPositionSetting, -1);
@@ -109,6 +118,11 @@ bool TrainingSession::loadPosition(int offset)
     std::unique_ptr<CPgnGame> game = loadGameAtOffset(*m_database, offset);
     if (!game) {
         message("Could not parse game!", kProgramTitle);
+        return false;
+    }
+    // A position no game can start from would only be refused move by move, or end at once.
+    if (Status playable = checkSetUpPosition(*game); !playable) {
+        message(playable.error().message, kTrainingTitle);
         return false;
     }
     m_clock.killTimer(kTrainingReplyTimer);

@@ -29,7 +29,7 @@
 #include "record/CDatabase.h"
 #include "record/CPgnParser.h"
 #include "record/FenGame.h"
-#include "record/PgnInput.h"
+#include "record/FirstGame.h"
 #include "sound/MoveSounds.h"
 #include "sound/SoundOutput.h"
 
@@ -38,26 +38,6 @@ namespace velmorak::cli {
 namespace {
 
 constexpr std::string_view kCommand = "play";
-
-// A game that starts from a set-up position, numbered from the position's move number as
-// the PGN reader numbers it.
-Result<std::unique_ptr<CPgnGame>> firstGameOf(const std::string& path)
-{
-    PgnInput input;
-    if (!input.openFile(path))
-        return Error { ErrorKind::NotFound, "cannot open " + path };
-    CPgnParser parser;
-    std::int64_t end = 0;
-    std::unique_ptr<CPgnGame> game;
-    if (!parser.readGame(input, 0, end, game) || !game) {
-        const PgnReadError& error = parser.lastError();
-        return Error { ErrorKind::InvalidInput,
-            "no game could be read from " + path + ": " + error.reason +
-                (error.text.empty() ? "" : " '" + error.text + "'") + " at offset " +
-                std::to_string(error.offset) };
-    }
-    return game;
-}
 
 Status saveGame(const std::string& path, CPgnGame& game)
 {
@@ -80,7 +60,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     const PlayOptions& options = *parsed;
     std::unique_ptr<CPgnGame> startGame;
     if (options.pgn) {
-        Result<std::unique_ptr<CPgnGame>> game = firstGameOf(*options.pgn);
+        Result<std::unique_ptr<CPgnGame>> game = readFirstGame(*options.pgn);
         if (!game)
             return usage(err, kCommand, game.error().message);
         startGame = std::move(game.value());
@@ -132,6 +112,11 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
             output.line("message", "Velmorak: no autosaved game to restore; a new game starts");
     } else if (startGame) {
         controller.setGame(std::move(startGame));
+        // --pgn continues the game where its moves end, whether it starts from the standard
+        // position or a set-up one (the window opens a set-up game at its start instead).
+        CGameNode* end = controller.game().root()->endOfMainLine();
+        if (options.pgn && controller.currentNode() != end)
+            controller.gotoNode(end);
     }
 
     PlaySession session(controller, queue, output, clock, options.white, options.black);
@@ -209,9 +194,11 @@ const CliRegistration kReg({ "play",
     "    coordinates) or command a line: back forward start end new movenow analyse replay\n"
     "    'level SPEC' board pgn quit hint threat status 'coach on|off' 'train [FILE]'.\n"
     "    Standard output, one event a line: 'fen FEN', 'move SAN', 'message TITLE: TEXT'\n"
-    "    (questions take their default answer), 'clock WHITE BLACK' each second while a\n"
-    "    clock runs, 'info ...' engine reports, 'hint SAN' and 'threat SAN' (shown, never\n"
-    "    played), 'status LINE1 | LINE2' (after 'status', again as the search goes on).\n"
+    "    (questions take their default answer), 'clock WHITE BLACK' (MM:SS, H:MM:SS from\n"
+    "    an hour on) each second while a clock runs, 'info ...' engine reports, 'hint SAN'\n"
+    "    and 'threat SAN' (shown, never played), 'status LINE1 | LINE2' (after 'status',\n"
+    "    again as the search goes on). --pgn continues the file's first game where its\n"
+    "    moves end.\n"
     "    At quit (a search on its way is given up) or the end of input (an engine move\n"
     "    that is due still comes; two engine sides: the end of the game) the game is\n"
     "    printed as PGN and the settings, the level included, are written back; SIGTERM\n"

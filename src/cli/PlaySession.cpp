@@ -119,15 +119,23 @@ void PlaySession::printClock()
         printStatus(false);
     if (m_finished || (m_controller.state().moveStartTick == 0 && !m_controller.isEngineBusy()))
         return;
+    // The clocks of a finished game stand: repeating them says nothing.
+    if (Board(m_controller.board()).gameEnd() != GameEndCode::None)
+        return;
     ClockParts parts = m_controller.clocks();
-    // The colon of an hour display blinks on screen; here it stays, so that each clock is
-    // one word for a script.
-    auto text = [](const ClockValue& value) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%02d:%02d", int(value.minutes), int(value.seconds));
+    // The window tells hours from minutes by a blinking colon; a line cannot blink, so an
+    // hour or more is written out as H:MM:SS. Each clock stays one word for a script.
+    auto text = [](std::int64_t seconds) {
+        char buffer[48];
+        long long s = seconds;
+        if (s >= 3600)
+            std::snprintf(
+                buffer, sizeof buffer, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+        else
+            std::snprintf(buffer, sizeof buffer, "%02lld:%02lld", s / 60, s % 60);
         return std::string(buffer);
     };
-    m_output.line("clock", text(parts.white) + ' ' + text(parts.black));
+    m_output.line("clock", text(parts.whiteSeconds) + ' ' + text(parts.blackSeconds));
 }
 
 void PlaySession::step()

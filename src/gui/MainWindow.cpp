@@ -31,9 +31,8 @@
 #include "present/ContextMenu.h"
 #include "present/TypedInput.h"
 #include "record/CPgnGame.h"
-#include "record/CPgnParser.h"
 #include "record/FenGame.h"
-#include "record/PgnInput.h"
+#include "record/FirstGame.h"
 #include "rules/Board.h"
 
 namespace velmorak::gui {
@@ -213,19 +212,14 @@ void MainWindow::openFiles(const QStringList& files)
             continue;
         // The first game of the file becomes the current one; the database dialogs open
         // the others.
-        PgnInput input;
-        const std::string path = toBytes(file);
-        CPgnParser parser;
-        std::int64_t end = 0;
-        std::unique_ptr<CPgnGame> game;
-        if (!input.openFile(path) || !parser.readGame(input, 0, end, game) || !game) {
-            m_prompts.showMessage(
-                kTitle, "No game could be read from " + path, MessageIcon::Exclamation);
+        Result<std::unique_ptr<CPgnGame>> game = readFirstGame(toBytes(file));
+        if (!game) {
+            m_prompts.showMessage(kTitle, game.error().message, MessageIcon::Exclamation);
             continue;
         }
         if (!controller().prepareGameChange())
             return;
-        controller().setGame(std::move(game));
+        controller().setGame(std::move(*game));
         updateCommandStates();
         return;
     }

@@ -91,7 +91,9 @@ std::string moveLine(const StatusInput& in)
     // The side to move tells whose move was the last: Black to move follows a White move.
     const char* pattern = in.whiteToMove ? (landscape ? "Move %d... %s" : "Last move %d... %s")
                                          : (landscape ? "Move %d. %s" : "Last move %d. %s");
-    return format(pattern, in.plyNumber / 2, move.c_str());
+    // The game's own numbering, as its move list and PGN print it: a game set up at move 30
+    // goes on with 30, not 1.
+    return format(pattern, in.currentNode->moveNumber(), move.c_str());
 }
 
 std::string playersLine(const StatusInput& in)

@@ -28,8 +28,6 @@ struct StatusInput {
     StatusTags tags;
     // Null or the root: no move yet. Must stay valid while the input is used.
     const CGameNode* currentNode = nullptr;
-    // Half-move number of the move about to be made (1 for White's first move).
-    int plyNumber = 1;
     bool whiteToMove = true;
     bool engineBusy = false;
     bool ponderActive = false;

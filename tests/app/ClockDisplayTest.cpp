@@ -56,20 +56,22 @@ TEST(ClockDisplayTest, DisplayedPartsAndDgtClockTexts)
         LevelRecord level;
         std::int64_t blackUsedMs;
         DgtClockTexts dgt;
-        ClockParts parts; // white, black, colons, DGT seconds
+        ClockParts parts; // white, black, colons, DGT seconds, seconds
     };
     const Row rows[] = {
         { "75 minutes as hours and minutes", blitzLevel(4500, 0), 1000, {},
-            { { 1, 15 }, { 1, 14 }, true, false, -1, -1 } },
+            { { 1, 15 }, { 1, 14 }, true, false, -1, -1, 4500, 4499 } },
         { "a negative time shows zeros", blitzLevel(60, 0), 70000, {},
-            { { 1, 0 }, { 0, 0 }, true, true, -1, -1 } },
+            { { 1, 0 }, { 0, 0 }, true, true, -1, -1, 60, 0 } },
         { "60 hours or more show 59 and 59", blitzLevel(INT_MAX, 0), 0, {},
-            { { 59, 59 }, { 59, 59 }, false, false, -1, -1 } },
-        { "the DGT clock's times", {}, 0, dgt, { { 5, 7 }, { 1, 2 }, true, false, 307, 3723 } },
+            { { 59, 59 }, { 59, 59 }, false, false, -1, -1, INT_MAX, INT_MAX } },
+        { "the DGT clock's times", {}, 0, dgt,
+            { { 5, 7 }, { 1, 2 }, true, false, 307, 3723, 307, 3723 } },
         { "no clock on the DGT board", blitzLevel(60, 0), 0, { true, false, "0:05:07", "-:--:--" },
-            { { 1, 0 }, { 1, 0 }, true, true, -1, -1 } },
+            { { 1, 0 }, { 1, 0 }, true, true, -1, -1, 60, 60 } },
         { "the DGT clock in a server game", blitzLevel(60, 0), 0,
-            { true, true, "0:05:07", "0:05:07" }, { { 1, 0 }, { 1, 0 }, true, true, -1, -1 } },
+            { true, true, "0:05:07", "0:05:07" },
+            { { 1, 0 }, { 1, 0 }, true, true, -1, -1, 60, 60 } },
     };
     for (const Row& row : rows)
         EXPECT_EQ(clockParts(row.level, { .blackTimeUsedMs = row.blackUsedMs }, row.dgt), row.parts)

@@ -262,6 +262,24 @@ TEST(EngineDrive, ReplayReachingTheEndLetsTheEngineFinishTheGame)
     EXPECT_FALSE(h.c().state().autoReplay);
 }
 
+TEST(EngineDrive, TheEngineFinishingAReplayedGameEndsIt)
+{
+    Engine h("waitstop;line 0 d8h4");
+    h.options.autoAnswer = false;
+    for (const char* move : { "f3", "e5", "g4" })
+        ASSERT_TRUE(h.play(move));
+    h.c().startReplay();
+    h.ui.runPending();
+    h.waitForCall("StartAnalyse 0");
+    h.clock.advance(6 * 250 + 500);
+    h.ui.runPending();
+    h.ui.runPending();
+    ASSERT_EQ(h.c().currentNode()->san(), "Qh4#");
+    EXPECT_EQ(h.prompts.shown.back(), "Velmorak: Checkmate");
+    EXPECT_EQ(h.c().currentNode()->comment(), "Black mates");
+    EXPECT_EQ(h.c().game().getTag("Result"), "0-1");
+}
+
 TEST(EngineDrive, EveryLevelRowReachesThePlugInExactly)
 {
     struct Row {

@@ -2,6 +2,8 @@
 // game, the variation modes, replay timing, autosave and guards.
 #include <gtest/gtest.h>
 
+#include "present/StatusPanel.h"
+#include "record/FenGame.h"
 #include "support/ControllerHarness.h"
 
 namespace velmorak::test {
@@ -261,7 +263,7 @@ TEST(GameController, GuardsRefuseWithTheirMessages)
             "Velmorak: Please finish running server-game first",
             "Velmorak: Takeback not possible while observing.",
             "Velmorak: Changing the level while on server might corrupt the clock.",
-            "Velmorak: Please finish the currently running game first!" }));
+            "Velmorak: Please finish running server-game first" }));
     h.c().SetServerGameMode(false, -1);
     h.c().SetObserveMode(true, 12);
     h.prompts.shown.clear();
@@ -304,6 +306,34 @@ TEST(GameController, SetGameOpensAtTheEndOrAtASetUpStart)
     h.playAll({ "e4" });
     EXPECT_EQ(h.c().state().plyNumber, 4);
     EXPECT_EQ(h.c().clockText(false, 0), "03:59 05:00") << "blitz 5 min";
+}
+
+TEST(GameController, ASetUpGameKeepsItsMoveNumbersInTheStatusLine)
+{
+    TwoPlayers h;
+    h.c().setGame(gameFromFen("4k3/8/8/8/8/8/4P3/4K3 w - - 2 30"));
+    h.playAll({ "e4" });
+    EXPECT_EQ(moveLine(statusInput(h.c())), "Last move 30. e4");
+    h.playAll({ "Kd7" });
+    EXPECT_EQ(moveLine(statusInput(h.c())), "Last move 30... Kd7");
+    EXPECT_EQ(h.c().state().plyNumber, 3) << "the clocks count plies from the game's start";
+}
+
+TEST(GameController, ClocksStandOnceTheGameIsOverAndRunAgainWhenPlayGoesOn)
+{
+    TwoPlayers h;
+    h.playAll({ "f3", "e5", "g4" });
+    h.clock.advance(2000);
+    h.playAll({ "Qh4#" });
+    h.clock.advance(1000);
+    const std::string mated = h.c().clockText(false, 0);
+    EXPECT_EQ(mated, "05:00 04:58");
+    h.clock.advance(90000);
+    EXPECT_EQ(h.c().clockText(false, 0), mated) << "checkmate";
+    h.c().takeBackMove(false);
+    h.playAll({ "Qe7" });
+    h.clock.advance(3000);
+    EXPECT_EQ(h.c().clockText(false, 0), "04:57 05:00") << "taken back and played on";
 }
 
 } // namespace

@@ -91,10 +91,26 @@ TEST(Training, NoAfterASolutionResumesWithTheFollowingPosition)
     EXPECT_EQ(h.event(), "A");
 
     h.controller->toggleTraining();
+    const int stored = h.position();
+    const std::string typo = h.folder.file("tatcics.pgn");
+    EXPECT_FALSE(h.controller->startTraining(typo, 0));
+    EXPECT_EQ(h.lastShown(), "Training: Couldn't open training database " + typo);
+    EXPECT_EQ(h.position(), stored) << "a file the user named keeps the resume point";
     h.settings.writeString(kLastTrainingDatabaseSetting, h.folder.file("missing.pgn"));
     h.controller->toggleTraining();
     EXPECT_EQ(h.lastShown(), "Training: Couldn't open last training database");
     EXPECT_EQ(h.position(), -1) << "the resume point is cleared";
+}
+
+TEST(Training, APositionNoGameCanStartFromIsRefused)
+{
+    Training h;
+    TempFolder::write(h.path, "[SetUp \"1\"][FEN \"3k4/8/8/8/8/8/8/3RK3 w - - 0 1\"]\n1. Rd2 *\n");
+    EXPECT_FALSE(h.controller->startTraining(h.path, 0));
+    EXPECT_EQ(h.lastShown(),
+        "Training: the set-up position cannot start a game: the side not to move is in check");
+    EXPECT_FALSE(h.view.checked[int(ControllerCommand::Training)]);
+    EXPECT_TRUE(h.controller->game().getTag("FEN").empty()) << "the game stays out";
 }
 
 // The default file reaches the documents folder on first use, and every position of it is

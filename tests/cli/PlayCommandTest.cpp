@@ -84,6 +84,12 @@ TEST(PlayCommand, LevelsReachTheEngineAndItsClockTicksWhileItThinks)
     // The fixed level counts the engine's thinking time up from zero.
     EXPECT_NE(run.out.find("\nclock 00:00 00:0"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\n1. e4 e5 *"), std::string::npos) << run.out;
+
+    // Two hours a side: written out, never to be read as minutes and seconds.
+    TempFolder hours;
+    run = play(hours, "e4\n", "--level blitz:120+0", "sleep 1300;line 0 e7e5");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\nclock 2:00:00 "), std::string::npos) << run.out;
 }
 
 TEST(PlayCommand, InputWithoutALastLineBreakOrWithEndlessLinesIsStillRead)
@@ -146,6 +152,17 @@ TEST(PlayCommand, TrainingJudgesTypedMovesAndAsksAtTheEnd)
             "fen R5k1/5ppp/8/8/8/8/8/6K1 b - - 1 1",
             "message Training: Solution found! Continue with next position?",
             "fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1" }));
+}
+
+TEST(PlayCommand, APgnGameSetUpFromAPositionGoesOnWhereItsMovesEnd)
+{
+    TempFolder folder;
+    TempFolder::write(folder.file("set-up.pgn"),
+        "[SetUp \"1\"][FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 30\"]\n30. e4 Kd7 *\n");
+    // e5 is a move only where the game's moves end.
+    CliResult run = play(folder, "e5\n", "--black human --pgn '" + folder.file("set-up.pgn") + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\n30. e4 Kd7 31. e5 *"), std::string::npos) << run.out;
 }
 
 TEST(PlayCommand, TwoEngineSidesPlayToMateThenSaveAndRestore)
@@ -247,6 +264,9 @@ TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)
     TempFolder folder;
     const std::string empty = folder.file("empty.pgn");
     TempFolder::write(empty, "");
+    const std::string kingless = folder.file("kingless.pgn"), check = folder.file("check.pgn");
+    TempFolder::write(kingless, "[SetUp \"1\"][FEN \"3k4/8/8/8/8/8/8/8 w - - 0 1\"]\n*\n");
+    TempFolder::write(check, "[SetUp \"1\"][FEN \"3k4/8/8/8/8/8/8/3RK3 w - - 0 1\"]\n*\n");
     struct Row {
         const char* name;
         std::string options;
@@ -259,6 +279,10 @@ TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)
         { "two starts", "--restore --pgn x.pgn", "only one of --fen, --pgn and --restore" },
         { "missing PGN", "--pgn /nonexistent/x.pgn", "cannot open /nonexistent/x.pgn" },
         { "no game in the PGN", "--pgn '" + empty + "'", "no game could be read" },
+        { "a set-up game without a white king", "--pgn '" + kingless + "'",
+            "cannot start a game: each side needs exactly one king" },
+        { "a set-up game with the side not to move in check", "--pgn '" + check + "'",
+            "cannot start a game: the side not to move is in check" },
         { "unknown engine", "--engine Nobody", "no engine plug-in named 'Nobody'" },
         { "stray argument", "e4", "moves are typed on standard input" },
     };

@@ -10,6 +10,7 @@
 
 #include "WindowHarness.h"
 #include "gui/SingleInstance.h"
+#include "record/FirstGame.h"
 
 using velmorak::test::WindowHarness;
 using namespace velmorak;
@@ -296,6 +297,24 @@ TEST(MainWindow, ASecondStartHandsItsPgnFileToTheWindow)
     ASSERT_TRUE(second.handOver({ VELMORAK_DATA_DIR "/pgn/masters-111k.pgn" }));
     ASSERT_TRUE(h.waitUntil([&] { return h.window().controller().game().white() == "Savrov"; }));
     EXPECT_EQ(h.window().controller().game().black(), "Alekhine, Alexander");
+
+    // A file without a game is refused with the reason `play --pgn` gives.
+    const std::string empty = h.folder().file("empty.pgn");
+    TempFolder::write(empty, "");
+    h.window().openFiles({ QString::fromStdString(empty) });
+    EXPECT_EQ(
+        h.messages, QStringList { QString::fromStdString(readFirstGame(empty).error().message) });
+    h.messages.clear();
+
+    // A set-up game no game can start from is refused as `play --pgn` refuses it.
+    const std::string kingless = h.folder().file("kingless.pgn");
+    TempFolder::write(kingless, "[SetUp \"1\"][FEN \"3k4/8/8/8/8/8/8/8 w - - 0 1\"]\n*\n");
+    h.window().openFiles({ QString::fromStdString(kingless) });
+    EXPECT_EQ(h.messages,
+        QStringList { QString::fromStdString("the first game of " + kingless +
+            ": the set-up position cannot start a game: each side needs exactly one king") });
+    h.messages.clear();
+    EXPECT_EQ(h.window().controller().game().white(), "Savrov") << "the game stays out";
 }
 
 } // namespace
