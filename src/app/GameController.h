@@ -313,7 +313,6 @@ private:
     ControllerView& m_view;
     UiThread& m_ui;
     Clock& m_clock;
-    SettingsStore& m_store;
     RegistrySettings& m_settings;
     AppSettings& m_options;
     MoveSounds& m_sounds;
