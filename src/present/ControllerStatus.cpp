@@ -17,7 +17,6 @@ StatusInput statusInput(const GameController& controller)
     in.tags.whiteElo = game.getTag("WhiteElo");
     in.tags.blackElo = game.getTag("BlackElo");
     in.currentNode = state.currentNode;
-    in.plyNumber = state.plyNumber;
     in.whiteToMove = state.board.sideToMove() == kWhiteSide;
     in.engineBusy = controller.engine().isBusy();
     in.ponderActive = controller.engine().isPondering();

@@ -2,6 +2,7 @@
 // game, the variation modes, replay timing, autosave and guards.
 #include <gtest/gtest.h>
 
+#include "present/StatusPanel.h"
 #include "record/FenGame.h"
 #include "support/ControllerHarness.h"
 
@@ -312,9 +313,9 @@ TEST(GameController, ASetUpGameKeepsItsMoveNumbersInTheStatusLine)
     TwoPlayers h;
     h.c().setGame(gameFromFen("4k3/8/8/8/8/8/4P3/4K3 w - - 2 30"));
     h.playAll({ "e4" });
-    EXPECT_EQ(moveLine(h.c().statusInput()), "Last move 30. e4");
+    EXPECT_EQ(moveLine(statusInput(h.c())), "Last move 30. e4");
     h.playAll({ "Kd7" });
-    EXPECT_EQ(moveLine(h.c().statusInput()), "Last move 30... Kd7");
+    EXPECT_EQ(moveLine(statusInput(h.c())), "Last move 30... Kd7");
     EXPECT_EQ(h.c().state().plyNumber, 3) << "the clocks count plies from the game's start";
 }
 
