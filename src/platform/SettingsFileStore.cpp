@@ -177,6 +177,13 @@ bool SettingsFileStore::endWrites()
 
 bool SettingsFileStore::replaceFile(const RegistryFile& file)
 {
+    // A write killed half-way leaves its temporary file behind: a copy of the settings,
+    // passwords included. Under the lock no other write is under way, so any such file is
+    // a leftover.
+    if (Result<std::string> target = replacementTarget(m_path)) {
+        FileSystemCalls posix;
+        removeLeftoverTemporaries(*target, {}, m_calls ? *m_calls : posix);
+    }
     // A settings file kept elsewhere and linked here stays linked: the link's target is
     // replaced, not the link.
     Status written = writeFileAtomically(m_path, file.text(), kFileMode, m_calls);

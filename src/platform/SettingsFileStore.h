@@ -22,7 +22,8 @@ class FileSystemCalls;
 // A missing file reads as an empty key. A file that exists but cannot be read (or is not a
 // regular file) is never overwritten: writes then fail. Every write, and every group of
 // writes, holds the file's lock (FileLock) from reading to replacing, so two programs
-// changing different values at once both keep their change.
+// changing different values at once both keep their change; under that lock a replacement
+// also removes the temporary files that killed writes left beside the file.
 class SettingsFileStore : public SettingsStore {
 public:
     // Files larger than this are not settings files; they are neither read nor replaced.

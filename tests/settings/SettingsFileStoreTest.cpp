@@ -136,6 +136,20 @@ TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
         << "the temporary file is removed";
 }
 
+TEST(SettingsFileStore, AWriteRemovesTheCopiesThatKilledWritesLeft)
+{
+    TempFolder folder;
+    const std::string path = folder.file("settings.reg");
+    for (const char* name :
+        { "settings.reg.tmp-4242-1", "settings.reg.tmp-17-3", "settings.reg.tmp" })
+        TempFolder::write(folder.file(name), "a copy with a password");
+    TempFolder::write(folder.file("settings.reg.tmp-mine"), "not a name the writer gives");
+    SettingsFileStore store(path);
+    ASSERT_TRUE(store.writeValue("IDC_CBSOUND", RegistryValue::dword(0))) << store.lastError();
+    EXPECT_EQ(folder.entryCount(), 2) << "the settings and the file of another name";
+    EXPECT_NE(TempFolder::read(folder.file("settings.reg.tmp-mine")), "");
+}
+
 TEST(SettingsFileStore, DefaultPathFollowsTheEnvironment)
 {
     ScopedEnvironment home("HOME", "/home/u");
