@@ -52,6 +52,16 @@ bool cutOffInsideATag(const CDatabase& database)
     return code == CDatabase::IncompleteLastGame;
 }
 
+// Rings written by older versions grew past their size when a replacement failed. The
+// games past the ring are never replaced, so they only grow stale: they go, best effort
+// (the save itself is done).
+void dropGamesPastTheRing(CDatabase& database)
+{
+    while (int(database.getEntries().size()) > kAutosaveRingSize)
+        if (!database.deleteGame(int(database.getEntries().size()) - 1))
+            return;
+}
+
 } // namespace
 
 AutosaveRing::AutosaveRing(std::string documentsFolder, RegistrySettings& settings)
@@ -95,28 +105,21 @@ Result<int> AutosaveRing::write(CPgnGame& game)
                 last < kAutosaveRingSize - 1
             ? last + 1
             : 0;
+        // A full ring has a slot replaced or nothing written: a game appended instead would
+        // make it one game longer with every failure.
         if (!database.replaceGame(slot, game))
-            slot = -1;
-    }
-    if (slot < 0) {
-        // A failed replacement may have left the database closed or reindexed a file another
-        // program changed: the appended game's index is the count of games it follows.
-        if (count >= kAutosaveRingSize && !database.isOpen())
-            database.open(file);
-        const int index = int(database.getEntries().size());
-        if (database.append(file, game)) {
-            slot = index;
-        } else if (cutOffInsideATag(database)) {
-            // The refused append touched the file: index it again before replacing.
-            if (!database.open(file) || database.getEntries().empty())
-                return databaseError(database, file);
-            const int last = int(database.getEntries().size()) - 1;
-            if (!database.replaceGame(last, game))
-                return databaseError(database, file);
-            slot = last;
-        } else {
             return databaseError(database, file);
-        }
+        dropGamesPastTheRing(database);
+    } else if (database.append(file, game)) {
+        slot = count;
+    } else if (cutOffInsideATag(database) && count > 0) {
+        // The refused append left the file as it was, so the index still holds the fragment
+        // as its last game.
+        slot = count - 1;
+        if (!database.replaceGame(slot, game))
+            return databaseError(database, file);
+    } else {
+        return databaseError(database, file);
     }
     // Written at once, not at exit: after a crash the next start restores this game and not
     // the slot written before it.

@@ -32,12 +32,14 @@ public:
     // Completes the game's tags (with the Time tag, whatever request.forAutosave says), sets
     // the file format and writes the game to the next slot: appended while the file holds
     // fewer than kAutosaveRingSize games, else replacing the slot (the one after the last,
-    // 0 after the last slot or without the setting), appended when replacing fails. A file
-    // left ending inside a tag by an interrupted save has that fragment replaced instead of
-    // refusing every save from then on. The documents folder is created when it is missing.
-    // kCurrentAutosaveSetting names the slot really written as soon as it is written. Returns that
-    // slot; when nothing could be written, the error, and the setting stays as it was. Move times
-    // travel in the comments of the file; the game itself is left with its own comments.
+    // 0 after the last slot or without the setting); a ring that cannot have that slot
+    // replaced gets nothing written, and one longer than kAutosaveRingSize (from older
+    // versions) loses the games past it. A file left ending inside a tag by an interrupted
+    // save has that fragment replaced instead of refusing every save from then on. The documents
+    // folder is created when it is missing. kCurrentAutosaveSetting names the slot really written
+    // as soon as it is written. Returns that slot; when nothing could be written, the error, and
+    // the setting stays as it was. Move times travel in the comments of the file; the game itself
+    // is left with its own comments.
     Result<int> save(
         CPgnGame& game, const TagCompletionRequest& request, TagCompletionSources& sources);
 
