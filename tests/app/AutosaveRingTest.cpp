@@ -24,9 +24,10 @@ class AutosaveRingTest : public ::testing::Test {
 protected:
     // The setting (kNoSetting: none) and a ring file of `games` games with White "Old 0",
     // "Old 1", ..., then `tail` (no documents folder for -1); the damaged games hold an
-    // illegal move, so they are indexed but cannot be loaded.
-    void prepare(
-        int games, int slot, const std::vector<int>& damaged = {}, const std::string& tail = {})
+    // illegal move, so they are indexed but cannot be loaded. Game i carries numbers[i] as
+    // its save number, when given.
+    void prepare(int games, int slot, const std::vector<int>& damaged = {},
+        const std::string& tail = {}, const std::vector<int>& numbers = {})
     {
         store.values.clear();
         if (slot != kNoSetting)
@@ -34,7 +35,11 @@ protected:
         std::filesystem::remove_all(documents);
         std::string text;
         for (int i = 0; i < games; ++i)
-            text += "[White \"Old " + std::to_string(i) + "\"]\n\n" +
+            text += "[White \"Old " + std::to_string(i) + "\"]\n" +
+                (i < int(numbers.size()) ? "[" + std::string(kAutosaveNumberTag) + " \"" +
+                            std::to_string(numbers[std::size_t(i)]) + "\"]\n"
+                                         : "") +
+                "\n" +
                 (std::count(damaged.begin(), damaged.end(), i) ? "1.Ke2 *\n\n" : "1.d4 *\n\n");
         if (games >= 0 && std::filesystem::create_directories(documents)) {
             TempFolder::write(ring.path(), text + tail);
@@ -137,6 +142,32 @@ TEST_F(AutosaveRingTest, RestoreTakesTheSettingsSlotOrTheReadableOneBeforeIt)
         std::unique_ptr<CPgnGame> restored = ring.restore();
         EXPECT_EQ(restored ? restored->white() : "none", row.white) << row.name;
     }
+}
+
+TEST_F(AutosaveRingTest, TheNewestGameIsFoundByItsNumberWhenTheSettingLagsBehind)
+{
+    // A kill between writing slot 7 and naming it in the settings left the setting at 6.
+    std::vector<int> numbers;
+    for (int i = 0; i < kAutosaveRingSize; ++i)
+        numbers.push_back(i <= 7 ? 100 + i : i + 1);
+    prepare(kAutosaveRingSize, 6, {}, {}, numbers);
+    std::unique_ptr<CPgnGame> restored = ring.restore();
+    ASSERT_NE(restored, nullptr);
+    EXPECT_EQ(restored->white(), "Old 7");
+    EXPECT_FALSE(restored->hasTag(kAutosaveNumberTag)) << "the number is the ring's own";
+
+    CPgnGame game;
+    Result<int> slot = ring.save(game, {}, sources);
+    ASSERT_TRUE(slot.ok());
+    EXPECT_EQ(*slot, 8) << "the newest game is kept";
+    settings.writeInt(kCurrentAutosaveSetting, 3);
+    slot = ring.save(game, {}, sources);
+    ASSERT_TRUE(slot.ok());
+    EXPECT_EQ(*slot, 9) << "the game saved before is the newest";
+
+    prepare(kAutosaveRingSize, 6, { 7 }, {}, numbers);
+    restored = ring.restore();
+    EXPECT_EQ(restored ? restored->white() : "none", "Old 6") << "a damaged newest game";
 }
 
 TEST_F(AutosaveRingTest, MoveTimesTravelInTheFileAndTheGameKeepsItsComments)
