@@ -1,5 +1,6 @@
 // velmorak-cli play with the test engine: scripted sessions on standard input, checked
 // event by event.
+#include <algorithm>
 #include <csignal>
 #include <sstream>
 #include <string>
@@ -198,6 +199,24 @@ TEST(PlayCommand, TerminationRunsTheExitSequence)
     EXPECT_NE(run.out.find("\n1. e4 *"), std::string::npos) << run.out;
     // Only the exit writes the options.
     EXPECT_NE(TempFolder::read(folder.file("settings.reg")).find("IDC_CBCOACH"), std::string::npos);
+}
+
+TEST(PlayCommand, AnAutosaveThatCannotBeWrittenIsSaidOnceAndFailsTheRun)
+{
+    TempFolder folder;
+    // The ring's name taken by a folder: no save can work.
+    ASSERT_EQ(::mkdir(folder.file("vmautosave.pgn").c_str(), 0700), 0);
+    CliResult run = play(folder, "e4\ne5\nNf3\n", "--black human");
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> lines = events(run.out);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                  [](const std::string& line) {
+                      return line.starts_with("message Velmorak: Games are not being saved: ");
+                  }),
+        1)
+        << run.out;
+    EXPECT_NE(run.err.find("velmorak-cli play: the game was not saved: "), std::string::npos)
+        << run.err;
 }
 
 TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)
