@@ -142,6 +142,7 @@ TEST(Application, ExitWritesSettingsLevelAndAutosaveAndEndsTheEngine)
     auto app = failing.make();
     ASSERT_TRUE(app->start({}));
     failing.store.failWrites = true;
+    app->options().coach = !app->options().coach;
     Status exited = app->exit();
     EXPECT_TRUE(!exited && exited.error().kind == ErrorKind::Io);
 

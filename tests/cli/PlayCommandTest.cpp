@@ -188,17 +188,21 @@ TEST(PlayCommand, TerminationRunsTheExitSequence)
     TempFolder folder;
     const std::string fifo = folder.file("fifo"), autosave = folder.file("vmautosave.pgn");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string settings = folder.file("settings.reg");
     // Standard input stays open (the FIFO read and written); the signal comes once the move
-    // is autosaved.
-    CliResult run =
-        runCli("play --black human --settings '" + folder.file("settings.reg") + "' <> '" + fifo +
-                "' & pid=$!; echo e4 > '" + fifo + "'; i=0; until grep -qs e4 '" + autosave +
-                "' || [ $i -ge 100 ]; do sleep 0.1; i=$((i+1)); done; kill -TERM $pid; wait $pid",
-            "VELMORAK_DOCUMENTS='" + folder.path() + "'");
+    // is autosaved, after the user changed an option with a second program.
+    CliResult run = runCli("play --black human --settings '" + settings + "' <> '" + fifo +
+            "' & pid=$!; echo e4 > '" + fifo + "'; i=0; until grep -qs e4 '" + autosave +
+            "' || [ $i -ge 100 ]; do sleep 0.1; i=$((i+1)); done; " VELMORAK_BIN_DIR
+            "/velmorak-cli settings set IDC_CBCOACH 1 --file '" +
+            settings + "'; kill -TERM $pid; wait $pid",
+        "VELMORAK_DOCUMENTS='" + folder.path() + "'");
     EXPECT_EQ(run.exitCode, 128 + SIGTERM) << run.err;
     EXPECT_NE(run.out.find("\n1. e4 *"), std::string::npos) << run.out;
-    // Only the exit writes the options.
-    EXPECT_NE(TempFolder::read(folder.file("settings.reg")).find("IDC_CBCOACH"), std::string::npos);
+    const std::string text = TempFolder::read(settings);
+    EXPECT_NE(text.find("LEVEL_MODE"), std::string::npos) << "the exit writes the level";
+    EXPECT_NE(text.find("\"IDC_CBCOACH\"=dword:00000001"), std::string::npos)
+        << "an option this run did not change is left as the other program stored it";
 }
 
 TEST(PlayCommand, AnAutosaveThatCannotBeWrittenIsSaidOnceAndFailsTheRun)
