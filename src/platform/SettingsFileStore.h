@@ -44,8 +44,8 @@ public:
     Status checkReadable();
     // How long a write waits for another holder of the lock before it fails.
     void setLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
-    // Why the last failed write failed; empty after a success.
-    const std::string& lastError() const { return m_lastError; }
+    // The outcome of the last write (or of a read that failed): why it failed, or success.
+    const Status& lastStatus() const { return m_last; }
 
 private:
     bool replaceFile(const RegistryFile& file);
@@ -55,7 +55,7 @@ private:
 
     std::string m_path;
     FileSystemCalls* m_calls;
-    std::string m_lastError;
+    Status m_last;
     int m_batchDepth = 0;
     // The file being changed by grouped writes; empty when it could not be read.
     std::optional<RegistryFile> m_batch;

@@ -70,7 +70,8 @@ TEST(SettingsFileStore, MissingFileReadsAsEmptyAndAnUnreadableOneIsNeverReplaced
         SettingsFileStore notAFile(folder.file(name));
         EXPECT_FALSE(notAFile.checkReadable()) << name;
         EXPECT_FALSE(notAFile.writeValue("A", RegistryValue::dword(1))) << name;
-        EXPECT_NE(notAFile.lastError(), "") << name;
+        ASSERT_FALSE(notAFile.lastStatus()) << name;
+        EXPECT_EQ(notAFile.lastStatus().error().kind, ErrorKind::WrongFileType) << name;
     }
 }
 
@@ -114,7 +115,7 @@ TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
     saved.servers[1].handle = "player";
     saved.servers[1].password = "secret";
     saved.engine = "VelmoEngine.vme";
-    EXPECT_TRUE(saved.save(settings)) << store.lastError();
+    EXPECT_TRUE(saved.save(settings)) << store.lastStatus().error().message;
     EXPECT_EQ(renames(), 2);
     EXPECT_EQ(modeOf(path), 0600u) << "the file may hold passwords";
     EXPECT_EQ(modeOf(dir), 0700u);
@@ -145,7 +146,8 @@ TEST(SettingsFileStore, AWriteRemovesTheCopiesThatKilledWritesLeft)
         TempFolder::write(folder.file(name), "a copy with a password");
     TempFolder::write(folder.file("settings.reg.tmp-mine"), "not a name the writer gives");
     SettingsFileStore store(path);
-    ASSERT_TRUE(store.writeValue("IDC_CBSOUND", RegistryValue::dword(0))) << store.lastError();
+    ASSERT_TRUE(store.writeValue("IDC_CBSOUND", RegistryValue::dword(0)))
+        << store.lastStatus().error().message;
     EXPECT_EQ(folder.entryCount(), 2) << "the settings and the file of another name";
     EXPECT_NE(TempFolder::read(folder.file("settings.reg.tmp-mine")), "");
 }

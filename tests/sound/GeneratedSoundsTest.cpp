@@ -31,9 +31,8 @@ TEST(GeneratedSounds, EightShortDistinctMoveSounds)
     std::vector<PcmSound> sounds;
     for (int number = 1; number <= 8; ++number) {
         std::string path = kBin + "/sounds/move" + std::to_string(number) + ".wav";
-        std::string error;
-        std::optional<PcmSound> sound = readWavFile(path, &error);
-        ASSERT_TRUE(sound) << path << ": " << error;
+        Result<PcmSound> sound = readWavFile(path);
+        ASSERT_TRUE(sound) << path << ": " << sound.error().message;
         EXPECT_GT(sound->seconds(), 0.05) << path;
         EXPECT_LT(sound->seconds(), 0.3) << path << ": a move sound must not drag";
         EXPECT_GT(peakOf(*sound), 16000) << path << " is audible";
@@ -72,7 +71,7 @@ TEST(GeneratedSounds, EveryWordThatCanBeSpokenHasItsFile)
     EXPECT_EQ(words.size(), 38u);
     for (const std::string& word : words) {
         std::string path = folder + "/" + word + ".wav";
-        std::optional<PcmSound> sound = readWavFile(path);
+        Result<PcmSound> sound = readWavFile(path);
         ASSERT_TRUE(sound) << path;
         EXPECT_GT(sound->seconds(), 0.1) << path;
         EXPECT_LT(sound->seconds(), 1.5) << path << ": silence is trimmed";
