@@ -116,7 +116,7 @@ void benchReportLatency(int rounds)
         "== First report after a %zu-ply game (%d rounds, go depth 1)\n", game.size(), rounds);
 
     // Through the host and the plug-in.
-    EnginePluginHost host(VELMORAK_BIN_DIR);
+    EnginePluginHost host(systemClock(), VELMORAK_BIN_DIR);
     if (!host.load("") || host.engineName() == "VelmoEngine") {
         std::printf("VelmoEngine.vme or its engine is missing; skipped\n");
         return;

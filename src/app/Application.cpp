@@ -38,7 +38,7 @@ Application::Application(ApplicationServices services)
     , m_store(services.store)
     , m_settings(services.store)
     , m_onTimer(std::move(services.onTimer))
-    , m_host(services.pluginFolder,
+    , m_host(services.clock, services.pluginFolder,
           [this](const std::string& text) {
               ++m_loaderMessages;
               m_prompts.showMessage(kTitle, text, MessageIcon::Stop);

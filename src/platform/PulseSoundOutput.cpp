@@ -233,12 +233,13 @@ bool PulseSoundOutput::playFileSync(const std::string& path)
     return true;
 }
 
-std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder)
+std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder, Clock& clock)
 {
 #ifdef VELMORAK_HAVE_PULSE
-    return std::make_unique<PulseSoundOutput>(programFolder + "/sounds");
+    return std::make_unique<PulseSoundOutput>(programFolder + "/sounds", clock);
 #else
     (void)programFolder;
+    (void)clock;
     return std::make_unique<SilentSoundOutput>();
 #endif
 }

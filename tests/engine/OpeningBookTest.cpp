@@ -7,6 +7,7 @@
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
+#include "support/FakeClock.h"
 #include "support/MoveText.h"
 #include "support/TempFolder.h"
 
@@ -293,7 +294,8 @@ TEST_F(OpeningBookTest, ABookMoveIsReportedLikeAnEngineResult)
     TempFolder folder;
     std::string path = folder.file("book.kbk");
     TempFolder::write(path, smallBook());
-    EngineOutput output;
+    test::FakeClock clock;
+    EngineOutput output { clock };
     Board e4 = positionAfter("e2e4");
     output.setShadowPosition(e4.fen());
     output.reportDepth(17, 30);

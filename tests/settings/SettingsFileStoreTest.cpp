@@ -14,6 +14,7 @@
 #include "base/RegularFile.h"
 #include "settings/AppSettings.h"
 #include "support/FailingFileCalls.h"
+#include "support/FakeClock.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
@@ -280,6 +281,25 @@ TEST(FileLock, AWaiterLocksTheFileThatReplacedTheOneItWaitedFor)
     char text[4] = {};
     EXPECT_EQ(::pread(waited->fd(), text, 3, 0), 3);
     EXPECT_STREQ(text, "new");
+}
+
+TEST(FileLock, AWaitMeasuredByAFakeClockPassesWithoutSleeping)
+{
+    TempFolder folder;
+    const std::string path = folder.file("games.pgn");
+    TempFolder::write(path, "held");
+    Result<FileLock> held = FileLock::acquire(path, {});
+    ASSERT_TRUE(held);
+    test::FakeClock clock;
+    FileLock::Options options;
+    options.wait = std::chrono::hours(1);
+    options.clock = &clock;
+    const auto started = std::chrono::steady_clock::now();
+    Result<FileLock> waited = FileLock::acquire(path, options);
+    ASSERT_FALSE(waited);
+    EXPECT_EQ(waited.error().kind, ErrorKind::Conflict);
+    EXPECT_GE(clock.ticks() - test::FakeClock().ticks(), 3600 * 1000);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
 }
 
 } // namespace

@@ -86,7 +86,7 @@ TEST(PulseSoundOutput, WithoutASoundServerEverythingIsQuickAndQuiet)
     ::setenv("PULSE_SERVER", "unix:/nonexistent/velmorak-test-socket", 1);
     auto start = std::chrono::steady_clock::now();
     {
-        PulseSoundOutput output(kBin + "/sounds");
+        PulseSoundOutput output(kBin + "/sounds", systemClock());
         for (int i = 0; i < 200; ++i) {
             output.playNamedAsync("move" + std::to_string(i % 8 + 1));
             output.playSystemDefault();
@@ -97,7 +97,7 @@ TEST(PulseSoundOutput, WithoutASoundServerEverythingIsQuickAndQuiet)
         output.playNamedAsync("no-such-sound");
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-    std::unique_ptr<SoundOutput> system = makeSystemSoundOutput(kBin);
+    std::unique_ptr<SoundOutput> system = makeSystemSoundOutput(kBin, systemClock());
     ASSERT_NE(system, nullptr);
     EXPECT_FALSE(system->playFileSync(kBin + "/sounds/move2.wav"));
     ::unsetenv("PULSE_SERVER");
