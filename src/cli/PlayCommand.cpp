@@ -141,6 +141,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
                 [&session, line = std::move(line)]() mutable { session.addLine(std::move(line)); });
         },
         [&queue, &session] { queue.post([&session] { session.endInput(); }); });
+    session.setLineTakenHook([&reader] { reader.lineTaken(); });
     // A terminated program still stops its engine, autosaves and writes its settings.
     std::atomic<int> endedBySignal { 0 };
     ExitSignals signals([&queue, &session, &endedBySignal](int number) {
@@ -192,11 +193,12 @@ const CliRegistration kReg({ "play",
     "    again as the search goes on). --pgn continues the file's first game where its\n"
     "    moves end.\n"
     "    At quit or the end of input (two engine sides: the end of the game) the game is\n"
-    "    printed as PGN and the settings, the level included, are written back; SIGTERM\n"
-    "    and SIGINT end the same way. SPEC: depth:N, movetime:SECONDS,\n"
-    "    blitz:MINUTES+INCREMENT, tournament:MOVES/MINUTES[,MOVES/MINUTES[,MINUTES]] or\n"
-    "    infinite. Defaults: white human, black engine, the stored level, the usual\n"
-    "    settings file.",
+    "    printed as PGN and the settings this run changed, the level included, are written\n"
+    "    back; SIGTERM, SIGINT, SIGHUP and a reader of the output that goes away end the\n"
+    "    same way. Exit status 1 when the last autosave failed. SPEC: depth:N,\n"
+    "    movetime:SECONDS, blitz:MINUTES+INCREMENT,\n"
+    "    tournament:MOVES/MINUTES[,MOVES/MINUTES[,MINUTES]] or infinite. Defaults: white\n"
+    "    human, black engine, the stored level, the usual settings file.",
     &runPlay });
 
 } // namespace

@@ -190,6 +190,8 @@ void PlaySession::runLines()
         if (replyDue && (!typed || typed->command == TypedCommand::Move))
             return;
         m_lines.pop_front();
+        if (m_lineTaken)
+            m_lineTaken();
         if (!typed)
             message(typed.error().message);
         else if (!execute(*typed))

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "PlayOptions.h"
@@ -37,6 +38,8 @@ public:
     // Ends the session at once, an engine move on its way or not (the program was told to
     // end): the caller's exit stops the engine.
     void stop() { m_finished = true; }
+    // Called each time a typed line is taken off the wait to be run (or refused).
+    void setLineTakenHook(std::function<void()> hook) { m_lineTaken = std::move(hook); }
     // Makes every engine report print an "info" line when its line, score or depth is new.
     void watchEngine(EngineOutput& output);
 
@@ -63,6 +66,7 @@ private:
     PlaySide m_black;
 
     std::deque<std::string> m_lines;
+    std::function<void()> m_lineTaken;
     bool m_inputEnded = false;
     bool m_quitting = false;
     bool m_finished = false;

@@ -85,11 +85,11 @@ std::unique_ptr<SettingsStore> makeStore(const WindowStart& start)
     return file;
 }
 
-std::unique_ptr<SoundOutput> makeSoundOutput(const WindowStart& start)
+std::unique_ptr<SoundOutput> makeSoundOutput(const WindowStart& start, Clock& clock)
 {
     if (start.screenshot)
         return std::make_unique<SilentSoundOutput>();
-    return std::make_unique<PulseSoundOutput>(programDirectory() + "/sounds");
+    return std::make_unique<PulseSoundOutput>(programDirectory() + "/sounds", clock);
 }
 
 QKeySequence acceleratorKey(const Accelerator& accelerator)
@@ -118,7 +118,7 @@ MainWindow::MainWindow(const WindowStart& start)
     , m_prompts(this)
     , m_store(makeStore(start))
     , m_autosaveStore(makeStore(start))
-    , m_soundOutput(makeSoundOutput(start))
+    , m_soundOutput(makeSoundOutput(start, m_clock))
     , m_sounds(*m_soundOutput, programDirectory() + "/announce")
     , m_app(ApplicationServices { m_prompts, *this, m_ui, m_clock, *m_store, *m_autosaveStore,
           m_sounds, m_tagSources,
