@@ -75,34 +75,56 @@ TEST(CommandTable, LayoutButtonsFollowTheConnection)
     EXPECT_EQ(layoutButtonAction(398, true)->command, 40018);
 }
 
-TEST(CommandTable, ButtonsAndMenusShowTheReportedState)
+TEST(CommandTable, ButtonsMenusAndLayoutButtonsShowOneStatePerCommand)
 {
     struct Row {
         const char* name;
         CommandState state;
         int command;
-        ButtonState bar;
+        bool available;
         bool checked;
     } rows[] = {
-        { "take back without a move", {}, 40038, ButtonState::Disabled, false },
-        { "take back with a move", { .canTakeBack = true }, 40038, ButtonState::Enabled, false },
-        { "next move at the end", { .canTakeBack = true }, 40039, ButtonState::Disabled, false },
-        { "analysis on", { .analysisMode = true }, 40040, ButtonState::Pressed, false },
-        { "analysis off", { .trainingMode = true }, 40040, ButtonState::Enabled, false },
-        { "board flipped", { .boardFlipped = true }, 40014, ButtonState::Pressed, false },
-        { "layout toggled", { .layoutToggled = true }, 40015, ButtonState::Pressed, false },
-        { "replay running", { .autoReplay = true }, 40010, ButtonState::Enabled, true },
-        { "replay stopped", { .trainingMode = true }, 40010, ButtonState::Enabled, false },
-        { "training running", { .trainingMode = true }, 40071, ButtonState::Enabled, true },
-        { "training stopped", { .autoReplay = true }, 40071, ButtonState::Enabled, false },
+        { "take back without a move", {}, cmd::kTakeBackMove, false, false },
+        { "take back with a move", { .canTakeBack = true }, cmd::kTakeBackMove, true, false },
+        { "next move at the end", { .canTakeBack = true }, cmd::kNextMove, false, false },
+        { "analysis on", { .analysisMode = true }, cmd::kAnalyzeMode, true, true },
+        { "analysis off", { .trainingMode = true }, cmd::kAnalyzeMode, true, false },
+        { "board flipped", { .boardFlipped = true }, cmd::kFlipBoard, true, true },
+        { "layout toggled", { .layoutToggled = true }, cmd::kToggleLayout, true, true },
+        { "replay running", { .autoReplay = true }, cmd::kReplayMoves, true, true },
+        { "replay stopped", { .trainingMode = true }, cmd::kReplayMoves, true, false },
+        { "training running", { .trainingMode = true }, cmd::kTraining, true, true },
+        { "training stopped", { .autoReplay = true }, cmd::kTraining, true, false },
+        { "a dialog not built yet", {}, cmd::kLevels, false, false },
+        { "an id without a command", {}, cmd::kUnboundOpenKey, false, false },
+        { "layout button for a new game", {}, kFirstLayoutButton, true, false },
+        { "layout button for a dialog not built", {}, kFirstLayoutButton + 1, false, false },
+        { "replay layout button offline", { .autoReplay = true }, kFirstLayoutButton + 6, true,
+            true },
+        { "replay layout button is Flag when connected", { .autoReplay = true, .connected = true },
+            kFirstLayoutButton + 6, false, false },
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(commandBarButtonState(row.command, row.state), row.bar) << row.name;
-        EXPECT_EQ(isMenuItemChecked(row.command, row.state), row.checked) << row.name;
+        EXPECT_EQ(isCommandAvailable(row.command, row.state), row.available) << row.name;
+        EXPECT_EQ(isCommandChecked(row.command, row.state), row.checked) << row.name;
+        const ButtonState bar = !row.available ? ButtonState::Disabled
+            : row.checked                      ? ButtonState::Pressed
+                                               : ButtonState::Enabled;
+        EXPECT_EQ(commandBarButtonState(row.command, row.state), bar) << row.name;
     }
-    EXPECT_TRUE(isLayoutButtonPressed(396, { .autoReplay = true }));
-    EXPECT_FALSE(isLayoutButtonPressed(396, { .autoReplay = true, .connected = true }));
-    EXPECT_FALSE(isLayoutButtonPressed(395, { .autoReplay = true }));
+    EXPECT_TRUE(isLayoutButtonPressed(kFirstLayoutButton + 6, { .autoReplay = true }));
+    EXPECT_FALSE(isLayoutButtonPressed(kFirstLayoutButton + 5, { .autoReplay = true }));
+    // A mode shown checked on a button is checkable, so its menu item carries the mark too.
+    const CommandState allOn { .autoReplay = true,
+        .trainingMode = true,
+        .analysisMode = true,
+        .boardFlipped = true,
+        .layoutToggled = true };
+    for (const CommandEntry& entry : commandTable()) {
+        if (entry.operation != Operation::LayoutButton) {
+            EXPECT_EQ(isCommandChecked(entry.id, allOn), entry.checkable) << entry.name;
+        }
+    }
 }
 
 TEST(CommandTable, FlipDuringAnimationKeepsTheBoard)
