@@ -37,7 +37,8 @@ TEST(CommandTable, HasEveryIdOnceAndEverySourceReachesIt)
     for (const CommandBarButton& button : commandBarButtons())
         expectKnown(button.command, button.tooltip);
     for (bool connected : { false, true })
-        for (int button = 390; button <= 398; ++button)
+        for (int button = kFirstLayoutButton; button < kFirstLayoutButton + kLayoutButtonCount;
+             ++button)
             expectKnown(layoutButtonAction(button, connected)->command, "layout button");
     for (const Accelerator& key : accelerators())
         if (key.letter != 'O')
@@ -46,7 +47,7 @@ TEST(CommandTable, HasEveryIdOnceAndEverySourceReachesIt)
 
 TEST(CommandTable, UnboundIdsAndKeysDoNothing)
 {
-    EXPECT_EQ(findCommand(40003), nullptr) << "Ctrl+O must do nothing";
+    EXPECT_EQ(findCommand(cmd::kUnboundOpenKey), nullptr) << "Ctrl+O must do nothing";
     EXPECT_EQ(findCommand(389), nullptr);
     EXPECT_EQ(findCommand(40088), nullptr);
     EXPECT_FALSE(layoutButtonAction(399, false));
@@ -56,23 +57,23 @@ TEST(CommandTable, UnboundIdsAndKeysDoNothing)
 
 TEST(CommandTable, ShownTooltipsDropOnlyTheLeadingMarks)
 {
-    EXPECT_EQ(shownTooltip(layoutButtonAction(390, false)->tooltip), "New game");
+    EXPECT_EQ(shownTooltip(layoutButtonAction(kFirstLayoutButton, false)->tooltip), "New game");
     EXPECT_EQ(shownTooltip("Take back move"), "Take back move");
     EXPECT_EQ(shownTooltip("a~~b"), "a~~b");
 }
 
 TEST(CommandTable, LayoutButtonsFollowTheConnection)
 {
-    auto offline = *layoutButtonAction(391, false);
-    EXPECT_EQ(offline.command, 40049);
+    auto offline = *layoutButtonAction(kFirstLayoutButton + 1, false);
+    EXPECT_EQ(offline.command, cmd::kSetupBoard);
     EXPECT_EQ(offline.icon, 1);
-    auto online = *layoutButtonAction(391, true);
-    EXPECT_EQ(online.command, 40073);
+    auto online = *layoutButtonAction(kFirstLayoutButton + 1, true);
+    EXPECT_EQ(online.command, cmd::kServerGameList);
     EXPECT_EQ(online.listMode, ServerListMode::Seek);
     EXPECT_EQ(online.tooltip, "~~Seek game");
     EXPECT_EQ(online.icon, 10);
-    EXPECT_EQ(layoutButtonAction(392, true)->listMode, ServerListMode::Observe);
-    EXPECT_EQ(layoutButtonAction(398, true)->command, 40018);
+    EXPECT_EQ(layoutButtonAction(kFirstLayoutButton + 2, true)->listMode, ServerListMode::Observe);
+    EXPECT_EQ(layoutButtonAction(kFirstLayoutButton + 8, true)->command, cmd::kSaveGame);
 }
 
 TEST(CommandTable, ButtonsMenusAndLayoutButtonsShowOneStatePerCommand)
