@@ -141,6 +141,7 @@ TEST(MainWindow, AnimationRefusesFlipAndToggleAResizeEndsItAndFlipPutsH1TopLeft)
 
     flip->trigger();
     EXPECT_TRUE(flip->isChecked());
+    EXPECT_TRUE(w.action(kFlip)->isChecked()) << "the menu item agrees with its button";
     EXPECT_TRUE(w.boardView().flipped());
     // A press just inside the board's top-left corner now picks up the rook on h1.
     const LayoutRecord& layout = w.boardView().layout();
