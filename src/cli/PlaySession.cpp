@@ -192,6 +192,7 @@ void PlaySession::runLines()
 void PlaySession::execute(const TypedLine& typed)
 {
     m_dispatcher.runTyped(typed);
+    // A new game gives an engine side the move again, in a position not asked about yet.
     if (typed.command == TypedCommand::New) {
         m_engineToMove = true;
         m_engineAskedAt = nullptr;
