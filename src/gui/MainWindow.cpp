@@ -347,6 +347,7 @@ bool MainWindow::serve(FrontEndRequest request)
         return true;
     }
     case FrontEndRequest::ShowStatus: {
+        GameController::ModalDialogScope open(controller());
         const StatusLines lines = statusLines(panelInput());
         m_prompts.showMessage(kTitle, lines.first + "\n" + lines.second, MessageIcon::Information);
         return true;

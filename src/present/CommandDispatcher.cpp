@@ -22,6 +22,8 @@ CommandDispatcher::CommandDispatcher(GameController& controller, ControllerPromp
 
 void CommandDispatcher::message(std::string_view text)
 {
+    // As under the controller's own boxes, the engine's move and the timers' steps wait.
+    GameController::ModalDialogScope open(m_controller);
     m_prompts.showMessage(kProgramTitle, text, MessageIcon::Information);
 }
 

@@ -194,5 +194,23 @@ TEST(CommandDispatcher, WordsAndCommandsOfBothFrontEnds)
     }
 }
 
+TEST(CommandDispatcher, HelpEndsAReplayAndMessagesHoldTheEngineBack)
+{
+    Game game;
+    RecordingFrontEnd frontEnd(kWindowServes);
+    CommandDispatcher dispatcher(*game.controller, game.prompts, frontEnd);
+    dispatcher.runCommand(cmd::kReplayMoves);
+    ASSERT_TRUE(game.controller->state().autoReplay);
+    dispatcher.runCommand(cmd::kHelp);
+    EXPECT_FALSE(game.controller->state().autoReplay) << "the manual is read at leisure";
+    EXPECT_EQ(frontEnd.served, std::vector { Help });
+
+    int openWhileShown = 0;
+    game.prompts.whileOpen = [&] { openWhileShown = game.controller->state().modalMessageOpen; };
+    dispatcher.runTyped({ TypedCommand::Board });
+    EXPECT_EQ(openWhileShown, 1);
+    EXPECT_EQ(game.controller->state().modalMessageOpen, 0);
+}
+
 } // namespace
 } // namespace velmorak::test
