@@ -116,7 +116,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
             controller.gotoNode(end);
     }
 
-    PlaySession session(controller, queue, output, clock, options.white, options.black);
+    PlaySession session(controller, prompts, queue, output, clock, options.white, options.black);
     // What this run changes only for itself is undone before the settings are written, and
     // the engine's reports stop reaching the session before it goes; on every way out.
     struct RunScope {

@@ -6,9 +6,12 @@
 #include <string>
 
 #include "PlayOptions.h"
+#include "present/CommandDispatcher.h"
+#include "present/FrontEndPort.h"
 
 namespace velmorak {
 class Clock;
+class ControllerPrompts;
 class EngineOutput;
 class GameController;
 class TaskQueue;
@@ -25,12 +28,15 @@ class PlayOutput;
 // second; engine sides are set to move; the loop ends at quit or the end of input (two
 // engine sides: at the end of the game) once no engine move is still due.
 //
+// Typed lines run through the program's command dispatcher; this session serves what only a
+// terminal does: quit, and print the board, the game and the status lines.
+//
 // Everything runs on the thread that calls run(), except postReport (any thread).
-class PlaySession {
+class PlaySession final : private FrontEndPort {
 public:
     // All must outlive the session.
-    PlaySession(GameController& controller, TaskQueue& queue, PlayOutput& output,
-        const Clock& clock, PlaySide white, PlaySide black);
+    PlaySession(GameController& controller, ControllerPrompts& prompts, TaskQueue& queue,
+        PlayOutput& output, const Clock& clock, PlaySide white, PlaySide black);
 
     // Tasks for the queue: a typed line arrived; the input ended.
     void addLine(std::string line);
@@ -49,7 +55,9 @@ public:
 private:
     void step();
     void runLines();
-    bool execute(const TypedLine& typed);
+    void execute(const TypedLine& typed);
+    // FrontEndPort
+    bool serve(FrontEndRequest request) override;
     void moveEngineSide();
     bool isEngineSide(std::uint8_t side) const;
     bool bothEngines() const;
@@ -64,6 +72,7 @@ private:
     const Clock& m_clock;
     PlaySide m_white;
     PlaySide m_black;
+    CommandDispatcher m_dispatcher;
 
     std::deque<std::string> m_lines;
     std::function<void()> m_lineTaken;
