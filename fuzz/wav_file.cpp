@@ -11,9 +11,9 @@ using namespace velmorak;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::optional<PcmSound> sound = readWav(std::span<const std::uint8_t>(data, size));
+    Result<PcmSound> sound = readWav(std::span<const std::uint8_t>(data, size));
     if (sound) {
-        std::optional<PcmSound> again = readWav(writeWav(*sound));
+        Result<PcmSound> again = readWav(writeWav(*sound));
         if (!again || again->samples != sound->samples || again->channels != sound->channels)
             std::abort();
     }

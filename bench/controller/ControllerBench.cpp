@@ -158,7 +158,7 @@ BenchClock::time_point g_firstReport;
 void controllerLatency(int rounds)
 {
     std::printf("== From a user move to the engine's first line (depth 1)\n");
-    EnginePluginHost host(VELMORAK_BIN_DIR);
+    EnginePluginHost host(systemClock(), VELMORAK_BIN_DIR);
     if (!host.load("") || host.engineName().empty()) {
         std::printf("VelmoEngine.vme or its engine is missing; skipped\n");
         return;

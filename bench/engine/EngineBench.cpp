@@ -116,7 +116,7 @@ void benchReportLatency(int rounds)
         "== First report after a %zu-ply game (%d rounds, go depth 1)\n", game.size(), rounds);
 
     // Through the host and the plug-in.
-    EnginePluginHost host(VELMORAK_BIN_DIR);
+    EnginePluginHost host(systemClock(), VELMORAK_BIN_DIR);
     if (!host.load("") || host.engineName() == "VelmoEngine") {
         std::printf("VelmoEngine.vme or its engine is missing; skipped\n");
         return;
@@ -168,7 +168,8 @@ void benchReportLatency(int rounds)
 
 std::string fiveMegabyteBook()
 {
-    std::string path = (std::filesystem::current_path() / "masters-5mb.kbk").string();
+    // Kept in the build tree: built once per build folder, never left in the checkout.
+    std::string path = std::string(VELMORAK_BENCH_DIR) + "/masters-5mb.kbk";
     if (std::filesystem::exists(path))
         return path;
     std::string pgn = std::string(VELMORAK_DATA_DIR) + "/pgn/masters-111k.pgn";

@@ -17,7 +17,7 @@ namespace velmorak::bench {
 inline std::optional<std::vector<double>> stockfishReplyTimes(
     const std::string& position, int rounds, std::string_view until)
 {
-    UciProcess process;
+    velmorak::UciProcess process { velmorak::systemClock() };
     if (!process.start({ "/usr/games/stockfish" }))
         return std::nullopt;
     std::string line;

@@ -21,6 +21,7 @@ struct FixedClock final : Clock {
     std::int64_t ticks() const override { return tick; }
     void startTimer(TimerId, int, bool, Callback) override { }
     void killTimer(TimerId) override { }
+    void sleep(int ms) override { tick += ms; }
 };
 
 } // namespace

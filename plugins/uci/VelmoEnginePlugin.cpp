@@ -34,7 +34,8 @@ UciBridge& bridge()
 {
     std::lock_guard lock(g_bridgeMutex);
     if (!g_bridge)
-        g_bridge = std::make_unique<UciBridge>(UciBridgeConfig::load(iniPath()));
+        g_bridge =
+            std::make_unique<UciBridge>(UciBridgeConfig::load(iniPath()), velmorak::systemClock());
     return *g_bridge;
 }
 
@@ -50,7 +51,7 @@ void StartEngine(int hashSizeKb, const EngineCallbacks* callbacks)
         std::lock_guard lock(g_bridgeMutex);
         UciBridgeConfig config = UciBridgeConfig::load(iniPath());
         if (!g_bridge || !(g_bridge->config() == config))
-            g_bridge = std::make_unique<UciBridge>(std::move(config));
+            g_bridge = std::make_unique<UciBridge>(std::move(config), velmorak::systemClock());
     }
     bridge().startEngine(hashSizeKb, callbacks);
 }

@@ -38,7 +38,7 @@ Application::Application(ApplicationServices services)
     , m_store(services.store)
     , m_settings(services.store)
     , m_onTimer(std::move(services.onTimer))
-    , m_host(services.pluginFolder,
+    , m_host(services.clock, services.pluginFolder,
           [this](const std::string& text) {
               ++m_loaderMessages;
               m_prompts.showMessage(kTitle, text, MessageIcon::Stop);
@@ -174,13 +174,19 @@ Status Application::exit()
         return {};
     m_running = false;
     m_controller->exit();
+    Result<int> autosaved = m_controller->lastAutosave();
     killTimers();
     m_controller->saveLevel();
     bool saved = m_options.save(m_settings);
     m_controller->setEngineHost(nullptr);
     m_host.unload();
+    std::string failed;
+    if (!autosaved)
+        failed = "the game was not saved: " + autosaved.error().message;
     if (!saved)
-        return Error { ErrorKind::Io, "the settings could not be written" };
+        failed += (failed.empty() ? "" : "; ") + std::string("the settings could not be written");
+    if (!failed.empty())
+        return Error { ErrorKind::Io, failed };
     return {};
 }
 

@@ -126,7 +126,8 @@ public:
 
     // The exit sequence: the controller's exit (engine stopped and its thread ended, game
     // autosaved), the timers killed, the level and the options written, the plug-in
-    // unloaded. Does nothing unless running. An error when the settings were not stored.
+    // unloaded. Does nothing unless running. An error when the last autosave failed or the
+    // settings were not stored.
     Status exit();
 
     bool isRunning() const { return m_running; }

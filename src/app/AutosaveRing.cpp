@@ -1,5 +1,6 @@
 #include "AutosaveRing.h"
 
+#include <charconv>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -52,6 +53,53 @@ bool cutOffInsideATag(const CDatabase& database)
     return code == CDatabase::IncompleteLastGame;
 }
 
+// The ring as found: the slot of the newest game by its save number (-1 when no game
+// carries one: the ring of an older version), that number, and the game itself.
+struct Newest {
+    int slot = -1;
+    std::int64_t number = 0;
+    std::unique_ptr<CPgnGame> game;
+};
+
+// The save number of a game of the ring; 0 when it has none.
+std::int64_t saveNumberOf(const CPgnGame& game)
+{
+    const std::string& text = game.getTag(kAutosaveNumberTag);
+    std::int64_t number = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, number);
+    return error == std::errc() && stop == end && number > 0 ? number : 0;
+}
+
+// Every game is read: the ring is small, and its order in the file says nothing once a
+// crash came between writing a slot and naming it in the settings. A game that cannot be
+// read is no candidate.
+Newest findNewest(CDatabase& database)
+{
+    Newest newest;
+    for (int slot = 0; slot < int(database.getEntries().size()); ++slot) {
+        std::unique_ptr<CPgnGame> game = database.gotoGame(slot);
+        if (!game)
+            continue;
+        if (std::int64_t number = saveNumberOf(*game); number > newest.number) {
+            newest.slot = slot;
+            newest.number = number;
+            newest.game = std::move(game);
+        }
+    }
+    return newest;
+}
+
+// Rings written by older versions grew past their size when a replacement failed. The
+// games past the ring are never replaced, so they only grow stale: they go, best effort
+// (the save itself is done).
+void dropGamesPastTheRing(CDatabase& database)
+{
+    while (int(database.getEntries().size()) > kAutosaveRingSize)
+        if (!database.deleteGame(int(database.getEntries().size()) - 1))
+            return;
+}
+
 } // namespace
 
 AutosaveRing::AutosaveRing(std::string documentsFolder, RegistrySettings& settings)
@@ -88,35 +136,32 @@ Result<int> AutosaveRing::write(CPgnGame& game)
     database.open(file);
     const int count = int(database.getEntries().size());
 
+    // The settings name the slot written last only for rings without save numbers: a crash
+    // between writing the ring and the settings leaves them one slot behind.
+    const Newest newest = findNewest(database);
+    int last = newest.slot;
+    if (last < 0 && !m_settings->readInt(kCurrentAutosaveSetting, last))
+        last = -1;
+    game.setTag(kAutosaveNumberTag, std::to_string(newest.number + 1));
+
     int slot = -1;
     if (count >= kAutosaveRingSize) {
-        int last = -1;
-        slot = m_settings->readInt(kCurrentAutosaveSetting, last) && last >= 0 &&
-                last < kAutosaveRingSize - 1
-            ? last + 1
-            : 0;
+        slot = last >= 0 && last < kAutosaveRingSize - 1 ? last + 1 : 0;
+        // A full ring has a slot replaced or nothing written: a game appended instead would
+        // make it one game longer with every failure.
         if (!database.replaceGame(slot, game))
-            slot = -1;
-    }
-    if (slot < 0) {
-        // A failed replacement may have left the database closed or reindexed a file another
-        // program changed: the appended game's index is the count of games it follows.
-        if (count >= kAutosaveRingSize && !database.isOpen())
-            database.open(file);
-        const int index = int(database.getEntries().size());
-        if (database.append(file, game)) {
-            slot = index;
-        } else if (cutOffInsideATag(database)) {
-            // The refused append touched the file: index it again before replacing.
-            if (!database.open(file) || database.getEntries().empty())
-                return databaseError(database, file);
-            const int last = int(database.getEntries().size()) - 1;
-            if (!database.replaceGame(last, game))
-                return databaseError(database, file);
-            slot = last;
-        } else {
             return databaseError(database, file);
-        }
+        dropGamesPastTheRing(database);
+    } else if (database.append(file, game)) {
+        slot = count;
+    } else if (cutOffInsideATag(database) && count > 0) {
+        // The refused append left the file as it was, so the index still holds the fragment
+        // as its last game.
+        slot = count - 1;
+        if (!database.replaceGame(slot, game))
+            return databaseError(database, file);
+    } else {
+        return databaseError(database, file);
     }
     // Written at once, not at exit: after a crash the next start restores this game and not
     // the slot written before it.
@@ -162,6 +207,14 @@ std::unique_ptr<CPgnGame> AutosaveRing::restore()
     const int count = int(database.getEntries().size());
     if (count == 0)
         return nullptr;
+    if (Newest newest = findNewest(database); newest.game) {
+        // The number is the ring's bookkeeping, not the user's: it stays out of the game.
+        const bool changed = newest.game->changed();
+        newest.game->removeTag(kAutosaveNumberTag);
+        newest.game->setChanged(changed);
+        newest.game->decodeMoveTimes();
+        return std::move(newest.game);
+    }
     int slot = count - 1;
     if (int last = -1;
         m_settings->readInt(kCurrentAutosaveSetting, last) && last >= 0 && last < count)

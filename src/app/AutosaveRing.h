@@ -15,8 +15,11 @@ namespace velmorak {
 inline constexpr std::string_view kAutosaveFileName = "vmautosave.pgn";
 // Games the ring keeps: the last this many saved states of the play.
 inline constexpr int kAutosaveRingSize = 20;
-// Index of the slot written last (Int).
+// Index of the slot written last (Int): a hint for rings whose games carry no save number.
 inline constexpr std::string_view kCurrentAutosaveSetting = "CurrentAutosaveGame";
+// The tag numbering each saved game, one past the largest number in the ring when it was
+// written: the largest number marks the newest game, whatever the settings say.
+inline constexpr std::string_view kAutosaveNumberTag = "VmAutosaveNumber";
 
 // The autosave file: a PGN database in the documents folder that keeps the last
 // kAutosaveRingSize saved states of the running game, one per slot, each save going to the
@@ -31,20 +34,24 @@ public:
 
     // Completes the game's tags (with the Time tag, whatever request.forAutosave says), sets
     // the file format and writes the game to the next slot: appended while the file holds
-    // fewer than kAutosaveRingSize games, else replacing the slot (the one after the last,
-    // 0 after the last slot or without the setting), appended when replacing fails. A file
-    // left ending inside a tag by an interrupted save has that fragment replaced instead of
-    // refusing every save from then on. The documents folder is created when it is missing.
-    // kCurrentAutosaveSetting names the slot really written as soon as it is written. Returns that
-    // slot; when nothing could be written, the error, and the setting stays as it was. Move times
-    // travel in the comments of the file; the game itself is left with its own comments.
+    // fewer than kAutosaveRingSize games, else replacing the slot after the newest game (by
+    // its kAutosaveNumberTag, else by the setting; 0 after the last slot or without either),
+    // the game numbered one past the newest; a ring that cannot have that slot
+    // replaced gets nothing written, and one longer than kAutosaveRingSize (from older
+    // versions) loses the games past it. A file left ending inside a tag by an interrupted
+    // save has that fragment replaced instead of refusing every save from then on. The documents
+    // folder is created when it is missing. kCurrentAutosaveSetting names the slot really written
+    // as soon as it is written. Returns that slot; when nothing could be written, the error, and
+    // the setting stays as it was. Move times travel in the comments of the file; the game itself
+    // is left with its own comments.
     Result<int> save(
         CPgnGame& game, const TagCompletionRequest& request, TagCompletionSources& sources);
 
-    // The game of the slot written last (the file's last game when the setting is missing
-    // or points past the end), its move times restored. A slot that cannot be read gives way
-    // to the ones before it, wrapping around, so one damaged game never costs the others.
-    // Null when the file is missing or empty or no game of it can be read.
+    // The readable game with the largest save number (without it, as the ring of an older
+    // version: the slot the setting names, else the file's last game), its move times
+    // restored and its number removed. A slot that cannot be read gives way to the ones
+    // before it, wrapping around, so one damaged game never costs the others. Null when the
+    // file is missing or empty or no game of it can be read. Reads every game of the ring.
     std::unique_ptr<CPgnGame> restore();
 
     // The autosave file: the documents folder + "/" + kAutosaveFileName.

@@ -1,5 +1,7 @@
 #include "app/AutosaveWriter.h"
 
+#include <utility>
+
 namespace velmorak {
 
 AutosaveWriter::AutosaveWriter(std::string documentsFolder, SettingsStore& store)
@@ -22,6 +24,7 @@ AutosaveWriter::~AutosaveWriter()
 
 void AutosaveWriter::save(std::string pgn)
 {
+    std::optional<Result<int>> writtenHere;
     {
         std::lock_guard lock(m_mutex);
         m_waiting = std::move(pgn);
@@ -33,11 +36,14 @@ void AutosaveWriter::save(std::string pgn)
                 std::string text = std::move(*m_waiting);
                 m_waiting.reset();
                 m_last = m_ring.writeText(text);
-                return;
+                writtenHere = m_last;
             }
         }
     }
-    m_changed.notify_all();
+    if (writtenHere)
+        noteResult(*writtenHere);
+    else
+        m_changed.notify_all();
 }
 
 void AutosaveWriter::flush()
@@ -59,6 +65,26 @@ Result<int> AutosaveWriter::lastResult()
     return m_last;
 }
 
+void AutosaveWriter::noteResult(const Result<int>& written)
+{
+    const bool starts = !written.ok() && !m_failing;
+    m_failing = !written.ok();
+    if (!starts)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_untold = written.error();
+    }
+    if (m_onFailure)
+        m_onFailure();
+}
+
+std::optional<Error> AutosaveWriter::takeFailure()
+{
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_untold, std::nullopt);
+}
+
 void AutosaveWriter::run()
 {
     std::unique_lock lock(m_mutex);
@@ -71,6 +97,7 @@ void AutosaveWriter::run()
         m_writing = true;
         lock.unlock();
         Result<int> written = m_ring.writeText(text);
+        noteResult(written);
         lock.lock();
         m_last = std::move(written);
         m_writing = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -42,9 +43,17 @@ public:
     std::unique_ptr<CPgnGame> restore();
     // The outcome of the last write: the slot, or why nothing was written.
     Result<int> lastResult();
+    // Called on the writer's thread when a write fails and the one before it did not (or it
+    // is the first): a failure waits for takeFailure(), once for every run of failures. Set it
+    // before the first save.
+    void setFailureHook(std::function<void()> hook) { m_onFailure = std::move(hook); }
+    // Why the failure that waits to be told failed; nullopt when none waits (or it was taken).
+    std::optional<Error> takeFailure();
 
 private:
     void run();
+    // Tells the failure hook of a failure that ends a run of successes.
+    void noteResult(const Result<int>& written);
 
     RegistrySettings m_settings;
     AutosaveRing m_ring;
@@ -54,6 +63,10 @@ private:
     bool m_writing = false;
     bool m_exit = false;
     Result<int> m_last { -1 };
+    std::function<void()> m_onFailure;
+    // Written and read by the writing thread only.
+    bool m_failing = false;
+    std::optional<Error> m_untold;
     std::thread m_thread;
 };
 

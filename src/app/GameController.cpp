@@ -158,6 +158,14 @@ GameController::GameController(ControllerServices services)
     , m_alive(std::make_shared<GameController*>(this))
 {
     setEmptyGame();
+    // Told on the interface thread, once until a save works again: the user plays on, but
+    // must know that a crash would now cost the game.
+    m_autosave.setFailureHook([alive = std::weak_ptr<GameController*>(m_alive), ui = &m_ui] {
+        ui->post([alive] {
+            if (auto controller = alive.lock())
+                (*controller)->tellAutosaveFailure();
+        });
+    });
 }
 
 GameController::~GameController()
@@ -271,6 +279,8 @@ void GameController::exit()
         setTraining(false);
     autosaveGame();
     m_autosave.flush();
+    // A failure whose report is still on its way is told before the program goes.
+    tellAutosaveFailure();
 }
 
 // --- Moves ---------------------------------------------------------------------------------------
@@ -626,9 +636,14 @@ void GameController::autosave(bool inMakeMove)
     request.currentSan = m_state.currentNode->san();
     // Inside makeMove the board still stands before the new node's move.
     request.blackToMove = (board.sideToMove() == kWhiteSide) == inMakeMove;
-    // Written on the autosave thread; a failure is not the user's concern now, the ring
-    // keeps the earlier states.
+    // Written on the autosave thread, which reports a failure.
     m_autosave.save(m_autosave.prepare(*m_state.game, request, m_tagSources));
+}
+
+void GameController::tellAutosaveFailure()
+{
+    if (std::optional<Error> failure = m_autosave.takeFailure())
+        message("Games are not being saved: " + failure->message, MessageIcon::Exclamation);
 }
 
 bool GameController::restoreAutosave()

@@ -210,6 +210,8 @@ public:
     bool restoreAutosave();
     // Returns when the autosaves asked for so far are on disk.
     void waitForAutosave() { m_autosave.flush(); }
+    // The outcome of the last autosave, once it is on disk: the slot, or why it failed.
+    Result<int> lastAutosave() { return m_autosave.lastResult(); }
 
     // --- The engine ------------------------------------------------------------------------------
     void startSearch();
@@ -298,6 +300,8 @@ private:
     void replayStep();
     int replayPeriodMs() const;
     void autosave(bool inMakeMove);
+    // Shows why autosaves fail, when a failure waits to be told.
+    void tellAutosaveFailure();
 
     // Coach: true when the user took the move back instead.
     bool coachTakesBack(const SearchEnded& ended);

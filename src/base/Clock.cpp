@@ -39,6 +39,8 @@ public:
         m_changed.notify_all();
     }
 
+    void sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
 private:
     struct Timer {
         std::int64_t due;

@@ -25,6 +25,9 @@ public:
     // Disarms timer `id`; its callback is not started again afterwards. Unknown ids are
     // ignored. May be called from inside a callback.
     virtual void killTimer(TimerId id) = 0;
+    // Blocks the calling thread until `ms` of this clock's time have passed (a fake clock's
+    // time passes at once), for code that polls: waiting for a lock, for a process to end.
+    virtual void sleep(int ms) = 0;
 };
 
 // The steady clock of the system. Its timers are served by one thread of its own, started

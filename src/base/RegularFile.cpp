@@ -1,7 +1,6 @@
 #include "RegularFile.h"
 
 #include <cerrno>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -80,7 +79,7 @@ Result<FileLock> FileLock::acquire(
     const std::string& path, const Options& options, FileSystemCalls* calls)
 {
     FileSystemCalls& sys = callsOr(calls);
-    Clock& clock = systemClock();
+    Clock& clock = options.clock ? *options.clock : systemClock();
     const std::int64_t deadline = clock.ticks() + options.wait.count();
     const int flags =
         O_RDWR | O_NOFOLLOW | (options.create ? O_CREAT : 0) | (options.append ? O_APPEND : 0);
@@ -104,7 +103,7 @@ Result<FileLock> FileLock::acquire(
                     return Error { ErrorKind::Conflict, path + " is in use by another program" };
                 return systemError("cannot lock", path, error);
             }
-            std::this_thread::sleep_for(poll);
+            clock.sleep(int(poll.count()));
             poll = std::min(poll * 2, kLongestPoll);
         }
         // The holder we waited for may have put a new file under the name: lock that one.

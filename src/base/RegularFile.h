@@ -9,6 +9,7 @@
 
 namespace velmorak {
 
+class Clock;
 class FileSystemCalls;
 
 // Opens a regular file (following links) with `flags` (O_RDONLY, O_RDWR, ...; O_CLOEXEC is
@@ -36,6 +37,8 @@ public:
         mode_t mode = 0644;
         // Waiting for another holder ends with a Conflict error after this long.
         std::chrono::milliseconds wait { 5000 };
+        // Measures that wait and sleeps between tries; null for the system clock.
+        Clock* clock = nullptr;
     };
 
     static Result<FileLock> acquire(

@@ -181,7 +181,8 @@ int runList(const CliArgs& args, std::ostream& out, std::ostream& err)
 {
     if (!args.empty())
         return usage(err, "engine", "engine list takes no arguments");
-    EnginePluginHost host({}, [&err](const std::string& message) { err << message << '\n'; });
+    EnginePluginHost host(
+        systemClock(), {}, [&err](const std::string& message) { err << message << '\n'; });
     for (const std::string& name : host.listPlugins())
         out << name << '\n';
     return kExitOk;
@@ -203,7 +204,8 @@ int runAnalyse(const CliArgs& args, std::ostream& out, std::ostream& err)
     if (!limit)
         return kExitUsage;
 
-    EnginePluginHost host({}, [&err](const std::string& message) { err << message << '\n'; });
+    EnginePluginHost host(
+        systemClock(), {}, [&err](const std::string& message) { err << message << '\n'; });
     if (!loadPlugin(host, parsed.value("engine").value_or(""), err))
         return kExitFailure;
     out << "engine " << host.engineName() << '\n';
@@ -287,7 +289,8 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     if (!limit)
         return kExitUsage;
 
-    EnginePluginHost host({}, [&err](const std::string& message) { err << message << '\n'; });
+    EnginePluginHost host(
+        systemClock(), {}, [&err](const std::string& message) { err << message << '\n'; });
     if (!loadPlugin(host, parsed.value("engine").value_or(""), err))
         return kExitFailure;
     EngineOutput& output = host.output();

@@ -119,7 +119,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
             controller.gotoNode(end);
     }
 
-    PlaySession session(controller, queue, output, clock, options.white, options.black);
+    PlaySession session(controller, prompts, queue, output, clock, options.white, options.black);
     // What this run changes only for itself is undone before the settings are written, and
     // the engine's reports stop reaching the session before it goes; on every way out.
     struct RunScope {
@@ -149,6 +149,7 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
                 [&session, line = std::move(line)]() mutable { session.addLine(std::move(line)); });
         },
         [&queue, &session] { queue.post([&session] { session.endInput(); }); });
+    session.setLineTakenHook([&reader] { reader.lineTaken(); });
     // A terminated program still stops its engine, autosaves and writes its settings.
     std::atomic<int> endedBySignal { 0 };
     ExitSignals signals([&queue, &session, &endedBySignal](int number) {
@@ -201,11 +202,12 @@ const CliRegistration kReg({ "play",
     "    moves end.\n"
     "    At quit (a search on its way is given up) or the end of input (an engine move\n"
     "    that is due still comes; two engine sides: the end of the game) the game is\n"
-    "    printed as PGN and the settings, the level included, are written back; SIGTERM\n"
-    "    and SIGINT end the same way. SPEC: depth:N, movetime:SECONDS,\n"
-    "    blitz:MINUTES+INCREMENT, tournament:MOVES/MINUTES[,MOVES/MINUTES[,MINUTES]] or\n"
-    "    infinite. Defaults: white human, black engine, the stored level, the usual\n"
-    "    settings file.",
+    "    printed as PGN and the settings this run changed, the level included, are written\n"
+    "    back; SIGTERM, SIGINT, SIGHUP and a reader of the output that goes away end the\n"
+    "    same way. Exit status 1 when the last autosave failed. SPEC: depth:N,\n"
+    "    movetime:SECONDS, blitz:MINUTES+INCREMENT,\n"
+    "    tournament:MOVES/MINUTES[,MOVES/MINUTES[,MINUTES]] or infinite. Defaults: white\n"
+    "    human, black engine, the stored level, the usual settings file.",
     &runPlay });
 
 } // namespace

@@ -37,9 +37,33 @@ void PlayInputReader::stop()
 {
     if (!m_thread.joinable())
         return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_room.notify_all();
     char byte = 0;
     while (::write(m_wake[1], &byte, 1) < 0 && errno == EINTR) { }
     m_thread.join();
+}
+
+void PlayInputReader::lineTaken()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        --m_waiting;
+    }
+    m_room.notify_all();
+}
+
+bool PlayInputReader::waitForRoom()
+{
+    std::unique_lock lock(m_mutex);
+    m_room.wait(lock, [this] { return m_stopping || m_waiting < kMaxWaitingLines; });
+    if (m_stopping)
+        return false;
+    ++m_waiting;
+    return true;
 }
 
 void PlayInputReader::run()
@@ -65,6 +89,8 @@ void PlayInputReader::run()
             break;
         for (ssize_t i = 0; i < n; ++i) {
             if (buffer[i] == '\n') {
+                if (!waitForRoom())
+                    return;
                 m_onLine(std::move(line));
                 line.clear();
                 dropping = false;
@@ -75,8 +101,11 @@ void PlayInputReader::run()
         }
     }
     // A last line without its line break still counts.
-    if (!line.empty())
+    if (!line.empty()) {
+        if (!waitForRoom())
+            return;
         m_onLine(std::move(line));
+    }
     m_onEnd();
 }
 

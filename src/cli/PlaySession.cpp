@@ -7,7 +7,6 @@
 #include "PlayBoardText.h"
 #include "PlayOutput.h"
 #include "app/GameController.h"
-#include "app/LevelRecord.h"
 #include "base/TaskQueue.h"
 #include "engine/EngineOutput.h"
 #include "present/StatusPanel.h"
@@ -28,14 +27,15 @@ std::string infoText(const SearchInfo& info)
 
 } // namespace
 
-PlaySession::PlaySession(GameController& controller, TaskQueue& queue, PlayOutput& output,
-    const Clock& clock, PlaySide white, PlaySide black)
+PlaySession::PlaySession(GameController& controller, ControllerPrompts& prompts, TaskQueue& queue,
+    PlayOutput& output, const Clock& clock, PlaySide white, PlaySide black)
     : m_controller(controller)
     , m_queue(queue)
     , m_output(output)
     , m_clock(clock)
     , m_white(white)
     , m_black(black)
+    , m_dispatcher(controller, prompts, *this)
 {
 }
 
@@ -192,95 +192,52 @@ void PlaySession::runLines()
         if (replyDue && (!typed || typed->command == TypedCommand::Move))
             return;
         m_lines.pop_front();
-        if (!typed) {
+        if (m_lineTaken)
+            m_lineTaken();
+        if (!typed)
             message(typed.error().message);
-        } else if (!execute(*typed)) {
-            // Quit does not wait for a search on its way, however long: it is given up. A
-            // training's reply, due in a moment, still comes.
-            m_controller.stopEngine(false);
-            m_quitting = true;
-        }
+        else
+            execute(*typed);
     }
 }
 
-// False for quit.
-bool PlaySession::execute(const TypedLine& typed)
+void PlaySession::execute(const TypedLine& typed)
 {
-    switch (typed.command) {
-    case TypedCommand::Nothing:
-        break;
-    case TypedCommand::Move:
-        m_controller.userMove(typed.move, true);
-        break;
-    case TypedCommand::Back:
-        m_controller.takeBackMove(false);
-        break;
-    case TypedCommand::Forward:
-        m_controller.forwardMove();
-        break;
-    case TypedCommand::Start:
-        m_controller.backToStart();
-        break;
-    case TypedCommand::End:
-        m_controller.forwardToEnd();
-        break;
-    case TypedCommand::New:
-        m_controller.newGame(true);
+    m_dispatcher.runTyped(typed);
+    // A new game gives an engine side the move again, in a position not asked about yet.
+    if (typed.command == TypedCommand::New) {
         m_engineToMove = true;
         m_engineAskedAt = nullptr;
-        break;
-    case TypedCommand::MoveNow:
-        m_controller.moveNow();
-        break;
-    case TypedCommand::Analyse:
-        m_controller.toggleAnalysis();
-        break;
-    case TypedCommand::Replay:
-        m_controller.startReplay();
-        break;
-    case TypedCommand::Level: {
-        Result<LevelRecord> level = parseLevelSpec(typed.argument, m_controller.level());
-        if (!level) {
-            message(level.error().message);
-            break;
-        }
-        m_controller.warnLevelChange();
-        m_controller.applyLevel(*level);
-        break;
     }
-    case TypedCommand::Board:
+}
+
+bool PlaySession::serve(FrontEndRequest request)
+{
+    switch (request) {
+    case FrontEndRequest::Exit:
+    case FrontEndRequest::QuitInput:
+        // Quit does not wait for a search on its way, however long: it is given up. A
+        // training's reply, due in a moment, still comes.
+        m_controller.stopEngine(false);
+        m_quitting = true;
+        return true;
+    case FrontEndRequest::ShowBoard:
         m_output.block(playBoardText(m_controller.board()));
-        break;
-    case TypedCommand::Pgn:
+        return true;
+    case FrontEndRequest::ShowGame:
         m_controller.game().setFormat(kFilePgnFormat);
         m_output.block(m_controller.game().toString());
-        break;
-    case TypedCommand::Quit:
-        return false;
-    case TypedCommand::Hint:
-        // The view prints what is shown, as it does for a hint the training offers.
-        m_controller.showHint();
-        break;
-    case TypedCommand::Threat:
-        m_controller.showThreat();
-        break;
-    case TypedCommand::Coach:
-        m_controller.options().coach = typed.argument == "on";
-        break;
-    case TypedCommand::ShowStatus:
+        return true;
+    case FrontEndRequest::ShowStatus:
         m_watchStatus = true;
         printStatus(true);
-        break;
-    case TypedCommand::Train:
-        // A file: its first position, no resume question. Alone: the last training resumed,
-        // or the shipped positions.
-        if (!typed.argument.empty())
-            m_controller.startTraining(typed.argument, 0);
-        else
-            m_controller.toggleTraining();
-        break;
+        return true;
+    case FrontEndRequest::ToggleLayout:
+    case FrontEndRequest::About:
+    case FrontEndRequest::Help:
+        return false;
     }
-    return true;
+    return false;
 }
 
 } // namespace velmorak::cli

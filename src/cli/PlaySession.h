@@ -2,12 +2,16 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "PlayOptions.h"
+#include "present/CommandDispatcher.h"
+#include "present/FrontEndPort.h"
 
 namespace velmorak {
 class Clock;
+class ControllerPrompts;
 class EngineOutput;
 class GameController;
 class TaskQueue;
@@ -25,12 +29,15 @@ class PlayOutput;
 // way, or at the end of input (two engine sides: at the end of the game) once no engine
 // move is still due.
 //
+// Typed lines run through the program's command dispatcher; this session serves what only a
+// terminal does: quit, and print the board, the game and the status lines.
+//
 // Everything runs on the thread that calls run(), except postReport (any thread).
-class PlaySession {
+class PlaySession final : private FrontEndPort {
 public:
     // All must outlive the session.
-    PlaySession(GameController& controller, TaskQueue& queue, PlayOutput& output,
-        const Clock& clock, PlaySide white, PlaySide black);
+    PlaySession(GameController& controller, ControllerPrompts& prompts, TaskQueue& queue,
+        PlayOutput& output, const Clock& clock, PlaySide white, PlaySide black);
 
     // Tasks for the queue: a typed line arrived; the input ended.
     void addLine(std::string line);
@@ -38,6 +45,8 @@ public:
     // Ends the session at once, an engine move on its way or not (the program was told to
     // end): the caller's exit stops the engine.
     void stop() { m_finished = true; }
+    // Called each time a typed line is taken off the wait to be run (or refused).
+    void setLineTakenHook(std::function<void()> hook) { m_lineTaken = std::move(hook); }
     // Makes every engine report print an "info" line when its line, score or depth is new.
     void watchEngine(EngineOutput& output);
 
@@ -47,7 +56,9 @@ public:
 private:
     void step();
     void runLines();
-    bool execute(const TypedLine& typed);
+    void execute(const TypedLine& typed);
+    // FrontEndPort
+    bool serve(FrontEndRequest request) override;
     void moveEngineSide();
     bool isEngineSide(std::uint8_t side) const;
     bool bothEngines() const;
@@ -62,8 +73,10 @@ private:
     const Clock& m_clock;
     PlaySide m_white;
     PlaySide m_black;
+    CommandDispatcher m_dispatcher;
 
     std::deque<std::string> m_lines;
+    std::function<void()> m_lineTaken;
     bool m_inputEnded = false;
     bool m_quitting = false;
     bool m_finished = false;

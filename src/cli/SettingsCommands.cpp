@@ -90,7 +90,7 @@ int runSettings(const CliArgs& args, std::ostream& out, std::ostream& err)
     RegistrySettings settings(store);
     if (!options.saveOption(settings, *option)) {
         err << "velmorak-cli settings: could not store " << option->name << ": "
-            << store.lastError() << '\n';
+            << store.lastStatus().error().message << '\n';
         return kExitFailure;
     }
     out << option->name << " = " << options.displayValue(*option) << '\n';

@@ -66,7 +66,7 @@ int runSay(const CliArgs& args, std::ostream& out, std::ostream& err)
     std::unique_ptr<SoundOutput> output;
     SilentSoundOutput silent;
     if (parsed.flag("play"))
-        output = makeSystemSoundOutput(folder);
+        output = makeSystemSoundOutput(folder, systemClock());
     MoveSounds sounds(output ? *output : silent, folder + "/announce");
     sounds.setAnnounceMode(mode);
     std::vector<std::string> words = sounds.announceWords(move, board, san);

@@ -1,8 +1,12 @@
 // velmorak-cli: the command-line companion of Velmorak, for scripting, checks and
 // benchmarks. Each subcommand lives in a *Commands.cpp file beside this one.
+#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "CliCommand.h"
 
@@ -30,10 +34,21 @@ const CliCommand* findCommand(const char* name)
     return nullptr;
 }
 
+// A standard stream the caller closed would be the number of the next file opened: a
+// settings file read as input, a game written into a pipe's place. Each such number is
+// taken by /dev/null before anything else is opened.
+void takeClosedStandardStreams()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF)
+            ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    takeClosedStandardStreams();
     if (argc < 2) {
         printHelp(std::cerr);
         return kExitUsage;

@@ -26,12 +26,14 @@ std::string defaultBookPathFor(std::string_view settingName)
     return defaultBookPath();
 }
 
-std::pair<std::string, std::string> installDefaultBook(const std::string& programFolder)
+Result<std::string> installDefaultBook(const std::string& programFolder)
 {
     std::string target = defaultBookPath();
     std::string folder = std::filesystem::path(target).parent_path().string();
     Result<std::string> installed = installShippedFile(programFolder, kDefaultBookFileName, folder);
-    return { target, installed ? std::string() : installed.error().message };
+    if (!installed)
+        return installed.error();
+    return target;
 }
 
 std::string bookPath(SettingsStore& store, std::string_view name)

@@ -3,7 +3,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
+
+#include "base/Error.h"
 
 namespace velmorak {
 
@@ -23,8 +24,8 @@ std::string defaultBookPathFor(std::string_view settingName);
 
 // Copies the default book shipped beside the program ("vmbook.kbk" in `programFolder`) to
 // the documents folder when no book is there yet. Returns the book's path in the documents
-// folder, or an error text (a book already there is left alone and is no error).
-std::pair<std::string, std::string> installDefaultBook(const std::string& programFolder);
+// folder, or why it is not there (a book already there is left alone and is no error).
+Result<std::string> installDefaultBook(const std::string& programFolder);
 
 // The stored text (in either string form of the settings store), or nullopt when the value
 // is missing or a number. Book paths are written as the settings store writes its strings.

@@ -1,5 +1,6 @@
 #include "engine/EngineOutput.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -83,11 +84,15 @@ std::string scoreText(int reported, std::uint8_t scoreSide, bool alwaysForWhite)
     long long score = reported;
     if (alwaysForWhite && scoreSide == kBlackSide)
         score = -score;
+    // Past mate on the board no score means more: a plug-in's larger value would print a
+    // negative mate count.
+    constexpr long long kMatedOnTheBoard = 30001;
+    score = std::clamp(score, -kMatedOnTheBoard, kMatedOnTheBoard);
     char buffer[32];
     if (score > VELMORAK_MATE_THRESHOLD)
-        std::snprintf(buffer, sizeof buffer, "+M%lld", (30001 - score) / 2);
+        std::snprintf(buffer, sizeof buffer, "+M%lld", (kMatedOnTheBoard - score) / 2);
     else if (score < -VELMORAK_MATE_THRESHOLD)
-        std::snprintf(buffer, sizeof buffer, "-M%lld", (score + 30001) / 2);
+        std::snprintf(buffer, sizeof buffer, "-M%lld", (score + kMatedOnTheBoard) / 2);
     else
         std::snprintf(buffer, sizeof buffer, "%+.2f", static_cast<double>(score) / 100.0);
     return buffer;

@@ -25,7 +25,7 @@ public:
     static constexpr int kMaxNodesPerSecond = 10000000;
 
     // `clock` must outlive this object.
-    explicit EngineOutput(const Clock& clock = systemClock());
+    explicit EngineOutput(const Clock& clock);
     ~EngineOutput();
     EngineOutput(const EngineOutput&) = delete;
     EngineOutput& operator=(const EngineOutput&) = delete;

@@ -76,9 +76,10 @@ bool resolvePluginFunctions(void* library, EnginePluginFunctions& f)
     return complete;
 }
 
-EnginePluginHost::EnginePluginHost(std::string folder, MessageSink messages)
+EnginePluginHost::EnginePluginHost(const Clock& clock, std::string folder, MessageSink messages)
     : m_folder(folder.empty() ? programDirectory() : std::move(folder))
     , m_messages(std::move(messages))
+    , m_output(clock)
 {
 }
 

@@ -44,8 +44,10 @@ public:
     // Receives the texts of load failures (shown in a message box titled "Velmorak").
     using MessageSink = std::function<void(const std::string&)>;
 
-    // `folder` holds the plug-ins; empty means the folder of the running executable.
-    explicit EnginePluginHost(std::string folder = {}, MessageSink messages = {});
+    // `folder` holds the plug-ins; empty means the folder of the running executable. `clock`
+    // times the engine's reports (EngineOutput) and must outlive the host.
+    explicit EnginePluginHost(
+        const Clock& clock, std::string folder = {}, MessageSink messages = {});
     ~EnginePluginHost();
     EnginePluginHost(const EnginePluginHost&) = delete;
     EnginePluginHost& operator=(const EnginePluginHost&) = delete;

@@ -65,7 +65,7 @@ struct UciBridgeConfig {
 // with nothing reported and lastError() tells why.
 class UciBridge {
 public:
-    explicit UciBridge(UciBridgeConfig config, Clock& clock = systemClock());
+    UciBridge(UciBridgeConfig config, Clock& clock);
     ~UciBridge();
     UciBridge(const UciBridge&) = delete;
     UciBridge& operator=(const UciBridge&) = delete;

@@ -66,6 +66,8 @@ GroupActivity groupActivity(pid_t group)
 constexpr std::size_t kStderrTailLength = 2048;
 // A child that does not take a command line within this time is treated as gone.
 constexpr int kWriteTimeoutMs = 5000;
+// How often a process that was told to end is looked at.
+constexpr int kExitPollMs = 2;
 
 // Whether the child has ended, without reaping it: while it is an unreaped zombie its
 // process group id cannot be taken by another process, so the group can still be signalled.
@@ -385,7 +387,7 @@ bool UciProcess::exitedWithin(pid_t pid, int milliseconds)
     while (!hasExited(pid)) {
         if (m_clock.ticks() >= deadline)
             return false;
-        ::usleep(2000);
+        m_clock.sleep(kExitPollMs);
     }
     return true;
 }

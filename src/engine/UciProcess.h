@@ -47,7 +47,7 @@ class UciProcess {
 public:
     enum class ReadStatus { Line, Timeout, Closed };
 
-    explicit UciProcess(Clock& clock = systemClock())
+    explicit UciProcess(Clock& clock)
         : m_clock(clock)
     {
     }

@@ -45,37 +45,6 @@ constexpr std::string_view kGeometrySetting = "WindowGeometry";
 // Where the promotion dialog opens, in layout pixels.
 constexpr Point kPromotionDialogAt { 43, 93 };
 
-// The commands the desktop program carries out so far; the others (the dialogs of the
-// database, the levels and the options, and the server) are shown disabled.
-bool isAvailable(Operation operation)
-{
-    switch (operation) {
-    case Operation::Exit:
-    case Operation::NewGame:
-    case Operation::ReplayMoves:
-    case Operation::FlipBoard:
-    case Operation::ToggleLayout:
-    case Operation::MoveNow:
-    case Operation::ClearHashtables:
-    case Operation::About:
-    case Operation::TakeBackMove:
-    case Operation::NextMove:
-    case Operation::AnalyzeMode:
-    case Operation::Hint:
-    case Operation::BackToBranchPoint:
-    case Operation::ForwardToBranchPoint:
-    case Operation::ShowThreat:
-    case Operation::BackToStart:
-    case Operation::ForwardToEnd:
-    case Operation::Help:
-    case Operation::Training:
-    case Operation::LayoutButton:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::unique_ptr<SettingsStore> makeStore(const WindowStart& start)
 {
     auto file = std::make_unique<SettingsFileStore>(
@@ -85,11 +54,11 @@ std::unique_ptr<SettingsStore> makeStore(const WindowStart& start)
     return file;
 }
 
-std::unique_ptr<SoundOutput> makeSoundOutput(const WindowStart& start)
+std::unique_ptr<SoundOutput> makeSoundOutput(const WindowStart& start, Clock& clock)
 {
     if (start.screenshot)
         return std::make_unique<SilentSoundOutput>();
-    return std::make_unique<PulseSoundOutput>(programDirectory() + "/sounds");
+    return std::make_unique<PulseSoundOutput>(programDirectory() + "/sounds", clock);
 }
 
 QKeySequence acceleratorKey(const Accelerator& accelerator)
@@ -118,9 +87,10 @@ MainWindow::MainWindow(const WindowStart& start)
     , m_prompts(this)
     , m_store(makeStore(start))
     , m_autosaveStore(makeStore(start))
-    , m_soundOutput(makeSoundOutput(start))
+    , m_soundOutput(makeSoundOutput(start, m_clock))
     , m_sounds(*m_soundOutput, programDirectory() + "/announce")
-    , m_app(ApplicationServices { m_prompts, *this, m_ui, m_pump, m_clock, *m_store,
+    , m_view(*this, m_sounds, m_clock)
+    , m_app(ApplicationServices { m_prompts, m_view, m_ui, m_pump, m_clock, *m_store,
           *m_autosaveStore, m_sounds, m_tagSources,
           start.documentsFolder.empty() ? documentsDirectory() : start.documentsFolder,
           start.pluginFolder, [] { return availablePhysicalMemoryKb(); },
@@ -130,8 +100,10 @@ MainWindow::MainWindow(const WindowStart& start)
     setWindowIcon(applicationIcon());
     m_board = new BoardWidget(this);
     setCentralWidget(m_board);
-    m_boardView = std::make_unique<BoardView>(controller().board(), *m_board, m_sounds, m_clock);
-    m_input = std::make_unique<MoveInput>(controller(), *m_boardView, *this, m_sounds);
+    m_view.attach(controller(), *m_board);
+    m_input = std::make_unique<MoveInput>(controller(), m_view.board(), *this, m_sounds);
+    FrontEndPort& frontEnd = *this;
+    m_dispatcher = std::make_unique<CommandDispatcher>(controller(), m_prompts, frontEnd, &m_view);
     m_board->panelContent = [this] { return panelContent(); };
     m_board->onScreenChanged = [this](ScreenSize screen) { chooseLayoutFor(screen); };
     m_board->onCommand = [this](int id) { runCommand(id); };
@@ -142,7 +114,7 @@ MainWindow::MainWindow(const WindowStart& start)
     m_board->onContextMenu = [this](QPoint global, Point point) { showContextMenu(global, point); };
     m_board->onAnimationFinished = [this] { updateCommandStates(); };
     readOptionsIntoView();
-    m_board->attach(*m_boardView, *m_input);
+    m_board->attach(m_view.board(), *m_input);
     createActions();
     createMenus();
     createCommandBar();
@@ -177,7 +149,7 @@ Status MainWindow::start()
         setLayout(std::clamp(*m_start.layout, 0, kLayoutCount - 1));
     else if (m_screen)
         chooseLayoutFor(*m_screen);
-    positionChanged(controller().board());
+    m_view.positionChanged(controller().board());
     updateCommandStates();
     return {};
 }
@@ -186,10 +158,10 @@ void MainWindow::readOptionsIntoView()
 {
     AppSettings& options = m_app.options();
     m_board->artwork().choose(options.pieceSet, options.boardTextureBitmap());
-    m_boardView->setAnimationSpeed(options.animation);
-    m_boardView->setHighlightLastMove(options.highlightLastMove);
-    if (m_boardView->flipped() != options.flipBoard)
-        m_boardView->setFlipped(options.flipBoard);
+    m_view.board().setAnimationSpeed(options.animation);
+    m_view.board().setHighlightLastMove(options.highlightLastMove);
+    if (m_view.board().flipped() != options.flipBoard)
+        m_view.board().setFlipped(options.flipBoard);
     m_input->setOptions(
         MoveInput::Options { options.oneClick, options.highlightLegalMoves, options.autoAnswer });
 }
@@ -244,8 +216,7 @@ void MainWindow::createActions()
         auto text = menuTexts.find(entry.id);
         auto* action =
             new QAction(toQString(text != menuTexts.end() ? text->second : entry.name), this);
-        action->setEnabled(isAvailable(entry.operation));
-        action->setCheckable(entry.id == 40010 || entry.id == 40071);
+        action->setCheckable(entry.checkable);
         const int id = entry.id;
         connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
         m_actions[id] = action;
@@ -309,9 +280,8 @@ void MainWindow::createCommandBar()
         auto* a = new QAction(
             commandBarIcon(button.image), toQString(shownTooltip(button.tooltip)), this);
         a->setToolTip(toQString(shownTooltip(button.tooltip)));
-        a->setCheckable(button.checkStyle);
         const CommandEntry* entry = findCommand(button.command);
-        a->setEnabled(entry && isAvailable(entry->operation));
+        a->setCheckable(entry && entry->checkable);
         const int id = button.command;
         connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
         m_commandBar->addAction(a);
@@ -346,145 +316,57 @@ void MainWindow::createShortcuts()
     auto* help = new QAction(this);
     help->setShortcut(QKeySequence::HelpContents);
     help->setShortcutContext(Qt::WindowShortcut);
-    connect(help, &QAction::triggered, this, [this] { runCommand(40055); });
+    connect(help, &QAction::triggered, this, [this] { runCommand(cmd::kHelp); });
     addAction(help);
 }
 
 void MainWindow::runCommand(int id)
 {
-    const CommandEntry* entry = findCommand(id);
-    if (!entry || !isAvailable(entry->operation)) {
-        updateCommandStates();
-        return;
-    }
-    GameController& c = controller();
-    switch (entry->operation) {
-    case Operation::Exit:
-        close();
-        return;
-    case Operation::NewGame:
-        c.newGame(true);
-        break;
-    case Operation::ReplayMoves:
-        c.startReplay();
-        break;
-    case Operation::FlipBoard:
-        flipBoard();
-        break;
-    case Operation::ToggleLayout:
-        toggleLayout();
-        break;
-    case Operation::MoveNow:
-        c.moveNow();
-        break;
-    case Operation::ClearHashtables:
-        c.clearHashTables();
-        break;
-    case Operation::About:
-        showAbout();
-        break;
-    case Operation::TakeBackMove:
-        c.takeBackMove(true);
-        break;
-    case Operation::NextMove:
-        c.forwardMove();
-        break;
-    case Operation::AnalyzeMode:
-        c.toggleAnalysis();
-        break;
-    case Operation::Hint:
-        c.showHint();
-        break;
-    case Operation::ShowThreat:
-        c.showThreat();
-        break;
-    case Operation::BackToBranchPoint:
-        c.backToBranchPoint();
-        break;
-    case Operation::ForwardToBranchPoint:
-        c.forwardToBranchPoint();
-        break;
-    case Operation::BackToStart:
-        c.backToStart();
-        break;
-    case Operation::ForwardToEnd:
-        c.forwardToEnd();
-        break;
-    case Operation::Help:
-        if (c.state().autoReplay)
-            c.stopReplayAndAnalysis();
-        showHelp(kHelpMainAnchor);
-        break;
-    case Operation::Training:
-        c.toggleTraining();
-        break;
-    case Operation::LayoutButton:
-        if (auto button = layoutButtonAction(id, commandState().connected)) {
-            if (button->command != 0 && button->command != id)
-                runCommand(button->command);
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    updateCommandStates();
+    m_dispatcher->runCommand(id);
 }
 
-CommandState MainWindow::commandState()
+bool MainWindow::serve(FrontEndRequest request)
 {
-    const ControllerState& s = m_app.controller().state();
-    CommandState state;
-    state.autoReplay = s.autoReplay;
-    state.trainingMode = s.trainingMode;
-    state.analysisMode = s.analysisMode;
-    state.boardFlipped = m_boardView && m_boardView->flipped();
-    state.layoutToggled = m_boardView && m_boardView->layout()[kToggleState] != 0;
-    state.canTakeBack = m_canTakeBack;
-    state.canGoForward = m_canGoForward;
-    state.connected = s.serverConnected;
-    if (m_app.hasEngine())
-        state.engineName = m_app.host().engineName();
-    return state;
+    switch (request) {
+    case FrontEndRequest::Exit:
+        close();
+        return true;
+    case FrontEndRequest::ShowGame: {
+        GameController::ModalDialogScope open(controller());
+        controller().game().setFormat(kFilePgnFormat);
+        QMessageBox box(QMessageBox::NoIcon, toQString(kTitle), QStringLiteral("The game in PGN"),
+            QMessageBox::Ok, this);
+        box.setDetailedText(toQString(controller().game().toString()));
+        box.exec();
+        return true;
+    }
+    case FrontEndRequest::ShowStatus: {
+        GameController::ModalDialogScope open(controller());
+        const StatusLines lines = statusLines(panelInput());
+        m_prompts.showMessage(kTitle, lines.first + "\n" + lines.second, MessageIcon::Information);
+        return true;
+    }
+    case FrontEndRequest::ToggleLayout:
+        toggleLayout();
+        return true;
+    case FrontEndRequest::About:
+        showAbout();
+        return true;
+    case FrontEndRequest::Help:
+        showHelp(kHelpMainAnchor);
+        return true;
+    // The board is on the screen, and the window ends by its Exit command, not by a word
+    // typed into its move field.
+    case FrontEndRequest::ShowBoard:
+    case FrontEndRequest::QuitInput:
+        return false;
+    }
+    return false;
 }
 
 void MainWindow::updateCommandStates()
 {
-    if (m_actions.empty())
-        return;
-    const CommandState state = commandState();
-    // Every check mark and pressed button is set from the model after each command, so a
-    // refused command never leaves a button flipped by its own click.
-    for (const CommandBarButton& button : commandBarButtons()) {
-        QAction* a = barAction(button.command);
-        const CommandEntry* entry = findCommand(button.command);
-        if (!a || !entry)
-            continue;
-        const ButtonState shown = commandBarButtonState(button.command, state);
-        a->setEnabled(isAvailable(entry->operation) && shown != ButtonState::Disabled);
-        if (a->isCheckable())
-            a->setChecked(shown == ButtonState::Pressed);
-    }
-    for (auto& [id, a] : m_actions)
-        if (a->isCheckable())
-            a->setChecked(isMenuItemChecked(id, state));
-    if (QAction* a = action(40038))
-        a->setEnabled(state.canTakeBack);
-    if (QAction* a = action(40039))
-        a->setEnabled(state.canGoForward);
-    setWindowTitle(toQString(velmorak::windowTitle(state)));
-    m_board->repaintLayoutButtons();
-}
-
-void MainWindow::flipBoard()
-{
-    const FlipOutcome outcome =
-        velmorak::flipBoard(m_boardView->flipped(), m_boardView->isAnimating());
-    if (!outcome.redrawWindow)
-        return;
-    m_boardView->setFlipped(outcome.flipped);
-    m_app.options().flipBoard = outcome.flipped;
-    updateAccessibleBoard();
+    m_view.refreshCommands();
 }
 
 void MainWindow::chooseLayoutFor(ScreenSize screen)
@@ -506,7 +388,7 @@ void MainWindow::chooseLayoutFor(ScreenSize screen)
 void MainWindow::setLayout(int index)
 {
     // The board view ends an animation and a drag before the geometry changes under them.
-    m_boardView->setLayout(index);
+    m_view.board().setLayout(index);
     if (m_screen)
         m_layoutForScreen[std::make_pair(m_screen->width, m_screen->height)] = index;
     m_app.options().boardSize = index;
@@ -516,9 +398,9 @@ void MainWindow::setLayout(int index)
 
 void MainWindow::toggleLayout()
 {
-    if (m_boardView->isAnimating() || !m_screen)
+    if (m_view.board().isAnimating() || !m_screen)
         return;
-    const int current = m_boardView->layoutIndex();
+    const int current = m_view.board().layoutIndex();
     setLayout(selectLayout(current + 1, 0, *m_screen, current));
 }
 
@@ -526,7 +408,7 @@ void MainWindow::showAbout()
 {
     GameController::ModalDialogScope open(controller());
     AboutInfo info;
-    info.layout = m_boardView->layoutIndex();
+    info.layout = m_view.board().layoutIndex();
     info.hashSizeKb = m_app.options().hashTableSize;
     info.engineName = m_app.hasEngine() ? m_app.host().engineName() : std::string();
     info.bookName = bookDisplayName(readBookSetting(*m_store, kBookFileSetting));
@@ -557,8 +439,8 @@ void MainWindow::showHelp(std::string_view anchor)
 
 void MainWindow::showContextMenu(QPoint globalPos, Point layoutPoint)
 {
-    if (!opensContextMenu(
-            m_boardView->layoutIndex(), m_boardView->flipped(), m_board->clientRect(), layoutPoint))
+    if (!opensContextMenu(m_view.board().layoutIndex(), m_view.board().flipped(),
+            m_board->clientRect(), layoutPoint))
         return;
     const ControllerState& s = controller().state();
     QMenu menu(this);
@@ -602,13 +484,13 @@ void MainWindow::onTimer(Clock::TimerId id)
 StatusInput MainWindow::panelInput()
 {
     StatusInput in = statusInput(controller());
-    const int index = m_boardView->layoutIndex();
+    const int index = m_view.board().layoutIndex();
     in.layout = index;
     in.hasAnalysisList = m_board->analysisList() && m_board->analysisList()->isVisible();
     const Rect status = panelRects(index, m_board->clientRect()).status;
     // About 0.45 of the line height is an average character of the panel's font.
     in.lineWidth = std::size_t(std::max(
-        10, int((status.right - status.left) / (m_boardView->layout()[kLineHeight] * 0.45))));
+        10, int((status.right - status.left) / (m_view.board().layout()[kLineHeight] * 0.45))));
     return in;
 }
 
@@ -619,7 +501,7 @@ PanelContent MainWindow::panelContent()
     const StatusInput in = panelInput();
     const int index = in.layout;
     content.lines = statusLines(in);
-    content.clock = c.clockText(m_boardView->flipped(), index);
+    content.clock = c.clockText(m_view.board().flipped(), index);
     content.connected = in.serverConnected;
     content.replayRunning = c.state().autoReplay;
     if (isLandscapeLayout(index)) {
@@ -642,112 +524,41 @@ void MainWindow::updateAnalysisList()
     }
 }
 
-void MainWindow::updateAccessibleBoard()
+// --- WindowChrome ------------------------------------------------------------------------
+
+void MainWindow::setTitle(std::string_view title)
 {
-    const Move last = controller().state().lastMove;
-    const CGameNode* node = controller().currentNode();
-    QString description = QStringLiteral("White to move");
-    if (controller().board().sideToMove() == kBlackSide)
-        description = QStringLiteral("Black to move");
-    if (node && node->parent() && last != NoMove)
-        description = QStringLiteral("Last move %1. %2").arg(toQString(node->label()), description);
-    m_board->setAccessibleDescription(description);
+    setWindowTitle(toQString(title));
 }
 
-// --- ControllerView -----------------------------------------------------------------------
-
-void MainWindow::drawMove(Move move, bool animate, bool withSound, bool highlight)
+void MainWindow::showCommandState(int command, bool enabled, bool checked)
 {
-    if (m_boardView)
-        m_boardView->drawMove(move, animate, withSound, highlight);
+    for (QAction* a : { action(command), barAction(command) }) {
+        if (!a)
+            continue;
+        a->setEnabled(enabled);
+        if (a->isCheckable())
+            a->setChecked(checked);
+    }
 }
 
-void MainWindow::drawTakeBack(Move move, bool animate)
+void MainWindow::layoutButtonsChanged()
 {
-    if (m_boardView)
-        m_boardView->drawTakeBack(move, animate);
+    m_board->repaintLayoutButtons();
 }
 
-void MainWindow::redrawBoard()
+void MainWindow::statusChanged()
 {
-    if (m_boardView)
-        m_boardView->redrawBoard();
-}
-
-void MainWindow::positionChanged(const Board&)
-{
-    if (!m_boardView)
-        return;
-    // A move typed half-way belongs to the position that is gone.
-    closeMoveField();
-    m_boardView->positionChanged();
-    updateAccessibleBoard();
-    m_board->repaintStatus();
-}
-
-void MainWindow::moveEntered(const CGameNode&) { }
-
-void MainWindow::setCommandEnabled(ControllerCommand command, bool enabled)
-{
-    if (command == ControllerCommand::TakeBack)
-        m_canTakeBack = enabled;
-    else if (command == ControllerCommand::NextMove)
-        m_canGoForward = enabled;
-    if (m_board)
-        updateCommandStates();
-}
-
-void MainWindow::setCommandChecked(ControllerCommand, bool)
-{
-    // The checks are read from the controller's state, whoever changed it.
-    if (m_board)
-        updateCommandStates();
-}
-
-void MainWindow::invalidateStatus()
-{
-    if (!m_board)
-        return;
     m_board->repaintStatus();
     updateAnalysisList();
 }
 
-void MainWindow::invalidateMoveList()
+void MainWindow::positionChanged(std::string_view description)
 {
-    if (m_board)
-        m_board->repaintStatus();
-}
-
-void MainWindow::clearSelection()
-{
-    if (m_boardView)
-        m_boardView->clearSelection();
-}
-
-bool MainWindow::isAnimating() const
-{
-    return m_boardView && m_boardView->isAnimating();
-}
-
-void MainWindow::endAnimation()
-{
-    if (m_boardView)
-        m_boardView->endAnimation();
-}
-
-void MainWindow::showMoveThereAndBack(Move move, std::string_view, bool)
-{
-    if (m_boardView)
-        m_boardView->showThereAndBack(move);
-}
-
-void MainWindow::setBoardFlipped(bool blackAtBottom)
-{
-    if (!m_boardView || m_boardView->flipped() == blackAtBottom)
-        return;
-    m_boardView->setFlipped(blackAtBottom);
-    m_app.options().flipBoard = blackAtBottom;
-    updateCommandStates();
+    // A move typed half-way belongs to the position that is gone.
+    closeMoveField();
+    m_board->setAccessibleDescription(toQString(description));
+    m_board->repaintStatus();
 }
 
 // --- Promotion ----------------------------------------------------------------------------
@@ -762,7 +573,7 @@ PieceCode MainWindow::askPromotion(bool white)
     auto* row = new QHBoxLayout;
     PieceCode chosen = queen;
     const int px =
-        std::max(32, m_board->transform().deviceLength(m_boardView->layout()[kSquareWidth]));
+        std::max(32, m_board->transform().deviceLength(m_view.board().layout()[kSquareWidth]));
     const double dpr = devicePixelRatioF();
     static constexpr struct {
         PieceCode white;
@@ -839,7 +650,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
 void MainWindow::openMoveField(const QString& text)
 {
     const QRect status = m_board->transform().toWidget(
-        panelRects(m_boardView->layoutIndex(), m_board->clientRect()).status);
+        panelRects(m_view.board().layoutIndex(), m_board->clientRect()).status);
     m_moveField->setGeometry(status.left() + 2, status.top() + 2, std::max(160, status.width() / 2),
         m_moveField->sizeHint().height());
     m_moveField->setStyleSheet(QString());
@@ -875,48 +686,9 @@ void MainWindow::enterTypedLine()
         return;
     }
     closeMoveField();
-    switch (typed->command) {
-    case TypedCommand::Move:
+    if (typed->command == TypedCommand::Move)
         m_input->cancel();
-        controller().userMove(typed->move, false);
-        break;
-    case TypedCommand::Back:
-        runCommand(40038);
-        break;
-    case TypedCommand::Forward:
-        runCommand(40039);
-        break;
-    case TypedCommand::Start:
-        runCommand(40051);
-        break;
-    case TypedCommand::End:
-        runCommand(40052);
-        break;
-    case TypedCommand::New:
-        runCommand(40006);
-        break;
-    case TypedCommand::MoveNow:
-        runCommand(40016);
-        break;
-    case TypedCommand::Analyse:
-        runCommand(40040);
-        break;
-    case TypedCommand::Replay:
-        runCommand(40010);
-        break;
-    case TypedCommand::Hint:
-        runCommand(40041);
-        break;
-    case TypedCommand::Threat:
-        runCommand(40050);
-        break;
-    case TypedCommand::Quit:
-        runCommand(40001);
-        break;
-    default:
-        break;
-    }
-    updateCommandStates();
+    m_dispatcher->runTyped(*typed);
 }
 
 // --- Exit ---------------------------------------------------------------------------------

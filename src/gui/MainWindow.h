@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/ControllerView.h"
 #include "base/Error.h"
 #include "gui/BoardWidget.h"
 #include "gui/QtClock.h"
@@ -20,9 +19,13 @@
 #include "gui/QtUiThread.h"
 #include "platform/SystemTagSources.h"
 #include "present/BoardView.h"
+#include "present/CommandDispatcher.h"
 #include "present/CommandTable.h"
+#include "present/FrontEndPort.h"
 #include "present/MoveInput.h"
+#include "present/ScreenView.h"
 #include "present/StatusPanel.h"
+#include "present/WindowChrome.h"
 #include "settings/SettingsStore.h"
 #include "sound/MoveSounds.h"
 #include "sound/SoundOutput.h"
@@ -49,9 +52,13 @@ struct WindowStart {
 };
 
 // The main window: menu bar, command bar, the board widget and the move field. It owns the
-// application object and the ports the core reaches the screen through, turns every menu
-// item, button, key and tap into the core's commands, and draws what the core reports.
-class MainWindow : public QMainWindow, public ControllerView, public PromotionPrompt {
+// application object and the ports the core reaches the screen through, hands every menu
+// item, button, key and typed line to the core's command dispatcher, and shows what the
+// core's screen view reports (window chrome) and what it asks (dialogs).
+class MainWindow : public QMainWindow,
+                   private WindowChrome,
+                   private FrontEndPort,
+                   public PromotionPrompt {
     Q_OBJECT
 public:
     explicit MainWindow(const WindowStart& start);
@@ -66,7 +73,8 @@ public:
 
     Application& application() { return m_app; }
     GameController& controller() { return m_app.controller(); }
-    BoardView& boardView() { return *m_boardView; }
+    BoardView& boardView() { return m_view.board(); }
+    bool isAnimating() const { return m_view.isAnimating(); }
     BoardWidget& boardWidget() { return *m_board; }
     MoveInput& moveInput() { return *m_input; }
     QLineEdit* moveField() const { return m_moveField; }
@@ -78,22 +86,6 @@ public:
     // Whether the exit sequence has run.
     bool hasExited() const { return m_exited; }
 
-    // ControllerView
-    void drawMove(Move move, bool animate, bool withSound, bool highlight) override;
-    void drawTakeBack(Move move, bool animate) override;
-    void redrawBoard() override;
-    void positionChanged(const Board& board) override;
-    void moveEntered(const CGameNode& node) override;
-    void setCommandEnabled(ControllerCommand command, bool enabled) override;
-    void setCommandChecked(ControllerCommand command, bool checked) override;
-    void invalidateStatus() override;
-    void invalidateMoveList() override;
-    void clearSelection() override;
-    bool isAnimating() const override;
-    void endAnimation() override;
-    void showMoveThereAndBack(Move move, std::string_view san, bool threat) override;
-    void setBoardFlipped(bool blackAtBottom) override;
-
     // PromotionPrompt
     PieceCode askPromotion(bool white) override;
 
@@ -102,26 +94,32 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // WindowChrome
+    void setTitle(std::string_view title) override;
+    void showCommandState(int command, bool enabled, bool checked) override;
+    void layoutButtonsChanged() override;
+    void statusChanged() override;
+    void positionChanged(std::string_view description) override;
+    // FrontEndPort
+    bool serve(FrontEndRequest request) override;
+
     void createActions();
     void createMenus();
     void createCommandBar();
     void createShortcuts();
     void createMoveField();
     void updateCommandStates();
-    CommandState commandState();
     PanelContent panelContent();
     // What the panel's texts are computed from, with the window's part filled in.
     StatusInput panelInput();
     void chooseLayoutFor(ScreenSize screen);
     void setLayout(int index);
     void toggleLayout();
-    void flipBoard();
     void showAbout();
     void showHelp(std::string_view anchor);
     void showContextMenu(QPoint globalPos, Point layoutPoint);
     void onTimer(Clock::TimerId id);
     void updateAnalysisList();
-    void updateAccessibleBoard();
     void openMoveField(const QString& text);
     void enterTypedLine();
     void closeMoveField();
@@ -139,10 +137,10 @@ private:
     MoveSounds m_sounds;
     SystemTagSources m_tagSources;
     BoardWidget* m_board = nullptr;
-    std::unique_ptr<BoardView> m_boardView;
+    // The controller's view: made before the application, whose controller calls it while
+    // being made; attached to the board widget once both exist.
+    ScreenView m_view;
     std::unique_ptr<MoveInput> m_input;
-    bool m_canTakeBack = false;
-    bool m_canGoForward = false;
     AnalysisList m_analysis;
     StatusRedraw m_statusRedraw;
     // The lines as the clock timer last saw them.
@@ -158,9 +156,10 @@ private:
     // The layout stored when the window started, and the one last used on each screen.
     std::optional<int> m_storedLayout;
     std::map<std::pair<int, int>, int> m_layoutForScreen;
-    // Last: the controller it makes calls the view back while it is being made, and every
-    // member above must be ready for that.
+    // After every member the controller's view reaches: the controller calls it while it is
+    // being made. The dispatcher needs the controller.
     Application m_app;
+    std::unique_ptr<CommandDispatcher> m_dispatcher;
 };
 
 } // namespace velmorak::gui

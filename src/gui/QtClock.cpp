@@ -12,6 +12,11 @@ std::int64_t QtClock::ticks() const
     return systemClock().ticks();
 }
 
+void QtClock::sleep(int ms)
+{
+    systemClock().sleep(ms);
+}
+
 void QtClock::startTimer(TimerId id, int periodMs, bool periodic, Callback callback)
 {
     if (QThread::currentThread() == m_owner.thread()) {

@@ -19,6 +19,7 @@ public:
     std::int64_t ticks() const override;
     void startTimer(TimerId id, int periodMs, bool periodic, Callback callback) override;
     void killTimer(TimerId id) override;
+    void sleep(int ms) override;
     bool isArmed(TimerId id) const;
 
 private:

@@ -125,7 +125,8 @@ int main(int argc, char** argv)
 
     QObject::connect(&*instance, &velmorak::gui::SingleInstance::filesReceived, &window,
         [&window](const QStringList& files) { window.openFiles(files); });
-    // SIGTERM and SIGINT close the window as its close button does: the exit sequence runs.
+    // SIGTERM, SIGINT and SIGHUP close the window as its close button does: the exit
+    // sequence runs.
     velmorak::ExitSignals exitSignals([&window](int) {
         QMetaObject::invokeMethod(
             &window, [&window] { window.close(); }, Qt::QueuedConnection);

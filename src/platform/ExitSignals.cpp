@@ -16,10 +16,22 @@ std::atomic<int> g_signalPipe { -1 };
 // Written by stop: not a signal number.
 constexpr char kStopByte = 0;
 
+// Set by the first SIGPIPE.
+std::atomic<bool> g_outputGone { false };
+
 void onExitSignal(int number)
 {
     // Only async-signal-safe calls here; errno belongs to the interrupted code.
     int saved = errno;
+    if (number == SIGPIPE) {
+        struct sigaction ignore { };
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGPIPE, &ignore, nullptr);
+        if (g_outputGone.exchange(true)) {
+            errno = saved;
+            return;
+        }
+    }
     int fd = g_signalPipe.load();
     if (fd >= 0) {
         char byte = char(number);
@@ -37,10 +49,9 @@ ExitSignals::ExitSignals(std::function<void(int)> onSignal)
 
 ExitSignals::~ExitSignals()
 {
-    if (m_installed) {
-        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-        ::sigaction(SIGINT, &m_oldInt, nullptr);
-    }
+    for (std::size_t i = 0; i < m_installed; ++i)
+        if (kSignals[i] != SIGPIPE || !g_outputGone.load())
+            ::sigaction(kSignals[i], &m_old[i], nullptr);
     int ours = m_pipe[1];
     g_signalPipe.compare_exchange_strong(ours, -1);
     if (m_thread.joinable()) {
@@ -63,14 +74,16 @@ bool ExitSignals::start()
     struct sigaction action { };
     action.sa_handler = onExitSignal;
     ::sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
-    if (::sigaction(SIGTERM, &action, &m_oldTerm) != 0)
-        return false;
-    if (::sigaction(SIGINT, &action, &m_oldInt) != 0) {
-        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-        return false;
+    for (int number : kSignals) {
+        // The handler itself ignores SIGPIPE once it came.
+        action.sa_flags = SA_RESTART | (number == SIGPIPE ? 0 : SA_RESETHAND);
+        if (::sigaction(number, &action, &m_old[m_installed]) != 0) {
+            for (; m_installed > 0; --m_installed)
+                ::sigaction(kSignals[m_installed - 1], &m_old[m_installed - 1], nullptr);
+            return false;
+        }
+        ++m_installed;
     }
-    m_installed = true;
     return true;
 }
 

@@ -1,16 +1,20 @@
 #pragma once
 
 #include <functional>
+#include <iterator>
 #include <thread>
 
 #include <signal.h>
 
 namespace velmorak {
 
-// Turns SIGTERM and SIGINT into one call of `onSignal(number)` on a thread of its own, so
-// that the main loop, not the signal handler, runs the exit sequence: the handler only
-// writes the signal's number into a pipe. After the first signal the default actions are
-// back, so a second one ends a program whose exit hangs. One object at a time per process.
+// Turns SIGTERM, SIGINT, SIGHUP (the terminal closed) and SIGPIPE (the reader of our output
+// went away) into one call of `onSignal(number)` on a thread of its own, so that the main
+// loop, not the signal handler, runs the exit sequence: the handler only writes the
+// signal's number into a pipe. After the first signal the default actions are back, so a
+// second one ends a program whose exit hangs; SIGPIPE alone is ignored from then on (for
+// good: each later write would raise it again), so those writes fail instead of killing
+// the program. One object at a time per process.
 class ExitSignals {
 public:
     explicit ExitSignals(std::function<void(int)> onSignal);
@@ -27,9 +31,10 @@ private:
 
     std::function<void(int)> m_onSignal;
     int m_pipe[2] = { -1, -1 };
-    bool m_installed = false;
-    struct sigaction m_oldTerm { };
-    struct sigaction m_oldInt { };
+    // How many of kSignals have our handler.
+    std::size_t m_installed = 0;
+    static constexpr int kSignals[] = { SIGTERM, SIGINT, SIGHUP, SIGPIPE };
+    struct sigaction m_old[std::size(kSignals)] {};
     std::thread m_thread;
 };
 

@@ -138,7 +138,7 @@ std::shared_ptr<const PcmSound> PulseSoundOutput::namedSound(std::string_view na
     if (found != m_sounds.end())
         return found->second;
     std::shared_ptr<const PcmSound> sound;
-    if (std::optional<PcmSound> read = readWavFile(m_folder + "/" + std::string(name) + ".wav"))
+    if (Result<PcmSound> read = readWavFile(m_folder + "/" + std::string(name) + ".wav"))
         sound = std::make_shared<const PcmSound>(std::move(*read));
     m_sounds.emplace(std::string(name), sound);
     return sound;
@@ -213,7 +213,7 @@ void PulseSoundOutput::runWorker()
 
 bool PulseSoundOutput::playFileSync(const std::string& path)
 {
-    std::optional<PcmSound> sound = readWavFile(path);
+    Result<PcmSound> sound = readWavFile(path);
     if (!sound || !mayOpen())
         return false;
     if (!m_syncStream || !m_syncStream->fits(*sound)) {
@@ -233,12 +233,13 @@ bool PulseSoundOutput::playFileSync(const std::string& path)
     return true;
 }
 
-std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder)
+std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder, Clock& clock)
 {
 #ifdef VELMORAK_HAVE_PULSE
-    return std::make_unique<PulseSoundOutput>(programFolder + "/sounds");
+    return std::make_unique<PulseSoundOutput>(programFolder + "/sounds", clock);
 #else
     (void)programFolder;
+    (void)clock;
     return std::make_unique<SilentSoundOutput>();
 #endif
 }

@@ -30,7 +30,7 @@ class PulseSoundOutput : public SoundOutput {
 public:
     static constexpr std::int64_t kRetryPauseMs = 5000;
 
-    explicit PulseSoundOutput(std::string soundFolder, Clock& clock = systemClock());
+    PulseSoundOutput(std::string soundFolder, Clock& clock);
     ~PulseSoundOutput() override;
 
     void playNamedAsync(std::string_view name) override;
@@ -60,7 +60,8 @@ private:
 };
 
 // The sound output of the running program: PulseAudio when the program was built with it,
-// otherwise silence. `programFolder` holds the "sounds" folder.
-std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder);
+// otherwise silence. `programFolder` holds the "sounds" folder; `clock` must outlive the
+// output.
+std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder, Clock& clock);
 
 } // namespace velmorak

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -80,12 +79,12 @@ bool SettingsFileStore::lock()
     std::size_t slash = m_path.rfind('/');
     if (slash != std::string::npos && slash > 0 &&
         !makeDirectories(m_path.substr(0, slash), kFolderMode)) {
-        m_lastError = "cannot create the folder of " + m_path + ": " + std::strerror(errno);
+        m_last = systemError("cannot create the folder of", m_path, errno);
         return false;
     }
     Result<std::string> target = replacementTarget(m_path);
     if (!target) {
-        m_lastError = target.error().message;
+        m_last = target.error();
         return false;
     }
     FileLock::Options options;
@@ -94,7 +93,7 @@ bool SettingsFileStore::lock()
     options.wait = m_lockWait;
     Result<FileLock> lock = FileLock::acquire(*target, options, m_calls);
     if (!lock) {
-        m_lastError = lock.error().message;
+        m_last = lock.error();
         return false;
     }
     m_lock.emplace(std::move(*lock));
@@ -107,7 +106,7 @@ std::optional<RegistryValue> SettingsFileStore::readValue(std::string_view name)
         return m_batch ? m_batch->value(name) : std::nullopt;
     Result<std::string> text = readFile();
     if (!text) {
-        m_lastError = text.error().message;
+        m_last = text.error();
         return std::nullopt;
     }
     RegistryFile file;
@@ -125,7 +124,7 @@ bool SettingsFileStore::writeValue(std::string_view name, const RegistryValue& v
         m_batchChanged = true;
         return true;
     }
-    m_lastError.clear();
+    m_last = {};
     // Read, change and replace under the lock: two writers at once must not lose a value.
     if (!lock())
         return false;
@@ -133,11 +132,12 @@ bool SettingsFileStore::writeValue(std::string_view name, const RegistryValue& v
     bool stored = false;
     RegistryFile file;
     if (!text) {
-        m_lastError = text.error().message;
+        m_last = text.error();
     } else {
         file.parse(*text);
         if (!file.setValue(name, value))
-            m_lastError = "the value " + std::string(name) + " cannot be stored in a settings file";
+            m_last = Error { ErrorKind::LimitExceeded,
+                "the value " + std::string(name) + " cannot be stored in a settings file" };
         else
             stored = replaceFile(file);
     }
@@ -149,7 +149,7 @@ void SettingsFileStore::beginWrites()
 {
     if (m_batchDepth++ > 0)
         return;
-    m_lastError.clear();
+    m_last = {};
     m_batch.reset();
     m_batchChanged = false;
     m_batchFailed = false;
@@ -159,7 +159,7 @@ void SettingsFileStore::beginWrites()
         m_batch.emplace();
         m_batch->parse(*text);
     } else {
-        m_lastError = text.error().message;
+        m_last = text.error();
     }
 }
 
@@ -177,11 +177,18 @@ bool SettingsFileStore::endWrites()
 
 bool SettingsFileStore::replaceFile(const RegistryFile& file)
 {
+    // A write killed half-way leaves its temporary file behind: a copy of the settings,
+    // passwords included. Under the lock no other write is under way, so any such file is
+    // a leftover.
+    if (Result<std::string> target = replacementTarget(m_path)) {
+        FileSystemCalls posix;
+        removeLeftoverTemporaries(*target, {}, m_calls ? *m_calls : posix);
+    }
     // A settings file kept elsewhere and linked here stays linked: the link's target is
     // replaced, not the link.
     Status written = writeFileAtomically(m_path, file.text(), kFileMode, m_calls);
     if (!written) {
-        m_lastError = written.error().message;
+        m_last = written.error();
         return false;
     }
     return true;

@@ -22,7 +22,8 @@ class FileSystemCalls;
 // A missing file reads as an empty key. A file that exists but cannot be read (or is not a
 // regular file) is never overwritten: writes then fail. Every write, and every group of
 // writes, holds the file's lock (FileLock) from reading to replacing, so two programs
-// changing different values at once both keep their change.
+// changing different values at once both keep their change; under that lock a replacement
+// also removes the temporary files that killed writes left beside the file.
 class SettingsFileStore : public SettingsStore {
 public:
     // Files larger than this are not settings files; they are neither read nor replaced.
@@ -43,8 +44,8 @@ public:
     Status checkReadable();
     // How long a write waits for another holder of the lock before it fails.
     void setLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
-    // Why the last failed write failed; empty after a success.
-    const std::string& lastError() const { return m_lastError; }
+    // The outcome of the last write (or of a read that failed): why it failed, or success.
+    const Status& lastStatus() const { return m_last; }
 
 private:
     bool replaceFile(const RegistryFile& file);
@@ -54,7 +55,7 @@ private:
 
     std::string m_path;
     FileSystemCalls* m_calls;
-    std::string m_lastError;
+    Status m_last;
     int m_batchDepth = 0;
     // The file being changed by grouped writes; empty when it could not be read.
     std::optional<RegistryFile> m_batch;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "present/CommandTable.h"
+
 namespace velmorak {
 
 namespace {
@@ -219,8 +221,8 @@ std::optional<Rect> layoutButtonRect(int index, int button)
 {
     const LayoutRecord& r = layoutRecord(index);
     const int perColumn = r[kButtonsPerColumn];
-    const int n = button - 390;
-    if (perColumn == 0 || n < 0 || n > 8)
+    const int n = button - kFirstLayoutButton;
+    if (perColumn == 0 || n < 0 || n >= kLayoutButtonCount)
         return std::nullopt;
     const int left = r[kButtonLeft] + (n / perColumn) * r[kButtonWidth];
     const int top = r[kButtonTop] + (n % perColumn) * r[kButtonHeight];

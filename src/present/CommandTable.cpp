@@ -10,78 +10,79 @@ namespace velmorak {
 namespace {
 
 using enum Operation;
+using enum Availability;
 
 constexpr CommandEntry kCommands[] = {
-    { 390, LayoutButton, "layout button 1" },
-    { 391, LayoutButton, "layout button 2" },
-    { 392, LayoutButton, "layout button 3" },
-    { 393, LayoutButton, "layout button 4" },
-    { 394, LayoutButton, "layout button 5" },
-    { 395, LayoutButton, "layout button 6" },
-    { 396, LayoutButton, "layout button 7" },
-    { 397, LayoutButton, "layout button 8" },
-    { 398, LayoutButton, "layout button 9" },
-    { 40001, Exit, "Exit" },
-    { 40004, ReplaceGame, "Replace game..." },
-    { 40006, NewGame, "New game" },
-    { 40007, LoadGame, "Load game..." },
-    { 40010, ReplayMoves, "Replay moves" },
-    { 40012, Options, "Options..." },
-    { 40013, Levels, "Levels..." },
-    { 40014, FlipBoard, "Flip board" },
-    { 40015, ToggleLayout, "Toggle layout" },
-    { 40016, MoveNow, "Move now!" },
-    { 40018, SaveGame, "Save game..." },
-    { 40019, GameDetails, "Game details..." },
-    { 40020, GameMoves, "Game moves..." },
-    { 40021, CommentMove, "Comment move..." },
-    { 40022, SelectDatabase, "Select database..." },
-    { 40023, ClearHashtables, "Clear hashtables" },
-    { 40024, About, "About..." },
-    { 40038, TakeBackMove, "Take back move" },
-    { 40039, NextMove, "Next move" },
-    { 40040, AnalyzeMode, "Start analyze mode" },
-    { 40041, Hint, "Hint" },
-    { 40044, BackToBranchPoint, "back to branch point" },
-    { 40045, ForwardToBranchPoint, "forward to branch point" },
-    { 40049, SetupBoard, "Setup board..." },
-    { 40050, ShowThreat, "Show threat" },
-    { 40051, BackToStart, "Back to start" },
-    { 40052, ForwardToEnd, "Forward to end" },
-    { 40053, NextGame, "Next game" },
-    { 40054, PreviousGame, "Previous game" },
-    { 40055, Help, "Help..." },
-    { 40060, SelectBook, "Select book..." },
-    { 40071, Training, "Training" },
-    { 40072, LoginLogout, "Login/Logout..." },
-    { 40073, ServerGameList, "server game lists" },
-    { 40074, Seek, "Seek..." },
-    { 40075, Sought, "Sought..." },
-    { 40076, Observe, "Observe..." },
-    { 40077, Adjourn, "Adjourn..." },
-    { 40078, History, "History..." },
-    { 40079, Chat, "Chat..." },
-    { 40080, ResignGame, "Resign game" },
-    { 40081, Flag, "Flag" },
-    { 40082, AdjournGame, "Adjourn game" },
-    { 40083, AbortGame, "Abort game" },
-    { 40084, OfferDraw, "Offer draw" },
-    { 40085, Channels, "Channels..." },
-    { 40086, Variables, "Variables..." },
-    { 40087, Finger, "Finger..." },
+    { kFirstLayoutButton + 0, LayoutButton, "layout button 1", false, Always },
+    { kFirstLayoutButton + 1, LayoutButton, "layout button 2", false, Always },
+    { kFirstLayoutButton + 2, LayoutButton, "layout button 3", false, Always },
+    { kFirstLayoutButton + 3, LayoutButton, "layout button 4", false, Always },
+    { kFirstLayoutButton + 4, LayoutButton, "layout button 5", false, Always },
+    { kFirstLayoutButton + 5, LayoutButton, "layout button 6", false, Always },
+    { kFirstLayoutButton + 6, LayoutButton, "layout button 7", false, Always },
+    { kFirstLayoutButton + 7, LayoutButton, "layout button 8", false, Always },
+    { kFirstLayoutButton + 8, LayoutButton, "layout button 9", false, Always },
+    { cmd::kExit, Exit, "Exit", false, Always },
+    { cmd::kReplaceGame, ReplaceGame, "Replace game...", false, NotBuilt },
+    { cmd::kNewGame, NewGame, "New game", false, Always },
+    { cmd::kLoadGame, LoadGame, "Load game...", false, NotBuilt },
+    { cmd::kReplayMoves, ReplayMoves, "Replay moves", true, Always },
+    { cmd::kOptions, Options, "Options...", false, NotBuilt },
+    { cmd::kLevels, Levels, "Levels...", false, NotBuilt },
+    { cmd::kFlipBoard, FlipBoard, "Flip board", true, Always },
+    { cmd::kToggleLayout, ToggleLayout, "Toggle layout", true, Always },
+    { cmd::kMoveNow, MoveNow, "Move now!", false, Always },
+    { cmd::kSaveGame, SaveGame, "Save game...", false, NotBuilt },
+    { cmd::kGameDetails, GameDetails, "Game details...", false, NotBuilt },
+    { cmd::kGameMoves, GameMoves, "Game moves...", false, NotBuilt },
+    { cmd::kCommentMove, CommentMove, "Comment move...", false, NotBuilt },
+    { cmd::kSelectDatabase, SelectDatabase, "Select database...", false, NotBuilt },
+    { cmd::kClearHashtables, ClearHashtables, "Clear hashtables", false, Always },
+    { cmd::kAbout, About, "About...", false, Always },
+    { cmd::kTakeBackMove, TakeBackMove, "Take back move", false, MoveBehind },
+    { cmd::kNextMove, NextMove, "Next move", false, MoveAhead },
+    { cmd::kAnalyzeMode, AnalyzeMode, "Start analyze mode", true, Always },
+    { cmd::kHint, Hint, "Hint", false, Always },
+    { cmd::kBackToBranchPoint, BackToBranchPoint, "back to branch point", false, Always },
+    { cmd::kForwardToBranchPoint, ForwardToBranchPoint, "forward to branch point", false, Always },
+    { cmd::kSetupBoard, SetupBoard, "Setup board...", false, NotBuilt },
+    { cmd::kShowThreat, ShowThreat, "Show threat", false, Always },
+    { cmd::kBackToStart, BackToStart, "Back to start", false, Always },
+    { cmd::kForwardToEnd, ForwardToEnd, "Forward to end", false, Always },
+    { cmd::kNextGame, NextGame, "Next game", false, NotBuilt },
+    { cmd::kPreviousGame, PreviousGame, "Previous game", false, NotBuilt },
+    { cmd::kHelp, Help, "Help...", false, Always },
+    { cmd::kSelectBook, SelectBook, "Select book...", false, NotBuilt },
+    { cmd::kTraining, Training, "Training", true, Always },
+    { cmd::kLoginLogout, LoginLogout, "Login/Logout...", false, NotBuilt },
+    { cmd::kServerGameList, ServerGameList, "server game lists", false, NotBuilt },
+    { cmd::kSeek, Seek, "Seek...", false, NotBuilt },
+    { cmd::kSought, Sought, "Sought...", false, NotBuilt },
+    { cmd::kObserve, Observe, "Observe...", false, NotBuilt },
+    { cmd::kAdjourn, Adjourn, "Adjourn...", false, NotBuilt },
+    { cmd::kHistory, History, "History...", false, NotBuilt },
+    { cmd::kChat, Chat, "Chat...", false, NotBuilt },
+    { cmd::kResignGame, ResignGame, "Resign game", false, NotBuilt },
+    { cmd::kFlag, Flag, "Flag", false, NotBuilt },
+    { cmd::kAdjournGame, AdjournGame, "Adjourn game", false, NotBuilt },
+    { cmd::kAbortGame, AbortGame, "Abort game", false, NotBuilt },
+    { cmd::kOfferDraw, OfferDraw, "Offer draw", false, NotBuilt },
+    { cmd::kChannels, Channels, "Channels...", false, NotBuilt },
+    { cmd::kVariables, Variables, "Variables...", false, NotBuilt },
+    { cmd::kFinger, Finger, "Finger...", false, NotBuilt },
 };
 
 constexpr Accelerator kAccelerators[] = {
-    { AcceleratorKey::Letter, 'Q', 40001 },
-    { AcceleratorKey::Letter, 'N', 40006 },
+    { AcceleratorKey::Letter, 'Q', cmd::kExit },
+    { AcceleratorKey::Letter, 'N', cmd::kNewGame },
     // Bound to an id the table lacks, so Ctrl+O does nothing.
-    { AcceleratorKey::Letter, 'O', 40003 },
-    { AcceleratorKey::Letter, 'S', 40018 },
-    { AcceleratorKey::Left, 0, 40038 },
-    { AcceleratorKey::Right, 0, 40039 },
-    { AcceleratorKey::Up, 0, 40045 },
-    { AcceleratorKey::Down, 0, 40044 },
-    { AcceleratorKey::Enter, 0, 40016 },
+    { AcceleratorKey::Letter, 'O', cmd::kUnboundOpenKey },
+    { AcceleratorKey::Letter, 'S', cmd::kSaveGame },
+    { AcceleratorKey::Left, 0, cmd::kTakeBackMove },
+    { AcceleratorKey::Right, 0, cmd::kNextMove },
+    { AcceleratorKey::Up, 0, cmd::kForwardToBranchPoint },
+    { AcceleratorKey::Down, 0, cmd::kBackToBranchPoint },
+    { AcceleratorKey::Enter, 0, cmd::kMoveNow },
 };
 
 constexpr MenuItem item(int command, std::string_view text)
@@ -92,70 +93,70 @@ constexpr MenuItem item(int command, std::string_view text)
 constexpr MenuItem kSeparator { MenuItemKind::Separator, 0, {}, {} };
 
 constexpr MenuItem kFileItems[] = {
-    item(40006, "New game"),
-    item(40019, "Game details..."),
-    item(40020, "Game moves..."),
+    item(cmd::kNewGame, "New game"),
+    item(cmd::kGameDetails, "Game details..."),
+    item(cmd::kGameMoves, "Game moves..."),
     kSeparator,
-    item(40007, "Load game..."),
-    item(40018, "Save game..."),
-    item(40004, "Replace game..."),
+    item(cmd::kLoadGame, "Load game..."),
+    item(cmd::kSaveGame, "Save game..."),
+    item(cmd::kReplaceGame, "Replace game..."),
     kSeparator,
-    item(40022, "Select database..."),
-    item(40060, "Select book..."),
+    item(cmd::kSelectDatabase, "Select database..."),
+    item(cmd::kSelectBook, "Select book..."),
     kSeparator,
-    item(40001, "Exit"),
+    item(cmd::kExit, "Exit"),
 };
 
 constexpr MenuItem kServerItems[] = {
-    item(40072, "Login/Logout..."),
-    item(40074, "Seek..."),
-    item(40076, "Observe..."),
-    item(40087, "Finger..."),
-    item(40079, "Chat..."),
-    item(40085, "Channels..."),
-    item(40086, "Variables..."),
+    item(cmd::kLoginLogout, "Login/Logout..."),
+    item(cmd::kSeek, "Seek..."),
+    item(cmd::kObserve, "Observe..."),
+    item(cmd::kFinger, "Finger..."),
+    item(cmd::kChat, "Chat..."),
+    item(cmd::kChannels, "Channels..."),
+    item(cmd::kVariables, "Variables..."),
 };
 
 constexpr MenuItem kToolsItems[] = {
     { MenuItemKind::Submenu, 0, "Chess-server", kServerItems },
     kSeparator,
-    item(40013, "Levels..."),
-    item(40012, "Options..."),
-    item(40049, "Setup board..."),
-    item(40014, "Flip board"),
-    item(40053, "Next game"),
-    item(40054, "Previous game"),
+    item(cmd::kLevels, "Levels..."),
+    item(cmd::kOptions, "Options..."),
+    item(cmd::kSetupBoard, "Setup board..."),
+    item(cmd::kFlipBoard, "Flip board"),
+    item(cmd::kNextGame, "Next game"),
+    item(cmd::kPreviousGame, "Previous game"),
     kSeparator,
-    item(40021, "Comment move..."),
-    item(40010, "Replay moves"),
+    item(cmd::kCommentMove, "Comment move..."),
+    item(cmd::kReplayMoves, "Replay moves"),
 };
 
 constexpr MenuItem kHelpItems[] = {
-    item(40055, "Help..."),
-    item(40024, "About..."),
-    item(40023, "Clear hashtables"),
+    item(cmd::kHelp, "Help..."),
+    item(cmd::kAbout, "About..."),
+    item(cmd::kClearHashtables, "Clear hashtables"),
     kSeparator,
-    item(40041, "Hint"),
-    item(40050, "Show threat"),
+    item(cmd::kHint, "Hint"),
+    item(cmd::kShowThreat, "Show threat"),
     kSeparator,
-    item(40071, "Training"),
+    item(cmd::kTraining, "Training"),
 };
 
 constexpr MenuButton kMenuBar[] = {
-    { 40002, "File", kFileItems },
-    { 40009, "Tools", kToolsItems },
-    { 40042, "?", kHelpItems },
+    { cmd::kFileMenu, "File", kFileItems },
+    { cmd::kToolsMenu, "Tools", kToolsItems },
+    { cmd::kHelpMenu, "?", kHelpItems },
 };
 
 constexpr CommandBarButton kBarButtons[] = {
-    { 0, 40038, false, "Take back move" },
-    { 1, 40020, false, "Show game moves" },
-    { 2, 40039, false, "Next move" },
-    { 3, 40016, false, "Move now!" },
-    { 4, 40041, false, "Show hint move" },
-    { 5, 40040, true, "Start analyze mode" },
-    { 6, 40015, true, "Toggle layout" },
-    { 7, 40014, true, "Flip board" },
+    { 0, cmd::kTakeBackMove, "Take back move" },
+    { 1, cmd::kGameMoves, "Show game moves" },
+    { 2, cmd::kNextMove, "Next move" },
+    { 3, cmd::kMoveNow, "Move now!" },
+    { 4, cmd::kHint, "Show hint move" },
+    { 5, cmd::kAnalyzeMode, "Start analyze mode" },
+    { 6, cmd::kToggleLayout, "Toggle layout" },
+    { 7, cmd::kFlipBoard, "Flip board" },
 };
 
 constexpr std::string_view kBarTooltips[] = {
@@ -181,24 +182,24 @@ struct LayoutRow {
 // Rows 0..8 serve the unconnected state, rows 9..17 the connected one: a connected button
 // looks up its id shifted by nine.
 constexpr LayoutRow kLayoutRows[] = {
-    { "~~New game", 40006, ServerListMode::None },
-    { "~~Setup position", 40049, ServerListMode::None },
-    { "~~Load game", 40007, ServerListMode::None },
-    { "~~Save game", 40018, ServerListMode::None },
-    { "~~Options", 40012, ServerListMode::None },
-    { "~~Level", 40013, ServerListMode::None },
-    { "~~Start replay", 40010, ServerListMode::None },
-    { "~~Take back 10 moves", 40044, ServerListMode::None },
-    { "~~Play next 10 moves", 40045, ServerListMode::None },
-    { "~~Show information about players (finger)", 40087, ServerListMode::None },
-    { "~~Seek game", 40073, ServerListMode::Seek },
-    { "~~Observe game", 40073, ServerListMode::Observe },
-    { "~~Chat", 40079, ServerListMode::None },
-    { "~~Offer draw", 40084, ServerListMode::None },
-    { "~~Resign game", 40080, ServerListMode::None },
-    { "~~Flag", 40081, ServerListMode::None },
-    { "~~Load game", 40007, ServerListMode::None },
-    { "~~Save game", 40018, ServerListMode::None },
+    { "~~New game", cmd::kNewGame, ServerListMode::None },
+    { "~~Setup position", cmd::kSetupBoard, ServerListMode::None },
+    { "~~Load game", cmd::kLoadGame, ServerListMode::None },
+    { "~~Save game", cmd::kSaveGame, ServerListMode::None },
+    { "~~Options", cmd::kOptions, ServerListMode::None },
+    { "~~Level", cmd::kLevels, ServerListMode::None },
+    { "~~Start replay", cmd::kReplayMoves, ServerListMode::None },
+    { "~~Take back 10 moves", cmd::kBackToBranchPoint, ServerListMode::None },
+    { "~~Play next 10 moves", cmd::kForwardToBranchPoint, ServerListMode::None },
+    { "~~Show information about players (finger)", cmd::kFinger, ServerListMode::None },
+    { "~~Seek game", cmd::kServerGameList, ServerListMode::Seek },
+    { "~~Observe game", cmd::kServerGameList, ServerListMode::Observe },
+    { "~~Chat", cmd::kChat, ServerListMode::None },
+    { "~~Offer draw", cmd::kOfferDraw, ServerListMode::None },
+    { "~~Resign game", cmd::kResignGame, ServerListMode::None },
+    { "~~Flag", cmd::kFlag, ServerListMode::None },
+    { "~~Load game", cmd::kLoadGame, ServerListMode::None },
+    { "~~Save game", cmd::kSaveGame, ServerListMode::None },
 };
 static_assert(std::size(kLayoutRows) == 2 * kLayoutButtonCount);
 
@@ -271,42 +272,65 @@ std::optional<LayoutButtonAction> layoutButtonAction(int button, bool connected)
     return LayoutButtonAction { row.tooltip, row.command, row.listMode, index };
 }
 
-ButtonState commandBarButtonState(int command, const CommandState& state)
+bool isCommandAvailable(int command, const CommandState& state)
 {
-    auto enabledIf = [](bool on) { return on ? ButtonState::Enabled : ButtonState::Disabled; };
-    auto pressedIf = [](bool on) { return on ? ButtonState::Pressed : ButtonState::Enabled; };
-    switch (command) {
-    case 40038:
-        return enabledIf(state.canTakeBack);
-    case 40039:
-        return enabledIf(state.canGoForward);
-    case 40040:
-        return pressedIf(state.analysisMode);
-    case 40015:
-        return pressedIf(state.layoutToggled);
-    case 40014:
-        return pressedIf(state.boardFlipped);
-    default:
-        return ButtonState::Enabled;
+    const CommandEntry* entry = findCommand(command);
+    if (!entry)
+        return false;
+    if (entry->operation == LayoutButton) {
+        const auto action = layoutButtonAction(command, state.connected);
+        return action && action->command != command && isCommandAvailable(action->command, state);
     }
+    switch (entry->availability) {
+    case Always:
+        return true;
+    case MoveBehind:
+        return state.canTakeBack;
+    case MoveAhead:
+        return state.canGoForward;
+    case NotBuilt:
+        return false;
+    }
+    return false;
 }
 
-bool isMenuItemChecked(int command, const CommandState& state)
+bool isCommandChecked(int command, const CommandState& state)
 {
-    switch (command) {
-    case 40010:
+    const CommandEntry* entry = findCommand(command);
+    if (!entry)
+        return false;
+    switch (entry->operation) {
+    case ReplayMoves:
         return state.autoReplay;
-    case 40071:
+    case Training:
         return state.trainingMode;
+    case AnalyzeMode:
+        return state.analysisMode;
+    case FlipBoard:
+        return state.boardFlipped;
+    case ToggleLayout:
+        return state.layoutToggled;
+    case LayoutButton: {
+        // Connected, the replay button is "Flag" and never latches.
+        const auto action = layoutButtonAction(command, state.connected);
+        return action && action->command == cmd::kReplayMoves && state.autoReplay;
+    }
     default:
         return false;
     }
 }
 
+ButtonState commandBarButtonState(int command, const CommandState& state)
+{
+    if (!isCommandAvailable(command, state))
+        return ButtonState::Disabled;
+    return isCommandChecked(command, state) ? ButtonState::Pressed : ButtonState::Enabled;
+}
+
 bool isLayoutButtonPressed(int button, const CommandState& state)
 {
-    // Replay runs only offline; connected, this button is "Flag" and never latches.
-    return button == 396 && !state.connected && state.autoReplay;
+    return findCommand(button) && findCommand(button)->operation == LayoutButton &&
+        isCommandChecked(button, state);
 }
 
 std::string windowTitle(const CommandState& state)

@@ -61,10 +61,83 @@ enum class Operation {
     LayoutButton,
 };
 
+// The command ids, named after their operation. They are the ids of the menus, buttons and
+// keys (ints, so that a stored or received id needs no conversion).
+namespace cmd {
+inline constexpr int kExit = 40001;
+inline constexpr int kReplaceGame = 40004;
+inline constexpr int kNewGame = 40006;
+inline constexpr int kLoadGame = 40007;
+inline constexpr int kReplayMoves = 40010;
+inline constexpr int kOptions = 40012;
+inline constexpr int kLevels = 40013;
+inline constexpr int kFlipBoard = 40014;
+inline constexpr int kToggleLayout = 40015;
+inline constexpr int kMoveNow = 40016;
+inline constexpr int kSaveGame = 40018;
+inline constexpr int kGameDetails = 40019;
+inline constexpr int kGameMoves = 40020;
+inline constexpr int kCommentMove = 40021;
+inline constexpr int kSelectDatabase = 40022;
+inline constexpr int kClearHashtables = 40023;
+inline constexpr int kAbout = 40024;
+inline constexpr int kTakeBackMove = 40038;
+inline constexpr int kNextMove = 40039;
+inline constexpr int kAnalyzeMode = 40040;
+inline constexpr int kHint = 40041;
+inline constexpr int kBackToBranchPoint = 40044;
+inline constexpr int kForwardToBranchPoint = 40045;
+inline constexpr int kSetupBoard = 40049;
+inline constexpr int kShowThreat = 40050;
+inline constexpr int kBackToStart = 40051;
+inline constexpr int kForwardToEnd = 40052;
+inline constexpr int kNextGame = 40053;
+inline constexpr int kPreviousGame = 40054;
+inline constexpr int kHelp = 40055;
+inline constexpr int kSelectBook = 40060;
+inline constexpr int kTraining = 40071;
+inline constexpr int kLoginLogout = 40072;
+inline constexpr int kServerGameList = 40073;
+inline constexpr int kSeek = 40074;
+inline constexpr int kSought = 40075;
+inline constexpr int kObserve = 40076;
+inline constexpr int kAdjourn = 40077;
+inline constexpr int kHistory = 40078;
+inline constexpr int kChat = 40079;
+inline constexpr int kResignGame = 40080;
+inline constexpr int kFlag = 40081;
+inline constexpr int kAdjournGame = 40082;
+inline constexpr int kAbortGame = 40083;
+inline constexpr int kOfferDraw = 40084;
+inline constexpr int kChannels = 40085;
+inline constexpr int kVariables = 40086;
+inline constexpr int kFinger = 40087;
+// The menu bar's three buttons: they open menus and run nothing.
+inline constexpr int kFileMenu = 40002;
+inline constexpr int kToolsMenu = 40009;
+inline constexpr int kHelpMenu = 40042;
+// Ctrl+O's id, which names no command: the key does nothing.
+inline constexpr int kUnboundOpenKey = 40003;
+} // namespace cmd
+
+// When a command can be run: the menu item, its button and its key all follow this.
+enum class Availability {
+    Always,
+    // Only with a move before the current one ("Take back move").
+    MoveBehind,
+    // Only with a move after the current one ("Next move").
+    MoveAhead,
+    // Its dialog or its server part is not built yet: shown disabled, never run.
+    NotBuilt,
+};
+
 struct CommandEntry {
     int id;
     Operation operation;
     std::string_view name;
+    // Shows a check mark in a menu and stays pressed as a button while its mode is on.
+    bool checkable;
+    Availability availability;
 };
 
 // Every command id in ascending order, each once; the layout buttons 390 to 398 included.
@@ -106,10 +179,10 @@ struct MenuButton {
 // "File", "Tools", "?" in the order of the menu bar.
 std::span<const MenuButton> menuBar();
 
+// A button shows its command's state: pressed while a checkable one is checked.
 struct CommandBarButton {
     int image;
     int command;
-    bool checkStyle;
     std::string_view tooltip;
 };
 
@@ -166,10 +239,16 @@ struct CommandState {
 // The command bar's set-state values.
 enum class ButtonState { Disabled = 0, Enabled = 4, Pressed = 5 };
 
-ButtonState commandBarButtonState(int command, const CommandState& state);
+// Whether `command` can be run now; false for ids the table lacks. A layout button is as
+// available as the command it runs in the state's connection. Menu items, buttons and keys
+// of one command all follow this, so they never disagree.
+bool isCommandAvailable(int command, const CommandState& state);
 
-// Whether the menu item for `command` shows a check mark.
-bool isMenuItemChecked(int command, const CommandState& state);
+// Whether a checkable command's mode is on (a check mark, a pressed button); false for the
+// others. The replay layout button counts as the replay command while offline.
+bool isCommandChecked(int command, const CommandState& state);
+
+ButtonState commandBarButtonState(int command, const CommandState& state);
 
 // Whether layout button `button` is drawn pressed.
 bool isLayoutButtonPressed(int button, const CommandState& state);

@@ -19,7 +19,7 @@ struct ContextMenu {
 };
 
 // "Replay moves" in these menus carries its check mark as the menu bar's does
-// (isMenuItemChecked).
+// (isCommandChecked).
 ContextMenu contextMenu(ContextSituation situation);
 
 // Whether a press-and-hold at `point` (client coordinates, the layout's own pixels) opens the

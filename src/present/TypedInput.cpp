@@ -168,6 +168,14 @@ Result<TypedLine> readMove(Board& board, std::string_view text)
 
 } // namespace
 
+std::string_view typedCommandWord(TypedCommand command)
+{
+    for (const CommandWord& entry : kCommandWords)
+        if (entry.command == command)
+            return entry.word;
+    return {};
+}
+
 std::string typedCommandWords()
 {
     std::string words;

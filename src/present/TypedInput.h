@@ -52,6 +52,9 @@ inline constexpr std::size_t kMaxTypedLineLength = 200;
 // than one legal move. The board is left as it was.
 Result<TypedLine> readTypedLine(Board& board, std::string_view line);
 
+// The word that types `command`; empty for Nothing and Move.
+std::string_view typedCommandWord(TypedCommand command);
+
 // The command words in the order of TypedCommand, from Back on, for help texts.
 std::string typedCommandWords();
 

@@ -497,9 +497,14 @@ bool CDatabase::append(const std::string& path, CPgnGame& game)
         setError(WriteError);
         ok = false;
     }
-    // Half a game at the end would swallow the next game appended: cut it off again.
-    if (!ok && ::ftruncate(fd, size) == 0)
+    // Half a game at the end would swallow the next game appended: cut it off again, with
+    // the time the file had, or every database opened on it would take our failed append
+    // for another program's change.
+    if (!ok && ::ftruncate(fd, size) == 0) {
+        const timespec times[2] = { { 0, UTIME_OMIT }, lock->info().st_mtim };
+        ::futimens(fd, times);
         ::fsync(fd);
+    }
     if (ok)
         identify(*target, m_appended, fd);
     else

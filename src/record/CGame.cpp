@@ -219,6 +219,21 @@ void CGame::setTag(std::string_view name, std::string_view value)
     }
 }
 
+void CGame::removeTag(std::string_view name)
+{
+    std::size_t at = findTag(name);
+    if (at == std::string_view::npos)
+        return;
+    m_tags.erase(m_tags.begin() + std::ptrdiff_t(at));
+    m_changed = true;
+    // Every later tag moved one place down.
+    if (!m_tagIndex.empty()) {
+        m_tagIndex.clear();
+        for (std::size_t i = 0; i < m_tags.size(); ++i)
+            m_tagIndex.emplace(m_tags[i].name, i);
+    }
+}
+
 TagList CGame::tagsExcept(std::initializer_list<std::string_view> names) const
 {
     return filterTags(m_tags, names);

@@ -112,6 +112,8 @@ public:
     // Appends an absent tag, or replaces the value of a present one; the changed flag is
     // set only when the list actually changes.
     void setTag(std::string_view name, std::string_view value);
+    // Removes the tag when present; the others keep their order.
+    void removeTag(std::string_view name);
     TagList allTags() const { return m_tags; }
     const TagList& tags() const { return m_tags; }
     TagList tagsExcept(std::initializer_list<std::string_view> names) const;

@@ -182,6 +182,19 @@ void AppSettings::load(RegistrySettings& settings)
             *std::get<int*>(field) = number;
     }
     settings.endWrites();
+    m_stored.clear();
+    for (const OptionSpec& option : kOptions)
+        m_stored.push_back(valueOf(option));
+}
+
+AppSettings::StoredValue AppSettings::valueOf(const OptionSpec& option) const
+{
+    OptionField field = option.field(const_cast<AppSettings&>(*this));
+    if (bool** flag = std::get_if<bool*>(&field))
+        return int(**flag);
+    if (int** number = std::get_if<int*>(&field))
+        return **number;
+    return *std::get<std::string*>(field);
 }
 
 bool AppSettings::saveOption(RegistrySettings& settings, const OptionSpec& option) const
@@ -194,13 +207,28 @@ bool AppSettings::saveOption(RegistrySettings& settings, const OptionSpec& optio
     return settings.writeString(option.name, *std::get<std::string*>(field));
 }
 
-bool AppSettings::save(RegistrySettings& settings) const
+bool AppSettings::save(RegistrySettings& settings)
 {
+    const bool loaded = !m_stored.empty();
+    std::vector<std::size_t> written;
     settings.beginWrites();
     bool stored = true;
-    for (const OptionSpec& option : kOptions)
-        stored = saveOption(settings, option) && stored;
-    return settings.endWrites() && stored;
+    for (std::size_t row = 0; row < std::size(kOptions); ++row) {
+        const OptionSpec& option = kOptions[row];
+        // An unchanged value is not ours to write: the store may hold a newer one by now.
+        if (loaded && valueOf(option) == m_stored[row])
+            continue;
+        if (saveOption(settings, option))
+            written.push_back(row);
+        else
+            stored = false;
+    }
+    if (!settings.endWrites())
+        return false;
+    if (loaded)
+        for (std::size_t row : written)
+            m_stored[row] = valueOf(kOptions[row]);
+    return stored;
 }
 
 std::string AppSettings::displayValue(const OptionSpec& option) const

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "base/Error.h"
 #include "settings/RegistrySettings.h"
@@ -66,7 +67,9 @@ inline constexpr std::array<int, 2> kServerDefaultPorts { 5000, 5026 };
 
 // The application's options, owned by the application object for the whole run: load()
 // at start-up (defaults first, then each stored value), save() at exit. The options dialogs
-// change the fields in memory only.
+// change the fields in memory only. save() writes only what this object changed since it
+// loaded or saved, so a value another program stored meanwhile (velmorak-cli settings set,
+// a second program) survives this program's exit.
 class AppSettings {
 public:
     static constexpr int kBoardLayoutCount = 16;
@@ -75,9 +78,10 @@ public:
     explicit AppSettings(int screenLayout = 0);
 
     void load(RegistrySettings& settings);
-    // Writes every option of the table as one change of the store; false when some were not
-    // stored (callers at exit may ignore it).
-    bool save(RegistrySettings& settings) const;
+    // Writes, as one change of the store, every option whose value differs from the one
+    // load() found or the last save() stored (every option when nothing was loaded); false
+    // when some were not stored (those are tried again by the next save).
+    bool save(RegistrySettings& settings);
     bool saveOption(RegistrySettings& settings, const OptionSpec& option) const;
 
     static std::span<const OptionSpec> table();
@@ -144,8 +148,14 @@ public:
     std::string engine;
 
 private:
+    // An option's value in one comparable form: Bool and Int as numbers.
+    using StoredValue = std::variant<int, std::string>;
+
     void setDefaults();
     int defaultNumber(const OptionSpec& option) const;
+    StoredValue valueOf(const OptionSpec& option) const;
+    // The values as loaded or last stored, one per table row; empty before load().
+    std::vector<StoredValue> m_stored;
 
     int m_screenLayout;
 };

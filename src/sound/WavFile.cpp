@@ -25,11 +25,9 @@ std::uint32_t le32(const std::uint8_t* p)
     return le16(p) | le16(p + 2) << 16;
 }
 
-bool fail(std::string* error, const char* reason)
+Error refused(ErrorKind kind, const char* reason)
 {
-    if (error)
-        *error = reason;
-    return false;
+    return Error { kind, reason };
 }
 
 std::int16_t sampleAt(const std::uint8_t* p, int bits, bool isFloat)
@@ -77,12 +75,11 @@ double PcmSound::seconds() const
     return static_cast<double>(samples.size()) / channels / sampleRate;
 }
 
-std::optional<PcmSound> readWav(std::span<const std::uint8_t> bytes, std::string* error)
+Result<PcmSound> readWav(std::span<const std::uint8_t> bytes)
 {
     if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
         std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
-        fail(error, "not a RIFF WAVE file");
-        return std::nullopt;
+        return refused(ErrorKind::InvalidInput, "not a RIFF WAVE file");
     }
     const std::uint8_t* format = nullptr;
     std::size_t formatSize = 0;
@@ -105,12 +102,10 @@ std::optional<PcmSound> readWav(std::span<const std::uint8_t> bytes, std::string
         at += 8 + size + (size & 1);
     }
     if (!format || formatSize < 16) {
-        fail(error, "no format chunk before the sound data");
-        return std::nullopt;
+        return refused(ErrorKind::InvalidInput, "no format chunk before the sound data");
     }
     if (!data) {
-        fail(error, "no sound data");
-        return std::nullopt;
+        return refused(ErrorKind::InvalidInput, "no sound data");
     }
     std::uint32_t tag = le16(format);
     int channels = static_cast<int>(le16(format + 2));
@@ -120,13 +115,12 @@ std::optional<PcmSound> readWav(std::span<const std::uint8_t> bytes, std::string
         tag = le16(format + 24);
     bool isFloat = tag == kFormatFloat;
     if (tag != kFormatPcm && !isFloat) {
-        fail(error, "compressed sound formats are not supported");
-        return std::nullopt;
+        return refused(ErrorKind::Unsupported, "compressed sound formats are not supported");
     }
     if (channels < 1 || channels > kMaxChannels || rate == 0 || rate > kMaxSampleRate ||
         (isFloat ? bits != 32 : (bits != 8 && bits != 16 && bits != 24 && bits != 32))) {
-        fail(error, "unsupported channel count, sample rate or sample size");
-        return std::nullopt;
+        return refused(
+            ErrorKind::Unsupported, "unsupported channel count, sample rate or sample size");
     }
     std::size_t frameBytes =
         static_cast<std::size_t>(channels) * static_cast<std::size_t>(bits / 8);
@@ -140,12 +134,11 @@ std::optional<PcmSound> readWav(std::span<const std::uint8_t> bytes, std::string
     return sound;
 }
 
-std::optional<PcmSound> readWavFile(const std::string& path, std::string* error)
+Result<PcmSound> readWavFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        fail(error, "cannot open the file");
-        return std::nullopt;
+        return refused(ErrorKind::NotFound, "cannot open the file");
     }
     std::vector<std::uint8_t> bytes;
     constexpr std::size_t kBlock = 65536;
@@ -155,11 +148,10 @@ std::optional<PcmSound> readWavFile(const std::string& path, std::string* error)
         in.read(reinterpret_cast<char*>(bytes.data() + size), static_cast<std::streamsize>(kBlock));
         bytes.resize(size + static_cast<std::size_t>(in.gcount()));
         if (bytes.size() > kMaxWavFileSize) {
-            fail(error, "file too large for a sound");
-            return std::nullopt;
+            return refused(ErrorKind::LimitExceeded, "file too large for a sound");
         }
     }
-    return readWav(bytes, error);
+    return readWav(bytes);
 }
 
 std::vector<std::uint8_t> writeWav(const PcmSound& sound)

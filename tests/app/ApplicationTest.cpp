@@ -3,6 +3,7 @@
 #include "app/Application.h"
 
 #include <cmath>
+#include <filesystem>
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -141,8 +142,20 @@ TEST(Application, ExitWritesSettingsLevelAndAutosaveAndEndsTheEngine)
     auto app = failing.make();
     ASSERT_TRUE(app->start({}));
     failing.store.failWrites = true;
+    app->options().coach = !app->options().coach;
     Status exited = app->exit();
     EXPECT_TRUE(!exited && exited.error().kind == ErrorKind::Io);
+
+    // The ring's name taken by a folder: the last game is lost, and the exit says so.
+    Startup unsaved;
+    ASSERT_TRUE(
+        std::filesystem::create_directory(unsaved.folder.file(std::string(kAutosaveFileName))));
+    app = unsaved.make();
+    ASSERT_TRUE(app->start({}));
+    exited = app->exit();
+    ASSERT_FALSE(exited);
+    EXPECT_TRUE(exited.error().message.starts_with("the game was not saved: "))
+        << exited.error().message;
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/SystemTagSources.h"
 #include "record/CPgnParser.h"
@@ -22,9 +24,10 @@ class AutosaveRingTest : public ::testing::Test {
 protected:
     // The setting (kNoSetting: none) and a ring file of `games` games with White "Old 0",
     // "Old 1", ..., then `tail` (no documents folder for -1); the damaged games hold an
-    // illegal move, so they are indexed but cannot be loaded.
-    void prepare(
-        int games, int slot, const std::vector<int>& damaged = {}, const std::string& tail = {})
+    // illegal move, so they are indexed but cannot be loaded. Game i carries numbers[i] as
+    // its save number, when given.
+    void prepare(int games, int slot, const std::vector<int>& damaged = {},
+        const std::string& tail = {}, const std::vector<int>& numbers = {})
     {
         store.values.clear();
         if (slot != kNoSetting)
@@ -32,10 +35,18 @@ protected:
         std::filesystem::remove_all(documents);
         std::string text;
         for (int i = 0; i < games; ++i)
-            text += "[White \"Old " + std::to_string(i) + "\"]\n\n" +
+            text += "[White \"Old " + std::to_string(i) + "\"]\n" +
+                (i < int(numbers.size()) ? "[" + std::string(kAutosaveNumberTag) + " \"" +
+                            std::to_string(numbers[std::size_t(i)]) + "\"]\n"
+                                         : "") +
+                "\n" +
                 (std::count(damaged.begin(), damaged.end(), i) ? "1.Ke2 *\n\n" : "1.d4 *\n\n");
-        if (games >= 0 && std::filesystem::create_directories(documents))
+        if (games >= 0 && std::filesystem::create_directories(documents)) {
             TempFolder::write(ring.path(), text + tail);
+            // Written long ago: a change of the time within the clock's resolution shows.
+            const timespec old[2] = { { 1000000000, 0 }, { 1000000000, 0 } };
+            ::utimensat(AT_FDCWD, ring.path().c_str(), old, 0);
+        }
     }
 
     int setting()
@@ -83,8 +94,10 @@ TEST_F(AutosaveRingTest, EachSaveGoesToTheNextSlotAndTheSettingNamesTheSlotWritt
         { "the 21st save wraps to slot 0", 20, 19, "", "", 0 },
         { "full ring, negative setting", 20, -7, "", "", 0 },
         { "full ring, largest setting", 20, 2147483647, "", "", 0 },
-        { "a failed replace appends", 20, 4, "rename", "", 20 },
-        { "replace and append fail", 20, 4, "write", "", -1 },
+        { "full ring cut off inside a tag", 20, 4, "", "[Event \"x\"]\n[Whi", 5 },
+        { "a ring grown past its size", 23, 4, "", "", 5 },
+        { "a failed replace writes nothing", 20, 4, "rename", "", -1 },
+        { "a failed append writes nothing", 3, 2, "write", "", -1 },
     };
     for (const Row& row : rows) {
         prepare(row.games, row.setting, {}, row.tail);
@@ -96,7 +109,10 @@ TEST_F(AutosaveRingTest, EachSaveGoesToTheNextSlotAndTheSettingNamesTheSlotWritt
         EXPECT_EQ(slot.ok() ? *slot : -1, row.slot) << row.name;
         EXPECT_EQ(setting(), row.slot < 0 ? row.setting : row.slot) << row.name;
         std::vector<std::string> expected;
-        for (int i = 0; i < std::max(row.games, row.slot + 1); ++i)
+        int kept = std::max(row.games, row.slot + 1);
+        if (row.slot >= 0)
+            kept = std::min(kept, kAutosaveRingSize);
+        for (int i = 0; i < kept; ++i)
             expected.push_back(i == row.slot ? "Ann Owner" : "Old " + std::to_string(i));
         EXPECT_EQ(whites(), expected) << row.name;
     }
@@ -126,6 +142,32 @@ TEST_F(AutosaveRingTest, RestoreTakesTheSettingsSlotOrTheReadableOneBeforeIt)
         std::unique_ptr<CPgnGame> restored = ring.restore();
         EXPECT_EQ(restored ? restored->white() : "none", row.white) << row.name;
     }
+}
+
+TEST_F(AutosaveRingTest, TheNewestGameIsFoundByItsNumberWhenTheSettingLagsBehind)
+{
+    // A kill between writing slot 7 and naming it in the settings left the setting at 6.
+    std::vector<int> numbers;
+    for (int i = 0; i < kAutosaveRingSize; ++i)
+        numbers.push_back(i <= 7 ? 100 + i : i + 1);
+    prepare(kAutosaveRingSize, 6, {}, {}, numbers);
+    std::unique_ptr<CPgnGame> restored = ring.restore();
+    ASSERT_NE(restored, nullptr);
+    EXPECT_EQ(restored->white(), "Old 7");
+    EXPECT_FALSE(restored->hasTag(kAutosaveNumberTag)) << "the number is the ring's own";
+
+    CPgnGame game;
+    Result<int> slot = ring.save(game, {}, sources);
+    ASSERT_TRUE(slot.ok());
+    EXPECT_EQ(*slot, 8) << "the newest game is kept";
+    settings.writeInt(kCurrentAutosaveSetting, 3);
+    slot = ring.save(game, {}, sources);
+    ASSERT_TRUE(slot.ok());
+    EXPECT_EQ(*slot, 9) << "the game saved before is the newest";
+
+    prepare(kAutosaveRingSize, 6, { 7 }, {}, numbers);
+    restored = ring.restore();
+    EXPECT_EQ(restored ? restored->white() : "none", "Old 6") << "a damaged newest game";
 }
 
 TEST_F(AutosaveRingTest, MoveTimesTravelInTheFileAndTheGameKeepsItsComments)

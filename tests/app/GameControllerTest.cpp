@@ -1,7 +1,11 @@
 // The game controller without an engine: moves from both sides, navigation, the end of the
 // game, the variation modes, replay timing, autosave and guards.
+#include <algorithm>
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
+#include "app/AutosaveRing.h"
 #include "present/StatusPanel.h"
 #include "record/FenGame.h"
 #include "support/ControllerHarness.h"
@@ -194,6 +198,35 @@ TEST(GameController, AutosaveAfterEachMoveAndRestore)
     EXPECT_EQ(h.c().state().plyNumber, 4) << "opened at the end of the main line";
     EXPECT_EQ(h.c().game().white(), "Owner") << "the first mover got the owner's name";
     EXPECT_EQ(h.c().game().black(), "Velmorak");
+}
+
+TEST(GameController, AFailingAutosaveIsSaidOnceUntilASaveWorksAgain)
+{
+    TwoPlayers h;
+    const std::string ring = h.folder.file(std::string(kAutosaveFileName));
+    auto saidSoFar = [&] {
+        h.c().waitForAutosave();
+        h.ui.runPending();
+        return std::count_if(
+            h.prompts.shown.begin(), h.prompts.shown.end(), [](const std::string& text) {
+                return text.find("Games are not being saved: ") != std::string::npos;
+            });
+    };
+    // The ring's name taken by a folder: no save can work.
+    ASSERT_TRUE(std::filesystem::create_directory(ring));
+    h.playAll({ "e4" });
+    EXPECT_EQ(saidSoFar(), 1);
+    h.playAll({ "e5" });
+    EXPECT_EQ(saidSoFar(), 1) << "said once";
+    EXPECT_FALSE(h.c().lastAutosave().ok());
+    std::filesystem::remove(ring);
+    h.playAll({ "Nf3" });
+    EXPECT_EQ(saidSoFar(), 1);
+    EXPECT_TRUE(h.c().lastAutosave().ok());
+    std::filesystem::remove(ring);
+    ASSERT_TRUE(std::filesystem::create_directory(ring));
+    h.playAll({ "Nc6" });
+    EXPECT_EQ(saidSoFar(), 2) << "failing again after a save that worked";
 }
 
 TEST(GameController, NewGameAsksOnlyForAChangedGame)

@@ -15,9 +15,10 @@ const char* kStart = "'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1'
 
 TEST(EngineCommands, BadInputExitsWithTwoAndAMessage)
 {
+    TempFolder folder;
     struct Row {
         const char* name;
-        const char* arguments;
+        std::string arguments;
     } rows[] = {
         { "no subcommand", "engine" },
         { "unknown subcommand", "engine fly" },
@@ -26,7 +27,7 @@ TEST(EngineCommands, BadInputExitsWithTwoAndAMessage)
         { "depth out of range", "engine play --depth 0" },
         { "book without output", "book build a.pgn" },
         { "book without input", "book build -o x.kbk" },
-        { "unreadable PGN", "book build /nonexistent.pgn -o /tmp/never.kbk" },
+        { "unreadable PGN", "book build /nonexistent.pgn -o " + folder.file("never.kbk") },
         { "unknown mode", "book lookup /dev/null 8/8/8/8/8/8/8/8 --mode worst" },
         { "missing book", "book lookup /nonexistent.kbk 8/8/8/8/8/8/8/8" },
     };
@@ -35,6 +36,7 @@ TEST(EngineCommands, BadInputExitsWithTwoAndAMessage)
         EXPECT_EQ(run.exitCode, 2) << row.name;
         EXPECT_NE(run.err, "") << row.name;
     }
+    EXPECT_EQ(folder.entryCount(), 0) << "a refused command leaves no file behind";
 }
 
 TEST(EngineCommands, AnalysePrintsTheTestEnginesReportsInOrder)

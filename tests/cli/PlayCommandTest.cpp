@@ -1,7 +1,9 @@
 // velmorak-cli play with the test engine: scripted sessions on standard input, checked
 // event by event.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -243,20 +245,68 @@ TEST(PlayCommand, NeitherPonderingNorALongSearchKeepsTheSessionWaiting)
 
 TEST(PlayCommand, TerminationRunsTheExitSequence)
 {
-    TempFolder folder;
-    const std::string fifo = folder.file("fifo"), autosave = folder.file("vmautosave.pgn");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    // Standard input stays open (the FIFO read and written); the signal comes once the move
-    // is autosaved.
-    CliResult run =
-        runCli("play --black human --settings '" + folder.file("settings.reg") + "' <> '" + fifo +
+    // SIGHUP: the terminal was closed.
+    for (int signal : { SIGTERM, SIGHUP }) {
+        SCOPED_TRACE(signal);
+        TempFolder folder;
+        const std::string fifo = folder.file("fifo"), autosave = folder.file("vmautosave.pgn");
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        const std::string settings = folder.file("settings.reg");
+        // Standard input stays open (the FIFO read and written); the signal comes once the
+        // move is autosaved, after the user changed an option with a second program.
+        CliResult run = runCli("play --black human --settings '" + settings + "' <> '" + fifo +
                 "' & pid=$!; echo e4 > '" + fifo + "'; i=0; until grep -qs e4 '" + autosave +
-                "' || [ $i -ge 100 ]; do sleep 0.1; i=$((i+1)); done; kill -TERM $pid; wait $pid",
+                "' || [ $i -ge 100 ]; do sleep 0.1; i=$((i+1)); done; " VELMORAK_BIN_DIR
+                "/velmorak-cli settings set IDC_CBCOACH 1 --file '" +
+                settings + "'; kill -" + std::to_string(signal) + " $pid; wait $pid",
             "VELMORAK_DOCUMENTS='" + folder.path() + "'");
-    EXPECT_EQ(run.exitCode, 128 + SIGTERM) << run.err;
-    EXPECT_NE(run.out.find("\n1. e4 *"), std::string::npos) << run.out;
-    // Only the exit writes the options.
-    EXPECT_NE(TempFolder::read(folder.file("settings.reg")).find("IDC_CBCOACH"), std::string::npos);
+        EXPECT_EQ(run.exitCode, 128 + signal) << run.err;
+        EXPECT_NE(run.out.find("\n1. e4 *"), std::string::npos) << run.out;
+        const std::string text = TempFolder::read(settings);
+        EXPECT_NE(text.find("LEVEL_MODE"), std::string::npos) << "the exit writes the level";
+        EXPECT_NE(text.find("\"IDC_CBCOACH\"=dword:00000001"), std::string::npos)
+            << "an option this run did not change is left as the other program stored it";
+    }
+}
+
+TEST(PlayCommand, AClosedInputOrAVanishedReaderStillEndsThroughTheExitSequence)
+{
+    TempFolder folder;
+    const std::string settings = folder.file("settings.reg");
+    const std::string environment = "VELMORAK_DOCUMENTS='" + folder.path() + "' timeout 20";
+    // A closed standard input reads as an empty one: the game ends at once.
+    CliResult closed = runCli("play --black human --settings '" + settings + "' <&-", environment);
+    EXPECT_EQ(closed.exitCode, 0) << closed.err;
+
+    // The reader of the output goes after one line, long before the last board is printed.
+    std::string boards;
+    for (int i = 0; i < 3000; ++i)
+        boards += "board\n";
+    TempFolder::write(folder.file("input"), boards);
+    std::filesystem::remove(settings);
+    runCli("play --black human --settings '" + settings + "' < '" + folder.file("input") +
+            "' | head -1 >/dev/null",
+        environment);
+    EXPECT_NE(TempFolder::read(settings).find("LEVEL_MODE"), std::string::npos)
+        << "the exit sequence wrote the level";
+}
+
+TEST(PlayCommand, AnAutosaveThatCannotBeWrittenIsSaidOnceAndFailsTheRun)
+{
+    TempFolder folder;
+    // The ring's name taken by a folder: no save can work.
+    ASSERT_EQ(::mkdir(folder.file("vmautosave.pgn").c_str(), 0700), 0);
+    CliResult run = play(folder, "e4\ne5\nNf3\n", "--black human");
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> lines = events(run.out);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                  [](const std::string& line) {
+                      return line.starts_with("message Velmorak: Games are not being saved: ");
+                  }),
+        1)
+        << run.out;
+    EXPECT_NE(run.err.find("velmorak-cli play: the game was not saved: "), std::string::npos)
+        << run.err;
 }
 
 TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)

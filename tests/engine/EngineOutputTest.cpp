@@ -191,8 +191,13 @@ TEST(ScoreText, ShowsPawnsAndMates)
         { 28000, kWhiteSide, false, "+280.00" },
         { 29999, kBlackSide, true, "-M1" },
         { -29996, kWhiteSide, false, "-M2" },
+        { 30001, kWhiteSide, false, "+M0" },
+        // Past mate on the board: still a mate, never a negative count.
+        { 30007, kWhiteSide, false, "+M0" },
+        { -30006, kWhiteSide, false, "-M0" },
         // The most negative int, turned without overflow.
-        { -2147483647 - 1, kBlackSide, true, "+M-1073726823" },
+        { -2147483647 - 1, kBlackSide, true, "+M0" },
+        { 2147483647, kWhiteSide, false, "+M0" },
     };
     for (const auto& row : rows)
         EXPECT_EQ(scoreText(row.score, row.side, row.alwaysWhite), row.text) << row.score;

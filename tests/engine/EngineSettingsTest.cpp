@@ -48,20 +48,23 @@ TEST_F(BookSettingsTest, MissingSettingsGiveTheDefaultsAndEmptyMeansNoBook)
 
 TEST_F(BookSettingsTest, TheShippedBookIsCopiedOnceToTheDocuments)
 {
-    auto [path, error] = installDefaultBook((m_dir / "program").string());
-    EXPECT_NE(error, "");
-    EXPECT_FALSE(fs::exists(path));
+    const std::string program = (m_dir / "program").string();
+    Result<std::string> installed = installDefaultBook(program);
+    ASSERT_FALSE(installed);
+    EXPECT_NE(installed.error().message, "");
+    EXPECT_FALSE(fs::exists(defaultBookPath()));
 
     TempFolder::write((m_dir / "program" / "vmbook.kbk").string(), "\xA2\x19\x54\x17");
-    std::tie(path, error) = installDefaultBook((m_dir / "program").string());
-    EXPECT_EQ(error, "");
-    EXPECT_EQ(fs::file_size(path), 4u);
+    installed = installDefaultBook(program);
+    ASSERT_TRUE(installed) << installed.error().message;
+    EXPECT_EQ(*installed, defaultBookPath());
+    EXPECT_EQ(fs::file_size(*installed), 4u);
 
     // A book the user already has is never overwritten.
-    TempFolder::write(path, "\x54\x17");
-    std::tie(path, error) = installDefaultBook((m_dir / "program").string());
-    EXPECT_EQ(error, "");
-    EXPECT_EQ(fs::file_size(path), 2u);
+    TempFolder::write(*installed, "\x54\x17");
+    installed = installDefaultBook(program);
+    ASSERT_TRUE(installed) << installed.error().message;
+    EXPECT_EQ(fs::file_size(*installed), 2u);
 }
 
 TEST(BookSettings, DisplayNames)

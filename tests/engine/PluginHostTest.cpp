@@ -81,7 +81,7 @@ TEST_F(PluginHostTest, ListsAndLoadsByEngineNameTheFirstFileWinsAndUnloadRunsThe
     copyPlugin(kBin / "TestEngine.vme", "A.vme");
     TempFolder::write(m_folder.file("notes.txt"), "not a plug-in");
     TempFolder::write(m_folder.file("Broken.vme"), "not a library either");
-    EnginePluginHost host(m_folder.path(), sink());
+    EnginePluginHost host(systemClock(), m_folder.path(), sink());
     int hooks = 0;
     host.setBeforeUnload([&] { ++hooks; });
     EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "TestEngine", "TestEngine" }));
@@ -101,7 +101,7 @@ TEST_F(PluginHostTest, ListsAndLoadsByEngineNameTheFirstFileWinsAndUnloadRunsThe
 
 TEST_F(PluginHostTest, FallsBackToTheDefaultFileAndReportsItsAbsence)
 {
-    EnginePluginHost host(m_folder.path(), sink());
+    EnginePluginHost host(systemClock(), m_folder.path(), sink());
     EXPECT_TRUE(host.listPlugins().empty());
     EXPECT_FALSE(host.load("Anything"));
     EXPECT_FALSE(host.isLoaded());
@@ -134,7 +134,7 @@ TEST_F(PluginHostTest, TheFifteenExportsAreRequiredAndTheFailureTextIsOptional)
         m_messages.clear();
         copyPlugin(row.file, "VelmoEngine.vme");
         ::setenv(VELMORAK_TESTENGINE_TEXT_VARIABLE, row.script, 1);
-        EnginePluginHost host(m_folder.path(), sink());
+        EnginePluginHost host(systemClock(), m_folder.path(), sink());
         ASSERT_EQ(host.load(""), row.loads);
         EXPECT_TRUE(m_messages.empty());
         if (!row.loads) {
@@ -161,7 +161,7 @@ TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIniAndALoadStart
     fs::create_symlink(m_folder.file("Alpha.vme"), m_folder.file("Counted.vme"));
     TempFolder::write(m_folder.file("Alpha.ini"), "Engine=/nonexistent/a\nName=Alpha\n");
     TempFolder::write(m_folder.file("Counted.ini"), "Engine=" + m_folder.file("engine.sh") + "\n");
-    EnginePluginHost host(m_folder.path(), sink());
+    EnginePluginHost host(systemClock(), m_folder.path(), sink());
     EXPECT_EQ(host.listPlugins(), (std::vector<std::string> { "Alpha", "FakeEngine 1.0" }));
     std::size_t listed = test::readLines(starts).size();
     ASSERT_TRUE(host.load("FakeEngine 1.0"));
@@ -179,7 +179,7 @@ TEST_F(PluginHostTest, TheEngineThreadCallsThePluginInOrderAndEachSearchRunsItsB
     // The reports themselves are the engine output's tests and the command line's.
     ::setenv(
         VELMORAK_TESTENGINE_TEXT_VARIABLE, "line 150 e2e4 e7e5 g1f3!\n---\nline -29998 first", 1);
-    EnginePluginHost host((kBin).string(), sink());
+    EnginePluginHost host(systemClock(), (kBin).string(), sink());
     ASSERT_TRUE(host.load("TestEngine"));
     const EnginePluginFunctions& f = host.functions();
     EngineOutput& output = host.output();
@@ -215,7 +215,7 @@ TEST_F(PluginHostTest, SearchesRunUntilStoppedAndPonderSearchesUntilPonderOffOrS
 {
     ::setenv(VELMORAK_TESTENGINE_TEXT_VARIABLE,
         "line 10 first;waitstop;stopcheck;line 20 e2e4;---;sleep 10000;line 30 d2d4;---;", 1);
-    EnginePluginHost host((kBin).string(), sink());
+    EnginePluginHost host(systemClock(), (kBin).string(), sink());
     ASSERT_TRUE(host.load("TestEngine"));
     EngineOutput& output = host.output();
     auto driver = engineThread(host);

@@ -68,7 +68,7 @@ protected:
     }
     UciBridge& bridge(UciBridgeConfig config)
     {
-        m_bridge = std::make_unique<UciBridge>(config);
+        m_bridge = std::make_unique<UciBridge>(config, systemClock());
         m_bridge->startEngine(64 * 1024, m_recorder.table());
         return *m_bridge;
     }
@@ -143,7 +143,7 @@ TEST_F(UciBridgeTest, TheEngineStartedForItsNameGetsTheGameAsValidatedMovesWithT
     // A flood of standard error at the start and in the search must not freeze the engine.
     writeScript(
         { "@stderrstart 512", "@stderr 512", "info depth 1 score cp 5 pv d7d6", "bestmove d7d6" });
-    m_bridge = std::make_unique<UciBridge>(fakeConfig());
+    m_bridge = std::make_unique<UciBridge>(fakeConfig(), systemClock());
     EXPECT_STREQ(m_bridge->engineName(), "FakeEngine 1.0");
     pid_t named = m_bridge->enginePid();
     EXPECT_GT(named, 0);

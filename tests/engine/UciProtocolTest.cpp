@@ -153,7 +153,7 @@ TEST(UciLineBuffer, CutsOverlongLines)
 TEST(UciProcess, EndsTheWholeProcessGroupOfAWrapperScript)
 {
     // A script that does not exec its engine: the engine lives on as the script's child.
-    UciProcess process;
+    UciProcess process { systemClock() };
     ASSERT_TRUE(process.start({ "/bin/sh", "-c", "sleep 300 & echo $!; wait" }));
     std::string line;
     ASSERT_EQ(process.readLine(line, 5000), UciProcess::ReadStatus::Line);
@@ -174,7 +174,7 @@ TEST(UciProcess, EndsTheWholeProcessGroupOfAWrapperScript)
 TEST(UciProcess, TalksToAChildAndReapsItAndReportsAProgramThatCannotStart)
 {
     // The texts for each cause of a failed start are the bridge's tests.
-    UciProcess process;
+    UciProcess process { systemClock() };
     Status started = process.start({ "/nonexistent/engine" });
     ASSERT_FALSE(started);
     EXPECT_EQ(started.error().kind, ErrorKind::NotFound);
@@ -197,7 +197,7 @@ TEST(UciProcess, TalksToAChildAndReapsItAndReportsAProgramThatCannotStart)
 
 TEST(UciProcess, KillsAChildThatIgnoresTheEndOfItsInput)
 {
-    UciProcess process;
+    UciProcess process { systemClock() };
     ASSERT_TRUE(process.start({ "/bin/sh", "-c", "trap '' TERM; exec sleep 30" }));
     auto started = std::chrono::steady_clock::now();
     process.terminate(100);

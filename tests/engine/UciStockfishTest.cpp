@@ -29,7 +29,7 @@ protected:
             GTEST_SKIP() << "stockfish is not installed";
         UciBridgeConfig config;
         config.options = { { "Threads", "1" } };
-        m_bridge = std::make_unique<UciBridge>(config);
+        m_bridge = std::make_unique<UciBridge>(config, systemClock());
         m_bridge->startEngine(16 * 1024, m_recorder.table());
     }
     void TearDown() override

@@ -17,8 +17,9 @@ using namespace velmorak;
 
 namespace {
 
-constexpr int kTakeBack = 40038, kNextMove = 40039, kAnalyze = 40040, kToggleLayout = 40015,
-              kFlip = 40014, kHint = 40041;
+constexpr int kTakeBack = cmd::kTakeBackMove, kNextMove = cmd::kNextMove,
+              kAnalyze = cmd::kAnalyzeMode, kToggleLayout = cmd::kToggleLayout,
+              kFlip = cmd::kFlipBoard, kHint = cmd::kHint;
 
 TEST(MainWindow, PlaysMovesByTapsAndDragsAndTheEngineAnswers)
 {
@@ -127,7 +128,7 @@ TEST(MainWindow, TakeBackForwardAndAnalysisKeepTheCommandStates)
     // A new game ends the analysis elsewhere: the button follows.
     analyze->trigger();
     h.answerOk = true;
-    w.runCommand(40006);
+    w.runCommand(cmd::kNewGame);
     EXPECT_EQ(h.messages, QStringList { "Do you really want a new game?" });
     h.messages.clear();
     EXPECT_FALSE(w.controller().state().analysisMode);
@@ -158,6 +159,7 @@ TEST(MainWindow, AnimationRefusesFlipAndToggleAResizeEndsItAndFlipPutsH1TopLeft)
 
     flip->trigger();
     EXPECT_TRUE(flip->isChecked());
+    EXPECT_TRUE(w.action(kFlip)->isChecked()) << "the menu item agrees with its button";
     EXPECT_TRUE(w.boardView().flipped());
     // A press just inside the board's top-left corner now picks up the rook on h1.
     const LayoutRecord& layout = w.boardView().layout();
@@ -256,6 +258,29 @@ TEST(MainWindow, TypedMovesOpenTheMoveFieldAndReturnPlaysThem)
         EXPECT_EQ(field->isVisible(), !row.plays);
         EXPECT_EQ(field->toolTip(), row.message);
     }
+}
+
+TEST(MainWindow, TypedWordsDoWhatTheyDoInPlayOrSaySo)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    auto type = [&](const char* line) {
+        QTest::keyClick(&w.boardWidget(), line[0]);
+        QTest::keyClicks(w.moveField(), line + 1);
+        QTest::keyClick(w.moveField(), Qt::Key_Return);
+    };
+    ASSERT_FALSE(w.controller().options().coach);
+    type("coach on");
+    EXPECT_TRUE(w.controller().options().coach);
+    type("level depth:3");
+    EXPECT_EQ(w.controller().level().mode, kFixedLevel);
+    EXPECT_EQ(w.controller().level().fixedPlies, 3);
+    type("board");
+    type("quit");
+    EXPECT_EQ(h.messages,
+        (QStringList { "'board' is not available here", "'quit' is not available here" }));
+    h.messages.clear();
+    EXPECT_FALSE(w.hasExited());
 }
 
 TEST(MainWindow, ClosingSavesTheGameAndTheNextWindowRestoresIt)

@@ -14,6 +14,7 @@
 #include "base/RegularFile.h"
 #include "settings/AppSettings.h"
 #include "support/FailingFileCalls.h"
+#include "support/FakeClock.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
@@ -70,7 +71,8 @@ TEST(SettingsFileStore, MissingFileReadsAsEmptyAndAnUnreadableOneIsNeverReplaced
         SettingsFileStore notAFile(folder.file(name));
         EXPECT_FALSE(notAFile.checkReadable()) << name;
         EXPECT_FALSE(notAFile.writeValue("A", RegistryValue::dword(1))) << name;
-        EXPECT_NE(notAFile.lastError(), "") << name;
+        ASSERT_FALSE(notAFile.lastStatus()) << name;
+        EXPECT_EQ(notAFile.lastStatus().error().kind, ErrorKind::WrongFileType) << name;
     }
 }
 
@@ -114,7 +116,7 @@ TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
     saved.servers[1].handle = "player";
     saved.servers[1].password = "secret";
     saved.engine = "VelmoEngine.vme";
-    EXPECT_TRUE(saved.save(settings)) << store.lastError();
+    EXPECT_TRUE(saved.save(settings)) << store.lastStatus().error().message;
     EXPECT_EQ(renames(), 2);
     EXPECT_EQ(modeOf(path), 0600u) << "the file may hold passwords";
     EXPECT_EQ(modeOf(dir), 0700u);
@@ -134,6 +136,21 @@ TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
     EXPECT_EQ(TempFolder::read(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1)
         << "the temporary file is removed";
+}
+
+TEST(SettingsFileStore, AWriteRemovesTheCopiesThatKilledWritesLeft)
+{
+    TempFolder folder;
+    const std::string path = folder.file("settings.reg");
+    for (const char* name :
+        { "settings.reg.tmp-4242-1", "settings.reg.tmp-17-3", "settings.reg.tmp" })
+        TempFolder::write(folder.file(name), "a copy with a password");
+    TempFolder::write(folder.file("settings.reg.tmp-mine"), "not a name the writer gives");
+    SettingsFileStore store(path);
+    ASSERT_TRUE(store.writeValue("IDC_CBSOUND", RegistryValue::dword(0)))
+        << store.lastStatus().error().message;
+    EXPECT_EQ(folder.entryCount(), 2) << "the settings and the file of another name";
+    EXPECT_NE(TempFolder::read(folder.file("settings.reg.tmp-mine")), "");
 }
 
 TEST(SettingsFileStore, DefaultPathFollowsTheEnvironment)
@@ -264,6 +281,25 @@ TEST(FileLock, AWaiterLocksTheFileThatReplacedTheOneItWaitedFor)
     char text[4] = {};
     EXPECT_EQ(::pread(waited->fd(), text, 3, 0), 3);
     EXPECT_STREQ(text, "new");
+}
+
+TEST(FileLock, AWaitMeasuredByAFakeClockPassesWithoutSleeping)
+{
+    TempFolder folder;
+    const std::string path = folder.file("games.pgn");
+    TempFolder::write(path, "held");
+    Result<FileLock> held = FileLock::acquire(path, {});
+    ASSERT_TRUE(held);
+    test::FakeClock clock;
+    FileLock::Options options;
+    options.wait = std::chrono::hours(1);
+    options.clock = &clock;
+    const auto started = std::chrono::steady_clock::now();
+    Result<FileLock> waited = FileLock::acquire(path, options);
+    ASSERT_FALSE(waited);
+    EXPECT_EQ(waited.error().kind, ErrorKind::Conflict);
+    EXPECT_GE(clock.ticks() - test::FakeClock().ticks(), 3600 * 1000);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
 }
 
 } // namespace

@@ -37,7 +37,8 @@ TEST(CommandTable, HasEveryIdOnceAndEverySourceReachesIt)
     for (const CommandBarButton& button : commandBarButtons())
         expectKnown(button.command, button.tooltip);
     for (bool connected : { false, true })
-        for (int button = 390; button <= 398; ++button)
+        for (int button = kFirstLayoutButton; button < kFirstLayoutButton + kLayoutButtonCount;
+             ++button)
             expectKnown(layoutButtonAction(button, connected)->command, "layout button");
     for (const Accelerator& key : accelerators())
         if (key.letter != 'O')
@@ -46,7 +47,7 @@ TEST(CommandTable, HasEveryIdOnceAndEverySourceReachesIt)
 
 TEST(CommandTable, UnboundIdsAndKeysDoNothing)
 {
-    EXPECT_EQ(findCommand(40003), nullptr) << "Ctrl+O must do nothing";
+    EXPECT_EQ(findCommand(cmd::kUnboundOpenKey), nullptr) << "Ctrl+O must do nothing";
     EXPECT_EQ(findCommand(389), nullptr);
     EXPECT_EQ(findCommand(40088), nullptr);
     EXPECT_FALSE(layoutButtonAction(399, false));
@@ -56,53 +57,75 @@ TEST(CommandTable, UnboundIdsAndKeysDoNothing)
 
 TEST(CommandTable, ShownTooltipsDropOnlyTheLeadingMarks)
 {
-    EXPECT_EQ(shownTooltip(layoutButtonAction(390, false)->tooltip), "New game");
+    EXPECT_EQ(shownTooltip(layoutButtonAction(kFirstLayoutButton, false)->tooltip), "New game");
     EXPECT_EQ(shownTooltip("Take back move"), "Take back move");
     EXPECT_EQ(shownTooltip("a~~b"), "a~~b");
 }
 
 TEST(CommandTable, LayoutButtonsFollowTheConnection)
 {
-    auto offline = *layoutButtonAction(391, false);
-    EXPECT_EQ(offline.command, 40049);
+    auto offline = *layoutButtonAction(kFirstLayoutButton + 1, false);
+    EXPECT_EQ(offline.command, cmd::kSetupBoard);
     EXPECT_EQ(offline.icon, 1);
-    auto online = *layoutButtonAction(391, true);
-    EXPECT_EQ(online.command, 40073);
+    auto online = *layoutButtonAction(kFirstLayoutButton + 1, true);
+    EXPECT_EQ(online.command, cmd::kServerGameList);
     EXPECT_EQ(online.listMode, ServerListMode::Seek);
     EXPECT_EQ(online.tooltip, "~~Seek game");
     EXPECT_EQ(online.icon, 10);
-    EXPECT_EQ(layoutButtonAction(392, true)->listMode, ServerListMode::Observe);
-    EXPECT_EQ(layoutButtonAction(398, true)->command, 40018);
+    EXPECT_EQ(layoutButtonAction(kFirstLayoutButton + 2, true)->listMode, ServerListMode::Observe);
+    EXPECT_EQ(layoutButtonAction(kFirstLayoutButton + 8, true)->command, cmd::kSaveGame);
 }
 
-TEST(CommandTable, ButtonsAndMenusShowTheReportedState)
+TEST(CommandTable, ButtonsMenusAndLayoutButtonsShowOneStatePerCommand)
 {
     struct Row {
         const char* name;
         CommandState state;
         int command;
-        ButtonState bar;
+        bool available;
         bool checked;
     } rows[] = {
-        { "take back without a move", {}, 40038, ButtonState::Disabled, false },
-        { "take back with a move", { .canTakeBack = true }, 40038, ButtonState::Enabled, false },
-        { "next move at the end", { .canTakeBack = true }, 40039, ButtonState::Disabled, false },
-        { "analysis on", { .analysisMode = true }, 40040, ButtonState::Pressed, false },
-        { "analysis off", { .trainingMode = true }, 40040, ButtonState::Enabled, false },
-        { "board flipped", { .boardFlipped = true }, 40014, ButtonState::Pressed, false },
-        { "layout toggled", { .layoutToggled = true }, 40015, ButtonState::Pressed, false },
-        { "replay running", { .autoReplay = true }, 40010, ButtonState::Enabled, true },
-        { "replay stopped", { .trainingMode = true }, 40010, ButtonState::Enabled, false },
-        { "training running", { .trainingMode = true }, 40071, ButtonState::Enabled, true },
-        { "training stopped", { .autoReplay = true }, 40071, ButtonState::Enabled, false },
+        { "take back without a move", {}, cmd::kTakeBackMove, false, false },
+        { "take back with a move", { .canTakeBack = true }, cmd::kTakeBackMove, true, false },
+        { "next move at the end", { .canTakeBack = true }, cmd::kNextMove, false, false },
+        { "analysis on", { .analysisMode = true }, cmd::kAnalyzeMode, true, true },
+        { "analysis off", { .trainingMode = true }, cmd::kAnalyzeMode, true, false },
+        { "board flipped", { .boardFlipped = true }, cmd::kFlipBoard, true, true },
+        { "layout toggled", { .layoutToggled = true }, cmd::kToggleLayout, true, true },
+        { "replay running", { .autoReplay = true }, cmd::kReplayMoves, true, true },
+        { "replay stopped", { .trainingMode = true }, cmd::kReplayMoves, true, false },
+        { "training running", { .trainingMode = true }, cmd::kTraining, true, true },
+        { "training stopped", { .autoReplay = true }, cmd::kTraining, true, false },
+        { "a dialog not built yet", {}, cmd::kLevels, false, false },
+        { "an id without a command", {}, cmd::kUnboundOpenKey, false, false },
+        { "layout button for a new game", {}, kFirstLayoutButton, true, false },
+        { "layout button for a dialog not built", {}, kFirstLayoutButton + 1, false, false },
+        { "replay layout button offline", { .autoReplay = true }, kFirstLayoutButton + 6, true,
+            true },
+        { "replay layout button is Flag when connected", { .autoReplay = true, .connected = true },
+            kFirstLayoutButton + 6, false, false },
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(commandBarButtonState(row.command, row.state), row.bar) << row.name;
-        EXPECT_EQ(isMenuItemChecked(row.command, row.state), row.checked) << row.name;
+        EXPECT_EQ(isCommandAvailable(row.command, row.state), row.available) << row.name;
+        EXPECT_EQ(isCommandChecked(row.command, row.state), row.checked) << row.name;
+        const ButtonState bar = !row.available ? ButtonState::Disabled
+            : row.checked                      ? ButtonState::Pressed
+                                               : ButtonState::Enabled;
+        EXPECT_EQ(commandBarButtonState(row.command, row.state), bar) << row.name;
     }
-    EXPECT_TRUE(isLayoutButtonPressed(396, { .autoReplay = true }));
-    EXPECT_FALSE(isLayoutButtonPressed(396, { .autoReplay = true, .connected = true }));
-    EXPECT_FALSE(isLayoutButtonPressed(395, { .autoReplay = true }));
+    EXPECT_TRUE(isLayoutButtonPressed(kFirstLayoutButton + 6, { .autoReplay = true }));
+    EXPECT_FALSE(isLayoutButtonPressed(kFirstLayoutButton + 5, { .autoReplay = true }));
+    // A mode shown checked on a button is checkable, so its menu item carries the mark too.
+    const CommandState allOn { .autoReplay = true,
+        .trainingMode = true,
+        .analysisMode = true,
+        .boardFlipped = true,
+        .layoutToggled = true };
+    for (const CommandEntry& entry : commandTable()) {
+        if (entry.operation != Operation::LayoutButton) {
+            EXPECT_EQ(isCommandChecked(entry.id, allOn), entry.checkable) << entry.name;
+        }
+    }
 }
 
 TEST(CommandTable, FlipDuringAnimationKeepsTheBoard)

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -293,8 +294,16 @@ TEST_F(DatabaseTest, AFailedAppendLeavesTheFileAsItWas)
 {
     const std::string text = realGames(2);
     auto game = newGame("New");
+    // An old time, so that a change within the clock's resolution shows.
+    const timespec old[2] = { { 1000000000, 0 }, { 1000000000, 0 } };
+    auto modified = [&] {
+        struct stat info { };
+        ::stat(path.c_str(), &info);
+        return info.st_mtim.tv_sec;
+    };
     for (int failAt = 0;; ++failAt) {
         TempFolder::write(path, text);
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
         CDatabase db(parser);
         FailingFileCalls calls;
         calls.failAt = failAt;
@@ -302,6 +311,10 @@ TEST_F(DatabaseTest, AFailedAppendLeavesTheFileAsItWas)
         const bool ok = db.append(path, *game);
         EXPECT_EQ(TempFolder::read(path), ok ? text + game->toString() : text)
             << "failing call " << failAt;
+        // Another database open on the file would otherwise refuse every change.
+        if (!ok) {
+            EXPECT_EQ(modified(), old[1].tv_sec) << "failing call " << failAt;
+        }
         if (failAt >= int(calls.log.size()))
             break;
     }

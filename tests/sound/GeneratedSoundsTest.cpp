@@ -32,9 +32,8 @@ TEST(GeneratedSounds, EightShortDistinctMoveSounds)
     std::vector<PcmSound> sounds;
     for (int number = 1; number <= 8; ++number) {
         std::string path = kBin + "/sounds/move" + std::to_string(number) + ".wav";
-        std::string error;
-        std::optional<PcmSound> sound = readWavFile(path, &error);
-        ASSERT_TRUE(sound) << path << ": " << error;
+        Result<PcmSound> sound = readWavFile(path);
+        ASSERT_TRUE(sound) << path << ": " << sound.error().message;
         EXPECT_GT(sound->seconds(), 0.05) << path;
         EXPECT_LT(sound->seconds(), 0.3) << path << ": a move sound must not drag";
         EXPECT_GT(peakOf(*sound), 16000) << path << " is audible";
@@ -73,7 +72,7 @@ TEST(GeneratedSounds, EveryWordThatCanBeSpokenHasItsFile)
     EXPECT_EQ(words.size(), 38u);
     for (const std::string& word : words) {
         std::string path = folder + "/" + word + ".wav";
-        std::optional<PcmSound> sound = readWavFile(path);
+        Result<PcmSound> sound = readWavFile(path);
         ASSERT_TRUE(sound) << path;
         EXPECT_GT(sound->seconds(), 0.1) << path;
         EXPECT_LT(sound->seconds(), 1.5) << path << ": silence is trimmed";
@@ -88,7 +87,7 @@ TEST(PulseSoundOutput, WithoutASoundServerEverythingIsQuickAndQuiet)
     ScopedEnvironment server("PULSE_SERVER", "unix:/nonexistent/velmorak-test-socket");
     auto start = std::chrono::steady_clock::now();
     {
-        PulseSoundOutput output(kBin + "/sounds");
+        PulseSoundOutput output(kBin + "/sounds", systemClock());
         for (int i = 0; i < 200; ++i) {
             output.playNamedAsync("move" + std::to_string(i % 8 + 1));
             output.playSystemDefault();
@@ -99,7 +98,7 @@ TEST(PulseSoundOutput, WithoutASoundServerEverythingIsQuickAndQuiet)
         output.playNamedAsync("no-such-sound");
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-    std::unique_ptr<SoundOutput> system = makeSystemSoundOutput(kBin);
+    std::unique_ptr<SoundOutput> system = makeSystemSoundOutput(kBin, systemClock());
     ASSERT_NE(system, nullptr);
     EXPECT_FALSE(system->playFileSync(kBin + "/sounds/move2.wav"));
 }

@@ -61,9 +61,8 @@ TEST(WavFile, WrittenAndForeignSampleFormatsReadAs16Bits)
             mono({ 1, 2 }) },
     };
     for (const Row& row : rows) {
-        std::string error;
-        std::optional<PcmSound> read = readWav(row.file, &error);
-        ASSERT_TRUE(read) << row.name << ": " << error;
+        Result<PcmSound> read = readWav(row.file);
+        ASSERT_TRUE(read) << row.name << ": " << read.error().message;
         EXPECT_EQ(std::tie(read->sampleRate, read->channels, read->samples),
             std::tie(row.expected.sampleRate, row.expected.channels, row.expected.samples))
             << row.name;
@@ -75,22 +74,25 @@ TEST(WavFile, UnplayableFilesAreRefused)
     struct Row {
         const char* name;
         std::vector<std::uint8_t> file;
+        ErrorKind kind;
     };
     std::vector<std::uint8_t> noData = wave(1, 1, 8000, 16, "");
     noData.resize(noData.size() - 8);
     const Row rows[] = {
-        { "empty", {} },
-        { "not RIFF", { 'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E' } },
-        { "compressed", wave(2, 1, 8000, 4, "\1\2") },
-        { "no channels", wave(1, 0, 8000, 16, "\1\2") },
-        { "twelve-bit samples", wave(1, 1, 8000, 12, "\1\2") },
-        { "rate zero", wave(1, 1, 0, 16, "\1\2") },
-        { "no data chunk", noData },
+        { "empty", {}, ErrorKind::InvalidInput },
+        { "not RIFF", { 'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E' },
+            ErrorKind::InvalidInput },
+        { "compressed", wave(2, 1, 8000, 4, "\1\2"), ErrorKind::Unsupported },
+        { "no channels", wave(1, 0, 8000, 16, "\1\2"), ErrorKind::Unsupported },
+        { "twelve-bit samples", wave(1, 1, 8000, 12, "\1\2"), ErrorKind::Unsupported },
+        { "rate zero", wave(1, 1, 0, 16, "\1\2"), ErrorKind::Unsupported },
+        { "no data chunk", noData, ErrorKind::InvalidInput },
     };
     for (const Row& row : rows) {
-        std::string error;
-        EXPECT_FALSE(readWav(row.file, &error)) << row.name;
-        EXPECT_NE(error, "") << row.name;
+        Result<PcmSound> read = readWav(row.file);
+        ASSERT_FALSE(read) << row.name;
+        EXPECT_EQ(read.error().kind, row.kind) << row.name;
+        EXPECT_NE(read.error().message, "") << row.name;
     }
 }
 

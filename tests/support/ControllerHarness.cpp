@@ -169,7 +169,7 @@ ControllerHarness::ControllerHarness(
         clock, store, settings, options, sounds, *tagSources, folder.path(), autosaveStore,
         [this] { return availableMemoryKb; }, VELMORAK_BIN_DIR });
     if (engineScript) {
-        host = std::make_unique<EnginePluginHost>(VELMORAK_BIN_DIR);
+        host = std::make_unique<EnginePluginHost>(systemClock(), VELMORAK_BIN_DIR);
         EXPECT_TRUE(host->load(plugin));
         if (!plugin.empty()) {
             EXPECT_EQ(host->engineName(), plugin);

@@ -19,6 +19,8 @@ public:
     std::int64_t ticks() const override { return m_now; }
     void startTimer(TimerId id, int periodMs, bool periodic, Callback callback) override;
     void killTimer(TimerId id) override;
+    // As advance(): the sleeper's time passes at once, and nothing sleeps for real.
+    void sleep(int ms) override { advance(ms); }
 
     void setTicks(std::int64_t now) { m_now = now; }
     // Moves the time on by `ms`, firing every timer that falls due meanwhile.

@@ -125,10 +125,10 @@ bool save(const std::string& path, const PcmSound& sound)
 
 int trim(const std::string& in, const std::string& out)
 {
-    std::string error;
-    std::optional<PcmSound> sound = velmorak::readWavFile(in, &error);
+    velmorak::Result<PcmSound> sound = velmorak::readWavFile(in);
     if (!sound) {
-        std::fprintf(stderr, "velmorak-soundgen: %s: %s\n", in.c_str(), error.c_str());
+        std::fprintf(
+            stderr, "velmorak-soundgen: %s: %s\n", in.c_str(), sound.error().message.c_str());
         return 1;
     }
     const auto& s = sound->samples;

@@ -1,0 +1,201 @@
+#include "present/CommandDispatcher.h"
+
+#include <string>
+
+#include "app/ControllerPrompts.h"
+#include "app/GameController.h"
+#include "app/LevelRecord.h"
+#include "present/CommandTable.h"
+#include "present/ScreenView.h"
+#include "present/TypedInput.h"
+
+namespace velmorak {
+
+CommandDispatcher::CommandDispatcher(GameController& controller, ControllerPrompts& prompts,
+    FrontEndPort& frontEnd, ScreenView* screen)
+    : m_controller(controller)
+    , m_prompts(prompts)
+    , m_frontEnd(frontEnd)
+    , m_screen(screen)
+{
+}
+
+void CommandDispatcher::message(std::string_view text)
+{
+    // As under the controller's own boxes, the engine's move and the timers' steps wait.
+    GameController::ModalDialogScope open(m_controller);
+    m_prompts.showMessage(kProgramTitle, text, MessageIcon::Information);
+}
+
+void CommandDispatcher::decline(std::string_view name)
+{
+    std::string text = "'";
+    text.append(name).append("' is not available here");
+    message(text);
+}
+
+void CommandDispatcher::request(FrontEndRequest request, std::string_view name)
+{
+    if (!m_frontEnd.serve(request))
+        decline(name);
+}
+
+void CommandDispatcher::refresh()
+{
+    if (m_screen)
+        m_screen->refreshCommands();
+}
+
+void CommandDispatcher::runCommand(int id)
+{
+    const CommandEntry* entry = findCommand(id);
+    if (!entry || entry->availability == Availability::NotBuilt) {
+        refresh();
+        return;
+    }
+    GameController& c = m_controller;
+    switch (entry->operation) {
+    case Operation::Exit:
+        request(FrontEndRequest::Exit, entry->name);
+        break;
+    case Operation::NewGame:
+        c.newGame(true);
+        break;
+    case Operation::ReplayMoves:
+        c.startReplay();
+        break;
+    case Operation::FlipBoard:
+        if (m_screen)
+            m_screen->flipBoard();
+        else
+            decline(entry->name);
+        break;
+    case Operation::ToggleLayout:
+        request(FrontEndRequest::ToggleLayout, entry->name);
+        break;
+    case Operation::MoveNow:
+        c.moveNow();
+        break;
+    case Operation::ClearHashtables:
+        c.clearHashTables();
+        break;
+    case Operation::About:
+        request(FrontEndRequest::About, entry->name);
+        break;
+    case Operation::TakeBackMove:
+        c.takeBackMove(true);
+        break;
+    case Operation::NextMove:
+        c.forwardMove();
+        break;
+    case Operation::AnalyzeMode:
+        c.toggleAnalysis();
+        break;
+    case Operation::Hint:
+        c.showHint();
+        break;
+    case Operation::ShowThreat:
+        c.showThreat();
+        break;
+    case Operation::BackToBranchPoint:
+        c.backToBranchPoint();
+        break;
+    case Operation::ForwardToBranchPoint:
+        c.forwardToBranchPoint();
+        break;
+    case Operation::BackToStart:
+        c.backToStart();
+        break;
+    case Operation::ForwardToEnd:
+        c.forwardToEnd();
+        break;
+    case Operation::Help:
+        // The manual is read at leisure: a running replay would go on behind it.
+        if (c.state().autoReplay)
+            c.stopReplayAndAnalysis();
+        request(FrontEndRequest::Help, entry->name);
+        break;
+    case Operation::Training:
+        c.toggleTraining();
+        break;
+    case Operation::LayoutButton:
+        // A layout button runs the command its row names in this connection state.
+        if (auto button = layoutButtonAction(id, c.state().serverConnected);
+            button && button->command != id) {
+            runCommand(button->command);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    refresh();
+}
+
+void CommandDispatcher::runTyped(const TypedLine& typed)
+{
+    GameController& c = m_controller;
+    const std::string_view word = typedCommandWord(typed.command);
+    switch (typed.command) {
+    case TypedCommand::Nothing:
+        return;
+    case TypedCommand::Move:
+        c.userMove(typed.move, false);
+        break;
+    case TypedCommand::Back:
+        return runCommand(cmd::kTakeBackMove);
+    case TypedCommand::Forward:
+        return runCommand(cmd::kNextMove);
+    case TypedCommand::Start:
+        return runCommand(cmd::kBackToStart);
+    case TypedCommand::End:
+        return runCommand(cmd::kForwardToEnd);
+    case TypedCommand::New:
+        return runCommand(cmd::kNewGame);
+    case TypedCommand::MoveNow:
+        return runCommand(cmd::kMoveNow);
+    case TypedCommand::Analyse:
+        return runCommand(cmd::kAnalyzeMode);
+    case TypedCommand::Replay:
+        return runCommand(cmd::kReplayMoves);
+    case TypedCommand::Hint:
+        return runCommand(cmd::kHint);
+    case TypedCommand::Threat:
+        return runCommand(cmd::kShowThreat);
+    case TypedCommand::Level: {
+        Result<LevelRecord> level = parseLevelSpec(typed.argument, c.level());
+        if (!level) {
+            message(level.error().message);
+            break;
+        }
+        c.warnLevelChange();
+        c.applyLevel(*level);
+        break;
+    }
+    case TypedCommand::Board:
+        request(FrontEndRequest::ShowBoard, word);
+        break;
+    case TypedCommand::Pgn:
+        request(FrontEndRequest::ShowGame, word);
+        break;
+    case TypedCommand::Quit:
+        request(FrontEndRequest::QuitInput, word);
+        break;
+    case TypedCommand::ShowStatus:
+        request(FrontEndRequest::ShowStatus, word);
+        break;
+    case TypedCommand::Coach:
+        c.options().coach = typed.argument == "on";
+        break;
+    case TypedCommand::Train:
+        // A file: its first position, no resume question. Alone: the "Training" command,
+        // which resumes the last training or starts the shipped positions.
+        if (typed.argument.empty())
+            return runCommand(cmd::kTraining);
+        c.startTraining(typed.argument, 0);
+        break;
+    }
+    refresh();
+}
+
+} // namespace velmorak

@@ -1,0 +1,38 @@
+#pragma once
+
+namespace velmorak {
+
+// What the command dispatcher cannot do in the core: each front end shows or ends things in
+// its own way, or not at all.
+enum class FrontEndRequest {
+    // "Exit": the program ends.
+    Exit,
+    // "quit": the loop that reads typed lines ends.
+    QuitInput,
+    // "board": the position as text.
+    ShowBoard,
+    // "pgn": the game as PGN.
+    ShowGame,
+    // "status": the status panel's two lines.
+    ShowStatus,
+    // "Toggle layout": the next layout that fits the window.
+    ToggleLayout,
+    // "About..." and "Help...": their dialog, the manual.
+    About,
+    Help,
+};
+
+// The port through which the command dispatcher reaches what only a front end has (a
+// dialog, its loop, a printer). Interface thread only.
+//
+// Production: the desktop program's window and `velmorak-cli play`'s session; tests: a
+// recorder that serves a chosen set.
+class FrontEndPort {
+public:
+    virtual ~FrontEndPort() = default;
+    // Carries `request` out and returns true, or returns false at once when this front end
+    // has no such thing: the dispatcher then tells the user so.
+    virtual bool serve(FrontEndRequest request) = 0;
+};
+
+} // namespace velmorak
