@@ -34,8 +34,20 @@ const char* const kOpening[] = { "e2e4", "e7e5", "g1f3", "b8c6", "f1b5", "a7a6",
     "e1g1", "f8e7", "f1e1", "b7b5", "a4b3", "d7d6", "c2c3", "e8g8" };
 const char* const kMeasuredMove = "h2h3";
 
-class QueueThread final : public UiThread {
+class QueueThread final : public UiThread, public EventPump {
 public:
+    void runFor(std::chrono::milliseconds limit) override
+    {
+        Task task;
+        {
+            std::unique_lock lock(m_mutex);
+            if (!m_posted.wait_for(lock, limit, [this] { return !m_tasks.empty(); }))
+                return;
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task();
+    }
     void post(Task task) override
     {
         std::lock_guard lock(m_mutex);
@@ -178,7 +190,7 @@ void controllerLatency(int rounds)
     FixedSources sources;
     std::vector<double> viaController;
     {
-        GameController controller(ControllerServices { prompts, view, ui, systemClock(), store,
+        GameController controller(ControllerServices { prompts, view, ui, ui, systemClock(), store,
             settings, options, sounds, sources, folder, autosaveStore, {} });
         controller.setEngineHost(&host);
         LevelRecord level;

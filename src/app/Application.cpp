@@ -48,9 +48,9 @@ Application::Application(ApplicationServices services)
     // The options come first: the controller reads them from its first move on.
     m_options.load(m_settings);
     m_controller = std::make_unique<GameController>(ControllerServices { services.prompts,
-        services.view, services.ui, services.clock, services.store, m_settings, m_options,
-        services.sounds, services.tagSources, services.documentsFolder, services.autosaveStore,
-        std::move(services.availableMemoryKb) });
+        services.view, services.ui, services.pump, services.clock, services.store, m_settings,
+        m_options, services.sounds, services.tagSources, services.documentsFolder,
+        services.autosaveStore, std::move(services.availableMemoryKb) });
 }
 
 Application::~Application()

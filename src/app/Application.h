@@ -11,6 +11,7 @@
 
 #include "app/ControllerPrompts.h"
 #include "app/ControllerView.h"
+#include "app/EventPump.h"
 #include "app/GameController.h"
 #include "app/UiThread.h"
 #include "base/Clock.h"
@@ -64,6 +65,8 @@ struct ApplicationServices {
     ControllerPrompts& prompts;
     ControllerView& view;
     UiThread& ui;
+    // Runs the interface thread's work while the controller waits for a help search.
+    EventPump& pump;
     Clock& clock;
     // The settings key, and a second store on the same key for the autosave thread.
     SettingsStore& store;

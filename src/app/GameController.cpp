@@ -1,6 +1,7 @@
 #include "app/GameController.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "app/GameEndTexts.h"
@@ -10,6 +11,7 @@
 #include "engine/HashSize.h"
 #include "record/GameTreeEditing.h"
 #include "rules/CoordinateNotation.h"
+#include "rules/MoveList.h"
 #include "rules/SanNotation.h"
 
 namespace velmorak {
@@ -26,23 +28,14 @@ constexpr std::string_view kLevelOnServer =
     "Changing the level while on server might corrupt the clock.";
 constexpr std::string_view kNoAnalysisOnServer = "No analysis allowed while playing on server.";
 constexpr std::string_view kFinishServerGame = "Please finish running server-game first";
-constexpr std::string_view kNoEngine = "No engine loaded. Can\xC2\xB4t start search";
+constexpr std::string_view kClearHashtablesRefusal =
+    "Can\u00b4t clear hashtables while engine is running";
 constexpr std::string_view kEngineInServerGame =
     "WARNING: engine running and not analysing in servergamemmode";
 
 bool isBlackMover(const Board& before)
 {
     return before.sideToMove() == kBlackSide;
-}
-
-// The moves from the root to `node`, in game order.
-std::vector<const CGameNode*> pathFromRoot(const CGameNode* node)
-{
-    std::vector<const CGameNode*> path;
-    for (; node && node->parent(); node = node->parent())
-        path.push_back(node);
-    std::reverse(path.begin(), path.end());
-    return path;
 }
 
 bool containsText(const std::string& haystack, std::string_view needle)
@@ -65,6 +58,61 @@ public:
 private:
     ControllerState& m_state;
 };
+
+constexpr std::string_view kHintWhileThinking = "Hint not possible while engine is thinking";
+constexpr std::string_view kHintWhileObserving =
+    "Hint not possible while observing a game, please use analyze instead.";
+constexpr std::string_view kHintOnServer = "Hint not possible while playing on server";
+constexpr std::string_view kThreatWhileThinking =
+    "Show threat not possible while engine is thinking";
+constexpr std::string_view kThreatOnServer = "Show threat not possible while playing on server";
+constexpr const char* kSearchingHint = "Searching for hint move...    ";
+constexpr const char* kSearchingThreat = "Searching for threat move...  ";
+
+// The first move of an engine line, as a legal move of `position`; NoMove when none.
+Move firstMove(const Board& position, const std::string& line)
+{
+    Board board = position;
+    std::size_t cursor = 0;
+    return readCoordinateToken(board, line, cursor);
+}
+
+std::string sanOf(const Board& position, Move move)
+{
+    Board board = position;
+    return writeSan(board, move);
+}
+
+// The position with the other side to move and no en-passant square: what the opponent
+// could do if the side to move could pass.
+std::string passedFen(const Board& board)
+{
+    // Field by field: placement, side, castling, en passant, then the counters.
+    std::string fen = board.fen();
+    std::string out;
+    std::size_t start = 0;
+    for (int field = 0; start <= fen.size(); ++field) {
+        std::size_t end = std::min(fen.find(' ', start), fen.size());
+        std::string_view text = std::string_view(fen).substr(start, end - start);
+        if (field > 0)
+            out += ' ';
+        if (field == 1)
+            out += text == "w" ? "b" : "w";
+        else if (field == 3)
+            out += '-';
+        else
+            out += text;
+        start = end + 1;
+    }
+    return out;
+}
+
+std::string logText(const char* format, int a, int b = 0)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, a, b);
+    return buffer;
+}
 
 } // namespace
 
@@ -94,25 +142,19 @@ GameController::GameController(ControllerServices services)
     , m_view(services.view)
     , m_ui(services.ui)
     , m_clock(services.clock)
-    , m_store(services.store)
     , m_settings(services.settings)
     , m_options(services.options)
     , m_sounds(services.sounds)
     , m_tagSources(services.tagSources)
-    , m_availableMemoryKb(std::move(services.availableMemoryKb))
     , m_linePrompts(std::make_unique<CountedPrompts>(*this))
     , m_autosave(services.documentsFolder, services.autosaveStore)
-    , m_engine(services.clock,
-          [this](SearchEnded ended) {
-              // Runs on the engine thread: only hand the result on.
-              std::weak_ptr<GameController*> alive = m_alive;
-              m_ui.post([alive, ended = std::move(ended)] {
-                  if (auto controller = alive.lock())
-                      (*controller)->searchEnded(ended);
-              });
-          })
-    , m_documentsFolder(services.documentsFolder)
-    , m_programFolder(services.programFolder.empty() ? programDirectory() : services.programFolder)
+    , m_engine(EngineSession::Services { m_state, services.view, services.ui, services.pump,
+                   services.clock, services.store, services.options,
+                   std::move(services.availableMemoryKb) },
+          *this)
+    , m_training(TrainingSession::Services { *this, m_state, services.prompts, services.view,
+          services.ui, services.clock, services.settings, services.documentsFolder,
+          services.programFolder.empty() ? programDirectory() : services.programFolder })
     , m_alive(std::make_shared<GameController*>(this))
 {
     setEmptyGame();
@@ -128,11 +170,7 @@ GameController::GameController(ControllerServices services)
 
 GameController::~GameController()
 {
-    if (m_host)
-        m_host->setBeforeUnload({});
-    m_clock.killTimer(kEngineResultTimer);
     m_clock.killTimer(kReplayTimer);
-    m_engine.endThread();
     m_alive.reset();
 }
 
@@ -228,70 +266,7 @@ bool GameController::boardInputAllowed()
     return true;
 }
 
-bool GameController::isEngineSearchingForMove() const
-{
-    return m_engine.isBusy() && !m_engine.isPondering() && !m_state.analysisMode &&
-        !m_state.hintSearchActive;
-}
-
-bool GameController::isEngineMoveDue() const
-{
-    return m_pendingResult.has_value() ||
-        (m_searchId != 0 && m_searchKind == SearchKind::Move && m_state.playEngineResult &&
-            !m_state.analysisMode);
-}
-
 // --- Start and exit ------------------------------------------------------------------------------
-
-void GameController::setEngineHost(EnginePluginHost* host)
-{
-    endEngineThread();
-    if (m_host)
-        m_host->setBeforeUnload({});
-    m_host = host;
-    if (m_host)
-        m_host->setBeforeUnload([this] { endEngineThread(); });
-}
-
-bool GameController::engineLoaded() const
-{
-    return m_host && m_host->isLoaded();
-}
-
-void GameController::noEngineMessage()
-{
-    message(kNoEngine, MessageIcon::Stop);
-}
-
-bool GameController::startEngineThread()
-{
-    if (!engineLoaded())
-        return false;
-    std::int64_t chosen = m_options.hashTableSize;
-    std::int64_t size = chosen;
-    if (m_availableMemoryKb)
-        if (std::optional<std::int64_t> available = m_availableMemoryKb())
-            size = engineHashSizeKb(chosen, *available / 2);
-    // A lowered size stays lowered: it is what later starts compare with.
-    if (size < chosen)
-        m_options.hashTableSize = int(size);
-    Status started =
-        m_engine.startThread(m_host->functions(), m_host->callbacks(), m_host->output(), int(size));
-    if (!started) {
-        message(started.error().message, MessageIcon::Stop);
-        return false;
-    }
-    return true;
-}
-
-void GameController::endEngineThread()
-{
-    // The engine thread never waits for the interface, so ending it cannot deadlock; an
-    // animation is ended anyway so that nothing stays half drawn.
-    m_view.endAnimation();
-    stopEngine(false);
-    m_engine.endThread();
-}
 
 void GameController::exit()
 {
@@ -315,7 +290,7 @@ bool GameController::userMove(Move move, bool dragged)
     if (!boardInputAllowed())
         return false;
     if (m_state.trainingMode)
-        return trainingMove(move, dragged);
+        return m_training.userMove(move, dragged);
     if (m_state.observeMode)
         SetObserveMode(false, -1);
     if (m_state.moveStartTick == 0)
@@ -337,29 +312,22 @@ bool GameController::userMove(Move move, bool dragged)
             stopEngine(false);
         return true;
     }
-    bool predicted = m_state.ponderMove != NoMove && move == m_state.ponderMove;
-    if (predicted)
+    if (m_state.ponderMove != NoMove && move == m_state.ponderMove)
         m_state.coachLastScore = kNoCoachScore;
-    if (predicted && m_engine.ponderHit()) {
-        // The ponder search goes on as the real one; its time counts from now.
-        m_state.ponderMove = NoMove;
-        m_searchKind = SearchKind::Move;
-    } else if (predicted && m_ponderResult) {
-        // Its thinking happened in the user's time: the engine is charged nothing.
-        SearchInfo info = m_ponderResult->info;
-        if (playEngineMove(info, 0))
-            checkGameEnd();
-    } else if (predicted && m_searchId != 0 && m_searchKind == SearchKind::Ponder) {
-        // Ended by itself a moment ago: its result is on its way to this thread.
-        m_playPonderResultOnArrival = true;
-    } else {
+    if (!m_engine.answerFromPonder(move))
         startSearch();
-    }
     return true;
 }
 
 bool GameController::makeMove(Move move, std::int64_t timeMs, bool animate, bool byEngine)
 {
+    return enterSourceMove(byEngine ? MoveSource::Engine : MoveSource::User, move, timeMs, animate);
+}
+
+bool GameController::enterSourceMove(
+    MoveSource source, Move move, std::int64_t timeMs, bool animate)
+{
+    bool byEngine = source == MoveSource::Engine;
     Board& board = m_state.board;
     if (!board.isMoveLegal(move))
         return false;
@@ -389,8 +357,7 @@ bool GameController::makeMove(Move move, std::int64_t timeMs, bool animate, bool
 
     if (byEngine || AnnounceMode(m_options.announceMode) == AnnounceMode::All)
         m_state.moveStartTick = 0;
-    m_sounds.announceMadeMove(
-        byEngine ? MoveSource::Engine : MoveSource::User, move, before, san, m_state.dgtConnected);
+    m_sounds.announceMadeMove(source, move, before, san, m_state.dgtConnected);
     if (byEngine || m_state.serverGameMode || m_state.observeMode)
         m_state.moveStartTick = now();
 
@@ -454,9 +421,9 @@ void GameController::moveNow()
         stopEngine(false);
         startSearch();
     } else if (m_state.analysisMode) {
-        std::int64_t thinking = std::max<std::int64_t>(0, now() - m_engine.searchStartTick.load());
+        std::int64_t thinking = std::max<std::int64_t>(0, now() - m_engine.searchStartTick());
         stopEngine(false);
-        SearchInfo info = m_host ? m_host->output().snapshot() : SearchInfo {};
+        SearchInfo info = m_engine.snapshot();
         // The engine finishing a replayed game plays here: its move may end the game.
         if (playEngineMove(info, thinking))
             checkGameEnd();
@@ -475,28 +442,7 @@ void GameController::moveNow()
 
 void GameController::clearEngineOutput()
 {
-    if (m_host)
-        m_host->output().clear();
-    m_view.invalidateStatus();
-}
-
-void GameController::forgetPonder()
-{
-    m_state.ponderResultReady = false;
-    m_ponderResult.reset();
-    m_playPonderResultOnArrival = false;
-}
-
-void GameController::stopEngine(bool playResult)
-{
-    if (!playResult) {
-        // Give the search up first: whatever it reports now is never played.
-        m_state.playEngineResult = false;
-        m_searchId = 0;
-        m_pendingResult.reset();
-        m_clock.killTimer(kEngineResultTimer);
-    }
-    m_engine.stop(!playResult);
+    m_engine.clearOutput();
 }
 
 void GameController::restartAnalysis()
@@ -511,185 +457,80 @@ std::string GameController::startFen() const
     return fen.empty() ? std::string(kStartFen) : fen;
 }
 
-void GameController::prepareEngine()
+SearchLevelInputs GameController::levelInputs(bool afterPredictedMove) const
 {
-    clearEngineOutput();
-    const EnginePluginFunctions& f = m_engine.functions();
-    EngineOutput& output = m_host->output();
-    std::string fen = startFen();
-    f.setPosition(fen.c_str());
-    output.setShadowPosition(fen);
-    for (const CGameNode* node : pathFromRoot(m_state.currentNode)) {
-        std::string coordinates = writeCoordinates(node->move());
-        f.enterMove(coordinates.c_str());
-        output.enterShadowMove(coordinates);
-    }
-    if (m_state.analysisMode) {
-        f.setBook("", 0);
-    } else {
-        std::string book = bookPath(m_store, kEngineBookFileSetting);
-        f.setBook(book.c_str(), m_options.bookMode);
-    }
-}
-
-void GameController::sendLevel(int moveNumber, std::int64_t usedMs, std::int64_t dgtSeconds)
-{
+    // A ponder search gets the level of the engine's own next move: its colour, its number.
+    bool white = (m_state.board.sideToMove() == kWhiteSide) != afterPredictedMove;
+    ClockParts parts = clocks();
     SearchLevelInputs inputs;
     inputs.analysis = m_state.analysisMode;
-    inputs.moveNumber = moveNumber;
-    inputs.usedSeconds = usedMs / 1000;
-    inputs.dgtSeconds = dgtSeconds;
-    LevelCommands level = searchLevel(m_level, inputs);
-    const EnginePluginFunctions& f = m_engine.functions();
-    if (level.sendTimeControl)
-        f.setTimeControl(level.timeControlMoves, level.timeControlSeconds);
-    f.setLevel(level.movesToGo, level.secondsLeft, level.increment, level.maxDepth);
-}
-
-void GameController::restartEngineForHashSize()
-{
-    if (m_engine.isRunning() && m_options.hashTableSize == m_engine.hashSizeInUse())
-        return;
-    endEngineThread();
-    startEngineThread();
+    inputs.moveNumber = (m_state.plyNumber + (afterPredictedMove ? 2 : 1)) / 2;
+    inputs.usedSeconds = (white ? m_state.whiteTimeUsed : m_state.blackTimeUsed) / 1000;
+    inputs.dgtSeconds = white ? parts.whiteDgtSeconds : parts.blackDgtSeconds;
+    return inputs;
 }
 
 void GameController::startSearch()
 {
-    if (!engineLoaded()) {
-        noEngineMessage();
-        return;
-    }
-    if (m_engine.isBusy()) {
-        if (!m_engine.isPondering())
-            return;
-        stopEngine(false);
-    }
-    // Whatever was pondered, finished or not, belongs to another position now.
-    forgetPonder();
-    m_state.ponderMove = NoMove;
-    // A new hash size takes effect here, on this thread, never from inside a search.
-    restartEngineForHashSize();
-    if (!m_engine.isRunning())
-        return;
-    prepareEngine();
-    bool white = m_state.board.sideToMove() == kWhiteSide;
-    ClockParts parts = clocks();
-    sendLevel((m_state.plyNumber + 1) / 2, white ? m_state.whiteTimeUsed : m_state.blackTimeUsed,
-        white ? parts.whiteDgtSeconds : parts.blackDgtSeconds);
-
-    SearchCommand command;
-    command.kind = m_state.analysisMode ? SearchKind::Analysis : SearchKind::Move;
-    command.askBook =
-        m_options.guiBook && !m_state.analysisMode && m_state.bookMissCount < kMaxBookMisses;
-    if (command.askBook) {
-        command.bookPath = bookPath(m_store, kBookFileSetting);
-        command.bookMode = BookMode(m_options.bookMode);
-        command.bookPosition = m_state.board;
-    }
-    m_state.playEngineResult = true;
-    m_searchKind = command.kind;
-    m_searchId = m_engine.start(command);
-    m_view.invalidateStatus();
+    m_engine.startSearch(levelInputs(false), m_level);
 }
 
 void GameController::startPonder(Move predicted)
 {
     if (!m_options.pondering || m_state.analysisMode || !m_options.autoAnswer)
         return;
-    if (!engineLoaded()) {
-        noEngineMessage();
-        return;
-    }
-    if (m_engine.isBusy())
-        stopEngine(false);
-    forgetPonder();
-    if (!m_engine.isRunning())
-        return;
-    prepareEngine();
-    std::string coordinates = writeCoordinates(predicted);
-    m_engine.functions().enterMove(coordinates.c_str());
-    m_host->output().enterShadowMove(coordinates);
-    // The level of the engine's own next move: its colour, its move number.
-    bool engineWhite = m_state.board.sideToMove() != kWhiteSide;
-    ClockParts parts = clocks();
-    sendLevel((m_state.plyNumber + 2) / 2,
-        engineWhite ? m_state.whiteTimeUsed : m_state.blackTimeUsed,
-        engineWhite ? parts.whiteDgtSeconds : parts.blackDgtSeconds);
-    m_state.ponderMove = predicted;
-    SearchCommand command;
-    command.kind = SearchKind::Ponder;
-    m_state.playEngineResult = true;
-    m_searchKind = SearchKind::Ponder;
-    m_searchId = m_engine.start(command);
+    m_engine.startPonder(predicted, levelInputs(true), m_level);
 }
 
-void GameController::ponderHit()
+void GameController::forgetPonder()
 {
-    if (m_engine.ponderHit()) {
-        m_state.ponderMove = NoMove;
-        m_searchKind = SearchKind::Move;
-    }
+    m_engine.forgetPonder();
 }
 
-void GameController::searchEnded(const SearchEnded& ended)
+void GameController::engineMoveFound(const SearchEnded& ended, std::int64_t thinkingMs)
 {
-    if (ended.id == 0 || ended.id != m_searchId)
-        return;
-    if (ended.bookAsked && !ended.neverStarted)
-        m_state.bookMissCount = ended.bookHit ? 0 : m_state.bookMissCount + 1;
-    if (ended.ponderEndedByItself) {
-        m_state.ponderResultReady = true;
-        m_ponderResult = ended;
-        if (m_playPonderResultOnArrival) {
-            m_playPonderResultOnArrival = false;
-            SearchInfo info = ended.info;
-            if (playEngineMove(info, 0))
-                checkGameEnd();
-        }
+    // An engine that failed in the search (it crashed, ended, or was ended for silence)
+    // left at best the line of a search cut short: a fresh start searches once more.
+    std::string reason = m_engine.failureReason();
+    if (!reason.empty() && m_retriedAt != m_state.currentNode) {
+        engineFailed(reason, true);
         return;
     }
-    m_searchId = 0;
-    bool wanted = !ended.neverStarted && ended.kind == SearchKind::Move && !m_state.analysisMode &&
-        !m_state.hintSearchActive && m_state.playEngineResult;
-    if (!wanted) {
-        m_state.playEngineResult = true;
-        return;
-    }
-    m_pendingResult = ended;
-    // The time counts from the search's start, or from the ponder hit that made it real.
-    m_pendingThinkingMs =
-        std::max<std::int64_t>(0, ended.endTick - m_engine.searchStartTick.load());
-    playPendingResult();
-}
-
-void GameController::playPendingResult()
-{
-    if (!m_pendingResult)
-        return;
-    // Not under an animation or an open box: look again shortly.
-    if (m_view.isAnimating() || m_state.modalMessageOpen > 0) {
-        armTimer(kEngineResultTimer, kEngineResultRetryMs, false);
-        return;
-    }
-    SearchEnded ended = std::move(*m_pendingResult);
-    m_pendingResult.reset();
-    m_state.playEngineResult = true;
-    if (m_state.analysisMode || m_state.hintSearchActive)
-        return;
     // The coach may offer to take the user's move back instead.
     if (coachTakesBack(ended))
         return;
-    if (playEngineMove(ended.info, m_pendingThinkingMs)) {
+    if (playEngineMove(ended.info, thinkingMs)) {
+        m_retriedAt = nullptr;
         updateCoachMemory(ended);
         checkGameEnd();
+    } else if (m_state.board.gameEnd() == GameEndCode::None) {
+        // A finished game has no move to give; it said so when it ended.
+        engineFailed(reason, false);
     }
+}
+
+void GameController::ponderedMoveFound(const SearchInfo& info)
+{
+    if (playEngineMove(info, 0))
+        checkGameEnd();
+}
+
+void GameController::engineFailed(const std::string& reason, bool searchAgain)
+{
+    std::string text = "The engine gave no move";
+    text += reason.empty() ? std::string(".") : ": " + reason + ".";
+    if (searchAgain)
+        text += " It is started again and searches once more.";
+    message(text, MessageIcon::Exclamation);
+    if (!searchAgain)
+        return;
+    m_retriedAt = m_state.currentNode;
+    startSearch();
 }
 
 bool GameController::playEngineMove(const SearchInfo& info, std::int64_t thinkingMs)
 {
-    m_state.ponderResultReady = false;
-    m_ponderResult.reset();
+    m_engine.forgetPonder();
     Board position = m_state.board;
     std::size_t cursor = 0;
     Move move = readCoordinateToken(position, info.rawLine, cursor);
@@ -704,8 +545,8 @@ bool GameController::playEngineMove(const SearchInfo& info, std::int64_t thinkin
             Board after = m_state.board;
             predicted = readCoordinateToken(after, info.rawLine, cursor);
         }
-        if (predicted == NoMove && m_host)
-            predicted = m_host->output().expectedReply(m_state.board);
+        if (predicted == NoMove)
+            predicted = m_engine.expectedReply(m_state.board);
         if (predicted != NoMove)
             startPonder(predicted);
     }
@@ -724,7 +565,7 @@ ClockParts GameController::clocks() const
     inputs.whiteTimeUsedMs = m_state.whiteTimeUsed;
     inputs.blackTimeUsedMs = m_state.blackTimeUsed;
     inputs.moveStartTick = m_state.moveStartTick;
-    inputs.searchStartTick = m_engine.searchStartTick.load();
+    inputs.searchStartTick = m_engine.searchStartTick();
     inputs.engineSearching =
         isEngineSearchingForMove() || (m_engine.isBusy() && m_state.analysisMode);
     inputs.analysisMode = m_state.analysisMode;
@@ -830,13 +671,668 @@ void GameController::armTimer(Clock::TimerId id, int periodMs, bool periodic)
 
 void GameController::timerFired(Clock::TimerId id)
 {
-    if (id == kEngineResultTimer) {
-        playPendingResult();
-    } else if (id == kReplayTimer) {
+    if (id == kReplayTimer)
         replayStep();
-    } else if (id == kTrainingReplyTimer || id == kTrainingSolvedTimer) {
-        trainingTimer(id);
+}
+
+// --- Modes ---------------------------------------------------------------------------------------
+
+void GameController::setEmptyGame()
+{
+    m_view.endAnimation();
+    m_state.game = std::make_unique<CPgnGame>();
+    // An empty game holds nothing worth asking about.
+    m_state.game->setChanged(false);
+    m_state.currentNode = m_state.game->root();
+    m_state.board.setStartPosition();
+    m_view.clearSelection();
+    m_state.whiteTimeUsed = 0;
+    m_state.blackTimeUsed = 0;
+    m_state.plyNumber = 1;
+    m_state.coachLastScore = kNoCoachScore;
+    m_state.coachLastNode = nullptr;
+    // The old game's nodes go: a new one may take an address remembered here.
+    m_retriedAt = nullptr;
+    m_state.analysisMode = false;
+    m_state.hintSearchActive = false;
+    m_state.autoReplay = false;
+    m_state.replayEngineFinish = false;
+    m_state.playEngineResult = true;
+    m_state.ponderMove = NoMove;
+    m_state.lastMove = NoMove;
+    m_state.moveStartTick = 0;
+    m_state.showLevelLine = true;
+    m_dgtClock.white.clear();
+    m_dgtClock.black.clear();
+    m_state.bookMissCount = 0;
+    m_state.trainingMode = false;
+    m_state.observeMode = false;
+    m_state.serverGameMode = false;
+    m_state.serverGameNumber = -1;
+    forgetPonder();
+}
+
+void GameController::newGame(bool ask)
+{
+    if (!guardNewGame())
+        return;
+    if (m_state.trainingMode)
+        setTraining(false);
+    if (m_state.observeMode)
+        SetObserveMode(false, -1);
+    if (ask && m_state.game->changed() && !m_state.dgtConnected &&
+        !askOkCancel("Velmorak", "Do you really want a new game?"))
+        return;
+    stopReplayAndAnalysis();
+    setAnalysisMode(false);
+    stopEngine(false);
+    autosaveGame();
+    setEmptyGame();
+    clearEngineOutput();
+    m_engine.clearHashtables();
+    m_view.redrawBoard();
+    m_view.positionChanged(m_state.board);
+    m_view.setCommandEnabled(ControllerCommand::TakeBack, false);
+    m_view.setCommandEnabled(ControllerCommand::NextMove, false);
+    m_view.setCommandChecked(ControllerCommand::Analysis, false);
+    m_view.setCommandChecked(ControllerCommand::Replay, false);
+}
+
+bool GameController::prepareGameChange()
+{
+    if (m_state.serverGameMode) {
+        message("Please finish running server-game first");
+        return false;
     }
+    if (m_state.observeMode)
+        SetObserveMode(false, -1);
+    return true;
+}
+
+bool GameController::clearHashTables()
+{
+    if (m_engine.isBusy()) {
+        message(kClearHashtablesRefusal, MessageIcon::Exclamation);
+        return false;
+    }
+    if (!m_engine.isLoaded() || !m_engine.isRunning())
+        return false;
+    m_engine.clearHashtables();
+    return true;
+}
+
+void GameController::toggleAnalysis()
+{
+    if (!guardAnalysis())
+        return;
+    if (m_engine.isPondering()) {
+        stopEngine(false);
+        forgetPonder();
+        m_state.ponderMove = NoMove;
+    }
+    m_state.showLevelLine = false;
+    m_state.playEngineResult = false;
+    m_state.analysisMode = !m_state.analysisMode;
+    m_view.setCommandChecked(ControllerCommand::Analysis, m_state.analysisMode);
+    if (m_state.analysisMode) {
+        if (!acceptAnalysisStep())
+            m_state.showLevelLine = true;
+        else
+            startSearch();
+    } else {
+        stopEngine(false);
+        m_state.playEngineResult = true;
+        if (!m_state.observeMode && !m_state.serverGameMode)
+            m_state.moveStartTick = 0;
+        if (!m_state.currentNode->parent())
+            m_state.showLevelLine = true;
+    }
+    m_view.invalidateStatus();
+}
+
+void GameController::setAnalysisMode(bool on)
+{
+    if (m_state.analysisMode == on)
+        return;
+    if (!on && m_state.replayEngineFinish) {
+        // The engine was finishing a replayed game: that replay ends with the analysis.
+        m_state.replayEngineFinish = false;
+        m_state.autoReplay = false;
+        m_clock.killTimer(kReplayTimer);
+        m_view.setCommandChecked(ControllerCommand::Replay, false);
+    }
+    m_state.analysisMode = on;
+    m_view.setCommandChecked(ControllerCommand::Analysis, on);
+    if (on) {
+        m_state.showLevelLine = false;
+        m_state.lastStepTick = now();
+        startSearch();
+    } else {
+        stopEngine(false);
+        m_state.playEngineResult = true;
+        if (!m_state.observeMode && !m_state.serverGameMode)
+            m_state.moveStartTick = 0;
+        m_state.showLevelLine = !m_state.currentNode->parent();
+    }
+    m_view.invalidateStatus();
+}
+
+int GameController::replayPeriodMs() const
+{
+    return (m_options.replaySeconds + 1) * 250;
+}
+
+void GameController::startReplay()
+{
+    if (m_state.autoReplay) {
+        stopReplayAndAnalysis();
+        return;
+    }
+    if (!guardReplay())
+        return;
+    int firstDelay = 500;
+    if (m_state.currentNode->childCount() == 0) {
+        if (!askYesNo("Replay",
+                "Last position of game, would you like to let the engine finish the game?",
+                MessageIcon::Question, true))
+            return;
+        m_state.replayEngineFinish = true;
+        if (!m_state.analysisMode) {
+            std::weak_ptr<GameController*> alive = m_alive;
+            m_ui.post([alive] {
+                if (auto controller = alive.lock())
+                    (*controller)->setAnalysisMode(true);
+            });
+        }
+        firstDelay = m_options.replaySeconds * 250 + 500;
+    }
+    m_state.autoReplay = true;
+    armTimer(kReplayTimer, firstDelay, true);
+    m_view.setCommandChecked(ControllerCommand::Replay, true);
+}
+
+void GameController::replayStep()
+{
+    if (!m_state.autoReplay) {
+        m_clock.killTimer(kReplayTimer);
+        return;
+    }
+    // Not under an animation or an open box; the timer comes again.
+    if (m_view.isAnimating() || m_state.modalMessageOpen > 0)
+        return;
+    m_clock.killTimer(kReplayTimer);
+    forwardMove();
+}
+
+void GameController::stopReplayAndAnalysis()
+{
+    if (m_state.replayEngineFinish) {
+        stopEngine(false);
+        m_state.replayEngineFinish = false;
+        setAnalysisMode(false);
+    }
+    if (m_state.autoReplay) {
+        m_state.autoReplay = false;
+        m_clock.killTimer(kReplayTimer);
+        m_view.setCommandChecked(ControllerCommand::Replay, false);
+    }
+}
+
+void GameController::SetServerGameMode(bool on, int gameNumber)
+{
+    if (on == m_state.serverGameMode && gameNumber == m_state.serverGameNumber)
+        return;
+    m_state.serverGameMode = on;
+    m_state.serverGameNumber = gameNumber;
+    if (m_server)
+        m_server->log(logText("SetServerGameMode(%d)", on ? 1 : 0));
+}
+
+void GameController::SetObserveMode(bool on, int gameNumber)
+{
+    if (!on && m_state.observeMode && m_server) {
+        m_server->sendUnobserve();
+        m_server->log(logText("SetObserveMode(%d)", m_state.serverGameNumber));
+    }
+    m_state.observeMode = on;
+    m_state.serverGameNumber = gameNumber;
+    if (m_server)
+        m_server->log(logText("SetObserveMode(%d, %d)", on ? 1 : 0, gameNumber));
+}
+
+// --- Navigation ----------------------------------------------------------------------------------
+
+void GameController::addTime(bool black, std::int64_t ms)
+{
+    std::int64_t& used = black ? m_state.blackTimeUsed : m_state.whiteTimeUsed;
+    // Times taken back may exceed what is left (a game edited elsewhere): never below 0.
+    used = std::max<std::int64_t>(0, used + ms);
+}
+
+bool GameController::acceptAnalysisStep()
+{
+    std::int64_t tick = now();
+    if (m_state.lastStepTick != 0 && tick - m_state.lastStepTick < kAnalysisStepMs)
+        return false;
+    m_state.lastStepTick = tick;
+    return true;
+}
+
+void GameController::updateNavigationCommands()
+{
+    CGameNode* node = m_state.currentNode;
+    m_view.setCommandEnabled(ControllerCommand::TakeBack, node->parent() != nullptr);
+    m_view.setCommandEnabled(ControllerCommand::NextMove, node->childCount() > 0);
+}
+
+void GameController::unmakeOne()
+{
+    CGameNode* node = m_state.currentNode;
+    m_state.board.unmakeMove();
+    if (m_state.bookMissCount > 0)
+        --m_state.bookMissCount;
+    addTime(node->isBlackMove(), -node->time());
+    m_state.currentNode = node->parent();
+    --m_state.plyNumber;
+}
+
+void GameController::afterTakeBack(bool animate, Move takenBack, int plies)
+{
+    CGameNode* node = m_state.currentNode;
+    if (!node->parent()) {
+        m_view.setCommandEnabled(ControllerCommand::TakeBack, false);
+        m_state.lastMove = NoMove;
+        m_state.showLevelLine = !m_state.analysisMode;
+    } else {
+        m_state.lastMove = node->move();
+        m_state.showLevelLine = false;
+    }
+    if (plies == 1)
+        m_view.drawTakeBack(takenBack, animate);
+    else
+        m_view.redrawBoard();
+    m_view.positionChanged(m_state.board);
+    clearEngineOutput();
+    m_state.moveStartTick = 0;
+    m_view.setCommandEnabled(ControllerCommand::NextMove, true);
+    forgetPonder();
+    m_state.ponderMove = NoMove;
+    if (m_state.analysisMode)
+        restartAnalysis();
+}
+
+void GameController::takeBackMove(bool animate)
+{
+    if (m_state.analysisMode && !acceptAnalysisStep())
+        return;
+    if (m_state.serverGameMode) {
+        // Only a request: the game changes when the server answers.
+        if (m_server)
+            m_server->requestTakeback();
+        return;
+    }
+    if (!guardTakeBack(false))
+        return;
+    stopEngine(false);
+    if (m_state.autoReplay)
+        stopReplayAndAnalysis();
+    CGameNode* node = m_state.currentNode;
+    if (!node->parent())
+        return;
+    Move takenBack = node->move();
+    unmakeOne();
+    afterTakeBack(animate, takenBack, 1);
+}
+
+void GameController::takeBackPlies(int count)
+{
+    if (m_state.analysisMode && !acceptAnalysisStep())
+        return;
+    if (!guardTakeBack(false))
+        return;
+    if (m_state.autoReplay)
+        stopReplayAndAnalysis();
+    stopEngine(false);
+    int plies = 0;
+    while (plies < count && m_state.currentNode->parent()) {
+        unmakeOne();
+        ++plies;
+    }
+    if (plies > 0)
+        afterTakeBack(false, NoMove, plies);
+}
+
+void GameController::takeBackToNode(const CGameNode* node)
+{
+    int plies = 0;
+    const CGameNode* at = m_state.currentNode;
+    for (; at && at != node; at = at->parent())
+        ++plies;
+    if (at && plies > 0)
+        takeBackPlies(plies);
+}
+
+void GameController::backToBranchPoint()
+{
+    if (m_state.serverGameMode || m_state.observeMode) {
+        message(kNoTakeback);
+        return;
+    }
+    int steps = fastBackSteps(*m_state.currentNode);
+    if (steps > 0)
+        takeBackPlies(steps);
+}
+
+void GameController::makeForward(CGameNode* child)
+{
+    Board before = m_state.board;
+    m_state.board.makeMove(child->move());
+    m_state.currentNode = child;
+    m_state.lastMove = child->move();
+    ++m_state.plyNumber;
+    m_state.showLevelLine = false;
+    addTime(child->isBlackMove(), child->time());
+    bool stepping = m_state.trainingMode || m_state.autoReplay || m_state.observeMode;
+    if (stepping && AnnounceMode(m_options.announceMode) == AnnounceMode::All)
+        m_sounds.AnnounceMove(child->move(), before, child->san());
+}
+
+void GameController::afterForward(int plies)
+{
+    bool stepping = m_state.trainingMode || m_state.autoReplay || m_state.observeMode;
+    if (plies == 1)
+        // In a training the step forward is the reply to the user's move.
+        m_view.drawMove(m_state.lastMove, true, stepping && m_options.sound, m_state.trainingMode);
+    else
+        m_view.redrawBoard();
+    m_view.positionChanged(m_state.board);
+    clearEngineOutput();
+    if (!m_state.trainingMode)
+        m_state.moveStartTick = 0;
+    updateNavigationCommands();
+    forgetPonder();
+    m_state.ponderMove = NoMove;
+    if (m_state.analysisMode)
+        restartAnalysis();
+    if (m_state.autoReplay)
+        armTimer(kReplayTimer, replayPeriodMs(), true);
+}
+
+void GameController::forwardMove()
+{
+    if (!guardForward())
+        return;
+    CGameNode* node = m_state.currentNode;
+    if (node->childCount() == 0) {
+        GameEndCode end = m_state.board.gameEnd();
+        bool over = end == GameEndCode::Checkmate || end == GameEndCode::Stalemate;
+        if (m_state.replayEngineFinish && !over) {
+            // The engine, analysing, plays on for the side to move; the replay goes on.
+            std::weak_ptr<GameController*> alive = m_alive;
+            m_ui.post([alive] {
+                if (auto controller = alive.lock())
+                    (*controller)->moveNow();
+            });
+            if (m_state.autoReplay)
+                armTimer(kReplayTimer, replayPeriodMs(), true);
+        } else {
+            stopReplayAndAnalysis();
+        }
+        return;
+    }
+    if (m_state.analysisMode && !acceptAnalysisStep())
+        return;
+    if (m_engine.isBusy())
+        stopEngine(false);
+    int index = 0;
+    if (node->childCount() > 1 && !m_state.autoReplay && !m_state.trainingMode &&
+        !m_state.observeMode) {
+        ++m_state.modalMessageOpen;
+        index = m_prompts.selectLine(*node);
+        --m_state.modalMessageOpen;
+        index = std::clamp(index, 0, node->childCount() - 1);
+    }
+    makeForward(node->child(index));
+    afterForward(1);
+}
+
+void GameController::forwardPlies(int count)
+{
+    if (!guardForward())
+        return;
+    if (m_state.currentNode->childCount() == 0)
+        return;
+    if (m_state.analysisMode && !acceptAnalysisStep())
+        return;
+    stopEngine(false);
+    int plies = 0;
+    while (plies < count && m_state.currentNode->childCount() > 0) {
+        makeForward(m_state.currentNode->child(0));
+        ++plies;
+    }
+    afterForward(plies);
+}
+
+void GameController::forwardToBranchPoint()
+{
+    if (!guardForward())
+        return;
+    int steps = fastForwardSteps(*m_state.currentNode);
+    if (steps > 0)
+        forwardPlies(steps);
+}
+
+void GameController::setGame(std::unique_ptr<CPgnGame> game)
+{
+    stopEngine(false);
+    clearEngineOutput();
+    setAnalysisMode(false);
+    m_state.game = std::move(game);
+    m_state.currentNode = m_state.game->root();
+    m_state.coachLastNode = nullptr;
+    m_retriedAt = nullptr;
+    forgetPonder();
+    m_state.ponderMove = NoMove;
+    // A game from the start opens at its end; a set-up position at its start.
+    CGameNode* target = m_state.game->getTag("FEN").empty() ? m_state.game->root()->endOfMainLine()
+                                                            : m_state.game->root();
+    m_state.showLevelLine = true;
+    gotoNode(target);
+}
+
+void GameController::gotoNode(CGameNode* node)
+{
+    // The engine stops before the game changes under it.
+    stopEngine(false);
+    m_state.whiteTimeUsed = 0;
+    m_state.blackTimeUsed = 0;
+    std::vector<CGameNode*> path;
+    for (CGameNode* n = node; n && n->parent(); n = n->parent())
+        path.push_back(n);
+    std::reverse(path.begin(), path.end());
+
+    m_state.board.setFromFen(startFen());
+    // One rule for the whole program: plies are counted from this game's start.
+    m_state.plyNumber = m_state.board.sideToMove() == kBlackSide ? 2 : 1;
+    for (CGameNode* step : path) {
+        addTime(step->isBlackMove(), step->time());
+        m_state.board.makeMove(step->move());
+        ++m_state.plyNumber;
+    }
+    m_state.currentNode = node;
+    m_state.lastMove = node->parent() ? node->move() : NoMove;
+    updateNavigationCommands();
+    m_view.clearSelection();
+    m_state.coachLastScore = kNoCoachScore;
+    clearEngineOutput();
+    m_state.ponderResultReady = false;
+    m_state.moveStartTick = 0;
+    m_view.redrawBoard();
+    m_view.positionChanged(m_state.board);
+}
+
+// --- Coach ---------------------------------------------------------------------------------------
+
+void GameController::forgetCoach()
+{
+    m_state.coachLastScore = kNoCoachScore;
+    m_state.coachLastNode = nullptr;
+}
+
+bool GameController::coachTakesBack(const SearchEnded& ended)
+{
+    int last = m_state.coachLastScore;
+    int score = ended.info.score;
+    CGameNode* node = m_state.currentNode;
+    bool warn = m_options.coach && m_state.coachLastNode && last != kNoCoachScore &&
+        last + kCoachJump < score && last < kCoachClearScore && score > -kCoachClearScore &&
+        ended.info.moveCount > 1 && node->parent() == m_state.coachLastNode;
+    if (!warn)
+        return false;
+    char text[256];
+    Move reply = firstMove(m_state.board, ended.info.rawLine);
+    if (reply != NoMove)
+        std::snprintf(text, sizeof text,
+            "I think after %s I can play %s now! Do you want to take back your move?",
+            node->san().c_str(), sanOf(m_state.board, reply).c_str());
+    else
+        std::snprintf(text, sizeof text,
+            "I don't think %s was a good move! Do you want to take it back?", node->san().c_str());
+    m_sounds.questionBeep();
+    if (!askYesNo("Coach warns", text, MessageIcon::Exclamation, true))
+        return false;
+    // The user's move goes, and with no continuation its node too: the coach's memory
+    // may point to nothing after that, so it is forgotten.
+    CGameNode* userNode = node;
+    takeBackMove(true);
+    if (m_state.currentNode == userNode->parent() && userNode->childCount() == 0) {
+        m_state.currentNode->removeChild(userNode);
+        m_state.game->setChanged(true);
+        updateNavigationCommands();
+    }
+    forgetCoach();
+    return true;
+}
+
+void GameController::updateCoachMemory(const SearchEnded& ended)
+{
+    // A single move to choose from (a book move reports one) tells nothing of the position.
+    m_state.coachLastScore = ended.info.moveCount == 1 ? kNoCoachScore : ended.info.score;
+    m_state.coachLastNode = m_state.currentNode;
+}
+
+// --- Hint and threat -----------------------------------------------------------------------------
+
+bool GameController::guardHint()
+{
+    if (isEngineSearchingForMove()) {
+        message(kHintWhileThinking);
+        return false;
+    }
+    if (m_state.observeMode) {
+        message(kHintWhileObserving);
+        return false;
+    }
+    if (m_state.serverGameMode) {
+        message(kHintOnServer);
+        return false;
+    }
+    return true;
+}
+
+bool GameController::guardThreat()
+{
+    if (isEngineSearchingForMove()) {
+        message(kThreatWhileThinking);
+        return false;
+    }
+    if (m_state.serverGameMode) {
+        message(kThreatOnServer);
+        return false;
+    }
+    return true;
+}
+
+bool GameController::presentHelp(Move move, const Board& position, bool threat)
+{
+    if (move == NoMove)
+        return false;
+    m_sounds.AnnounceMoveFull(move);
+    m_view.showMoveThereAndBack(move, sanOf(position, move), threat);
+    return true;
+}
+
+Move GameController::showHint()
+{
+    if (!guardHint())
+        return NoMove;
+    if (m_state.autoReplay)
+        stopReplayAndAnalysis();
+    Board position = m_state.board;
+    Move hint = NoMove;
+    if (m_engine.isPondering()) {
+        hint = m_state.ponderMove;
+    } else if (m_state.analysisMode) {
+        hint = firstMove(position, m_engine.snapshot().rawLine);
+    } else if (m_state.trainingMode) {
+        if (CGameNode* solution = m_state.currentNode->child(0))
+            hint = solution->move();
+    } else {
+        std::optional<SearchInfo> found = m_engine.runHelpSearch(kSearchingHint, nullptr);
+        if (!found)
+            return NoMove;
+        hint = firstMove(position, found->rawLine);
+    }
+    // Origin, target and promotion piece must make a legal move here.
+    if (hint != NoMove && !position.isMoveLegal(hint))
+        hint = NoMove;
+    if (!presentHelp(hint, position, false))
+        message("Sorry, no hint found.");
+    return hint;
+}
+
+Move GameController::showThreat()
+{
+    if (!guardThreat())
+        return NoMove;
+    if (m_state.autoReplay)
+        stopReplayAndAnalysis();
+    if (m_engine.isPondering()) {
+        stopEngine(false);
+        forgetPonder();
+        m_state.ponderMove = NoMove;
+    }
+    bool analysing = m_state.analysisMode;
+    if (analysing && m_engine.isBusy())
+        stopEngine(false);
+
+    // The side to move passes: a move that then takes the king is the threat, no search
+    // needed.
+    Board passed = m_state.board;
+    passed.makeMove(NullMove);
+    Move threat = NoMove;
+    MoveList moves;
+    passed.allPseudoLegalMoves(moves);
+    for (Move move : moves)
+        if (move.isCapture() && (move.captured() & 7) == kKing) {
+            threat = move;
+            break;
+        }
+    if (threat == NoMove) {
+        std::string fen = passedFen(m_state.board);
+        std::optional<SearchInfo> found = m_engine.runHelpSearch(kSearchingThreat, &fen);
+        if (!found)
+            return NoMove;
+        Board swapped(fen);
+        threat = firstMove(swapped, found->rawLine);
+        if (threat != NoMove && !swapped.isMoveLegal(threat))
+            threat = NoMove;
+    }
+    if (!presentHelp(threat, passed, true))
+        message("Sorry, no threat found.");
+    if (analysing)
+        restartAnalysis();
+    return threat;
 }
 
 } // namespace velmorak

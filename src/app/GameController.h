@@ -12,9 +12,11 @@
 #include "app/ControllerPrompts.h"
 #include "app/ControllerState.h"
 #include "app/ControllerView.h"
-#include "app/EngineDriver.h"
+#include "app/EngineSession.h"
+#include "app/EventPump.h"
 #include "app/LevelRecord.h"
 #include "app/ServerLink.h"
+#include "app/TrainingSession.h"
 #include "app/UiThread.h"
 #include "base/Clock.h"
 #include "engine/EnginePluginHost.h"
@@ -33,6 +35,8 @@ struct ControllerServices {
     ControllerPrompts& prompts;
     ControllerView& view;
     UiThread& ui;
+    // Runs the interface thread's work while the controller waits for a help search.
+    EventPump& pump;
     Clock& clock;
     SettingsStore& store;
     RegistrySettings& settings;
@@ -51,38 +55,37 @@ struct ControllerServices {
     std::string programFolder = {};
 };
 
-// Timers the controller arms through the clock port (the front end arms its own).
-inline constexpr Clock::TimerId kEngineResultTimer = 101;
+// Timers the controller arms through the clock port (the front end arms its own; the
+// engine session kEngineResultTimer, the training kTrainingReplyTimer and
+// kTrainingSolvedTimer).
 inline constexpr Clock::TimerId kReplayTimer = 103;
-inline constexpr Clock::TimerId kTrainingReplyTimer = 106;
-inline constexpr Clock::TimerId kTrainingSolvedTimer = 107;
-// How often a finished search looks again whether an animation or a message box still
-// holds its move back.
-inline constexpr int kEngineResultRetryMs = 30;
 // While analysing, steps closer together than this are dropped: each restarts the engine.
 inline constexpr std::int64_t kAnalysisStepMs = 1000;
-// The program's own book is not asked again after this many misses in a row.
-inline constexpr int kMaxBookMisses = 5;
-// A hint or threat search gets 5 s (its level); beyond this it is stopped.
-inline constexpr std::chrono::milliseconds kHelpSearchWait { 15000 };
 // The coach speaks when the engine's score rose by more than this (centipawns)...
 inline constexpr int kCoachJump = 230;
 // ...unless either score is already this clear.
 inline constexpr int kCoachClearScore = 642;
 
 // The game controller: who moves, and what happens with every move. It keeps the game and
-// the board in step, enters moves from the user, the engine and the server, charges the
-// thinking time, has the view draw it, checks the end of the game, writes the autosave
-// ring, and decides when the engine searches, ponders, stops or analyses.
+// the board in step, enters moves from the sides that produce them, charges the thinking
+// time, has the view draw it, checks the end of the game, keeps the clocks, writes the
+// autosave ring, and decides when the engine searches, ponders, stops or analyses.
 //
-// Threads: every call comes on the interface thread. The engine searches on its own thread
-// (EngineDriver); a search's end reaches the controller as a task posted to the interface
-// thread, and its move is played there, only when that search is still the current one and
-// the flags allow it at that moment. Timer callbacks are posted the same way.
+// Sources of moves: a side's move comes from the user (userMove), the engine (its session
+// hands a finished search back, EngineSession::Client) and, once they are attached, a
+// server game or the DGT board. Each enters the game through enterSourceMove with its
+// MoveSource, which names the mover for the sounds and the clocks; a source owns its own
+// bookkeeping (the engine session its searches, the training its replies), never flags
+// here.
+//
+// Threads: every call comes on the interface thread. The engine searches on its own thread;
+// a search's end reaches the session as a task posted to the interface thread, and its move
+// is played there, only when that search is still the current one and the flags allow it at
+// that moment. Timer callbacks are posted the same way.
 //
 // Guards: each command first asks its guard; a refusing guard has shown its message (title
 // "Velmorak", information icon) and the command does nothing.
-class GameController {
+class GameController : private EngineSession::Client {
 public:
     explicit GameController(ControllerServices services);
     // Ends the engine thread; does not autosave (exit() does).
@@ -93,12 +96,12 @@ public:
     // --- Start and exit --------------------------------------------------------------------------
     // The plug-in host whose loaded plug-in the engine thread drives; null or unloaded
     // means "no engine". Must outlive the controller.
-    void setEngineHost(EnginePluginHost* host);
+    void setEngineHost(EnginePluginHost* host) { m_engine.setHost(host); }
     // Starts the engine thread with the hash size the options and the free memory allow
     // (a lowered size is stored back into the options). Shows "Can´t start engine thread.
     // Error #%d" when the thread cannot be created; false then or without a plug-in.
-    bool startEngineThread();
-    void endEngineThread();
+    bool startEngineThread() { return m_engine.startThread(); }
+    void endEngineThread() { m_engine.endThread(); }
     // The exit sequence: observation, replay and analysis end, animations end, the engine
     // stops without result and its thread ends, the game is autosaved.
     void exit();
@@ -136,6 +139,9 @@ public:
     // Enters a move into the game and the board; false when refused (illegal, or "Add line"
     // cancelled). `timeMs` is the mover's thinking time.
     bool makeMove(Move move, std::int64_t timeMs, bool animate, bool byEngine);
+    // A move from one of the game's sources, checked, entered, drawn and announced as that
+    // source's (makeMove for the user and the engine). False when refused.
+    bool enterSourceMove(MoveSource source, Move move, std::int64_t timeMs, bool animate);
     // "Move now!".
     void moveNow();
     // Tests the current position; shows, comments and records the result. Returns the code.
@@ -172,21 +178,17 @@ public:
     void SetServerGameMode(bool on, int gameNumber);
     void SetObserveMode(bool on, int gameNumber);
 
-    // --- Training (GameControllerTraining.cpp) ---------------------------------------------------
-    // The "Training" command: starts (asking whether to resume) or stops a training.
-    void toggleTraining();
-    void setTraining(bool on);
-    // Starts a training at game `index` of the PGN file at `path`, without the resume
-    // question; false (with the message shown) when no position could be loaded.
-    bool startTraining(const std::string& path, int index);
-    // The training's reply or its "Solution found!" question is still to come.
-    bool isTrainingStepDue() const { return m_trainingStepDue; }
-    // The database training positions come from; null before the first training.
-    CDatabase* trainingDatabase() { return m_database.get(); }
+    // --- Training (TrainingSession) -------------------------------------------------------------
+    void toggleTraining() { m_training.toggle(); }
+    void setTraining(bool on) { m_training.setActive(on); }
+    bool startTraining(const std::string& path, int index) { return m_training.start(path, index); }
+    bool isTrainingStepDue() const { return m_training.isStepDue(); }
+    CDatabase* trainingDatabase() { return m_training.database(); }
 
-    // --- Coach, hint and threat (GameControllerHelp.cpp) -----------------------------------------
+    // --- Coach, hint and threat -----------------------------------------------------------------
     // The "Hint" command: the move shown (spoken, drawn there and back, never played), or
-    // NoMove when there is none (the message says so).
+    // NoMove when there is none (the message says so). A search for it keeps the interface
+    // running (the event pump) while the game's own steps wait.
     Move showHint();
     // The "Show threat" command, likewise.
     Move showThreat();
@@ -214,10 +216,11 @@ public:
     // --- The engine ------------------------------------------------------------------------------
     void startSearch();
     void startPonder(Move predicted);
-    void ponderHit();
+    void ponderHit() { m_engine.ponderHit(); }
     // Stops the engine; `playResult` false first gives the running search up, so its move
-    // is never played.
-    void stopEngine(bool playResult);
+    // is never played; true returns at once, the move following as the search's end.
+    void stopEngine(bool playResult) { m_engine.stop(playResult); }
+    void clearEngineHashtables() { m_engine.clearHashtables(); }
     // Plays the first move of a finished search's line; false when nothing was played.
     bool playEngineMove(const SearchInfo& info, std::int64_t thinkingMs);
 
@@ -229,16 +232,16 @@ public:
     bool isEngineBusy() const { return m_engine.isBusy(); }
     bool isPondering() const { return m_engine.isPondering(); }
     // The engine searches for its own move (not pondering, not analysing, no hint).
-    bool isEngineSearchingForMove() const;
+    bool isEngineSearchingForMove() const { return m_engine.isSearchingForMove(); }
     // An engine move is still to come: a search whose move will be played, or a finished
     // one waiting for an animation or a message box.
-    bool isEngineMoveDue() const;
-    const EngineDriver& engine() const { return m_engine; }
+    bool isEngineMoveDue() const { return m_engine.isMoveDue(); }
+    const EngineDriver& engine() const { return m_engine.driver(); }
     // The options the controller follows; a change takes effect at the next move.
     AppSettings& options() { return m_options; }
     const AppSettings& options() const { return m_options; }
     // The plug-in host of the engine; null without one.
-    const EnginePluginHost* engineHost() const { return m_host; }
+    const EnginePluginHost* engineHost() const { return m_engine.host(); }
     // The two clocks as shown, and their text.
     ClockParts clocks() const;
     std::string clockText(bool flipped, int layout) const;
@@ -266,15 +269,16 @@ private:
     bool askYesNo(std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes);
     bool askOkCancel(std::string_view title, std::string_view text);
 
-    void searchEnded(const SearchEnded& ended);
-    void playPendingResult();
-    void playSearchResult(const SearchEnded& ended);
-    // Prepares the plug-in for a search: position, moves, book.
-    void prepareEngine();
-    void sendLevel(int moveNumber, std::int64_t usedMs, std::int64_t dgtSeconds);
-    void restartEngineForHashSize();
-    bool engineLoaded() const;
-    void noEngineMessage();
+    // EngineSession::Client.
+    void engineMoveFound(const SearchEnded& ended, std::int64_t thinkingMs) override;
+    void ponderedMoveFound(const SearchInfo& info) override;
+    void showMessage(std::string_view text, MessageIcon icon) override { message(text, icon); }
+    // A search for the engine's move ended without a move to play, or with the engine
+    // lost: the reason is shown, and when `searchAgain` the (restarted) engine searches once
+    // more.
+    void engineFailed(const std::string& reason, bool searchAgain);
+    // The level inputs of a search for the side to move now, or after one more move.
+    SearchLevelInputs levelInputs(bool afterPredictedMove) const;
     // Restarts the analysis on the position reached by a step.
     void restartAnalysis();
     // The analysis step rule: false when the step is to be dropped.
@@ -299,21 +303,9 @@ private:
     // Shows why autosaves fail, when a failure waits to be told.
     void tellAutosaveFailure();
 
-    // Training (GameControllerTraining.cpp).
-    bool trainingMove(Move move, bool dragged);
-    void trainingTimer(Clock::TimerId id);
-    // Makes the game `offset` places on in the training database current and starts the
-    // training there; false (message shown) when it cannot be read.
-    bool loadTrainingPosition(int offset);
-    // Coach (GameControllerHelp.cpp): true when the user took the move back instead.
+    // Coach: true when the user took the move back instead.
     bool coachTakesBack(const SearchEnded& ended);
     void updateCoachMemory(const SearchEnded& ended);
-    // Runs a prepared hint or threat search to its end (the interface waits, as the user
-    // asked for it) and returns what the engine reported; its move is never played.
-    SearchInfo runHelpSearch(const std::string& searchingText);
-    // An engine thread runs for a hint or threat search; the message says so when not.
-    bool engineReadyForHelp();
-    void endHelpSearch();
     bool guardHint();
     bool guardThreat();
     // Speaks and shows a hint or threat; false when `move` is none.
@@ -325,12 +317,10 @@ private:
     ControllerView& m_view;
     UiThread& m_ui;
     Clock& m_clock;
-    SettingsStore& m_store;
     RegistrySettings& m_settings;
     AppSettings& m_options;
     MoveSounds& m_sounds;
     TagCompletionSources& m_tagSources;
-    std::function<std::optional<std::int64_t>()> m_availableMemoryKb;
     std::unique_ptr<CountedPrompts> m_linePrompts;
 
     ControllerState m_state;
@@ -338,26 +328,12 @@ private:
     AutosaveWriter m_autosave;
     DgtClockTexts m_dgtClock;
     ServerLink* m_server = nullptr;
-    EnginePluginHost* m_host = nullptr;
-    EngineDriver m_engine;
-    // Identity of the search whose result is wanted; 0 when none is.
-    std::uint64_t m_searchId = 0;
-    SearchKind m_searchKind = SearchKind::Move;
-    // A finished search held back by an animation or a message box.
-    std::optional<SearchEnded> m_pendingResult;
-    std::int64_t m_pendingThinkingMs = 0;
-    // The finished ponder search, kept until the predicted move is played.
-    std::optional<SearchEnded> m_ponderResult;
-    // The predicted move was played while the ponder search's end was on its way.
-    bool m_playPonderResultOnArrival = false;
-    // Training positions; the default training file is copied from the program's folder
-    // to the documents folder.
-    std::string m_documentsFolder;
-    std::string m_programFolder;
-    bool m_trainingStepDue = false;
-    std::unique_ptr<CGameReader> m_parser;
-    std::unique_ptr<CDatabase> m_database;
-    // Tasks posted by the engine thread check this before touching a destroyed controller.
+    EngineSession m_engine;
+    TrainingSession m_training;
+    // Where the engine last gave no move after it was lost and started again: it searches
+    // once more there, not again and again.
+    const CGameNode* m_retriedAt = nullptr;
+    // Posted tasks and timers check this before touching a destroyed controller.
     std::shared_ptr<GameController*> m_alive;
 };
 

@@ -15,6 +15,7 @@
 #include "PlayView.h"
 #include "app/Application.h"
 #include "app/GameController.h"
+#include "app/TaskQueueEventPump.h"
 #include "app/TaskQueueUiThread.h"
 #include "base/ProgramDirectory.h"
 #include "base/TaskQueue.h"
@@ -79,13 +80,15 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     PlayPrompts prompts(output);
     TaskQueue queue;
     TaskQueueUiThread uiThread(queue);
+    // A hint or threat search runs the queue meanwhile: the engine's lines still print.
+    TaskQueueEventPump pump(queue);
     SilentSoundOutput silence;
     MoveSounds sounds(silence, programDirectory() + "/announce");
     SystemTagSources tagSources;
     Clock& clock = systemClock();
     // The session prints the clocks itself: the application's timers stay unarmed.
     Application app(
-        ApplicationServices { prompts, view, uiThread, clock, store, autosaveStore, sounds,
+        ApplicationServices { prompts, view, uiThread, pump, clock, store, autosaveStore, sounds,
             tagSources, documentsDirectory(), {}, [] { return availablePhysicalMemoryKb(); }, {} });
 
     bool needsEngine = options.white == PlaySide::Engine || options.black == PlaySide::Engine;
@@ -122,15 +125,20 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
     struct RunScope {
         Application& app;
         bool storedAutoAnswer;
+        bool storedPondering;
         void end()
         {
             app.host().output().setChangedHook({});
             app.options().autoAnswer = storedAutoAnswer;
+            app.options().pondering = storedPondering;
         }
         ~RunScope() { end(); }
-    } scope { app, app.options().autoAnswer };
-    // Whether the engine answers the user follows from the sides, not from the settings.
+    } scope { app, app.options().autoAnswer, app.options().pondering };
+    // Whether the engine answers the user follows from the sides, not from the settings;
+    // an engine playing both sides has nobody's time to think in.
     app.options().autoAnswer = needsEngine;
+    if (options.white == PlaySide::Engine && options.black == PlaySide::Engine)
+        app.options().pondering = false;
     if (app.hasEngine())
         session.watchEngine(app.host().output());
 
@@ -192,7 +200,8 @@ const CliRegistration kReg({ "play",
     "    and 'threat SAN' (shown, never played), 'status LINE1 | LINE2' (after 'status',\n"
     "    again as the search goes on). --pgn continues the file's first game where its\n"
     "    moves end.\n"
-    "    At quit or the end of input (two engine sides: the end of the game) the game is\n"
+    "    At quit (a search on its way is given up) or the end of input (an engine move\n"
+    "    that is due still comes; two engine sides: the end of the game) the game is\n"
     "    printed as PGN and the settings this run changed, the level included, are written\n"
     "    back; SIGTERM, SIGINT, SIGHUP and a reader of the output that goes away end the\n"
     "    same way. Exit status 1 when the last autosave failed. SPEC: depth:N,\n"

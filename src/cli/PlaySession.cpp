@@ -150,7 +150,9 @@ void PlaySession::step()
         m_finished = !m_controller.isEngineMoveDue() && !m_controller.isTrainingStepDue();
         return;
     }
-    if (m_controller.isEngineMoveDue() || m_controller.isEngineBusy())
+    // A ponder search is no move of the side to move: moveNow turns it into the search.
+    if (m_controller.isEngineMoveDue() ||
+        (m_controller.isEngineBusy() && !m_controller.isPondering()))
         return;
     Board board = m_controller.board();
     if (bothEngines() && board.gameEnd() != GameEndCode::None) {
@@ -214,6 +216,9 @@ bool PlaySession::serve(FrontEndRequest request)
     switch (request) {
     case FrontEndRequest::Exit:
     case FrontEndRequest::QuitInput:
+        // Quit does not wait for a search on its way, however long: it is given up. A
+        // training's reply, due in a moment, still comes.
+        m_controller.stopEngine(false);
         m_quitting = true;
         return true;
     case FrontEndRequest::ShowBoard:

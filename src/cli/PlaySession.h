@@ -25,8 +25,9 @@ class PlayOutput;
 // The main loop of `velmorak-cli play` around a started controller: typed lines, handed in
 // by the input thread through the task queue, run the controller's operations one at a
 // time; the engine's reports become "info" lines, a running clock a "clock" line once a
-// second; engine sides are set to move; the loop ends at quit or the end of input (two
-// engine sides: at the end of the game) once no engine move is still due.
+// second; engine sides are set to move; the loop ends at quit, giving up a search on its
+// way, or at the end of input (two engine sides: at the end of the game) once no engine
+// move is still due.
 //
 // Typed lines run through the program's command dispatcher; this session serves what only a
 // terminal does: quit, and print the board, the game and the status lines.

@@ -608,8 +608,12 @@ void UciBridge::startAnalyse(int mode)
     bool answered = false;
     bool engineLost = false;
     std::string line;
+    std::int64_t lastHeard = m_clock.ticks();
+    m_silenceStop = false;
     while (!answered) {
         UciProcess::ReadStatus status = m_process.readLine(line, kPollMs);
+        if (status == UciProcess::ReadStatus::Line)
+            lastHeard = m_clock.ticks();
         if (status == UciProcess::ReadStatus::Closed) {
             loseEngine("stopped during the search");
             engineLost = true;
@@ -619,13 +623,20 @@ void UciBridge::startAnalyse(int mode)
             std::lock_guard lock(m_stateMutex);
             std::int64_t now = m_clock.ticks();
             if (m_stopSent && now - m_stopSentAt > m_config.stopGraceMs) {
-                m_lastError = "the engine " + engineLabel() + " did not stop within " +
-                    seconds(m_config.stopGraceMs) + " and was ended";
+                m_lastError = m_silenceStop
+                    ? "the engine " + engineLabel() + " went silent during the search and was ended"
+                    : "the engine " + engineLabel() + " did not stop within " +
+                        seconds(m_config.stopGraceMs) + " and was ended";
                 engineLost = true;
                 break;
             }
-            if (!m_stopSent && !m_ponderActive && budget >= 0 &&
-                now - m_searchClockStart > budget) {
+            if (m_stopSent || m_ponderActive)
+                continue;
+            bool overTime = budget >= 0 && now - m_searchClockStart > budget;
+            // Only after the silence: reading /proc on every poll would cost the search.
+            m_silenceStop =
+                !overTime && now - lastHeard > m_config.searchSilenceMs && !m_process.isWorking();
+            if (overTime || m_silenceStop) {
                 m_process.writeLine("stop");
                 m_stopSent = true;
                 m_stopSentAt = now;

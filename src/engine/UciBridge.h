@@ -33,8 +33,13 @@ struct UciBridgeConfig {
     int silentStartTimeoutMs = 5000;
     // After "stop", how long a "bestmove" may take before the engine is killed.
     int stopGraceMs = 5000;
-    // Added to a timed search's budget before the bridge sends "stop" itself.
-    int searchSlackMs = 10000;
+    // Added to a timed search's budget before the bridge sends "stop" itself; then
+    // stopGraceMs bounds the answer, so no timed search is waited for much beyond its level.
+    int searchSlackMs = 2000;
+    // A search (not a ponder search) from which nothing has come for this long while the
+    // engine uses no processor time is hung: it is stopped, and ended after stopGraceMs.
+    // A silent engine that computes is left alone: deep iterations print little.
+    int searchSilenceMs = 10000;
 
     bool operator==(const UciBridgeConfig&) const = default;
 
@@ -140,6 +145,8 @@ private:
     // Set while a search waits for an engine it had to start again.
     bool m_stopAbortsWaits = false;
     std::int64_t m_stopSentAt = 0;
+    // The running search was stopped because the engine had gone silent.
+    bool m_silenceStop = false;
     std::int64_t m_searchClockStart = 0;
     std::string m_lastError;
 };

@@ -90,8 +90,8 @@ MainWindow::MainWindow(const WindowStart& start)
     , m_soundOutput(makeSoundOutput(start, m_clock))
     , m_sounds(*m_soundOutput, programDirectory() + "/announce")
     , m_view(*this, m_sounds, m_clock)
-    , m_app(ApplicationServices { m_prompts, m_view, m_ui, m_clock, *m_store, *m_autosaveStore,
-          m_sounds, m_tagSources,
+    , m_app(ApplicationServices { m_prompts, m_view, m_ui, m_pump, m_clock, *m_store,
+          *m_autosaveStore, m_sounds, m_tagSources,
           start.documentsFolder.empty() ? documentsDirectory() : start.documentsFolder,
           start.pluginFolder, [] { return availablePhysicalMemoryKb(); },
           [this](Clock::TimerId id) { onTimer(id); } })

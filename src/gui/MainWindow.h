@@ -14,6 +14,7 @@
 #include "base/Error.h"
 #include "gui/BoardWidget.h"
 #include "gui/QtClock.h"
+#include "gui/QtEventPump.h"
 #include "gui/QtPrompts.h"
 #include "gui/QtUiThread.h"
 #include "platform/SystemTagSources.h"
@@ -128,6 +129,7 @@ private:
     WindowStart m_start;
     QtPrompts m_prompts;
     QtUiThread m_ui;
+    QtEventPump m_pump;
     QtClock m_clock;
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<SettingsStore> m_autosaveStore;

@@ -24,8 +24,8 @@ struct Startup : ControllerHarness {
     }
     std::unique_ptr<Application> make(std::string plugins = VELMORAK_BIN_DIR)
     {
-        return std::make_unique<Application>(ApplicationServices { prompts, view, ui, clock, store,
-            autosaveStore, sounds, *tagSources, folder.path(), plugins, {},
+        return std::make_unique<Application>(ApplicationServices { prompts, view, ui, pump, clock,
+            store, autosaveStore, sounds, *tagSources, folder.path(), plugins, {},
             [this](Clock::TimerId id) { fired.push_back(id); } });
     }
     std::vector<Clock::TimerId> fired;

@@ -42,6 +42,41 @@ TEST(EngineDrive, OnePlayerGameTheEngineAnswersEachMove)
     EXPECT_GT(h.c().state().moveStartTick, 0) << "the user's clock runs";
 }
 
+TEST(EngineDrive, AnEngineThatGivesNoMoveSaysWhyAndALostOneSearchesOnceMore)
+{
+    const std::string lost = "error the engine 'x' stopped during the search: it crashed";
+    const struct {
+        const char* name;
+        std::string script;
+        Calls shown;
+        int searches;
+        const char* moves;
+    } rows[] = {
+        { "lost with a line, then answering", "line 0 d7d5;" + lost + ";---;line 0 e7e5",
+            { "Velmorak: The engine gave no move: " + lost.substr(6) +
+                ". It is started again and searches once more." },
+            2, "e4 e5" },
+        { "lost twice", lost,
+            { "Velmorak: The engine gave no move: " + lost.substr(6) +
+                    ". It is started again and searches once more.",
+                "Velmorak: The engine gave no move: " + lost.substr(6) + "." },
+            2, "e4" },
+        { "no move (bestmove (none))", "nodes 1", { "Velmorak: The engine gave no move." }, 1,
+            "e4" },
+        { "a move of the wrong side", "line 0 e2e4", { "Velmorak: The engine gave no move." }, 1,
+            "e4" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Engine h(row.script);
+        ASSERT_TRUE(h.play("e4"));
+        h.settle();
+        EXPECT_EQ(h.prompts.shown, row.shown);
+        EXPECT_EQ(h.countCalls("StartAnalyse 0"), row.searches);
+        EXPECT_EQ(h.movesText(), row.moves);
+    }
+}
+
 TEST(EngineDrive, HashTablesAreClearedOnlyWhileTheEngineRests)
 {
     Engine h("waitstop;line 0 e7e5");

@@ -66,7 +66,8 @@ TEST(Coach, NoMeansTheEngineMovePlaysAndIsRemembered)
     h.settle();
     EXPECT_EQ(h.prompts.shown,
         (Calls { "Coach warns: I don't think a3 was a good move! Do you "
-                 "want to take it back?" }));
+                 "want to take it back?",
+            "Velmorak: The engine gave no move." }));
     // Nothing to play from an empty line; the memory stays with the last move played.
     EXPECT_EQ(h.movesText(), "e4 e5 a3");
 }
@@ -99,6 +100,21 @@ TEST(Hint, ASearchWhenTheEngineIsIdleNeverPlayed)
     EXPECT_FALSE(c.state().hintSearchActive);
     EXPECT_EQ(c.showHint(), NoMove) << "a search without a line";
     EXPECT_EQ(h.prompts.shown, Calls { "Velmorak: Sorry, no hint found." });
+}
+
+TEST(Hint, TheInterfaceRunsOnWhileTheSearchLastsAndTheGameWaits)
+{
+    // The engine answers only when it is stopped: the wait ends at its limit.
+    ControllerHarness h("waitstop;line 0 g1f3");
+    GameController& c = *h.controller;
+    std::int64_t started = h.clock.ticks();
+    int ranUnderABox = 0;
+    h.ui.post(
+        [&] { ranUnderABox += c.state().modalMessageOpen > 0 && c.state().hintSearchActive; });
+    EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3");
+    EXPECT_EQ(ranUnderABox, 1) << "a task posted meanwhile ran, with the game's steps held back";
+    EXPECT_GE(h.clock.ticks() - started, kHelpSearchWait.count()) << "timers ran meanwhile";
+    EXPECT_EQ(c.state().modalMessageOpen, 0);
 }
 
 TEST(Hint, WithoutASearchWhilePonderingOrAnalysing)

@@ -1,6 +1,7 @@
 // velmorak-cli play with the test engine: scripted sessions on standard input, checked
 // event by event.
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
@@ -22,14 +23,15 @@ const char* kFoolsMate = "line 0 f2f3;---;line 0 e7e5;---;line 0 g2g4;---;line 0
 // One run of the command in `folder`, which holds its documents folder (the autosave) and
 // its settings file, so that runs in the same folder continue each other.
 // The engine's calls are logged to the folder's "engine.log".
+// `wrapper` runs the command (a time limit).
 CliResult play(const TempFolder& folder, const std::string& input, const std::string& options,
-    const std::string& script = "")
+    const std::string& script = "", const std::string& wrapper = "")
 {
     TempFolder::write(folder.file("input"), input);
     return runCli("play --engine TestEngine --settings '" + folder.file("settings.reg") + "' " +
             options + " < '" + folder.file("input") + "'",
         "VELMORAK_DOCUMENTS='" + folder.path() + "' VELMORAK_TESTENGINE='" + script +
-            "' VELMORAK_TESTENGINE_LOG='" + folder.file("engine.log") + "'");
+            "' VELMORAK_TESTENGINE_LOG='" + folder.file("engine.log") + "' " + wrapper);
 }
 
 // The event lines before the PGN, without the clock lines, whose number depends on timing.
@@ -134,7 +136,8 @@ TEST(PlayCommand, HintsThreatsAndTheStatusPanelAreShownNotPlayed)
         folder, "status\nhint\nthreat\nquit\n", "--black human", "line 0 g1f3;---;line 0 e7e5");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(events(run.out),
-        (std::vector<std::string> { "status Level 5min |  ", "hint Nf3", "threat e5" }));
+        (std::vector<std::string> { "status Level 5min |  ", "info depth 0 score +0.00 pv 1.Nf3",
+            "hint Nf3", "info depth 0 score +0.00 pv 1..e5", "threat e5" }));
 }
 
 TEST(PlayCommand, TrainingJudgesTypedMovesAndAsksAtTheEnd)
@@ -199,6 +202,45 @@ TEST(PlayCommand, AnEngineThatGivesNoMoveEndsTwoEngineSidesWithAMessage)
     EXPECT_NE(run.out.find("message Velmorak: the engine gave no move in this position"),
         std::string::npos)
         << run.out;
+}
+
+TEST(PlayCommand, NeitherPonderingNorALongSearchKeepsTheSessionWaiting)
+{
+    // Lines that name the expected reply make the engine ponder on it when it may.
+    const std::string pondering = "line 0 f2f3 e7e5;---;line 0 e7e5 g2g4;---;line 0 g2g4 d8h4;"
+                                  "---;line 0 d8h4";
+    const struct {
+        const char* name;
+        const char* input;
+        std::string options;
+        std::string script;
+        std::string last;
+    } rows[] = {
+        { "two engine sides with pondering on", "", "--white engine --black engine", pondering,
+            "move Qh4#" },
+        { "quit during an unlimited search", "e4\nquit\nmovenow\n", "--level infinite",
+            "nodes 1;sleep 20000;stopcheck;line 0 e7e5", "fen " + std::string(kAfterE4) },
+        { "quit during a tournament search", "e4\nquit\n", "--level tournament:40/120",
+            "nodes 1;sleep 20000;stopcheck;line 0 e7e5", "fen " + std::string(kAfterE4) },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        ASSERT_EQ(
+            runCli("settings set IDC_CBPONDERING 1 --file '" + folder.file("settings.reg") + "'")
+                .exitCode,
+            0);
+        auto started = std::chrono::steady_clock::now();
+        // A session that waits for ever is ended, and fails, instead of hanging the suite.
+        CliResult run = play(folder, row.input, row.options, row.script, "timeout 30");
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        std::vector<std::string> got = events(run.out);
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got.back() == "message Velmorak: Checkmate" ? got[got.size() - 3] : got.back(),
+            row.last)
+            << run.out;
+    }
 }
 
 TEST(PlayCommand, TerminationRunsTheExitSequence)

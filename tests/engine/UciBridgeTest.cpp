@@ -369,6 +369,41 @@ TEST_F(UciBridgeTest, StopEndsASearchInTimeAnEngineThatIgnoresItIsKilledADeadOne
     EXPECT_EQ(test::countLinesStarting(m_log, "stop"), 1);
 }
 
+TEST_F(UciBridgeTest, AnEngineThatFallsSilentInASearchIsEndedWithinItsLevelAndSaysSo)
+{
+    const struct {
+        const char* name;
+        int seconds;
+        int silenceMs;
+        const char* says;
+        std::chrono::seconds within;
+    } rows[] = {
+        { "unlimited level, no processor time used", 999999, 300, "went silent", 5s },
+        // The default allowance past the level: the search ends, its engine killed, soon
+        // after the level's second.
+        { "one second", 1, 60000, "did not stop within", 6s },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeScript({ "info depth 1 score cp 5 pv e2e4", "@ignorestop" });
+        UciBridgeConfig config = fakeConfig();
+        config.stopGraceMs = 300;
+        config.searchSilenceMs = row.silenceMs;
+        UciBridge& engine = bridge(config);
+        pid_t pid = engine.enginePid();
+        auto started = SteadyTime::now();
+        auto searched = std::async(std::launch::async, [&] { search(kStart, {}, row.seconds); });
+        if (searched.wait_for(10s) != std::future_status::ready) {
+            ADD_FAILURE() << "the search waited on";
+            ::kill(pid, SIGKILL);
+        }
+        searched.get();
+        EXPECT_LT(SteadyTime::now() - started, row.within);
+        EXPECT_TRUE(isReaped(pid));
+        EXPECT_NE(engine.lastError().find(row.says), std::string::npos) << engine.lastError();
+    }
+}
+
 TEST_F(UciBridgeTest, AFailedStartGivesItsReasonQuicklyAndIsNotTriedAgain)
 {
     TempFolder::write(m_folder.file("plain.txt"), "not a program\n");

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kTakeBack = cmd::kTakeBackMove, kNextMove = cmd::kNextMove,
               kAnalyze = cmd::kAnalyzeMode, kToggleLayout = cmd::kToggleLayout,
-              kFlip = cmd::kFlipBoard;
+              kFlip = cmd::kFlipBoard, kHint = cmd::kHint;
 
 TEST(MainWindow, PlaysMovesByTapsAndDragsAndTheEngineAnswers)
 {
@@ -45,6 +45,23 @@ TEST(MainWindow, PlaysMovesByTapsAndDragsAndTheEngineAnswers)
         EXPECT_EQ(h.window().boardView().pieceShownAt(answer.to), answer.piece);
         EXPECT_EQ(h.window().boardView().pieceShownAt(answer.from), kEmpty);
     }
+}
+
+TEST(MainWindow, TheWindowRunsOnWhileAHintIsSearched)
+{
+    WindowHarness h;
+    // Read by the test engine at each search.
+    ScopedEnvironment slow("VELMORAK_TESTENGINE", "sleep 600;line 0 g1f3");
+    auto& w = h.window();
+    int ticksWhileSearching = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout,
+        [&] { ticksWhileSearching += w.controller().state().hintSearchActive; });
+    probe.start(50);
+    w.runCommand(kHint);
+    EXPECT_GT(ticksWhileSearching, 3) << "timers, the clocks' among them, ran meanwhile";
+    EXPECT_FALSE(w.controller().state().hintSearchActive);
+    EXPECT_TRUE(h.messages.isEmpty()) << h.messages.join('|').toStdString();
 }
 
 TEST(MainWindow, PromotionDialogChoosesThePieceAndCancelGivesAQueen)

@@ -56,6 +56,14 @@ bool ManualUiThread::waitAndRun(std::chrono::milliseconds limit)
     return true;
 }
 
+void ManualEventPump::runFor(std::chrono::milliseconds limit)
+{
+    // Fake time runs faster than the real one: a wait to its limit takes a moment only.
+    if (m_ui.runPending() == 0)
+        m_ui.waitAndRun(std::chrono::milliseconds(1));
+    m_clock.advance(limit.count());
+}
+
 bool ScriptedPrompts::answer(bool defaultAnswer)
 {
     if (whileOpen)
@@ -157,8 +165,8 @@ ControllerHarness::ControllerHarness(
     // Keep the program's book out: tests choose their own.
     store.values["Bookfilename"] = RegistryValue::string("");
     options.guiBook = false;
-    controller = std::make_unique<GameController>(ControllerServices { prompts, view, ui, clock,
-        store, settings, options, sounds, *tagSources, folder.path(), autosaveStore,
+    controller = std::make_unique<GameController>(ControllerServices { prompts, view, ui, pump,
+        clock, store, settings, options, sounds, *tagSources, folder.path(), autosaveStore,
         [this] { return availableMemoryKb; }, VELMORAK_BIN_DIR });
     if (engineScript) {
         host = std::make_unique<EnginePluginHost>(systemClock(), VELMORAK_BIN_DIR);

@@ -11,6 +11,7 @@
 
 #include "app/ControllerPrompts.h"
 #include "app/ControllerView.h"
+#include "app/EventPump.h"
 #include "app/GameController.h"
 #include "app/UiThread.h"
 #include "engine/EnginePluginHost.h"
@@ -38,6 +39,22 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_posted;
     std::deque<Task> m_tasks;
+};
+
+// The event pump of a test: runs the queued tasks (waiting a real millisecond for one when
+// none is queued) and moves the fake clock on by the slice asked for.
+class ManualEventPump final : public EventPump {
+public:
+    ManualEventPump(ManualUiThread& ui, FakeClock& clock)
+        : m_ui(ui)
+        , m_clock(clock)
+    {
+    }
+    void runFor(std::chrono::milliseconds limit) override;
+
+private:
+    ManualUiThread& m_ui;
+    FakeClock& m_clock;
 };
 
 // Answers questions from a script (default: the dialog's default button) and records every
@@ -128,6 +145,7 @@ public:
     AppSettings options;
     FakeClock clock;
     ManualUiThread ui;
+    ManualEventPump pump { ui, clock };
     ScriptedPrompts prompts;
     RecordingView view;
     RecordingSoundOutput soundOutput;

@@ -1,10 +1,9 @@
-// The game controller's training: positions from a PGN database, the user's moves judged
-// against the main line and its accepted variations, the replies and "Solution found!".
+#include "app/TrainingSession.h"
+
 #include <algorithm>
 
 #include "app/GameController.h"
 #include "app/TrainingPositions.h"
-#include "record/CPgnParser.h"
 #include "record/FirstGame.h"
 
 namespace velmorak {
@@ -16,20 +15,52 @@ constexpr int kTrainingTimerMs = 100;
 
 } // namespace
 
-void GameController::toggleTraining()
+TrainingSession::TrainingSession(Services services)
+    : m_game(services.game)
+    , m_state(services.state)
+    , m_prompts(services.prompts)
+    , m_view(services.view)
+    , m_ui(services.ui)
+    , m_clock(services.clock)
+    , m_settings(services.settings)
+    , m_documentsFolder(std::move(services.documentsFolder))
+    , m_programFolder(std::move(services.programFolder))
+    , m_alive(std::make_shared<TrainingSession*>(this))
+{
+}
+
+TrainingSession::~TrainingSession()
+{
+    m_clock.killTimer(kTrainingReplyTimer);
+    m_clock.killTimer(kTrainingSolvedTimer);
+    m_alive.reset();
+}
+
+void TrainingSession::message(std::string_view text, std::string_view title)
+{
+    GameController::ModalDialogScope open(m_game);
+    m_prompts.showMessage(title, text, MessageIcon::Information);
+}
+
+bool TrainingSession::ask(std::string_view text)
+{
+    GameController::ModalDialogScope open(m_game);
+    return m_prompts.askYesNo(kTrainingTitle, text, MessageIcon::Question, true);
+}
+
+void TrainingSession::toggle()
 {
     if (m_state.serverGameMode) {
-        message("Please finish running server-game first");
+        message("Please finish running server-game first", kProgramTitle);
         return;
     }
     if (m_state.observeMode) {
-        if (!askYesNo(
-                kTrainingTitle, "Stop observing and start training?", MessageIcon::Question, true))
+        if (!ask("Stop observing and start training?"))
             return;
-        SetObserveMode(false, -1);
+        m_game.SetObserveMode(false, -1);
     }
     if (m_state.trainingMode) {
-        setTraining(false);
+        setActive(false);
         m_state.moveStartTick = 0;
         return;
     }
@@ -39,28 +70,26 @@ void GameController::toggleTraining()
     m_settings.readInt(kLastTrainingPositionSetting, index);
     bool resume = true;
     if (!name.empty() && index >= 0) {
-        resume = askYesNo(kTrainingTitle, "Do you want to continue your last training session?",
-            MessageIcon::Question, true);
+        resume = ask("Do you want to continue your last training session?");
     } else {
-        message("Loading training-positions from vmtactics.pgn!", MessageIcon::Information,
-            kTrainingTitle);
+        message("Loading training-positions from vmtactics.pgn!", kTrainingTitle);
         // A copy that fails shows as the file that cannot be opened just below.
         Result<std::string> installed = installTrainingFile(m_programFolder, m_documentsFolder);
         name = installed ? *installed : m_documentsFolder + "/" + kTrainingFileName;
         index = 0;
     }
     if (resume) {
-        startTraining(name, index);
+        start(name, index);
         return;
     }
     if (!m_database || !m_database->isOpen()) {
-        message("No database opened, please open a database first!");
+        message("No database opened, please open a database first!", kProgramTitle);
         return;
     }
-    loadTrainingPosition(0);
+    loadPosition(0);
 }
 
-bool GameController::startTraining(const std::string& path, int index)
+bool TrainingSession::start(const std::string& path, int index)
 {
     if (!m_parser)
         m_parser = std::make_unique<CPgnParser>();
@@ -73,54 +102,52 @@ bool GameController::startTraining(const std::string& path, int index)
         std::string stored;
         m_settings.readString(kLastTrainingDatabaseSetting, stored);
         if (stored.empty() || stored != path) {
-            message("Couldn't open training database " + path, MessageIcon::Information,
-                kTrainingTitle);
+            message("Couldn't open training database " + path, kTrainingTitle);
             return false;
         }
-        message("Couldn't open last training database", MessageIcon::Information, kTrainingTitle);
+        message("Couldn't open last training database", kTrainingTitle);
         m_settings.writeString(kLastTrainingDatabaseSetting, "");
         m_settings.writeInt(kLastTrainingPositionSetting, -1);
         return false;
     }
-    return loadTrainingPosition(index);
+    return loadPosition(index);
 }
 
-bool GameController::loadTrainingPosition(int offset)
+bool TrainingSession::loadPosition(int offset)
 {
     std::unique_ptr<CPgnGame> game = loadGameAtOffset(*m_database, offset);
     if (!game) {
-        message("Could not parse game!");
+        message("Could not parse game!", kProgramTitle);
         return false;
     }
     // A position no game can start from would only be refused move by move, or end at once.
     if (Status playable = checkSetUpPosition(*game); !playable) {
-        message(playable.error().message, MessageIcon::Information, kTrainingTitle);
+        message(playable.error().message, kTrainingTitle);
         return false;
     }
     m_clock.killTimer(kTrainingReplyTimer);
     m_clock.killTimer(kTrainingSolvedTimer);
-    m_trainingStepDue = false;
-    stopReplayAndAnalysis();
-    autosaveGame();
-    setGame(std::move(game));
+    m_stepDue = false;
+    m_game.stopReplayAndAnalysis();
+    m_game.autosaveGame();
+    m_game.setGame(std::move(game));
     // A position given by moves from the standard start is solved from its start as well.
     if (m_state.currentNode != m_state.game->root())
-        gotoNode(m_state.game->root());
-    if (engineLoaded() && m_engine.isRunning())
-        m_engine.functions().clearHashtables();
+        m_game.gotoNode(m_state.game->root());
+    m_game.clearEngineHashtables();
     m_view.setBoardFlipped(m_state.board.sideToMove() == kBlackSide);
-    m_state.moveStartTick = now();
-    setTraining(true);
+    m_state.moveStartTick = m_clock.ticks();
+    setActive(true);
     return true;
 }
 
-void GameController::setTraining(bool on)
+void TrainingSession::setActive(bool on)
 {
     m_state.trainingMode = on;
     if (!on) {
         m_clock.killTimer(kTrainingReplyTimer);
         m_clock.killTimer(kTrainingSolvedTimer);
-        m_trainingStepDue = false;
+        m_stepDue = false;
         if (m_database && m_database->isOpen()) {
             m_settings.writeString(kLastTrainingDatabaseSetting, m_database->getFileName());
             m_settings.writeInt(kLastTrainingPositionSetting, m_database->current());
@@ -130,7 +157,7 @@ void GameController::setTraining(bool on)
     m_view.setCommandChecked(ControllerCommand::Training, on);
 }
 
-bool GameController::trainingMove(Move move, bool dragged)
+bool TrainingSession::userMove(Move move, bool dragged)
 {
     const CGameNode& node = *m_state.currentNode;
     bool expected = false;
@@ -140,55 +167,65 @@ bool GameController::trainingMove(Move move, bool dragged)
     }
     if (!expected) {
         m_view.redrawBoard();
-        if (askYesNo(
-                kTrainingTitle, "Sorry wrong move. Do you need help?", MessageIcon::Question, true))
+        if (ask("Sorry wrong move. Do you need help?"))
             // At once, for this position: a posted hint could come after the next move.
-            showHint();
+            m_game.showHint();
         return false;
     }
     if (m_state.moveStartTick == 0)
-        m_state.moveStartTick = now();
-    std::int64_t thinking = std::max<std::int64_t>(0, now() - m_state.moveStartTick);
-    if (!makeMove(move, thinking, !dragged, false)) {
+        m_state.moveStartTick = m_clock.ticks();
+    std::int64_t thinking = std::max<std::int64_t>(0, m_clock.ticks() - m_state.moveStartTick);
+    if (!m_game.makeMove(move, thinking, !dragged, false)) {
         m_view.redrawBoard();
         return false;
     }
     bool lineGoesOn = m_state.currentNode->childCount() > 0;
-    armTimer(lineGoesOn ? kTrainingReplyTimer : kTrainingSolvedTimer, kTrainingTimerMs, false);
-    m_trainingStepDue = true;
+    arm(lineGoesOn ? kTrainingReplyTimer : kTrainingSolvedTimer);
+    m_stepDue = true;
     return true;
 }
 
-void GameController::trainingTimer(Clock::TimerId id)
+void TrainingSession::arm(Clock::TimerId id)
+{
+    std::weak_ptr<TrainingSession*> alive = m_alive;
+    UiThread* ui = &m_ui;
+    m_clock.startTimer(id, kTrainingTimerMs, false, [alive, ui, id] {
+        ui->post([alive, id] {
+            if (auto session = alive.lock())
+                (*session)->timerFired(id);
+        });
+    });
+}
+
+void TrainingSession::timerFired(Clock::TimerId id)
 {
     m_clock.killTimer(id);
     if (!m_state.trainingMode) {
-        m_trainingStepDue = false;
+        m_stepDue = false;
         return;
     }
     // The reply or the question would come under the moving piece or an open box: the timer
     // is set again rather than lost.
     if (m_view.isAnimating() || m_state.modalMessageOpen > 0) {
-        armTimer(id, kTrainingTimerMs, false);
+        arm(id);
         return;
     }
-    m_trainingStepDue = false;
+    m_stepDue = false;
     if (id == kTrainingReplyTimer) {
-        forwardMove();
+        m_game.forwardMove();
         // The user's time for the next move starts with the reply on the board.
-        m_state.moveStartTick = now();
+        m_state.moveStartTick = m_clock.ticks();
         return;
     }
-    if (askYesNo(kTrainingTitle, "Solution found! Continue with next position?",
-            MessageIcon::Question, true)) {
-        if (!loadTrainingPosition(1)) {
-            setTraining(false);
+    if (ask("Solution found! Continue with next position?")) {
+        if (!loadPosition(1)) {
+            setActive(false);
             m_state.moveStartTick = 0;
         }
         return;
     }
     int next = m_database ? m_database->current() + 1 : 0;
-    setTraining(false);
+    setActive(false);
     m_state.moveStartTick = 0;
     m_settings.writeInt(kLastTrainingPositionSetting, next);
 }
