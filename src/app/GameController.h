@@ -287,7 +287,6 @@ private:
 
     void unmakeOne();
     void makeForward(CGameNode* child);
-    void stepsDone(bool animateBack, Move takenBack, bool changed);
     void afterForward(int plies);
     void afterTakeBack(bool animate, Move takenBack, int plies);
     void updateNavigationCommands();
