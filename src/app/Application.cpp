@@ -133,15 +133,12 @@ void Application::armTimers()
             (timer.id == kKeepAliveTimer && m_options.keepAlive);
         if (!wanted)
             continue;
-        std::weak_ptr<Application*> alive = m_alive;
-        UiThread* ui = &m_ui;
         Clock::TimerId id = timer.id;
-        m_clock.startTimer(id, timer.periodMs, timer.periodic, [alive, ui, id] {
-            ui->post([alive, id] {
-                if (auto application = alive.lock(); application && (*application)->m_running)
-                    (*application)->m_onTimer(id);
+        startPostedTimer(m_clock, m_ui, std::weak_ptr(m_alive), id, timer.periodMs, timer.periodic,
+            [id](Application& application) {
+                if (application.m_running)
+                    application.m_onTimer(id);
             });
-        });
         m_armed[row] = true;
     }
 }

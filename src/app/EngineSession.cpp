@@ -336,14 +336,8 @@ void EngineSession::searchEnded(const SearchEnded& ended)
 
 void EngineSession::armResultTimer()
 {
-    std::weak_ptr<EngineSession*> alive = m_alive;
-    UiThread* ui = &m_ui;
-    m_clock.startTimer(kEngineResultTimer, kEngineResultRetryMs, false, [alive, ui] {
-        ui->post([alive] {
-            if (auto session = alive.lock())
-                (*session)->resultTimer();
-        });
-    });
+    startPostedTimer(m_clock, m_ui, std::weak_ptr(m_alive), kEngineResultTimer,
+        kEngineResultRetryMs, false, [](EngineSession& session) { session.resultTimer(); });
 }
 
 void EngineSession::playPendingResult()

@@ -659,14 +659,8 @@ bool GameController::restoreAutosave()
 
 void GameController::armTimer(Clock::TimerId id, int periodMs, bool periodic)
 {
-    std::weak_ptr<GameController*> alive = m_alive;
-    UiThread* ui = &m_ui;
-    m_clock.startTimer(id, periodMs, periodic, [alive, ui, id] {
-        ui->post([alive, id] {
-            if (auto controller = alive.lock())
-                (*controller)->timerFired(id);
-        });
-    });
+    startPostedTimer(m_clock, m_ui, std::weak_ptr(m_alive), id, periodMs, periodic,
+        [id](GameController& controller) { controller.timerFired(id); });
 }
 
 void GameController::timerFired(Clock::TimerId id)

@@ -187,14 +187,8 @@ bool TrainingSession::userMove(Move move, bool dragged)
 
 void TrainingSession::arm(Clock::TimerId id)
 {
-    std::weak_ptr<TrainingSession*> alive = m_alive;
-    UiThread* ui = &m_ui;
-    m_clock.startTimer(id, kTrainingTimerMs, false, [alive, ui, id] {
-        ui->post([alive, id] {
-            if (auto session = alive.lock())
-                (*session)->timerFired(id);
-        });
-    });
+    startPostedTimer(m_clock, m_ui, std::weak_ptr(m_alive), id, kTrainingTimerMs, false,
+        [id](TrainingSession& session) { session.timerFired(id); });
 }
 
 void TrainingSession::timerFired(Clock::TimerId id)

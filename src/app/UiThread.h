@@ -1,6 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+
+#include "base/Clock.h"
 
 namespace velmorak {
 
@@ -18,5 +21,20 @@ public:
     // Safe from any thread; never runs the task inside the call.
     virtual void post(Task task) = 0;
 };
+
+// Arms timer `id` so that each time it fires, `step(owner)` runs on the interface thread, as
+// long as the owner's liveness token `alive` still stands: a timer that fires while its owner
+// is being destroyed posts a task that finds the token gone and does nothing.
+template <class Owner, class Step>
+void startPostedTimer(Clock& clock, UiThread& ui, std::weak_ptr<Owner*> alive, Clock::TimerId id,
+    int periodMs, bool periodic, Step step)
+{
+    clock.startTimer(id, periodMs, periodic, [alive, ui = &ui, step] {
+        ui->post([alive, step] {
+            if (auto owner = alive.lock())
+                step(**owner);
+        });
+    });
+}
 
 } // namespace velmorak
