@@ -122,21 +122,13 @@ TEST_F(EngineOutputTest, ExpectedRepliesShiftWithoutRepeatingTheNewMoveAndMustSu
 
 TEST_F(EngineOutputTest, CurrentMoveNumbersShowFromOne)
 {
-    struct Row {
-        const char* name;
-        std::vector<int> reported;
-        std::vector<int> shown;
-    } rows[] = {
-        { "engine counting from 0", { 0, 1, 2 }, { 1, 2, 3 } },
-        { "engine counting from 1", { 1, 2, 3 }, { 1, 2, 3 } },
-    };
     output.setShadowPosition(kStartFen);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (int first : { 0, 1 }) {
+        SCOPED_TRACE("an engine counting from " + std::to_string(first));
         output.clear();
-        for (std::size_t i = 0; i < row.reported.size(); ++i) {
-            output.reportCurrentMove("g1f3", row.reported[i], 20);
-            EXPECT_EQ(output.snapshot().displayedMoveNumber(), row.shown[i]);
+        for (int shown = 1; shown <= 3; ++shown) {
+            output.reportCurrentMove("g1f3", first + shown - 1, 20);
+            EXPECT_EQ(output.snapshot().displayedMoveNumber(), shown);
         }
     }
     output.reportCurrentMove("g1f3", 4, 20);

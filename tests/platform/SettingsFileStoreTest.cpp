@@ -29,19 +29,36 @@ mode_t modeOf(const std::string& path)
     return info.st_mode & 0777;
 }
 
-TEST(SettingsFileStore, ValuesOfANewerVersionSurviveAndALinkStaysLinked)
-{
+// Every test works in a fresh folder, most of them on one file in it.
+class FolderTest : public ::testing::Test {
+protected:
     TempFolder folder;
-    std::string target = folder.file("kept-elsewhere.reg");
-    std::string link = folder.file("settings.reg");
+    const std::string path = folder.file("settings.reg");
+};
+using SettingsFileStoreTest = FolderTest;
+using AtomicFileTest = FolderTest;
+
+// The file held locked by this process, for the waiters of the FileLock tests.
+class FileLockTest : public FolderTest {
+protected:
+    Result<FileLock> holdLock(const std::string& text)
+    {
+        TempFolder::write(path, text);
+        return FileLock::acquire(path, {});
+    }
+};
+
+TEST_F(SettingsFileStoreTest, ValuesOfANewerVersionSurviveAndALinkStaysLinked)
+{
+    const std::string target = folder.file("kept-elsewhere.reg");
     TempFolder::write(target,
         "Windows Registry Editor Version 5.00\n\n"
         "[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\Settings]\n"
         "\"FutureOption\"=hex(7):41,00,00,00\n"
         "\"IDC_CBSOUND\"=dword:00000000\n"
         "\"FutureText\"=\"kept\"\n");
-    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
-    SettingsFileStore store(link);
+    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+    SettingsFileStore store(path);
     RegistrySettings settings(store);
     AppSettings options;
     options.load(settings);
@@ -49,17 +66,16 @@ TEST(SettingsFileStore, ValuesOfANewerVersionSurviveAndALinkStaysLinked)
     options.announceMode = 2;
     options.save(settings);
     struct stat info { };
-    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    ASSERT_EQ(::lstat(path.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
-    std::string text = TempFolder::read(target);
-    EXPECT_NE(text.find("\"FutureOption\"=hex(7):41,00,00,00\n"), std::string::npos);
-    EXPECT_NE(text.find("\"FutureText\"=\"kept\"\n"), std::string::npos);
-    EXPECT_NE(text.find("\"IDC_CBANNOUNCE\"=dword:00000002\n"), std::string::npos);
+    const std::string text = TempFolder::read(target);
+    for (const char* line : { "\"FutureOption\"=hex(7):41,00,00,00\n", "\"FutureText\"=\"kept\"\n",
+             "\"IDC_CBANNOUNCE\"=dword:00000002\n" })
+        EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
-TEST(SettingsFileStore, MissingFileReadsAsEmptyAndAnUnreadableOneIsNeverReplaced)
+TEST_F(SettingsFileStoreTest, MissingFileReadsAsEmptyAndAnUnreadableOneIsNeverReplaced)
 {
-    TempFolder folder;
     SettingsFileStore missing(folder.file("none.reg"));
     EXPECT_FALSE(missing.readValue("IDC_CBSOUND"));
     EXPECT_TRUE(missing.checkReadable());
@@ -76,10 +92,8 @@ TEST(SettingsFileStore, MissingFileReadsAsEmptyAndAnUnreadableOneIsNeverReplaced
     }
 }
 
-TEST(SettingsFileStore, WritersAtTheSameTimeKeepEachOthersValues)
+TEST_F(SettingsFileStoreTest, WritersAtTheSameTimeKeepEachOthersValues)
 {
-    TempFolder folder;
-    const std::string path = folder.file("settings.reg");
     // Each writer adds values of its own; a read-change-write of the other in between
     // would drop one.
     auto writer = [&](std::string name) {
@@ -98,13 +112,12 @@ TEST(SettingsFileStore, WritersAtTheSameTimeKeepEachOthersValues)
     }
 }
 
-TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
+TEST_F(SettingsFileStoreTest, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
 {
-    TempFolder folder;
     const std::string dir = folder.file("config/Brindleworks/Velmorak");
-    const std::string path = dir + "/settings.reg";
+    const std::string file = dir + "/settings.reg";
     FailingFileCalls calls;
-    SettingsFileStore store(path, &calls);
+    SettingsFileStore store(file, &calls);
     auto renames = [&] { return std::count(calls.log.begin(), calls.log.end(), "rename"); };
     RegistrySettings settings(store);
     AppSettings saved;
@@ -118,10 +131,10 @@ TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
     saved.engine = "VelmoEngine.vme";
     EXPECT_TRUE(saved.save(settings)) << store.lastStatus().error().message;
     EXPECT_EQ(renames(), 2);
-    EXPECT_EQ(modeOf(path), 0600u) << "the file may hold passwords";
+    EXPECT_EQ(modeOf(file), 0600u) << "the file may hold passwords";
     EXPECT_EQ(modeOf(dir), 0700u);
 
-    SettingsFileStore restarted(path);
+    SettingsFileStore restarted(file);
     RegistrySettings reread(restarted);
     AppSettings options;
     options.load(reread);
@@ -130,18 +143,16 @@ TEST(SettingsFileStore, LoadAndSaveEachReplaceTheFileOnceAndSurviveARestart)
     EXPECT_EQ(options.servers[1].password, "secret") << "shown hidden, so compared here";
 
     calls.failCall = "rename";
-    const std::string before = TempFolder::read(path);
+    const std::string before = TempFolder::read(file);
     saved.sound = true;
     EXPECT_FALSE(saved.save(settings)) << "a lost save is reported";
-    EXPECT_EQ(TempFolder::read(path), before);
+    EXPECT_EQ(TempFolder::read(file), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1)
         << "the temporary file is removed";
 }
 
-TEST(SettingsFileStore, AWriteRemovesTheCopiesThatKilledWritesLeft)
+TEST_F(SettingsFileStoreTest, AWriteRemovesTheCopiesThatKilledWritesLeft)
 {
-    TempFolder folder;
-    const std::string path = folder.file("settings.reg");
     for (const char* name :
         { "settings.reg.tmp-4242-1", "settings.reg.tmp-17-3", "settings.reg.tmp" })
         TempFolder::write(folder.file(name), "a copy with a password");
@@ -153,7 +164,7 @@ TEST(SettingsFileStore, AWriteRemovesTheCopiesThatKilledWritesLeft)
     EXPECT_NE(TempFolder::read(folder.file("settings.reg.tmp-mine")), "");
 }
 
-TEST(SettingsFileStore, DefaultPathFollowsTheEnvironment)
+TEST_F(SettingsFileStoreTest, DefaultPathFollowsTheEnvironment)
 {
     ScopedEnvironment home("HOME", "/home/u");
     ScopedEnvironment xdg("XDG_CONFIG_HOME", std::nullopt);
@@ -167,56 +178,42 @@ TEST(SettingsFileStore, DefaultPathFollowsTheEnvironment)
     EXPECT_EQ(defaultSettingsPath(), "/cfg/Brindleworks/Velmorak/settings.reg");
 }
 
-TEST(AtomicFile, AFailureAtAnyStepLeavesTheOldFileIntact)
+TEST_F(AtomicFileTest, AFailureAtAnyStepLeavesTheOldFileIntactAndShortWritesAreContinued)
 {
     struct Row {
         const char* name;
         const char* call;
-        std::size_t writeLimit;
-        const char* message;
+        std::size_t writeLimit, writeChunk;
+        const char* message; // null: the file is replaced
     };
     const Row rows[] = {
-        { "disk full before the first byte", "write", SIZE_MAX, "cannot write" },
-        { "disk full after 7 bytes", "", 7, "cannot write" },
-        { "sync fails", "fsync", SIZE_MAX, "cannot sync" },
-        { "close fails", "close", SIZE_MAX, "cannot close" },
-        { "rename fails", "rename", SIZE_MAX, "cannot rename" },
+        { "disk full before the first byte", "write", SIZE_MAX, SIZE_MAX, "cannot write" },
+        { "disk full after 7 bytes", "", 7, SIZE_MAX, "cannot write" },
+        { "sync fails", "fsync", SIZE_MAX, SIZE_MAX, "cannot sync" },
+        { "close fails", "close", SIZE_MAX, SIZE_MAX, "cannot close" },
+        { "rename fails", "rename", SIZE_MAX, SIZE_MAX, "cannot rename" },
+        { "writes of 3 bytes at a time", "", SIZE_MAX, 3, nullptr },
     };
+    const std::string contents = std::string(5000, 'n') + "end";
     for (const Row& row : rows) {
-        TempFolder folder;
-        std::string path = folder.file("settings.reg");
+        SCOPED_TRACE(row.name);
         TempFolder::write(path, "old contents\n");
         FailingFileCalls calls;
         calls.failCall = row.call;
         calls.writeLimit = row.writeLimit;
-        Status written = writeFileAtomically(path, std::string(5000, 'n'), 0600, &calls);
-        ASSERT_FALSE(written) << row.name;
-        const std::string& message = written.error().message;
-        EXPECT_NE(message.find(row.message), std::string::npos) << row.name << ": " << message;
-        EXPECT_EQ(TempFolder::read(path), "old contents\n") << row.name;
-        EXPECT_EQ(folder.entryCount(), 1) << row.name << ": the temporary file is removed";
+        calls.writeChunk = row.writeChunk;
+        Status written = writeFileAtomically(path, contents, 0600, &calls);
+        EXPECT_EQ(written.ok(), row.message == nullptr);
+        if (row.message && !written.ok())
+            EXPECT_NE(written.error().message.find(row.message), std::string::npos)
+                << written.error().message;
+        EXPECT_EQ(TempFolder::read(path), row.message ? "old contents\n" : contents);
+        EXPECT_EQ(folder.entryCount(), 1) << "the temporary file is removed";
     }
 }
 
-TEST(AtomicFile, ShortWritesAreContinuedAndTheFileReplaced)
+TEST_F(AtomicFileTest, OnlyRegularFilesAreReplacedAndLinksAtTheirTarget)
 {
-    TempFolder folder;
-    std::string path = folder.file("data");
-    TempFolder::write(path, "old");
-
-    // A write that takes 3 bytes at a time still writes everything.
-    FailingFileCalls trickle;
-    trickle.writeChunk = 3;
-    std::string contents(1000, 'x');
-    contents += "end";
-    EXPECT_TRUE(writeFileAtomically(path, contents, 0600, &trickle).ok());
-    EXPECT_EQ(TempFolder::read(path), contents);
-    EXPECT_EQ(folder.entryCount(), 1);
-}
-
-TEST(AtomicFile, OnlyRegularFilesAreReplacedAndLinksAtTheirTarget)
-{
-    TempFolder folder;
     const std::string fifo = folder.file("fifo");
     const std::string book = folder.file("real.kbk");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
@@ -240,11 +237,11 @@ TEST(AtomicFile, OnlyRegularFilesAreReplacedAndLinksAtTheirTarget)
         { "a new file", "new", std::nullopt },
     };
     for (const Row& row : rows) {
-        const std::string path = folder.file(row.path);
-        Status written = writeFileAtomically(path, row.name);
+        const std::string file = folder.file(row.path);
+        Status written = writeFileAtomically(file, row.name);
         if (!row.refused) {
             ASSERT_TRUE(written) << row.name << ": " << written.error().message;
-            EXPECT_EQ(TempFolder::read(path), row.name);
+            EXPECT_EQ(TempFolder::read(file), row.name);
         } else {
             ASSERT_FALSE(written) << row.name;
             EXPECT_EQ(written.error().kind, *row.refused) << row.name;
@@ -261,12 +258,9 @@ TEST(AtomicFile, OnlyRegularFilesAreReplacedAndLinksAtTheirTarget)
     EXPECT_EQ(opened.error().kind, ErrorKind::WrongFileType);
 }
 
-TEST(FileLock, AWaiterLocksTheFileThatReplacedTheOneItWaitedFor)
+TEST_F(FileLockTest, AWaiterLocksTheFileThatReplacedTheOneItWaitedFor)
 {
-    TempFolder folder;
-    const std::string path = folder.file("games.pgn");
-    TempFolder::write(path, "old");
-    Result<FileLock> held = FileLock::acquire(path, {});
+    Result<FileLock> held = holdLock("old");
     ASSERT_TRUE(held);
 
     // The holder replaces the file and lets go: the waiter locks the new file, not the old.
@@ -283,12 +277,9 @@ TEST(FileLock, AWaiterLocksTheFileThatReplacedTheOneItWaitedFor)
     EXPECT_STREQ(text, "new");
 }
 
-TEST(FileLock, AWaitMeasuredByAFakeClockPassesWithoutSleeping)
+TEST_F(FileLockTest, AWaitMeasuredByAFakeClockPassesWithoutSleeping)
 {
-    TempFolder folder;
-    const std::string path = folder.file("games.pgn");
-    TempFolder::write(path, "held");
-    Result<FileLock> held = FileLock::acquire(path, {});
+    Result<FileLock> held = holdLock("held");
     ASSERT_TRUE(held);
     test::FakeClock clock;
     FileLock::Options options;

@@ -13,6 +13,7 @@ using namespace velmorak;
 namespace {
 
 constexpr int kScreenLayout = 3;
+const std::string kCases = VELMORAK_SOURCE_DIR "/tests/settings/settings-cases.txt";
 
 const char* const kViewFlags[] = { "IDC_CBGAMETAGS", "IDC_CBGAMECOMMENTS", "IDC_CBGAMEVARIATIONS",
     "IDC_CBTAGS", "IDC_CBCOMMENTS", "IDC_CBVARIATIONS" };
@@ -50,8 +51,7 @@ TEST(AppSettings, EmptyStoreGivesTheDefaultsAndWritesTheViewFlags)
 
 TEST(AppSettings, LoadRulesAndStoredTypes)
 {
-    const auto rows =
-        readTableFile(VELMORAK_SOURCE_DIR "/tests/settings/settings-cases.txt", "load");
+    const auto rows = readTableFile(kCases, "load");
     ASSERT_GE(rows.size(), 13u);
     for (const TableRow& row : rows) {
         RegistryFile file; // the stored value written as in the settings file
@@ -104,8 +104,7 @@ TEST(AppSettings, SaveAndLoadRoundTripEveryOption)
 
 TEST(AppSettings, SettingFromTextChecksTheValue)
 {
-    const auto rows =
-        readTableFile(VELMORAK_SOURCE_DIR "/tests/settings/settings-cases.txt", "set");
+    const auto rows = readTableFile(kCases, "set");
     ASSERT_GE(rows.size(), 15u);
     for (const TableRow& row : rows) {
         const OptionSpec* option = AppSettings::find(row.at(1));
