@@ -20,7 +20,6 @@ struct Engine : ControllerHarness {
     {
         store.values["EngineBookfilename"] = RegistryValue::string("/books/e.bin");
     }
-    GameController& c() { return *controller; }
     void waitIdle() { ASSERT_TRUE(c().engine().waitUntilIdle(10s)); }
 };
 
@@ -146,13 +145,10 @@ TEST(EngineDrive, TakeBackWhileSearchingPlaysNothing)
 TEST(EngineDrive, PonderHitWhileRunningGoesOnAsTheRealSearch)
 {
     Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5");
-    h.options.pondering = true;
     LevelRecord level;
     level.setTournament(40, 7200, 40, 3600, 0, 1800);
     h.c().applyLevel(level);
-    ASSERT_TRUE(h.play("e4"));
-    h.settle();
-    h.waitForCall("StartAnalyse 1");
+    h.ponderAfter("e4");
     Board board = h.c().board();
     EXPECT_EQ(h.c().state().ponderMove, board.findMove(0x60, 0x52, kEmpty));
     // The engine's own next move: Black's second, 39 to go.
@@ -168,9 +164,7 @@ TEST(EngineDrive, PonderHitWhileRunningGoesOnAsTheRealSearch)
 TEST(EngineDrive, PonderResultReadyIsPlayedAtOnceAndChargedNothing)
 {
     Engine h("line 0 e7e5 g1f3\n---\nnowait;line 0 b8c6 f1b5\n---\nline 0 g8f6");
-    h.options.pondering = true;
-    ASSERT_TRUE(h.play("e4"));
-    h.settle();
+    h.ponderAfter("e4");
     h.runUntil([&] { return h.c().state().ponderResultReady; });
     std::int64_t blackUsed = h.c().state().blackTimeUsed;
     h.clock.advance(5000);
@@ -180,29 +174,29 @@ TEST(EngineDrive, PonderResultReadyIsPlayedAtOnceAndChargedNothing)
     EXPECT_EQ(h.c().state().whiteTimeUsed, 5000);
 }
 
-TEST(EngineDrive, PonderMissStopsThePonderSearchAndSearchesAgain)
+TEST(EngineDrive, APonderMissOrMoveNowWhilePonderingSearchesTheRealPosition)
 {
-    Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5\n---\nline 0 g8f6");
-    h.options.pondering = true;
-    ASSERT_TRUE(h.play("e4"));
-    h.settle();
-    h.waitForCall("StartAnalyse 1");
-    ASSERT_TRUE(h.play("d4"));
-    h.settle();
-    EXPECT_EQ(h.movesText(), "e4 e5 d4 Nf6") << "the stopped ponder line is never played";
-}
-
-TEST(EngineDrive, MoveNowWhilePonderingSearchesTheRealPosition)
-{
-    Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5\n---\nline 0 g1f3");
-    h.options.pondering = true;
-    h.options.autoAnswer = true;
-    ASSERT_TRUE(h.play("e4"));
-    h.settle();
-    h.waitForCall("StartAnalyse 1");
-    h.c().moveNow();
-    h.settle();
-    EXPECT_EQ(h.movesText(), "e4 e5 Nf3") << "the engine moved for the side to move";
+    // The ponder search's line (Nc6) is never played: it answers a position nobody reached.
+    const struct {
+        const char* name;
+        const char* userMove; // nullptr: "Move now!" for the side to move
+        const char* moves;
+    } rows[] = {
+        { "ponder miss", "d4", "e4 e5 d4 Nf6" },
+        { "move now while pondering", nullptr, "e4 e5 Nf3" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Engine h(std::string("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5\n---\nline 0 ") +
+            (row.userMove ? "g8f6" : "g1f3"));
+        h.ponderAfter("e4");
+        if (row.userMove)
+            ASSERT_TRUE(h.play(row.userMove));
+        else
+            h.c().moveNow();
+        h.settle();
+        EXPECT_EQ(h.movesText(), row.moves);
+    }
 }
 
 TEST(EngineDrive, AnalysisRestartsOnEveryStepAtMostOncePerSecond)
@@ -248,13 +242,11 @@ TEST(EngineDrive, ReplayReachingTheEndLetsTheEngineFinishTheGame)
     h.ui.runPending();
     EXPECT_TRUE(h.c().state().analysisMode);
     h.waitForCall("StartAnalyse 0");
-    h.clock.advance(6 * 250 + 500);
-    h.ui.runPending();
+    h.elapse(6 * 250 + 500);
     h.ui.runPending();
     EXPECT_EQ(h.c().state().plyNumber, 3) << "the engine played on";
     h.waitForCall("StartAnalyse 0", 2);
-    h.clock.advance(1750);
-    h.ui.runPending();
+    h.elapse(1750);
     h.ui.runPending();
     EXPECT_EQ(h.c().state().plyNumber, 4);
     h.c().stopReplayAndAnalysis();
@@ -266,13 +258,11 @@ TEST(EngineDrive, TheEngineFinishingAReplayedGameEndsIt)
 {
     Engine h("waitstop;line 0 d8h4");
     h.options.autoAnswer = false;
-    for (const char* move : { "f3", "e5", "g4" })
-        ASSERT_TRUE(h.play(move));
+    h.playAll({ "f3", "e5", "g4" });
     h.c().startReplay();
     h.ui.runPending();
     h.waitForCall("StartAnalyse 0");
-    h.clock.advance(6 * 250 + 500);
-    h.ui.runPending();
+    h.elapse(6 * 250 + 500);
     h.ui.runPending();
     ASSERT_EQ(h.c().currentNode()->san(), "Qh4#");
     EXPECT_EQ(h.prompts.shown.back(), "Velmorak: Checkmate");
@@ -381,12 +371,10 @@ TEST(EngineDrive, AnEngineMoveWaitsForOpenBoxesAndAnimations)
     EXPECT_EQ(h.movesText(), "e4");
     EXPECT_TRUE(h.c().isEngineMoveDue());
     h.view.animating = true;
-    h.clock.advance(kEngineResultRetryMs);
-    h.ui.runPending();
+    h.elapse(kEngineResultRetryMs);
     EXPECT_EQ(h.movesText(), "e4") << "not under an animation either";
     h.view.animating = false;
-    h.clock.advance(kEngineResultRetryMs);
-    h.ui.runPending();
+    h.elapse(kEngineResultRetryMs);
     EXPECT_EQ(h.movesText(), "e4 e5");
     EXPECT_FALSE(h.c().isEngineMoveDue());
 }

@@ -15,11 +15,13 @@
 #include "support/LineFile.h"
 #include "support/ReportRecorder.h"
 #include "support/TempFolder.h"
+#include "support/TextChecks.h"
 
 namespace velmorak {
 namespace {
 
 using namespace std::chrono_literals;
+using test::contains;
 using test::ReportRecorder;
 using SteadyTime = std::chrono::steady_clock;
 
@@ -314,7 +316,7 @@ TEST_F(UciBridgeTest, AnEngineLostBetweenOrDuringSearchesIsStartedAgainByTheNext
         pid_t first = engine.enginePid();
         ASSERT_GT(first, 0);
         search(kStart);
-        EXPECT_NE(engine.lastError().find(row.error), std::string::npos) << engine.lastError();
+        EXPECT_TRUE(contains(engine.lastError(), row.error));
         if (row.killBetween) {
             ::kill(first, SIGKILL);
             ASSERT_TRUE(hasEnded(first));
@@ -400,7 +402,7 @@ TEST_F(UciBridgeTest, AnEngineThatFallsSilentInASearchIsEndedWithinItsLevelAndSa
         searched.get();
         EXPECT_LT(SteadyTime::now() - started, row.within);
         EXPECT_TRUE(isReaped(pid));
-        EXPECT_NE(engine.lastError().find(row.says), std::string::npos) << engine.lastError();
+        EXPECT_TRUE(contains(engine.lastError(), row.says));
     }
 }
 
@@ -441,7 +443,7 @@ TEST_F(UciBridgeTest, AFailedStartGivesItsReasonQuicklyAndIsNotTriedAgain)
         search(kStart);
         EXPECT_STREQ(engine.engineName(), "VelmoEngine");
         EXPECT_LT(SteadyTime::now() - started, 3s);
-        EXPECT_NE(engine.lastError().find(row.error), std::string::npos) << engine.lastError();
+        EXPECT_TRUE(contains(engine.lastError(), row.error));
         EXPECT_EQ(m_recorder.text(), "");
         EXPECT_LE(engine.enginePid(), 0);
         EXPECT_LE(test::readLines(count).size(), 1u);

@@ -77,7 +77,8 @@ public:
     std::function<void()> whileOpen;
 
 private:
-    bool answer(bool defaultAnswer);
+    // Records the box, runs `whileOpen` and gives the next scripted answer.
+    bool answer(std::string_view title, std::string_view text, bool defaultAnswer);
 };
 
 // Records the drawing requests as short texts ("draw e2e4", "draw* e7e5" for a move to
@@ -117,13 +118,23 @@ public:
         const std::string& plugin = "TestEngine");
     ~ControllerHarness();
 
-    // A move given as coordinates or SAN, entered by the user.
+    GameController& c() { return *controller; }
+    // A move given as coordinates or SAN, entered by the user; playAll fails on a refusal.
     bool play(std::string_view move, bool dragged = false);
+    void playAll(std::initializer_list<const char*> moves);
+    // With pondering on: plays `move`, lets the engine answer, waits for its ponder search.
+    void ponderAfter(std::string_view move);
     // Runs posted tasks until the engine is idle (or only pondering) and nothing is left
     // queued.
     void settle(std::chrono::milliseconds limit = std::chrono::seconds(10));
     // Runs posted tasks as they come until `done` holds; a failure after 10 s.
     void runUntil(const std::function<bool()>& done);
+    // Moves the fake clock on by `ms` and runs what its timers posted.
+    void elapse(std::int64_t ms)
+    {
+        clock.advance(ms);
+        ui.runPending();
+    }
     // The test plug-in's calls so far, one line each ("SetLevel 1 5 0 99"); how many start
     // with `prefix`; those from the last one starting with `from` on.
     std::vector<std::string> engineCalls() const;
@@ -131,7 +142,6 @@ public:
     std::vector<std::string> callsFrom(std::string_view from) const;
     // Waits (10 s at most, a failure then) until `times` calls start with `prefix`.
     void waitForCall(const std::string& prefix, int times = 1) const;
-    void clearEngineCalls() const;
     std::string movesText();
 
     // What the memory port reports.
