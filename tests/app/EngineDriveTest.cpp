@@ -79,8 +79,7 @@ TEST(EngineDrive, AnEngineThatGivesNoMoveSaysWhyAndALostOneSearchesOnceMore)
 TEST(EngineDrive, HashTablesAreClearedOnlyWhileTheEngineRests)
 {
     Engine h("waitstop;line 0 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     EXPECT_FALSE(h.c().clearHashTables());
     EXPECT_EQ(
         h.prompts.shown.back(), "Velmorak: Can\u00b4t clear hashtables while engine is running");
@@ -108,8 +107,7 @@ TEST(EngineDrive, TwoPlayersTheEngineMovesOnlyOnMoveNow)
 TEST(EngineDrive, MoveNowWhileSearchingPlaysTheBestMoveSoFar)
 {
     Engine h("line 3 d7d5;waitstop;line 7 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     EXPECT_FALSE(h.play("d4")) << "board input waits while the engine searches";
     h.c().moveNow();
     h.settle();
@@ -119,8 +117,7 @@ TEST(EngineDrive, MoveNowWhileSearchingPlaysTheBestMoveSoFar)
 TEST(EngineDrive, TakeBackWhileSearchingPlaysNothing)
 {
     Engine h("waitstop;line 7 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     h.c().takeBackMove(false);
     h.settle();
     EXPECT_EQ(h.c().board().fen(), kStart);
@@ -335,8 +332,7 @@ TEST(EngineDrive, AHashChangeWhilePonderingWaitsForTheRealSearch)
     Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6");
     h.options.pondering = true;
     h.options.hashTableSize = 128;
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     int restarts = h.countCalls("ExitEngine");
     h.options.hashTableSize = 256;
     h.settle();
@@ -382,8 +378,7 @@ TEST(EngineDrive, AnEngineMoveWaitsForOpenBoxesAndAnimations)
 TEST(EngineDrive, ExitDuringASearchAndAnAnimationEnds)
 {
     Engine h("waitstop;line 0 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     h.view.animating = true;
     h.c().exit();
     EXPECT_FALSE(h.c().engine().isRunning());

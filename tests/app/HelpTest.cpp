@@ -132,8 +132,7 @@ TEST(Hint, WithoutASearchWhilePonderingOrAnalysing)
 TEST(Hint, NoneWhileTheEngineThinks)
 {
     ControllerHarness h("waitstop;line 0 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     EXPECT_EQ(h.c().showHint(), NoMove);
     EXPECT_EQ(h.c().showThreat(), NoMove);
     EXPECT_EQ(h.prompts.shown,

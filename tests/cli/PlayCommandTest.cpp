@@ -193,15 +193,7 @@ TEST(PlayCommand, TwoEngineSidesPlayToMateThenSaveAndRestore)
     EXPECT_TRUE(contains(restored.out, moves));
 }
 
-TEST(PlayCommand, AnEngineThatGivesNoMoveEndsTwoEngineSidesWithAMessage)
-{
-    TempFolder folder;
-    // The line names a move of the wrong side: nothing can be played.
-    CliResult run = playOk(folder, "", "--white engine --black engine", "line 0 e7e5");
-    EXPECT_TRUE(contains(run.out, "message Velmorak: the engine gave no move in this position"));
-}
-
-TEST(PlayCommand, NeitherPonderingNorALongSearchKeepsTheSessionWaiting)
+TEST(PlayCommand, NeitherPonderingNorALongSearchNorAMissingMoveKeepsTheSessionWaiting)
 {
     // Lines that name the expected reply make the engine ponder on it when it may.
     const std::string pondering = "line 0 f2f3 e7e5;---;line 0 e7e5 g2g4;---;line 0 g2g4 d8h4;"
@@ -219,6 +211,9 @@ TEST(PlayCommand, NeitherPonderingNorALongSearchKeepsTheSessionWaiting)
             "nodes 1;sleep 20000;stopcheck;line 0 e7e5", "fen " + std::string(kAfterE4) },
         { "quit during a tournament search", "e4\nquit\n", "--level tournament:40/120",
             "nodes 1;sleep 20000;stopcheck;line 0 e7e5", "fen " + std::string(kAfterE4) },
+        // The line names a move of the wrong side: nothing can be played.
+        { "an engine that gives no move", "", "--white engine --black engine", "line 0 e7e5",
+            "message Velmorak: the engine gave no move in this position" },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -129,21 +129,6 @@ void RecordingView::showMoveThereAndBack(Move move, std::string_view san, bool t
         std::string(san));
 }
 
-void RecordingView::positionChanged(const Board& board)
-{
-    fens.push_back(board.fen());
-}
-
-void RecordingView::moveEntered(const CGameNode& node)
-{
-    events.push_back("entered " + node.san());
-}
-
-void RecordingView::setCommandEnabled(ControllerCommand command, bool on)
-{
-    enabled[int(command)] = on;
-}
-
 void RecordingView::setCommandChecked(ControllerCommand command, bool on)
 {
     checked[int(command)] = on;
@@ -197,6 +182,12 @@ void ControllerHarness::playAll(std::initializer_list<const char*> moves)
 {
     for (const char* move : moves)
         ASSERT_TRUE(play(move)) << move;
+}
+
+void ControllerHarness::searchAfter(std::string_view move)
+{
+    EXPECT_TRUE(play(move)) << move;
+    waitForCall("StartAnalyse 0");
 }
 
 void ControllerHarness::ponderAfter(std::string_view move)

@@ -88,9 +88,12 @@ public:
     void drawMove(Move move, bool animate, bool withSound, bool highlight) override;
     void drawTakeBack(Move move, bool animate) override;
     void redrawBoard() override { events.push_back("redraw"); }
-    void positionChanged(const Board& board) override;
-    void moveEntered(const CGameNode& node) override;
-    void setCommandEnabled(ControllerCommand command, bool enabled) override;
+    void positionChanged(const Board& board) override { fens.push_back(board.fen()); }
+    void moveEntered(const CGameNode& node) override { events.push_back("entered " + node.san()); }
+    void setCommandEnabled(ControllerCommand command, bool on) override
+    {
+        enabled[int(command)] = on;
+    }
     void setCommandChecked(ControllerCommand command, bool checked) override;
     void invalidateStatus() override { }
     void invalidateMoveList() override { }
@@ -122,6 +125,8 @@ public:
     // A move given as coordinates or SAN, entered by the user; playAll fails on a refusal.
     bool play(std::string_view move, bool dragged = false);
     void playAll(std::initializer_list<const char*> moves);
+    // Plays `move` and waits until the engine's search for the answer has gone out.
+    void searchAfter(std::string_view move);
     // With pondering on: plays `move`, lets the engine answer, waits for its ponder search.
     void ponderAfter(std::string_view move);
     // Runs posted tasks until the engine is idle (or only pondering) and nothing is left
