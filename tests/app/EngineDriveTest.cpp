@@ -230,9 +230,9 @@ TEST(EngineDrive, AnalysisRestartsOnEveryStepAtMostOncePerSecond)
 
 TEST(EngineDrive, ReplayReachingTheEndLetsTheEngineFinishTheGame)
 {
-    Engine h("waitstop;line 0 first");
+    Engine h("waitstop;line 0 g2g4\n---\nwaitstop;line 0 d8h4");
     h.options.autoAnswer = false;
-    ASSERT_TRUE(h.play("e4"));
+    h.playAll({ "f3", "e5" });
     h.c().startReplay();
     EXPECT_EQ(h.prompts.shown.back(),
         "Replay: Last position of game, would you like to let the engine finish the game?");
@@ -241,30 +241,18 @@ TEST(EngineDrive, ReplayReachingTheEndLetsTheEngineFinishTheGame)
     h.waitForCall("StartAnalyse 0");
     h.elapse(6 * 250 + 500);
     h.ui.runPending();
-    EXPECT_EQ(h.c().state().plyNumber, 3) << "the engine played on";
+    EXPECT_EQ(h.c().state().plyNumber, 4) << "the engine played on";
     h.waitForCall("StartAnalyse 0", 2);
     h.elapse(1750);
-    h.ui.runPending();
-    EXPECT_EQ(h.c().state().plyNumber, 4);
-    h.c().stopReplayAndAnalysis();
-    EXPECT_FALSE(h.c().state().analysisMode);
-    EXPECT_FALSE(h.c().state().autoReplay);
-}
-
-TEST(EngineDrive, TheEngineFinishingAReplayedGameEndsIt)
-{
-    Engine h("waitstop;line 0 d8h4");
-    h.options.autoAnswer = false;
-    h.playAll({ "f3", "e5", "g4" });
-    h.c().startReplay();
-    h.ui.runPending();
-    h.waitForCall("StartAnalyse 0");
-    h.elapse(6 * 250 + 500);
     h.ui.runPending();
     ASSERT_EQ(h.c().currentNode()->san(), "Qh4#");
     EXPECT_EQ(h.prompts.shown.back(), "Velmorak: Checkmate");
     EXPECT_EQ(h.c().currentNode()->comment(), "Black mates");
     EXPECT_EQ(h.c().game().getTag("Result"), "0-1");
+    // The mate ends the replay and the analysis.
+    h.elapse(1750);
+    EXPECT_FALSE(h.c().state().analysisMode);
+    EXPECT_FALSE(h.c().state().autoReplay);
 }
 
 TEST(EngineDrive, EveryLevelRowReachesThePlugInExactly)
