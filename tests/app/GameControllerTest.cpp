@@ -99,11 +99,8 @@ TEST(GameController, EndOfGameMessagesCommentsAndResult)
     for (const EndRow& row : rows) {
         SCOPED_TRACE(row.name);
         TwoPlayers h;
-        if (*row.fen) {
-            auto game = std::make_unique<CPgnGame>();
-            game->setTag("FEN", row.fen);
-            h.c().setGame(std::move(game));
-        }
+        if (*row.fen)
+            h.c().setGame(gameFromFen(row.fen));
         for (const char* move : row.moves)
             ASSERT_TRUE(h.play(move));
         EXPECT_EQ(h.prompts.shown, std::vector<std::string> { row.shown });

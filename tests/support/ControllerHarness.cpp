@@ -200,24 +200,19 @@ void ControllerHarness::ponderAfter(std::string_view move)
 
 void ControllerHarness::settle(std::chrono::milliseconds limit)
 {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        ui.runPending();
-        bool searching = (controller->isEngineBusy() && !controller->isPondering()) ||
-            controller->isEngineMoveDue();
-        if (!searching && ui.runPending() == 0)
-            return;
-        if (std::chrono::steady_clock::now() > deadline) {
-            ADD_FAILURE() << "the engine did not become idle";
-            return;
-        }
-        ui.waitAndRun(std::chrono::milliseconds(20));
-    }
+    runUntil(
+        [this] {
+            ui.runPending();
+            bool searching = (controller->isEngineBusy() && !controller->isPondering()) ||
+                controller->isEngineMoveDue();
+            return !searching && ui.runPending() == 0;
+        },
+        limit);
 }
 
-void ControllerHarness::runUntil(const std::function<bool()>& done)
+void ControllerHarness::runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
 {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) {
             ADD_FAILURE() << "the awaited state never came";

@@ -132,8 +132,9 @@ public:
     // Runs posted tasks until the engine is idle (or only pondering) and nothing is left
     // queued.
     void settle(std::chrono::milliseconds limit = std::chrono::seconds(10));
-    // Runs posted tasks as they come until `done` holds; a failure after 10 s.
-    void runUntil(const std::function<bool()>& done);
+    // Runs posted tasks as they come until `done` holds; a failure after `limit`.
+    void runUntil(const std::function<bool()>& done,
+        std::chrono::milliseconds limit = std::chrono::seconds(10));
     // Moves the fake clock on by `ms` and runs what its timers posted.
     void elapse(std::int64_t ms)
     {
