@@ -44,6 +44,8 @@ TEST(EngineDrive, OnePlayerGameTheEngineAnswersEachMove)
 TEST(EngineDrive, AnEngineThatGivesNoMoveSaysWhyAndALostOneSearchesOnceMore)
 {
     const std::string lost = "error the engine 'x' stopped during the search: it crashed";
+    const std::string why = "Velmorak: The engine gave no move: " + lost.substr(6);
+    const std::string again = why + ". It is started again and searches once more.";
     const struct {
         const char* name;
         std::string script;
@@ -51,15 +53,9 @@ TEST(EngineDrive, AnEngineThatGivesNoMoveSaysWhyAndALostOneSearchesOnceMore)
         int searches;
         const char* moves;
     } rows[] = {
-        { "lost with a line, then answering", "line 0 d7d5;" + lost + ";---;line 0 e7e5",
-            { "Velmorak: The engine gave no move: " + lost.substr(6) +
-                ". It is started again and searches once more." },
+        { "lost with a line, then answering", "line 0 d7d5;" + lost + ";---;line 0 e7e5", { again },
             2, "e4 e5" },
-        { "lost twice", lost,
-            { "Velmorak: The engine gave no move: " + lost.substr(6) +
-                    ". It is started again and searches once more.",
-                "Velmorak: The engine gave no move: " + lost.substr(6) + "." },
-            2, "e4" },
+        { "lost twice", lost, { again, why + "." }, 2, "e4" },
         { "no move (bestmove (none))", "nodes 1", { "Velmorak: The engine gave no move." }, 1,
             "e4" },
         { "a move of the wrong side", "line 0 e2e4", { "Velmorak: The engine gave no move." }, 1,
