@@ -11,6 +11,7 @@
 #include "app/AutosaveRing.h"
 #include "engine/BookSettings.h"
 #include "support/ControllerHarness.h"
+#include "support/TextChecks.h"
 
 namespace velmorak::test {
 namespace {
@@ -116,8 +117,7 @@ TEST(Application, ExitWritesSettingsLevelAndAutosaveAndEndsTheEngine)
         s.store.values["IDC_CBKEEPALIVE"] = RegistryValue::dword(1);
         auto app = s.make();
         ASSERT_TRUE(app->start({}));
-        s.clock.advance(250);
-        s.ui.runPending();
+        s.elapse(250);
         EXPECT_EQ(s.fired, (std::vector<Clock::TimerId> { kServerInputTimer, kClockTimer }));
         EXPECT_TRUE(app->isTimerArmed(kKeepAliveTimer));
 
@@ -132,8 +132,7 @@ TEST(Application, ExitWritesSettingsLevelAndAutosaveAndEndsTheEngine)
         LevelRecord stored;
         loadLevel(s.settings, stored);
         EXPECT_EQ(stored, level);
-        EXPECT_NE(TempFolder::read(s.folder.file(std::string(kAutosaveFileName))).find("*"),
-            std::string::npos);
+        EXPECT_TRUE(contains(TempFolder::read(s.folder.file(std::string(kAutosaveFileName))), "*"));
         EXPECT_EQ(s.engineCalls().back(), "ExitEngine");
         EXPECT_FALSE(s.clock.isArmed(kClockTimer) || s.clock.isArmed(kKeepAliveTimer));
     }

@@ -20,7 +20,6 @@ struct Engine : ControllerHarness {
     {
         store.values["EngineBookfilename"] = RegistryValue::string("/books/e.bin");
     }
-    GameController& c() { return *controller; }
     void waitIdle() { ASSERT_TRUE(c().engine().waitUntilIdle(10s)); }
 };
 
@@ -45,6 +44,8 @@ TEST(EngineDrive, OnePlayerGameTheEngineAnswersEachMove)
 TEST(EngineDrive, AnEngineThatGivesNoMoveSaysWhyAndALostOneSearchesOnceMore)
 {
     const std::string lost = "error the engine 'x' stopped during the search: it crashed";
+    const std::string why = "Velmorak: The engine gave no move: " + lost.substr(6);
+    const std::string again = why + ". It is started again and searches once more.";
     const struct {
         const char* name;
         std::string script;
@@ -52,15 +53,9 @@ TEST(EngineDrive, AnEngineThatGivesNoMoveSaysWhyAndALostOneSearchesOnceMore)
         int searches;
         const char* moves;
     } rows[] = {
-        { "lost with a line, then answering", "line 0 d7d5;" + lost + ";---;line 0 e7e5",
-            { "Velmorak: The engine gave no move: " + lost.substr(6) +
-                ". It is started again and searches once more." },
+        { "lost with a line, then answering", "line 0 d7d5;" + lost + ";---;line 0 e7e5", { again },
             2, "e4 e5" },
-        { "lost twice", lost,
-            { "Velmorak: The engine gave no move: " + lost.substr(6) +
-                    ". It is started again and searches once more.",
-                "Velmorak: The engine gave no move: " + lost.substr(6) + "." },
-            2, "e4" },
+        { "lost twice", lost, { again, why + "." }, 2, "e4" },
         { "no move (bestmove (none))", "nodes 1", { "Velmorak: The engine gave no move." }, 1,
             "e4" },
         { "a move of the wrong side", "line 0 e2e4", { "Velmorak: The engine gave no move." }, 1,
@@ -80,8 +75,7 @@ TEST(EngineDrive, AnEngineThatGivesNoMoveSaysWhyAndALostOneSearchesOnceMore)
 TEST(EngineDrive, HashTablesAreClearedOnlyWhileTheEngineRests)
 {
     Engine h("waitstop;line 0 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     EXPECT_FALSE(h.c().clearHashTables());
     EXPECT_EQ(
         h.prompts.shown.back(), "Velmorak: Can\u00b4t clear hashtables while engine is running");
@@ -109,8 +103,7 @@ TEST(EngineDrive, TwoPlayersTheEngineMovesOnlyOnMoveNow)
 TEST(EngineDrive, MoveNowWhileSearchingPlaysTheBestMoveSoFar)
 {
     Engine h("line 3 d7d5;waitstop;line 7 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     EXPECT_FALSE(h.play("d4")) << "board input waits while the engine searches";
     h.c().moveNow();
     h.settle();
@@ -120,8 +113,7 @@ TEST(EngineDrive, MoveNowWhileSearchingPlaysTheBestMoveSoFar)
 TEST(EngineDrive, TakeBackWhileSearchingPlaysNothing)
 {
     Engine h("waitstop;line 7 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     h.c().takeBackMove(false);
     h.settle();
     EXPECT_EQ(h.c().board().fen(), kStart);
@@ -146,13 +138,10 @@ TEST(EngineDrive, TakeBackWhileSearchingPlaysNothing)
 TEST(EngineDrive, PonderHitWhileRunningGoesOnAsTheRealSearch)
 {
     Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5");
-    h.options.pondering = true;
     LevelRecord level;
     level.setTournament(40, 7200, 40, 3600, 0, 1800);
     h.c().applyLevel(level);
-    ASSERT_TRUE(h.play("e4"));
-    h.settle();
-    h.waitForCall("StartAnalyse 1");
+    h.ponderAfter("e4");
     Board board = h.c().board();
     EXPECT_EQ(h.c().state().ponderMove, board.findMove(0x60, 0x52, kEmpty));
     // The engine's own next move: Black's second, 39 to go.
@@ -168,9 +157,7 @@ TEST(EngineDrive, PonderHitWhileRunningGoesOnAsTheRealSearch)
 TEST(EngineDrive, PonderResultReadyIsPlayedAtOnceAndChargedNothing)
 {
     Engine h("line 0 e7e5 g1f3\n---\nnowait;line 0 b8c6 f1b5\n---\nline 0 g8f6");
-    h.options.pondering = true;
-    ASSERT_TRUE(h.play("e4"));
-    h.settle();
+    h.ponderAfter("e4");
     h.runUntil([&] { return h.c().state().ponderResultReady; });
     std::int64_t blackUsed = h.c().state().blackTimeUsed;
     h.clock.advance(5000);
@@ -180,29 +167,29 @@ TEST(EngineDrive, PonderResultReadyIsPlayedAtOnceAndChargedNothing)
     EXPECT_EQ(h.c().state().whiteTimeUsed, 5000);
 }
 
-TEST(EngineDrive, PonderMissStopsThePonderSearchAndSearchesAgain)
+TEST(EngineDrive, APonderMissOrMoveNowWhilePonderingSearchesTheRealPosition)
 {
-    Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5\n---\nline 0 g8f6");
-    h.options.pondering = true;
-    ASSERT_TRUE(h.play("e4"));
-    h.settle();
-    h.waitForCall("StartAnalyse 1");
-    ASSERT_TRUE(h.play("d4"));
-    h.settle();
-    EXPECT_EQ(h.movesText(), "e4 e5 d4 Nf6") << "the stopped ponder line is never played";
-}
-
-TEST(EngineDrive, MoveNowWhilePonderingSearchesTheRealPosition)
-{
-    Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5\n---\nline 0 g1f3");
-    h.options.pondering = true;
-    h.options.autoAnswer = true;
-    ASSERT_TRUE(h.play("e4"));
-    h.settle();
-    h.waitForCall("StartAnalyse 1");
-    h.c().moveNow();
-    h.settle();
-    EXPECT_EQ(h.movesText(), "e4 e5 Nf3") << "the engine moved for the side to move";
+    // The ponder search's line (Nc6) is never played: it answers a position nobody reached.
+    const struct {
+        const char* name;
+        const char* userMove; // nullptr: "Move now!" for the side to move
+        const char* moves;
+    } rows[] = {
+        { "ponder miss", "d4", "e4 e5 d4 Nf6" },
+        { "move now while pondering", nullptr, "e4 e5 Nf3" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Engine h(std::string("line 0 e7e5 g1f3\n---\nline 0 b8c6 f1b5\n---\nline 0 ") +
+            (row.userMove ? "g8f6" : "g1f3"));
+        h.ponderAfter("e4");
+        if (row.userMove)
+            ASSERT_TRUE(h.play(row.userMove));
+        else
+            h.c().moveNow();
+        h.settle();
+        EXPECT_EQ(h.movesText(), row.moves);
+    }
 }
 
 TEST(EngineDrive, AnalysisRestartsOnEveryStepAtMostOncePerSecond)
@@ -239,45 +226,29 @@ TEST(EngineDrive, AnalysisRestartsOnEveryStepAtMostOncePerSecond)
 
 TEST(EngineDrive, ReplayReachingTheEndLetsTheEngineFinishTheGame)
 {
-    Engine h("waitstop;line 0 first");
+    Engine h("waitstop;line 0 g2g4\n---\nwaitstop;line 0 d8h4");
     h.options.autoAnswer = false;
-    ASSERT_TRUE(h.play("e4"));
+    h.playAll({ "f3", "e5" });
     h.c().startReplay();
     EXPECT_EQ(h.prompts.shown.back(),
         "Replay: Last position of game, would you like to let the engine finish the game?");
     h.ui.runPending();
     EXPECT_TRUE(h.c().state().analysisMode);
     h.waitForCall("StartAnalyse 0");
-    h.clock.advance(6 * 250 + 500);
+    h.elapse(6 * 250 + 500);
     h.ui.runPending();
-    h.ui.runPending();
-    EXPECT_EQ(h.c().state().plyNumber, 3) << "the engine played on";
+    EXPECT_EQ(h.c().state().plyNumber, 4) << "the engine played on";
     h.waitForCall("StartAnalyse 0", 2);
-    h.clock.advance(1750);
-    h.ui.runPending();
-    h.ui.runPending();
-    EXPECT_EQ(h.c().state().plyNumber, 4);
-    h.c().stopReplayAndAnalysis();
-    EXPECT_FALSE(h.c().state().analysisMode);
-    EXPECT_FALSE(h.c().state().autoReplay);
-}
-
-TEST(EngineDrive, TheEngineFinishingAReplayedGameEndsIt)
-{
-    Engine h("waitstop;line 0 d8h4");
-    h.options.autoAnswer = false;
-    for (const char* move : { "f3", "e5", "g4" })
-        ASSERT_TRUE(h.play(move));
-    h.c().startReplay();
-    h.ui.runPending();
-    h.waitForCall("StartAnalyse 0");
-    h.clock.advance(6 * 250 + 500);
-    h.ui.runPending();
+    h.elapse(1750);
     h.ui.runPending();
     ASSERT_EQ(h.c().currentNode()->san(), "Qh4#");
     EXPECT_EQ(h.prompts.shown.back(), "Velmorak: Checkmate");
     EXPECT_EQ(h.c().currentNode()->comment(), "Black mates");
     EXPECT_EQ(h.c().game().getTag("Result"), "0-1");
+    // The mate ends the replay and the analysis.
+    h.elapse(1750);
+    EXPECT_FALSE(h.c().state().analysisMode);
+    EXPECT_FALSE(h.c().state().autoReplay);
 }
 
 TEST(EngineDrive, EveryLevelRowReachesThePlugInExactly)
@@ -345,8 +316,7 @@ TEST(EngineDrive, AHashChangeWhilePonderingWaitsForTheRealSearch)
     Engine h("line 0 e7e5 g1f3\n---\nline 0 b8c6");
     h.options.pondering = true;
     h.options.hashTableSize = 128;
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     int restarts = h.countCalls("ExitEngine");
     h.options.hashTableSize = 256;
     h.settle();
@@ -381,12 +351,10 @@ TEST(EngineDrive, AnEngineMoveWaitsForOpenBoxesAndAnimations)
     EXPECT_EQ(h.movesText(), "e4");
     EXPECT_TRUE(h.c().isEngineMoveDue());
     h.view.animating = true;
-    h.clock.advance(kEngineResultRetryMs);
-    h.ui.runPending();
+    h.elapse(kEngineResultRetryMs);
     EXPECT_EQ(h.movesText(), "e4") << "not under an animation either";
     h.view.animating = false;
-    h.clock.advance(kEngineResultRetryMs);
-    h.ui.runPending();
+    h.elapse(kEngineResultRetryMs);
     EXPECT_EQ(h.movesText(), "e4 e5");
     EXPECT_FALSE(h.c().isEngineMoveDue());
 }
@@ -394,8 +362,7 @@ TEST(EngineDrive, AnEngineMoveWaitsForOpenBoxesAndAnimations)
 TEST(EngineDrive, ExitDuringASearchAndAnAnimationEnds)
 {
     Engine h("waitstop;line 0 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
+    h.searchAfter("e4");
     h.view.animating = true;
     h.c().exit();
     EXPECT_FALSE(h.c().engine().isRunning());

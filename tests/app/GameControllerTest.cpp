@@ -19,12 +19,6 @@ struct TwoPlayers : ControllerHarness {
     {
         options.autoAnswer = false;
     }
-    void playAll(std::initializer_list<const char*> moves)
-    {
-        for (const char* move : moves)
-            ASSERT_TRUE(play(move)) << move;
-    }
-    GameController& c() { return *controller; }
 };
 
 TEST(GameController, MovesNavigationAndUsedTimes)
@@ -105,11 +99,8 @@ TEST(GameController, EndOfGameMessagesCommentsAndResult)
     for (const EndRow& row : rows) {
         SCOPED_TRACE(row.name);
         TwoPlayers h;
-        if (*row.fen) {
-            auto game = std::make_unique<CPgnGame>();
-            game->setTag("FEN", row.fen);
-            h.c().setGame(std::move(game));
-        }
+        if (*row.fen)
+            h.c().setGame(gameFromFen(row.fen));
         for (const char* move : row.moves)
             ASSERT_TRUE(h.play(move));
         EXPECT_EQ(h.prompts.shown, std::vector<std::string> { row.shown });
@@ -251,27 +242,27 @@ TEST(GameController, ReplayStepsAtTheReplaySpeed)
     h.c().backToStart();
     h.c().startReplay();
     EXPECT_TRUE(h.view.checked[int(ControllerCommand::Replay)]);
-    h.clock.advance(499);
-    h.ui.runPending();
-    EXPECT_EQ(h.c().state().plyNumber, 1);
-    h.clock.advance(1);
-    h.ui.runPending();
-    EXPECT_EQ(h.c().state().plyNumber, 2) << "first step after 500 ms";
-    h.view.animating = true; // a step waits for the animation
-    h.clock.advance(1750);
-    h.ui.runPending();
-    EXPECT_EQ(h.c().state().plyNumber, 2);
-    h.view.animating = false;
-    h.clock.advance(1750);
-    h.ui.runPending();
-    EXPECT_EQ(h.c().state().plyNumber, 3);
-    h.clock.advance(1749);
-    h.ui.runPending();
-    EXPECT_EQ(h.c().state().plyNumber, 3) << "(6 + 1) x 250 = 1750 ms per step";
-    h.clock.advance(1);
-    h.ui.runPending();
-    h.clock.advance(1750);
-    h.ui.runPending();
+    // The first step after 500 ms, then (6 + 1) x 250 = 1750 ms per step.
+    const struct {
+        const char* name;
+        int ms;
+        bool animating;
+        int ply;
+    } steps[] = {
+        { "just before the first step", 499, false, 1 },
+        { "the first step", 1, false, 2 },
+        { "a step waits for the animation", 1750, true, 2 },
+        { "the animation over", 1750, false, 3 },
+        { "just before the next step", 1749, false, 3 },
+        { "the next step", 1, false, 4 },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        h.view.animating = step.animating;
+        h.elapse(step.ms);
+        EXPECT_EQ(h.c().state().plyNumber, step.ply);
+    }
+    h.elapse(1750);
     EXPECT_FALSE(h.c().state().autoReplay) << "stops at the end of the line";
     EXPECT_FALSE(h.view.checked[int(ControllerCommand::Replay)]);
 }
@@ -327,29 +318,18 @@ TEST(GameController, MoveListTapGoesBackAlongThePathOnly)
     EXPECT_EQ(h.c().currentNode(), e4) << "refused as Back to start is";
 }
 
-TEST(GameController, SetGameOpensAtTheEndOrAtASetUpStart)
+TEST(GameController, ASetUpGameOpensAtItsStartAndKeepsItsMoveNumbers)
 {
     TwoPlayers h;
-    auto game = std::make_unique<CPgnGame>();
-    game->setTag("FEN", "4k3/8/8/8/8/8/4P3/4K3 b - - 0 30");
-    h.c().setGame(std::move(game));
+    h.c().setGame(gameFromFen("4k3/8/8/8/8/8/4P3/4K3 b - - 0 30"));
     EXPECT_EQ(h.c().state().plyNumber, 2) << "plies count from this game's start";
     h.playAll({ "Kd7" });
+    EXPECT_EQ(moveLine(statusInput(h.c())), "Last move 30... Kd7");
     h.clock.advance(61000);
     h.playAll({ "e4" });
+    EXPECT_EQ(moveLine(statusInput(h.c())), "Last move 31. e4");
     EXPECT_EQ(h.c().state().plyNumber, 4);
     EXPECT_EQ(h.c().clockText(false, 0), "03:59 05:00") << "blitz 5 min";
-}
-
-TEST(GameController, ASetUpGameKeepsItsMoveNumbersInTheStatusLine)
-{
-    TwoPlayers h;
-    h.c().setGame(gameFromFen("4k3/8/8/8/8/8/4P3/4K3 w - - 2 30"));
-    h.playAll({ "e4" });
-    EXPECT_EQ(moveLine(statusInput(h.c())), "Last move 30. e4");
-    h.playAll({ "Kd7" });
-    EXPECT_EQ(moveLine(statusInput(h.c())), "Last move 30... Kd7");
-    EXPECT_EQ(h.c().state().plyNumber, 3) << "the clocks count plies from the game's start";
 }
 
 TEST(GameController, ClocksStandOnceTheGameIsOverAndRunAgainWhenPlayGoesOn)

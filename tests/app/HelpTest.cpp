@@ -46,8 +46,8 @@ TEST(Coach, WarnsOnlyWhenTheScoreJumpsFromAnOpenPosition)
                          "Do you want to take back your move?" }));
             EXPECT_EQ(h.soundOutput.events, Calls { "default" }) << "a beep first";
             EXPECT_EQ(h.movesText(), "e4 e5") << "the user's move is gone, the engine's unplayed";
-            EXPECT_EQ(h.controller->state().plyNumber, 3);
-            EXPECT_EQ(h.controller->state().coachLastNode, nullptr);
+            EXPECT_EQ(h.c().state().plyNumber, 3);
+            EXPECT_EQ(h.c().state().coachLastNode, nullptr);
         } else {
             EXPECT_TRUE(h.prompts.shown.empty());
             EXPECT_EQ(h.movesText(), "e4 e5 a3 Qh4");
@@ -78,27 +78,26 @@ TEST(Coach, ForgetsANodeThatReplacingTheMainLineDeleted)
     h.options.coach = true;
     ASSERT_TRUE(h.play("e4"));
     h.settle();
-    ASSERT_NE(h.controller->state().coachLastNode, nullptr);
+    ASSERT_NE(h.c().state().coachLastNode, nullptr);
     h.options.autoAnswer = false;
-    h.controller->takeBackMove(false);
+    h.c().takeBackMove(false);
     h.options.variationMode = int(VariationMode::ReplaceMainLine);
     ASSERT_TRUE(h.play("c5"));
-    EXPECT_EQ(h.controller->state().coachLastNode, nullptr);
+    EXPECT_EQ(h.c().state().coachLastNode, nullptr);
 }
 
 TEST(Hint, ASearchWhenTheEngineIsIdleNeverPlayed)
 {
     ControllerHarness h("line 0 g1f3\n---\nnodes 5");
-    GameController& c = *h.controller;
-    EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3");
+    EXPECT_EQ(writeCoordinates(h.c().showHint()), "g1f3");
     EXPECT_EQ(h.view.events.back(), "hint g1f3 Nf3");
     Calls calls = h.callsFrom("SetPosition");
     EXPECT_EQ(
         Calls(calls.end() - 2, calls.end()), (Calls { "SetLevel 1 5 0 99", "StartAnalyse 0" }));
     h.ui.runPending();
     EXPECT_EQ(h.movesText(), "");
-    EXPECT_FALSE(c.state().hintSearchActive);
-    EXPECT_EQ(c.showHint(), NoMove) << "a search without a line";
+    EXPECT_FALSE(h.c().state().hintSearchActive);
+    EXPECT_EQ(h.c().showHint(), NoMove) << "a search without a line";
     EXPECT_EQ(h.prompts.shown, Calls { "Velmorak: Sorry, no hint found." });
 }
 
@@ -106,41 +105,36 @@ TEST(Hint, TheInterfaceRunsOnWhileTheSearchLastsAndTheGameWaits)
 {
     // The engine answers only when it is stopped: the wait ends at its limit.
     ControllerHarness h("waitstop;line 0 g1f3");
-    GameController& c = *h.controller;
     std::int64_t started = h.clock.ticks();
     int ranUnderABox = 0;
-    h.ui.post(
-        [&] { ranUnderABox += c.state().modalMessageOpen > 0 && c.state().hintSearchActive; });
-    EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3");
+    h.ui.post([&] {
+        ranUnderABox += h.c().state().modalMessageOpen > 0 && h.c().state().hintSearchActive;
+    });
+    EXPECT_EQ(writeCoordinates(h.c().showHint()), "g1f3");
     EXPECT_EQ(ranUnderABox, 1) << "a task posted meanwhile ran, with the game's steps held back";
     EXPECT_GE(h.clock.ticks() - started, kHelpSearchWait.count()) << "timers ran meanwhile";
-    EXPECT_EQ(c.state().modalMessageOpen, 0);
+    EXPECT_EQ(h.c().state().modalMessageOpen, 0);
 }
 
 TEST(Hint, WithoutASearchWhilePonderingOrAnalysing)
 {
     ControllerHarness h("line 0 e7e5 g1f3\n---\nline 0 b8c6\n---\nline 0 d2d4;waitstop");
-    GameController& c = *h.controller;
-    h.options.pondering = true;
-    ASSERT_TRUE(h.play("e4"));
-    h.settle();
-    h.waitForCall("StartAnalyse 1");
-    EXPECT_EQ(writeCoordinates(c.showHint()), "g1f3") << "the predicted move";
+    h.ponderAfter("e4");
+    EXPECT_EQ(writeCoordinates(h.c().showHint()), "g1f3") << "the predicted move";
     EXPECT_EQ(h.countCalls("StartAnalyse"), 2);
-    c.toggleAnalysis();
+    h.c().toggleAnalysis();
     h.waitForCall("StartAnalyse 0", 2);
     h.runUntil([&] { return !h.host->output().snapshot().rawLine.empty(); });
-    EXPECT_EQ(writeCoordinates(c.showHint()), "d2d4") << "the analysis line's first move";
+    EXPECT_EQ(writeCoordinates(h.c().showHint()), "d2d4") << "the analysis line's first move";
     EXPECT_EQ(h.movesText(), "e4 e5");
 }
 
 TEST(Hint, NoneWhileTheEngineThinks)
 {
     ControllerHarness h("waitstop;line 0 e7e5");
-    ASSERT_TRUE(h.play("e4"));
-    h.waitForCall("StartAnalyse 0");
-    EXPECT_EQ(h.controller->showHint(), NoMove);
-    EXPECT_EQ(h.controller->showThreat(), NoMove);
+    h.searchAfter("e4");
+    EXPECT_EQ(h.c().showHint(), NoMove);
+    EXPECT_EQ(h.c().showThreat(), NoMove);
     EXPECT_EQ(h.prompts.shown,
         (Calls { "Velmorak: Hint not possible while engine is thinking",
             "Velmorak: Show threat not possible while engine is thinking" }));
@@ -149,19 +143,18 @@ TEST(Hint, NoneWhileTheEngineThinks)
 TEST(Threat, TheKingCaptureWithoutSearchElseASearchAfterAPass)
 {
     ControllerHarness h("line 0 e7e5\n---\nnodes 1");
-    GameController& c = *h.controller;
-    EXPECT_EQ(writeCoordinates(c.showThreat()), "e7e5");
+    EXPECT_EQ(writeCoordinates(h.c().showThreat()), "e7e5");
     EXPECT_EQ(h.callsFrom("SetPosition"),
         (Calls { "SetPosition rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1",
             "SetBook  0", "SetLevel 1 5 0 99", "StartAnalyse 0" }));
-    EXPECT_EQ(c.showThreat(), NoMove);
+    EXPECT_EQ(h.c().showThreat(), NoMove);
     EXPECT_EQ(h.prompts.shown, Calls { "Velmorak: Sorry, no threat found." });
 
     auto game = std::make_unique<CPgnGame>();
     game->setTag("FEN", "4k3/8/8/8/8/8/4r3/4K3 w - - 0 1");
-    c.setGame(std::move(game));
+    h.c().setGame(std::move(game));
     int calls = int(h.engineCalls().size());
-    EXPECT_EQ(writeCoordinates(c.showThreat()), "e2e1") << "in check: the king's capture";
+    EXPECT_EQ(writeCoordinates(h.c().showThreat()), "e2e1") << "in check: the king's capture";
     EXPECT_EQ(int(h.engineCalls().size()), calls);
 }
 

@@ -13,8 +13,11 @@
 
 #include "support/CliRunner.h"
 #include "support/TempFolder.h"
+#include "support/TextChecks.h"
 
 namespace {
+
+using velmorak::test::contains;
 
 const char* kAfterE4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1";
 const char* kAfterE5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2";
@@ -34,6 +37,15 @@ CliResult play(const TempFolder& folder, const std::string& input, const std::st
             "' VELMORAK_TESTENGINE_LOG='" + folder.file("engine.log") + "' " + wrapper);
 }
 
+// A run that must end well (exit status 0).
+CliResult playOk(const TempFolder& folder, const std::string& input, const std::string& options,
+    const std::string& script = "", const std::string& wrapper = "")
+{
+    CliResult run = play(folder, input, options, script, wrapper);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    return run;
+}
+
 // The event lines before the PGN, without the clock lines, whose number depends on timing.
 std::vector<std::string> events(const std::string& out)
 {
@@ -50,9 +62,8 @@ TEST(PlayCommand, ScriptedSessionPrintsEachEventInOrder)
     TempFolder folder;
     // The engine's first answer takes a while: the typed moves after it wait for it. The
     // second search is taken back before it ends and never reports.
-    CliResult run = play(folder, "e4\nhello\nNf3\nback\nboard\nlevel depth:\x1b[2J\nquit\nd4\n", "",
-        "sleep 300;line 0 e7e5;---;waitstop;stopcheck;line 0 b8c6");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    CliResult run = playOk(folder, "e4\nhello\nNf3\nback\nboard\nlevel depth:\x1b[2J\nquit\nd4\n",
+        "", "sleep 300;line 0 e7e5;---;waitstop;stopcheck;line 0 b8c6");
     std::vector<std::string> expected { "move e4", std::string("fen ") + kAfterE4,
         "info depth 0 score +0.00 pv 1..e5", "move e5", std::string("fen ") + kAfterE5,
         "message Velmorak: unknown command 'hello'; type a move or one of: back forward start "
@@ -66,32 +77,28 @@ TEST(PlayCommand, ScriptedSessionPrintsEachEventInOrder)
     // The level text comes back in the message, its control bytes defused.
     EXPECT_TRUE(got[expected.size()].starts_with("message Velmorak: bad level \"depth:?[2J\""))
         << got[expected.size()];
-    EXPECT_NE(run.out.find("\n1. e4 e5 2. Nf3 *"), std::string::npos) << run.out;
+    EXPECT_TRUE(contains(run.out, "\n1. e4 e5 2. Nf3 *"));
 }
 
 TEST(PlayCommand, LevelsReachTheEngineAndItsClockTicksWhileItThinks)
 {
     TempFolder given;
-    ASSERT_EQ(play(given, "e4\n", "--level depth:2", "line 0 e7e5").exitCode, 0);
-    EXPECT_NE(TempFolder::read(given.file("engine.log")).find("SetLevel 1 999999 0 2\n"),
-        std::string::npos);
+    playOk(given, "e4\n", "--level depth:2", "line 0 e7e5");
+    EXPECT_TRUE(contains(TempFolder::read(given.file("engine.log")), "SetLevel 1 999999 0 2\n"));
 
     // Typed while the engine is idle (a new level cancels a search for the engine's move).
     TempFolder typed;
-    CliResult run = play(typed, "level movetime:5\ne4\n", "", "sleep 1300;line 0 e7e5");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(
-        TempFolder::read(typed.file("engine.log")).find("SetTimeControl 1 5\nSetLevel 1 5 0 99\n"),
-        std::string::npos);
+    CliResult run = playOk(typed, "level movetime:5\ne4\n", "", "sleep 1300;line 0 e7e5");
+    EXPECT_TRUE(contains(
+        TempFolder::read(typed.file("engine.log")), "SetTimeControl 1 5\nSetLevel 1 5 0 99\n"));
     // The fixed level counts the engine's thinking time up from zero.
-    EXPECT_NE(run.out.find("\nclock 00:00 00:0"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\n1. e4 e5 *"), std::string::npos) << run.out;
+    EXPECT_TRUE(contains(run.out, "\nclock 00:00 00:0"));
+    EXPECT_TRUE(contains(run.out, "\n1. e4 e5 *"));
 
     // Two hours a side: written out, never to be read as minutes and seconds.
     TempFolder hours;
-    run = play(hours, "e4\n", "--level blitz:120+0", "sleep 1300;line 0 e7e5");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("\nclock 2:00:00 "), std::string::npos) << run.out;
+    run = playOk(hours, "e4\n", "--level blitz:120+0", "sleep 1300;line 0 e7e5");
+    EXPECT_TRUE(contains(run.out, "\nclock 2:00:00 "));
 }
 
 TEST(PlayCommand, InputWithoutALastLineBreakOrWithEndlessLinesIsStillRead)
@@ -99,8 +106,7 @@ TEST(PlayCommand, InputWithoutALastLineBreakOrWithEndlessLinesIsStillRead)
     TempFolder folder;
     // A line of 100000 bytes is cut and refused as one line; the last line counts without
     // its line break.
-    CliResult run = play(folder, std::string(100000, 'x') + "\ne4", "--black human");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    CliResult run = playOk(folder, std::string(100000, 'x') + "\ne4", "--black human");
     EXPECT_EQ(events(run.out),
         (std::vector<std::string> { "message Velmorak: unknown command '" + std::string(40, 'x') +
                 "...'; type a move or one of: back forward start end new movenow analyse "
@@ -114,8 +120,7 @@ TEST(PlayCommand, TwoHumanSidesGetEveryQuestionAnsweredWithItsDefault)
     // No engine answers; the new move at a node with a continuation asks "Add line" (Add
     // main line), going forward from there asks "Select line" (the main line), a new game
     // asks for confirmation (OK).
-    CliResult run = play(folder, "e4\nback\nd4\nstart\nforward\npgn\nnew\n", "--black human");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    CliResult run = playOk(folder, "e4\nback\nd4\nstart\nforward\npgn\nnew\n", "--black human");
     const std::string start = "fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
     const std::string afterD4 = "fen rnbqkbnr/pppppppp/8/8/3P4/8/PPP1PPPP/RNBQKBNR b KQkq - 0 1";
     EXPECT_EQ(events(run.out),
@@ -124,17 +129,15 @@ TEST(PlayCommand, TwoHumanSidesGetEveryQuestionAnsweredWithItsDefault)
             afterD4 }));
     std::size_t tree = run.out.find("\n1. d4 (1. e4) *");
     ASSERT_NE(tree, std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("message Velmorak: Do you really want a new game?\n" + start, tree),
-        std::string::npos)
-        << run.out;
+    EXPECT_TRUE(contains(
+        run.out.substr(tree), "message Velmorak: Do you really want a new game?\n" + start));
 }
 
 TEST(PlayCommand, HintsThreatsAndTheStatusPanelAreShownNotPlayed)
 {
     TempFolder folder;
-    CliResult run = play(
+    CliResult run = playOk(
         folder, "status\nhint\nthreat\nquit\n", "--black human", "line 0 g1f3;---;line 0 e7e5");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(events(run.out),
         (std::vector<std::string> { "status Level 5min |  ", "info depth 0 score +0.00 pv 1.Nf3",
             "hint Nf3", "info depth 0 score +0.00 pv 1..e5", "threat e5" }));
@@ -146,8 +149,7 @@ TEST(PlayCommand, TrainingJudgesTypedMovesAndAsksAtTheEnd)
     TempFolder::write(folder.file("one.pgn"),
         "[FEN \"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\"]\n[SetUp \"1\"]\n\n1. Ra8# *\n");
     CliResult run =
-        play(folder, "train " + folder.file("one.pgn") + "\nRa7\nRa8#\nquit\n", "--black human");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+        playOk(folder, "train " + folder.file("one.pgn") + "\nRa7\nRa8#\nquit\n", "--black human");
     EXPECT_EQ(events(run.out),
         (std::vector<std::string> { "fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",
             "message Training: Sorry wrong move. Do you need help?", "hint Ra8#", "move Ra8#",
@@ -162,49 +164,36 @@ TEST(PlayCommand, APgnGameSetUpFromAPositionGoesOnWhereItsMovesEnd)
     TempFolder::write(folder.file("set-up.pgn"),
         "[SetUp \"1\"][FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 30\"]\n30. e4 Kd7 *\n");
     // e5 is a move only where the game's moves end.
-    CliResult run = play(folder, "e5\n", "--black human --pgn '" + folder.file("set-up.pgn") + "'");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("\n30. e4 Kd7 31. e5 *"), std::string::npos) << run.out;
+    CliResult run =
+        playOk(folder, "e5\n", "--black human --pgn '" + folder.file("set-up.pgn") + "'");
+    EXPECT_TRUE(contains(run.out, "\n30. e4 Kd7 31. e5 *"));
 }
 
 TEST(PlayCommand, TwoEngineSidesPlayToMateThenSaveAndRestore)
 {
     TempFolder folder;
-    CliResult run = play(folder, "",
+    CliResult run = playOk(folder, "",
         "--white engine --black engine --save '" + folder.file("games.pgn") + "'", kFoolsMate);
-    ASSERT_EQ(run.exitCode, 0) << run.err;
     std::vector<std::string> got = events(run.out);
     ASSERT_EQ(got.size(), 13u) << run.out;
     EXPECT_EQ(got[10], "move Qh4#");
     EXPECT_EQ(got[12], "message Velmorak: Checkmate");
     const std::string moves = "1. f3 e5 2. g4 Qh4# {Black mates} 0-1";
-    EXPECT_NE(run.out.find(moves), std::string::npos) << run.out;
-    EXPECT_NE(TempFolder::read(folder.file("games.pgn")).find(moves), std::string::npos);
+    EXPECT_TRUE(contains(run.out, moves));
+    EXPECT_TRUE(contains(TempFolder::read(folder.file("games.pgn")), moves));
     // The ring says where the game went; saves close together may share a slot.
-    EXPECT_NE(TempFolder::read(folder.file("settings.reg")).find("\"CurrentAutosaveGame\"=dword:"),
-        std::string::npos);
+    EXPECT_TRUE(
+        contains(TempFolder::read(folder.file("settings.reg")), "\"CurrentAutosaveGame\"=dword:"));
 
-    CliResult restored = play(folder, "back\n", "--restore --white human --black human");
-    ASSERT_EQ(restored.exitCode, 0) << restored.err;
+    CliResult restored = playOk(folder, "back\n", "--restore --white human --black human");
     EXPECT_EQ(events(restored.out),
         (std::vector<std::string> {
             "fen rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3",
             "fen rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq - 0 2" }));
-    EXPECT_NE(restored.out.find(moves), std::string::npos) << restored.out;
+    EXPECT_TRUE(contains(restored.out, moves));
 }
 
-TEST(PlayCommand, AnEngineThatGivesNoMoveEndsTwoEngineSidesWithAMessage)
-{
-    TempFolder folder;
-    // The line names a move of the wrong side: nothing can be played.
-    CliResult run = play(folder, "", "--white engine --black engine", "line 0 e7e5");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("message Velmorak: the engine gave no move in this position"),
-        std::string::npos)
-        << run.out;
-}
-
-TEST(PlayCommand, NeitherPonderingNorALongSearchKeepsTheSessionWaiting)
+TEST(PlayCommand, NeitherPonderingNorALongSearchNorAMissingMoveKeepsTheSessionWaiting)
 {
     // Lines that name the expected reply make the engine ponder on it when it may.
     const std::string pondering = "line 0 f2f3 e7e5;---;line 0 e7e5 g2g4;---;line 0 g2g4 d8h4;"
@@ -222,6 +211,9 @@ TEST(PlayCommand, NeitherPonderingNorALongSearchKeepsTheSessionWaiting)
             "nodes 1;sleep 20000;stopcheck;line 0 e7e5", "fen " + std::string(kAfterE4) },
         { "quit during a tournament search", "e4\nquit\n", "--level tournament:40/120",
             "nodes 1;sleep 20000;stopcheck;line 0 e7e5", "fen " + std::string(kAfterE4) },
+        // The line names a move of the wrong side: nothing can be played.
+        { "an engine that gives no move", "", "--white engine --black engine", "line 0 e7e5",
+            "message Velmorak: the engine gave no move in this position" },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -232,9 +224,8 @@ TEST(PlayCommand, NeitherPonderingNorALongSearchKeepsTheSessionWaiting)
             0);
         auto started = std::chrono::steady_clock::now();
         // A session that waits for ever is ended, and fails, instead of hanging the suite.
-        CliResult run = play(folder, row.input, row.options, row.script, "timeout 30");
+        CliResult run = playOk(folder, row.input, row.options, row.script, "timeout 30");
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-        ASSERT_EQ(run.exitCode, 0) << run.err;
         std::vector<std::string> got = events(run.out);
         ASSERT_FALSE(got.empty());
         EXPECT_EQ(got.back() == "message Velmorak: Checkmate" ? got[got.size() - 3] : got.back(),
@@ -261,10 +252,10 @@ TEST(PlayCommand, TerminationRunsTheExitSequence)
                 settings + "'; kill -" + std::to_string(signal) + " $pid; wait $pid",
             "VELMORAK_DOCUMENTS='" + folder.path() + "'");
         EXPECT_EQ(run.exitCode, 128 + signal) << run.err;
-        EXPECT_NE(run.out.find("\n1. e4 *"), std::string::npos) << run.out;
+        EXPECT_TRUE(contains(run.out, "\n1. e4 *"));
         const std::string text = TempFolder::read(settings);
-        EXPECT_NE(text.find("LEVEL_MODE"), std::string::npos) << "the exit writes the level";
-        EXPECT_NE(text.find("\"IDC_CBCOACH\"=dword:00000001"), std::string::npos)
+        EXPECT_TRUE(contains(text, "LEVEL_MODE")) << "the exit writes the level";
+        EXPECT_TRUE(contains(text, "\"IDC_CBCOACH\"=dword:00000001"))
             << "an option this run did not change is left as the other program stored it";
     }
 }
@@ -287,7 +278,7 @@ TEST(PlayCommand, AClosedInputOrAVanishedReaderStillEndsThroughTheExitSequence)
     runCli("play --black human --settings '" + settings + "' < '" + folder.file("input") +
             "' | head -1 >/dev/null",
         environment);
-    EXPECT_NE(TempFolder::read(settings).find("LEVEL_MODE"), std::string::npos)
+    EXPECT_TRUE(contains(TempFolder::read(settings), "LEVEL_MODE"))
         << "the exit sequence wrote the level";
 }
 
@@ -305,8 +296,7 @@ TEST(PlayCommand, AnAutosaveThatCannotBeWrittenIsSaidOnceAndFailsTheRun)
                   }),
         1)
         << run.out;
-    EXPECT_NE(run.err.find("velmorak-cli play: the game was not saved: "), std::string::npos)
-        << run.err;
+    EXPECT_TRUE(contains(run.err, "velmorak-cli play: the game was not saved: "));
 }
 
 TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)
@@ -341,7 +331,7 @@ TEST(PlayCommand, BadOptionsExitWithTwoAndSayWhy)
         CliResult run = play(folder, "quit\n", row.options);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find(row.says), std::string::npos) << run.err;
+        EXPECT_TRUE(contains(run.err, row.says));
     }
 }
 

@@ -15,11 +15,13 @@
 #include "support/LineFile.h"
 #include "support/ReportRecorder.h"
 #include "support/TempFolder.h"
+#include "support/TextChecks.h"
 
 namespace velmorak {
 namespace {
 
 using namespace std::chrono_literals;
+using test::contains;
 using test::ReportRecorder;
 using SteadyTime = std::chrono::steady_clock;
 
@@ -194,35 +196,7 @@ TEST_F(UciBridgeTest, RefusesIllegalMovesAndPositionsWithoutAskingTheEngine)
     }
 }
 
-TEST_F(UciBridgeTest, TurnsInfoLinesIntoReportsOnTheSearchingThread)
-{
-    writeScript({ "info depth 3 seldepth 5 nodes 4294967301 currmove g1f3 currmovenumber 2",
-        "info depth 4 seldepth 6 multipv 1 score mate 2 nodes 5000 pv d2d4 d7d5 c2c4",
-        "info depth 4 multipv 2 score cp 10 pv e2e4", "info depth 5 score cp 20 pv d2d4 zz11",
-        "bestmove d2d4 ponder d7d5" });
-    bridge();
-    std::thread::id searcher;
-    std::thread([&] {
-        searcher = std::this_thread::get_id();
-        search(kStart);
-    }).join();
-    // The second principal variation is not the engine's line; an illegal move cuts a line;
-    // the best move's ponder move completes the last line.
-    EXPECT_EQ(m_recorder.text(),
-        "nodes 4294967301 0\n"
-        "depth 3 5\n"
-        "current g1f3 2 20\n"
-        "nodes 5000 0\n"
-        "depth 4 6\n"
-        "line d2d4 d7d5 c2c4 29997 0\n"
-        "depth 5 5\n"
-        "line d2d4 20 0\n"
-        "line d2d4 d7d5 20 0\n");
-    for (const test::RecordedReport& report : m_recorder.reports())
-        EXPECT_EQ(report.thread, searcher);
-}
-
-TEST_F(UciBridgeTest, LastLineStartsWithTheBestMoveAndItsPonderMove)
+TEST_F(UciBridgeTest, TurnsInfoLinesIntoReportsOnTheSearchingThreadEndingWithTheBestMove)
 {
     // Without a "currmove" from the engine the best move stands in, with the move count.
     const struct {
@@ -230,6 +204,15 @@ TEST_F(UciBridgeTest, LastLineStartsWithTheBestMoveAndItsPonderMove)
         std::vector<std::string> script;
         const char* reports;
     } rows[] = {
+        // The second principal variation is not the engine's line; an illegal move cuts a
+        // line; the best move's ponder move completes the last line.
+        { "every field, a second line and a cut one",
+            { "info depth 3 seldepth 5 nodes 4294967301 currmove g1f3 currmovenumber 2",
+                "info depth 4 seldepth 6 multipv 1 score mate 2 nodes 5000 pv d2d4 d7d5 c2c4",
+                "info depth 4 multipv 2 score cp 10 pv e2e4",
+                "info depth 5 score cp 20 pv d2d4 zz11", "bestmove d2d4 ponder d7d5" },
+            "nodes 4294967301 0\ndepth 3 5\ncurrent g1f3 2 20\nnodes 5000 0\ndepth 4 6\n"
+            "line d2d4 d7d5 c2c4 29997 0\ndepth 5 5\nline d2d4 20 0\nline d2d4 d7d5 20 0\n" },
         { "best move differs from the line",
             { "info depth 2 score cp 30 pv d2d4 d7d5", "bestmove e2e4 ponder e7e5" },
             "depth 2 2\nline d2d4 d7d5 30 0\ncurrent e2e4 1 20\nline e2e4 e7e5 30 0\n" },
@@ -247,8 +230,14 @@ TEST_F(UciBridgeTest, LastLineStartsWithTheBestMoveAndItsPonderMove)
         SCOPED_TRACE(row.name);
         writeScript(row.script);
         m_recorder.clear();
-        search(kStart);
+        std::thread::id searcher;
+        std::thread([&] {
+            searcher = std::this_thread::get_id();
+            search(kStart);
+        }).join();
         EXPECT_EQ(m_recorder.text(), row.reports);
+        for (const test::RecordedReport& report : m_recorder.reports())
+            EXPECT_EQ(report.thread, searcher);
     }
 }
 
@@ -314,7 +303,7 @@ TEST_F(UciBridgeTest, AnEngineLostBetweenOrDuringSearchesIsStartedAgainByTheNext
         pid_t first = engine.enginePid();
         ASSERT_GT(first, 0);
         search(kStart);
-        EXPECT_NE(engine.lastError().find(row.error), std::string::npos) << engine.lastError();
+        EXPECT_TRUE(contains(engine.lastError(), row.error));
         if (row.killBetween) {
             ::kill(first, SIGKILL);
             ASSERT_TRUE(hasEnded(first));
@@ -400,7 +389,7 @@ TEST_F(UciBridgeTest, AnEngineThatFallsSilentInASearchIsEndedWithinItsLevelAndSa
         searched.get();
         EXPECT_LT(SteadyTime::now() - started, row.within);
         EXPECT_TRUE(isReaped(pid));
-        EXPECT_NE(engine.lastError().find(row.says), std::string::npos) << engine.lastError();
+        EXPECT_TRUE(contains(engine.lastError(), row.says));
     }
 }
 
@@ -441,7 +430,7 @@ TEST_F(UciBridgeTest, AFailedStartGivesItsReasonQuicklyAndIsNotTriedAgain)
         search(kStart);
         EXPECT_STREQ(engine.engineName(), "VelmoEngine");
         EXPECT_LT(SteadyTime::now() - started, 3s);
-        EXPECT_NE(engine.lastError().find(row.error), std::string::npos) << engine.lastError();
+        EXPECT_TRUE(contains(engine.lastError(), row.error));
         EXPECT_EQ(m_recorder.text(), "");
         EXPECT_LE(engine.enginePid(), 0);
         EXPECT_LE(test::readLines(count).size(), 1u);

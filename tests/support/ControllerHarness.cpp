@@ -17,6 +17,16 @@ namespace {
 
 const char* const kCommandNames[] = { "TakeBack", "NextMove", "Analysis", "Replay", "Training" };
 
+// The next scripted answer, or the dialog's default once the script is used up.
+template <typename T> T next(std::deque<T>& script, T fallback)
+{
+    if (script.empty())
+        return fallback;
+    T value = script.front();
+    script.pop_front();
+    return value;
+}
+
 } // namespace
 
 void ManualUiThread::post(Task task)
@@ -64,19 +74,17 @@ void ManualEventPump::runFor(std::chrono::milliseconds limit)
     m_clock.advance(limit.count());
 }
 
-bool ScriptedPrompts::answer(bool defaultAnswer)
+bool ScriptedPrompts::answer(std::string_view title, std::string_view text, bool defaultAnswer)
 {
+    shown.push_back(std::string(title) + ": " + std::string(text));
     if (whileOpen)
         whileOpen();
-    if (answers.empty())
-        return defaultAnswer;
-    bool value = answers.front();
-    answers.pop_front();
-    return value;
+    return next(answers, defaultAnswer);
 }
 
 void ScriptedPrompts::showMessage(std::string_view title, std::string_view text, MessageIcon)
 {
+    // A message answers nothing: a scripted answer stays for the next question.
     shown.push_back(std::string(title) + ": " + std::string(text));
     if (whileOpen)
         whileOpen();
@@ -85,34 +93,24 @@ void ScriptedPrompts::showMessage(std::string_view title, std::string_view text,
 bool ScriptedPrompts::askYesNo(
     std::string_view title, std::string_view text, MessageIcon, bool defaultYes)
 {
-    shown.push_back(std::string(title) + ": " + std::string(text));
-    return answer(defaultYes);
+    return answer(title, text, defaultYes);
 }
 
 bool ScriptedPrompts::askOkCancel(std::string_view title, std::string_view text)
 {
-    shown.push_back(std::string(title) + ": " + std::string(text));
-    return answer(true);
+    return answer(title, text, true);
 }
 
 NewLineChoice ScriptedPrompts::askNewLine(const CGameNode&, std::string_view label)
 {
     shown.push_back("Add line: " + std::string(label));
-    if (newLineAnswers.empty())
-        return NewLineChoice::AddMainLine;
-    NewLineChoice choice = newLineAnswers.front();
-    newLineAnswers.pop_front();
-    return choice;
+    return next(newLineAnswers, NewLineChoice::AddMainLine);
 }
 
 int ScriptedPrompts::selectLine(const CGameNode&)
 {
     shown.push_back("Select line");
-    if (lineAnswers.empty())
-        return 0;
-    int index = lineAnswers.front();
-    lineAnswers.pop_front();
-    return index;
+    return next(lineAnswers, 0);
 }
 
 void RecordingView::drawMove(Move move, bool, bool, bool highlight)
@@ -129,21 +127,6 @@ void RecordingView::showMoveThereAndBack(Move move, std::string_view san, bool t
 {
     events.push_back(std::string(threat ? "threat " : "hint ") + writeCoordinates(move) + " " +
         std::string(san));
-}
-
-void RecordingView::positionChanged(const Board& board)
-{
-    fens.push_back(board.fen());
-}
-
-void RecordingView::moveEntered(const CGameNode& node)
-{
-    events.push_back("entered " + node.san());
-}
-
-void RecordingView::setCommandEnabled(ControllerCommand command, bool on)
-{
-    enabled[int(command)] = on;
 }
 
 void RecordingView::setCommandChecked(ControllerCommand command, bool on)
@@ -195,26 +178,41 @@ bool ControllerHarness::play(std::string_view text, bool dragged)
     return controller->userMove(move, dragged);
 }
 
-void ControllerHarness::settle(std::chrono::milliseconds limit)
+void ControllerHarness::playAll(std::initializer_list<const char*> moves)
 {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        ui.runPending();
-        bool searching = (controller->isEngineBusy() && !controller->isPondering()) ||
-            controller->isEngineMoveDue();
-        if (!searching && ui.runPending() == 0)
-            return;
-        if (std::chrono::steady_clock::now() > deadline) {
-            ADD_FAILURE() << "the engine did not become idle";
-            return;
-        }
-        ui.waitAndRun(std::chrono::milliseconds(20));
-    }
+    for (const char* move : moves)
+        ASSERT_TRUE(play(move)) << move;
 }
 
-void ControllerHarness::runUntil(const std::function<bool()>& done)
+void ControllerHarness::searchAfter(std::string_view move)
 {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    EXPECT_TRUE(play(move)) << move;
+    waitForCall("StartAnalyse 0");
+}
+
+void ControllerHarness::ponderAfter(std::string_view move)
+{
+    options.pondering = true;
+    EXPECT_TRUE(play(move)) << move;
+    settle();
+    waitForCall("StartAnalyse 1");
+}
+
+void ControllerHarness::settle(std::chrono::milliseconds limit)
+{
+    runUntil(
+        [this] {
+            ui.runPending();
+            bool searching = (controller->isEngineBusy() && !controller->isPondering()) ||
+                controller->isEngineMoveDue();
+            return !searching && ui.runPending() == 0;
+        },
+        limit);
+}
+
+void ControllerHarness::runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) {
             ADD_FAILURE() << "the awaited state never came";
@@ -247,11 +245,6 @@ std::vector<std::string> ControllerHarness::callsFrom(std::string_view from) con
 void ControllerHarness::waitForCall(const std::string& prefix, int times) const
 {
     EXPECT_TRUE(waitForLines(folder.file("engine.log"), prefix, times)) << prefix;
-}
-
-void ControllerHarness::clearEngineCalls() const
-{
-    TempFolder::write(folder.file("engine.log"), "");
 }
 
 std::string ControllerHarness::movesText()

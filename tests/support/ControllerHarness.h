@@ -77,7 +77,8 @@ public:
     std::function<void()> whileOpen;
 
 private:
-    bool answer(bool defaultAnswer);
+    // Records the box, runs `whileOpen` and gives the next scripted answer.
+    bool answer(std::string_view title, std::string_view text, bool defaultAnswer);
 };
 
 // Records the drawing requests as short texts ("draw e2e4", "draw* e7e5" for a move to
@@ -87,9 +88,12 @@ public:
     void drawMove(Move move, bool animate, bool withSound, bool highlight) override;
     void drawTakeBack(Move move, bool animate) override;
     void redrawBoard() override { events.push_back("redraw"); }
-    void positionChanged(const Board& board) override;
-    void moveEntered(const CGameNode& node) override;
-    void setCommandEnabled(ControllerCommand command, bool enabled) override;
+    void positionChanged(const Board& board) override { fens.push_back(board.fen()); }
+    void moveEntered(const CGameNode& node) override { events.push_back("entered " + node.san()); }
+    void setCommandEnabled(ControllerCommand command, bool on) override
+    {
+        enabled[int(command)] = on;
+    }
     void setCommandChecked(ControllerCommand command, bool checked) override;
     void invalidateStatus() override { }
     void invalidateMoveList() override { }
@@ -117,13 +121,26 @@ public:
         const std::string& plugin = "TestEngine");
     ~ControllerHarness();
 
-    // A move given as coordinates or SAN, entered by the user.
+    GameController& c() { return *controller; }
+    // A move given as coordinates or SAN, entered by the user; playAll fails on a refusal.
     bool play(std::string_view move, bool dragged = false);
+    void playAll(std::initializer_list<const char*> moves);
+    // Plays `move` and waits until the engine's search for the answer has gone out.
+    void searchAfter(std::string_view move);
+    // With pondering on: plays `move`, lets the engine answer, waits for its ponder search.
+    void ponderAfter(std::string_view move);
     // Runs posted tasks until the engine is idle (or only pondering) and nothing is left
     // queued.
     void settle(std::chrono::milliseconds limit = std::chrono::seconds(10));
-    // Runs posted tasks as they come until `done` holds; a failure after 10 s.
-    void runUntil(const std::function<bool()>& done);
+    // Runs posted tasks as they come until `done` holds; a failure after `limit`.
+    void runUntil(const std::function<bool()>& done,
+        std::chrono::milliseconds limit = std::chrono::seconds(10));
+    // Moves the fake clock on by `ms` and runs what its timers posted.
+    void elapse(std::int64_t ms)
+    {
+        clock.advance(ms);
+        ui.runPending();
+    }
     // The test plug-in's calls so far, one line each ("SetLevel 1 5 0 99"); how many start
     // with `prefix`; those from the last one starting with `from` on.
     std::vector<std::string> engineCalls() const;
@@ -131,7 +148,6 @@ public:
     std::vector<std::string> callsFrom(std::string_view from) const;
     // Waits (10 s at most, a failure then) until `times` calls start with `prefix`.
     void waitForCall(const std::string& prefix, int times = 1) const;
-    void clearEngineCalls() const;
     std::string movesText();
 
     // What the memory port reports.

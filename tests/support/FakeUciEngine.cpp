@@ -2,12 +2,10 @@
 //   fake_uci_engine LOG SCRIPT
 // Every line received is appended to LOG. SCRIPT lines are answers to "go", sent in order
 // when a "go" arrives; these words act instead of being sent:
-//   @wait          wait for "stop" or "ponderhit" before going on
 //   @waitstop      wait for "stop" only
 //   @ignorestop    never answer again (an engine that hangs)
 //   @exit          end the process at once (a crash)
 //   @stderr N      write N KiB to standard error
-//   @sleep MS      pause
 // A "go ponder" waits for "stop" or "ponderhit" before its script runs. Startup options:
 // a SCRIPT line "@nouciok" never finishes the handshake; "@stderrstart N" floods standard
 // error before "uciok"; "@startgate PATH" answers "uci" only once PATH exists.
@@ -107,10 +105,7 @@ int main(int argc, char** argv)
                 if (step.empty() || step == "@nouciok" || step.rfind("@stderrstart", 0) == 0 ||
                     step.rfind("@startgate", 0) == 0)
                     continue;
-                if (step == "@wait") {
-                    if (!waitFor(true))
-                        return 0;
-                } else if (step == "@waitstop") {
+                if (step == "@waitstop") {
                     if (!waitFor(false))
                         return 0;
                 } else if (step == "@ignorestop") {
@@ -120,9 +115,6 @@ int main(int argc, char** argv)
                     std::_Exit(3);
                 } else if (step.rfind("@stderr ", 0) == 0) {
                     floodStderr(std::atoi(step.c_str() + 8));
-                } else if (step.rfind("@sleep ", 0) == 0) {
-                    std::this_thread::sleep_for(
-                        std::chrono::milliseconds(std::atoi(step.c_str() + 7)));
                 } else {
                     std::cout << step << std::endl;
                 }
