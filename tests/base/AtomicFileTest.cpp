@@ -61,9 +61,10 @@ TEST_F(AtomicFileTest, AFailureAtAnyStepLeavesTheOldFileIntactAndShortWritesAreC
         calls.writeChunk = row.writeChunk;
         Status written = writeFileAtomically(path, contents, 0600, &calls);
         EXPECT_EQ(written.ok(), row.message == nullptr);
-        if (row.message && !written.ok())
+        if (row.message && !written.ok()) {
             EXPECT_NE(written.error().message.find(row.message), std::string::npos)
                 << written.error().message;
+        }
         EXPECT_EQ(TempFolder::read(path), row.message ? "old contents\n" : contents);
         EXPECT_EQ(folder.entryCount(), 1) << "the temporary file is removed";
     }

@@ -207,7 +207,7 @@ TEST(CommandDispatcher, HelpEndsAReplayAndMessagesHoldTheEngineBack)
 
     int openWhileShown = 0;
     game.prompts.whileOpen = [&] { openWhileShown = game.controller->state().modalMessageOpen; };
-    dispatcher.runTyped({ TypedCommand::Board });
+    dispatcher.runTyped({ TypedCommand::Board, NoMove, {} });
     EXPECT_EQ(openWhileShown, 1);
     EXPECT_EQ(game.controller->state().modalMessageOpen, 0);
 }
