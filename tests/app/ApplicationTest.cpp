@@ -149,9 +149,9 @@ TEST(Application, ExitWritesSettingsLevelAndAutosaveAndEndsTheEngine)
     Startup unsaved;
     ASSERT_TRUE(
         std::filesystem::create_directory(unsaved.folder.file(std::string(kAutosaveFileName))));
-    app = unsaved.make();
-    ASSERT_TRUE(app->start({}));
-    exited = app->exit();
+    auto unsavedApp = unsaved.make();
+    ASSERT_TRUE(unsavedApp->start({}));
+    exited = unsavedApp->exit();
     ASSERT_FALSE(exited);
     EXPECT_TRUE(exited.error().message.starts_with("the game was not saved: "))
         << exited.error().message;
