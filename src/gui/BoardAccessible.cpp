@@ -30,7 +30,7 @@ QString pieceName(PieceCode piece)
 
 bool isConnected(const BoardWidget& board)
 {
-    return board.panelContent && board.panelContent().connected;
+    return board.buttonState().connected;
 }
 
 // A layout-coordinate rectangle of the board widget in screen coordinates.
@@ -146,18 +146,15 @@ public:
         if (!isValid())
             return s;
         s.invisible = !widget().isVisible();
-        CommandState command;
-        if (widget().panelContent) {
-            const PanelContent content = widget().panelContent();
-            command.autoReplay = content.replayRunning;
-            command.connected = content.connected;
-        }
-        s.pressed = isLayoutButtonPressed(m_button, command);
+        const CommandState command = widget().buttonState();
+        s.disabled = !isCommandAvailable(m_button, command);
+        s.pressed = !s.disabled && isLayoutButtonPressed(m_button, command);
         return s;
     }
     void doAction(const QString& name) override
     {
-        if (name == pressAction() && isValid() && widget().onCommand)
+        if (name == pressAction() && isValid() && widget().onCommand &&
+            widget().isLayoutButtonAvailable(m_button))
             widget().onCommand(m_button);
     }
 

@@ -196,7 +196,7 @@ void BoardWidget::paintEvent(QPaintEvent* event)
             int(std::ceil((event->rect().bottom() + 1) * dpr))));
     paintBoard(painter, dirty);
     PanelContent content = panelContent ? panelContent() : PanelContent {};
-    paintLayoutButtons(painter, content);
+    paintLayoutButtons(painter);
     paintPanel(painter, content);
     if (auto animated = m_view->animatedPiece())
         paintFloating(painter, *animated);
@@ -317,38 +317,56 @@ void BoardWidget::paintMarksAndArrow(QPainter& painter)
     painter.restore();
 }
 
-void BoardWidget::paintLayoutButtons(QPainter& painter, const PanelContent& content)
+void BoardWidget::paintLayoutButtons(QPainter& painter)
 {
     const int index = m_view->layoutIndex();
     if (!layoutHasButtons(index))
         return;
     const int tile = m_transform.deviceLength(kButtonTile);
     const QPoint origin = m_transform.toDevice(Point { 0, 0 });
-    CommandState state;
-    state.autoReplay = content.replayRunning;
-    state.connected = content.connected;
+    const CommandState state = buttonState();
     for (int button = kFirstLayoutButton; button < kFirstLayoutButton + kLayoutButtonCount;
          ++button) {
         auto area = layoutButtonRect(index, button);
-        auto action = layoutButtonAction(button, content.connected);
+        auto action = layoutButtonAction(button, state.connected);
         if (!area || !action)
             continue;
         const QRect r = m_transform.toDevice(*area);
         painter.fillRect(r, tileBrush(m_artwork.lightTile(tile), origin));
-        if (isLayoutButtonPressed(button, state))
+        const bool available = isCommandAvailable(button, state);
+        if (available && isLayoutButtonPressed(button, state))
             painter.fillRect(r.adjusted(2, 2, -2, -2), Qt::white);
         const int iconPx = std::min(r.width(), r.height()) * 2 / 3;
         painter.drawPixmap(r.left() + (r.width() - iconPx) / 2, r.top() + (r.height() - iconPx) / 2,
-            iconPx, iconPx, layoutButtonPicture(action->icon, iconPx));
+            iconPx, iconPx, layoutButtonPicture(action->icon, iconPx, available));
     }
 }
 
-const QPixmap& BoardWidget::layoutButtonPicture(int icon, int px)
+const QPixmap& BoardWidget::layoutButtonPicture(int icon, int px, bool available)
 {
-    QPixmap& picture = m_buttonPictures[{ icon, px }];
+    QPixmap& picture = m_buttonPictures[{ icon, px, available }];
     if (picture.isNull())
-        picture = layoutButtonIcon(icon).pixmap(QSize(px, px));
+        picture = layoutButtonIcon(icon).pixmap(
+            QSize(px, px), available ? QIcon::Normal : QIcon::Disabled);
     return picture;
+}
+
+CommandState BoardWidget::buttonState() const
+{
+    if (commandState)
+        return commandState();
+    CommandState state;
+    if (panelContent) {
+        const PanelContent content = panelContent();
+        state.autoReplay = content.replayRunning;
+        state.connected = content.connected;
+    }
+    return state;
+}
+
+bool BoardWidget::isLayoutButtonAvailable(int button) const
+{
+    return isCommandAvailable(button, buttonState());
 }
 
 QFont BoardWidget::panelFont() const
@@ -520,7 +538,7 @@ void BoardWidget::mouseReleaseEvent(QMouseEvent* event)
     if (m_pressedButton != 0) {
         const int button = m_pressedButton;
         m_pressedButton = 0;
-        if (layoutButtonAt(point) == button && onCommand)
+        if (layoutButtonAt(point) == button && onCommand && isLayoutButtonAvailable(button))
             onCommand(button);
         return;
     }
@@ -591,7 +609,7 @@ bool BoardWidget::event(QEvent* event)
         // The layout buttons' tooltips.
         auto* help = static_cast<QHelpEvent*>(event);
         const int button = layoutButtonAt(m_transform.toLayout(help->pos()));
-        auto action = button ? layoutButtonAction(button, panelContent().connected) : std::nullopt;
+        auto action = button ? layoutButtonAction(button, buttonState().connected) : std::nullopt;
         if (action) {
             QToolTip::showText(help->globalPos(), toQString(shownTooltip(action->tooltip)), this);
         } else {

@@ -8,10 +8,12 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "gui/Artwork.h"
 #include "gui/LayoutTransform.h"
 #include "present/BoardView.h"
+#include "present/CommandTable.h"
 #include "present/StatusPanel.h"
 #include "present/WindowFit.h"
 
@@ -55,6 +57,9 @@ public:
     std::function<PanelContent()> panelContent;
     // The screen a layout is to be chosen for changed (the window changed class).
     std::function<void(ScreenSize)> onScreenChanged;
+    // The commands' state as the menus show it; a layout button is drawn and runs as its
+    // command's availability in it says.
+    std::function<CommandState()> commandState;
     std::function<void(int command)> onCommand;
     std::function<void(const CGameNode*)> onMoveListNode;
     // A context menu is asked for at a point of the layout (press and hold, right click,
@@ -73,6 +78,10 @@ public:
     void repaintStatus();
     // The layout buttons (their pressed state or their set changed).
     void repaintLayoutButtons();
+    // What the layout buttons follow: the window's command state, else the panel's
+    // connection and replay alone.
+    CommandState buttonState() const;
+    bool isLayoutButtonAvailable(int button) const;
     // The client rectangle of the layout, in layout pixels.
     Rect clientRect() const;
     std::optional<ScreenShape> shape() const { return m_shape; }
@@ -103,12 +112,12 @@ private:
     void paintSquare(QPainter& painter, Square square);
     void paintLabels(QPainter& painter);
     void paintMarksAndArrow(QPainter& painter);
-    void paintLayoutButtons(QPainter& painter, const PanelContent& content);
+    void paintLayoutButtons(QPainter& painter);
     void paintPanel(QPainter& painter, const PanelContent& content);
     void paintLandscapePanel(QPainter& painter, const PanelContent& content, const Rect& status);
     void paintFloating(QPainter& painter, const FloatingPiece& piece);
     QFont panelFont() const;
-    const QPixmap& layoutButtonPicture(int icon, int px);
+    const QPixmap& layoutButtonPicture(int icon, int px, bool available);
     int layoutButtonAt(Point point) const;
     const CGameNode* moveListNodeAt(Point point) const;
 
@@ -118,7 +127,7 @@ private:
     // The layout buttons' pictures by icon and size (buttons rounded to device pixels differ
     // by a pixel), dropped when the scale changes: drawing them from their SVG in every
     // paint cost more than the whole rest of the board.
-    std::map<std::pair<int, int>, QPixmap> m_buttonPictures;
+    std::map<std::tuple<int, int, bool>, QPixmap> m_buttonPictures;
     LayoutFit m_fit;
     LayoutTransform m_transform;
     std::optional<ScreenShape> m_shape;

@@ -105,6 +105,7 @@ MainWindow::MainWindow(const WindowStart& start)
     FrontEndPort& frontEnd = *this;
     m_dispatcher = std::make_unique<CommandDispatcher>(controller(), m_prompts, frontEnd, &m_view);
     m_board->panelContent = [this] { return panelContent(); };
+    m_board->commandState = [this] { return m_view.commandState(); };
     m_board->onScreenChanged = [this](ScreenSize screen) { chooseLayoutFor(screen); };
     m_board->onCommand = [this](int id) { runCommand(id); };
     m_board->onMoveListNode = [this](const CGameNode* node) {

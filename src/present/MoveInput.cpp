@@ -70,8 +70,12 @@ bool MoveInput::penDown(Point point)
 {
     m_pickedUp = false;
     const Square square = m_view.squareAt(point);
-    if (!isOnBoard(square) || m_controller.isEngineSearchingForMove() || m_view.isAnimating())
+    if (!isOnBoard(square) || m_controller.isEngineSearchingForMove())
         return false;
+    // A player who presses during the engine's animation has seen the move: it lands at
+    // once and the press counts, rather than being dropped and its release taken for a tap
+    // that leaves a target frame behind.
+    m_view.endAnimation();
     Board board = m_controller.board();
     // One-tap mode plays a capture only one piece can make at once; with several, the
     // tapped piece is dragged onto the one that is to take it.

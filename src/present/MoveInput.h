@@ -42,8 +42,8 @@ public:
 
     // Pointer pressed on the board: picks up a piece of the side to move (in one-tap mode
     // also an opponent's piece more than one legal move captures) unless the engine
-    // searches for its own move or an animation runs. Returns whether a piece was picked
-    // up.
+    // searches for its own move. A running animation ends at once and the press counts.
+    // Returns whether a piece was picked up.
     bool penDown(Point point);
     void penMove(Point point);
     // Pointer released: ends a drag, or completes a tap. Returns whether a move was played.

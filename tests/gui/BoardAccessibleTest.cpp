@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QAction>
 #include <QApplication>
 #include <memory>
 #include <utility>
@@ -129,7 +130,13 @@ TEST(BoardAccessible, LayoutButtonsFollowTheSquaresWhereTheLayoutDrawsThem)
         EXPECT_FALSE(button->text(QAccessible::Name).isEmpty()) << index;
         EXPECT_FALSE(button->text(QAccessible::Name).startsWith(QStringLiteral("~~"))) << index;
         EXPECT_EQ(board->childAt(centre(button).x(), centre(button).y()), button) << index;
+        // Shown and run as the menu item of its command is.
+        const int command = layoutButtonAction(kFirstLayoutButton + index - 64, false)->command;
+        const QAction* item = framed.window->action(command);
+        ASSERT_TRUE(item) << index;
+        EXPECT_EQ(button->state().disabled, !item->isEnabled()) << index;
     }
+    EXPECT_TRUE(board->child(65)->state().disabled) << "Setup";
 
     StartedWindow plain(7);
     EXPECT_EQ(plain.board()->childCount(), 64 + ownChildren);

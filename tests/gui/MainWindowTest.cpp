@@ -170,6 +170,19 @@ TEST(MainWindow, AnimationRefusesFlipAndToggleAResizeEndsItAndFlipPutsH1TopLeft)
     h.mouse(QEvent::MouseButtonRelease, corner);
 }
 
+TEST(MainWindow, ADragDuringTheEnginesAnimationEndsItAndPlays)
+{
+    WindowHarness h({ .animation = true });
+    auto& w = h.window();
+    h.enter("d2-d4");
+    ASSERT_TRUE(WindowHarness::waitUntil(
+        [&] { return w.controller().board().sideToMove() == kWhiteSide && w.isAnimating(); }));
+    h.enter("g1-f3");
+    EXPECT_EQ(w.controller().board().pieceAt(squareFromText("f3")), kWhiteKnight);
+    EXPECT_FALSE(
+        w.boardView().selectedFrom() != NoSquare || w.boardView().selectedTo() != NoSquare);
+}
+
 TEST(MainWindow, LayoutFollowsToggleAndWindowShapeAndAResizeCancelsADrag)
 {
     WindowHarness h({ .oneTap = true });

@@ -95,6 +95,23 @@ TEST(MoveInput, TapsAndDrags)
     EXPECT_EQ(t.view.dragFrom(), squareFromText("h1"));
 }
 
+TEST(MoveInput, APressDuringAnAnimationEndsItAndCounts)
+{
+    for (const char* gesture : { "g1-f3", "g1 f3" }) {
+        Input t;
+        ASSERT_TRUE(t.h.play("e4") && t.h.play("e5"));
+        t.view.drawMove(t.h.controller->board().lastMove(), true, false, true);
+        ASSERT_TRUE(t.view.isAnimating());
+        std::istringstream steps(gesture);
+        for (std::string step; steps >> step;)
+            t.enter(step);
+        EXPECT_EQ(t.h.movesText(), "e4 e5 Nf3") << gesture;
+        EXPECT_FALSE(t.view.isAnimating() || t.view.isDragging()) << gesture;
+        EXPECT_FALSE(t.view.selectedFrom() != NoSquare || t.view.selectedTo() != NoSquare)
+            << gesture;
+    }
+}
+
 TEST(MoveInput, NothingWhileTheEngineSearchesItsMove)
 {
     Input t("waitstop;line 0 e7e5");
