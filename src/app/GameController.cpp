@@ -419,6 +419,7 @@ void GameController::moveNow()
         return;
     if (m_engine.isPondering()) {
         stopEngine(false);
+        handEngineTheSideToMove();
         startSearch();
     } else if (m_state.analysisMode) {
         std::int64_t thinking = std::max<std::int64_t>(0, now() - m_engine.searchStartTick());
@@ -434,8 +435,40 @@ void GameController::moveNow()
             stopEngine(true);
     } else {
         m_state.showLevelLine = false;
+        handEngineTheSideToMove();
         startSearch();
     }
+}
+
+void GameController::handEngineTheSideToMove()
+{
+    // The engine takes the player's colour: the players line names who now plays which.
+    CGame& game = *m_state.game;
+    const bool whiteToMove = m_state.board.sideToMove() == kWhiteSide;
+    const char* engineTag = whiteToMove ? "White" : "Black";
+    const char* playerTag = whiteToMove ? "Black" : "White";
+    const std::string program(kProgramTitle);
+    if (game.white().empty() && game.black().empty()) {
+        game.setTag(engineTag, program);
+        game.setTag(playerTag, m_tagSources.ownerName());
+    } else if (game.getTag(engineTag) != program && game.getTag(playerTag) == program) {
+        const std::string player = game.getTag(engineTag);
+        const std::string playerElo = game.getTag(std::string(engineTag) + "Elo");
+        const std::string programElo = game.getTag(std::string(playerTag) + "Elo");
+        auto setOrRemove = [&game](const std::string& name, const std::string& value) {
+            if (value.empty())
+                game.removeTag(name);
+            else
+                game.setTag(name, value);
+        };
+        game.setTag(engineTag, program);
+        game.setTag(playerTag, player);
+        setOrRemove(std::string(engineTag) + "Elo", programElo);
+        setOrRemove(std::string(playerTag) + "Elo", playerElo);
+    } else {
+        return;
+    }
+    m_view.invalidateStatus();
 }
 
 // --- The engine ----------------------------------------------------------------------------------

@@ -258,6 +258,7 @@ private:
     // Guards; a refusing guard has shown its message.
     bool guardNewGame();
     bool guardMoveNow();
+    void handEngineTheSideToMove();
     bool guardForward();
     bool guardTakeBack(bool showMessage);
     bool guardAnalysis();

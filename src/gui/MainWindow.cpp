@@ -502,6 +502,9 @@ PanelContent MainWindow::panelContent()
     const StatusInput in = panelInput();
     const int index = in.layout;
     content.lines = statusLines(in);
+    // The field covers the first line; why a typed line was refused is read on the second.
+    if (!m_typedError.isEmpty())
+        content.lines.second = toBytes(m_typedError);
     content.clock = c.clockText(m_view.board().flipped(), index);
     content.connected = in.serverConnected;
     content.replayRunning = c.state().autoReplay;
@@ -556,8 +559,12 @@ void MainWindow::statusChanged()
 
 void MainWindow::positionChanged(std::string_view description)
 {
-    // A move typed half-way belongs to the position that is gone.
-    closeMoveField();
+    // A move typed half-way belongs to the position that is gone; the field itself stays, so
+    // that a Return meant for it never reaches the window's keys.
+    if (m_moveField && m_moveField->isVisible()) {
+        m_moveField->clear();
+        showTypedError({});
+    }
     m_board->setAccessibleDescription(toQString(description));
     m_board->repaintStatus();
 }
@@ -630,6 +637,26 @@ void MainWindow::createMoveField()
     m_moveField->setPlaceholderText(QStringLiteral("Move (e4, Nf3, e2e4) or command"));
     m_moveField->hide();
     connect(m_moveField, &QLineEdit::returnPressed, this, [this] { enterTypedLine(); });
+    connect(m_moveField, &QLineEdit::textEdited, this, [this] { showTypedError({}); });
+    // A click on the board is input by the pointer: the field gives way to it.
+    m_board->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_board && event->type() == QEvent::MouseButtonPress)
+        closeMoveField();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showTypedError(const QString& message)
+{
+    if (message == m_typedError)
+        return;
+    m_typedError = message;
+    m_moveField->setStyleSheet(message.isEmpty() ? QString() : QStringLiteral("color: #b00000"));
+    m_moveField->setAccessibleDescription(message);
+    m_board->repaintStatus();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
@@ -654,8 +681,7 @@ void MainWindow::openMoveField(const QString& text)
         panelRects(m_view.board().layoutIndex(), m_board->clientRect()).status);
     m_moveField->setGeometry(status.left() + 2, status.top() + 2, std::max(160, status.width() / 2),
         m_moveField->sizeHint().height());
-    m_moveField->setStyleSheet(QString());
-    m_moveField->setToolTip(QString());
+    showTypedError({});
     m_moveField->setText(text);
     m_moveField->show();
     m_moveField->raise();
@@ -671,6 +697,7 @@ void MainWindow::closeMoveField()
         return;
     m_moveField->hide();
     m_moveField->clear();
+    showTypedError({});
     for (QAction* a : m_plainKeyShortcuts)
         a->setEnabled(true);
     m_board->setFocus();
@@ -678,17 +705,23 @@ void MainWindow::closeMoveField()
 
 void MainWindow::enterTypedLine()
 {
+    if (m_moveField->text().trimmed().isEmpty())
+        return;
     Board board = controller().board();
     Result<TypedLine> typed = readTypedLine(board, toBytes(m_moveField->text()));
     if (!typed) {
-        m_moveField->setStyleSheet(QStringLiteral("color: #b00000"));
-        m_moveField->setToolTip(toQString(typed.error().message));
-        m_moveField->setAccessibleDescription(toQString(typed.error().message));
+        // The text stays for correction.
+        showTypedError(toQString(typed.error().message));
         return;
     }
-    closeMoveField();
-    if (typed->command == TypedCommand::Move)
+    if (typed->command == TypedCommand::Move) {
+        // The field stays open for the next move: Return is the field's, never "Move now!".
+        m_moveField->clear();
+        showTypedError({});
         m_input->cancel();
+    } else {
+        closeMoveField();
+    }
     m_dispatcher->runTyped(*typed);
 }
 

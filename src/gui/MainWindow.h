@@ -92,6 +92,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // WindowChrome
@@ -123,6 +124,8 @@ private:
     void openMoveField(const QString& text);
     void enterTypedLine();
     void closeMoveField();
+    // Marks the field's text as refused and says why on the panel; empty clears both.
+    void showTypedError(const QString& message);
     void applyFen(const std::string& fen);
     void readOptionsIntoView();
 
@@ -149,6 +152,7 @@ private:
     std::map<int, QAction*> m_barActions;
     QToolBar* m_commandBar = nullptr;
     QPointer<QLineEdit> m_moveField;
+    QString m_typedError;
     std::vector<QAction*> m_plainKeyShortcuts;
     std::optional<ScreenSize> m_screen;
     bool m_exited = false;

@@ -100,6 +100,36 @@ TEST(EngineDrive, TwoPlayersTheEngineMovesOnlyOnMoveNow)
     EXPECT_EQ(h.countCalls("StartAnalyse"), 1);
 }
 
+TEST(EngineDrive, MoveNowOnThePlayersTurnNamesTheEngineForThePlayersColour)
+{
+    using Tags = std::vector<std::string>; // White, WhiteElo, Black, BlackElo
+    const struct {
+        const char* name;
+        Tags before, after;
+    } rows[] = {
+        { "unnamed", { "", "", "", "" }, { "Velmorak", "", "Owner", "" } },
+        { "named", { "Owner", "1500", "Velmorak", "" }, { "Velmorak", "", "Owner", "1500" } },
+        { "two other players", { "Ann", "", "Bob", "" }, { "Ann", "", "Bob", "" } },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Engine h("line 0 first");
+        CGame& game = h.c().game();
+        const char* names[] = { "White", "WhiteElo", "Black", "BlackElo" };
+        for (int i = 0; i < 4; ++i) {
+            if (!row.before[i].empty())
+                game.setTag(names[i], row.before[i]);
+        }
+        h.c().moveNow();
+        h.settle();
+        EXPECT_EQ(h.c().state().plyNumber, 2) << "the engine played White's first move";
+        Tags after;
+        for (const char* name : names)
+            after.push_back(game.getTag(name));
+        EXPECT_EQ(after, row.after);
+    }
+}
+
 TEST(EngineDrive, MoveNowWhileSearchingPlaysTheBestMoveSoFar)
 {
     Engine h("line 3 d7d5;waitstop;line 7 e7e5");

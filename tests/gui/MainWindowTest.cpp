@@ -244,17 +244,18 @@ TEST(MainWindow, ContextMenuOpensOutsideTheBoardAboveTheStatusBottom)
     EXPECT_TRUE(items.contains("Replay moves"));
 }
 
-TEST(MainWindow, TypedMovesOpenTheMoveFieldAndReturnPlaysThem)
+TEST(MainWindow, TypedMovesKeepTheFieldOpenAndRefusedTextIsExplainedOnThePanel)
 {
     const struct {
         const char* name;
         const char* typed;
         bool plays;
-        QString message;
+        std::string message;
     } rows[] = {
         { "San", "e4", true, {} },
         { "Coordinates", "g1f3", true, {} },
         { "Illegal", "e5", false, "'e5' is no legal move here" },
+        { "UnknownWord", "hello", false, "unknown command 'hello'; type a move or one of: back" },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -265,12 +266,38 @@ TEST(MainWindow, TypedMovesOpenTheMoveFieldAndReturnPlaysThem)
         QLineEdit* field = w.moveField();
         ASSERT_TRUE(field->isVisible());
         QTest::keyClicks(field, row.typed + 1);
-        EXPECT_EQ(field->text(), row.typed);
         QTest::keyClick(field, Qt::Key_Return);
         EXPECT_EQ(h.fen() != before, row.plays);
-        EXPECT_EQ(field->isVisible(), !row.plays);
-        EXPECT_EQ(field->toolTip(), row.message);
+        ASSERT_TRUE(h.waitForWhiteToMove());
+        EXPECT_TRUE(field->isVisible());
+        EXPECT_EQ(w.focusWidget(), field);
+        EXPECT_EQ(field->text(), row.plays ? QString() : row.typed);
+        if (!row.plays) {
+            EXPECT_EQ(w.boardWidget().panelContent().lines.second.rfind(row.message, 0), 0u);
+            continue;
+        }
+        // A Return on the empty field is the field's: no "Move now!" for the player's side.
+        const std::string answered = h.fen();
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_FALSE(w.controller().isEngineBusy());
+        EXPECT_EQ(h.fen(), answered);
+        EXPECT_TRUE(field->isVisible());
     }
+}
+
+TEST(MainWindow, EscapeOrAClickOnTheBoardClosesTheMoveField)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    QLineEdit* field = w.moveField();
+    QTest::keyClick(&w.boardWidget(), 'e');
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(field->isVisible());
+    QTest::keyClick(&w.boardWidget(), 'e');
+    ASSERT_TRUE(field->isVisible());
+    h.mouse(QEvent::MouseButtonPress, h.centreOf("a4"));
+    h.mouse(QEvent::MouseButtonRelease, h.centreOf("a4"));
+    EXPECT_FALSE(field->isVisible());
 }
 
 TEST(MainWindow, TypedWordsDoWhatTheyDoInPlayOrSaySo)
