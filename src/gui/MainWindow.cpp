@@ -183,6 +183,11 @@ void MainWindow::openFiles(const QStringList& files)
 {
     raise();
     activateWindow();
+    // The open question stays in front: the files wait for its answer.
+    if (QWidget* question = QApplication::activeModalWidget()) {
+        question->raise();
+        question->activateWindow();
+    }
     m_handedOver << files;
     openHandedOverFiles();
 }
