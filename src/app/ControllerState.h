@@ -61,6 +61,9 @@ struct ControllerState {
     // Message boxes and modal dialogs of the controller open right now (they may nest
     // where a front end runs an event loop inside a dialog).
     int modalMessageOpen = 0;
+    // Counts the games the controller has held: a question answered after the game was
+    // replaced must not go on with nodes it took from the old one.
+    std::uint64_t gameSerial = 0;
     int coachLastScore = kNoCoachScore;
     CGameNode* coachLastNode = nullptr;
 

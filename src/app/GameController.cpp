@@ -125,12 +125,16 @@ public:
     }
     NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override
     {
+        const std::uint64_t serial = m_controller.m_state.gameSerial;
         ModalScope scope(m_controller.m_state);
-        return m_controller.m_prompts.askNewLine(at, label);
+        NewLineChoice choice = m_controller.m_prompts.askNewLine(at, label);
+        // `at` belongs to a game that may have gone while the box was open.
+        return m_controller.m_state.gameSerial == serial ? choice : NewLineChoice::Cancel;
     }
     bool askOkCancel(std::string_view title, std::string_view text) override
     {
-        return m_controller.askOkCancel(title, text);
+        const std::uint64_t serial = m_controller.m_state.gameSerial;
+        return m_controller.askOkCancel(title, text) && m_controller.m_state.gameSerial == serial;
     }
 
 private:
@@ -708,6 +712,7 @@ void GameController::setEmptyGame()
 {
     m_view.endAnimation();
     m_state.game = std::make_unique<CPgnGame>();
+    ++m_state.gameSerial;
     // An empty game holds nothing worth asking about.
     m_state.game->setChanged(false);
     m_state.currentNode = m_state.game->root();
@@ -767,6 +772,9 @@ void GameController::newGame(bool ask)
 
 bool GameController::prepareGameChange()
 {
+    // An open box's question is about the game it was asked in.
+    if (dialogOpen())
+        return false;
     if (m_state.serverGameMode) {
         message("Please finish running server-game first");
         return false;
@@ -1114,9 +1122,12 @@ void GameController::forwardMove()
     int index = 0;
     if (node->childCount() > 1 && !m_state.autoReplay && !m_state.trainingMode &&
         !m_state.observeMode) {
+        const std::uint64_t serial = m_state.gameSerial;
         ++m_state.modalMessageOpen;
         index = m_prompts.selectLine(*node);
         --m_state.modalMessageOpen;
+        if (m_state.gameSerial != serial)
+            return;
         index = std::clamp(index, 0, node->childCount() - 1);
     }
     makeForward(node->child(index));
@@ -1155,6 +1166,7 @@ void GameController::setGame(std::unique_ptr<CPgnGame> game)
     clearEngineOutput();
     setAnalysisMode(false);
     m_state.game = std::move(game);
+    ++m_state.gameSerial;
     m_state.currentNode = m_state.game->root();
     m_state.coachLastNode = nullptr;
     m_retriedAt = nullptr;
@@ -1226,7 +1238,12 @@ bool GameController::coachTakesBack(const SearchEnded& ended)
         std::snprintf(text, sizeof text,
             "I don't think %s was a good move! Do you want to take it back?", node->san().c_str());
     m_sounds.questionBeep();
-    if (!askYesNo("Coach warns", text, MessageIcon::Exclamation, true))
+    const std::uint64_t serial = m_state.gameSerial;
+    const bool takeBack = askYesNo("Coach warns", text, MessageIcon::Exclamation, true);
+    // The engine's move belongs to a game that went while the box was open: none is played.
+    if (m_state.gameSerial != serial)
+        return true;
+    if (!takeBack)
         return false;
     // The user's move goes, and with no continuation its node too: the coach's memory
     // may point to nothing after that, so it is forgotten.

@@ -166,8 +166,11 @@ public:
     // --- Modes -----------------------------------------------------------------------------------
     void newGame(bool ask);
     // Before another game is loaded, stepped to or set up: refused (message shown) during a
-    // server game; an observation ends, as for a new game.
+    // server game, and silently while a box or dialog is open (the caller waits until it
+    // closes); an observation ends, as for a new game.
     bool prepareGameChange();
+    // Whether a box or dialog of the controller, or one the front end declared, is open.
+    bool dialogOpen() const { return m_state.modalMessageOpen > 0; }
     // "Clear hashtables": refused with a message while the engine searches or ponders;
     // false then and without a running engine.
     bool clearHashTables();
@@ -303,7 +306,7 @@ private:
     // Shows why autosaves fail, when a failure waits to be told.
     void tellAutosaveFailure();
 
-    // Coach: true when the user took the move back instead.
+    // Coach: true when the user took the move back instead, or the game went while asking.
     bool coachTakesBack(const SearchEnded& ended);
     void updateCoachMemory(const SearchEnded& ended);
     bool guardHint();

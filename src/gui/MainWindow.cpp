@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/GameController.h"
 #include "base/ProgramDirectory.h"
@@ -122,6 +123,9 @@ MainWindow::MainWindow(const WindowStart& start)
     createShortcuts();
     createMoveField();
     updateCommandStates();
+    m_handOverRetry.setSingleShot(true);
+    m_handOverRetry.setInterval(100);
+    connect(&m_handOverRetry, &QTimer::timeout, this, &MainWindow::openHandedOverFiles);
 }
 
 MainWindow::~MainWindow()
@@ -180,6 +184,28 @@ void MainWindow::openFiles(const QStringList& files)
 {
     raise();
     activateWindow();
+    // The open question stays in front: the files wait for its answer.
+    if (QWidget* question = QApplication::activeModalWidget()) {
+        question->raise();
+        question->activateWindow();
+    }
+    m_handedOver << files;
+    openHandedOverFiles();
+}
+
+void MainWindow::openHandedOverFiles()
+{
+    // Files still waiting when the window closes are not opened.
+    if (m_handedOver.isEmpty() || m_exited)
+        return;
+    // Hand-overs arrive inside the event loop of any open box: the game a box asks about
+    // must outlive it, and a box opened from here would open inside it.
+    if (QApplication::activeModalWidget() || controller().dialogOpen()) {
+        m_handOverRetry.start();
+        return;
+    }
+    const QStringList files = std::exchange(m_handedOver, {});
+    std::string unreadable;
     for (const QString& file : files) {
         if (!file.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
             continue;
@@ -187,15 +213,23 @@ void MainWindow::openFiles(const QStringList& files)
         // the others.
         Result<std::unique_ptr<CPgnGame>> game = readFirstGame(toBytes(file));
         if (!game) {
-            m_prompts.showMessage(kTitle, game.error().message, MessageIcon::Exclamation);
+            unreadable.append(unreadable.empty() ? "" : "\n").append(game.error().message);
             continue;
         }
-        if (!controller().prepareGameChange())
-            return;
-        controller().setGame(std::move(*game));
-        updateCommandStates();
-        return;
+        if (controller().prepareGameChange()) {
+            controller().setGame(std::move(*game));
+            updateCommandStates();
+        }
+        break;
     }
+    if (unreadable.empty())
+        return;
+    {
+        GameController::ModalDialogScope open(controller());
+        m_prompts.showMessage(kTitle, unreadable, MessageIcon::Exclamation);
+    }
+    // What was handed over while the box was open.
+    openHandedOverFiles();
 }
 
 // --- Commands -----------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <QToolBar>
 #include <map>
 #include <memory>
@@ -66,7 +67,8 @@ public:
 
     // The start-up sequence; an error ends the program.
     Status start();
-    // Files handed over by a second start of the program.
+    // Files handed over by a second start of the program; while a box or dialog is open
+    // they wait until it closes.
     void openFiles(const QStringList& files);
     // Runs command `id` as a menu item, a button or a key would.
     void runCommand(int id);
@@ -128,6 +130,7 @@ private:
     void showTypedError(const QString& message);
     void applyFen(const std::string& fen);
     void readOptionsIntoView();
+    void openHandedOverFiles();
 
     WindowStart m_start;
     QtPrompts m_prompts;
@@ -155,6 +158,10 @@ private:
     QString m_typedError;
     std::vector<QAction*> m_plainKeyShortcuts;
     std::optional<ScreenSize> m_screen;
+    // Files handed over and not yet opened, and the timer that looks again once a box that
+    // held them back may have closed.
+    QStringList m_handedOver;
+    QTimer m_handOverRetry;
     bool m_exited = false;
     bool m_started = false;
     // The layout stored when the window started, and the one last used on each screen.

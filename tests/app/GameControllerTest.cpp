@@ -75,6 +75,34 @@ TEST(GameController, BranchPointsStopAfterTwentyPliesOrAtABranch)
     EXPECT_EQ(h.c().currentNode()->san(), "e4");
 }
 
+TEST(GameController, AQuestionAnsweredAfterTheGameWasReplacedLeavesTheNewGameAlone)
+{
+    for (const bool selectLine : { true, false }) {
+        SCOPED_TRACE(selectLine ? "Select line" : "Add line");
+        TwoPlayers h;
+        h.options.variationMode = int(VariationMode::AddLine);
+        h.playAll({ "e4" });
+        h.c().takeBackMove(false);
+        h.playAll({ "d4" });
+        h.c().backToStart();
+        h.options.variationMode = int(VariationMode::Ask);
+        bool refused = false;
+        // A front end's box runs an event loop: anything may come in while it is open.
+        h.prompts.whileOpen = [&] {
+            refused = !h.c().prepareGameChange();
+            h.c().setGame(std::make_unique<CPgnGame>());
+        };
+        if (selectLine)
+            h.c().forwardMove();
+        else
+            EXPECT_FALSE(h.play("c4"));
+        EXPECT_TRUE(refused) << "no other game is loaded while a box is open";
+        EXPECT_EQ(h.c().currentNode(), h.c().game().root());
+        EXPECT_EQ(h.c().game().root()->childCount(), 0);
+        EXPECT_EQ(h.c().board().fen(), kStartFen);
+    }
+}
+
 struct EndRow {
     const char* name;
     const char* fen;

@@ -72,6 +72,24 @@ TEST(Coach, NoMeansTheEngineMovePlaysAndIsRemembered)
     EXPECT_EQ(h.movesText(), "e4 e5 a3");
 }
 
+TEST(Coach, AGameReplacedWhileTheWarningIsOpenGetsNothingOfTheOldOne)
+{
+    ControllerHarness h("current first 1 20;line 50 e7e5\n---\ncurrent first 1 20;line 400 d8h4");
+    h.options.coach = true;
+    ASSERT_TRUE(h.play("e4"));
+    h.settle();
+    h.prompts.whileOpen = [&] { h.c().setGame(std::make_unique<CPgnGame>()); };
+    // "No" would play the engine's move: it was found in the old game.
+    h.prompts.answers = { false };
+    ASSERT_TRUE(h.play("a3"));
+    h.settle();
+    EXPECT_EQ(h.prompts.shown,
+        (Calls { "Coach warns: I think after a3 I can play Qh4 now! "
+                 "Do you want to take back your move?" }));
+    EXPECT_EQ(h.movesText(), "");
+    EXPECT_EQ(h.c().board().fen(), kStartFen);
+}
+
 TEST(Coach, ForgetsANodeThatReplacingTheMainLineDeleted)
 {
     ControllerHarness h("current first 1 20;line 50 e7e5");

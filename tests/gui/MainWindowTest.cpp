@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -380,6 +381,49 @@ TEST(MainWindow, ASecondStartHandsItsPgnFileToTheWindow)
             ": the set-up position cannot start a game: each side needs exactly one king") });
     h.messages.clear();
     EXPECT_EQ(h.window().controller().game().white(), "Savrov") << "the game stays out";
+}
+
+TEST(MainWindow, AFileHandedOverWhileAQuestionIsOpenWaitsUntilItIsAnswered)
+{
+    struct Row {
+        const char* dialog;
+        std::function<void(WindowHarness&)> ask;
+    };
+    const Row rows[] = {
+        { "Select line", [](WindowHarness& h) { h.window().runCommand(kNextMove); } },
+        { "Add line", [](WindowHarness& h) { h.enter("c2 c4"); } },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.dialog);
+        WindowHarness h;
+        const std::string branchy = h.folder().file("branchy.pgn");
+        TempFolder::write(branchy, "[White \"Branch\"]\n1. e4 (1. d4) e5 *\n");
+        h.window().openFiles({ QString::fromStdString(branchy) });
+        h.window().runCommand(cmd::kBackToStart);
+        bool shown = false;
+        h.whenDialogShows(row.dialog, [&](QWidget& dialog) {
+            shown = true;
+            h.window().openFiles({ VELMORAK_DATA_DIR "/pgn/masters-111k.pgn" });
+            EXPECT_EQ(h.window().controller().game().white(), "Branch");
+            for (auto* button : dialog.findChildren<QAbstractButton*>())
+                if (button->text() == "Add main line")
+                    return button->click();
+            static_cast<QDialog&>(dialog).accept();
+        });
+        row.ask(h);
+        EXPECT_TRUE(shown);
+        EXPECT_TRUE(
+            h.waitUntil([&] { return h.window().controller().game().white() == "Savrov"; }));
+    }
+
+    // Unreadable files handed over together are reported in one box.
+    WindowHarness h;
+    const std::string empty = h.folder().file("empty.pgn");
+    TempFolder::write(empty, "");
+    h.window().openFiles({ QString::fromStdString(empty), QString::fromStdString(empty) });
+    const QString reason = QString::fromStdString(readFirstGame(empty).error().message);
+    EXPECT_EQ(h.messages, QStringList { reason + '\n' + reason });
+    h.messages.clear();
 }
 
 } // namespace

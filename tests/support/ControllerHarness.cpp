@@ -104,12 +104,16 @@ bool ScriptedPrompts::askOkCancel(std::string_view title, std::string_view text)
 NewLineChoice ScriptedPrompts::askNewLine(const CGameNode&, std::string_view label)
 {
     shown.push_back("Add line: " + std::string(label));
+    if (whileOpen)
+        whileOpen();
     return next(newLineAnswers, NewLineChoice::AddMainLine);
 }
 
 int ScriptedPrompts::selectLine(const CGameNode&)
 {
     shown.push_back("Select line");
+    if (whileOpen)
+        whileOpen();
     return next(lineAnswers, 0);
 }
 
