@@ -31,6 +31,7 @@
 #include "platform/SettingsFileStore.h"
 #include "present/ContextMenu.h"
 #include "present/TypedInput.h"
+#include "present/WindowFit.h"
 #include "record/CPgnGame.h"
 #include "record/FenGame.h"
 #include "record/FirstGame.h"
@@ -417,7 +418,11 @@ void MainWindow::chooseLayoutFor(ScreenSize screen)
         m_storedLayout = m_app.options().boardSize;
     auto remembered = m_layoutForScreen.find(key);
     const int from = remembered != m_layoutForScreen.end() ? remembered->second : *m_storedLayout;
-    setLayout(selectLayout(from, 0, screen, from));
+    // A toggled layout may come from a smaller screen, which selectLayout would pass over.
+    if (isWindowLayout(from, shapeOfScreen(screen)))
+        setLayout(from);
+    else
+        setLayout(selectLayout(from, 0, screen, from));
 }
 
 void MainWindow::setLayout(int index)
@@ -435,8 +440,7 @@ void MainWindow::toggleLayout()
 {
     if (m_view.board().isAnimating() || !m_screen)
         return;
-    const int current = m_view.board().layoutIndex();
-    setLayout(selectLayout(current + 1, 0, *m_screen, current));
+    setLayout(nextWindowLayout(m_view.board().layoutIndex(), shapeOfScreen(*m_screen)));
 }
 
 void MainWindow::showAbout()

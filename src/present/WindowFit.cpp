@@ -53,6 +53,44 @@ ScreenSize largestScreen(ScreenShape shape)
     return best;
 }
 
+ScreenShape shapeOfScreen(ScreenSize screen)
+{
+    if (screen.height > screen.width)
+        return ScreenShape::Portrait;
+    return screen.height == screen.width ? ScreenShape::SquareScreen : ScreenShape::Landscape;
+}
+
+const std::vector<int>& windowLayouts(ScreenShape shape)
+{
+    static const std::vector<int> portrait { 7, 8 };
+    static const std::vector<int> square { 12, 14 };
+    static const std::vector<int> landscape { 10, 12, 14 };
+    switch (shape) {
+    case ScreenShape::Portrait:
+        return portrait;
+    case ScreenShape::SquareScreen:
+        return square;
+    case ScreenShape::Landscape:
+        break;
+    }
+    return landscape;
+}
+
+bool isWindowLayout(int layout, ScreenShape shape)
+{
+    const std::vector<int>& cycle = windowLayouts(shape);
+    return std::find(cycle.begin(), cycle.end(), layout) != cycle.end();
+}
+
+int nextWindowLayout(int current, ScreenShape shape)
+{
+    const std::vector<int>& cycle = windowLayouts(shape);
+    const auto at = std::find(cycle.begin(), cycle.end(), current);
+    if (at == cycle.end() || std::next(at) == cycle.end())
+        return cycle.front();
+    return *std::next(at);
+}
+
 ScreenSize layoutClientSize(const LayoutRecord& layout)
 {
     const int bar = layout[kScreenWidth] >= 480 ? 52 : 26;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "present/BoardLayout.h"
 
@@ -19,6 +20,22 @@ ScreenShape classifyWindow(int width, int height, std::optional<ScreenShape> pre
 
 // The largest screen of that class among the layouts (variant 0).
 ScreenSize largestScreen(ScreenShape shape);
+
+// The class of a screen the layouts were made for (the inverse of largestScreen).
+ScreenShape shapeOfScreen(ScreenSize screen);
+
+// The layouts "Toggle layout" cycles through in a window of this class: the distinct
+// pictures that fill it, largest screen first. A smaller screen's copy of a design (layouts
+// 0, 1, 3, 5) would only repeat a picture at lower resolution, so it is left out; the
+// landscape class has one design of its own and borrows the square ones.
+const std::vector<int>& windowLayouts(ScreenShape shape);
+
+// Whether `layout` is one of the class's window layouts.
+bool isWindowLayout(int layout, ScreenShape shape);
+
+// The window layout after `current` in its class, wrapping; the class's first when
+// `current` is not one of them.
+int nextWindowLayout(int current, ScreenShape shape);
 
 // The part of a layout's screen the board and the panel get: the screen less the title and
 // command bars (26 pixels each, 52 on screens at least 480 wide). The square screens' boards

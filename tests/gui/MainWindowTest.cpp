@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -206,6 +207,22 @@ TEST(MainWindow, LayoutFollowsToggleAndWindowShapeAndAResizeCancelsADrag)
 
     h.resizeBoardTo(600, 500);
     EXPECT_EQ(w.boardView().layoutIndex(), 12);
+    // Square and landscape windows cycle pictures of their own that really differ, and
+    // keep a toggled layout through a trip to another shape.
+    const QImage square12 = w.boardWidget().grab().toImage();
+    w.barAction(kToggleLayout)->trigger();
+    EXPECT_EQ(w.boardView().layoutIndex(), 14);
+    EXPECT_NE(w.boardWidget().grab().toImage(), square12);
+    h.resizeBoardTo(1000, 600);
+    const QImage landscape10 = w.boardWidget().grab().toImage();
+    for (int expected : { 12, 14, 10 }) {
+        w.barAction(kToggleLayout)->trigger();
+        EXPECT_EQ(w.boardView().layoutIndex(), expected);
+    }
+    w.barAction(kToggleLayout)->trigger();
+    EXPECT_NE(w.boardWidget().grab().toImage(), landscape10);
+    h.resizeBoardTo(600, 500);
+    EXPECT_EQ(w.boardView().layoutIndex(), 14);
     // Back in portrait, the toggled layout used there before.
     h.resizeBoardTo(480, 600);
     EXPECT_EQ(w.boardView().layoutIndex(), 8);

@@ -1,5 +1,7 @@
 #include "present/WindowFit.h"
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace velmorak {
@@ -32,6 +34,34 @@ TEST(WindowFitTest, WindowsOfEveryShapeGetTheLayoutsOfTheirClass)
     };
     for (const Row& row : rows)
         EXPECT_EQ(firstLayoutFor(row.width, row.height), row.layout) << row.name;
+}
+
+TEST(WindowFitTest, ToggleCyclesDistinctPicturesOfTheWindowsClass)
+{
+    struct Row {
+        const char* name;
+        int width, height;
+        std::vector<int> cycle; // from the first layout, toggled until it comes back
+    };
+    const Row rows[] = {
+        { "portrait", 600, 700, { 7, 8 } },
+        { "square", 700, 620, { 12, 14 } },
+        { "landscape", 1000, 600, { 10, 12, 14 } },
+    };
+    for (const Row& row : rows) {
+        const ScreenShape shape = classifyWindow(row.width, row.height, std::nullopt);
+        EXPECT_EQ(shapeOfScreen(largestScreen(shape)), shape) << row.name;
+        std::vector<int> seen { firstLayoutFor(row.width, row.height) };
+        for (int next = nextWindowLayout(seen.back(), shape); next != seen.front();
+             next = nextWindowLayout(seen.back(), shape)) {
+            seen.push_back(next);
+            if (seen.size() > kLayoutCount)
+                break;
+        }
+        EXPECT_EQ(seen, row.cycle) << row.name;
+    }
+    // A layout of another class starts the cycle over.
+    EXPECT_EQ(nextWindowLayout(3, ScreenShape::Portrait), 7);
 }
 
 TEST(WindowFitTest, ClassesHoldNearTheirBoundary)
