@@ -66,7 +66,8 @@ int runSay(const CliArgs& args, std::ostream& out, std::ostream& err)
     std::unique_ptr<SoundOutput> output;
     SilentSoundOutput silent;
     if (parsed.flag("play"))
-        output = makeSystemSoundOutput(folder, systemClock());
+        output = makeSystemSoundOutput(folder, systemClock(),
+            [&err](const std::string& message) { err << "velmorak-cli say: " << message << '\n'; });
     MoveSounds sounds(output ? *output : silent, folder + "/announce");
     sounds.setAnnounceMode(mode);
     std::vector<std::string> words = sounds.announceWords(move, board, san);

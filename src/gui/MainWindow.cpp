@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <iostream>
 #include <utility>
 
 #include "app/GameController.h"
@@ -56,11 +57,16 @@ std::unique_ptr<SettingsStore> makeStore(const WindowStart& start)
     return file;
 }
 
-std::unique_ptr<SoundOutput> makeSoundOutput(const WindowStart& start, Clock& clock)
+// How long the window's status line tells that no sound can play.
+constexpr std::int64_t kSoundNoticeMs = 15000;
+
+std::unique_ptr<SoundOutput> makeSoundOutput(
+    const WindowStart& start, Clock& clock, PulseSoundOutput::UnavailableNotice onUnavailable)
 {
     if (start.screenshot)
         return std::make_unique<SilentSoundOutput>();
-    return std::make_unique<PulseSoundOutput>(programDirectory() + "/sounds", clock);
+    return std::make_unique<PulseSoundOutput>(
+        programDirectory() + "/sounds", clock, std::move(onUnavailable));
 }
 
 QKeySequence acceleratorKey(const Accelerator& accelerator)
@@ -89,7 +95,14 @@ MainWindow::MainWindow(const WindowStart& start)
     , m_prompts(this)
     , m_store(makeStore(start))
     , m_autosaveStore(makeStore(start))
-    , m_soundOutput(makeSoundOutput(start, m_clock))
+    , m_soundOutput(makeSoundOutput(start, m_clock,
+          [this](const std::string& message) {
+              // Move sounds fail on the sound thread; the window is only touched on its own.
+              std::cerr << "velmorak: " << message << '\n';
+              QMetaObject::invokeMethod(
+                  this, [this, text = toQString(message)] { showSoundNotice(text); },
+                  Qt::QueuedConnection);
+          }))
     , m_sounds(*m_soundOutput, programDirectory() + "/announce")
     , m_view(*this, m_sounds, m_clock)
     , m_app(ApplicationServices { m_prompts, m_view, m_ui, m_pump, m_clock, *m_store,
@@ -508,6 +521,10 @@ void MainWindow::onTimer(Clock::TimerId id)
     if (id != kClockTimer || !m_board)
         return;
     m_board->repaintClocks();
+    if (!m_soundNotice.isEmpty() && m_clock.ticks() >= m_soundNoticeUntil) {
+        m_soundNotice.clear();
+        m_board->repaintStatus();
+    }
     const StatusInput in = panelInput();
     // Besides the engine's progress, any change of the lines is drawn on the next tick,
     // whoever changed them without saying so (a result recorded behind a message box).
@@ -518,6 +535,14 @@ void MainWindow::onTimer(Clock::TimerId id)
         m_board->repaintStatus();
         updateAnalysisList();
     }
+}
+
+void MainWindow::showSoundNotice(const QString& text)
+{
+    m_soundNotice = text;
+    m_soundNoticeUntil = m_clock.ticks() + kSoundNoticeMs;
+    if (m_board)
+        m_board->repaintStatus();
 }
 
 StatusInput MainWindow::panelInput()
@@ -543,6 +568,8 @@ PanelContent MainWindow::panelContent()
     // The field covers the first line; why a typed line was refused is read on the second.
     if (!m_typedError.isEmpty())
         content.lines.second = toBytes(m_typedError);
+    else if (!m_soundNotice.isEmpty())
+        content.lines.second = toBytes(m_soundNotice);
     content.clock = c.clockText(m_view.board().flipped(), index);
     content.connected = in.serverConnected;
     content.replayRunning = c.state().autoReplay;

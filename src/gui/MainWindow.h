@@ -131,6 +131,7 @@ private:
     void applyFen(const std::string& fen);
     void readOptionsIntoView();
     void openHandedOverFiles();
+    void showSoundNotice(const QString& text);
 
     WindowStart m_start;
     QtPrompts m_prompts;
@@ -156,6 +157,9 @@ private:
     QToolBar* m_commandBar = nullptr;
     QPointer<QLineEdit> m_moveField;
     QString m_typedError;
+    // Why no sound plays, read on the second status line until m_soundNoticeUntil (ticks).
+    QString m_soundNotice;
+    std::int64_t m_soundNoticeUntil = 0;
     std::vector<QAction*> m_plainKeyShortcuts;
     std::optional<ScreenSize> m_screen;
     // Files handed over and not yet opened, and the timer that looks again once a box that

@@ -1,6 +1,7 @@
 #include "PulseSoundOutput.h"
 
 #include <algorithm>
+#include <string>
 
 #ifdef VELMORAK_HAVE_PULSE
 #include <pulse/error.h>
@@ -42,6 +43,8 @@ public:
         m_stream = pa_simple_new(nullptr, kApplicationName, PA_STREAM_PLAYBACK, nullptr,
             lowLatency ? "move sound" : "voice", &spec, nullptr, lowLatency ? &attributes : nullptr,
             &error);
+        if (!m_stream)
+            m_failure = std::string("no server (") + pa_strerror(error) + ")";
 #else
         (void)lowLatency;
 #endif
@@ -59,6 +62,11 @@ public:
     bool isOpen() const
     {
         return m_stream != nullptr;
+    }
+    // Why the stream did not open, as the sound system words it.
+    const std::string& failure() const
+    {
+        return m_failure;
     }
     bool fits(const PcmSound& sound) const
     {
@@ -100,11 +108,14 @@ private:
 #endif
     int m_rate;
     int m_channels;
+    std::string m_failure = "built without sound";
 };
 
-PulseSoundOutput::PulseSoundOutput(std::string soundFolder, Clock& clock)
+PulseSoundOutput::PulseSoundOutput(
+    std::string soundFolder, Clock& clock, UnavailableNotice onUnavailable)
     : m_folder(std::move(soundFolder))
     , m_clock(clock)
+    , m_onUnavailable(std::move(onUnavailable))
 {
 }
 
@@ -125,10 +136,17 @@ bool PulseSoundOutput::mayOpen()
     return m_retryAfter == 0 || m_clock.ticks() >= m_retryAfter;
 }
 
-void PulseSoundOutput::openFailed()
+void PulseSoundOutput::openFailed(const std::string& reason)
 {
-    std::lock_guard lock(m_mutex);
-    m_retryAfter = m_clock.ticks() + kRetryPauseMs;
+    bool tell = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_retryAfter = m_clock.ticks() + kRetryPauseMs;
+        tell = !m_told && m_onUnavailable;
+        m_told = true;
+    }
+    if (tell)
+        m_onUnavailable("No sound: " + reason);
 }
 
 std::shared_ptr<const PcmSound> PulseSoundOutput::namedSound(std::string_view name)
@@ -180,8 +198,8 @@ void PulseSoundOutput::runWorker()
             if (mayOpen()) {
                 stream = std::make_unique<Stream>(sound->sampleRate, sound->channels, true);
                 if (!stream->isOpen()) {
+                    openFailed(stream->failure());
                     stream.reset();
-                    openFailed();
                 }
             }
         }
@@ -220,7 +238,7 @@ bool PulseSoundOutput::playFileSync(const std::string& path)
         m_syncStream.reset();
         auto stream = std::make_unique<Stream>(sound->sampleRate, sound->channels, false);
         if (!stream->isOpen()) {
-            openFailed();
+            openFailed(stream->failure());
             return false;
         }
         m_syncStream = std::move(stream);
@@ -233,13 +251,16 @@ bool PulseSoundOutput::playFileSync(const std::string& path)
     return true;
 }
 
-std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder, Clock& clock)
+std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder, Clock& clock,
+    PulseSoundOutput::UnavailableNotice onUnavailable)
 {
 #ifdef VELMORAK_HAVE_PULSE
-    return std::make_unique<PulseSoundOutput>(programFolder + "/sounds", clock);
+    return std::make_unique<PulseSoundOutput>(
+        programFolder + "/sounds", clock, std::move(onUnavailable));
 #else
     (void)programFolder;
     (void)clock;
+    (void)onUnavailable;
     return std::make_unique<SilentSoundOutput>();
 #endif
 }

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -26,11 +27,15 @@ namespace velmorak {
 //
 // When a stream cannot be opened (no server, no device) every sound is skipped silently
 // for kRetryPauseMs, then opening is tried again, so a server started later is found.
+// The first failure is told to `onUnavailable` (on whichever thread it happens), once for
+// the life of the output, so the user learns why nothing plays without hearing it again
+// at every move.
 class PulseSoundOutput : public SoundOutput {
 public:
     static constexpr std::int64_t kRetryPauseMs = 5000;
+    using UnavailableNotice = std::function<void(const std::string& message)>;
 
-    PulseSoundOutput(std::string soundFolder, Clock& clock);
+    PulseSoundOutput(std::string soundFolder, Clock& clock, UnavailableNotice onUnavailable = {});
     ~PulseSoundOutput() override;
 
     void playNamedAsync(std::string_view name) override;
@@ -43,7 +48,7 @@ private:
     std::shared_ptr<const PcmSound> namedSound(std::string_view name);
     void runWorker();
     bool mayOpen();
-    void openFailed();
+    void openFailed(const std::string& reason);
 
     std::string m_folder;
     std::map<std::string, std::shared_ptr<const PcmSound>, std::less<>> m_sounds;
@@ -55,6 +60,8 @@ private:
     std::thread m_worker;
     Clock& m_clock;
     std::int64_t m_retryAfter = 0;
+    UnavailableNotice m_onUnavailable;
+    bool m_told = false;
 
     std::unique_ptr<Stream> m_syncStream;
 };
@@ -62,6 +69,7 @@ private:
 // The sound output of the running program: PulseAudio when the program was built with it,
 // otherwise silence. `programFolder` holds the "sounds" folder; `clock` must outlive the
 // output.
-std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder, Clock& clock);
+std::unique_ptr<SoundOutput> makeSystemSoundOutput(const std::string& programFolder, Clock& clock,
+    PulseSoundOutput::UnavailableNotice onUnavailable = {});
 
 } // namespace velmorak

@@ -6,8 +6,8 @@
 namespace velmorak {
 
 // The port through which the core makes sounds. Production: platform/PulseSoundOutput.h;
-// tests: RecordingSoundOutput. No call ever reports an error to the user: without a sound
-// device every call is silent, and returns at once.
+// tests: RecordingSoundOutput. No call reports an error to its caller: without a sound
+// device every call is silent, and returns at once (the output itself tells the user once).
 class SoundOutput {
 public:
     virtual ~SoundOutput() = default;

@@ -11,6 +11,7 @@
 #include "sound/MoveSounds.h"
 #include "sound/MoveWords.h"
 #include "sound/WavFile.h"
+#include "support/FakeClock.h"
 #include "support/ScopedEnvironment.h"
 
 using namespace velmorak;
@@ -101,6 +102,23 @@ TEST(PulseSoundOutput, WithoutASoundServerEverythingIsQuickAndQuiet)
     std::unique_ptr<SoundOutput> system = makeSystemSoundOutput(kBin, systemClock());
     ASSERT_NE(system, nullptr);
     EXPECT_FALSE(system->playFileSync(kBin + "/sounds/move2.wav"));
+}
+
+// The user is told once why nothing plays, with the reason, and not again when opening is
+// retried after the pause and fails anew.
+TEST(PulseSoundOutput, WithoutASoundServerTheUserIsToldOnce)
+{
+    ScopedEnvironment server("PULSE_SERVER", "unix:/nonexistent/velmorak-test-socket");
+    test::FakeClock clock;
+    std::vector<std::string> notices;
+    PulseSoundOutput output(kBin + "/sounds", clock,
+        [&notices](const std::string& message) { notices.push_back(message); });
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        EXPECT_FALSE(output.playFileSync(kBin + "/sounds/move1.wav"));
+        clock.advance(PulseSoundOutput::kRetryPauseMs);
+    }
+    ASSERT_EQ(notices.size(), 1U);
+    EXPECT_NE(notices[0].find("sound"), std::string::npos) << notices[0];
 }
 
 } // namespace
