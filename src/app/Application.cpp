@@ -94,9 +94,14 @@ void Application::takeCommandLineFile(std::span<const std::string> arguments)
         return;
     const std::string& name = arguments.front();
     if (hasExtension(name, kBookExtension))
-        writeBookSetting(m_store, kBookFileSetting, name);
+        useBookFile(name);
     else if (hasExtension(name, kPgnExtension))
         m_pgnToOpen = name;
+}
+
+bool Application::useBookFile(const std::string& path)
+{
+    return writeBookSetting(m_store, kBookFileSetting, path);
 }
 
 Status Application::loadEngine(const StartRequest& request)

@@ -138,6 +138,9 @@ public:
     bool hasEngine() const { return m_host.isLoaded(); }
     // The PGN file named on the command line; empty when none.
     const std::string& pgnToOpen() const { return m_pgnToOpen; }
+    // Makes `path` (a ".kbk" file) the program's own book from the next book lookup on, as
+    // a book named on the command line does; false when the setting could not be written.
+    bool useBookFile(const std::string& path);
     // Whether start() found an autosaved game.
     bool restoredAutosave() const { return m_restoredAutosave; }
     // The serial port index (0..4) of the chosen DGT board, or nullopt for none. The board

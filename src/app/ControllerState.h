@@ -20,6 +20,8 @@ struct ControllerState {
     // The position of the current node.
     Board board;
     std::unique_ptr<CPgnGame> game;
+    // The name (no folder) of the file `game` was read from; empty for a game begun here.
+    std::string gameFile;
     CGameNode* currentNode = nullptr;
     // Half-move number of the move about to be made, counted from the start of this game:
     // 1 for White's first move, 2 when the game starts with Black to move.

@@ -712,6 +712,7 @@ void GameController::setEmptyGame()
 {
     m_view.endAnimation();
     m_state.game = std::make_unique<CPgnGame>();
+    m_state.gameFile.clear();
     ++m_state.gameSerial;
     // An empty game holds nothing worth asking about.
     m_state.game->setChanged(false);
@@ -1160,12 +1161,13 @@ void GameController::forwardToBranchPoint()
         forwardPlies(steps);
 }
 
-void GameController::setGame(std::unique_ptr<CPgnGame> game)
+void GameController::setGame(std::unique_ptr<CPgnGame> game, std::string file)
 {
     stopEngine(false);
     clearEngineOutput();
     setAnalysisMode(false);
     m_state.game = std::move(game);
+    m_state.gameFile = std::move(file);
     ++m_state.gameSerial;
     m_state.currentNode = m_state.game->root();
     m_state.coachLastNode = nullptr;

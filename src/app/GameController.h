@@ -160,7 +160,8 @@ public:
     // The Down and Up keys: to the previous or next branch point, at most 20 plies.
     void backToBranchPoint();
     void forwardToBranchPoint();
-    void setGame(std::unique_ptr<CPgnGame> game);
+    // `file` names the file the game was read from (shown in the title), empty for others.
+    void setGame(std::unique_ptr<CPgnGame> game, std::string file = {});
     void gotoNode(CGameNode* node);
 
     // --- Modes -----------------------------------------------------------------------------------

@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScreen>
 #include <QToolButton>
 #include <QUrl>
@@ -57,8 +60,8 @@ std::unique_ptr<SettingsStore> makeStore(const WindowStart& start)
     return file;
 }
 
-// How long the window's status line tells that no sound can play.
-constexpr std::int64_t kSoundNoticeMs = 15000;
+// How long the window's status line shows a notice (no sound, a new book).
+constexpr std::int64_t kNoticeMs = 15000;
 
 std::unique_ptr<SoundOutput> makeSoundOutput(
     const WindowStart& start, Clock& clock, PulseSoundOutput::UnavailableNotice onUnavailable)
@@ -88,6 +91,21 @@ QKeySequence acceleratorKey(const Accelerator& accelerator)
     return {};
 }
 
+// The local ".pgn" and ".kbk" files among dropped data.
+QStringList droppedFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (path.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive) ||
+            path.endsWith(QStringLiteral(".kbk"), Qt::CaseInsensitive))
+            files << path;
+    }
+    return files;
+}
+
 } // namespace
 
 MainWindow::MainWindow(const WindowStart& start)
@@ -100,7 +118,7 @@ MainWindow::MainWindow(const WindowStart& start)
               // Move sounds fail on the sound thread; the window is only touched on its own.
               std::cerr << "velmorak: " << message << '\n';
               QMetaObject::invokeMethod(
-                  this, [this, text = toQString(message)] { showSoundNotice(text); },
+                  this, [this, text = toQString(message)] { showNotice(text); },
                   Qt::QueuedConnection);
           }))
     , m_sounds(*m_soundOutput, programDirectory() + "/announce")
@@ -113,6 +131,7 @@ MainWindow::MainWindow(const WindowStart& start)
 {
     setWindowTitle(toQString(kTitle));
     setWindowIcon(applicationIcon());
+    setAcceptDrops(true);
     m_board = new BoardWidget(this);
     setCentralWidget(m_board);
     m_view.attach(controller(), *m_board);
@@ -207,6 +226,23 @@ void MainWindow::openFiles(const QStringList& files)
     openHandedOverFiles();
 }
 
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QStringList files = droppedFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The drag source waits for the drop to return: open the files after it has.
+    QMetaObject::invokeMethod(
+        this, [this, files] { openFiles(files); }, Qt::QueuedConnection);
+}
+
 void MainWindow::openHandedOverFiles()
 {
     // Files still waiting when the window closes are not opened.
@@ -220,21 +256,35 @@ void MainWindow::openHandedOverFiles()
     }
     const QStringList files = std::exchange(m_handedOver, {});
     std::string unreadable;
+    auto refuse = [&unreadable](const std::string& why) {
+        unreadable.append(unreadable.empty() ? "" : "\n").append(why);
+    };
+    bool gameOpened = false;
     for (const QString& file : files) {
-        if (!file.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
+        // A book becomes the program's own from its next lookup on, as on the command line.
+        if (file.endsWith(QStringLiteral(".kbk"), Qt::CaseInsensitive)) {
+            if (!QFileInfo(file).isReadable() || QFileInfo(file).isDir())
+                refuse("cannot open " + toBytes(file));
+            else if (!m_app.useBookFile(toBytes(file)))
+                refuse("the book setting could not be written for " + toBytes(file));
+            else
+                showNotice(QStringLiteral("Opening book: %1").arg(QFileInfo(file).fileName()));
+            continue;
+        }
+        if (gameOpened || !file.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
             continue;
         // The first game of the file becomes the current one; the database dialogs open
         // the others.
         Result<std::unique_ptr<CPgnGame>> game = readFirstGame(toBytes(file));
         if (!game) {
-            unreadable.append(unreadable.empty() ? "" : "\n").append(game.error().message);
+            refuse(game.error().message);
             continue;
         }
         if (controller().prepareGameChange()) {
-            controller().setGame(std::move(*game));
+            controller().setGame(std::move(*game), toBytes(QFileInfo(file).fileName()));
             updateCommandStates();
         }
-        break;
+        gameOpened = true;
     }
     if (unreadable.empty())
         return;
@@ -336,6 +386,9 @@ void MainWindow::createCommandBar()
         m_commandBar->addAction(a);
         m_barActions[id] = a;
     }
+    // A narrow window would fold the last buttons (Toggle layout, Flip board) behind the
+    // bar's overflow arrow; the whole bar sets the window's smallest width instead.
+    m_commandBar->setMinimumWidth(m_commandBar->sizeHint().width());
 }
 
 void MainWindow::createShortcuts()
@@ -521,8 +574,8 @@ void MainWindow::onTimer(Clock::TimerId id)
     if (id != kClockTimer || !m_board)
         return;
     m_board->repaintClocks();
-    if (!m_soundNotice.isEmpty() && m_clock.ticks() >= m_soundNoticeUntil) {
-        m_soundNotice.clear();
+    if (!m_notice.isEmpty() && m_clock.ticks() >= m_noticeUntil) {
+        m_notice.clear();
         m_board->repaintStatus();
     }
     const StatusInput in = panelInput();
@@ -537,10 +590,10 @@ void MainWindow::onTimer(Clock::TimerId id)
     }
 }
 
-void MainWindow::showSoundNotice(const QString& text)
+void MainWindow::showNotice(const QString& text)
 {
-    m_soundNotice = text;
-    m_soundNoticeUntil = m_clock.ticks() + kSoundNoticeMs;
+    m_notice = text;
+    m_noticeUntil = m_clock.ticks() + kNoticeMs;
     if (m_board)
         m_board->repaintStatus();
 }
@@ -568,8 +621,8 @@ PanelContent MainWindow::panelContent()
     // The field covers the first line; why a typed line was refused is read on the second.
     if (!m_typedError.isEmpty())
         content.lines.second = toBytes(m_typedError);
-    else if (!m_soundNotice.isEmpty())
-        content.lines.second = toBytes(m_soundNotice);
+    else if (!m_notice.isEmpty())
+        content.lines.second = toBytes(m_notice);
     content.clock = c.clockText(m_view.board().flipped(), index);
     content.connected = in.serverConnected;
     content.replayRunning = c.state().autoReplay;

@@ -93,6 +93,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A ".pgn" or ".kbk" file dropped on the window opens as if named on the command line.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -131,7 +134,7 @@ private:
     void applyFen(const std::string& fen);
     void readOptionsIntoView();
     void openHandedOverFiles();
-    void showSoundNotice(const QString& text);
+    void showNotice(const QString& text);
 
     WindowStart m_start;
     QtPrompts m_prompts;
@@ -157,9 +160,9 @@ private:
     QToolBar* m_commandBar = nullptr;
     QPointer<QLineEdit> m_moveField;
     QString m_typedError;
-    // Why no sound plays, read on the second status line until m_soundNoticeUntil (ticks).
-    QString m_soundNotice;
-    std::int64_t m_soundNoticeUntil = 0;
+    // Why no sound plays, read on the second status line until m_noticeUntil (ticks).
+    QString m_notice;
+    std::int64_t m_noticeUntil = 0;
     std::vector<QAction*> m_plainKeyShortcuts;
     std::optional<ScreenSize> m_screen;
     // Files handed over and not yet opened, and the timer that looks again once a box that

@@ -335,14 +335,21 @@ bool isLayoutButtonPressed(int button, const CommandState& state)
 
 std::string windowTitle(const CommandState& state)
 {
-    if (state.connected) {
-        if (state.connectionStalled)
-            return "VMK(stalled)";
-        return "VMK(" + state.loginName + ")";
-    }
-    if (contains(state.engineName, "Korvel") || contains(state.engineName, "Brisquat"))
-        return std::string(kProgramTitle);
-    return "VMK(" + state.engineName + ")";
+    // The program first, then who it plays through: the server login or the engine. The
+    // program's own engines are the program, so they add nothing. A game from a file puts
+    // the file's name in front, as desktop windows name their document.
+    constexpr std::string_view kDash = " \u2014 ";
+    std::string title(kProgramTitle);
+    if (state.connected)
+        title.append(kDash)
+            .append(state.loginName)
+            .append(state.connectionStalled ? " (stalled)" : "");
+    else if (!state.engineName.empty() && !contains(state.engineName, "Korvel") &&
+        !contains(state.engineName, "Brisquat"))
+        title.append(kDash).append(state.engineName);
+    if (!state.gameFile.empty())
+        title = state.gameFile + std::string(kDash) + title;
+    return title;
 }
 
 FlipOutcome flipBoard(bool flipped, bool animating)

@@ -234,6 +234,8 @@ struct CommandState {
     bool connectionStalled = false;
     std::string engineName {};
     std::string loginName {};
+    // The name (no folder) of the file the current game came from; empty for other games.
+    std::string gameFile {};
 };
 
 // The command bar's set-state values.

@@ -34,6 +34,7 @@ CommandState ScreenView::commandState() const
     state.trainingMode = s.trainingMode;
     state.analysisMode = s.analysisMode;
     state.connected = s.serverConnected;
+    state.gameFile = s.gameFile;
     state.boardFlipped = m_board->flipped();
     state.layoutToggled = m_board->layout()[kToggleState] != 0;
     if (const EnginePluginHost* host = m_controller->engineHost(); host && host->isLoaded())

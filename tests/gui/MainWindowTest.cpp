@@ -6,12 +6,16 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
 #include "WindowHarness.h"
+#include "engine/BookSettings.h"
 #include "gui/SingleInstance.h"
+#include "platform/SettingsFileStore.h"
 #include "record/FirstGame.h"
 
 using velmorak::test::WindowHarness;
@@ -441,6 +445,66 @@ TEST(MainWindow, AFileHandedOverWhileAQuestionIsOpenWaitsUntilItIsAnswered)
     const QString reason = QString::fromStdString(readFirstGame(empty).error().message);
     EXPECT_EQ(h.messages, QStringList { reason + '\n' + reason });
     h.messages.clear();
+}
+
+TEST(MainWindow, ADroppedFileOpensAsOnTheCommandLineAndTheTitleNamesIt)
+{
+    WindowHarness h;
+    const QString program = QStringLiteral("Velmorak \u2014 ") +
+        QString::fromStdString(h.window().application().host().engineName());
+    EXPECT_EQ(h.window().windowTitle(), program);
+
+    auto drop = [&h](const std::string& path) {
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(QString::fromStdString(path)) });
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&h.window(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&h.window(), &dropped);
+        return true;
+    };
+    EXPECT_FALSE(drop(h.folder().file("notes.txt")));
+
+    ASSERT_TRUE(drop(VELMORAK_DATA_DIR "/pgn/masters-111k.pgn"));
+    ASSERT_TRUE(h.waitUntil([&] { return h.window().controller().game().white() == "Savrov"; }));
+    EXPECT_EQ(h.window().windowTitle(), QStringLiteral("masters-111k.pgn \u2014 ") + program);
+    h.answerOk = true;
+    h.window().runCommand(cmd::kNewGame);
+    h.messages.clear();
+    EXPECT_EQ(h.window().windowTitle(), program) << "a new game comes from no file";
+
+    // A dropped book is the program's book from then on, kept in the settings.
+    const std::string book = h.folder().file("Dropped Book.kbk");
+    TempFolder::write(book, std::string("\x03\x1c", 2));
+    ASSERT_TRUE(drop(book));
+    ASSERT_TRUE(h.waitUntil([&] {
+        return h.window().boardWidget().panelContent().lines.second ==
+            "Opening book: Dropped Book.kbk";
+    }));
+    ASSERT_TRUE(drop(h.folder().file("missing.kbk")));
+    ASSERT_TRUE(h.waitUntil([&] { return !h.messages.isEmpty(); }));
+    EXPECT_EQ(h.messages,
+        QStringList { QString::fromStdString("cannot open " + h.folder().file("missing.kbk")) });
+    h.messages.clear();
+    SettingsFileStore stored(h.settingsPath());
+    EXPECT_EQ(readBookSetting(stored, kBookFileSetting), book);
+}
+
+TEST(MainWindow, ANarrowWindowKeepsEveryCommandBarButtonShown)
+{
+    WindowHarness h;
+    h.window().resize(120, 670);
+    QApplication::processEvents();
+    auto* bar = h.window().findChild<QToolBar*>(QStringLiteral("commandBar"));
+    ASSERT_NE(bar, nullptr);
+    for (int command : { kToggleLayout, kFlip }) {
+        QWidget* button = bar->widgetForAction(h.window().barAction(command));
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->isVisible()) << command;
+        EXPECT_LE(button->geometry().right(), bar->width()) << command;
+    }
 }
 
 } // namespace

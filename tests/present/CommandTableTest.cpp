@@ -143,13 +143,16 @@ TEST(CommandTable, WindowTitle)
         CommandState state;
         const char* title;
     } rows[] = {
-        { "engine name", { .engineName = "Stockfish 16" }, "VMK(Stockfish 16)" },
+        { "engine name", { .engineName = "Stockfish 16" }, "Velmorak \u2014 Stockfish 16" },
+        { "no engine", {}, "Velmorak" },
         { "own engine", { .engineName = "Korvel 2.1" }, "Velmorak" },
         { "other own engine", { .engineName = "The Brisquat" }, "Velmorak" },
         { "logged in", { .connected = true, .engineName = "Korvel", .loginName = "ann" },
-            "VMK(ann)" },
+            "Velmorak \u2014 ann" },
         { "stalled", { .connected = true, .connectionStalled = true, .loginName = "ann" },
-            "VMK(stalled)" },
+            "Velmorak \u2014 ann (stalled)" },
+        { "game from a file", { .engineName = "Stockfish 16", .gameFile = "wch.pgn" },
+            "wch.pgn \u2014 Velmorak \u2014 Stockfish 16" },
     };
     for (const Row& row : rows)
         EXPECT_EQ(windowTitle(row.state), row.title) << row.name;
