@@ -156,6 +156,12 @@ void EngineOutput::clearLocked()
     m_info.expectedReplies.fill(NoMove);
 }
 
+void EngineOutput::setFromBook(bool fromBook)
+{
+    std::lock_guard lock(m_mutex);
+    m_info.fromBook = fromBook;
+}
+
 void EngineOutput::setShadowPosition(std::string_view fen)
 {
     std::lock_guard lock(m_mutex);
