@@ -201,6 +201,19 @@ StatusLines statusLines(const StatusInput& in)
     return lines;
 }
 
+std::string playersBelow(const StatusInput& in, const StatusLines& lines)
+{
+    if (isLandscapeLayout(in.layout))
+        return {};
+    StatusInput oneLine = in;
+    // The date and event of the two-line layouts are left to the second line's own turn.
+    oneLine.hasAnalysisList = true;
+    std::string players = playersLine(oneLine);
+    if (players == " " || lines.second.starts_with(players) || lines.first == players)
+        return {};
+    return players;
+}
+
 // --- AnalysisList ---------------------------------------------------------------------------
 
 bool AnalysisList::addAnalysisLine(const StatusInput& in, std::int64_t now)

@@ -92,6 +92,12 @@ bool isLandscapeLayout(int layout);
 // limit.
 StatusLines statusLines(const StatusInput& input);
 
+// The players line a panel below the board adds under `lines` when their second line shows
+// something else (the engine's line, a comment, a server's text); empty when the players
+// are shown already or unknown, and in the landscape layouts, whose names stand above their
+// move list.
+std::string playersBelow(const StatusInput& input, const StatusLines& lines);
+
 // The single texts of the panel.
 std::string moveLine(const StatusInput& input);
 std::string trainingLine(const StatusInput& input);

@@ -444,3 +444,38 @@ TEST(MainWindow, AFileHandedOverWhileAQuestionIsOpenWaitsUntilItIsAnswered)
 }
 
 } // namespace
+
+// In a square window the players keep a row of the panel under the engine's line, and no
+// window gets so small that the panel's text is cut.
+TEST(MainWindow, ThePanelKeepsThePlayersAndTheWindowItsMinimumSize)
+{
+    WindowHarness h;
+    h.resizeBoardTo(700, 620);
+    gui::MainWindow& w = h.window();
+    w.controller().game().setTag("White", "Anna");
+    w.controller().game().setTag("Black", "Ben");
+    h.enter("e2 e4");
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    const bool engineLine = w.controller().engineHost() &&
+        w.controller().engineHost()->output().snapshot().rawLine.size() >= 2;
+    const QImage image = w.boardWidget().grab().toImage();
+    const QRect panel = w.boardWidget().transform().toWidget(
+        panelRects(w.boardView().layoutIndex(), w.boardWidget().clientRect()).status);
+    // Rows of text are runs of pixel rows with ink in the left half, clear of the clocks.
+    int rows = 0;
+    bool inText = false;
+    for (int y = panel.top() + 2; y < panel.bottom() - 1; ++y) {
+        bool ink = false;
+        for (int x = panel.left() + 3; x < panel.left() + panel.width() / 2 && !ink; ++x)
+            ink = qGray(image.pixel(x * image.width() / w.boardWidget().width(),
+                      y * image.height() / w.boardWidget().height())) < 100;
+        rows += ink && !inText;
+        inText = ink;
+    }
+    EXPECT_EQ(rows, engineLine ? 3 : 2) << "the move, the engine's line, the players";
+
+    w.resize(60, 60);
+    QApplication::processEvents();
+    EXPECT_GE(w.boardWidget().width(), 320);
+    EXPECT_GE(w.boardWidget().height(), 240);
+}

@@ -77,6 +77,20 @@ TEST(StatusPanel, TwoLinesOfEveryState)
     EXPECT_EQ(statusLines(statusInput(*fresh.controller)), (StatusLines { "Level 5min", " " }));
 }
 
+TEST(StatusPanel, PlayersStayBelowTheEngineLine)
+{
+    const struct {
+        const char* flags;
+        std::string below;
+    } rows[] = { { "", "Anna - Ben, *" }, { "8", "Anna - Ben, *" }, { "n", "Anna - Ben, *" },
+        { "mn", "" }, { "a", "" }, { "3", "" }, { "B", "" } };
+    for (const auto& row : rows) {
+        ControllerHarness h(std::nullopt);
+        StatusInput in = panelInput(h, row.flags);
+        EXPECT_EQ(playersBelow(in, statusLines(in)), row.below) << row.flags;
+    }
+}
+
 TEST(StatusPanel, HeaderAndPlayersLines)
 {
     struct Row {
