@@ -49,6 +49,38 @@ QBrush tileBrush(const QPixmap& tile, QPoint origin)
     return brush;
 }
 
+// `text` in rows of `rowHeight` from the top of `area`, wrapped at spaces. What does not fit
+// the rows is taken out of the middle of the last one, so its end (a result, the newest move
+// of a line) stays readable.
+void paintWrapped(QPainter& painter, const QRect& area, int rowHeight, const QString& text)
+{
+    const QFontMetrics metrics(painter.font());
+    const int width = area.width();
+    QStringList rows;
+    for (const QString& paragraph : text.split(u'\n')) {
+        QString row;
+        for (const QString& word : paragraph.split(u' ', Qt::SkipEmptyParts)) {
+            const QString longer = row.isEmpty() ? word : row + u' ' + word;
+            if (row.isEmpty() || metrics.horizontalAdvance(longer) <= width) {
+                row = longer;
+            } else {
+                rows << row;
+                row = word;
+            }
+        }
+        rows << row;
+    }
+    const int fits = std::max(1, area.height() / std::max(1, rowHeight));
+    if (rows.size() > fits) {
+        const QString rest = rows.mid(fits - 1).join(u' ');
+        rows = rows.mid(0, fits - 1);
+        rows << rest;
+    }
+    for (int i = 0; i < rows.size(); ++i)
+        painter.drawText(QRect(area.left(), area.top() + i * rowHeight, width, rowHeight),
+            Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(rows[i], Qt::ElideMiddle, width));
+}
+
 } // namespace
 
 BoardWidget::BoardWidget(QWidget* parent)
@@ -533,13 +565,10 @@ void BoardWidget::paintPanel(QPainter& painter, const PanelContent& content)
         if (!content.players.empty() && second.height() >= 2 * row) {
             // The players keep the panel's last row; the second text wraps above them.
             const QRect players(second.left(), second.bottom() + 1 - row, second.width(), row);
-            painter.drawText(players, Qt::AlignLeft | Qt::AlignVCenter,
-                metrics.elidedText(toQString(content.players), Qt::ElideRight, players.width()));
+            paintWrapped(painter, players, row, toQString(content.players));
             second.setBottom(players.top() - 1);
         }
-        painter.setClipRect(second);
-        painter.drawText(second, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-            toQString(content.lines.second));
+        paintWrapped(painter, second, row, toQString(content.lines.second));
     }
     painter.restore();
 }
@@ -581,11 +610,7 @@ void BoardWidget::paintLandscapePanel(QPainter& painter, const PanelContent& con
     }
     painter.drawText(p.first, Qt::AlignLeft | Qt::AlignVCenter,
         metrics.elidedText(toQString(content.lines.first), Qt::ElideRight, p.first.width()));
-    painter.save();
-    painter.setClipRect(p.second);
-    painter.drawText(
-        p.second, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, toQString(content.lines.second));
-    painter.restore();
+    paintWrapped(painter, p.second, p.rowHeight, toQString(content.lines.second));
 }
 
 void BoardWidget::paintFloating(QPainter& painter, const FloatingPiece& piece)

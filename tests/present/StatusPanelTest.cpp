@@ -91,6 +91,19 @@ TEST(StatusPanel, PlayersStayBelowTheEngineLine)
     }
 }
 
+TEST(StatusPanel, ClocksInTheOrderShownWithTheSideToMove)
+{
+    ControllerHarness h(std::nullopt);
+    h.options.autoAnswer = false;
+    h.playAll({ "f3", "e5", "g4" });
+    const ClockFace white { "05:00", true, false }, black { "05:00", false, true };
+    EXPECT_EQ(clockFaces(*h.controller, false, 8), (ClockFaces { white, black }));
+    EXPECT_EQ(clockFaces(*h.controller, true, 8), (ClockFaces { black, white }));
+    EXPECT_EQ(clockFaces(*h.controller, true, 10), (ClockFaces { white, black }));
+    h.playAll({ "Qh4" });
+    EXPECT_FALSE(clockFaces(*h.controller, false, 8)[0].toMove) << "mate: no clock runs";
+}
+
 TEST(StatusPanel, HeaderAndPlayersLines)
 {
     struct Row {
