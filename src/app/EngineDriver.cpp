@@ -161,14 +161,9 @@ void EngineDriver::runSearch(std::uint64_t id, const SearchCommand& command)
     ended.id = id;
     ended.kind = command.kind;
     ended.bookAsked = command.askBook;
-    if (command.askBook && m_callbacks) {
-        // Marked before the move is reported, so no reader sees the book's move as a search.
-        m_output->setFromBook(true);
+    if (command.askBook && m_callbacks)
         ended.bookHit = reportBookMove(command.bookPath, command.bookMode, command.bookPosition,
                             *m_callbacks) != NoMove;
-        if (!ended.bookHit)
-            m_output->setFromBook(false);
-    }
     if (!ended.bookHit)
         m_functions.startAnalyse(
             command.kind == SearchKind::Ponder ? VELMORAK_SEARCH_PONDER : VELMORAK_SEARCH_MOVE);

@@ -43,8 +43,6 @@ public:
     void setShadowPosition(std::string_view fen);
     bool enterShadowMove(std::string_view coordinates);
     void setSearchStartTick(std::int64_t tick);
-    // What is reported from now until the next clear comes from the opening book.
-    void setFromBook(bool fromBook);
     std::int64_t now() const { return m_clock.ticks(); }
 
     // --- The report table entries ----------------------------------------------------------
