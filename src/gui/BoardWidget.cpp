@@ -54,7 +54,7 @@ QBrush tileBrush(const QPixmap& tile, QPoint origin)
 // of a line) stays readable.
 void paintWrapped(QPainter& painter, const QRect& area, int rowHeight, const QString& text)
 {
-    const QFontMetrics metrics(painter.font());
+    const QFontMetrics metrics = painter.fontMetrics();
     const int width = area.width();
     QStringList rows;
     for (const QString& paragraph : text.split(u'\n')) {
@@ -76,9 +76,15 @@ void paintWrapped(QPainter& painter, const QRect& area, int rowHeight, const QSt
         rows = rows.mid(0, fits - 1);
         rows << rest;
     }
-    for (int i = 0; i < rows.size(); ++i)
+    for (int i = 0; i < rows.size(); ++i) {
+        // Eliding measures a little wider than wrapping; a row that wrapping let through
+        // stays whole.
+        const QString shown = metrics.horizontalAdvance(rows[i]) <= width
+            ? rows[i]
+            : metrics.elidedText(rows[i], Qt::ElideMiddle, width);
         painter.drawText(QRect(area.left(), area.top() + i * rowHeight, width, rowHeight),
-            Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(rows[i], Qt::ElideMiddle, width));
+            Qt::AlignLeft | Qt::AlignVCenter, shown);
+    }
 }
 
 } // namespace
@@ -438,7 +444,7 @@ QFont BoardWidget::panelFont() const
 int BoardWidget::panelRowHeight() const
 {
     const int scaled = m_transform.deviceLength(m_view->layout()[kLineHeight]);
-    return std::max(1, std::min(scaled, QFontMetrics(panelFont()).height() * 4 / 3));
+    return std::max(1, std::min(scaled, QFontMetrics(panelFont(), this).height() * 4 / 3));
 }
 
 BoardWidget::LandscapePanel BoardWidget::landscapePanel() const
@@ -468,7 +474,7 @@ int BoardWidget::panelLineCharacters() const
         return 10;
     const QRect status =
         m_transform.toDevice(panelRects(m_view->layoutIndex(), clientRect()).status);
-    const int average = std::max(1, QFontMetrics(panelFont()).averageCharWidth());
+    const int average = std::max(1, QFontMetrics(panelFont(), this).averageCharWidth());
     return std::max(10, (status.width() - 2 * std::max(2, panelRowHeight() / 4)) / average);
 }
 
@@ -494,7 +500,7 @@ int BoardWidget::clockFaceWidth(const QFontMetrics& metrics) const
     // Mark, gap, the time in bold and a margin on either side.
     QFont bold = panelFont();
     bold.setBold(true);
-    return metrics.height() + QFontMetrics(bold).horizontalAdvance(QStringLiteral("00:00")) +
+    return metrics.height() + QFontMetrics(bold, this).horizontalAdvance(QStringLiteral("00:00")) +
         metrics.height() / 2;
 }
 
@@ -528,7 +534,7 @@ void BoardWidget::paintPanel(QPainter& painter, const PanelContent& content)
     const PanelRects panel = panelRects(index, clientRect());
     painter.save();
     painter.setFont(panelFont());
-    const QFontMetrics metrics(painter.font());
+    const QFontMetrics metrics = painter.fontMetrics();
     const QRect status = m_transform.toDevice(panel.status);
     const int row = panelRowHeight();
     const int pad = std::max(2, row / 4);
@@ -576,7 +582,7 @@ void BoardWidget::paintPanel(QPainter& painter, const PanelContent& content)
 void BoardWidget::paintLandscapePanel(QPainter& painter, const PanelContent& content)
 {
     const LandscapePanel p = landscapePanel();
-    const QFontMetrics metrics(painter.font());
+    const QFontMetrics metrics = painter.fontMetrics();
     // Long names end in an ellipsis rather than run out of the panel.
     auto name = [&](const QRect& line, const std::string& text, bool white) {
         paintColourMark(painter, line, white);
