@@ -125,8 +125,8 @@ QSize BoardWidget::sizeHint() const
 
 QSize BoardWidget::minimumSizeHint() const
 {
-    // Half the landscape layout's screen, two thirds of the others': whichever layout the
-    // window's shape picks then draws its panel text at 10 pixels or more.
+    // Whichever layout the window's shape picks is then drawn at half its size or more, its
+    // panel text at 10 pixels or more.
     return { 320, 240 };
 }
 
