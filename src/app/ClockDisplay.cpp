@@ -149,20 +149,26 @@ ClockParts clockParts(const LevelRecord& level, const ClockInputs& inputs, const
     return parts;
 }
 
+bool whiteClockFirst(bool flipped, int layout)
+{
+    return !flipped ||
+        std::ranges::find(kWhiteFirstLayouts, layout) != std::end(kWhiteFirstLayouts);
+}
+
+std::string clockFace(const ClockValue& value, bool colon)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld%s%02lld", static_cast<long long>(value.minutes),
+        colon ? ":" : " ", static_cast<long long>(value.seconds));
+    return text;
+}
+
 std::string clockText(const ClockParts& parts, bool flipped, int layout)
 {
-    bool whiteFirst =
-        !flipped || std::ranges::find(kWhiteFirstLayouts, layout) != std::end(kWhiteFirstLayouts);
-    ClockValue first = whiteFirst ? parts.white : parts.black;
-    ClockValue second = whiteFirst ? parts.black : parts.white;
-    bool firstColon = whiteFirst ? parts.whiteColon : parts.blackColon;
-    bool secondColon = whiteFirst ? parts.blackColon : parts.whiteColon;
-    char text[96];
-    std::snprintf(text, sizeof text, "%02lld%s%02lld %02lld%s%02lld",
-        static_cast<long long>(first.minutes), firstColon ? ":" : " ",
-        static_cast<long long>(first.seconds), static_cast<long long>(second.minutes),
-        secondColon ? ":" : " ", static_cast<long long>(second.seconds));
-    return text;
+    const bool whiteFirst = whiteClockFirst(flipped, layout);
+    const std::string white = clockFace(parts.white, parts.whiteColon);
+    const std::string black = clockFace(parts.black, parts.blackColon);
+    return whiteFirst ? white + " " + black : black + " " + white;
 }
 
 } // namespace velmorak

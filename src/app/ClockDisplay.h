@@ -79,6 +79,13 @@ ClockParts clockParts(
 // 0..59, nothing before or after; -1 when it is not such a text ("-:--:--": no clock).
 std::int64_t dgtClockSeconds(std::string_view text);
 
+// Whether White's clock is shown first (on the left): unless the board is flipped, or in
+// the layouts that always show White first.
+bool whiteClockFirst(bool flipped, int layout);
+
+// One clock: "MM:SS", or "MM SS" while its colon blinks off.
+std::string clockFace(const ClockValue& value, bool colon);
+
 // "MM:SS MM:SS" ("HH MM" halves while a colon blinks off): white first, or black first when
 // the board is flipped, except in the layouts that always show white first.
 std::string clockText(const ClockParts& parts, bool flipped, int layout);

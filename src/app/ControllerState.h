@@ -66,6 +66,10 @@ struct ControllerState {
     // Counts the games the controller has held: a question answered after the game was
     // replaced must not go on with nodes it took from the old one.
     std::uint64_t gameSerial = 0;
+    // Counts the jumps of the position other than a move played on the board: another game,
+    // a take-back, a step forward or a replay step. The engine's lines shown until then
+    // belong to positions no longer on the board.
+    std::uint64_t lineSerial = 0;
     int coachLastScore = kNoCoachScore;
     CGameNode* coachLastNode = nullptr;
 

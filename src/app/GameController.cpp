@@ -714,6 +714,7 @@ void GameController::setEmptyGame()
     m_state.game = std::make_unique<CPgnGame>();
     m_state.gameFile.clear();
     ++m_state.gameSerial;
+    ++m_state.lineSerial;
     // An empty game holds nothing worth asking about.
     m_state.game->setChanged(false);
     m_state.currentNode = m_state.game->root();
@@ -989,6 +990,7 @@ void GameController::afterTakeBack(bool animate, Move takenBack, int plies)
         m_view.redrawBoard();
     m_view.positionChanged(m_state.board);
     clearEngineOutput();
+    ++m_state.lineSerial;
     m_state.moveStartTick = 0;
     m_view.setCommandEnabled(ControllerCommand::NextMove, true);
     forgetPonder();
@@ -1083,6 +1085,7 @@ void GameController::afterForward(int plies)
         m_view.redrawBoard();
     m_view.positionChanged(m_state.board);
     clearEngineOutput();
+    ++m_state.lineSerial;
     if (!m_state.trainingMode)
         m_state.moveStartTick = 0;
     updateNavigationCommands();
@@ -1206,6 +1209,7 @@ void GameController::gotoNode(CGameNode* node)
     m_view.clearSelection();
     m_state.coachLastScore = kNoCoachScore;
     clearEngineOutput();
+    ++m_state.lineSerial;
     m_state.ponderResultReady = false;
     m_state.moveStartTick = 0;
     m_view.redrawBoard();

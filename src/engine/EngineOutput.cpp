@@ -37,6 +37,13 @@ void forwardLine(const char* line, int score)
         output->reportLine(line, score);
 }
 
+int legalMoveCount(Board& board)
+{
+    MoveList legal;
+    board.allLegalMoves(legal);
+    return static_cast<int>(legal.size());
+}
+
 void ignoreValue(int) { }
 
 const EngineCallbacks kReportTable { 0, &forwardNodes, &forwardDepth, &forwardCurrentMove,
@@ -254,6 +261,11 @@ void EngineOutput::applyLine(const char* line, int score)
     for (int i = 0; i < made; ++i)
         board.unmakeMove();
     m_info.sanLine = cutText(san, SearchInfo::kMaxLineLength);
+    // A book's move comes as nodes 0, depth 1 and 1, move 1 of 1 and a line of that one move
+    // scored 0 (the plug-ins report it so, as the program's own book does). No search says
+    // that of a position with more than one legal move.
+    m_info.fromBook = made == 1 && score == 0 && m_info.nodes == 0 && m_info.depth == 1 &&
+        m_info.secondDepth == 1 && m_info.moveCount == 1 && legalMoveCount(board) > 1;
 }
 
 void EngineOutput::reportNodes(std::uint32_t low, std::uint32_t high)

@@ -40,6 +40,8 @@ struct SearchInfo {
     std::array<Move, kExpectedReplyCount> expectedReplies {};
     std::int64_t searchStartTick = 0;
     std::int64_t lastNodeReportTick = 0;
+    // The line is an opening book's move: its score, depth and time are no search's.
+    bool fromBook = false;
 
     int displayedMoveNumber() const { return currentMoveNumber + currentMoveBase; }
 };

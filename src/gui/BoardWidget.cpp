@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QGestureEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -28,6 +29,13 @@ const QColor kMarkColour(250, 250, 80);
 const QColor kAttackedMarkColour(250, 150, 80);
 const QColor kArrowColour(250, 250, 80);
 const QColor kSelectionColour(255, 0, 0);
+const QColor kCheckColour(235, 20, 20);
+// Behind the clock of the side to move.
+const QColor kToMoveColour(255, 226, 120);
+const QColor kPanelFrameColour(96, 96, 96);
+// The panel's text grows with the window only up to this size (logical pixels): a maximised
+// window reads like the rest of the desktop, and the room left over goes to more lines.
+constexpr double kPanelTextCap = 17.0;
 
 bool isLightSquare(Square square)
 {
@@ -39,6 +47,44 @@ QBrush tileBrush(const QPixmap& tile, QPoint origin)
     QBrush brush(tile);
     brush.setTransform(QTransform::fromTranslate(origin.x(), origin.y()));
     return brush;
+}
+
+// `text` in rows of `rowHeight` from the top of `area`, wrapped at spaces. What does not fit
+// the rows is taken out of the middle of the last one, so its end (a result, the newest move
+// of a line) stays readable.
+void paintWrapped(QPainter& painter, const QRect& area, int rowHeight, const QString& text)
+{
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int width = area.width();
+    QStringList rows;
+    for (const QString& paragraph : text.split(u'\n')) {
+        QString row;
+        for (const QString& word : paragraph.split(u' ', Qt::SkipEmptyParts)) {
+            const QString longer = row.isEmpty() ? word : row + u' ' + word;
+            if (row.isEmpty() || metrics.horizontalAdvance(longer) <= width) {
+                row = longer;
+            } else {
+                rows << row;
+                row = word;
+            }
+        }
+        rows << row;
+    }
+    const int fits = std::max(1, area.height() / std::max(1, rowHeight));
+    if (rows.size() > fits) {
+        const QString rest = rows.mid(fits - 1).join(u' ');
+        rows = rows.mid(0, fits - 1);
+        rows << rest;
+    }
+    for (int i = 0; i < rows.size(); ++i) {
+        // Eliding measures a little wider than wrapping; a row that wrapping let through
+        // stays whole.
+        const QString shown = metrics.horizontalAdvance(rows[i]) <= width
+            ? rows[i]
+            : metrics.elidedText(rows[i], Qt::ElideMiddle, width);
+        painter.drawText(QRect(area.left(), area.top() + i * rowHeight, width, rowHeight),
+            Qt::AlignLeft | Qt::AlignVCenter, shown);
+    }
 }
 
 } // namespace
@@ -75,6 +121,13 @@ void BoardWidget::attach(BoardView& view, MoveInput& input)
 QSize BoardWidget::sizeHint() const
 {
     return { 480, 536 };
+}
+
+QSize BoardWidget::minimumSizeHint() const
+{
+    // Whichever layout the window's shape picks is then drawn at half its size or more, its
+    // panel text at 10 pixels or more.
+    return { 320, 240 };
 }
 
 Rect BoardWidget::clientRect() const
@@ -233,6 +286,16 @@ void BoardWidget::paintSquare(QPainter& painter, Square square)
     const QPixmap& texture =
         isLightSquare(square) ? m_artwork.lightTile(tile) : m_artwork.darkTile(tile);
     painter.fillRect(r, tileBrush(texture, origin));
+    if (square == m_view->checkedKing()) {
+        // A red glow under the king, strongest at its centre, so the piece stays readable.
+        QRadialGradient glow(QRectF(r).center(), std::min(r.width(), r.height()) * 0.6);
+        glow.setColorAt(0.0, kCheckColour);
+        glow.setColorAt(
+            0.55, QColor(kCheckColour.red(), kCheckColour.green(), kCheckColour.blue(), 170));
+        glow.setColorAt(
+            1.0, QColor(kCheckColour.red(), kCheckColour.green(), kCheckColour.blue(), 0));
+        painter.fillRect(r, glow);
+    }
     const PieceCode piece = m_view->pieceShownAt(square);
     if (piece != kEmpty) {
         const int px = std::min(r.width(), r.height());
@@ -372,81 +435,188 @@ bool BoardWidget::isLayoutButtonAvailable(int button) const
 QFont BoardWidget::panelFont() const
 {
     QFont font = QApplication::font();
-    font.setPixelSize(m_transform.deviceLength(m_view->layout()[kLineHeight] * 0.72));
+    const int scaled = m_transform.deviceLength(m_view->layout()[kLineHeight] * 0.72);
+    const int cap = int(std::lround(kPanelTextCap * m_transform.devicePixelRatio()));
+    font.setPixelSize(std::max(1, std::min(scaled, cap)));
     return font;
+}
+
+int BoardWidget::panelRowHeight() const
+{
+    const int scaled = m_transform.deviceLength(m_view->layout()[kLineHeight]);
+    return std::max(1, std::min(scaled, QFontMetrics(panelFont(), this).height() * 4 / 3));
+}
+
+BoardWidget::LandscapePanel BoardWidget::landscapePanel() const
+{
+    const QRect status =
+        m_transform.toDevice(panelRects(m_view->layoutIndex(), clientRect()).status);
+    const int row = panelRowHeight();
+    const int pad = std::max(2, row / 4);
+    const QRect inner = status.adjusted(pad, pad / 2, -pad, -pad / 2);
+    LandscapePanel p;
+    p.rowHeight = row;
+    p.white = QRect(inner.left(), inner.top(), inner.width(), row);
+    p.black = p.white.translated(0, row);
+    // The status lines keep the foot of the panel: one line, then up to three.
+    p.second = QRect(inner.left(), inner.bottom() + 1 - 3 * row, inner.width(), 3 * row);
+    p.first = QRect(inner.left(), p.second.top() - row, inner.width(), row);
+    // The move list takes every row between.
+    const int top = p.black.bottom() + 1 + row / 3;
+    p.rows = std::max(1, (p.first.top() - row / 3 - top) / row);
+    p.list = QRect(inner.left(), top, inner.width(), p.rows * row);
+    return p;
+}
+
+int BoardWidget::panelLineCharacters() const
+{
+    if (!m_view)
+        return 10;
+    const QRect status =
+        m_transform.toDevice(panelRects(m_view->layoutIndex(), clientRect()).status);
+    const int average = std::max(1, QFontMetrics(panelFont(), this).averageCharWidth());
+    return std::max(10, (status.width() - 2 * std::max(2, panelRowHeight() / 4)) / average);
+}
+
+int BoardWidget::moveListRows() const
+{
+    return m_view && isLandscapeLayout(m_view->layoutIndex()) ? landscapePanel().rows
+                                                              : LandscapeMoveList::kRows;
+}
+
+void BoardWidget::paintColourMark(QPainter& painter, const QRect& line, bool white) const
+{
+    const int side = std::max(4, line.height() * 9 / 20);
+    const QRect mark(line.left(), line.top() + (line.height() - side) / 2, side, side);
+    painter.save();
+    painter.setPen(QPen(kPanelFrameColour, 1));
+    painter.setBrush(white ? Qt::white : Qt::black);
+    painter.drawRect(mark.adjusted(0, 0, -1, -1));
+    painter.restore();
+}
+
+int BoardWidget::clockFaceWidth(const QFontMetrics& metrics) const
+{
+    // Mark, gap, the time in bold and a margin on either side.
+    QFont bold = panelFont();
+    bold.setBold(true);
+    return metrics.height() + QFontMetrics(bold, this).horizontalAdvance(QStringLiteral("00:00")) +
+        metrics.height() / 2;
+}
+
+void BoardWidget::paintClockFace(QPainter& painter, const QRect& box, const ClockFace& face) const
+{
+    if (face.time.empty())
+        return;
+    painter.save();
+    const int margin = std::max(2, box.height() / 6);
+    if (face.toMove) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kToMoveColour);
+        painter.drawRoundedRect(QRectF(box).adjusted(0, 1, 0, -1), margin, margin);
+        QFont bold = painter.font();
+        bold.setBold(true);
+        painter.setFont(bold);
+    }
+    const QRect inner = box.adjusted(margin, 0, -margin, 0);
+    paintColourMark(painter, inner, face.white);
+    const int markRoom = std::max(4, box.height() * 9 / 20) + margin;
+    painter.setPen(Qt::black);
+    painter.drawText(
+        inner.adjusted(markRoom, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, toQString(face.time));
+    painter.restore();
 }
 
 void BoardWidget::paintPanel(QPainter& painter, const PanelContent& content)
 {
     const int index = m_view->layoutIndex();
     const PanelRects panel = panelRects(index, clientRect());
-    const int line = m_view->layout()[kLineHeight];
     painter.save();
     painter.setFont(panelFont());
+    const QFontMetrics metrics = painter.fontMetrics();
     const QRect status = m_transform.toDevice(panel.status);
+    const int row = panelRowHeight();
+    const int pad = std::max(2, row / 4);
+    const int faceWidth = clockFaceWidth(metrics);
     painter.fillRect(status, Qt::white);
-    painter.setPen(QColor(96, 96, 96));
+    painter.setPen(kPanelFrameColour);
     painter.drawRect(status.adjusted(0, 0, -1, -1));
     painter.setPen(Qt::black);
     if (isLandscapeLayout(index)) {
-        painter.fillRect(m_transform.toDevice(panel.clock), Qt::white);
-        paintLandscapePanel(painter, content, panel.status);
+        const QRect clock = m_transform.toDevice(panel.clock);
+        painter.fillRect(clock, Qt::white);
+        painter.setPen(kPanelFrameColour);
+        painter.drawRect(clock.adjusted(0, 0, -1, -1));
+        // One clock at each end of its box, clear of the frame.
+        const int top = clock.top() + (clock.height() - row) / 2;
+        paintClockFace(painter, QRect(clock.left() + pad, top, faceWidth, row), content.clocks[0]);
+        paintClockFace(painter, QRect(clock.right() + 1 - pad - faceWidth, top, faceWidth, row),
+            content.clocks[1]);
+        painter.setPen(Qt::black);
+        paintLandscapePanel(painter, content);
     } else {
-        auto lineRect = [&](int row, int rows) {
-            return m_transform.toDevice(
-                Rect { panel.status.left + 2, panel.status.top + 2 + row * line,
-                    panel.status.right - 2, panel.status.top + 2 + (row + rows) * line });
-        };
-        const int clockLeft = m_transform.toDevice(panel.clock).left();
-        QRect first = lineRect(0, 1);
-        first.setRight(clockLeft - 4);
-        painter.drawText(first, Qt::AlignLeft | Qt::AlignVCenter, toQString(content.lines.first));
-        painter.drawText(
-            lineRect(1, 3), Qt::AlignLeft | Qt::AlignTop, toQString(content.lines.second));
+        // The first line and the clocks share the top row; the second text has the rest.
+        const QRect first(
+            status.left() + pad, status.top() + pad / 2, status.width() - 2 * pad, row);
+        const int clocksLeft = first.right() + 1 - 2 * faceWidth - pad;
+        paintClockFace(painter, QRect(clocksLeft, first.top(), faceWidth, row), content.clocks[0]);
+        paintClockFace(painter, QRect(clocksLeft + faceWidth + pad, first.top(), faceWidth, row),
+            content.clocks[1]);
+        const QRect firstText = first.adjusted(0, 0, -(first.right() + 1 - clocksLeft) - pad, 0);
+        painter.drawText(firstText, Qt::AlignLeft | Qt::AlignVCenter,
+            metrics.elidedText(toQString(content.lines.first), Qt::ElideRight, firstText.width()));
+        QRect second(first.left(), first.bottom() + 1, first.width(),
+            status.bottom() - pad / 2 - first.bottom());
+        if (!content.players.empty() && second.height() >= 2 * row) {
+            // The players keep the panel's last row; the second text wraps above them.
+            const QRect players(second.left(), second.bottom() + 1 - row, second.width(), row);
+            paintWrapped(painter, players, row, toQString(content.players));
+            second.setBottom(players.top() - 1);
+        }
+        paintWrapped(painter, second, row, toQString(content.lines.second));
     }
-    painter.drawText(m_transform.toDevice(panel.clock), Qt::AlignRight | Qt::AlignVCenter,
-        toQString(content.clock));
     painter.restore();
 }
 
-void BoardWidget::paintLandscapePanel(
-    QPainter& painter, const PanelContent& content, const Rect& status)
+void BoardWidget::paintLandscapePanel(QPainter& painter, const PanelContent& content)
 {
-    const int line = m_view->layout()[kLineHeight];
-    auto row = [&](int top, int rows = 1) {
-        return m_transform.toDevice(
-            Rect { status.left + 2, top, status.right - 2, top + rows * line });
+    const LandscapePanel p = landscapePanel();
+    const QFontMetrics metrics = painter.fontMetrics();
+    // Long names end in an ellipsis rather than run out of the panel.
+    auto name = [&](const QRect& line, const std::string& text, bool white) {
+        paintColourMark(painter, line, white);
+        const QRect rest =
+            line.adjusted(std::max(4, line.height() * 9 / 20) + p.rowHeight / 4, 0, 0, 0);
+        painter.drawText(rest, Qt::AlignLeft | Qt::AlignVCenter,
+            metrics.elidedText(toQString(text), Qt::ElideRight, rest.width()));
     };
-    painter.drawText(row(status.top), Qt::AlignLeft | Qt::AlignVCenter, toQString(content.white));
-    painter.drawText(
-        row(status.top + line), Qt::AlignRight | Qt::AlignVCenter, toQString(content.black));
-    const Rect list = panelRects(m_view->layoutIndex(), clientRect()).moveList;
+    name(p.white, content.white, true);
+    name(p.black, content.black, false);
     if (content.moveList) {
-        const int width = list.right - list.left;
+        const int width = p.list.width();
         const int numberWidth = width / 5, moveWidth = width / 3;
-        for (int i = 0; i < LandscapeMoveList::kRows; ++i) {
-            const LandscapeMoveList::Row& r = content.moveList->rows()[std::size_t(i)];
-            const int top = list.top + i * line;
-            auto cell = [&](int left, int right, const std::string& text, bool current,
+        const auto& rows = content.moveList->rows();
+        for (int i = 0; i < int(rows.size()) && i < p.rows; ++i) {
+            const LandscapeMoveList::Row& r = rows[std::size_t(i)];
+            const int top = p.list.top() + i * p.rowHeight;
+            auto cell = [&](int left, int cellWidth, const std::string& text, bool current,
                             Qt::Alignment align) {
-                const QRect d = m_transform.toDevice(Rect { left, top, right, top + line });
+                const QRect d(p.list.left() + left, top, cellWidth, p.rowHeight);
                 if (current)
                     painter.fillRect(d, QColor(250, 250, 80));
-                painter.drawText(
-                    d.adjusted(2, 0, -2, 0), align | Qt::AlignVCenter, toQString(text));
+                const QRect inner = d.adjusted(2, 0, -2, 0);
+                painter.drawText(inner, align | Qt::AlignVCenter,
+                    metrics.elidedText(toQString(text), Qt::ElideRight, inner.width()));
             };
-            cell(list.left, list.left + numberWidth, r.number, false, Qt::AlignRight);
-            cell(list.left + numberWidth, list.left + numberWidth + moveWidth, r.white.text,
-                r.white.current, Qt::AlignLeft);
-            cell(list.left + numberWidth + moveWidth, list.left + numberWidth + 2 * moveWidth,
-                r.black.text, r.black.current, Qt::AlignLeft);
+            cell(0, numberWidth, r.number, false, Qt::AlignRight);
+            cell(numberWidth, moveWidth, r.white.text, r.white.current, Qt::AlignLeft);
+            cell(numberWidth + moveWidth, moveWidth, r.black.text, r.black.current, Qt::AlignLeft);
         }
     }
-    const int linesTop = status.top + 8 * line + 6;
-    painter.drawText(
-        row(linesTop), Qt::AlignLeft | Qt::AlignVCenter, toQString(content.lines.first));
-    painter.drawText(
-        row(linesTop + line, 3), Qt::AlignLeft | Qt::AlignTop, toQString(content.lines.second));
+    painter.drawText(p.first, Qt::AlignLeft | Qt::AlignVCenter,
+        metrics.elidedText(toQString(content.lines.first), Qt::ElideRight, p.first.width()));
+    paintWrapped(painter, p.second, p.rowHeight, toQString(content.lines.second));
 }
 
 void BoardWidget::paintFloating(QPainter& painter, const FloatingPiece& piece)
@@ -479,15 +649,15 @@ const CGameNode* BoardWidget::moveListNodeAt(Point point) const
 {
     if (!isLandscapeLayout(m_view->layoutIndex()) || !panelContent)
         return nullptr;
-    const Rect list = panelRects(m_view->layoutIndex(), clientRect()).moveList;
-    if (point.x < list.left || point.x >= list.right || point.y < list.top ||
-        point.y >= list.bottom)
+    const LandscapePanel p = landscapePanel();
+    const QPoint at = m_transform.toDevice(point);
+    if (!p.list.contains(at))
         return nullptr;
     PanelContent content = panelContent();
     if (!content.moveList)
         return nullptr;
-    const int row = (point.y - list.top) / m_view->layout()[kLineHeight];
-    const int column = LandscapeMoveList::columnAt(point.x - list.left, list.right - list.left);
+    const int row = (at.y() - p.list.top()) / p.rowHeight;
+    const int column = LandscapeMoveList::columnAt(at.x() - p.list.left(), p.list.width());
     return content.moveList->nodeAt(row, column);
 }
 

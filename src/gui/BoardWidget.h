@@ -27,7 +27,11 @@ namespace velmorak::gui {
 // What the panel beside or below the board shows, computed by the window from the core.
 struct PanelContent {
     StatusLines lines;
+    // The players, below the lines when the second shows something else.
+    std::string players;
     std::string clock;
+    // The same two clocks, each with its side and whether that side is to move.
+    ClockFaces clocks;
     // The landscape layouts: the players' names and the move list.
     std::string white, black;
     std::optional<LandscapeMoveList> moveList;
@@ -82,6 +86,10 @@ public:
     // connection and replay alone.
     CommandState buttonState() const;
     bool isLayoutButtonAvailable(int button) const;
+    // How many characters of panel text fit the width of the panel's lines at the present size.
+    int panelLineCharacters() const;
+    // How many rows the landscape panel's move list has room for at the present size.
+    int moveListRows() const;
     // The client rectangle of the layout, in layout pixels.
     Rect clientRect() const;
     std::optional<ScreenShape> shape() const { return m_shape; }
@@ -94,6 +102,8 @@ public:
     void animationFinished() override;
 
     QSize sizeHint() const override;
+    // Below this the panel's text would be too small to read or no longer fit.
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -114,7 +124,20 @@ private:
     void paintMarksAndArrow(QPainter& painter);
     void paintLayoutButtons(QPainter& painter);
     void paintPanel(QPainter& painter, const PanelContent& content);
-    void paintLandscapePanel(QPainter& painter, const PanelContent& content, const Rect& status);
+    void paintLandscapePanel(QPainter& painter, const PanelContent& content);
+    void paintColourMark(QPainter& painter, const QRect& line, bool white) const;
+    void paintClockFace(QPainter& painter, const QRect& box, const ClockFace& face) const;
+    int clockFaceWidth(const QFontMetrics& metrics) const;
+    // The height of a row of panel text, device pixels: the layout's line, or less once the
+    // text has stopped growing.
+    int panelRowHeight() const;
+    // Where the landscape panel's parts go, device pixels.
+    struct LandscapePanel {
+        QRect white, black, list, first, second;
+        int rows = 0;
+        int rowHeight = 1;
+    };
+    LandscapePanel landscapePanel() const;
     void paintFloating(QPainter& painter, const FloatingPiece& piece);
     QFont panelFont() const;
     const QPixmap& layoutButtonPicture(int icon, int px, bool available);

@@ -604,10 +604,7 @@ StatusInput MainWindow::panelInput()
     const int index = m_view.board().layoutIndex();
     in.layout = index;
     in.hasAnalysisList = m_board->analysisList() && m_board->analysisList()->isVisible();
-    const Rect status = panelRects(index, m_board->clientRect()).status;
-    // About 0.45 of the line height is an average character of the panel's font.
-    in.lineWidth = std::size_t(std::max(
-        10, int((status.right - status.left) / (m_view.board().layout()[kLineHeight] * 0.45))));
+    in.lineWidth = std::size_t(m_board->panelLineCharacters());
     return in;
 }
 
@@ -618,18 +615,20 @@ PanelContent MainWindow::panelContent()
     const StatusInput in = panelInput();
     const int index = in.layout;
     content.lines = statusLines(in);
+    content.players = playersBelow(in, content.lines);
     // The field covers the first line; why a typed line was refused is read on the second.
     if (!m_typedError.isEmpty())
         content.lines.second = toBytes(m_typedError);
     else if (!m_notice.isEmpty())
         content.lines.second = toBytes(m_notice);
     content.clock = c.clockText(m_view.board().flipped(), index);
+    content.clocks = clockFaces(c, m_view.board().flipped(), index);
     content.connected = in.serverConnected;
     content.replayRunning = c.state().autoReplay;
     if (isLandscapeLayout(index)) {
         content.white = in.tags.white;
         content.black = in.tags.black;
-        content.moveList.emplace(c.game().root(), c.currentNode());
+        content.moveList.emplace(c.game().root(), c.currentNode(), m_board->moveListRows());
     }
     return content;
 }

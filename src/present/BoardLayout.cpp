@@ -205,7 +205,8 @@ PanelRects panelRects(int index, Rect client)
     if (isWideLayout(index)) {
         const int left = client.left + r[kLeftFrame] + 8 * r[kSquareWidth] + r[kRightFrame];
         p.status = { left, client.top + line, client.right, client.bottom };
-        p.clock = { left + 2, client.top, client.right - 2, client.top + line };
+        // The clock box lines up with the panel box below it.
+        p.clock = { left, client.top, client.right, client.top + line };
         p.moveList = { left, client.top + 3 * line + 3, r[kScreenWidth],
             client.top + 9 * line + 3 };
         return p;

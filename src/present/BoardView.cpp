@@ -125,6 +125,14 @@ void BoardView::positionChanged()
         setHighlight(NoMove);
     m_highlightFresh = false;
     m_positionSeen = true;
+    const Square checked = m_board.isInCheck()
+        ? m_board.findKing(m_board.sideToMove() == kWhiteSide ? kWhiteKing : kBlackKing)
+        : NoSquare;
+    if (checked != m_checkedKing) {
+        repaintSquare(m_checkedKing);
+        m_checkedKing = checked;
+        repaintSquare(m_checkedKing);
+    }
 }
 
 void BoardView::clearSelection()

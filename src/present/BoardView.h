@@ -117,6 +117,8 @@ public:
     // The last-move arrow: the eight corners of its polygon; empty when none is shown.
     std::vector<Point> arrowPolygon() const;
     Move highlightedMove() const { return m_highlight; }
+    // The square of the side to move's king when it stands in check; NoSquare otherwise.
+    Square checkedKing() const { return m_checkedKing; }
     // The rectangle a square occupies; nullopt off the board.
     std::optional<Rect> squareRect(Square square) const;
     Square squareAt(Point point) const;
@@ -151,6 +153,7 @@ private:
     Move m_highlight = NoMove;
     // The highlight was set since the last positionChanged().
     bool m_highlightFresh = false;
+    Square m_checkedKing = NoSquare;
     // positionChanged() came since the last drawMove().
     bool m_positionSeen = false;
     std::optional<BoardAnimation> m_animation;

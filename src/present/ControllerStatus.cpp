@@ -1,3 +1,4 @@
+#include "app/ClockDisplay.h"
 #include "app/GameController.h"
 #include "present/StatusPanel.h"
 #include "rules/SanNotation.h"
@@ -11,7 +12,10 @@ StatusInput statusInput(const GameController& controller)
     const CPgnGame& game = *state.game;
     in.tags.white = game.getTag("White");
     in.tags.black = game.getTag("Black");
-    in.tags.result = game.getTag("Result");
+    // The result belongs to the end of the game: a position taken back from a mate, or one
+    // a replay has not yet reached, is not decided.
+    const CGameNode* end = game.root()->endOfMainLine();
+    in.tags.result = state.currentNode == end ? game.getTag("Result") : "*";
     in.tags.date = game.getTag("Date");
     in.tags.event = game.getTag("Event");
     in.tags.whiteElo = game.getTag("WhiteElo");
@@ -45,7 +49,23 @@ StatusInput statusInput(const GameController& controller)
         in.info = host->output().snapshot();
         in.nodesPerSecond = host->output().nodesPerSecond();
     }
+    in.lineSerial = state.lineSerial;
     return in;
+}
+
+ClockFaces clockFaces(const GameController& controller, bool flipped, int layout)
+{
+    const ClockParts parts = controller.clocks();
+    Board board = controller.state().board;
+    const bool whiteToMove = board.sideToMove() == kWhiteSide;
+    // After the game's end neither side is to move.
+    const bool over = board.gameEnd() != GameEndCode::None;
+    const ClockFace white { clockFace(parts.white, parts.whiteColon), true, whiteToMove && !over };
+    const ClockFace black { clockFace(parts.black, parts.blackColon), false,
+        !whiteToMove && !over };
+    if (whiteClockFirst(flipped, layout))
+        return { white, black };
+    return { black, white };
 }
 
 } // namespace velmorak

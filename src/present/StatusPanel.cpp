@@ -131,6 +131,8 @@ std::string ponderLine(const StatusInput& in)
 std::string engineLine(const StatusInput& in)
 {
     const SearchInfo& info = in.info;
+    if (info.fromBook)
+        return cutCharacters("Book " + info.sanLine, in.lineWidth);
     std::string score = scoreText(info.score, info.scoreSide, in.scoreAlwaysForWhite);
     return cutCharacters(
         format("D%d %s %s", info.lineDepth, score.c_str(), info.sanLine.c_str()), in.lineWidth);
@@ -199,22 +201,44 @@ StatusLines statusLines(const StatusInput& in)
     return lines;
 }
 
+std::string playersBelow(const StatusInput& in, const StatusLines& lines)
+{
+    if (isLandscapeLayout(in.layout))
+        return {};
+    StatusInput oneLine = in;
+    // The date and event of the two-line layouts are left to the second line's own turn.
+    oneLine.hasAnalysisList = true;
+    std::string players = playersLine(oneLine);
+    if (players == " " || lines.second.starts_with(players) || lines.first == players)
+        return {};
+    return players;
+}
+
 // --- AnalysisList ---------------------------------------------------------------------------
 
 bool AnalysisList::addAnalysisLine(const StatusInput& in, std::int64_t now)
 {
+    bool cleared = false;
+    if (in.lineSerial != m_lineSerial) {
+        cleared = !m_entries.empty();
+        clear();
+        m_lineSerial = in.lineSerial;
+    }
     if (!in.showMainline && !in.analysisMode)
-        return false;
+        return cleared;
     const SearchInfo& info = in.info;
     if (info.sanLine.empty())
-        return false;
+        return cleared;
     std::string line = cutCharacters(info.sanLine, kMaxLineLength);
     if (m_lastDepth == info.lineDepth && line == m_lastLine)
-        return false;
-    std::int64_t seconds = std::max<std::int64_t>(0, (now - info.searchStartTick) / 1000);
-    std::string score = scoreText(info.score, info.scoreSide, in.scoreAlwaysForWhite);
-    std::string data = format("  (%s) Depth %d Time %02lld:%02lld", score.c_str(), info.lineDepth,
-        static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60));
+        return cleared;
+    std::string data = "  Book";
+    if (!info.fromBook) {
+        std::int64_t seconds = std::max<std::int64_t>(0, (now - info.searchStartTick) / 1000);
+        std::string score = scoreText(info.score, info.scoreSide, in.scoreAlwaysForWhite);
+        data = format("  (%s) Depth %d Time %02lld:%02lld", score.c_str(), info.lineDepth,
+            static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60));
+    }
 
     m_lastDepth = info.lineDepth;
     m_lastLine = line;
@@ -239,9 +263,6 @@ void AnalysisList::clear()
 
 namespace {
 
-// Enough plies on either side of the current move to fill six rows around it.
-constexpr int kPliesAround = 2 * LandscapeMoveList::kRows;
-
 struct MoveRow {
     int number = 0;
     const CGameNode* white = nullptr;
@@ -262,17 +283,21 @@ LandscapeMoveList::Cell cellOf(const CGameNode* node, const CGameNode* current)
 
 } // namespace
 
-LandscapeMoveList::LandscapeMoveList(const CGameNode* root, const CGameNode* current)
+LandscapeMoveList::LandscapeMoveList(const CGameNode* root, const CGameNode* current, int rows)
+    : m_rows(std::size_t(std::max(rows, 1)))
 {
+    const int shown = int(m_rows.size());
+    // Enough plies on either side of the current move to fill the rows around it.
+    const int pliesAround = 2 * shown;
     if (atRoot(current))
         current = nullptr;
     std::vector<const CGameNode*> line;
-    for (const CGameNode* node = current; node && node->parent() && int(line.size()) < kPliesAround;
+    for (const CGameNode* node = current; node && node->parent() && int(line.size()) < pliesAround;
          node = node->parent())
         line.push_back(node);
     std::reverse(line.begin(), line.end());
     const CGameNode* next = current ? current->child(0) : (root ? root->child(0) : nullptr);
-    for (int i = 0; next && i < kPliesAround; ++i, next = next->child(0))
+    for (int i = 0; next && i < pliesAround; ++i, next = next->child(0))
         line.push_back(next);
 
     std::vector<MoveRow> all;
@@ -288,8 +313,8 @@ LandscapeMoveList::LandscapeMoveList(const CGameNode* root, const CGameNode* cur
             currentRow = int(all.size()) - 1;
     }
     int total = int(all.size());
-    int first = std::clamp(currentRow - 2, 0, std::max(0, total - kRows));
-    for (int i = 0; i < kRows && first + i < total; ++i) {
+    int first = std::clamp(currentRow - 2, 0, std::max(0, total - shown));
+    for (int i = 0; i < shown && first + i < total; ++i) {
         const MoveRow& source = all[std::size_t(first + i)];
         Row& row = m_rows[std::size_t(i)];
         row.number = format("%d.", source.number);
@@ -300,7 +325,7 @@ LandscapeMoveList::LandscapeMoveList(const CGameNode* root, const CGameNode* cur
 
 const CGameNode* LandscapeMoveList::nodeAt(int row, int column) const
 {
-    if (row < 0 || row >= kRows)
+    if (row < 0 || row >= int(m_rows.size()))
         return nullptr;
     const Row& shown = m_rows[std::size_t(row)];
     if (column == WhiteColumn)

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/SearchInfo.h"
 #include "rules/Move.h"
@@ -56,6 +57,9 @@ struct StatusInput {
     bool serverPlayOrObserve = false;
     SearchInfo info;
     int nodesPerSecond = 0;
+    // Changes when the position jumped (another game, a take-back, a step through the game):
+    // the analysis list's lines then belong to positions no longer shown.
+    std::uint64_t lineSerial = 0;
 };
 
 // The two text lines of the panel.
@@ -67,12 +71,32 @@ struct StatusLines {
 // The status panel's input as far as the controller knows it.
 StatusInput statusInput(const GameController& controller);
 
+// One of the two clocks of the panel.
+struct ClockFace {
+    // "MM:SS" ("HH MM" from an hour on, the colon blinking).
+    std::string time;
+    // Whose clock it is.
+    bool white = true;
+    // Its side is to move: the clock that runs, or would run.
+    bool toMove = false;
+    friend bool operator==(const ClockFace&, const ClockFace&) = default;
+};
+// The clocks in the order the panel shows them, left to right.
+using ClockFaces = std::array<ClockFace, 2>;
+ClockFaces clockFaces(const GameController& controller, bool flipped, int layout);
+
 // The landscape layouts put the panel beside the board and shorten some texts.
 bool isLandscapeLayout(int layout);
 
 // The two lines for the state described by `input`. Cannot fail; every text is cut to its
 // limit.
 StatusLines statusLines(const StatusInput& input);
+
+// The players line a panel below the board adds under `lines` when their second line shows
+// something else (the engine's line, a comment, a server's text); empty when the players
+// are shown already or unknown, and in the landscape layouts, whose names stand above their
+// move list.
+std::string playersBelow(const StatusInput& input, const StatusLines& lines);
 
 // The single texts of the panel.
 std::string moveLine(const StatusInput& input);
@@ -100,9 +124,10 @@ public:
     // Oldest entries are dropped beyond this, so a long analysis cannot grow without end.
     static constexpr std::size_t kMaxEntries = 1000;
 
-    // Adds the engine's line and its data line "  (score) Depth d Time mm:ss" at the top when
-    // "Show mainline" or analysis mode is on and the depth or the line differs from the last
-    // one added; `now` gives the search time. True when something was added.
+    // Adds the engine's line and its data line "  (score) Depth d Time mm:ss" ("  Book" for
+    // the opening book's move) at the top when "Show mainline" or analysis mode is on and the
+    // depth or the line differs from the last one added; `now` gives the search time. A new
+    // `input.lineSerial` empties the list first. True when the entries changed.
     bool addAnalysisLine(const StatusInput& input, std::int64_t now);
     // Newest first: each line is followed by its data line.
     const std::deque<std::string>& entries() const { return m_entries; }
@@ -119,12 +144,14 @@ private:
     std::array<std::string, 2> m_lastAdded;
     std::optional<int> m_lastDepth;
     std::string m_lastLine;
+    std::uint64_t m_lineSerial = 0;
 };
 
-// The move list of the landscape layouts: six rows of one full move each, taken from the
-// line through the current move (the moves that led to it, then the main continuation). The
-// current move stands on the third row, or higher when the line has fewer moves before it,
-// or lower when it ends within three rows; the current move is marked.
+// The move list of the landscape layouts: rows of one full move each (six unless the panel
+// has room for more), taken from the line through the current move (the moves that led to
+// it, then the main continuation). The current move stands on the third row, or higher when
+// the line has fewer moves before it, or lower when it ends within the rows; the current
+// move is marked.
 class LandscapeMoveList {
 public:
     static constexpr int kRows = 6;
@@ -144,9 +171,9 @@ public:
 
     // Null or the root as `current`: the list starts at the first move of the main line from
     // `root`.
-    LandscapeMoveList(const CGameNode* root, const CGameNode* current);
+    LandscapeMoveList(const CGameNode* root, const CGameNode* current, int rows = kRows);
 
-    const std::array<Row, kRows>& rows() const { return m_rows; }
+    const std::vector<Row>& rows() const { return m_rows; }
     // The node of the move shown at (row, column); null for the number column, an empty cell
     // or a place outside the list.
     const CGameNode* nodeAt(int row, int column) const;
@@ -155,7 +182,7 @@ public:
     static int columnAt(int x, int width);
 
 private:
-    std::array<Row, kRows> m_rows;
+    std::vector<Row> m_rows;
 };
 
 // Timer 100's rule: the clock area is redrawn on every tick, the status area when the

@@ -411,6 +411,7 @@ TEST(EngineDrive, TheProgramsBookIsAskedFirst)
     h.c().moveNow();
     h.settle();
     EXPECT_EQ(h.countCalls("StartAnalyse"), 0) << "a book move needs no search";
+    EXPECT_TRUE(h.c().engineHost()->output().snapshot().fromBook) << "nor is it shown as one";
     EXPECT_EQ(h.c().state().plyNumber, 2);
     EXPECT_EQ(h.c().state().bookMissCount, 0);
 }

@@ -120,6 +120,33 @@ TEST_F(EngineOutputTest, ExpectedRepliesShiftWithoutRepeatingTheNewMoveAndMustSu
     EXPECT_EQ(output.expectedReply(afterE4), NoMove);
 }
 
+TEST_F(EngineOutputTest, ABooksMoveIsToldFromASearch)
+{
+    const struct {
+        const char* name;
+        const char* fen;
+        const char* move;
+        std::uint32_t nodes;
+        int score;
+        bool book;
+    } rows[] = {
+        { "the book's reports", kStartFen.data(), "e2e4", 0, 0, true },
+        { "a search counts nodes", kStartFen.data(), "e2e4", 20, 0, false },
+        { "a search scores", kStartFen.data(), "e2e4", 0, 35, false },
+        { "the only legal move", "k7/8/8/8/8/8/1q6/K7 w - - 0 1", "a1b2", 0, 0, false },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        output.clear();
+        output.setShadowPosition(row.fen);
+        output.reportNodes(row.nodes, 0);
+        output.reportDepth(1, 1);
+        output.reportCurrentMove(row.move, 1, 1);
+        output.reportLine(row.move, row.score);
+        EXPECT_EQ(output.snapshot().fromBook, row.book);
+    }
+}
+
 TEST_F(EngineOutputTest, CurrentMoveNumbersShowFromOne)
 {
     output.setShadowPosition(kStartFen);

@@ -508,3 +508,74 @@ TEST(MainWindow, ANarrowWindowKeepsEveryCommandBarButtonShown)
 }
 
 } // namespace
+
+// In a square window the players keep a row of the panel under the engine's line, and no
+// window gets so small that the panel's text is cut.
+TEST(MainWindow, ThePanelKeepsThePlayersAndTheWindowItsMinimumSize)
+{
+    WindowHarness h;
+    h.resizeBoardTo(700, 620);
+    gui::MainWindow& w = h.window();
+    w.controller().game().setTag("White", "Anna");
+    w.controller().game().setTag("Black", "Ben");
+    h.enter("e2 e4");
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    const bool engineLine = w.controller().engineHost() &&
+        w.controller().engineHost()->output().snapshot().rawLine.size() >= 2;
+    const QImage image = w.boardWidget().grab().toImage();
+    const QRect panel = w.boardWidget().transform().toWidget(
+        panelRects(w.boardView().layoutIndex(), w.boardWidget().clientRect()).status);
+    // Rows of text are runs of pixel rows with ink in the left half, clear of the clocks.
+    int rows = 0;
+    bool inText = false;
+    for (int y = panel.top() + 2; y < panel.bottom() - 1; ++y) {
+        bool ink = false;
+        for (int x = panel.left() + 3; x < panel.left() + panel.width() / 2 && !ink; ++x)
+            ink = qGray(image.pixel(x * image.width() / w.boardWidget().width(),
+                      y * image.height() / w.boardWidget().height())) < 100;
+        rows += ink && !inText;
+        inText = ink;
+    }
+    EXPECT_EQ(rows, engineLine ? 3 : 2) << "the move, the engine's line, the players";
+
+    w.resize(60, 60);
+    QApplication::processEvents();
+    EXPECT_GE(w.boardWidget().width(), 320);
+    EXPECT_GE(w.boardWidget().height(), 240);
+}
+
+TEST(MainWindow, LongNamesStayInsideTheLandscapePanelWhoseTextStopsGrowing)
+{
+    WindowHarness h;
+    h.resizeBoardTo(1000, 560);
+    gui::MainWindow& w = h.window();
+    ASSERT_TRUE(isLandscapeLayout(w.boardView().layoutIndex()));
+    const std::string name = std::string(12, 'W') + " Featherstonehaugh-Cholmondeley";
+    w.controller().game().setTag("White", name);
+    w.controller().game().setTag("Black", name);
+    const QImage image = w.boardWidget().grab().toImage();
+    const Rect clientStatus =
+        panelRects(w.boardView().layoutIndex(), w.boardWidget().clientRect()).status;
+    const double toImage = double(image.width()) / w.boardWidget().width();
+    const QRect panel(w.boardWidget().transform().toWidget(clientStatus).topLeft() * toImage,
+        w.boardWidget().transform().toWidget(clientStatus).size() * toImage);
+    // The first two runs of inked pixel rows are the names; right of their colour marks the
+    // same name reads the same in both, not cut on the left in one of them.
+    std::vector<std::pair<int, int>> bands;
+    for (int y = panel.top() + 2, start = -1; y < panel.bottom() && bands.size() < 2; ++y) {
+        bool ink = false;
+        for (int x = panel.left() + panel.width() / 5; x < panel.right() - 4 && !ink; ++x)
+            ink = qGray(image.pixel(x, y)) < 100;
+        if (ink && start < 0)
+            start = y;
+        if (!ink && start >= 0)
+            bands.push_back({ start, y }), start = -1;
+    }
+    ASSERT_EQ(bands.size(), 2u);
+    const int left = panel.left() + panel.width() / 5, width = panel.width() * 4 / 5 - 6;
+    const int height = std::max(bands[0].second - bands[0].first, bands[1].second - bands[1].first);
+    EXPECT_EQ(image.copy(left, bands[0].first, width, height),
+        image.copy(left, bands[1].first, width, height));
+    h.resizeBoardTo(1600, 900);
+    EXPECT_GT(w.boardWidget().moveListRows(), LandscapeMoveList::kRows);
+}

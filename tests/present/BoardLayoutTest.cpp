@@ -83,7 +83,7 @@ TEST(BoardLayoutTest, PanelRects)
     EXPECT_EQ(portrait.clock, (Rect { 160, 220, 238, 234 }));
     const PanelRects wide = panelRects(3, { 0, 0, 320, 188 });
     EXPECT_EQ(wide.status, (Rect { 196, 14, 320, 188 }));
-    EXPECT_EQ(wide.clock, (Rect { 198, 0, 318, 14 }));
+    EXPECT_EQ(wide.clock, (Rect { 196, 0, 320, 14 })) << "in line with the panel";
     EXPECT_EQ(wide.moveList, (Rect { 196, 45, 320, 129 }));
 }
 

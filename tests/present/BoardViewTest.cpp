@@ -170,3 +170,18 @@ TEST_F(BoardViewTest, OffBoardSquaresAreIgnored)
 }
 
 } // namespace
+
+TEST_F(BoardViewTest, AKingInCheckIsMarkedUntilTheCheckEnds)
+{
+    board.setFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    view.positionChanged();
+    EXPECT_EQ(view.checkedKing(), NoSquare);
+    play("a1a8");
+    view.positionChanged();
+    EXPECT_EQ(view.checkedKing(), sq("e8"));
+    surface.rects.clear();
+    play("e8e7");
+    view.positionChanged();
+    EXPECT_EQ(view.checkedKing(), NoSquare);
+    EXPECT_TRUE(surface.repainted(sq("e8"))) << "the mark is taken off";
+}

@@ -77,6 +77,33 @@ TEST(StatusPanel, TwoLinesOfEveryState)
     EXPECT_EQ(statusLines(statusInput(*fresh.controller)), (StatusLines { "Level 5min", " " }));
 }
 
+TEST(StatusPanel, PlayersStayBelowTheEngineLine)
+{
+    const struct {
+        const char* flags;
+        std::string below;
+    } rows[] = { { "", "Anna - Ben, *" }, { "8", "Anna - Ben, *" }, { "n", "Anna - Ben, *" },
+        { "mn", "" }, { "a", "" }, { "3", "" }, { "B", "" } };
+    for (const auto& row : rows) {
+        ControllerHarness h(std::nullopt);
+        StatusInput in = panelInput(h, row.flags);
+        EXPECT_EQ(playersBelow(in, statusLines(in)), row.below) << row.flags;
+    }
+}
+
+TEST(StatusPanel, ClocksInTheOrderShownWithTheSideToMove)
+{
+    ControllerHarness h(std::nullopt);
+    h.options.autoAnswer = false;
+    h.playAll({ "f3", "e5", "g4" });
+    const ClockFace white { "05:00", true, false }, black { "05:00", false, true };
+    EXPECT_EQ(clockFaces(*h.controller, false, 8), (ClockFaces { white, black }));
+    EXPECT_EQ(clockFaces(*h.controller, true, 8), (ClockFaces { black, white }));
+    EXPECT_EQ(clockFaces(*h.controller, true, 10), (ClockFaces { white, black }));
+    h.playAll({ "Qh4" });
+    EXPECT_FALSE(clockFaces(*h.controller, false, 8)[0].toMove) << "mate: no clock runs";
+}
+
 TEST(StatusPanel, HeaderAndPlayersLines)
 {
     struct Row {
@@ -116,6 +143,60 @@ TEST(StatusPanel, AnalysisListAddsChangedLinesNewestFirst)
     EXPECT_EQ(list.entries(), expected);
     in.showMainline = false, in.info.lineDepth = 8;
     EXPECT_FALSE(list.addAnalysisLine(in, 68'000)) << "neither mainline nor analysis";
+}
+
+TEST(StatusPanel, BookMovesAreNoSearch)
+{
+    ControllerHarness h(std::nullopt);
+    StatusInput in = panelInput(h, "");
+    in.info.fromBook = true;
+    EXPECT_EQ(engineLine(in), "Book 1..e5 2.Nf3");
+    AnalysisList list;
+    list.addAnalysisLine(in, 5000);
+    EXPECT_EQ(list.entries(), (std::deque<std::string> { "1..e5 2.Nf3", "  Book" }));
+}
+
+// Each way the position jumps takes the analysis list's lines with it; a move played keeps
+// them. A result stays with the position that decided it.
+TEST(StatusPanel, StaleLinesAndResultGoWithTheirPosition)
+{
+    using H = ControllerHarness&;
+    const struct {
+        const char* name;
+        void (*change)(H);
+        bool stale;
+    } rows[] = {
+        { "a move played", [](H h) { h.play("Qh4"); }, false },
+        { "new game", [](H h) { h.c().newGame(false); }, true },
+        { "another game", [](H h) { h.c().setGame(std::make_unique<CPgnGame>()); }, true },
+        { "take-back", [](H h) { h.c().takeBackMove(false); }, true },
+        { "forward", [](H h) { h.c().takeBackPlies(2), h.c().forwardMove(); }, true },
+        { "replay step", [](H h) { h.c().backToStart(), h.c().startReplay(), h.elapse(500); },
+            true },
+    };
+    auto start = [](ControllerHarness& h) {
+        h.options.autoAnswer = false;
+        h.controller->game().setTag("White", "Anna"), h.controller->game().setTag("Black", "Ben");
+        h.playAll({ "f3", "e5", "g4" });
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ControllerHarness h(std::nullopt);
+        start(h);
+        StatusInput in = statusInput(*h.controller);
+        in.info.sanLine = "2..Qh4#", in.info.lineDepth = 1;
+        AnalysisList list;
+        ASSERT_TRUE(list.addAnalysisLine(in, 0));
+        row.change(h);
+        EXPECT_EQ(list.addAnalysisLine(statusInput(*h.controller), 0), row.stale);
+        EXPECT_EQ(list.entries().empty(), row.stale);
+    }
+    ControllerHarness h(std::nullopt);
+    start(h);
+    h.playAll({ "Qh4" });
+    EXPECT_EQ(playersLine(statusInput(*h.controller)), "Anna - Ben, 0-1");
+    h.controller->takeBackMove(false);
+    EXPECT_EQ(playersLine(statusInput(*h.controller)), "Anna - Ben, *") << "mate taken back";
 }
 
 TEST(StatusPanel, LandscapeMoveListAroundTheCurrentMove)
