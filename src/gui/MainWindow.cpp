@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStyle>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -25,12 +26,14 @@
 #include "engine/BookSettings.h"
 #include "engine/HashSize.h"
 #include "engine/OpeningBook.h"
+#include "gui/BoardAccessible.h"
 #include "gui/Icons.h"
 #include "gui/QtText.h"
 #include "gui/SnapshotSettingsStore.h"
 #include "platform/PulseSoundOutput.h"
 #include "platform/SettingsFileStore.h"
 #include "present/ContextMenu.h"
+#include "present/SpokenStatus.h"
 #include "present/TypedInput.h"
 #include "present/WindowFit.h"
 #include "record/CPgnGame.h"
@@ -57,8 +60,9 @@ std::unique_ptr<SettingsStore> makeStore(const WindowStart& start)
     return file;
 }
 
-// How long the window's status line tells that no sound can play.
-constexpr std::int64_t kSoundNoticeMs = 15000;
+// How long the window's second status line tells that no sound can play, or what was
+// announced.
+constexpr std::int64_t kNoticeMs = 15000;
 
 std::unique_ptr<SoundOutput> makeSoundOutput(
     const WindowStart& start, Clock& clock, PulseSoundOutput::UnavailableNotice onUnavailable)
@@ -100,7 +104,7 @@ MainWindow::MainWindow(const WindowStart& start)
               // Move sounds fail on the sound thread; the window is only touched on its own.
               std::cerr << "velmorak: " << message << '\n';
               QMetaObject::invokeMethod(
-                  this, [this, text = toQString(message)] { showSoundNotice(text); },
+                  this, [this, text = toQString(message)] { showNotice(text); },
                   Qt::QueuedConnection);
           }))
     , m_sounds(*m_soundOutput, programDirectory() + "/announce")
@@ -129,6 +133,7 @@ MainWindow::MainWindow(const WindowStart& start)
     };
     m_board->onContextMenu = [this](QPoint global, Point point) { showContextMenu(global, point); };
     m_board->onAnimationFinished = [this] { updateCommandStates(); };
+    m_board->readClocks = [this] { return spokenClocks(controller().clocks()); };
     readOptionsIntoView();
     m_board->attach(m_view.board(), *m_input);
     createActions();
@@ -136,6 +141,7 @@ MainWindow::MainWindow(const WindowStart& start)
     createCommandBar();
     createShortcuts();
     createMoveField();
+    createFocusChain();
     updateCommandStates();
     m_handOverRetry.setSingleShot(true);
     m_handOverRetry.setInterval(100);
@@ -286,13 +292,8 @@ QAction* MainWindow::barAction(int command) const
 
 void MainWindow::createMenus()
 {
-    // The key of each menu command is shown beside it; the keys themselves are window
-    // shortcuts (createShortcuts), so they also reach commands that have no menu item.
-    std::map<int, QString> keyTexts;
-    for (const Accelerator& accelerator : accelerators())
-        if (accelerator.key == AcceleratorKey::Letter && findCommand(accelerator.command))
-            keyTexts[accelerator.command] =
-                acceleratorKey(accelerator).toString(QKeySequence::NativeText);
+    // An item's key is its action's own shortcut (createShortcuts), which the menu shows
+    // beside it: a key written into the text would also be read out as part of its name.
     auto fill = [&](auto&& self, QMenu* menu, std::span<const MenuItem> items) -> void {
         for (const MenuItem& item : items) {
             switch (item.kind) {
@@ -303,17 +304,15 @@ void MainWindow::createMenus()
                 self(self, menu->addMenu(toQString(item.text)), item.children);
                 break;
             case MenuItemKind::Command:
-                if (QAction* a = action(item.command)) {
-                    if (auto key = keyTexts.find(item.command); key != keyTexts.end())
-                        a->setText(toQString(item.text) + QLatin1Char('\t') + key->second);
+                if (QAction* a = action(item.command))
                     menu->addAction(a);
-                }
                 break;
             }
         }
     };
     for (const MenuButton& button : velmorak::menuBar()) {
-        QMenu* menu = QMainWindow::menuBar()->addMenu(toQString(button.caption));
+        // Alt and the caption's first character open each menu.
+        QMenu* menu = QMainWindow::menuBar()->addMenu(QLatin1Char('&') + toQString(button.caption));
         fill(fill, menu, button.items);
     }
 }
@@ -344,8 +343,21 @@ void MainWindow::createShortcuts()
         // Ctrl+O names no command: the key does nothing.
         if (!findCommand(accelerator.command))
             continue;
+        const QKeySequence key = acceleratorKey(accelerator);
+        if (accelerator.key == AcceleratorKey::Letter) {
+            // The command's own action: its menu item shows the key, and the key is as
+            // available as the item. Added to the window, so that it also works for a
+            // command without an item.
+            QAction* own = action(accelerator.command);
+            own->setShortcut(key);
+            own->setShortcutContext(Qt::WindowShortcut);
+            addAction(own);
+            continue;
+        }
+        // The plain keys step through the game whatever the item says (the controller's
+        // guards decide) and are the move field's while it is open.
         auto* a = new QAction(this);
-        QList<QKeySequence> keys { acceleratorKey(accelerator) };
+        QList<QKeySequence> keys { key };
         if (accelerator.key == AcceleratorKey::Enter)
             keys << QKeySequence(Qt::Key_Enter);
         a->setShortcuts(keys);
@@ -353,20 +365,33 @@ void MainWindow::createShortcuts()
         const int id = accelerator.command;
         connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
         addAction(a);
-        if (accelerator.key != AcceleratorKey::Letter)
-            m_plainKeyShortcuts.push_back(a);
+        m_plainKeyShortcuts.push_back(a);
     }
     auto* menuKey = new QAction(this);
     menuKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
     menuKey->setShortcutContext(Qt::WindowShortcut);
     connect(menuKey, &QAction::triggered, m_board, &BoardWidget::openContextMenuFromKeyboard);
     addAction(menuKey);
+    // F10 opens the menu bar under every style; a lone Alt does too (eventFilter).
+    auto* menuBarKey = new QAction(this);
+    menuBarKey->setShortcut(QKeySequence(Qt::Key_F10));
+    menuBarKey->setShortcutContext(Qt::WindowShortcut);
+    connect(menuBarKey, &QAction::triggered, this, &MainWindow::openMenuBar);
+    addAction(menuBarKey);
+    qApp->installEventFilter(this);
     // The desktop's help key opens the manual as "Help..." does.
     auto* help = new QAction(this);
     help->setShortcut(QKeySequence::HelpContents);
     help->setShortcutContext(Qt::WindowShortcut);
     connect(help, &QAction::triggered, this, [this] { runCommand(cmd::kHelp); });
     addAction(help);
+}
+
+void MainWindow::openMenuBar()
+{
+    QMenuBar* bar = QMainWindow::menuBar();
+    if (!bar->actions().isEmpty())
+        bar->setActiveAction(bar->actions().first());
 }
 
 void MainWindow::runCommand(int id)
@@ -404,6 +429,12 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::Help:
         showHelp(kHelpMainAnchor);
         return true;
+    case FrontEndRequest::AnnounceStatus: {
+        // Shown where it can be read again, then spoken.
+        showNotice(toQString(statusAnnouncement(controller())));
+        BoardAccessible::announceSecondLine(m_board);
+        return true;
+    }
     // The board is on the screen, and the window ends by its Exit command, not by a word
     // typed into its move field.
     case FrontEndRequest::ShowBoard:
@@ -521,8 +552,8 @@ void MainWindow::onTimer(Clock::TimerId id)
     if (id != kClockTimer || !m_board)
         return;
     m_board->repaintClocks();
-    if (!m_soundNotice.isEmpty() && m_clock.ticks() >= m_soundNoticeUntil) {
-        m_soundNotice.clear();
+    if (!m_notice.isEmpty() && m_clock.ticks() >= m_noticeUntil) {
+        m_notice.clear();
         m_board->repaintStatus();
     }
     const StatusInput in = panelInput();
@@ -537,10 +568,10 @@ void MainWindow::onTimer(Clock::TimerId id)
     }
 }
 
-void MainWindow::showSoundNotice(const QString& text)
+void MainWindow::showNotice(const QString& text)
 {
-    m_soundNotice = text;
-    m_soundNoticeUntil = m_clock.ticks() + kSoundNoticeMs;
+    m_notice = text;
+    m_noticeUntil = m_clock.ticks() + kNoticeMs;
     if (m_board)
         m_board->repaintStatus();
 }
@@ -568,8 +599,8 @@ PanelContent MainWindow::panelContent()
     // The field covers the first line; why a typed line was refused is read on the second.
     if (!m_typedError.isEmpty())
         content.lines.second = toBytes(m_typedError);
-    else if (!m_soundNotice.isEmpty())
-        content.lines.second = toBytes(m_soundNotice);
+    else if (!m_notice.isEmpty())
+        content.lines.second = toBytes(m_notice);
     content.clock = c.clockText(m_view.board().flipped(), index);
     content.connected = in.serverConnected;
     content.replayRunning = c.state().autoReplay;
@@ -703,14 +734,84 @@ void MainWindow::createMoveField()
     m_moveField->hide();
     connect(m_moveField, &QLineEdit::returnPressed, this, [this] { enterTypedLine(); });
     connect(m_moveField, &QLineEdit::textEdited, this, [this] { showTypedError({}); });
-    // A click on the board is input by the pointer: the field gives way to it.
-    m_board->installEventFilter(this);
+}
+
+void MainWindow::createFocusChain()
+{
+    // Tab goes from the command bar's buttons, left to right, to the board and from there
+    // into the move field (eventFilter); the bar's buttons take no focus by default.
+    QWidget* previous = nullptr;
+    for (QAction* a : m_commandBar->actions()) {
+        QWidget* button = m_commandBar->widgetForAction(a);
+        if (!button)
+            continue;
+        button->setFocusPolicy(Qt::TabFocus);
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+    if (previous)
+        setTabOrder(previous, m_board);
+    setTabOrder(m_board, m_moveField);
+    // The button that shows the buttons a narrow window has no room for.
+    if (auto* more = m_commandBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More commands"));
+}
+
+void MainWindow::focusCommandBar()
+{
+    // Buttons of commands not available now take no focus.
+    for (QAction* a : m_commandBar->actions())
+        if (QWidget* button = m_commandBar->widgetForAction(a); button && button->isEnabled()) {
+            button->setFocus(Qt::TabFocusReason);
+            return;
+        }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_board && event->type() == QEvent::MouseButtonPress)
-        closeMoveField();
+    // Installed on the application: every widget's events pass here first.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        m_loneAlt = false;
+        // A click on the board is input by the pointer: the field gives way to it.
+        if (watched == m_board)
+            closeMoveField();
+        break;
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        m_loneAlt = key->key() == Qt::Key_Alt && widget && widget->window() == this;
+        const bool plain = key->modifiers() == Qt::NoModifier;
+        if (watched == m_board && key->key() == Qt::Key_Tab && plain) {
+            openMoveField({});
+            return true;
+        }
+        if (watched == m_moveField &&
+            (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && plain))) {
+            // The field lives only while a move is typed; Tab leaves it as Escape does.
+            closeMoveField();
+            if (key->key() == Qt::Key_Tab)
+                focusCommandBar();
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Alt && !key->isAutoRepeat() && std::exchange(m_loneAlt, false) &&
+            !QApplication::activePopupWidget() &&
+            !menuBar()->style()->styleHint(QStyle::SH_MenuBar_AltKeyNavigation, nullptr, menuBar()))
+            // Styles that open the menu bar with Alt themselves were left to do it.
+            openMenuBar();
+        break;
+    }
+    case QEvent::WindowDeactivate:
+        m_loneAlt = false;
+        break;
+    default:
+        break;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -6,12 +7,16 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QProxyStyle>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "WindowHarness.h"
+#include "gui/BoardAccessible.h"
 #include "gui/SingleInstance.h"
+#include "present/SpokenStatus.h"
 #include "record/FirstGame.h"
 
 using velmorak::test::WindowHarness;
@@ -441,6 +446,168 @@ TEST(MainWindow, AFileHandedOverWhileAQuestionIsOpenWaitsUntilItIsAnswered)
     const QString reason = QString::fromStdString(readFirstGame(empty).error().message);
     EXPECT_EQ(h.messages, QStringList { reason + '\n' + reason });
     h.messages.clear();
+}
+
+// Every accessible object under `root` with its name, depth first.
+void collectNames(QAccessibleInterface* root, QStringList& names)
+{
+    for (int i = 0; i < root->childCount(); ++i)
+        if (QAccessibleInterface* child = root->child(i)) {
+            names << child->text(QAccessible::Name);
+            collectNames(child, names);
+        }
+}
+
+TEST(MainWindow, CommandsHaveKeysTheMenusShowAndReadWithoutThem)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    const struct {
+        const char* name;
+        QKeySequence key;
+        std::function<bool()> done;
+        bool fromMoveField;
+    } rows[] = {
+        { "FlipBoard", QKeySequence("Ctrl+F"), [&] { return w.boardView().flipped(); }, false },
+        { "FlipBackFromTheMoveField", QKeySequence("Ctrl+F"),
+            [&] { return !w.boardView().flipped(); }, true },
+        { "ToggleLayout", QKeySequence("Ctrl+L"), [&] { return w.boardView().layoutIndex() == 8; },
+            false },
+        // Its first start says where its positions come from (the test has none).
+        { "Training", QKeySequence("Ctrl+T"),
+            [&] { return h.messages.value(0).startsWith("Loading training-positions"); }, false },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QWidget* target = &w.boardWidget();
+        if (row.fromMoveField) {
+            QTest::keyClick(target, 'e');
+            target = w.moveField();
+            ASSERT_TRUE(target->hasFocus());
+        }
+        QTest::keySequence(target, row.key);
+        EXPECT_TRUE(row.done());
+    }
+    h.messages.clear();
+    EXPECT_EQ(w.action(cmd::kShowThreat)->shortcut(), QKeySequence("Ctrl+R"));
+
+    QStringList names;
+    for (QMenu* menu : w.menuBar()->findChildren<QMenu*>())
+        collectNames(QAccessible::queryAccessibleInterface(menu), names);
+    EXPECT_TRUE(names.contains("New game"));
+    EXPECT_TRUE(names.filter(u"\t").isEmpty()) << names.filter(u"\t").join('|').toStdString();
+    EXPECT_EQ(w.menuBar()->actions().first()->text(), "&File");
+
+    // Each control of the command bar says what it is.
+    names.clear();
+    collectNames(QAccessible::queryAccessibleInterface(w.findChild<QToolBar*>()), names);
+    EXPECT_FALSE(names.contains(QString())) << names.join('|').toStdString();
+}
+
+// A style that leaves Alt to the program.
+class NoAltStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+        QStyleHintReturn* returned) const override
+    {
+        return hint == SH_MenuBar_AltKeyNavigation
+            ? 0
+            : QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+TEST(MainWindow, F10AndALoneAltOpenTheMenuBarUnderEveryStyle)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    QMenuBar* bar = w.menuBar();
+    NoAltStyle noAlt;
+    bar->setStyle(&noAlt);
+    const struct {
+        const char* name;
+        std::function<void(QWidget*)> press;
+        bool opens;
+    } rows[] = {
+        { "F10", [](QWidget* at) { QTest::keyClick(at, Qt::Key_F10); }, true },
+        { "LoneAlt",
+            [](QWidget* at) {
+                QTest::keyPress(at, Qt::Key_Alt, Qt::AltModifier);
+                QTest::keyRelease(at, Qt::Key_Alt);
+            },
+            true },
+        { "AltWithAKey",
+            [](QWidget* at) {
+                QTest::keyPress(at, Qt::Key_Alt, Qt::AltModifier);
+                QTest::keyClick(at, Qt::Key_X, Qt::AltModifier);
+                QTest::keyRelease(at, Qt::Key_Alt);
+            },
+            false },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.press(&w.boardWidget());
+        EXPECT_EQ(bar->activeAction(), row.opens ? bar->actions().first() : nullptr);
+        if (QWidget* menu = QApplication::activePopupWidget())
+            menu->close();
+        bar->setActiveAction(nullptr);
+    }
+    bar->setStyle(nullptr);
+}
+
+TEST(MainWindow, TabGoesFromTheCommandBarToTheBoardAndIntoTheMoveField)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    QToolBar* commandBar = w.findChild<QToolBar*>();
+    auto button = [&](int command) { return commandBar->widgetForAction(w.barAction(command)); };
+    auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    w.boardWidget().setFocus();
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), button(kFlip));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &w.boardWidget());
+    press(Qt::Key_Tab);
+    EXPECT_TRUE(w.moveField()->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), w.moveField());
+    press(Qt::Key_Backtab);
+    EXPECT_FALSE(w.moveField()->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), &w.boardWidget());
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    // Take back and Next move cannot be pressed in a new game, nor can "Show game moves".
+    EXPECT_EQ(QApplication::focusWidget(), button(cmd::kMoveNow));
+    EXPECT_FALSE(w.moveField()->isVisible());
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), button(kHint));
+}
+
+std::vector<std::pair<QAccessible::Event, QString>> g_announced;
+
+TEST(MainWindow, AfterMateTheBoardSaysSoAndTheStatusIsAnnouncedOnRequest)
+{
+    WindowHarness h({ .fen = "k7/8/1K6/8/8/8/8/7R w - - 0 1" });
+    auto& w = h.window();
+    h.enter("h1-h8");
+    EXPECT_EQ(h.messages, QStringList { "Checkmate" });
+    h.messages.clear();
+    EXPECT_EQ(
+        w.boardWidget().accessibleDescription(), "Last move 1.Rh8#. Checkmate, White wins, 1-0");
+
+    const auto previous = gui::BoardAccessible::setAnnouncer([](QAccessibleEvent* event) {
+        g_announced.emplace_back(
+            event->type(), event->accessibleInterface()->text(QAccessible::Name));
+    });
+    // The box took the keys; closed, it gives them back.
+    w.activateWindow();
+    ASSERT_TRUE(h.waitUntil([&] { return w.isActiveWindow(); }));
+    QTest::keySequence(&w.boardWidget(), QKeySequence("Ctrl+I"));
+    gui::BoardAccessible::setAnnouncer(previous);
+    const QString said = "Checkmate, White wins, 1-0. " +
+        QString::fromStdString(spokenClocks(w.controller().clocks()));
+    EXPECT_EQ(QString::fromStdString(w.boardWidget().panelContent().lines.second), said);
+    const decltype(g_announced) expected { { QAccessible::NameChanged, said },
+        { QAccessible::Alert, said } };
+    EXPECT_EQ(g_announced, expected);
 }
 
 } // namespace
