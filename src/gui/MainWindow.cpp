@@ -14,7 +14,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
-#include <QStyle>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -142,6 +141,9 @@ MainWindow::MainWindow(const WindowStart& start)
     createShortcuts();
     createMoveField();
     createFocusChain();
+    // Typed letters and the arrows start on the board, not on the command bar's first
+    // button.
+    m_board->setFocus();
     updateCommandStates();
     m_handOverRetry.setSingleShot(true);
     m_handOverRetry.setInterval(100);
@@ -781,7 +783,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
-        m_loneAlt = key->key() == Qt::Key_Alt && widget && widget->window() == this;
+        // Alt while the menu bar is open leaves it to the menu bar.
+        m_loneAlt = key->key() == Qt::Key_Alt && widget && widget->window() == this &&
+            !menuBar()->activeAction();
         const bool plain = key->modifiers() == Qt::NoModifier;
         if (watched == m_board && key->key() == Qt::Key_Tab && plain) {
             openMoveField({});
@@ -800,10 +804,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyRelease: {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Alt && !key->isAutoRepeat() && std::exchange(m_loneAlt, false) &&
-            !QApplication::activePopupWidget() &&
-            !menuBar()->style()->styleHint(QStyle::SH_MenuBar_AltKeyNavigation, nullptr, menuBar()))
-            // Styles that open the menu bar with Alt themselves were left to do it.
-            openMenuBar();
+            !QApplication::activePopupWidget())
+            // After the menu bar's own handling of Alt (styles that have one only mark the
+            // bar, and not under every platform): the first menu opens, as with F10.
+            QTimer::singleShot(0, this, [this] {
+                if (!QApplication::activePopupWidget())
+                    openMenuBar();
+            });
         break;
     }
     case QEvent::WindowDeactivate:

@@ -546,6 +546,7 @@ TEST(MainWindow, F10AndALoneAltOpenTheMenuBarUnderEveryStyle)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         row.press(&w.boardWidget());
+        QApplication::processEvents();
         EXPECT_EQ(bar->activeAction(), row.opens ? bar->actions().first() : nullptr);
         if (QWidget* menu = QApplication::activePopupWidget())
             menu->close();
@@ -561,7 +562,7 @@ TEST(MainWindow, TabGoesFromTheCommandBarToTheBoardAndIntoTheMoveField)
     QToolBar* commandBar = w.findChild<QToolBar*>();
     auto button = [&](int command) { return commandBar->widgetForAction(w.barAction(command)); };
     auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
-    w.boardWidget().setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), &w.boardWidget()) << "letters typed at once are moves";
     press(Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), button(kFlip));
     press(Qt::Key_Tab);
