@@ -141,6 +141,9 @@ MainWindow::MainWindow(const WindowStart& start)
     createShortcuts();
     createMoveField();
     createFocusChain();
+    // A lone Alt, Tab into and out of the move field and a click on the board reach the
+    // window wherever the focus is (eventFilter).
+    qApp->installEventFilter(this);
     // Typed letters and the arrows start on the board, not on the command bar's first
     // button.
     m_board->setFocus();
@@ -380,7 +383,6 @@ void MainWindow::createShortcuts()
     menuBarKey->setShortcutContext(Qt::WindowShortcut);
     connect(menuBarKey, &QAction::triggered, this, &MainWindow::openMenuBar);
     addAction(menuBarKey);
-    qApp->installEventFilter(this);
     // The desktop's help key opens the manual as "Help..." does.
     auto* help = new QAction(this);
     help->setShortcut(QKeySequence::HelpContents);
