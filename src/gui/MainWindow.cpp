@@ -481,6 +481,9 @@ void MainWindow::setLayout(int index)
         m_layoutForScreen[std::make_pair(m_screen->width, m_screen->height)] = index;
     m_app.options().boardSize = index;
     m_board->layoutChanged();
+    // An open move field stays on the first status line (Ctrl+L toggles while typing).
+    if (m_moveField && m_moveField->isVisible())
+        placeMoveField();
     updateCommandStates();
 }
 
@@ -818,6 +821,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     case QEvent::WindowDeactivate:
         m_loneAlt = false;
         break;
+    case QEvent::Resize:
+        // The board scales its layout in its own resize handling, which comes after this.
+        if (watched == m_board && m_moveField && m_moveField->isVisible())
+            QTimer::singleShot(0, this, &MainWindow::placeMoveField);
+        break;
     default:
         break;
     }
@@ -850,12 +858,17 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     QMainWindow::keyPressEvent(event);
 }
 
-void MainWindow::openMoveField(const QString& text)
+void MainWindow::placeMoveField()
 {
     const QRect status = m_board->transform().toWidget(
         panelRects(m_view.board().layoutIndex(), m_board->clientRect()).status);
     m_moveField->setGeometry(status.left() + 2, status.top() + 2, std::max(160, status.width() / 2),
         m_moveField->sizeHint().height());
+}
+
+void MainWindow::openMoveField(const QString& text)
+{
+    placeMoveField();
     showTypedError({});
     m_moveField->setText(text);
     m_moveField->show();

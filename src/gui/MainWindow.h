@@ -127,6 +127,8 @@ private:
     void showContextMenu(QPoint globalPos, Point layoutPoint);
     void onTimer(Clock::TimerId id);
     void updateAnalysisList();
+    // On the first status line of the current layout and scale.
+    void placeMoveField();
     void openMoveField(const QString& text);
     void enterTypedLine();
     void closeMoveField();

@@ -471,8 +471,8 @@ TEST(MainWindow, CommandsHaveKeysTheMenusShowAndReadWithoutThem)
         { "FlipBoard", QKeySequence("Ctrl+F"), [&] { return w.boardView().flipped(); }, false },
         { "FlipBackFromTheMoveField", QKeySequence("Ctrl+F"),
             [&] { return !w.boardView().flipped(); }, true },
-        { "ToggleLayout", QKeySequence("Ctrl+L"), [&] { return w.boardView().layoutIndex() == 8; },
-            false },
+        { "ToggleLayoutFromTheMoveField", QKeySequence("Ctrl+L"),
+            [&] { return w.boardView().layoutIndex() == 8; }, true },
         // Its first start says where its positions come from (the test has none).
         { "Training", QKeySequence("Ctrl+T"),
             [&] { return h.messages.value(0).startsWith("Loading training-positions"); }, false },
@@ -490,6 +490,10 @@ TEST(MainWindow, CommandsHaveKeysTheMenusShowAndReadWithoutThem)
     }
     h.messages.clear();
     EXPECT_EQ(w.action(cmd::kShowThreat)->shortcut(), QKeySequence("Ctrl+R"));
+    // The field is still open, and on the first status line of the new layout.
+    const Rect status = panelRects(8, w.boardWidget().clientRect()).status;
+    EXPECT_EQ(w.moveField()->pos(),
+        w.boardWidget().transform().toWidget(status).topLeft() + QPoint(2, 2));
 
     QStringList names;
     for (QMenu* menu : w.menuBar()->findChildren<QMenu*>())
