@@ -235,6 +235,7 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::ToggleLayout:
     case FrontEndRequest::About:
     case FrontEndRequest::Help:
+    case FrontEndRequest::AnnounceStatus:
         return false;
     }
     return false;

@@ -162,6 +162,58 @@ private:
     int m_button;
 };
 
+// The panel's painted texts: the two status lines and the clocks, read only.
+class PanelPart final : public BoardPart {
+public:
+    static constexpr int kSecondLine = 1, kClocks = 2;
+
+    PanelPart(BoardAccessible& board, int part)
+        : BoardPart(board)
+        , m_part(part)
+    {
+    }
+
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    void* interface_cast(QAccessible::InterfaceType) override { return nullptr; }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name || !isValid())
+            return {};
+        if (m_part == kClocks)
+            return widget().readClocks ? toQString(widget().readClocks()) : QString();
+        if (!widget().panelContent)
+            return {};
+        const StatusLines lines = widget().panelContent().lines;
+        return toQString(m_part == kSecondLine ? lines.second : lines.first);
+    }
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const PanelRects panel = panelRects(view().layoutIndex(), widget().clientRect());
+        if (m_part == kClocks)
+            return screenRect(widget(), panel.clock);
+        // The lines share the status area, one above the other.
+        Rect line = panel.status;
+        const int middle = (line.top + line.bottom) / 2;
+        (m_part == kSecondLine ? line.top : line.bottom) = middle;
+        return screenRect(widget(), line);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.invisible = !isValid() || !widget().isVisible();
+        s.readOnly = true;
+        return s;
+    }
+    void doAction(const QString&) override { }
+
+private:
+    int m_part;
+};
+
+constexpr int kPanelParts = 3;
+
 BoardAccessible::Announcer g_announcer = &QAccessible::updateAccessibility;
 
 QAccessibleInterface* boardFactory(const QString&, QObject* object)
@@ -185,6 +237,9 @@ BoardAccessible::~BoardAccessible()
         if (id)
             QAccessible::deleteAccessibleInterface(id);
     for (QAccessible::Id id : m_buttonIds)
+        if (id)
+            QAccessible::deleteAccessibleInterface(id);
+    for (QAccessible::Id id : m_panelIds)
         if (id)
             QAccessible::deleteAccessibleInterface(id);
 }
@@ -245,7 +300,8 @@ int BoardAccessible::childCount() const
 {
     if (!board()->view())
         return QAccessibleWidget::childCount();
-    return kSquareCount + int(shownButtons().size()) + QAccessibleWidget::childCount();
+    return kSquareCount + int(shownButtons().size()) + panelPartCount() +
+        QAccessibleWidget::childCount();
 }
 
 QAccessibleInterface* BoardAccessible::child(int index) const
@@ -261,7 +317,10 @@ QAccessibleInterface* BoardAccessible::child(int index) const
     index -= kSquareCount;
     if (index < int(buttons.size()))
         return buttonChild(buttons[std::size_t(index)]);
-    return QAccessibleWidget::child(index - int(buttons.size()));
+    index -= int(buttons.size());
+    if (index < panelPartCount())
+        return panelChild(index);
+    return QAccessibleWidget::child(index - panelPartCount());
 }
 
 int BoardAccessible::indexOfChild(const QAccessibleInterface* child) const
@@ -277,8 +336,12 @@ int BoardAccessible::indexOfChild(const QAccessibleInterface* child) const
     for (std::size_t i = 0; i < buttons.size(); ++i)
         if (m_buttonIds[std::size_t(buttons[i] - kFirstLayoutButton)] == id)
             return kSquareCount + int(i);
+    const int panelFirst = kSquareCount + int(buttons.size());
+    for (int part = 0; part < panelPartCount(); ++part)
+        if (m_panelIds[std::size_t(part)] == id)
+            return panelFirst + part;
     const int own = QAccessibleWidget::indexOfChild(child);
-    return own < 0 ? -1 : kSquareCount + int(buttons.size()) + own;
+    return own < 0 ? -1 : panelFirst + panelPartCount() + own;
 }
 
 QAccessibleInterface* BoardAccessible::childAt(int x, int y) const
@@ -303,6 +366,10 @@ QAccessibleInterface* BoardAccessible::childAt(int x, int y) const
             point.x >= area->left && point.x < area->right && point.y >= area->top &&
             point.y < area->bottom)
             return buttonChild(button);
+    // The clocks are drawn inside the status area: they are looked for first.
+    for (int part = panelPartCount() - 1; part >= 0; --part)
+        if (QAccessibleInterface* text = panelChild(part); text->rect().contains(x, y))
+            return text;
     return nullptr;
 }
 
@@ -323,6 +390,32 @@ QAccessibleInterface* BoardAccessible::buttonChild(int button) const
         id = QAccessible::registerAccessibleInterface(
             new ButtonPart(const_cast<BoardAccessible&>(*this), button));
     return QAccessible::accessibleInterface(id);
+}
+
+int BoardAccessible::panelPartCount() const
+{
+    return board()->panelContent ? kPanelParts : 0;
+}
+
+QAccessibleInterface* BoardAccessible::panelChild(int part) const
+{
+    QAccessible::Id& id = m_panelIds[std::size_t(part)];
+    if (!id)
+        id = QAccessible::registerAccessibleInterface(
+            new PanelPart(const_cast<BoardAccessible&>(*this), part));
+    return QAccessible::accessibleInterface(id);
+}
+
+void BoardAccessible::announceSecondLine(BoardWidget* board)
+{
+    auto* self = dynamic_cast<BoardAccessible*>(QAccessible::queryAccessibleInterface(board));
+    if (!self || !board->view() || self->panelPartCount() == 0)
+        return;
+    QAccessibleInterface* line = self->panelChild(PanelPart::kSecondLine);
+    QAccessibleEvent renamed(line, QAccessible::NameChanged);
+    g_announcer(&renamed);
+    QAccessibleEvent alert(line, QAccessible::Alert);
+    g_announcer(&alert);
 }
 
 void BoardAccessible::viewAttached(BoardWidget* board)

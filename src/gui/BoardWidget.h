@@ -70,6 +70,8 @@ public:
     // the Menu key).
     std::function<void(QPoint globalPos, Point layoutPoint)> onContextMenu;
     std::function<void()> onAnimationFinished;
+    // Both clocks as a screen reader says them ("White 4:59, Black 5:00").
+    std::function<std::string()> readClocks;
 
     // The layout changed: the scale, the analysis list and everything painted follow.
     void layoutChanged();

@@ -28,12 +28,14 @@
 #include "engine/BookSettings.h"
 #include "engine/HashSize.h"
 #include "engine/OpeningBook.h"
+#include "gui/BoardAccessible.h"
 #include "gui/Icons.h"
 #include "gui/QtText.h"
 #include "gui/SnapshotSettingsStore.h"
 #include "platform/PulseSoundOutput.h"
 #include "platform/SettingsFileStore.h"
 #include "present/ContextMenu.h"
+#include "present/SpokenStatus.h"
 #include "present/TypedInput.h"
 #include "present/WindowFit.h"
 #include "record/CPgnGame.h"
@@ -60,7 +62,8 @@ std::unique_ptr<SettingsStore> makeStore(const WindowStart& start)
     return file;
 }
 
-// How long the window's status line shows a notice (no sound, a new book).
+// How long the window's second status line shows a notice: no sound, a new book, or what
+// was announced.
 constexpr std::int64_t kNoticeMs = 15000;
 
 std::unique_ptr<SoundOutput> makeSoundOutput(
@@ -148,6 +151,7 @@ MainWindow::MainWindow(const WindowStart& start)
     };
     m_board->onContextMenu = [this](QPoint global, Point point) { showContextMenu(global, point); };
     m_board->onAnimationFinished = [this] { updateCommandStates(); };
+    m_board->readClocks = [this] { return spokenClocks(controller().clocks()); };
     readOptionsIntoView();
     m_board->attach(m_view.board(), *m_input);
     createActions();
@@ -155,6 +159,13 @@ MainWindow::MainWindow(const WindowStart& start)
     createCommandBar();
     createShortcuts();
     createMoveField();
+    createFocusChain();
+    // A lone Alt, Tab into and out of the move field and a click on the board reach the
+    // window wherever the focus is (eventFilter).
+    qApp->installEventFilter(this);
+    // Typed letters and the arrows start on the board, not on the command bar's first
+    // button.
+    m_board->setFocus();
     updateCommandStates();
     m_handOverRetry.setSingleShot(true);
     m_handOverRetry.setInterval(100);
@@ -336,13 +347,8 @@ QAction* MainWindow::barAction(int command) const
 
 void MainWindow::createMenus()
 {
-    // The key of each menu command is shown beside it; the keys themselves are window
-    // shortcuts (createShortcuts), so they also reach commands that have no menu item.
-    std::map<int, QString> keyTexts;
-    for (const Accelerator& accelerator : accelerators())
-        if (accelerator.key == AcceleratorKey::Letter && findCommand(accelerator.command))
-            keyTexts[accelerator.command] =
-                acceleratorKey(accelerator).toString(QKeySequence::NativeText);
+    // An item's key is its action's own shortcut (createShortcuts), which the menu shows
+    // beside it: a key written into the text would also be read out as part of its name.
     auto fill = [&](auto&& self, QMenu* menu, std::span<const MenuItem> items) -> void {
         for (const MenuItem& item : items) {
             switch (item.kind) {
@@ -353,17 +359,15 @@ void MainWindow::createMenus()
                 self(self, menu->addMenu(toQString(item.text)), item.children);
                 break;
             case MenuItemKind::Command:
-                if (QAction* a = action(item.command)) {
-                    if (auto key = keyTexts.find(item.command); key != keyTexts.end())
-                        a->setText(toQString(item.text) + QLatin1Char('\t') + key->second);
+                if (QAction* a = action(item.command))
                     menu->addAction(a);
-                }
                 break;
             }
         }
     };
     for (const MenuButton& button : velmorak::menuBar()) {
-        QMenu* menu = QMainWindow::menuBar()->addMenu(toQString(button.caption));
+        // Alt and the caption's first character open each menu.
+        QMenu* menu = QMainWindow::menuBar()->addMenu(QLatin1Char('&') + toQString(button.caption));
         fill(fill, menu, button.items);
     }
 }
@@ -397,8 +401,21 @@ void MainWindow::createShortcuts()
         // Ctrl+O names no command: the key does nothing.
         if (!findCommand(accelerator.command))
             continue;
+        const QKeySequence key = acceleratorKey(accelerator);
+        if (accelerator.key == AcceleratorKey::Letter) {
+            // The command's own action: its menu item shows the key, and the key is as
+            // available as the item. Added to the window, so that it also works for a
+            // command without an item.
+            QAction* own = action(accelerator.command);
+            own->setShortcut(key);
+            own->setShortcutContext(Qt::WindowShortcut);
+            addAction(own);
+            continue;
+        }
+        // The plain keys step through the game whatever the item says (the controller's
+        // guards decide) and are the move field's while it is open.
         auto* a = new QAction(this);
-        QList<QKeySequence> keys { acceleratorKey(accelerator) };
+        QList<QKeySequence> keys { key };
         if (accelerator.key == AcceleratorKey::Enter)
             keys << QKeySequence(Qt::Key_Enter);
         a->setShortcuts(keys);
@@ -406,20 +423,32 @@ void MainWindow::createShortcuts()
         const int id = accelerator.command;
         connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
         addAction(a);
-        if (accelerator.key != AcceleratorKey::Letter)
-            m_plainKeyShortcuts.push_back(a);
+        m_plainKeyShortcuts.push_back(a);
     }
     auto* menuKey = new QAction(this);
     menuKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
     menuKey->setShortcutContext(Qt::WindowShortcut);
     connect(menuKey, &QAction::triggered, m_board, &BoardWidget::openContextMenuFromKeyboard);
     addAction(menuKey);
+    // F10 opens the menu bar under every style; a lone Alt does too (eventFilter).
+    auto* menuBarKey = new QAction(this);
+    menuBarKey->setShortcut(QKeySequence(Qt::Key_F10));
+    menuBarKey->setShortcutContext(Qt::WindowShortcut);
+    connect(menuBarKey, &QAction::triggered, this, &MainWindow::openMenuBar);
+    addAction(menuBarKey);
     // The desktop's help key opens the manual as "Help..." does.
     auto* help = new QAction(this);
     help->setShortcut(QKeySequence::HelpContents);
     help->setShortcutContext(Qt::WindowShortcut);
     connect(help, &QAction::triggered, this, [this] { runCommand(cmd::kHelp); });
     addAction(help);
+}
+
+void MainWindow::openMenuBar()
+{
+    QMenuBar* bar = QMainWindow::menuBar();
+    if (!bar->actions().isEmpty())
+        bar->setActiveAction(bar->actions().first());
 }
 
 void MainWindow::runCommand(int id)
@@ -457,6 +486,12 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::Help:
         showHelp(kHelpMainAnchor);
         return true;
+    case FrontEndRequest::AnnounceStatus: {
+        // Shown where it can be read again, then spoken.
+        showNotice(toQString(statusAnnouncement(controller())));
+        BoardAccessible::announceSecondLine(m_board);
+        return true;
+    }
     // The board is on the screen, and the window ends by its Exit command, not by a word
     // typed into its move field.
     case FrontEndRequest::ShowBoard:
@@ -499,6 +534,9 @@ void MainWindow::setLayout(int index)
         m_layoutForScreen[std::make_pair(m_screen->width, m_screen->height)] = index;
     m_app.options().boardSize = index;
     m_board->layoutChanged();
+    // An open move field stays on the first status line (Ctrl+L toggles while typing).
+    if (m_moveField && m_moveField->isVisible())
+        placeMoveField();
     updateCommandStates();
 }
 
@@ -755,14 +793,94 @@ void MainWindow::createMoveField()
     m_moveField->hide();
     connect(m_moveField, &QLineEdit::returnPressed, this, [this] { enterTypedLine(); });
     connect(m_moveField, &QLineEdit::textEdited, this, [this] { showTypedError({}); });
-    // A click on the board is input by the pointer: the field gives way to it.
-    m_board->installEventFilter(this);
+}
+
+void MainWindow::createFocusChain()
+{
+    // Tab goes from the command bar's buttons, left to right, to the board and from there
+    // into the move field (eventFilter); the bar's buttons take no focus by default.
+    QWidget* previous = nullptr;
+    for (QAction* a : m_commandBar->actions()) {
+        QWidget* button = m_commandBar->widgetForAction(a);
+        if (!button)
+            continue;
+        button->setFocusPolicy(Qt::TabFocus);
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+    if (previous)
+        setTabOrder(previous, m_board);
+    setTabOrder(m_board, m_moveField);
+    // The button that shows the buttons a narrow window has no room for.
+    if (auto* more = m_commandBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More commands"));
+}
+
+void MainWindow::focusCommandBar()
+{
+    // Buttons of commands not available now take no focus.
+    for (QAction* a : m_commandBar->actions())
+        if (QWidget* button = m_commandBar->widgetForAction(a); button && button->isEnabled()) {
+            button->setFocus(Qt::TabFocusReason);
+            return;
+        }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_board && event->type() == QEvent::MouseButtonPress)
-        closeMoveField();
+    // Installed on the application: every widget's events pass here first.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        m_loneAlt = false;
+        // A click on the board is input by the pointer: the field gives way to it.
+        if (watched == m_board)
+            closeMoveField();
+        break;
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // Alt while the menu bar is open leaves it to the menu bar.
+        m_loneAlt = key->key() == Qt::Key_Alt && widget && widget->window() == this &&
+            !menuBar()->activeAction();
+        const bool plain = key->modifiers() == Qt::NoModifier;
+        if (watched == m_board && key->key() == Qt::Key_Tab && plain) {
+            openMoveField({});
+            return true;
+        }
+        if (watched == m_moveField &&
+            (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && plain))) {
+            // The field lives only while a move is typed; Tab leaves it as Escape does.
+            closeMoveField();
+            if (key->key() == Qt::Key_Tab)
+                focusCommandBar();
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Alt && !key->isAutoRepeat() && std::exchange(m_loneAlt, false) &&
+            !QApplication::activePopupWidget())
+            // After the menu bar's own handling of Alt (styles that have one only mark the
+            // bar, and not under every platform): the first menu opens, as with F10.
+            QTimer::singleShot(0, this, [this] {
+                if (!QApplication::activePopupWidget())
+                    openMenuBar();
+            });
+        break;
+    }
+    case QEvent::WindowDeactivate:
+        m_loneAlt = false;
+        break;
+    case QEvent::Resize:
+        // The board scales its layout in its own resize handling, which comes after this.
+        if (watched == m_board && m_moveField && m_moveField->isVisible())
+            QTimer::singleShot(0, this, &MainWindow::placeMoveField);
+        break;
+    default:
+        break;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -792,12 +910,17 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     QMainWindow::keyPressEvent(event);
 }
 
-void MainWindow::openMoveField(const QString& text)
+void MainWindow::placeMoveField()
 {
     const QRect status = m_board->transform().toWidget(
         panelRects(m_view.board().layoutIndex(), m_board->clientRect()).status);
     m_moveField->setGeometry(status.left() + 2, status.top() + 2, std::max(160, status.width() / 2),
         m_moveField->sizeHint().height());
+}
+
+void MainWindow::openMoveField(const QString& text)
+{
+    placeMoveField();
     showTypedError({});
     m_moveField->setText(text);
     m_moveField->show();

@@ -114,6 +114,10 @@ private:
     void createCommandBar();
     void createShortcuts();
     void createMoveField();
+    void createFocusChain();
+    // Tab from the move field: the command bar's first button that can be pressed.
+    void focusCommandBar();
+    void openMenuBar();
     void updateCommandStates();
     PanelContent panelContent();
     // What the panel's texts are computed from, with the window's part filled in.
@@ -126,6 +130,8 @@ private:
     void showContextMenu(QPoint globalPos, Point layoutPoint);
     void onTimer(Clock::TimerId id);
     void updateAnalysisList();
+    // On the first status line of the current layout and scale.
+    void placeMoveField();
     void openMoveField(const QString& text);
     void enterTypedLine();
     void closeMoveField();
@@ -160,10 +166,13 @@ private:
     QToolBar* m_commandBar = nullptr;
     QPointer<QLineEdit> m_moveField;
     QString m_typedError;
-    // Why no sound plays, read on the second status line until m_noticeUntil (ticks).
+    // Why no sound plays, a new book, or the last announcement: read on the second status
+    // line until m_noticeUntil (ticks).
     QString m_notice;
     std::int64_t m_noticeUntil = 0;
     std::vector<QAction*> m_plainKeyShortcuts;
+    // Alt is held and nothing else was pressed since: its release opens the menu bar.
+    bool m_loneAlt = false;
     std::optional<ScreenSize> m_screen;
     // Files handed over and not yet opened, and the timer that looks again once a box that
     // held them back may have closed.

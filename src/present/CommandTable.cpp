@@ -70,6 +70,7 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kChannels, Channels, "Channels...", false, NotBuilt },
     { cmd::kVariables, Variables, "Variables...", false, NotBuilt },
     { cmd::kFinger, Finger, "Finger...", false, NotBuilt },
+    { cmd::kAnnounceStatus, AnnounceStatus, "Announce result and clocks", false, Always },
 };
 
 constexpr Accelerator kAccelerators[] = {
@@ -78,6 +79,11 @@ constexpr Accelerator kAccelerators[] = {
     // Bound to an id the table lacks, so Ctrl+O does nothing.
     { AcceleratorKey::Letter, 'O', cmd::kUnboundOpenKey },
     { AcceleratorKey::Letter, 'S', cmd::kSaveGame },
+    { AcceleratorKey::Letter, 'F', cmd::kFlipBoard },
+    { AcceleratorKey::Letter, 'L', cmd::kToggleLayout },
+    { AcceleratorKey::Letter, 'T', cmd::kTraining },
+    { AcceleratorKey::Letter, 'R', cmd::kShowThreat },
+    { AcceleratorKey::Letter, 'I', cmd::kAnnounceStatus },
     { AcceleratorKey::Left, 0, cmd::kTakeBackMove },
     { AcceleratorKey::Right, 0, cmd::kNextMove },
     { AcceleratorKey::Up, 0, cmd::kForwardToBranchPoint },
@@ -124,6 +130,7 @@ constexpr MenuItem kToolsItems[] = {
     item(cmd::kOptions, "Options..."),
     item(cmd::kSetupBoard, "Setup board..."),
     item(cmd::kFlipBoard, "Flip board"),
+    item(cmd::kToggleLayout, "Toggle layout"),
     item(cmd::kNextGame, "Next game"),
     item(cmd::kPreviousGame, "Previous game"),
     kSeparator,
@@ -138,6 +145,7 @@ constexpr MenuItem kHelpItems[] = {
     kSeparator,
     item(cmd::kHint, "Hint"),
     item(cmd::kShowThreat, "Show threat"),
+    item(cmd::kAnnounceStatus, "Announce result and clocks"),
     kSeparator,
     item(cmd::kTraining, "Training"),
 };

@@ -58,6 +58,7 @@ enum class Operation {
     Channels,
     Variables,
     Finger,
+    AnnounceStatus,
     LayoutButton,
 };
 
@@ -112,6 +113,8 @@ inline constexpr int kOfferDraw = 40084;
 inline constexpr int kChannels = 40085;
 inline constexpr int kVariables = 40086;
 inline constexpr int kFinger = 40087;
+// Tells a screen reader the state of the game and both clocks.
+inline constexpr int kAnnounceStatus = 40089;
 // The menu bar's three buttons: they open menus and run nothing.
 inline constexpr int kFileMenu = 40002;
 inline constexpr int kToolsMenu = 40009;
@@ -156,6 +159,8 @@ struct Accelerator {
     int command;
 };
 
+// Each key once. Letters come only with Ctrl: a bare letter typed on the board opens the
+// move field. A command's Ctrl key is shown beside its menu item.
 std::span<const Accelerator> accelerators();
 
 enum class MenuItemKind { Command, Separator, Submenu };

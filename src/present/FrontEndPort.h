@@ -20,6 +20,9 @@ enum class FrontEndRequest {
     // "About..." and "Help...": their dialog, the manual.
     About,
     Help,
+    // "Announce result and clocks": the game's state and both clocks told to a screen
+    // reader.
+    AnnounceStatus,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a

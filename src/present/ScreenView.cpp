@@ -1,6 +1,7 @@
 #include "present/ScreenView.h"
 
 #include "app/GameController.h"
+#include "present/SpokenStatus.h"
 #include "present/WindowChrome.h"
 #include "record/CGameNode.h"
 #include "rules/Board.h"
@@ -75,8 +76,7 @@ void ScreenView::keepFlip(bool flipped)
 std::string ScreenView::boardDescription() const
 {
     const CGameNode* node = m_controller->currentNode();
-    std::string description =
-        m_controller->board().sideToMove() == kBlackSide ? "Black to move" : "White to move";
+    std::string description = gameStateText(*m_controller);
     if (node && node->parent() && m_controller->state().lastMove != NoMove)
         description = "Last move " + node->label() + ". " + description;
     return description;

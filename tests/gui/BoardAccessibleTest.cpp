@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/MainWindow.h"
+#include "present/SpokenStatus.h"
 #include "support/TempFolder.h"
 
 // Failures print the text, not its UTF-16 units.
@@ -122,7 +123,8 @@ TEST(BoardAccessible, LayoutButtonsFollowTheSquaresWhereTheLayoutDrawsThem)
     const int ownChildren = int(framed.window->boardWidget()
                                     .findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)
                                     .size());
-    ASSERT_EQ(board->childCount(), 64 + kLayoutButtonCount + ownChildren);
+    constexpr int kPanelTexts = 3;
+    ASSERT_EQ(board->childCount(), 64 + kLayoutButtonCount + kPanelTexts + ownChildren);
     EXPECT_EQ(board->child(64)->text(QAccessible::Name), QStringLiteral("New game"));
     for (int index = 64; index < 64 + kLayoutButtonCount; ++index) {
         QAccessibleInterface* button = board->child(index);
@@ -139,7 +141,26 @@ TEST(BoardAccessible, LayoutButtonsFollowTheSquaresWhereTheLayoutDrawsThem)
     EXPECT_TRUE(board->child(65)->state().disabled) << "Setup";
 
     StartedWindow plain(7);
-    EXPECT_EQ(plain.board()->childCount(), 64 + ownChildren);
+    EXPECT_EQ(plain.board()->childCount(), 64 + kPanelTexts + ownChildren);
+}
+
+TEST(BoardAccessible, StatusLinesAndClocksAreReadAsText)
+{
+    StartedWindow started(7);
+    BoardWidget& widget = started.window->boardWidget();
+    const StatusLines lines = widget.panelContent().lines;
+    ASSERT_FALSE(lines.first.empty());
+    const QString expected[] = { QString::fromStdString(lines.first),
+        QString::fromStdString(lines.second),
+        QString::fromStdString(spokenClocks(started.window->controller().clocks())) };
+    QAccessibleInterface* board = started.board();
+    for (int part = 0; part < 3; ++part) {
+        QAccessibleInterface* text = board->child(64 + part);
+        EXPECT_EQ(text->role(), QAccessible::StaticText) << part;
+        EXPECT_EQ(text->text(QAccessible::Name), expected[part]) << part;
+        EXPECT_EQ(board->indexOfChild(text), 64 + part);
+        EXPECT_EQ(board->childAt(centre(text).x(), centre(text).y()), text) << part;
+    }
 }
 
 std::vector<std::pair<QAccessible::Event, QString>> g_events;

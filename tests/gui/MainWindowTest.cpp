@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -6,7 +7,9 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QTest>
 #include <QToolBar>
 
@@ -14,8 +17,10 @@
 
 #include "WindowHarness.h"
 #include "engine/BookSettings.h"
+#include "gui/BoardAccessible.h"
 #include "gui/SingleInstance.h"
 #include "platform/SettingsFileStore.h"
+#include "present/SpokenStatus.h"
 #include "record/FirstGame.h"
 
 using velmorak::test::WindowHarness;
@@ -507,7 +512,161 @@ TEST(MainWindow, ANarrowWindowKeepsEveryCommandBarButtonShown)
     }
 }
 
-} // namespace
+// Every accessible object under `root` with its name, depth first.
+void collectNames(QAccessibleInterface* root, QStringList& names)
+{
+    for (int i = 0; i < root->childCount(); ++i)
+        if (QAccessibleInterface* child = root->child(i)) {
+            names << child->text(QAccessible::Name);
+            collectNames(child, names);
+        }
+}
+
+TEST(MainWindow, CommandsHaveKeysTheMenusShowAndReadWithoutThem)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    const struct {
+        const char* name;
+        QKeySequence key;
+        std::function<bool()> done;
+        bool fromMoveField;
+    } rows[] = {
+        { "FlipBoard", QKeySequence("Ctrl+F"), [&] { return w.boardView().flipped(); }, false },
+        { "FlipBackFromTheMoveField", QKeySequence("Ctrl+F"),
+            [&] { return !w.boardView().flipped(); }, true },
+        { "ToggleLayoutFromTheMoveField", QKeySequence("Ctrl+L"),
+            [&] { return w.boardView().layoutIndex() == 8; }, true },
+        // Its first start says where its positions come from (the test has none).
+        { "Training", QKeySequence("Ctrl+T"),
+            [&] { return h.messages.value(0).startsWith("Loading training-positions"); }, false },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QWidget* target = &w.boardWidget();
+        if (row.fromMoveField) {
+            QTest::keyClick(target, 'e');
+            target = w.moveField();
+            ASSERT_TRUE(target->hasFocus());
+        }
+        QTest::keySequence(target, row.key);
+        EXPECT_TRUE(row.done());
+    }
+    h.messages.clear();
+    EXPECT_EQ(w.action(cmd::kShowThreat)->shortcut(), QKeySequence("Ctrl+R"));
+    // The field is still open, and on the first status line of the new layout.
+    const Rect status = panelRects(8, w.boardWidget().clientRect()).status;
+    EXPECT_EQ(w.moveField()->pos(),
+        w.boardWidget().transform().toWidget(status).topLeft() + QPoint(2, 2));
+
+    QStringList names;
+    for (QMenu* menu : w.menuBar()->findChildren<QMenu*>())
+        collectNames(QAccessible::queryAccessibleInterface(menu), names);
+    EXPECT_TRUE(names.contains("New game"));
+    EXPECT_TRUE(names.filter(u"\t").isEmpty()) << names.filter(u"\t").join('|').toStdString();
+    EXPECT_EQ(w.menuBar()->actions().first()->text(), "&File");
+
+    // Each control of the command bar says what it is.
+    names.clear();
+    collectNames(QAccessible::queryAccessibleInterface(w.findChild<QToolBar*>()), names);
+    EXPECT_FALSE(names.contains(QString())) << names.join('|').toStdString();
+}
+
+// A style that leaves Alt to the program.
+class NoAltStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+        QStyleHintReturn* returned) const override
+    {
+        return hint == SH_MenuBar_AltKeyNavigation
+            ? 0
+            : QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+TEST(MainWindow, F10AndALoneAltOpenTheMenuBarUnderEveryStyle)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    QMenuBar* bar = w.menuBar();
+    NoAltStyle noAlt;
+    bar->setStyle(&noAlt);
+    QWidget* board = &w.boardWidget();
+    auto opened = [&] {
+        QApplication::processEvents();
+        const bool open = bar->activeAction() == bar->actions().first();
+        if (QWidget* menu = QApplication::activePopupWidget())
+            menu->close();
+        bar->setActiveAction(nullptr);
+        return open;
+    };
+    QTest::keyClick(board, Qt::Key_F10);
+    EXPECT_TRUE(opened()) << "F10";
+    QTest::keyPress(board, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(board, Qt::Key_Alt);
+    EXPECT_TRUE(opened()) << "a lone Alt";
+    QTest::keyPress(board, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyClick(board, Qt::Key_X, Qt::AltModifier);
+    QTest::keyRelease(board, Qt::Key_Alt);
+    EXPECT_FALSE(opened()) << "Alt with a key";
+    bar->setStyle(nullptr);
+}
+
+TEST(MainWindow, TabGoesFromTheCommandBarToTheBoardAndIntoTheMoveField)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    QToolBar* commandBar = w.findChild<QToolBar*>();
+    auto button = [&](int command) { return commandBar->widgetForAction(w.barAction(command)); };
+    auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    EXPECT_EQ(QApplication::focusWidget(), &w.boardWidget()) << "letters typed at once are moves";
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), button(kFlip));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &w.boardWidget());
+    press(Qt::Key_Tab);
+    EXPECT_TRUE(w.moveField()->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), w.moveField());
+    press(Qt::Key_Backtab);
+    EXPECT_FALSE(w.moveField()->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), &w.boardWidget());
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    // Take back and Next move cannot be pressed in a new game, nor can "Show game moves".
+    EXPECT_EQ(QApplication::focusWidget(), button(cmd::kMoveNow));
+    EXPECT_FALSE(w.moveField()->isVisible());
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), button(kHint));
+}
+
+std::vector<std::pair<QAccessible::Event, QString>> g_announced;
+
+TEST(MainWindow, AfterMateTheBoardSaysSoAndTheStatusIsAnnouncedOnRequest)
+{
+    WindowHarness h({ .fen = "k7/8/1K6/8/8/8/8/7R w - - 0 1" });
+    auto& w = h.window();
+    h.enter("h1-h8");
+    EXPECT_EQ(h.messages, QStringList { "Checkmate" });
+    h.messages.clear();
+    EXPECT_EQ(
+        w.boardWidget().accessibleDescription(), "Last move 1.Rh8#. Checkmate, White wins, 1-0");
+
+    const auto previous = gui::BoardAccessible::setAnnouncer([](QAccessibleEvent* event) {
+        g_announced.emplace_back(
+            event->type(), event->accessibleInterface()->text(QAccessible::Name));
+    });
+    // The box took the keys; closed, it gives them back.
+    w.activateWindow();
+    ASSERT_TRUE(h.waitUntil([&] { return w.isActiveWindow(); }));
+    QTest::keySequence(&w.boardWidget(), QKeySequence("Ctrl+I"));
+    gui::BoardAccessible::setAnnouncer(previous);
+    const QString said = "Checkmate, White wins, 1-0. " +
+        QString::fromStdString(spokenClocks(w.controller().clocks()));
+    EXPECT_EQ(QString::fromStdString(w.boardWidget().panelContent().lines.second), said);
+    const decltype(g_announced) expected { { QAccessible::NameChanged, said },
+        { QAccessible::Alert, said } };
+    EXPECT_EQ(g_announced, expected);
+}
 
 // In a square window the players keep a row of the panel under the engine's line, and no
 // window gets so small that the panel's text is cut.
@@ -579,3 +738,5 @@ TEST(MainWindow, LongNamesStayInsideTheLandscapePanelWhoseTextStopsGrowing)
     h.resizeBoardTo(1600, 900);
     EXPECT_GT(w.boardWidget().moveListRows(), LandscapeMoveList::kRows);
 }
+
+} // namespace

@@ -58,6 +58,9 @@ void WindowHarness::open()
     Status started = m_window->start();
     ASSERT_TRUE(started) << started.error().message;
     m_window->show();
+    // Keys go to the active window: shortcuts, Tab and the menu bar's Alt need it.
+    m_window->activateWindow();
+    waitUntil([&] { return m_window->isActiveWindow(); }, 1000);
     resizeBoardTo(480, 600);
 }
 

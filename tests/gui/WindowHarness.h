@@ -2,11 +2,13 @@
 
 #include <QEvent>
 #include <QPoint>
+#include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string_view>
 
 #include "app/GameController.h"
@@ -17,6 +19,12 @@
 #include "support/TempFolder.h"
 
 class QWidget;
+
+// Failures print the text, not its UTF-16 units.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace velmorak::test {
 

@@ -1,9 +1,13 @@
 #include "present/CommandTable.h"
 
+#include <algorithm>
 #include <limits>
 #include <set>
+#include <string>
 
 #include <gtest/gtest.h>
+
+#include "support/TempFolder.h"
 
 using namespace velmorak;
 
@@ -31,7 +35,7 @@ TEST(CommandTable, HasEveryIdOnceAndEverySourceReachesIt)
         EXPECT_TRUE(ids.insert(entry.id).second) << "twice: " << entry.id;
         EXPECT_EQ(findCommand(entry.id), &entry);
     }
-    EXPECT_EQ(ids.size(), 57u);
+    EXPECT_EQ(ids.size(), 58u);
     for (const MenuButton& button : menuBar())
         expectMenuKnown(button.items, button.caption);
     for (const CommandBarButton& button : commandBarButtons())
@@ -43,6 +47,30 @@ TEST(CommandTable, HasEveryIdOnceAndEverySourceReachesIt)
     for (const Accelerator& key : accelerators())
         if (key.letter != 'O')
             expectKnown(key.command, "accelerator");
+}
+
+bool inMenu(std::span<const MenuItem> items, int command)
+{
+    return std::ranges::any_of(items, [&](const MenuItem& entry) {
+        return entry.command == command || inMenu(entry.children, command);
+    });
+}
+
+TEST(CommandTable, EachKeyIsOnceInTheManualAndCtrlKeysInTheMenus)
+{
+    const std::string manual = TempFolder::read(VELMORAK_SOURCE_DIR "/data/manual/Velmorak.htm");
+    std::set<std::pair<AcceleratorKey, char>> keys;
+    for (const Accelerator& key : accelerators()) {
+        EXPECT_TRUE(keys.insert({ key.key, key.letter }).second) << "twice: " << key.letter;
+        const CommandEntry* entry = findCommand(key.command);
+        if (!entry || key.key != AcceleratorKey::Letter)
+            continue;
+        const std::string shown = std::string("<kbd>Ctrl+") + key.letter + "</kbd>";
+        EXPECT_NE(manual.find(shown), std::string::npos) << shown;
+        EXPECT_TRUE(std::ranges::any_of(menuBar(), [&](const MenuButton& button) {
+            return inMenu(button.items, key.command);
+        })) << entry->name;
+    }
 }
 
 TEST(CommandTable, UnboundIdsAndKeysDoNothing)
