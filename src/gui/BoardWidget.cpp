@@ -19,7 +19,7 @@ namespace velmorak::gui {
 
 namespace {
 
-// Textures are tiled in 60-pixel tiles of the layout, the layout buttons in 30-pixel ones.
+// The frame is tiled in 60-pixel tiles of the layout, the layout buttons in 30-pixel ones.
 constexpr int kTextureTile = 60;
 constexpr int kButtonTile = 30;
 // The narrowest frame (layout pixels) that gets coordinate labels.
@@ -28,11 +28,6 @@ const QColor kMarkColour(250, 250, 80);
 const QColor kAttackedMarkColour(250, 150, 80);
 const QColor kArrowColour(250, 250, 80);
 const QColor kSelectionColour(255, 0, 0);
-
-bool isLightSquare(Square square)
-{
-    return ((square >> 4) + (square & 7)) % 2 == 1;
-}
 
 QBrush tileBrush(const QPixmap& tile, QPoint origin)
 {
@@ -228,11 +223,10 @@ void BoardWidget::paintBoard(QPainter& painter, const QRect& dirty)
 void BoardWidget::paintSquare(QPainter& painter, Square square)
 {
     const QRect r = m_transform.toDevice(*m_view->squareRect(square));
-    const int tile = m_transform.deviceLength(kTextureTile);
-    const QPoint origin = m_transform.toDevice(Point { 0, 0 });
-    const QPixmap& texture =
-        isLightSquare(square) ? m_artwork.lightTile(tile) : m_artwork.darkTile(tile);
-    painter.fillRect(r, tileBrush(texture, origin));
+    // Each square has its own cut of the texture, which goes with it when the board flips.
+    const int squarePx = m_transform.deviceLength(m_view->layout()[kSquareWidth]);
+    painter.fillRect(
+        r, m_artwork.squareBrush(fileOf(square), rankOf(square), r.topLeft(), squarePx));
     const PieceCode piece = m_view->pieceShownAt(square);
     if (piece != kEmpty) {
         const int px = std::min(r.width(), r.height());

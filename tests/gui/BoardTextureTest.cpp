@@ -1,13 +1,17 @@
 #include "gui/BoardTexture.h"
 
+#include <QPainter>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "ArtImages.h"
+#include "gui/Artwork.h"
 
 using namespace velmorak::gui;
 
@@ -20,6 +24,27 @@ double columnStep(const QImage& tile, int a, int b)
     for (int y = 0; y < tile.height(); ++y)
         total += std::abs(qGray(tile.pixel(a, y)) - qGray(tile.pixel(b, y)));
     return total / tile.height();
+}
+
+// The 64 squares, `px` pixels each, painted with their brushes at the board's places, or at
+// the places of a turned board.
+QImage paintBoard(Artwork& artwork, int px, bool turned)
+{
+    QImage board(8 * px, 8 * px, QImage::Format_RGB32);
+    QPainter painter(&board);
+    for (int file = 0; file < 8; ++file)
+        for (int rank = 0; rank < 8; ++rank) {
+            const int column = turned ? 7 - file : file, row = turned ? rank : 7 - rank;
+            const QRect r(column * px, row * px, px, px);
+            painter.fillRect(r, artwork.squareBrush(file, rank, r.topLeft(), px));
+        }
+    return board;
+}
+
+QImage squareOf(const QImage& board, int px, int file, int rank, bool turned = false)
+{
+    const int column = turned ? 7 - file : file, row = turned ? rank : 7 - rank;
+    return board.copy(column * px, row * px, px, px);
 }
 
 } // namespace
@@ -70,4 +95,45 @@ TEST(BoardTexture, IsTheSameEveryTimeAndFastEnoughForEveryResize)
         makeBoardTexture(info.id, 60);
     const auto each = (std::chrono::steady_clock::now() - start) / boardTextures().size();
     EXPECT_LT(each, std::chrono::milliseconds(10));
+
+    EXPECT_EQ(makeBoardSheets(155, 30).dark, makeBoardSheets(155, 30).dark);
+}
+
+TEST(BoardTexture, EachSquareShowsItsOwnCutAndKeepsItWhenTheBoardTurns)
+{
+    constexpr int px = 40;
+    for (const BoardTextureInfo& info : boardTextures()) {
+        SCOPED_TRACE(info.name);
+        std::set<std::tuple<int, int, bool, bool>> cuts[2];
+        for (int file = 0; file < 8; ++file)
+            for (int rank = 0; rank < 8; ++rank) {
+                const SquareCut cut = squareCut(info.id, file, rank);
+                cuts[(file + rank) % 2].insert(
+                    { cut.column, cut.row, cut.mirrored, cut.upsideDown });
+            }
+        EXPECT_EQ(cuts[0].size(), 32u);
+        EXPECT_EQ(cuts[1].size(), 32u);
+
+        Artwork artwork;
+        artwork.choose(0, info.id);
+        const QImage board = paintBoard(artwork, px, false);
+        EXPECT_EQ(paintBoard(artwork, px, false), board);
+        const QImage turned = paintBoard(artwork, px, true);
+        for (int file = 0; file < 8; ++file) {
+            for (int rank = 0; rank < 8; ++rank) {
+                SCOPED_TRACE(file * 8 + rank);
+                const QImage square = squareOf(board, px, file, rank);
+                EXPECT_EQ(squareOf(turned, px, file, rank, true), square);
+                // Neighbours of the same colour: diagonally and two squares along.
+                for (auto [df, dr] : { std::pair { 1, 1 }, { 1, -1 }, { 2, 0 }, { 0, 2 } }) {
+                    if (file + df > 7 || rank + dr < 0 || rank + dr > 7)
+                        continue;
+                    // Apart by at least a third of the grain's own contrast; copies of
+                    // one tile are not apart at all.
+                    EXPECT_GT(meanDifference(square, squareOf(board, px, file + df, rank + dr)),
+                        greyLevels(square).spread / 3);
+                }
+            }
+        }
+    }
 }
