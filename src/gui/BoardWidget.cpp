@@ -26,7 +26,8 @@ constexpr int kButtonTile = 30;
 constexpr int kLabelFrame = 10;
 const QColor kMarkColour(250, 250, 80);
 const QColor kAttackedMarkColour(250, 150, 80);
-const QColor kArrowColour(250, 250, 80);
+const QColor kArrowColour(250, 250, 80, 120);
+const QColor kArrowEdgeColour(0, 0, 0, 150);
 const QColor kSelectionColour(255, 0, 0);
 
 QBrush tileBrush(const QPixmap& tile, QPoint origin)
@@ -303,9 +304,11 @@ void BoardWidget::paintMarksAndArrow(QPainter& painter)
     for (const Point& p : arrow)
         polygon << QPointF((m_transform.deviceX(p.x)), m_transform.deviceY(p.y));
     polygon << polygon.front();
+    // The head lies over the moved piece: the piece shows through it, tinted, and a thin
+    // dark edge keeps the arrow itself clear on light squares and light pieces.
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, std::max(1.0, m_transform.devicePixelRatio())));
+    painter.setPen(QPen(kArrowEdgeColour, std::max(1.0, m_transform.devicePixelRatio())));
     painter.setBrush(kArrowColour);
     painter.drawPolygon(polygon);
     painter.restore();

@@ -24,6 +24,27 @@ QImage squareImage(WindowHarness& h, const QImage& board, std::string_view squar
     return board.copy(h.window().boardWidget().transform().toDevice(*area));
 }
 
+// Pearson correlation of the grey levels of two images over the pixels where they differ.
+struct Covered {
+    int pixels = 0;
+    double correlation = 0;
+};
+Covered coveredPixels(const QImage& under, const QImage& over)
+{
+    double n = 0, sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    for (int y = 0; y < under.height(); ++y)
+        for (int x = 0; x < under.width(); ++x) {
+            const QRgb a = under.pixel(x, y), b = over.pixel(x, y);
+            if (a == b)
+                continue;
+            const double ga = qGray(a), gb = qGray(b);
+            n += 1;
+            sa += ga, sb += gb, saa += ga * ga, sbb += gb * gb, sab += ga * gb;
+        }
+    const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
+    return { int(n), va > 0 && vb > 0 ? (sab - sa * sb / n) / std::sqrt(va * vb) : 0 };
+}
+
 } // namespace
 
 // The default texture (Cherry) on 60-pixel squares, the size of the tile it once repeated.
@@ -48,4 +69,26 @@ TEST(BoardArtwork, LightSquaresShowTheirOwnGrainAndKeepItWhenRepaintedOrFlipped)
     const QImage flipped = boardImage(h);
     for (std::size_t i = 0; i < std::size(light); ++i)
         EXPECT_EQ(squareImage(h, flipped, light[i]), before[i]) << light[i];
+}
+
+TEST(BoardArtwork, TheMovedPieceShowsThroughTheLastMoveArrow)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    h.enter("g1 f3");
+    ASSERT_TRUE(h.waitForWhiteToMove());
+    ASSERT_FALSE(w.boardView().arrowPolygon().empty());
+    // The arrow's tip lies on the square where the engine's piece landed.
+    const BoardView& view = w.boardView();
+    const Square landed = squareAt(view.layout(), view.arrowPolygon()[5], {}, view.flipped());
+    ASSERT_NE(view.pieceShownAt(landed), kEmpty);
+    const QRect area = w.boardWidget().transform().toDevice(*view.squareRect(landed));
+    const QImage withArrow = boardImage(h).copy(area);
+    w.boardView().setHighlightLastMove(false);
+    const QImage without = boardImage(h).copy(area);
+    // Under an opaque arrow the covered pixels are one colour whatever lay beneath; under a
+    // tinted one they keep the light and dark of the piece.
+    const Covered covered = coveredPixels(without, withArrow);
+    EXPECT_GT(covered.pixels, 200) << "the arrow shows";
+    EXPECT_GT(covered.correlation, 0.5);
 }
