@@ -14,6 +14,7 @@ void Artwork::choose(int pieceSet, int texture)
     if (texture != m_texture) {
         m_texture = texture;
         m_tiles.clear();
+        m_sheets.clear();
     }
 }
 
@@ -51,7 +52,7 @@ const Artwork::Tiles& Artwork::tiles(int tilePx)
     for (int y = 0; y < made.frame.height(); y += step)
         for (int x = 0; x < made.frame.width(); x += step, ++count)
             sum += qGray(made.frame.pixel(x, y));
-    m_tiles.push_back(Tiles { tilePx, QPixmap::fromImage(made.light), QPixmap::fromImage(made.dark),
+    m_tiles.push_back(Tiles { tilePx, QPixmap::fromImage(made.light),
         QPixmap::fromImage(made.frame), count > 0 && sum / count > 150 });
     m_frameLight = m_tiles.back().frameLight;
     return m_tiles.back();
@@ -62,9 +63,28 @@ const QPixmap& Artwork::lightTile(int tilePx)
     return tiles(tilePx).light;
 }
 
-const QPixmap& Artwork::darkTile(int tilePx)
+QBrush Artwork::squareBrush(int file, int rank, QPoint topLeft, int squarePx)
 {
-    return tiles(tilePx).dark;
+    auto kept = std::find_if(m_sheets.begin(), m_sheets.end(),
+        [squarePx](const Sheets& sheets) { return sheets.px == squarePx; });
+    if (kept == m_sheets.end()) {
+        if (m_sheets.size() >= kSheetSizesKept)
+            m_sheets.erase(m_sheets.begin());
+        BoardSheets made = makeBoardSheets(m_texture, squarePx);
+        m_sheets.push_back(
+            Sheets { squarePx, QPixmap::fromImage(made.light), QPixmap::fromImage(made.dark) });
+        kept = m_sheets.end() - 1;
+    }
+    const SquareCut cut = squareCut(m_texture, file, rank);
+    // Maps the cut's corner to `topLeft`; a mirrored axis runs back from the far side. Whole
+    // pixels and unit scales only, so no pixel of the sheet is resampled.
+    const int left = cut.column * squarePx, top = cut.row * squarePx;
+    const QTransform place(cut.mirrored ? -1 : 1, 0, 0, cut.upsideDown ? -1 : 1,
+        cut.mirrored ? topLeft.x() + squarePx + left : topLeft.x() - left,
+        cut.upsideDown ? topLeft.y() + squarePx + top : topLeft.y() - top);
+    QBrush brush((file + rank) % 2 == 1 ? kept->light : kept->dark);
+    brush.setTransform(place);
+    return brush;
 }
 
 const QPixmap& Artwork::frameTile(int tilePx)

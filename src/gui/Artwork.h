@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBrush>
 #include <QPixmap>
 #include <array>
 #include <memory>
@@ -22,10 +23,14 @@ public:
 
     // The piece as a `px` x `px` device-pixel picture; null for an empty square.
     const QPixmap& piece(PieceCode piece, int px);
-    // Square tiles `tilePx` device pixels wide.
+    // Square tiles `tilePx` device pixels wide, for the layout buttons and the frame.
     const QPixmap& lightTile(int tilePx);
-    const QPixmap& darkTile(int tilePx);
     const QPixmap& frameTile(int tilePx);
+    // The brush that fills the square of `file` and `rank` (0..7) with its own cut of the
+    // texture, the square's device rectangle starting at `topLeft`. `squarePx` is the width
+    // of the board's squares in device pixels: a square rounded a pixel larger reads on into
+    // the sheet, which wraps without a seam.
+    QBrush squareBrush(int file, int rank, QPoint topLeft, int squarePx);
     // Whether the frame is light, so its labels are written dark (tiles made first).
     bool isFrameLight() const { return m_frameLight; }
 
@@ -45,12 +50,19 @@ private:
     // every paint, and remaking a texture costs far more than a paint.
     struct Tiles {
         int px = 0;
-        QPixmap light, dark, frame;
+        QPixmap light, frame;
         bool frameLight = false;
     };
     static constexpr std::size_t kTileSizesKept = 4;
     const Tiles& tiles(int tilePx);
     std::vector<Tiles> m_tiles;
+    // The sheets the squares are cut from, for the last few square sizes.
+    struct Sheets {
+        int px = 0;
+        QPixmap light, dark;
+    };
+    static constexpr std::size_t kSheetSizesKept = 2;
+    std::vector<Sheets> m_sheets;
     bool m_frameLight = false;
     QPixmap m_none;
 };

@@ -1,5 +1,6 @@
 #include "gui/BoardTexture.h"
 
+#include <QPainter>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,6 +12,8 @@ namespace {
 
 constexpr int kDefaultTexture = 137;
 constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
+// The largest square whose sheet is sampled pixel by pixel.
+constexpr int kSampledSquare = 96;
 
 enum class Grain { Fine, Marble, Wood, Slate };
 
@@ -145,61 +148,81 @@ QRgb shade(QRgb colour, float factor)
     return qRgb(channel(qRed(colour)), channel(qGreen(colour)), channel(qBlue(colour)));
 }
 
-// The colour of one point of the tile; u and v run over [0, 1).
-QRgb sample(const Look& look, const TileNoise& noise, float u, float v)
+// The colour of one point of a sheet `n` squares wide and high; u and v run over [0, 1) of
+// the sheet. Every period is a whole number across the sheet, so it wraps without a seam, and
+// each square's share of it has the same grain as a single tile would.
+QRgb sample(const Look& look, const TileNoise& noise, float u, float v, int n)
 {
+    const float squares = static_cast<float>(n);
     switch (look.grain) {
     case Grain::Fine: {
         // Stained board: a soft mottle and a faint straight grain.
-        const float mottle = noise.fractal(u, v, 3, 3, 3) - 0.5f;
-        const float streak = noise.at(u, v, 2, 40) - 0.5f;
+        const float mottle = noise.fractal(u, v, 3 * n, 3 * n, 3) - 0.5f;
+        const float streak = noise.at(u, v, 2 * n, 40 * n) - 0.5f;
         return blend(shade(look.base, 1.0f + 0.10f * mottle), look.vein, 0.25f + 0.5f * streak);
     }
     case Grain::Marble: {
         // Veins are where a turbulent sine band crosses zero, each in a soft glow; a
         // cloud shades the stone between them.
-        const float turbulence = noise.fractal(u, v, 3, 3, 5);
-        // Whole numbers of bands across the tile keep it seamless; the seed picks their way.
-        const float acrossU = static_cast<float>(1 + look.seed % 2);
-        const float acrossV = look.seed / 2 % 2 != 0 ? 2.0f : -1.0f;
+        const float turbulence = noise.fractal(u, v, 3 * n, 3 * n, 5);
+        // Whole numbers of bands across the sheet keep it seamless; the seed picks their way.
+        const float acrossU = static_cast<float>(1 + look.seed % 2) * squares;
+        const float acrossV = (look.seed / 2 % 2 != 0 ? 2.0f : -1.0f) * squares;
         const float band = std::sin(kTwoPi * (acrossU * u + acrossV * v) + 6.0f * turbulence);
         const float edge = 1.0f - std::abs(band);
         const float edge2 = edge * edge, edge8 = edge2 * edge2 * edge2 * edge2;
         const float vein = 0.75f * edge8 * edge2 + 0.25f * edge2 * edge;
-        const float cloud = noise.fractal(u, v, 2, 2, 4) - 0.5f;
+        const float cloud = noise.fractal(u, v, 2 * n, 2 * n, 4) - 0.5f;
         return blend(shade(look.base, 1.0f + 0.2f * cloud), look.vein, vein);
     }
     case Grain::Wood: {
-        // Flat-sawn plank: growth rings run along the tile, bent by noise, over fine fibres.
-        const float bend = 0.25f * std::sin(kTwoPi * u) + 0.9f * noise.fractal(u, v, 2, 2, 3);
-        const float ring = 3.0f * v + bend;
+        // Flat-sawn plank: growth rings run along the board, bent by noise, over fine fibres.
+        // A slow swell, about a square across, crowds the rings in one square and spreads
+        // them in the next and tilts them a little, as in squares cut from different planks.
+        const float bend = 0.25f * std::sin(kTwoPi * u) +
+            0.9f * noise.fractal(u, v, 2 * n, 2 * n, 3) + 2.5f * noise.at(u, v, n, n);
+        const float ring = 3.0f * squares * v + bend;
         const float phase = ring - std::floor(ring);
         const float late = phase * phase * phase * phase; // late wood darkens to each ring's end
-        const float fibre = noise.at(u, v, 3, 64);
+        const float fibre = noise.at(u, v, 3 * n, 64 * n);
         return blend(look.base, look.vein, 0.65f * late + 0.35f * fibre);
     }
     case Grain::Slate: {
         // Matte cleft stone: low-contrast speckle over faint layers.
-        const float speckle = noise.fractal(u, v, 8, 8, 4) - 0.5f;
-        const float layer = noise.fractal(u, v, 1, 6, 2);
+        const float speckle = noise.fractal(u, v, 8 * n, 8 * n, 4) - 0.5f;
+        const float layer = noise.fractal(u, v, n, 6 * n, 2);
         return blend(shade(look.base, 1.0f + 0.22f * speckle), look.vein, 0.6f * layer);
     }
     }
     return look.base;
 }
 
-QImage makeTile(const Look& look, std::uint32_t seed, int tilePx)
+// `n` by `n` squares of `squarePx` pixels.
+QImage makeSheet(const Look& look, std::uint32_t seed, int squarePx, int n)
 {
-    QImage tile(tilePx, tilePx, QImage::Format_RGB32);
-    const TileNoise noise(seed, tilePx);
-    const float step = 1.0f / static_cast<float>(tilePx);
-    for (int y = 0; y < tilePx; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(tile.scanLine(y));
+    const int size = squarePx * n;
+    QImage sheet(size, size, QImage::Format_RGB32);
+    const TileNoise noise(seed, size);
+    const float step = 1.0f / static_cast<float>(size);
+    for (int y = 0; y < size; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(sheet.scanLine(y));
         const float v = (static_cast<float>(y) + 0.5f) * step;
-        for (int x = 0; x < tilePx; ++x)
-            line[x] = sample(look, noise, (static_cast<float>(x) + 0.5f) * step, v);
+        for (int x = 0; x < size; ++x)
+            line[x] = sample(look, noise, (static_cast<float>(x) + 0.5f) * step, v, n);
     }
-    return tile;
+    return sheet;
+}
+
+// A small hash of our own: the standard shuffles may differ between libraries, and a board
+// must look the same wherever it is built.
+std::uint32_t mix(std::uint32_t h)
+{
+    h ^= h >> 16;
+    h *= 0x7FEB352Du;
+    h ^= h >> 15;
+    h *= 0x846CA68Bu;
+    h ^= h >> 16;
+    return h;
 }
 
 } // namespace
@@ -228,9 +251,51 @@ BoardTexture makeBoardTexture(int settingValue, int tilePx)
     tilePx = std::max(tilePx, 1);
     const Look& frameLook = spec.frameFromDark ? spec.dark : spec.light;
     // The frame takes its own seed so it does not repeat the squares' pattern.
-    return { makeTile(spec.light, spec.light.seed, tilePx),
-        makeTile(spec.dark, spec.dark.seed, tilePx),
-        makeTile(frameLook, frameLook.seed + 1000u, tilePx) };
+    return { makeSheet(spec.light, spec.light.seed, tilePx, 1),
+        makeSheet(spec.dark, spec.dark.seed, tilePx, 1),
+        makeSheet(frameLook, frameLook.seed + 1000u, tilePx, 1) };
+}
+
+BoardSheets makeBoardSheets(int settingValue, int squarePx)
+{
+    const TextureSpec& spec = specOf(settingValue);
+    squarePx = std::max(squarePx, 1);
+    // Sampling costs by the pixel, and a large board would take a noticeable part of a
+    // second: beyond kSampledSquare pixels a square's grain is sampled at that size and
+    // smoothly enlarged, which the eye does not tell from finer sampling.
+    const int sampled = std::min(squarePx, kSampledSquare);
+    const auto sheet = [&](const Look& look) {
+        // Seeds of their own: the squares do not show the frame's or the tiles' pattern.
+        QImage made = makeSheet(look, look.seed + 2000u, sampled, kSheetSquares);
+        if (sampled == squarePx)
+            return made;
+        QImage enlarged(squarePx * kSheetSquares, squarePx * kSheetSquares, made.format());
+        QPainter painter(&enlarged);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(enlarged.rect(), made);
+        return enlarged;
+    };
+    return { sheet(spec.light), sheet(spec.dark) };
+}
+
+SquareCut squareCut(int settingValue, int file, int rank)
+{
+    // The 32 squares of a colour take 32 of the sheet's 64 cuts (16 places, each upright,
+    // mirrored, upside down or both), every square a different one, shuffled by the seed.
+    constexpr int kPlaces = kSheetSquares * kSheetSquares;
+    constexpr int kCuts = 4 * kPlaces;
+    const bool light = (file + rank) % 2 == 1;
+    const TextureSpec& spec = specOf(settingValue);
+    const std::uint32_t seed = (light ? spec.light : spec.dark).seed;
+    std::array<int, kCuts> cuts {};
+    for (int i = 0; i < kCuts; ++i)
+        cuts[i] = i;
+    for (int i = kCuts - 1; i > 0; --i)
+        std::swap(cuts[i], cuts[mix(seed * 0x9E3779B9u + static_cast<std::uint32_t>(i)) % (i + 1)]);
+    const int cut = cuts[(rank * 8 + file) / 2];
+    const int place = cut % kPlaces;
+    return { place % kSheetSquares, place / kSheetSquares, (cut / kPlaces & 1) != 0,
+        (cut / kPlaces & 2) != 0 };
 }
 
 } // namespace velmorak::gui

@@ -20,14 +20,15 @@ namespace velmorak::gui {
 
 namespace {
 
-// Textures are tiled in 60-pixel tiles of the layout, the layout buttons in 30-pixel ones.
+// The frame is tiled in 60-pixel tiles of the layout, the layout buttons in 30-pixel ones.
 constexpr int kTextureTile = 60;
 constexpr int kButtonTile = 30;
 // The narrowest frame (layout pixels) that gets coordinate labels.
 constexpr int kLabelFrame = 10;
 const QColor kMarkColour(250, 250, 80);
 const QColor kAttackedMarkColour(250, 150, 80);
-const QColor kArrowColour(250, 250, 80);
+const QColor kArrowColour(250, 250, 80, 120);
+const QColor kArrowEdgeColour(0, 0, 0, 150);
 const QColor kSelectionColour(255, 0, 0);
 const QColor kCheckColour(235, 20, 20);
 // Behind the clock of the side to move.
@@ -36,11 +37,6 @@ const QColor kPanelFrameColour(96, 96, 96);
 // The panel's text grows with the window only up to this size (logical pixels): a maximised
 // window reads like the rest of the desktop, and the room left over goes to more lines.
 constexpr double kPanelTextCap = 17.0;
-
-bool isLightSquare(Square square)
-{
-    return ((square >> 4) + (square & 7)) % 2 == 1;
-}
 
 QBrush tileBrush(const QPixmap& tile, QPoint origin)
 {
@@ -281,11 +277,10 @@ void BoardWidget::paintBoard(QPainter& painter, const QRect& dirty)
 void BoardWidget::paintSquare(QPainter& painter, Square square)
 {
     const QRect r = m_transform.toDevice(*m_view->squareRect(square));
-    const int tile = m_transform.deviceLength(kTextureTile);
-    const QPoint origin = m_transform.toDevice(Point { 0, 0 });
-    const QPixmap& texture =
-        isLightSquare(square) ? m_artwork.lightTile(tile) : m_artwork.darkTile(tile);
-    painter.fillRect(r, tileBrush(texture, origin));
+    // Each square has its own cut of the texture, which goes with it when the board flips.
+    const int squarePx = m_transform.deviceLength(m_view->layout()[kSquareWidth]);
+    painter.fillRect(
+        r, m_artwork.squareBrush(fileOf(square), rankOf(square), r.topLeft(), squarePx));
     if (square == m_view->checkedKing()) {
         // A red glow under the king, strongest at its centre, so the piece stays readable.
         QRadialGradient glow(QRectF(r).center(), std::min(r.width(), r.height()) * 0.6);
@@ -372,9 +367,11 @@ void BoardWidget::paintMarksAndArrow(QPainter& painter)
     for (const Point& p : arrow)
         polygon << QPointF((m_transform.deviceX(p.x)), m_transform.deviceY(p.y));
     polygon << polygon.front();
+    // The head lies over the moved piece: the piece shows through it, tinted, and a thin
+    // dark edge keeps the arrow itself clear on light squares and light pieces.
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, std::max(1.0, m_transform.devicePixelRatio())));
+    painter.setPen(QPen(kArrowEdgeColour, std::max(1.0, m_transform.devicePixelRatio())));
     painter.setBrush(kArrowColour);
     painter.drawPolygon(polygon);
     painter.restore();

@@ -206,11 +206,15 @@ QPainterPath toonCrown(int kind)
 QPainterPath toonShape(int kind)
 {
     switch (kind) {
+    // The rook is the one square-shouldered piece, a straight tower under wide notches, and
+    // the pawn the smallest, so that on 20-pixel squares neither reads as a round blob with
+    // eyes like the other.
     case kPawn:
-        return unite({ ellipse(50, 78, 27, 15), circle(50, 47, 18) });
+        return unite({ ellipse(50, 82, 24, 12), circle(50, 56, 16) });
     case kRook:
-        return unite({ rect(25, 38, 75, 92, 12), circle(33, 34, 9.5), circle(50, 34, 9.5),
-            circle(67, 34, 9.5) });
+        return unite({ rect(22, 78, 78, 94, 6), rect(29, 42, 71, 82, 3), rect(20, 14, 80, 46, 4) })
+            .subtracted(rect(33, 6, 44, 27))
+            .subtracted(rect(56, 6, 67, 27));
     case kBishop:
         return unite({ ellipse(50, 74, 28, 19), ellipse(50, 40, 17, 19), circle(50, 17, 6) });
     case kKnight:
@@ -228,9 +232,9 @@ QPointF toonFace(int kind)
 {
     switch (kind) {
     case kPawn:
-        return { 50, 47 };
-    case kRook:
         return { 50, 56 };
+    case kRook:
+        return { 50, 58 };
     case kBishop:
         return { 50, 44 };
     case kKnight:
@@ -271,6 +275,33 @@ Drawing drawToon(int kind, bool black)
     return drawing;
 }
 
+qreal signedArea(const QPolygonF& contour)
+{
+    qreal twice = 0;
+    for (qsizetype i = 0; i < contour.size(); ++i) {
+        const QPointF& a = contour[i];
+        const QPointF& b = contour[(i + 1) % contour.size()];
+        twice += a.x() * b.y() - b.x() * a.y();
+    }
+    return twice / 2;
+}
+
+// Everything inside the outer contours of the paths: their holes filled.
+QPainterPath silhouette(std::initializer_list<const QPainterPath*> paths)
+{
+    QPainterPath all;
+    for (const QPainterPath* path : paths) {
+        for (QPolygonF contour : path->toSubpathPolygons()) {
+            // Turning every contour the same way makes the holes wind twice: filled.
+            if (signedArea(contour) < 0)
+                std::reverse(contour.begin(), contour.end());
+            all.addPolygon(contour);
+        }
+    }
+    all.setFillRule(Qt::WindingFill);
+    return all.simplified();
+}
+
 // --- "Blocks": flat geometric pieces ------------------------------------------------------
 
 QPainterPath blockShape(int kind)
@@ -303,9 +334,14 @@ QPainterPath blockShape(int kind)
 Drawing drawBlocks(int kind, bool black)
 {
     const QPainterPath shape = blockShape(kind);
-    const QPen edge(black ? QColor(222, 222, 214) : QColor(40, 40, 44), 2.6, Qt::SolidLine,
-        Qt::SquareCap, Qt::MiterJoin);
-    return { { shape, black ? QColor(44, 46, 54) : QColor(244, 242, 236), edge } };
+    if (!black) {
+        const QPen edge(QColor(40, 40, 44), 2.6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+        return { { shape, QColor(244, 242, 236), edge } };
+    }
+    // The light edge goes round the outside only: edging the bishop's slit and the knight's
+    // eye too made the slender black bishop read as a light outline at small sizes.
+    const QPen edge(QColor(222, 222, 214), 2.6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    return { { shape, QColor(44, 46, 54) }, { silhouette({ &shape }), Qt::NoBrush, edge } };
 }
 
 // --- Font glyphs -------------------------------------------------------------------------
@@ -316,17 +352,6 @@ int glyphOffset(int kind)
 {
     constexpr int kOffsets[] = { 0, 3, 4, 2, 5, 1 }; // by piece kind K B N R P Q
     return kOffsets[kind];
-}
-
-qreal signedArea(const QPolygonF& contour)
-{
-    qreal twice = 0;
-    for (qsizetype i = 0; i < contour.size(); ++i) {
-        const QPointF& a = contour[i];
-        const QPointF& b = contour[(i + 1) % contour.size()];
-        twice += a.x() * b.y() - b.x() * a.y();
-    }
-    return twice / 2;
 }
 
 bool glyphDrawings(const char* file, std::array<Drawing, kSlots>& drawings)
@@ -350,19 +375,17 @@ bool glyphDrawings(const char* file, std::array<Drawing, kSlots>& drawings)
         // White: everything inside the outer contours of both glyphs is painted white (the
         // filled glyph's carved details would let the square show through), then the outlined
         // glyph draws on it.
-        QPainterPath body;
-        for (const QPainterPath* glyphPath : { &solid, &outline }) {
-            for (QPolygonF contour : glyphPath->toSubpathPolygons()) {
-                // Turning every contour the same way makes the holes wind twice: filled.
-                if (signedArea(contour) < 0)
-                    std::reverse(contour.begin(), contour.end());
-                body.addPolygon(contour);
-            }
-        }
-        body.setFillRule(Qt::WindingFill);
-        drawings[kind] = { { body.simplified(), Qt::white }, { outline, Qt::black } };
-        // Black: the light rim also shows through the glyph's carved details.
-        drawings[6 + kind] = { halo(solid, 2 * rim, QColor(240, 240, 236)), { solid, Qt::black } };
+        drawings[kind] = { { silhouette({ &solid, &outline }), Qt::white },
+            { outline, Qt::black } };
+        // Black: the light rim goes round the outside only. Through the carved details shows
+        // a grey, not the rim: light details, as thick as the rim at small sizes, made the
+        // black king and queen read as outlines.
+        const QPainterPath outer = silhouette({ &solid });
+        drawings[6 + kind] = {
+            { outer, Qt::NoBrush,
+                QPen(QColor(240, 240, 236), 2 * rim, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin) },
+            { outer, QColor(112, 112, 112) }, { solid, Qt::black }
+        };
     }
     return true;
 }
@@ -403,6 +426,23 @@ QRectF inkBounds(QSvgRenderer& renderer)
 int haloRim(int px)
 {
     return std::max(1, px / 40);
+}
+
+// The black SVG pieces carry white details; at small sizes they run together into light
+// bands and the piece reads as an outline. Grey reads as detail on black at every size.
+QImage dimDetails(QImage piece)
+{
+    constexpr int kBrightest = 128;
+    for (int y = 0; y < piece.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(piece.scanLine(y));
+        for (int x = 0; x < piece.width(); ++x) {
+            // Premultiplied: a channel's limit scales with the pixel's coverage.
+            const int limit = qAlpha(line[x]) * kBrightest / 255;
+            line[x] = qRgba(std::min(qRed(line[x]), limit), std::min(qGreen(line[x]), limit),
+                std::min(qBlue(line[x]), limit), qAlpha(line[x]));
+        }
+    }
+    return piece;
 }
 
 // The SVG pieces have no outline of their own to widen: the rim is the piece's picture,
@@ -508,7 +548,7 @@ QImage PieceSet::render(PieceCode piece, int px) const
     if (outlines.svg[slot]) {
         outlines.svg[slot]->render(&painter, outlines.svg[slot]->viewBoxF());
         painter.end();
-        return slot >= 6 ? withHalo(image) : image;
+        return slot >= 6 ? withHalo(dimDetails(image)) : image;
     }
     for (const Layer& layer : outlines.drawings[slot]) {
         painter.setPen(layer.pen);

@@ -1,5 +1,6 @@
 #include "gui/BoardTexture.h"
 
+#include <QPainter>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "ArtImages.h"
+#include "gui/Artwork.h"
 
 using namespace velmorak::gui;
 
@@ -45,6 +47,18 @@ TEST(BoardTexture, EveryTextureHasGrainContrastAndTheRightFrame)
         EXPECT_EQ(nearerDark, frameFromDark(info.id));
         // Tiles wrap: the last column runs into the first as smoothly as neighbours do.
         EXPECT_LT(columnStep(texture.light, 59, 0), 3 * columnStep(texture.light, 0, 1) + 4);
+
+        // Squares of a colour side by side (b1 and c2) show different cuts of the grain,
+        // apart by a third of its own contrast; copies of one tile are not apart at all.
+        Artwork artwork;
+        artwork.choose(0, info.id);
+        QImage squares(120, 60, QImage::Format_RGB32);
+        QPainter painter(&squares);
+        painter.fillRect(0, 0, 60, 60, artwork.squareBrush(1, 0, { 0, 0 }, 60));
+        painter.fillRect(60, 0, 60, 60, artwork.squareBrush(2, 1, { 60, 0 }, 60));
+        painter.end();
+        const QImage b1 = squares.copy(0, 0, 60, 60);
+        EXPECT_GT(meanDifference(b1, squares.copy(60, 0, 60, 60)), greyLevels(b1).spread / 3);
     }
 }
 
@@ -70,4 +84,6 @@ TEST(BoardTexture, IsTheSameEveryTimeAndFastEnoughForEveryResize)
         makeBoardTexture(info.id, 60);
     const auto each = (std::chrono::steady_clock::now() - start) / boardTextures().size();
     EXPECT_LT(each, std::chrono::milliseconds(10));
+
+    EXPECT_EQ(makeBoardSheets(155, 30).dark, makeBoardSheets(155, 30).dark);
 }
