@@ -73,11 +73,7 @@ void paintWrapped(QPainter& painter, const QRect& area, int rowHeight, const QSt
         rows << rest;
     }
     for (int i = 0; i < rows.size(); ++i) {
-        // Eliding measures a little wider than wrapping; a row that wrapping let through
-        // stays whole.
-        const QString shown = metrics.horizontalAdvance(rows[i]) <= width
-            ? rows[i]
-            : metrics.elidedText(rows[i], Qt::ElideMiddle, width);
+        const QString shown = elidedBetweenWords(metrics, rows[i], width);
         painter.drawText(QRect(area.left(), area.top() + i * rowHeight, width, rowHeight),
             Qt::AlignLeft | Qt::AlignVCenter, shown);
     }

@@ -1,6 +1,8 @@
 #include "gui/QtText.h"
 
+#include <QFontMetrics>
 #include <QStringDecoder>
+#include <QStringList>
 
 namespace velmorak::gui {
 
@@ -34,6 +36,24 @@ std::string toBytes(const QString& text)
 {
     QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), std::size_t(utf8.size()));
+}
+
+QString elidedBetweenWords(const QFontMetrics& metrics, const QString& row, int width)
+{
+    if (metrics.horizontalAdvance(row) <= width)
+        return row;
+    const QStringList words = row.split(u' ', Qt::SkipEmptyParts);
+    QStringList left = words.mid(0, words.size() / 2), right = words.mid(words.size() / 2);
+    while (!left.isEmpty() && !right.isEmpty()) {
+        if (left.size() >= right.size())
+            left.removeLast();
+        else
+            right.removeFirst();
+        const QString text = (left + QStringList { QStringLiteral("\u2026") } + right).join(u' ');
+        if (metrics.horizontalAdvance(text) <= width)
+            return text;
+    }
+    return metrics.elidedText(row, Qt::ElideMiddle, width);
 }
 
 } // namespace velmorak::gui

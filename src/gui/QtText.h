@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+
+class QFontMetrics;
 #include <string>
 #include <string_view>
 
@@ -11,5 +13,10 @@ namespace velmorak::gui {
 QString toQString(std::string_view bytes);
 // Text typed by the user, stored as UTF-8.
 std::string toBytes(const QString& text);
+
+// `row` with whole words taken out of its middle for "…" until it fits `width` pixels: a
+// move cut in half ("…2.dxc4") would read as another move. A single word too long is cut in
+// its middle.
+QString elidedBetweenWords(const QFontMetrics& metrics, const QString& row, int width);
 
 } // namespace velmorak::gui
