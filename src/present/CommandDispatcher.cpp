@@ -121,6 +121,9 @@ void CommandDispatcher::runCommand(int id)
     case Operation::AnnounceStatus:
         request(FrontEndRequest::AnnounceStatus, entry->name);
         break;
+    case Operation::GameMoves:
+        request(FrontEndRequest::GameMoves, entry->name);
+        break;
     case Operation::LayoutButton:
         // A layout button runs the command its row names in this connection state.
         if (auto button = layoutButtonAction(id, c.state().serverConnected);
