@@ -5,6 +5,7 @@
 
 #include "gui/AboutDialog.h"
 #include "gui/MainWindow.h"
+#include "gui/MovesDialog.h"
 
 namespace velmorak::gui {
 
@@ -22,6 +23,11 @@ constexpr GalleryEntry kGallery[] = {
     { "about",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<AboutDialog>(&w, w.controller(), aboutTexts(w.aboutInfo()));
+        } },
+    { "moves",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<MovesDialog>(
+                &w, w.controller(), w.application().settings(), [&w] { w.openDialog("comment"); });
         } },
 };
 

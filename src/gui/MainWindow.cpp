@@ -487,6 +487,9 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::Help:
         showHelp(kHelpMainAnchor);
         return true;
+    case FrontEndRequest::GameMoves:
+        openDialog("moves");
+        return true;
     case FrontEndRequest::AnnounceStatus: {
         // Shown where it can be read again, then spoken.
         showNotice(toQString(statusAnnouncement(controller())));
