@@ -38,9 +38,36 @@ DatabaseSession::DatabaseSession(Services services)
     , m_database(std::make_unique<CDatabase>(m_parser))
     , m_list(*m_database, &services.settings)
 {
-    int mode = 1;
-    if (m_settings.readInt(kDatabaseSortModeSetting, mode) && mode != 0 && mode >= -5 && mode <= 5)
-        m_list.setSortMode(mode);
+}
+
+void DatabaseSession::resetList()
+{
+    const int mode = m_game.options().databaseSortMode;
+    m_list.setSortMode(mode != 0 && mode >= -5 && mode <= 5 ? mode : 1);
+    m_list.resetList();
+}
+
+void DatabaseSession::sortBy(int column)
+{
+    m_list.sortBy(column);
+    m_game.options().databaseSortMode = m_list.sortMode();
+}
+
+void DatabaseSession::setFilterActive(bool on)
+{
+    m_list.setFilterActive(on);
+    m_list.saveFilter();
+    m_list.refreshList();
+}
+
+bool DatabaseSession::applyFilter(const CDatabaseFilter& filter)
+{
+    if (filter == m_list.filter())
+        return false;
+    m_list.filter() = filter;
+    m_list.saveFilter();
+    m_list.refreshList();
+    return true;
 }
 
 void DatabaseSession::message(std::string_view text, MessageIcon icon, std::string_view title)
@@ -86,13 +113,13 @@ bool DatabaseSession::open(const std::string& path, bool remember)
     m_database->close();
     m_cachedNumber = -1;
     if (!m_database->open(path)) {
-        m_list.resetList();
+        resetList();
         showDatabaseError(*m_database, kProgramTitle);
         return false;
     }
     if (remember && !isAutosaveFile(path))
         m_settings.writeString(kMostRecentDatabaseSetting, path);
-    m_list.resetList();
+    resetList();
     return true;
 }
 
@@ -109,7 +136,7 @@ void DatabaseSession::openSheet()
         return;
     }
     m_cachedNumber = -1;
-    m_list.resetList();
+    resetList();
 }
 
 bool DatabaseSession::chooseAndOpen()
@@ -184,7 +211,7 @@ bool DatabaseSession::closeSheet()
     if (isOpen() && isAutosaveFile(m_database->getFileName())) {
         m_database->close();
         m_cachedNumber = -1;
-        m_list.resetList();
+        resetList();
         openSheet();
     }
     return handed;
@@ -217,7 +244,7 @@ void DatabaseSession::reopenAfterWrite(bool keepSelection)
     m_cachedNumber = -1;
     if (!m_database->open(path))
         showDatabaseError(*m_database, kProgramTitle);
-    m_list.resetList();
+    resetList();
     const int count = int(m_database->getEntries().size());
     if (keepSelection && selected >= 0 && selected < count) {
         m_list.setSelected(selected);
@@ -281,7 +308,7 @@ DatabaseSession::SaveOutcome DatabaseSession::saveToNew()
     if (wasOpen) {
         m_database->close();
         m_cachedNumber = -1;
-        m_list.resetList();
+        resetList();
     }
     std::FILE* file = std::fopen(path->c_str(), "wb");
     if (!file || std::fclose(file) != 0) {

@@ -62,6 +62,8 @@ public:
     // The database sheet opens: with none open, the most recent database is opened (the
     // setting is cleared when that fails or names the autosave file).
     void openSheet();
+    // A fresh list over the database just opened, in the order the options keep.
+    void resetList();
     // The Games page's "...": the "Select database" dialog, then open and remember.
     bool chooseAndOpen();
     // With none open: "No database opened, please open a database first!" and the "Select
@@ -69,6 +71,13 @@ public:
     bool ensureOpen();
 
     // --- Games, Info and Moves pages -----------------------------------------------------------
+    // A tap on a column header (0 to 4): the order, kept as the option nDatabaseSortMode.
+    void sortBy(int column);
+    // The "Filter" check box, stored at once.
+    void setFilterActive(bool on);
+    // Leaving the Find page: a filter that differs from the one in use is stored and the
+    // list refreshed. Whether it differed.
+    bool applyFilter(const CDatabaseFilter& filter);
     // The selected game, loaded once and kept until the selection changes or the file is
     // written; null (nothing shown) when none is selected or it cannot be read.
     CPgnGame* selectedGame();

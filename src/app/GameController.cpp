@@ -682,6 +682,15 @@ void GameController::completeTags()
     velmorak::completeTags(*m_state.game, tagRequest(false), m_tagSources);
 }
 
+std::vector<std::string> GameController::knownPlayerNames()
+{
+    std::vector<std::string> names { m_tagSources.ownerName() };
+    if (const EnginePluginHost* host = m_engine.host(); host && !host->engineName().empty())
+        names.push_back(host->engineName());
+    names.emplace_back(kProgramTitle);
+    return names;
+}
+
 void GameController::autosave(bool inMakeMove)
 {
     TagCompletionRequest request = tagRequest(inMakeMove);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/AutosaveWriter.h"
 #include "app/ClockDisplay.h"
@@ -220,6 +221,8 @@ public:
     void autosaveGame();
     // Completes the current game's tags as a save does (the player names, the date).
     void completeTags();
+    // The player names offered for White and Black: the device owner, the engine, the program.
+    std::vector<std::string> knownPlayerNames();
     // Makes the autosaved game current; false when there is none.
     bool restoreAutosave();
     // Returns when the autosaves asked for so far are on disk.

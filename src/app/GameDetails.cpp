@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/GameController.h"
+
 namespace velmorak {
 
 namespace {
@@ -20,6 +22,12 @@ GameDetails::GameDetails(const CGame& game, const std::vector<std::string>& know
         if (!name.empty() && std::find(m_names.begin(), m_names.end(), name) == m_names.end())
             m_names.push_back(name);
     undo();
+}
+
+GameDetails GameDetails::forCurrentGame(GameController& controller)
+{
+    controller.completeTags();
+    return GameDetails(controller.game(), controller.knownPlayerNames());
 }
 
 void GameDetails::undo()

@@ -8,6 +8,8 @@
 
 namespace velmorak {
 
+class GameController;
+
 // The "Game details" dialog's fields over a game: White, Black, Event, Site, Date, Result
 // and a copy of the remaining tags. Nothing reaches the game before store(), which writes
 // only what the user changed, so a value the fields cannot show (a Result outside the four,
@@ -19,6 +21,8 @@ public:
 
     // `knownNames`: the player names the program knows (device owner, engine, program).
     GameDetails(const CGame& game, const std::vector<std::string>& knownNames);
+    // The dialog over the controller's current game, its tags completed first.
+    static GameDetails forCurrentGame(GameController& controller);
 
     std::string white;
     std::string black;

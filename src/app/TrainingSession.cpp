@@ -93,7 +93,7 @@ bool TrainingSession::start(const std::string& path, int index)
     CDatabase& database = m_databases.database();
     database.close();
     if (!database.open(path)) {
-        m_databases.list().resetList();
+        m_databases.resetList();
         // Only a stored resume point that fails is forgotten: a mistyped file name must not
         // cost the user the training they would resume next.
         std::string stored;
@@ -107,7 +107,7 @@ bool TrainingSession::start(const std::string& path, int index)
         m_settings.writeInt(kLastTrainingPositionSetting, -1);
         return false;
     }
-    m_databases.list().resetList();
+    m_databases.resetList();
     return loadPosition(index);
 }
 

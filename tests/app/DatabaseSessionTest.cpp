@@ -105,12 +105,16 @@ TEST(DatabaseSession, ReplaceAsksAboutTheSelectedGameAndThePagesShowTheNewOne)
 {
     Session h;
     h.openDatabase();
+    h.s().sortBy(1);
+    h.s().sortBy(1);
     h.s().list().setSelected(1);
     ASSERT_EQ(h.s().selectedGame()->white(), "W2");
     h.prompts.answers = { true };
     EXPECT_EQ(h.s().replaceSelected(), Outcome::Saved);
     EXPECT_EQ(h.lastShown(), "Save game: Replace game 2 (W2 - B2, E2) by current game?");
     EXPECT_EQ(h.s().list().selected(), 1) << "the selection stays";
+    EXPECT_EQ(h.options.databaseSortMode, -2);
+    EXPECT_EQ(h.s().list().fullOrder().front(), 2) << "White descending, kept by the reopen";
     EXPECT_EQ(h.s().selectedGame()->event(), "Mine") << "not the game cached before";
     EXPECT_EQ(gamesIn(h.path), 3);
 
