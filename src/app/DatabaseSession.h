@@ -48,8 +48,11 @@ public:
     CDatabase& database() { return *m_database; }
     DatabaseList& list() { return m_list; }
     bool isOpen() const { return m_database->isOpen(); }
-    // The open database's file name without its folder; empty when none is open.
+    // The open database's file name without its folder ("Current database"); empty when
+    // none is open, and then "Current database" and "Replace in" are hidden.
     std::string fileLabel() const;
+    // "Replace game in " and that name.
+    std::string replaceLabel() const { return "Replace game in " + fileLabel(); }
     // Whether `path` names the open database's file, however it is spelt (relative, "..",
     // symbolic links).
     bool isOpenDatabase(const std::string& path) const;
