@@ -72,13 +72,13 @@ bool DatabaseSession::applyFilter(const CDatabaseFilter& filter)
 
 void DatabaseSession::message(std::string_view text, MessageIcon icon, std::string_view title)
 {
-    GameController::ModalDialogScope open(m_game);
+    GameController::ModalDialogScope modal(m_game);
     m_prompts.showMessage(title, text, icon);
 }
 
 bool DatabaseSession::ask(std::string_view title, std::string_view text)
 {
-    GameController::ModalDialogScope open(m_game);
+    GameController::ModalDialogScope modal(m_game);
     return m_prompts.askYesNo(title, text, MessageIcon::Question, false);
 }
 
@@ -143,7 +143,7 @@ bool DatabaseSession::chooseAndOpen()
 {
     std::optional<std::string> path;
     {
-        GameController::ModalDialogScope open(m_game);
+        GameController::ModalDialogScope modal(m_game);
         path = m_prompts.chooseDatabaseFile(kSelectTitle, false);
     }
     return path && open(*path, true);
@@ -262,7 +262,8 @@ DatabaseSession::SaveOutcome DatabaseSession::appendTo(const std::string& path)
         reopenAfterWrite(true);
         return appended ? SaveOutcome::Saved : SaveOutcome::Failed;
     }
-    CDatabase other(m_parser);
+    CPgnParser parser;
+    CDatabase other(parser);
     if (!other.append(path, game)) {
         showDatabaseError(other, kSaveTitle);
         return SaveOutcome::Failed;
@@ -283,7 +284,7 @@ DatabaseSession::SaveOutcome DatabaseSession::saveToChosen()
 {
     std::optional<std::string> path;
     {
-        GameController::ModalDialogScope open(m_game);
+        GameController::ModalDialogScope modal(m_game);
         path = m_prompts.chooseDatabaseFile(kSelectTitle, false);
     }
     return path ? appendTo(*path) : SaveOutcome::Cancelled;
@@ -293,7 +294,7 @@ DatabaseSession::SaveOutcome DatabaseSession::saveToNew()
 {
     std::optional<std::string> path;
     {
-        GameController::ModalDialogScope open(m_game);
+        GameController::ModalDialogScope modal(m_game);
         path = m_prompts.chooseDatabaseFile(kNewTitle, true);
     }
     if (!path)
