@@ -1093,6 +1093,7 @@ bool GameController::deleteLine(CGameNode* line)
     removeLine(*m_state.game, line);
     // Anything remembered may have stood in the deleted line.
     forgetCoach();
+    m_retriedAt = nullptr;
     updateNavigationCommands();
     m_view.invalidateMoveList();
     return true;

@@ -236,14 +236,15 @@ TEST(CommentMove, TheTappedMoveIsUsedOnceAndForgottenWhenItsNodeMayBeGone)
     EXPECT_FALSE(CommentMove(h.c()).isOpen());
     EXPECT_EQ(h.lastShown(), "Velmorak: Not possible in starting position.");
 
-    // Deleting a line from the dialog.
+    // Deleting the line of the tapped move forgets the tap.
     h.c().forwardMove();
     h.playAll({ "d5" });
-    h.c().takeBackToNode(h.c().currentNode()->parent());
-    CommentMove dialog(h.c());
-    EXPECT_TRUE(dialog.deleteLine());
+    CGameNode* d4 = h.c().currentNode()->parent();
+    h.c().takeBackToNode(d4);
+    EXPECT_TRUE(h.c().deleteLine(d4));
     EXPECT_EQ(h.c().currentNode(), h.c().game().root());
     EXPECT_EQ(h.c().game().root()->childCount(), 0);
+    EXPECT_FALSE(CommentMove(h.c()).isOpen());
 }
 
 } // namespace
