@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "record/GameTreeEditing.h"
@@ -31,6 +33,16 @@ public:
     // The "Select line" dialog over the children of `at`: the index of the chosen one
     // (closing the dialog answers 0).
     virtual int selectLine(const CGameNode& at) = 0;
+    // The file dialog for a PGN database ("Select database" opens a file, "New database",
+    // with `create`, names one), filtered to ".pgn Database (*.pgn)": the chosen path, or
+    // nullopt when the user cancels. Overwriting is the caller's question, not the dialog's.
+    // A front end without file dialogs (the command line) never has a file chosen.
+    virtual std::optional<std::string> chooseDatabaseFile(std::string_view title, bool create)
+    {
+        (void)title;
+        (void)create;
+        return std::nullopt;
+    }
 };
 
 } // namespace velmorak

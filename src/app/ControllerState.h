@@ -72,6 +72,9 @@ struct ControllerState {
     std::uint64_t lineSerial = 0;
     int coachLastScore = kNoCoachScore;
     CGameNode* coachLastNode = nullptr;
+    // The move last tapped in the move list, for "Comment move"; forgotten with the coach's
+    // memory, since both may name a node deleted since.
+    CGameNode* tappedMove = nullptr;
 
     // What other parts of the program tell the controller.
     bool serverConnected = false;

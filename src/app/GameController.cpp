@@ -156,8 +156,10 @@ GameController::GameController(ControllerServices services)
                    services.clock, services.store, services.options,
                    std::move(services.availableMemoryKb) },
           *this)
-    , m_training(TrainingSession::Services { *this, m_state, services.prompts, services.view,
-          services.ui, services.clock, services.settings, services.documentsFolder,
+    , m_databases(DatabaseSession::Services { *this, services.prompts, services.settings,
+          services.documentsFolder + "/" + std::string(kAutosaveFileName) })
+    , m_training(TrainingSession::Services { *this, m_state, m_databases, services.prompts,
+          services.view, services.ui, services.clock, services.settings, services.documentsFolder,
           services.programFolder.empty() ? programDirectory() : services.programFolder })
     , m_alive(std::make_shared<GameController*>(this))
 {
@@ -662,17 +664,37 @@ void GameController::autosaveGame()
     autosave(false);
 }
 
-void GameController::autosave(bool inMakeMove)
+TagCompletionRequest GameController::tagRequest(bool inMakeMove)
 {
     Board& board = m_state.board;
     GameEndCode end = board.gameEnd();
     TagCompletionRequest request;
     request.namePlayers = end != GameEndCode::Checkmate && end != GameEndCode::Stalemate;
     request.ownerPlaysWhite = board.sideToMove() == kWhiteSide;
-    request.forAutosave = true;
     request.currentSan = m_state.currentNode->san();
     // Inside makeMove the board still stands before the new node's move.
     request.blackToMove = (board.sideToMove() == kWhiteSide) == inMakeMove;
+    return request;
+}
+
+void GameController::completeTags()
+{
+    velmorak::completeTags(*m_state.game, tagRequest(false), m_tagSources);
+}
+
+std::vector<std::string> GameController::knownPlayerNames()
+{
+    std::vector<std::string> names { m_tagSources.ownerName() };
+    if (const EnginePluginHost* host = m_engine.host(); host && !host->engineName().empty())
+        names.push_back(host->engineName());
+    names.emplace_back(kProgramTitle);
+    return names;
+}
+
+void GameController::autosave(bool inMakeMove)
+{
+    TagCompletionRequest request = tagRequest(inMakeMove);
+    request.forAutosave = true;
     // Written on the autosave thread, which reports a failure.
     m_autosave.save(m_autosave.prepare(*m_state.game, request, m_tagSources));
 }
@@ -723,8 +745,7 @@ void GameController::setEmptyGame()
     m_state.whiteTimeUsed = 0;
     m_state.blackTimeUsed = 0;
     m_state.plyNumber = 1;
-    m_state.coachLastScore = kNoCoachScore;
-    m_state.coachLastNode = nullptr;
+    forgetCoach();
     // The old game's nodes go: a new one may take an address remembered here.
     m_retriedAt = nullptr;
     m_state.analysisMode = false;
@@ -1043,11 +1064,39 @@ void GameController::takeBackPlies(int count)
 void GameController::takeBackToNode(const CGameNode* node)
 {
     int plies = 0;
-    const CGameNode* at = m_state.currentNode;
+    CGameNode* at = m_state.currentNode;
     for (; at && at != node; at = at->parent())
         ++plies;
-    if (at && plies > 0)
+    if (!at)
+        return;
+    if (plies > 0)
         takeBackPlies(plies);
+    m_state.tappedMove = at;
+}
+
+CGameNode* GameController::takeCommentTarget()
+{
+    CGameNode* target = m_state.tappedMove ? m_state.tappedMove : m_state.currentNode;
+    m_state.tappedMove = nullptr;
+    return target;
+}
+
+bool GameController::deleteLine(CGameNode* line)
+{
+    if (!confirmDeleteLine(*line, *m_linePrompts))
+        return false;
+    bool currentInLine = false;
+    for (const CGameNode* n = m_state.currentNode; n && !currentInLine; n = n->parent())
+        currentInLine = n == line;
+    if (currentInLine)
+        gotoNode(line->parent());
+    removeLine(*m_state.game, line);
+    // Anything remembered may have stood in the deleted line.
+    forgetCoach();
+    m_retriedAt = nullptr;
+    updateNavigationCommands();
+    m_view.invalidateMoveList();
+    return true;
 }
 
 void GameController::backToBranchPoint()
@@ -1174,6 +1223,7 @@ void GameController::setGame(std::unique_ptr<CPgnGame> game, std::string file)
     ++m_state.gameSerial;
     m_state.currentNode = m_state.game->root();
     m_state.coachLastNode = nullptr;
+    m_state.tappedMove = nullptr;
     m_retriedAt = nullptr;
     forgetPonder();
     m_state.ponderMove = NoMove;
@@ -1222,6 +1272,7 @@ void GameController::forgetCoach()
 {
     m_state.coachLastScore = kNoCoachScore;
     m_state.coachLastNode = nullptr;
+    m_state.tappedMove = nullptr;
 }
 
 bool GameController::coachTakesBack(const SearchEnded& ended)

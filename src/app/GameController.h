@@ -6,12 +6,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/AutosaveWriter.h"
 #include "app/ClockDisplay.h"
 #include "app/ControllerPrompts.h"
 #include "app/ControllerState.h"
 #include "app/ControllerView.h"
+#include "app/DatabaseSession.h"
 #include "app/EngineSession.h"
 #include "app/EventPump.h"
 #include "app/LevelRecord.h"
@@ -157,6 +159,12 @@ public:
     // before it on the path from the root, under the guard of "Back to start".
     void takeBackToNode(const CGameNode* node);
     void forwardToEnd() { forwardPlies(kAllPlies); }
+    // The move the "Comment move" dialog is for: the move last tapped in the move list, when
+    // there is one, else the current node. The tap is forgotten once used.
+    CGameNode* takeCommentTarget();
+    // Deletes `line` with its continuations after the question "Delete line" asks for a long
+    // one; the current node leaves the line first. False when nothing was deleted.
+    bool deleteLine(CGameNode* line);
     // The Down and Up keys: to the previous or next branch point, at most 20 plies.
     void backToBranchPoint();
     void forwardToBranchPoint();
@@ -187,7 +195,8 @@ public:
     void setTraining(bool on) { m_training.setActive(on); }
     bool startTraining(const std::string& path, int index) { return m_training.start(path, index); }
     bool isTrainingStepDue() const { return m_training.isStepDue(); }
-    CDatabase* trainingDatabase() { return m_training.database(); }
+    // The open database, which training reads its positions from too.
+    DatabaseSession& databases() { return m_databases; }
 
     // --- Coach, hint and threat -----------------------------------------------------------------
     // The "Hint" command: the move shown (spoken, drawn there and back, never played), or
@@ -210,6 +219,10 @@ public:
 
     // --- Autosave --------------------------------------------------------------------------------
     void autosaveGame();
+    // Completes the current game's tags as a save does (the player names, the date).
+    void completeTags();
+    // The player names offered for White and Black: the device owner, the engine, the program.
+    std::vector<std::string> knownPlayerNames();
     // Makes the autosaved game current; false when there is none.
     bool restoreAutosave();
     // Returns when the autosaves asked for so far are on disk.
@@ -230,6 +243,7 @@ public:
 
     // --- State -----------------------------------------------------------------------------------
     const ControllerState& state() const { return m_state; }
+    ControllerPrompts& prompts() { return m_prompts; }
     const Board& board() const { return m_state.board; }
     CPgnGame& game() { return *m_state.game; }
     CGameNode* currentNode() const { return m_state.currentNode; }
@@ -304,6 +318,7 @@ private:
     void replayStep();
     int replayPeriodMs() const;
     void autosave(bool inMakeMove);
+    TagCompletionRequest tagRequest(bool inMakeMove);
     // Shows why autosaves fail, when a failure waits to be told.
     void tellAutosaveFailure();
 
@@ -333,6 +348,7 @@ private:
     DgtClockTexts m_dgtClock;
     ServerLink* m_server = nullptr;
     EngineSession m_engine;
+    DatabaseSession m_databases;
     TrainingSession m_training;
     // Where the engine last gave no move after it was lost and started again: it searches
     // once more there, not again and again.

@@ -1,6 +1,7 @@
 #include "app/TrainingSession.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/GameController.h"
 #include "app/TrainingPositions.h"
@@ -18,6 +19,7 @@ constexpr int kTrainingTimerMs = 100;
 TrainingSession::TrainingSession(Services services)
     : m_game(services.game)
     , m_state(services.state)
+    , m_databases(services.databases)
     , m_prompts(services.prompts)
     , m_view(services.view)
     , m_ui(services.ui)
@@ -82,21 +84,16 @@ void TrainingSession::toggle()
         start(name, index);
         return;
     }
-    if (!m_database || !m_database->isOpen()) {
-        message("No database opened, please open a database first!", kProgramTitle);
-        return;
-    }
-    loadPosition(0);
+    if (m_databases.ensureOpen())
+        loadPosition(0);
 }
 
 bool TrainingSession::start(const std::string& path, int index)
 {
-    if (!m_parser)
-        m_parser = std::make_unique<CPgnParser>();
-    if (!m_database)
-        m_database = std::make_unique<CDatabase>(*m_parser);
-    m_database->close();
-    if (!m_database->open(path)) {
+    CDatabase& database = m_databases.database();
+    database.close();
+    if (!database.open(path)) {
+        m_databases.resetList();
         // Only a stored resume point that fails is forgotten: a mistyped file name must not
         // cost the user the training they would resume next.
         std::string stored;
@@ -110,12 +107,14 @@ bool TrainingSession::start(const std::string& path, int index)
         m_settings.writeInt(kLastTrainingPositionSetting, -1);
         return false;
     }
+    m_databases.resetList();
     return loadPosition(index);
 }
 
 bool TrainingSession::loadPosition(int offset)
 {
-    std::unique_ptr<CPgnGame> game = loadGameAtOffset(*m_database, offset);
+    CDatabase& database = m_databases.database();
+    std::unique_ptr<CPgnGame> game = loadGameAtOffset(database, offset);
     if (!game) {
         message("Could not parse game!", kProgramTitle);
         return false;
@@ -130,7 +129,9 @@ bool TrainingSession::loadPosition(int offset)
     m_stepDue = false;
     m_game.stopReplayAndAnalysis();
     m_game.autosaveGame();
-    m_game.setGame(std::move(game));
+    // The Games list and "Next game" go on from the position on the board.
+    m_databases.list().setSelected(database.current());
+    m_game.setGame(std::move(game), std::filesystem::path(database.getFileName()).filename());
     // A position given by moves from the standard start is solved from its start as well.
     if (m_state.currentNode != m_state.game->root())
         m_game.gotoNode(m_state.game->root());
@@ -148,9 +149,10 @@ void TrainingSession::setActive(bool on)
         m_clock.killTimer(kTrainingReplyTimer);
         m_clock.killTimer(kTrainingSolvedTimer);
         m_stepDue = false;
-        if (m_database && m_database->isOpen()) {
-            m_settings.writeString(kLastTrainingDatabaseSetting, m_database->getFileName());
-            m_settings.writeInt(kLastTrainingPositionSetting, m_database->current());
+        const CDatabase& database = m_databases.database();
+        if (database.isOpen()) {
+            m_settings.writeString(kLastTrainingDatabaseSetting, database.getFileName());
+            m_settings.writeInt(kLastTrainingPositionSetting, database.current());
         }
         m_view.invalidateStatus();
     }
@@ -218,7 +220,8 @@ void TrainingSession::timerFired(Clock::TimerId id)
         }
         return;
     }
-    int next = m_database ? m_database->current() + 1 : 0;
+    const CDatabase& database = m_databases.database();
+    int next = database.isOpen() ? database.current() + 1 : 0;
     setActive(false);
     m_state.moveStartTick = 0;
     m_settings.writeInt(kLastTrainingPositionSetting, next);

@@ -6,10 +6,9 @@
 #include "app/ControllerPrompts.h"
 #include "app/ControllerState.h"
 #include "app/ControllerView.h"
+#include "app/DatabaseSession.h"
 #include "app/UiThread.h"
 #include "base/Clock.h"
-#include "record/CDatabase.h"
-#include "record/CPgnParser.h"
 #include "settings/RegistrySettings.h"
 
 namespace velmorak {
@@ -31,6 +30,8 @@ public:
     struct Services {
         GameController& game;
         ControllerState& state;
+        // The program's open database: training positions are its games.
+        DatabaseSession& databases;
         ControllerPrompts& prompts;
         ControllerView& view;
         UiThread& ui;
@@ -60,8 +61,6 @@ public:
     bool userMove(Move move, bool dragged);
     // The reply or the "Solution found!" question is still to come.
     bool isStepDue() const { return m_stepDue; }
-    // The database training positions come from; null before the first training.
-    CDatabase* database() { return m_database.get(); }
 
 private:
     // Makes the game `offset` places on in the training database current and starts the
@@ -74,6 +73,7 @@ private:
 
     GameController& m_game;
     ControllerState& m_state;
+    DatabaseSession& m_databases;
     ControllerPrompts& m_prompts;
     ControllerView& m_view;
     UiThread& m_ui;
@@ -82,8 +82,6 @@ private:
     std::string m_documentsFolder;
     std::string m_programFolder;
     bool m_stepDue = false;
-    std::unique_ptr<CPgnParser> m_parser;
-    std::unique_ptr<CDatabase> m_database;
     // Timer tasks check this before touching a destroyed session.
     std::shared_ptr<TrainingSession*> m_alive;
 };

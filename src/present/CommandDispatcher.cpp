@@ -118,6 +118,12 @@ void CommandDispatcher::runCommand(int id)
     case Operation::Training:
         c.toggleTraining();
         break;
+    case Operation::NextGame:
+        c.databases().loadStep(1);
+        break;
+    case Operation::PreviousGame:
+        c.databases().loadStep(-1);
+        break;
     case Operation::AnnounceStatus:
         request(FrontEndRequest::AnnounceStatus, entry->name);
         break;

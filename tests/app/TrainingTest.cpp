@@ -119,7 +119,7 @@ TEST(Training, EveryShippedPositionIsSolvedByItsLine)
     ASSERT_EQ(h.lastShown(), "Training: Loading training-positions from vmtactics.pgn!");
     EXPECT_EQ(TempFolder::read(h.folder.file(kTrainingFileName)),
         TempFolder::read(VELMORAK_SOURCE_DIR "/data/vmtactics.pgn"));
-    CDatabase* database = h.c().trainingDatabase();
+    CDatabase* database = &h.c().databases().database();
     ASSERT_TRUE(database && database->isOpen());
     const int count = int(database->getEntries().size());
     EXPECT_GE(count, 100);

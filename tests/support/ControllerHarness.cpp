@@ -117,6 +117,12 @@ int ScriptedPrompts::selectLine(const CGameNode&)
     return next(lineAnswers, 0);
 }
 
+std::optional<std::string> ScriptedPrompts::chooseDatabaseFile(std::string_view title, bool)
+{
+    shown.push_back(std::string(title) + ": file");
+    return next(files, std::optional<std::string>());
+}
+
 void RecordingView::drawMove(Move move, bool, bool, bool highlight)
 {
     events.push_back((highlight ? "draw* " : "draw ") + writeCoordinates(move));

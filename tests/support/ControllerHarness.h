@@ -67,8 +67,11 @@ public:
     bool askOkCancel(std::string_view title, std::string_view text) override;
     NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override;
     int selectLine(const CGameNode& at) override;
+    // Recorded as "TITLE: file"; answers from `files` (cancelled once they are used up).
+    std::optional<std::string> chooseDatabaseFile(std::string_view title, bool create) override;
 
     std::vector<std::string> shown;
+    std::deque<std::optional<std::string>> files;
     // Answers for the next questions (Yes/OK = true), used in order.
     std::deque<bool> answers;
     std::deque<NewLineChoice> newLineAnswers;
