@@ -236,6 +236,7 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::About:
     case FrontEndRequest::Help:
     case FrontEndRequest::AnnounceStatus:
+    case FrontEndRequest::GameMoves:
         return false;
     }
     return false;

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
@@ -29,7 +28,9 @@
 #include "engine/HashSize.h"
 #include "engine/OpeningBook.h"
 #include "gui/BoardAccessible.h"
+#include "gui/DialogGallery.h"
 #include "gui/Icons.h"
+#include "gui/Manual.h"
 #include "gui/QtText.h"
 #include "gui/SnapshotSettingsStore.h"
 #include "platform/PulseSoundOutput.h"
@@ -481,10 +482,13 @@ bool MainWindow::serve(FrontEndRequest request)
         toggleLayout();
         return true;
     case FrontEndRequest::About:
-        showAbout();
+        openDialog("about");
         return true;
     case FrontEndRequest::Help:
         showHelp(kHelpMainAnchor);
+        return true;
+    case FrontEndRequest::GameMoves:
+        openDialog("moves");
         return true;
     case FrontEndRequest::AnnounceStatus: {
         // Shown where it can be read again, then spoken.
@@ -547,37 +551,28 @@ void MainWindow::toggleLayout()
     setLayout(nextWindowLayout(m_view.board().layoutIndex(), shapeOfScreen(*m_screen)));
 }
 
-void MainWindow::showAbout()
+AboutInfo MainWindow::aboutInfo()
 {
-    GameController::ModalDialogScope open(controller());
     AboutInfo info;
     info.layout = m_view.board().layoutIndex();
     info.hashSizeKb = m_app.options().hashTableSize;
     info.engineName = m_app.hasEngine() ? m_app.host().engineName() : std::string();
     info.bookName = bookDisplayName(readBookSetting(*m_store, kBookFileSetting));
-    const AboutTexts texts = aboutTexts(info);
-    QMessageBox box(QMessageBox::NoIcon, toQString(kTitle),
-        QStringLiteral("<b>Velmorak</b><br>%1<br>%2<br>%3")
-            .arg(toQString(texts.hashLine).toHtmlEscaped(),
-                toQString(texts.engineLine).toHtmlEscaped(),
-                toQString(texts.thirdLine).toHtmlEscaped()),
-        QMessageBox::Ok, this);
-    box.setIconPixmap(applicationIcon().pixmap(64, 64));
-    box.exec();
+    return info;
+}
+
+int MainWindow::openDialog(std::string_view name)
+{
+    std::unique_ptr<ChessDialog> dialog = makeDialog(name, *this);
+    if (!dialog)
+        return QDialog::Rejected;
+    return dialog->exec();
 }
 
 void MainWindow::showHelp(std::string_view anchor)
 {
-    const std::string text(anchor);
-    const std::size_t hash = text.find('#');
-    QUrl url = QUrl::fromLocalFile(
-        QString::fromStdString(programDirectory() + "/" + text.substr(0, hash)));
-    if (hash != std::string::npos)
-        url.setFragment(QString::fromStdString(text.substr(hash + 1)));
-    if (!QFileInfo::exists(url.toLocalFile()) || !QDesktopServices::openUrl(url))
-        m_prompts.showMessage(kTitle,
-            "The manual could not be opened: " + toBytes(url.toLocalFile()),
-            MessageIcon::Exclamation);
+    if (Status opened = openManual(anchor); !opened)
+        m_prompts.showMessage(kTitle, opened.error().message, MessageIcon::Exclamation);
 }
 
 void MainWindow::showContextMenu(QPoint globalPos, Point layoutPoint)

@@ -87,6 +87,11 @@ public:
     bool restoreWindowGeometry();
     // Whether the exit sequence has run.
     bool hasExited() const { return m_exited; }
+    // What "About..." tells.
+    AboutInfo aboutInfo();
+    // Runs dialog `name` (DialogGallery) modal over the window; its exec() result, Rejected
+    // for an unknown name.
+    int openDialog(std::string_view name);
 
     // PromotionPrompt
     PieceCode askPromotion(bool white) override;
@@ -125,7 +130,6 @@ private:
     void chooseLayoutFor(ScreenSize screen);
     void setLayout(int index);
     void toggleLayout();
-    void showAbout();
     void showHelp(std::string_view anchor);
     void showContextMenu(QPoint globalPos, Point layoutPoint);
     void onTimer(Clock::TimerId id);

@@ -32,6 +32,29 @@ QString toQString(std::string_view bytes)
     return text;
 }
 
+std::vector<int> shownOffsets(std::string_view bytes)
+{
+    std::vector<int> offsets(bytes.size() + 1);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The decoder finds out while converting, which happens only into a QString.
+    static_cast<void>(QString(utf8(QByteArrayView(bytes.data(), qsizetype(bytes.size())))));
+    const bool windows1252 = utf8.hasError();
+    int unit = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        // Windows-1252 text is one character a byte; in UTF-8 a character starts at each
+        // byte that is not a continuation, and one past U+FFFF takes two units.
+        if (!windows1252 && (byte & 0xC0) == 0x80 && i > 0) {
+            offsets[i] = offsets[i - 1];
+            continue;
+        }
+        offsets[i] = unit;
+        unit += !windows1252 && byte >= 0xF0 ? 2 : 1;
+    }
+    offsets[bytes.size()] = unit;
+    return offsets;
+}
+
 std::string toBytes(const QString& text)
 {
     QByteArray utf8 = text.toUtf8();

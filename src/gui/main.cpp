@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "gui/DialogGallery.h"
 #include "gui/MainWindow.h"
 #include "gui/QtText.h"
 #include "gui/SingleInstance.h"
@@ -35,6 +36,23 @@ int takeScreenshot(MainWindow& window, const QString& path, QSize size)
     QApplication::processEvents();
     QApplication::processEvents();
     if (!window.grab().save(path, "PNG"))
+        return fail(QStringLiteral("cannot write %1").arg(path), 1);
+    return 0;
+}
+
+// Renders dialog `name` over the window into `path`, at the size it takes by itself.
+int takeDialogScreenshot(MainWindow& window, const QString& name, const QString& path)
+{
+    std::unique_ptr<velmorak::gui::ChessDialog> dialog =
+        velmorak::gui::makeDialog(velmorak::gui::toBytes(name), window);
+    if (!dialog)
+        return fail(QStringLiteral("no dialog named %1").arg(name), kUsage);
+    // A picture shows the dialog as it opens, without the window behind it.
+    dialog->setAttribute(Qt::WA_DontShowOnScreen);
+    dialog->show();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    if (!dialog->grab().save(path, "PNG"))
         return fail(QStringLiteral("cannot write %1").arg(path), 1);
     return 0;
 }
@@ -70,10 +88,24 @@ int main(int argc, char** argv)
     QCommandLineOption engine(QStringLiteral("engine"),
         QStringLiteral("Load this engine plug-in instead of the chosen one."),
         QStringLiteral("name"));
-    parser.addOptions({ screenshot, size, fen, layout, engine });
+    QStringList dialogs;
+    for (std::string_view name : velmorak::gui::dialogNames())
+        dialogs << QString::fromUtf8(name.data(), qsizetype(name.size()));
+    QCommandLineOption dialog(QStringLiteral("dialog"),
+        QStringLiteral("With --screenshot: render this dialog over the window instead (%1).")
+            .arg(dialogs.join(QStringLiteral(", "))),
+        QStringLiteral("name"));
+    parser.addOptions({ screenshot, size, fen, layout, engine, dialog });
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("A PGN file or opening book."));
     parser.process(app);
+
+    if (parser.isSet(dialog) && !parser.isSet(screenshot))
+        return fail(QStringLiteral("--dialog goes with --screenshot"), kUsage);
+    if (parser.isSet(dialog) && !dialogs.contains(parser.value(dialog)))
+        return fail(QStringLiteral("no dialog named %1 (%2)")
+                        .arg(parser.value(dialog), dialogs.join(QStringLiteral(", "))),
+            kUsage);
 
     WindowStart start;
     for (const QString& file : parser.positionalArguments())
@@ -120,6 +152,8 @@ int main(int argc, char** argv)
     MainWindow window(start);
     if (velmorak::Status started = window.start(); !started)
         return fail(velmorak::gui::toQString(started.error().message), kStartFailed);
+    if (start.screenshot && parser.isSet(dialog))
+        return takeDialogScreenshot(window, parser.value(dialog), parser.value(screenshot));
     if (start.screenshot)
         return takeScreenshot(window, parser.value(screenshot), shotSize);
 

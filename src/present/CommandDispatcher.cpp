@@ -127,6 +127,9 @@ void CommandDispatcher::runCommand(int id)
     case Operation::AnnounceStatus:
         request(FrontEndRequest::AnnounceStatus, entry->name);
         break;
+    case Operation::GameMoves:
+        request(FrontEndRequest::GameMoves, entry->name);
+        break;
     case Operation::LayoutButton:
         // A layout button runs the command its row names in this connection state.
         if (auto button = layoutButtonAction(id, c.state().serverConnected);
@@ -196,6 +199,13 @@ void CommandDispatcher::runTyped(const TypedLine& typed)
     case TypedCommand::Coach:
         c.options().coach = typed.argument == "on";
         break;
+    case TypedCommand::Menu:
+        if (const CommandEntry* entry = findCommand(typed.menuCommand);
+            entry && entry->availability == Availability::NotBuilt) {
+            decline(entry->name);
+            break;
+        }
+        return runCommand(typed.menuCommand);
     case TypedCommand::Train:
         // A file: its first position, no resume question. Alone: the "Training" command,
         // which resumes the last training or starts the shipped positions.

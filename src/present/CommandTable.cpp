@@ -34,7 +34,7 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kMoveNow, MoveNow, "Move now!", false, Always },
     { cmd::kSaveGame, SaveGame, "Save game...", false, NotBuilt },
     { cmd::kGameDetails, GameDetails, "Game details...", false, NotBuilt },
-    { cmd::kGameMoves, GameMoves, "Game moves...", false, NotBuilt },
+    { cmd::kGameMoves, GameMoves, "Game moves...", false, Always },
     { cmd::kCommentMove, CommentMove, "Comment move...", false, NotBuilt },
     { cmd::kSelectDatabase, SelectDatabase, "Select database...", false, NotBuilt },
     { cmd::kClearHashtables, ClearHashtables, "Clear hashtables", false, Always },

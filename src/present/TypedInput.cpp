@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "present/CommandTable.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/MoveList.h"
@@ -39,6 +40,35 @@ constexpr std::array<CommandWord, 17> kCommandWords { {
     { "coach", TypedCommand::Coach },
     { "train", TypedCommand::Train },
 } };
+
+// The menus' commands that have no word of their own above, so that everything the menus
+// and buttons do can be typed too.
+struct MenuWord {
+    std::string_view word;
+    int command;
+};
+
+constexpr MenuWord kMenuWords[] = {
+    { "moves", cmd::kGameMoves },
+    { "details", cmd::kGameDetails },
+    { "comment", cmd::kCommentMove },
+    { "save", cmd::kSaveGame },
+    { "load", cmd::kLoadGame },
+    { "replace", cmd::kReplaceGame },
+    { "database", cmd::kSelectDatabase },
+    { "nextgame", cmd::kNextGame },
+    { "prevgame", cmd::kPreviousGame },
+    { "levels", cmd::kLevels },
+    { "options", cmd::kOptions },
+    { "setup", cmd::kSetupBoard },
+    { "book", cmd::kSelectBook },
+    { "flip", cmd::kFlipBoard },
+    { "layout", cmd::kToggleLayout },
+    { "clearhash", cmd::kClearHashtables },
+    { "announce", cmd::kAnnounceStatus },
+    { "about", cmd::kAbout },
+    { "help", cmd::kHelp },
+};
 
 // Quoted input in a message is cut so one line of garbage gives one readable line.
 constexpr std::size_t kMaxQuotedLength = 40;
@@ -218,6 +248,13 @@ Result<TypedLine> readTypedLine(Board& board, std::string_view line)
         if (!argument.empty())
             return invalid(quoted(entry.word) + " takes no argument, not " + quoted(argument));
         return TypedLine { entry.command, NoMove, {} };
+    }
+    for (const MenuWord& entry : kMenuWords) {
+        if (!equalsIgnoringCase(word, entry.word))
+            continue;
+        if (!argument.empty())
+            return invalid(quoted(entry.word) + " takes no argument, not " + quoted(argument));
+        return TypedLine { TypedCommand::Menu, NoMove, {}, entry.command };
     }
     return readMove(board, text);
 }

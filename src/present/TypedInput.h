@@ -32,12 +32,15 @@ enum class TypedCommand {
     ShowStatus,
     Coach, // with "on" or "off"
     Train, // with a PGN file's path, or nothing for the last (or the default) training
+    Menu, // a command of the menus named by its word ("levels", "save"): TypedLine::menuCommand
 };
 
 struct TypedLine {
     TypedCommand command = TypedCommand::Nothing;
     Move move = NoMove;
     std::string argument;
+    // The command id of a Menu word.
+    int menuCommand = 0;
 };
 
 // Longer lines are cut: nothing typed by hand comes close, and a stream of garbage must not
@@ -55,7 +58,8 @@ Result<TypedLine> readTypedLine(Board& board, std::string_view line);
 // The word that types `command`; empty for Nothing and Move.
 std::string_view typedCommandWord(TypedCommand command);
 
-// The command words in the order of TypedCommand, from Back on, for help texts.
+// The command words in the order of TypedCommand, from Back on, for help texts (the words
+// of the menus' commands are left out: the command line has no dialogs).
 std::string typedCommandWords();
 
 } // namespace velmorak

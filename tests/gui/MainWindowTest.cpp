@@ -632,11 +632,11 @@ TEST(MainWindow, TabGoesFromTheCommandBarToTheBoardAndIntoTheMoveField)
     EXPECT_EQ(QApplication::focusWidget(), &w.boardWidget());
     press(Qt::Key_Tab);
     press(Qt::Key_Tab);
-    // Take back and Next move cannot be pressed in a new game, nor can "Show game moves".
-    EXPECT_EQ(QApplication::focusWidget(), button(cmd::kMoveNow));
+    // Take back and Next move cannot be pressed in a new game.
+    EXPECT_EQ(QApplication::focusWidget(), button(cmd::kGameMoves));
     EXPECT_FALSE(w.moveField()->isVisible());
     press(Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), button(kHint));
+    EXPECT_EQ(QApplication::focusWidget(), button(cmd::kMoveNow));
 }
 
 std::vector<std::pair<QAccessible::Event, QString>> g_announced;

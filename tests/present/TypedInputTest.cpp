@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "present/CommandTable.h"
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 
@@ -45,6 +46,9 @@ TEST(TypedInput, ReadsCommandsAndMovesOrSaysWhyNot)
         { "disambiguated SAN", kTwoKnights, "Nfd2", TypedCommand::Move, "f1d2" },
         { "promotion in SAN", kTwoKnights, "e8=Q", TypedCommand::Move, "e7e8q" },
         { "promotion in coordinates", kTwoKnights, "e7e8n", TypedCommand::Move, "e7e8n" },
+        { "a menu's word", kStart, "Levels", TypedCommand::Menu, "" },
+        { "a menu's word takes nothing", kStart, "save now", TypedCommand::Menu,
+            "'save' takes no argument" },
         { "control bytes quoted safely", kStart, "\x1b[2Jx", TypedCommand::Move, "'?[2Jx'" },
     };
     for (const Row& row : rows) {
@@ -64,6 +68,8 @@ TEST(TypedInput, ReadsCommandsAndMovesOrSaysWhyNot)
         EXPECT_EQ(typed->command, row.command);
         if (row.command == TypedCommand::Move)
             EXPECT_EQ(writeCoordinates(typed->move), expected);
+        else if (row.command == TypedCommand::Menu)
+            EXPECT_EQ(typed->menuCommand, cmd::kLevels);
         else
             EXPECT_EQ(typed->argument, expected);
     }

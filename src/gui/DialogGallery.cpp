@@ -1,0 +1,56 @@
+#include "gui/DialogGallery.h"
+
+#include <array>
+#include <functional>
+
+#include "gui/AboutDialog.h"
+#include "gui/MainWindow.h"
+#include "gui/MovesDialog.h"
+
+namespace velmorak::gui {
+
+namespace {
+
+using Factory = std::unique_ptr<ChessDialog> (*)(MainWindow&);
+
+struct GalleryEntry {
+    std::string_view name;
+    Factory make;
+};
+
+// One row per dialog, in the order of the menus.
+constexpr GalleryEntry kGallery[] = {
+    { "about",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<AboutDialog>(&w, w.controller(), aboutTexts(w.aboutInfo()));
+        } },
+    { "moves",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<MovesDialog>(
+                &w, w.controller(), w.application().settings(), [&w] { w.openDialog("comment"); });
+        } },
+};
+
+constexpr auto kNames = [] {
+    std::array<std::string_view, std::size(kGallery)> names {};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = kGallery[i].name;
+    return names;
+}();
+
+} // namespace
+
+std::span<const std::string_view> dialogNames()
+{
+    return kNames;
+}
+
+std::unique_ptr<ChessDialog> makeDialog(std::string_view name, MainWindow& window)
+{
+    for (const GalleryEntry& entry : kGallery)
+        if (entry.name == name)
+            return entry.make(window);
+    return nullptr;
+}
+
+} // namespace velmorak::gui
