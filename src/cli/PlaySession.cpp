@@ -237,6 +237,8 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::Help:
     case FrontEndRequest::AnnounceStatus:
     case FrontEndRequest::GameMoves:
+    case FrontEndRequest::GameDetails:
+    case FrontEndRequest::CommentMove:
         return false;
     }
     return false;

@@ -4,6 +4,8 @@
 #include <functional>
 
 #include "gui/AboutDialog.h"
+#include "gui/CommentMoveDialog.h"
+#include "gui/GameDetailsDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/MovesDialog.h"
 
@@ -23,6 +25,19 @@ constexpr GalleryEntry kGallery[] = {
     { "about",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<AboutDialog>(&w, w.controller(), aboutTexts(w.aboutInfo()));
+        } },
+    { "details",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<GameDetailsDialog>(
+                &w, w.controller(), GameDetails::forCurrentGame(w.controller()));
+        } },
+    { "comment",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            // The starting position has nothing to comment: it says so and opens nothing.
+            auto move = std::make_unique<CommentMove>(w.controller());
+            if (!move->isOpen())
+                return nullptr;
+            return std::make_unique<CommentMoveDialog>(&w, w.controller(), std::move(move));
         } },
     { "moves",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {

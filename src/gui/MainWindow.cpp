@@ -490,6 +490,12 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::GameMoves:
         openDialog("moves");
         return true;
+    case FrontEndRequest::GameDetails:
+        openDialog("details");
+        return true;
+    case FrontEndRequest::CommentMove:
+        openDialog("comment");
+        return true;
     case FrontEndRequest::AnnounceStatus: {
         // Shown where it can be read again, then spoken.
         showNotice(toQString(statusAnnouncement(controller())));

@@ -2,12 +2,14 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "engine/OpeningBook.h"
 #include "gui/QtText.h"
 #include "record/CGameNode.h"
 
@@ -114,6 +116,22 @@ NewLineChoice QtPrompts::askNewLine(const CGameNode& at, std::string_view label)
     // Closing the window counts as "Don't add move".
     dialog.exec();
     return choice;
+}
+
+std::optional<std::string> QtPrompts::chooseDatabaseFile(std::string_view title, bool create)
+{
+    const QString filter = QStringLiteral(".pgn Database (*.pgn)");
+    const QString folder = QString::fromStdString(documentsDirectory());
+    // The core asks before it replaces a file, naming it; the dialog asks nothing more.
+    const QString path = create
+        ? QFileDialog::getSaveFileName(m_parent, toQString(title), folder, filter, nullptr,
+              QFileDialog::DontConfirmOverwrite)
+        : QFileDialog::getOpenFileName(m_parent, toQString(title), folder, filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    if (create && !path.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
+        return toBytes(path + QStringLiteral(".pgn"));
+    return toBytes(path);
 }
 
 } // namespace velmorak::gui

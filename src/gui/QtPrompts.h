@@ -23,6 +23,7 @@ public:
     bool askOkCancel(std::string_view title, std::string_view text) override;
     int selectLine(const CGameNode& at) override;
     NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override;
+    std::optional<std::string> chooseDatabaseFile(std::string_view title, bool create) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -46,7 +46,7 @@ int takeDialogScreenshot(MainWindow& window, const QString& name, const QString&
     std::unique_ptr<velmorak::gui::ChessDialog> dialog =
         velmorak::gui::makeDialog(velmorak::gui::toBytes(name), window);
     if (!dialog)
-        return fail(QStringLiteral("no dialog named %1").arg(name), kUsage);
+        return fail(QStringLiteral("dialog %1 has nothing to show here").arg(name), 1);
     // A picture shows the dialog as it opens, without the window behind it.
     dialog->setAttribute(Qt::WA_DontShowOnScreen);
     dialog->show();

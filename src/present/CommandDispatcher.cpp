@@ -130,6 +130,12 @@ void CommandDispatcher::runCommand(int id)
     case Operation::GameMoves:
         request(FrontEndRequest::GameMoves, entry->name);
         break;
+    case Operation::GameDetails:
+        request(FrontEndRequest::GameDetails, entry->name);
+        break;
+    case Operation::CommentMove:
+        request(FrontEndRequest::CommentMove, entry->name);
+        break;
     case Operation::LayoutButton:
         // A layout button runs the command its row names in this connection state.
         if (auto button = layoutButtonAction(id, c.state().serverConnected);

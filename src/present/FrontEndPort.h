@@ -25,6 +25,9 @@ enum class FrontEndRequest {
     AnnounceStatus,
     // "Game moves...": the game's moves as text, to go to or comment one.
     GameMoves,
+    // "Game details..." and "Comment move...": the current game's header, a move's comment.
+    GameDetails,
+    CommentMove,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a

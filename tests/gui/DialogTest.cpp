@@ -32,6 +32,9 @@ struct ManualRecorder {
 TEST(Dialogs, EachHoldsTheGameStillAndOpensItsOwnPageOfTheManual)
 {
     WindowHarness h;
+    // A move to comment.
+    h.enter("e2 e4");
+    ASSERT_TRUE(h.waitForWhiteToMove());
     ManualRecorder manual;
     QFile page(VELMORAK_BIN_DIR "/Velmorak.htm");
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
