@@ -239,6 +239,8 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::GameMoves:
     case FrontEndRequest::GameDetails:
     case FrontEndRequest::CommentMove:
+    case FrontEndRequest::SaveGame:
+    case FrontEndRequest::ReplaceGame:
         return false;
     }
     return false;

@@ -8,6 +8,7 @@
 #include "gui/GameDetailsDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/MovesDialog.h"
+#include "gui/SaveGameDialog.h"
 
 namespace velmorak::gui {
 
@@ -38,6 +39,11 @@ constexpr GalleryEntry kGallery[] = {
             if (!move->isOpen())
                 return nullptr;
             return std::make_unique<CommentMoveDialog>(&w, w.controller(), std::move(move));
+        } },
+    { "save",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<SaveGameDialog>(
+                &w, w.controller(), [&w] { w.openDialog("details"); });
         } },
     { "moves",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {

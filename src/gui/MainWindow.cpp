@@ -496,6 +496,13 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::CommentMove:
         openDialog("comment");
         return true;
+    case FrontEndRequest::SaveGame:
+        openDialog("save");
+        return true;
+    case FrontEndRequest::ReplaceGame:
+        openDialog("details");
+        controller().databases().replaceSelected();
+        return true;
     case FrontEndRequest::AnnounceStatus: {
         // Shown where it can be read again, then spoken.
         showNotice(toQString(statusAnnouncement(controller())));

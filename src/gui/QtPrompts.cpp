@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -127,7 +128,8 @@ std::optional<std::string> QtPrompts::chooseDatabaseFile(std::string_view title,
         ? QFileDialog::getSaveFileName(m_parent, toQString(title), folder, filter, nullptr,
               QFileDialog::DontConfirmOverwrite)
         : QFileDialog::getOpenFileName(m_parent, toQString(title), folder, filter);
-    if (path.isEmpty())
+    // A folder is no database, whatever the dialog let through.
+    if (path.isEmpty() || QFileInfo(path).isDir())
         return std::nullopt;
     if (create && !path.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
         return toBytes(path + QStringLiteral(".pgn"));

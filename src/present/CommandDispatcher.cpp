@@ -136,6 +136,15 @@ void CommandDispatcher::runCommand(int id)
     case Operation::CommentMove:
         request(FrontEndRequest::CommentMove, entry->name);
         break;
+    case Operation::SaveGame:
+        request(FrontEndRequest::SaveGame, entry->name);
+        break;
+    case Operation::ReplaceGame:
+        request(FrontEndRequest::ReplaceGame, entry->name);
+        break;
+    case Operation::SelectDatabase:
+        c.databases().chooseAndOpen();
+        break;
     case Operation::LayoutButton:
         // A layout button runs the command its row names in this connection state.
         if (auto button = layoutButtonAction(id, c.state().serverConnected);

@@ -28,6 +28,9 @@ enum class FrontEndRequest {
     // "Game details..." and "Comment move...": the current game's header, a move's comment.
     GameDetails,
     CommentMove,
+    // "Save game..." and "Replace game..." (the game's details edited first).
+    SaveGame,
+    ReplaceGame,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a

@@ -1,6 +1,5 @@
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -110,11 +109,9 @@ TEST(DatabaseFiles, NextGameWithoutADatabaseAsksForOneAndLoadsAGameOfIt)
     WindowHarness h;
     h.answerOk = true;
     bool asked = false;
-    h.whenDialogShows(QStringLiteral("Select database"), [&](QWidget& widget) {
+    h.whenDialogShows(QStringLiteral("Select database"), [&](QWidget& files) {
         asked = true;
-        auto& files = static_cast<QFileDialog&>(widget);
-        files.selectFile(QStringLiteral(VELMORAK_DATA_DIR "/pgn/masters-111k.pgn"));
-        QMetaObject::invokeMethod(&files, "accept");
+        WindowHarness::chooseFile(files, VELMORAK_DATA_DIR "/pgn/masters-111k.pgn");
     });
     h.window().runCommand(cmd::kNextGame);
     EXPECT_TRUE(asked);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 
@@ -148,6 +149,14 @@ void WindowHarness::whenDialogShows(const QString& title, std::function<void(QWi
             }
     });
     poll->start();
+}
+
+void WindowHarness::chooseFile(QWidget& fileDialog, const std::string& path)
+{
+    auto* name = fileDialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QString::fromStdString(path));
+    QMetaObject::invokeMethod(&fileDialog, "accept");
 }
 
 } // namespace velmorak::test

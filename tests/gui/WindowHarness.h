@@ -63,6 +63,9 @@ public:
     // Runs `answer` on the dialog titled `title` once it shows (a modal dialog runs its own
     // loop, so this must be set up before the command that opens it).
     void whenDialogShows(const QString& title, std::function<void(QWidget&)> answer);
+    // Types `path` into a file dialog's name field and accepts it, as a user does (a file
+    // picked with selectFile before the dialog has read its folder can be lost).
+    static void chooseFile(QWidget& fileDialog, const std::string& path);
 
     // What the board shows on a square, and the game's position.
     PieceCode shownAt(std::string_view square)
