@@ -21,8 +21,6 @@ namespace {
 // the end of the file.
 constexpr std::size_t kCopyChunk = 1 << 20;
 constexpr const char* kBackupSuffix = ".bak";
-// A file is cut into stretches for several threads only where each gets this much.
-constexpr std::int64_t kMinStretch = 4 << 20;
 // Games published at once: few at first, so that the first rows show at once, then more,
 // so that the lock is rarely taken.
 constexpr std::size_t kFirstBatch = 64;
@@ -395,7 +393,8 @@ bool CDatabase::indexFile(bool& readError)
     // The stretches after the first, each with a reader and a descriptor of its own.
     int parts = options.threads > 0 ? options.threads
                                     : int(std::clamp(std::thread::hardware_concurrency(), 1U, 4U));
-    parts = int(std::min<std::int64_t>(parts, std::max<std::int64_t>(1, length / kMinStretch)));
+    parts = int(std::min<std::int64_t>(parts,
+        std::max<std::int64_t>(1, length / std::max<std::int64_t>(1, options.minStretchBytes))));
     struct Helper {
         std::unique_ptr<CGameReader> reader;
         PgnInput input;

@@ -46,6 +46,8 @@ struct OpenOptions {
     std::stop_token stop;
     // Threads that scan a large file, one stretch each: 0 takes one per core, at most 4.
     int threads = 0;
+    // The least a stretch gets: smaller files are scanned by fewer threads.
+    std::int64_t minStretchBytes = 4 << 20;
 };
 
 // A PGN file used as a database of games: indexed once by scanning every game's tags, any
