@@ -232,14 +232,17 @@ void benchSearchAndSort(CDatabase& db)
 
     DatabaseList list(db, nullptr);
     std::vector<int> order(entries.size());
-    for (const int mode : { 2, -4, 5, -1 }) {
+    // The first sort by a text also ranks the texts of the index without case.
+    for (const int mode : { 2, 2, -4, 5, -1 }) {
         for (std::size_t i = 0; i < order.size(); ++i)
             order[i] = int(i);
         start = Clock::now();
+        const double cpuStart = cpuSeconds();
         list.sortOrder(order, mode);
         const char* names[] = { "", "number", "White", "Black", "Event", "Result" };
-        std::printf("  sort %zu entries by %s%s: %.3f s\n", order.size(), names[std::abs(mode)],
-            mode < 0 ? " descending" : "", secondsSince(start));
+        std::printf("  sort %zu entries by %s%s: %.3f s (CPU %.3f s)\n", order.size(),
+            names[std::abs(mode)], mode < 0 ? " descending" : "", secondsSince(start),
+            cpuSeconds() - cpuStart);
     }
 }
 
