@@ -674,20 +674,34 @@ void CPgnParser::storeTag(std::string& value)
         IndexTags& tags = *m_indexTags;
         const std::string& name = m_tagName;
         std::string* field = nullptr;
-        if (name == "White")
-            field = &tags.white;
-        else if (name == "Black")
-            field = &tags.black;
-        else if (name == "Date")
-            field = &tags.date;
-        else if (name == "Event")
-            field = &tags.event;
-        else if (name == "ECO")
-            field = &tags.eco;
-        else if (name == "Site")
-            field = &tags.site;
-        else if (name == "Result")
-            field = &tags.result;
+        // Games carry a dozen tags or more and the index keeps seven: the length sorts most
+        // names out before any comparison.
+        switch (name.size()) {
+        case 3:
+            if (name == "ECO")
+                field = &tags.eco;
+            break;
+        case 4:
+            if (name == "Date")
+                field = &tags.date;
+            else if (name == "Site")
+                field = &tags.site;
+            break;
+        case 5:
+            if (name == "White")
+                field = &tags.white;
+            else if (name == "Black")
+                field = &tags.black;
+            else if (name == "Event")
+                field = &tags.event;
+            break;
+        case 6:
+            if (name == "Result")
+                field = &tags.result;
+            break;
+        default:
+            break;
+        }
         if (field)
             field->swap(value);
         return;
@@ -726,12 +740,38 @@ bool CPgnParser::readPlainTagLine()
     return true;
 }
 
+bool CPgnParser::stepToBracket()
+{
+    // What the lexer does with line breaks and blanks followed by a "[".
+    const std::string_view next = m_input->window();
+    std::size_t at = 0;
+    while (at < next.size() && isSpace(static_cast<unsigned char>(next[at])))
+        ++at;
+    if (at >= next.size() || next[at] != '[')
+        return false;
+    if (m_keepText)
+        m_token.text.assign(next.data(), at + 1);
+    else
+        m_token.text.clear();
+    m_input->consume(at + 1);
+    m_last = '[';
+    m_tokenOffset = m_input->offset() - 1;
+    m_token.kind = PgnTokenKind::LeftBracket;
+    m_token.value.clear();
+    m_token.number = 0;
+    m_tokenStale = false;
+    m_tokenCut = false;
+    m_hasToken = true;
+    return true;
+}
+
 void CPgnParser::readTags()
 {
     while (is(PgnTokenKind::LeftBracket)) {
         // A bracket met again after a stray byte is not where the input stands.
         if (m_shortcuts && !m_tokenStale && readPlainTagLine()) {
-            step(PgnTokenKind::Symbol);
+            if (!stepToBracket())
+                step(PgnTokenKind::Symbol);
             storeTag(m_tagValue);
             continue;
         }

@@ -115,6 +115,9 @@ private:
     // Takes a whole tag line after its "[" when it has the plain shape; false (nothing
     // consumed) otherwise.
     bool readPlainTagLine();
+    // Takes white space and the "[" after it as the next token; false (nothing consumed)
+    // when something else comes first.
+    bool stepToBracket();
     // Consumes movetext up to the next byte the skipper must look at; false at the end.
     bool skipToStop();
     bool skipToStopByteByByte();
