@@ -1,1 +1,2 @@
 velmorak_add_fuzzer(database_tail database_tail.cpp)
+velmorak_add_fuzzer(database_index database_index.cpp)

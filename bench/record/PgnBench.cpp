@@ -1,10 +1,14 @@
 // Measures, in one run, on each PGN file given (default: the 111,875-game masters file):
-// building a database index (tags only) in MB/s and games/s, reading every game completely
+// building a database index (tags only) in MB/s and games/s, byte by byte on one thread,
+// with the scan's shortcuts on one thread, and with both on every core; the time until the
+// first rows can be shown and until the index is complete; reading every game completely
 // in games/s, pgn-extract checking every move of the same file (pgn-extract -r -s --quiet)
-// in games/s with the ratio, the memory the index takes per game, and filtering and
+// in games/s with the ratios, the memory the index takes per game, and filtering and
 // sorting the index.
 //
-// Usage: bench_pgn [FILE...]     (bench/make-million-pgn.sh builds a 1-million-game file)
+// Usage: bench_pgn [--index-only] [FILE...]
+//        (bench/make-million-pgn.sh builds a 1-million-game file; --index-only leaves out
+//        reading every game and pgn-extract, which take minutes on it)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +31,8 @@ using namespace velmorak;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+void benchSearchAndSort(CDatabase& db);
 
 double secondsSince(Clock::time_point start)
 {
@@ -93,40 +99,82 @@ void warmPageCache(const std::string& path)
     std::printf("  (page cache warmed, %zu)\n", sum % 10);
 }
 
-void benchFile(const std::string& path)
+// Rows a database sheet shows at first.
+constexpr std::int64_t kFirstRows = 50;
+
+struct IndexRun {
+    double wall = 0;
+    double cpu = 0;
+    double firstRows = -1;
+};
+
+// Opens path into db and times it: the first rows are there at the first progress report
+// that counts kFirstRows games (or the end, for smaller files).
+IndexRun timeOpen(CDatabase& db, const std::string& path, int threads)
+{
+    IndexRun run;
+    OpenOptions options;
+    options.threads = threads;
+    const auto start = Clock::now();
+    options.progress = [&](const IndexProgress& progress) {
+        if (run.firstRows < 0 && progress.games >= kFirstRows)
+            run.firstRows = secondsSince(start);
+    };
+    const double cpuStart = cpuSeconds();
+    if (!db.open(path, options))
+        return {};
+    run.wall = secondsSince(start);
+    run.cpu = cpuSeconds() - cpuStart;
+    if (run.firstRows < 0)
+        run.firstRows = run.wall;
+    return run;
+}
+
+void benchFile(const std::string& path, bool indexOnly)
 {
     std::printf("%s\n", path.c_str());
     warmPageCache(path);
 
     CPgnParser parser;
     CDatabase db(parser);
-    auto start = Clock::now();
-    double cpuStart = cpuSeconds();
-    if (!db.open(path)) {
-        std::printf("  cannot open\n");
-        return;
+    const char* runNames[] = { "byte by byte, 1 thread", "shortcuts, 1 thread",
+        "shortcuts, every core" };
+    IndexRun runs[3];
+    for (int i = 0; i < 3; ++i) {
+        parser.setShortcuts(i > 0);
+        runs[i] = timeOpen(db, path, i < 2 ? 1 : 0);
+        if (runs[i].wall <= 0) {
+            std::printf("  cannot open\n");
+            return;
+        }
     }
-    const double indexSeconds = secondsSince(start);
-    const double indexCpu = cpuSeconds() - cpuStart;
     const auto& entries = db.getEntries();
     const double games = double(entries.size());
     const double megabytes = entries.empty() ? 0 : double(entries.back().end) / 1e6;
-    std::printf("  index (tags only): %.0f games, %.1f MB in %.3f s = %.0f MB/s, %.0f games/s "
-                "(CPU %.3f s = %.0f MB/s)\n",
-        games, megabytes, indexSeconds, megabytes / indexSeconds, games / indexSeconds, indexCpu,
-        megabytes / indexCpu);
+    for (int i = 0; i < 3; ++i)
+        std::printf("  index (tags only), %s: %.0f games, %.1f MB in %.3f s = %.0f MB/s, %.0f "
+                    "games/s (CPU %.3f s = %.0f MB/s); first %lld rows after %.3f s\n",
+            runNames[i], games, megabytes, runs[i].wall, megabytes / runs[i].wall,
+            games / runs[i].wall, runs[i].cpu, megabytes / runs[i].cpu,
+            static_cast<long long>(kFirstRows), runs[i].firstRows);
+    const double indexSeconds = runs[2].wall;
+    const double indexCpu = runs[2].cpu;
     std::printf("  index memory: %.0f bytes per game (entries and the shared tag texts); the file "
                 "is read through a %zu KB buffer; peak resident size so far %ld MB\n",
         games ? double(db.indexMemoryBytes()) / games : 0.0, PgnInput::kBufferSize / 1024,
         peakResidentMegabytes());
 
+    if (indexOnly) {
+        benchSearchAndSort(db);
+        return;
+    }
     PgnInput input;
     input.openFile(path);
     CPgnParser reader;
     std::size_t read = 0;
     std::size_t nodes = 0;
-    start = Clock::now();
-    cpuStart = cpuSeconds();
+    auto start = Clock::now();
+    double cpuStart = cpuSeconds();
     for (const CDatabaseEntry& entry : entries) {
         std::unique_ptr<CPgnGame> game;
         std::int64_t end = 0;
@@ -149,10 +197,19 @@ void benchFile(const std::string& path)
                     "games/s); ratio readGame / pgn-extract = %.2f wall, %.2f CPU\n",
             extract.wall, theirs, extract.cpu, games / extract.cpu, ours / theirs,
             extract.cpu / readCpu);
+        std::printf("  ratio index / pgn-extract = %.1f wall, %.1f CPU\n",
+            extract.wall / indexSeconds, extract.cpu / indexCpu);
     } else {
         std::printf("  pgn-extract not found (apt install pgn-extract)\n");
     }
 
+    benchSearchAndSort(db);
+}
+
+void benchSearchAndSort(CDatabase& db)
+{
+    const auto& entries = db.getEntries();
+    auto start = Clock::now();
     CDatabaseFilter filter;
     filter.white = "an";
     filter.yearFrom = "1950";
@@ -175,14 +232,17 @@ void benchFile(const std::string& path)
 
     DatabaseList list(db, nullptr);
     std::vector<int> order(entries.size());
-    for (const int mode : { 2, -4, 5, -1 }) {
+    // The first sort by a text also ranks the texts of the index without case.
+    for (const int mode : { 2, 2, -4, 5, -1 }) {
         for (std::size_t i = 0; i < order.size(); ++i)
             order[i] = int(i);
         start = Clock::now();
+        const double cpuStart = cpuSeconds();
         list.sortOrder(order, mode);
         const char* names[] = { "", "number", "White", "Black", "Event", "Result" };
-        std::printf("  sort %zu entries by %s%s: %.3f s\n", order.size(), names[std::abs(mode)],
-            mode < 0 ? " descending" : "", secondsSince(start));
+        std::printf("  sort %zu entries by %s%s: %.3f s (CPU %.3f s)\n", order.size(),
+            names[std::abs(mode)], mode < 0 ? " descending" : "", secondsSince(start),
+            cpuSeconds() - cpuStart);
     }
 }
 
@@ -191,11 +251,16 @@ void benchFile(const std::string& path)
 int main(int argc, char** argv)
 {
     std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i)
-        files.push_back(argv[i]);
+    bool indexOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--index-only")
+            indexOnly = true;
+        else
+            files.push_back(argv[i]);
+    }
     if (files.empty())
         files.push_back(std::string(VELMORAK_DATA_DIR) + "/pgn/masters-111k.pgn");
     for (const std::string& file : files)
-        benchFile(file);
+        benchFile(file, indexOnly);
     return 0;
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +21,14 @@ namespace {
 // the end of the file.
 constexpr std::size_t kCopyChunk = 1 << 20;
 constexpr const char* kBackupSuffix = ".bak";
+// Games published at once: few at first, so that the first rows show at once, then more,
+// so that the lock is rarely taken.
+constexpr std::size_t kFirstBatch = 64;
+constexpr std::size_t kBatch = 1024;
+// Entries of a stretch joined under one hold of the lock.
+constexpr std::size_t kJoinPiece = 16384;
+// Bytes scanned between two progress reports.
+constexpr std::int64_t kReportBytes = 4 << 20;
 } // namespace
 
 ssize_t DatabaseFileCalls::pread(int fd, void* data, std::size_t size, std::int64_t offset)
@@ -35,16 +45,37 @@ TagTextPool::TagTextPool()
 
 std::uint32_t TagTextPool::intern(std::string_view text)
 {
-    auto found = m_ids.find(text);
-    if (found != m_ids.end())
-        return found->second;
+    if (m_slots.empty())
+        grow();
+    const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view> {}(text));
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t at = hash & mask;
+    for (; m_slots[at] != 0; at = (at + 1) & mask) {
+        const std::uint32_t id = m_slots[at] - 1;
+        if (m_hashes[id] == hash && m_texts[id] == text)
+            return id;
+    }
     const auto id = static_cast<std::uint32_t>(m_texts.size());
-    // A deque never moves its elements, so the views used as keys stay valid.
     m_texts.emplace_back(text);
-    m_ids.emplace(std::string_view(m_texts.back()), id);
+    m_hashes.push_back(hash);
+    m_slots[at] = id + 1;
     m_textBytes += text.size() > 15 ? text.size() + 1 : 0;
     m_ranks.clear();
+    if (m_texts.size() * 2 > m_slots.size())
+        grow();
     return id;
+}
+
+void TagTextPool::grow()
+{
+    m_slots.assign(std::max<std::size_t>(64, m_slots.size() * 2), 0);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::uint32_t id = 0; id < m_hashes.size(); ++id) {
+        std::size_t at = m_hashes[id] & mask;
+        while (m_slots[at] != 0)
+            at = (at + 1) & mask;
+        m_slots[at] = id + 1;
+    }
 }
 
 const std::vector<std::uint32_t>& TagTextPool::foldedRanks() const
@@ -80,10 +111,9 @@ const std::vector<std::uint32_t>& TagTextPool::foldedRanks() const
 
 std::size_t TagTextPool::memoryBytes() const
 {
-    // Deque slots, heap text of long strings, hash nodes and buckets, ranks.
+    // Deque slots, heap text of long strings, hash slots, hashes and ranks.
     return m_texts.size() * sizeof(std::string) + m_textBytes +
-        m_ids.size() * (sizeof(std::string_view) + sizeof(std::uint32_t) + 2 * sizeof(void*)) +
-        m_ids.bucket_count() * sizeof(void*) + m_ranks.capacity() * sizeof(std::uint32_t);
+        (m_slots.capacity() + m_hashes.capacity() + m_ranks.capacity()) * sizeof(std::uint32_t);
 }
 
 // --- Database -----------------------------------------------------------------------------
@@ -153,6 +183,9 @@ std::string CDatabase::errorText(int code, std::string_view argument)
         break;
     case IncompleteLastGame:
         format = "The last game of the file is cut off inside a tag: %s";
+        break;
+    case OpenCancelled:
+        format = "Opening was cancelled: %s";
         break;
     default:
         break;
@@ -242,8 +275,43 @@ bool CDatabase::open(const std::string& path)
     if (m_isOpen)
         close();
     // Each file gets a pool of its own: texts of files closed before are not kept.
-    m_pool = std::make_unique<TagTextPool>();
+    {
+        std::lock_guard lock(m_indexMutex);
+        m_pool = std::make_unique<TagTextPool>();
+    }
     return openKeepingPool(path);
+}
+
+bool CDatabase::open(const std::string& path, const OpenOptions& options)
+{
+    struct Forget {
+        const OpenOptions*& options;
+        ~Forget() { options = nullptr; }
+    } forget { m_openOptions };
+    m_openOptions = &options;
+    return open(path);
+}
+
+std::size_t CDatabase::indexedCount() const
+{
+    return m_indexedCount.load(std::memory_order_acquire);
+}
+
+void CDatabase::visitIndexed(std::size_t first, std::size_t count,
+    const std::function<void(const CDatabaseEntry&)>& visit) const
+{
+    std::lock_guard lock(m_indexMutex);
+    const std::size_t last = std::min(m_entries.size(), first + std::min(count, m_entries.size()));
+    for (std::size_t i = first; i < last; ++i)
+        visit(m_entries[i]);
+}
+
+void CDatabase::clearEntries()
+{
+    std::lock_guard lock(m_indexMutex);
+    m_entries.clear();
+    m_entries.shrink_to_fit();
+    m_indexedCount.store(0, std::memory_order_release);
 }
 
 bool CDatabase::openKeepingPool(const std::string& path)
@@ -274,13 +342,13 @@ bool CDatabase::openKeepingPool(const std::string& path)
 void CDatabase::close()
 {
     closeKeepingPool();
+    std::lock_guard lock(m_indexMutex);
     m_pool = std::make_unique<TagTextPool>();
 }
 
 void CDatabase::closeKeepingPool()
 {
-    m_entries.clear();
-    m_entries.shrink_to_fit();
+    clearEntries();
     m_input.close();
     m_current = 0;
     m_position = 0;
@@ -289,7 +357,7 @@ void CDatabase::closeKeepingPool()
 
 void CDatabase::buildIndex()
 {
-    m_entries.clear();
+    clearEntries();
     m_current = 0;
     if (!m_isOpen)
         return;
@@ -297,48 +365,195 @@ void CDatabase::buildIndex()
     // The file read, not what the name holds by now: a rewrite may have replaced it since.
     identify(m_fileName, m_indexed, m_input.fd());
     const std::int64_t first = m_position;
-    std::int64_t start = first;
-    std::int64_t last = first;
-    IndexTags tags;
-    // Neighbouring games often share a player, event, site or date: compare with the
-    // previous game's text before asking the pool.
-    std::string lastText[kEntryFieldCount];
-    std::uint32_t lastId[kEntryFieldCount] = {};
-    auto intern = [&](EntryField field, const std::string& text) {
-        const int f = static_cast<int>(field);
-        if (lastId[f] == 0 || text != lastText[f]) {
-            lastId[f] = m_pool->intern(text);
-            lastText[f] = text;
-        }
-        return lastId[f];
-    };
-    for (std::int32_t number = 0;; ++number) {
-        std::int64_t end = 0;
-        if (!m_reader->scanIndexTags(m_input, start, end, tags))
-            break;
-        if (end == last)
-            break;
-        last = end;
-        CDatabaseEntry entry;
-        entry.number = number;
-        entry.tags[int(EntryField::White)] = intern(EntryField::White, tags.white);
-        entry.tags[int(EntryField::Black)] = intern(EntryField::Black, tags.black);
-        entry.tags[int(EntryField::Date)] = intern(EntryField::Date, tags.date);
-        entry.tags[int(EntryField::Event)] = intern(EntryField::Event, tags.event);
-        entry.tags[int(EntryField::Eco)] = intern(EntryField::Eco, tags.eco);
-        entry.tags[int(EntryField::Site)] = intern(EntryField::Site, tags.site);
-        entry.tags[int(EntryField::Result)] = intern(EntryField::Result, tags.result);
-        entry.start = start;
-        entry.end = end;
-        entry.pool = m_pool.get();
-        m_entries.push_back(entry);
-        start = end;
+    bool readError = false;
+    if (!indexFile(readError)) {
+        // Half an index would pass for the whole file.
+        close();
+        setError(OpenCancelled, m_fileName);
+        return;
     }
-    m_entries.shrink_to_fit();
-    if (m_input.hadReadError())
+    {
+        std::lock_guard lock(m_indexMutex);
+        m_entries.shrink_to_fit();
+    }
+    if (readError)
         setError(ReadError);
     m_current = 0;
     seekTo(first);
+}
+
+bool CDatabase::indexFile(bool& readError)
+{
+    const OpenOptions defaults;
+    const OpenOptions& options = m_openOptions ? *m_openOptions : defaults;
+    const std::int64_t first = m_position;
+    const std::int64_t length = std::max<std::int64_t>(0, m_input.size() - first);
+    auto stopRequested = [&] { return options.stop.stop_requested(); };
+
+    // The stretches after the first, each with a reader and a descriptor of its own.
+    int parts = options.threads > 0 ? options.threads
+                                    : int(std::clamp(std::thread::hardware_concurrency(), 1U, 4U));
+    parts = int(std::min<std::int64_t>(parts,
+        std::max<std::int64_t>(1, length / std::max<std::int64_t>(1, options.minStretchBytes))));
+    struct Helper {
+        std::unique_ptr<CGameReader> reader;
+        PgnInput input;
+        IndexStretch stretch;
+        std::int64_t from = 0;
+        std::int64_t bound = LLONG_MAX;
+        std::thread thread;
+    };
+    std::vector<std::unique_ptr<Helper>> helpers;
+    std::atomic<bool> abandon { false };
+    auto helperStop = [&] { return abandon.load() || stopRequested(); };
+    for (int k = 1; k < parts; ++k) {
+        auto helper = std::make_unique<Helper>();
+        helper->reader = m_reader->clone();
+        if (!helper->reader || !helper->input.openSameFile(m_input))
+            break;
+        helper->from = first + length * k / parts;
+        if (!helpers.empty())
+            helpers.back()->bound = helper->from;
+        helpers.push_back(std::move(helper));
+    }
+    // Whatever ends this function, no helper outlives it.
+    struct JoinAll {
+        std::vector<std::unique_ptr<Helper>>& helpers;
+        std::atomic<bool>& abandon;
+        ~JoinAll()
+        {
+            abandon = true;
+            for (auto& helper : helpers)
+                if (helper->thread.joinable())
+                    helper->thread.join();
+        }
+    } joinAll { helpers, abandon };
+    for (auto& helper : helpers) {
+        Helper* h = helper.get();
+        h->thread = std::thread([h, &helperStop] {
+            h->stretch.scan(*h->reader, h->input, h->from, h->bound, helperStop);
+        });
+    }
+
+    std::int64_t start = first;
+    bool ended = false;
+    bool stopped = false;
+    std::size_t passed = 0; // helpers whose stretch the scan has left behind
+    std::int64_t reported = -1;
+    auto report = [&](bool always) {
+        if (!options.progress)
+            return;
+        std::int64_t bytes = start - first;
+        for (std::size_t k = passed; k < helpers.size(); ++k)
+            bytes += helpers[k]->stretch.scanned.load(std::memory_order_relaxed);
+        bytes = std::min(bytes, length);
+        if (!always && reported >= 0 && bytes - reported < kReportBytes)
+            return;
+        reported = bytes;
+        options.progress({ std::int64_t(indexedCount()), bytes, length });
+    };
+
+    // Games are scanned outside the lock and published in batches under it.
+    IndexEntryMaker maker(*m_pool);
+    std::vector<IndexTags> batch(kBatch);
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans(kBatch);
+    std::size_t count = 0;
+    std::size_t batchSize = kFirstBatch;
+    auto publish = [&] {
+        if (count == 0)
+            return;
+        {
+            std::lock_guard lock(m_indexMutex);
+            if (m_entries.empty() && start > first) {
+                // Room for the whole file at the first batch's bytes per game, so that the
+                // entries are rarely moved under the lock.
+                const std::int64_t perGame =
+                    std::max<std::int64_t>(64, (start - first) / std::int64_t(count));
+                m_entries.reserve(std::size_t(length / perGame + length / perGame / 8 + count));
+            }
+            for (std::size_t i = 0; i < count; ++i)
+                m_entries.push_back(maker.make(
+                    std::int32_t(m_entries.size()), batch[i], spans[i].first, spans[i].second));
+            m_indexedCount.store(m_entries.size(), std::memory_order_release);
+        }
+        count = 0;
+        batchSize = kBatch;
+        report(false);
+    };
+    auto scanOne = [&] {
+        std::int64_t end = 0;
+        if (!m_reader->scanIndexTags(m_input, start, end, batch[count]) || end == start) {
+            ended = true;
+            return;
+        }
+        spans[count++] = { start, end };
+        start = end;
+        if (count == batchSize) {
+            publish();
+            stopped = stopRequested();
+        }
+    };
+    auto join = [&](const IndexStretch& stretch, std::size_t from) {
+        std::vector<std::uint32_t> ids(stretch.pool->size(), UINT32_MAX);
+        ids[0] = 0;
+        for (std::size_t at = from; at < stretch.entries.size(); at += kJoinPiece) {
+            std::lock_guard lock(m_indexMutex);
+            const std::size_t last = std::min(stretch.entries.size(), at + kJoinPiece);
+            for (std::size_t i = at; i < last; ++i) {
+                CDatabaseEntry entry = stretch.entries[i];
+                for (std::uint32_t& id : entry.tags) {
+                    if (ids[id] == UINT32_MAX)
+                        ids[id] = m_pool->intern(stretch.pool->text(id));
+                    id = ids[id];
+                }
+                entry.number = std::int32_t(m_entries.size());
+                entry.pool = m_pool.get();
+                m_entries.push_back(entry);
+            }
+            m_indexedCount.store(m_entries.size(), std::memory_order_release);
+        }
+    };
+
+    const std::int64_t firstBound = helpers.empty() ? LLONG_MAX : helpers.front()->from;
+    while (!ended && !stopped && start < firstBound)
+        scanOne();
+    for (std::size_t k = 0; k < helpers.size() && !stopped; ++k) {
+        helpers[k]->thread.join();
+        const IndexStretch& stretch = helpers[k]->stretch;
+        if (stretch.stopped)
+            stopped = true;
+        // Scan on until the scan stands where the stretch has a game, then take the
+        // stretch's games from there; a stretch the scan passes by is of no use.
+        while (!ended && !stopped) {
+            auto at = std::lower_bound(stretch.entries.begin(), stretch.entries.end(), start,
+                [](const CDatabaseEntry& entry, std::int64_t offset) {
+                    return entry.start < offset;
+                });
+            if (at != stretch.entries.end() && at->start == start) {
+                publish();
+                join(stretch, std::size_t(at - stretch.entries.begin()));
+                start = stretch.next;
+                ended = stretch.ended;
+                readError |= stretch.readError;
+                break;
+            }
+            if (start >= stretch.next) {
+                ended = start == stretch.next && stretch.ended;
+                break;
+            }
+            scanOne();
+        }
+        passed = k + 1;
+        report(false);
+    }
+    while (!ended && !stopped)
+        scanOne();
+    publish();
+    readError |= m_input.hadReadError();
+    if (stopped)
+        return false;
+    report(true);
+    return true;
 }
 
 std::size_t CDatabase::indexMemoryBytes() const

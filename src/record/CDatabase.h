@@ -1,15 +1,20 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "CDatabaseEntry.h"
 #include "CDatabaseFilter.h"
+#include "CDatabaseIndexer.h"
 #include "CGameReader.h"
 #include "CPgnGame.h"
 #include "PgnInput.h"
@@ -22,6 +27,27 @@ namespace velmorak {
 class DatabaseFileCalls : public FileSystemCalls {
 public:
     virtual ssize_t pread(int fd, void* data, std::size_t size, std::int64_t offset);
+};
+
+// How far the indexing of an open has come: games indexed and readable through
+// CDatabase::visitIndexed, bytes of the file scanned of its size when opened.
+struct IndexProgress {
+    std::int64_t games = 0;
+    std::int64_t bytesRead = 0;
+    std::int64_t bytesTotal = 0;
+};
+
+struct OpenOptions {
+    // Called on the thread that runs open: once the first games are readable, then every
+    // few megabytes, and once when the index is complete.
+    std::function<void(const IndexProgress&)> progress;
+    // Asked between batches of games: once stop is requested the open gives up, leaves the
+    // database closed without entries and fails with error 15.
+    std::stop_token stop;
+    // Threads that scan a large file, one stretch each: 0 takes one per core, at most 4.
+    int threads = 0;
+    // The least a stretch gets: smaller files are scanned by fewer threads.
+    std::int64_t minStretchBytes = 4 << 20;
 };
 
 // A PGN file used as a database of games: indexed once by scanning every game's tags, any
@@ -46,7 +72,13 @@ public:
 // inside a comment or variation, or without its result, is closed so that the appended game
 // stands on its own; a file cut off inside a tag is refused.
 //
-// Errors leave a code and a message in the object (getError). Not thread-safe.
+// A large file is indexed by several threads, each scanning a stretch of it; the stretches
+// are joined where the scan of the file before meets one of their game starts, so the index
+// is the one a single scan from the start gives.
+//
+// Errors leave a code and a message in the object (getError). Not thread-safe, except that
+// while one thread runs open, others may read the games indexed so far (indexedCount,
+// visitIndexed).
 class CDatabase {
 public:
     enum ErrorCode {
@@ -65,6 +97,7 @@ public:
         FileInUse = 12,
         ReadOnly = 13,
         IncompleteLastGame = 14,
+        OpenCancelled = 15,
     };
 
     // `reader` must outlive the database.
@@ -76,6 +109,16 @@ public:
     // Opens and indexes the file; false (error 1) when it cannot be opened, 11 when it is not
     // a regular file. A missing file whose backup (name + ".bak") exists is restored first.
     virtual bool open(const std::string& path);
+    // The same, reporting progress and giving up on request (then error 15).
+    bool open(const std::string& path, const OpenOptions& options);
+    // The number of entries indexed so far; safe from any thread while open runs.
+    std::size_t indexedCount() const;
+    // Calls visit with entries first.. of those indexed so far (fewer at the end), under the
+    // lock that keeps the index from growing meanwhile: visit may read the entries' texts
+    // but must not keep references to them, nor call into the database. Safe from any
+    // thread while open runs.
+    void visitIndexed(std::size_t first, std::size_t count,
+        const std::function<void(const CDatabaseEntry&)>& visit) const;
     virtual void setFileName(const std::string& path) { m_fileName = path; }
     virtual const std::string& getFileName() const { return m_fileName; }
     // Appends to `result` a copy of every entry that matches, in file order (after clearing
@@ -140,6 +183,10 @@ private:
     bool openForReading();
     // Opens without touching the text pool (a rewrite reopens the same file).
     bool openKeepingPool(const std::string& path);
+    // Scans the file into the entries; false when stopped on request.
+    bool indexFile(bool& readError);
+    // Empties the entries, where other threads may be reading them.
+    void clearEntries();
     void closeKeepingPool();
     // Puts name + ".bak" back when the file itself is missing; false when a backup stands
     // in for a missing file and could not be put back.
@@ -165,6 +212,11 @@ private:
     int m_errorCode = 0;
     std::string m_errorMessage;
     DatabaseFileCalls* m_calls = nullptr;
+    // The options of the open under way (null for a plain open or a reopen).
+    const OpenOptions* m_openOptions = nullptr;
+    // Guards the growth of m_entries and m_pool while open runs.
+    mutable std::mutex m_indexMutex;
+    std::atomic<std::size_t> m_indexedCount { 0 };
     std::chrono::milliseconds m_lockWait { 5000 };
     // The file as our last append left it, ending at a game's end: no need to scan it again.
     FileIdentity m_appended;

@@ -5,7 +5,6 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace velmorak {
@@ -34,8 +33,14 @@ public:
     std::size_t memoryBytes() const;
 
 private:
+    void grow();
+
     std::deque<std::string> m_texts;
-    std::unordered_map<std::string_view, std::uint32_t> m_ids;
+    // Open addressing, linear probing: each slot holds a text's number + 1, 0 when free.
+    // Twice as many slots as texts at least.
+    std::vector<std::uint32_t> m_slots;
+    // Each text's hash, so that probing rarely compares texts.
+    std::vector<std::uint32_t> m_hashes;
     mutable std::vector<std::uint32_t> m_ranks;
     std::size_t m_textBytes = 0;
 };

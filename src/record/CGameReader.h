@@ -39,6 +39,10 @@ class CGameReader {
 public:
     virtual ~CGameReader() = default;
 
+    // A reader of the same kind and settings for another thread, or null when there is none
+    // (the database then indexes on one thread).
+    virtual std::unique_ptr<CGameReader> clone() const { return nullptr; }
+
     // Reads the complete game that starts at `start`. On success the caller owns `game`
     // and `end` is the offset where the text after the game begins (the "[" of the next
     // game, or the end of the input).

@@ -4,6 +4,10 @@
 #include <array>
 #include <climits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "PgnMoveResolver.h"
 #include "rules/SanNotation.h"
 
@@ -138,9 +142,65 @@ constexpr std::array<bool, 256> makeSkipTable()
     return table;
 }
 constexpr std::array<bool, 256> kSkipStops = makeSkipTable();
+
+// The same without the line breaks: where a "%" stands, the byte before it tells whether it
+// begins a line, so the skipper need not stop at every line end.
+constexpr std::array<bool, 256> makeMovetextStopTable()
+{
+    std::array<bool, 256> table {};
+    for (char c : std::string_view("[{\";%"))
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kMovetextStops = makeMovetextStopTable();
+
+// The position of the first byte of "[{\";%" in data, or size when there is none. Movetext
+// holds few of them, so sixteen bytes are tested at a time where the processor allows.
+std::size_t findMovetextStop(const char* data, std::size_t size)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i bracket = _mm_set1_epi8('[');
+    const __m128i brace = _mm_set1_epi8('{');
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i semicolon = _mm_set1_epi8(';');
+    const __m128i percent = _mm_set1_epi8('%');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, bracket), _mm_cmpeq_epi8(bytes, brace)),
+                _mm_or_si128(
+                    _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, semicolon)),
+                    _mm_cmpeq_epi8(bytes, percent)));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#endif
+    while (i < size && !kMovetextStops[static_cast<unsigned char>(data[i])])
+        ++i;
+    return i;
+}
+
+// The bytes that end a plain run of a tag value.
+constexpr std::array<bool, 256> makeStringStopTable()
+{
+    std::array<bool, 256> table {};
+    for (char c : std::string_view("\"\\\r\n"))
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kStringStops = makeStringStopTable();
 } // namespace
 
 CPgnParser::~CPgnParser() = default;
+
+std::unique_ptr<CGameReader> CPgnParser::clone() const
+{
+    auto copy = std::make_unique<CPgnParser>();
+    copy->setShortcuts(m_shortcuts);
+    return copy;
+}
 
 // --- Characters and tokens ------------------------------------------------------------------
 
@@ -614,20 +674,34 @@ void CPgnParser::storeTag(std::string& value)
         IndexTags& tags = *m_indexTags;
         const std::string& name = m_tagName;
         std::string* field = nullptr;
-        if (name == "White")
-            field = &tags.white;
-        else if (name == "Black")
-            field = &tags.black;
-        else if (name == "Date")
-            field = &tags.date;
-        else if (name == "Event")
-            field = &tags.event;
-        else if (name == "ECO")
-            field = &tags.eco;
-        else if (name == "Site")
-            field = &tags.site;
-        else if (name == "Result")
-            field = &tags.result;
+        // Games carry a dozen tags or more and the index keeps seven: the length sorts most
+        // names out before any comparison.
+        switch (name.size()) {
+        case 3:
+            if (name == "ECO")
+                field = &tags.eco;
+            break;
+        case 4:
+            if (name == "Date")
+                field = &tags.date;
+            else if (name == "Site")
+                field = &tags.site;
+            break;
+        case 5:
+            if (name == "White")
+                field = &tags.white;
+            else if (name == "Black")
+                field = &tags.black;
+            else if (name == "Event")
+                field = &tags.event;
+            break;
+        case 6:
+            if (name == "Result")
+                field = &tags.result;
+            break;
+        default:
+            break;
+        }
         if (field)
             field->swap(value);
         return;
@@ -635,9 +709,72 @@ void CPgnParser::storeTag(std::string& value)
     m_game->setTag(m_tagName, value);
 }
 
+bool CPgnParser::readPlainTagLine()
+{
+    // The lexer would take the name as a symbol, the blanks, the string up to its closing
+    // quote and the "]" as the rest of the pair, leaving the "]" as the current token. Any
+    // other shape, or a line the buffer does not hold whole, goes the long way.
+    const std::string_view line = m_input->window();
+    std::size_t at = 0;
+    while (at < line.size() && kSymbolChars[static_cast<unsigned char>(line[at])])
+        ++at;
+    const std::size_t nameEnd = at;
+    if (nameEnd == 0)
+        return false;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    if (at >= line.size() || line[at] != '"')
+        return false;
+    const std::size_t valueStart = ++at;
+    while (at < line.size() && !kStringStops[static_cast<unsigned char>(line[at])])
+        ++at;
+    if (at + 1 >= line.size() || line[at] != '"' || line[at + 1] != ']')
+        return false;
+    m_tagName.assign(line.data(), nameEnd);
+    m_tagValue.assign(line.data() + valueStart, at - valueStart);
+    m_input->consume(at + 2);
+    m_last = ']';
+    m_token.kind = PgnTokenKind::RightBracket;
+    m_token.value.clear();
+    m_token.number = 0;
+    return true;
+}
+
+bool CPgnParser::stepToBracket()
+{
+    // What the lexer does with line breaks and blanks followed by a "[".
+    const std::string_view next = m_input->window();
+    std::size_t at = 0;
+    while (at < next.size() && isSpace(static_cast<unsigned char>(next[at])))
+        ++at;
+    if (at >= next.size() || next[at] != '[')
+        return false;
+    if (m_keepText)
+        m_token.text.assign(next.data(), at + 1);
+    else
+        m_token.text.clear();
+    m_input->consume(at + 1);
+    m_last = '[';
+    m_tokenOffset = m_input->offset() - 1;
+    m_token.kind = PgnTokenKind::LeftBracket;
+    m_token.value.clear();
+    m_token.number = 0;
+    m_tokenStale = false;
+    m_tokenCut = false;
+    m_hasToken = true;
+    return true;
+}
+
 void CPgnParser::readTags()
 {
     while (is(PgnTokenKind::LeftBracket)) {
+        // A bracket met again after a stray byte is not where the input stands.
+        if (m_shortcuts && !m_tokenStale && readPlainTagLine()) {
+            if (!stepToBracket())
+                step(PgnTokenKind::Symbol);
+            storeTag(m_tagValue);
+            continue;
+        }
         step(PgnTokenKind::Symbol);
         if (!is(PgnTokenKind::Symbol) || m_token.value.empty())
             return;
@@ -955,6 +1092,59 @@ bool CPgnParser::readGame(
     return true;
 }
 
+bool CPgnParser::skipToStopByteByByte()
+{
+    for (;;) {
+        std::string_view window = m_input->window();
+        if (window.empty())
+            return false;
+        std::size_t i = 0;
+        int last = m_last;
+        while (i < window.size() && !kSkipStops[static_cast<unsigned char>(window[i])])
+            ++i;
+        if (i > 0)
+            last = static_cast<unsigned char>(window[i - 1]);
+        if (i == window.size()) {
+            m_last = last;
+            m_input->consume(i);
+            continue;
+        }
+        const char c = window[i];
+        if (c == '\r' || c == '\n' || (c == '%' && last != '\r' && last != '\n')) {
+            m_last = static_cast<unsigned char>(c);
+            m_input->consume(i + 1);
+            continue;
+        }
+        m_last = last;
+        m_input->consume(i);
+        return true;
+    }
+}
+
+bool CPgnParser::skipToStop()
+{
+    for (;;) {
+        std::string_view window = m_input->window();
+        if (window.empty())
+            return false;
+        const std::size_t i = findMovetextStop(window.data(), window.size());
+        if (i == window.size()) {
+            m_last = static_cast<unsigned char>(window.back());
+            m_input->consume(i);
+            continue;
+        }
+        const int before = i > 0 ? static_cast<unsigned char>(window[i - 1]) : m_last;
+        if (window[i] == '%' && before != '\r' && before != '\n') {
+            m_last = '%';
+            m_input->consume(i + 1);
+            continue;
+        }
+        m_last = before;
+        m_input->consume(i);
+        return true;
+    }
+}
+
 void CPgnParser::skipMovetext()
 {
     for (;;) {
@@ -975,32 +1165,9 @@ void CPgnParser::skipMovetext()
         // stops at or has to read through, a quote starts a string (which may hold either),
         // and ";" and "%" lines are skipped. Every other byte belongs to a token the scan
         // passes over, so runs of them are skipped without lexing.
-        for (;;) {
-            std::string_view window = m_input->window();
-            if (window.empty()) {
-                m_hasToken = false;
-                return;
-            }
-            std::size_t i = 0;
-            int last = m_last;
-            while (i < window.size() && !kSkipStops[static_cast<unsigned char>(window[i])])
-                ++i;
-            if (i > 0)
-                last = static_cast<unsigned char>(window[i - 1]);
-            if (i == window.size()) {
-                m_last = last;
-                m_input->consume(i);
-                continue;
-            }
-            const char c = window[i];
-            if (c == '\r' || c == '\n' || (c == '%' && last != '\r' && last != '\n')) {
-                m_last = static_cast<unsigned char>(c);
-                m_input->consume(i + 1);
-                continue;
-            }
-            m_last = last;
-            m_input->consume(i);
-            break;
+        if (m_shortcuts ? !skipToStop() : !skipToStopByteByByte()) {
+            m_hasToken = false;
+            return;
         }
         // The next byte is "[", "{", a quote, ";" or an escape "%": the lexer takes it.
         step(PgnTokenKind::Symbol);

@@ -55,6 +55,14 @@ public:
     bool scanIndexTags(
         PgnInput& input, std::int64_t start, std::int64_t& end, IndexTags& tags) override;
 
+    // Shortcuts for the common shapes: a tag line `[Name "value"]` taken at once, and
+    // movetext searched for the few bytes that matter instead of walked byte by byte. With
+    // them off every byte goes through the lexer; both give the same games and the same
+    // index, which tests, the fuzzer and the benchmark hold them to.
+    void setShortcuts(bool on) { m_shortcuts = on; }
+    bool shortcuts() const { return m_shortcuts; }
+    std::unique_ptr<CGameReader> clone() const override;
+
     const PgnReadError& lastError() const { return m_error; }
     // What the last readGame or scanIndexTags/scanGame found broken in a game it still
     // handed out (a string or comment left open); the reason is empty when nothing was.
@@ -104,6 +112,15 @@ private:
     std::string tokenDisplay() const;
 
     void readTags();
+    // Takes a whole tag line after its "[" when it has the plain shape; false (nothing
+    // consumed) otherwise.
+    bool readPlainTagLine();
+    // Takes white space and the "[" after it as the next token; false (nothing consumed)
+    // when something else comes first.
+    bool stepToBracket();
+    // Consumes movetext up to the next byte the skipper must look at; false at the end.
+    bool skipToStop();
+    bool skipToStopByteByByte();
     void storeTag(std::string& value);
     void setUpPosition();
     void skipComments();
@@ -124,6 +141,7 @@ private:
     CPgnToken m_token;
     bool m_hasToken = false;
     bool m_keepText = true;
+    bool m_shortcuts = true;
     // The current token was met again after a byte that makes no token.
     bool m_tokenStale = false;
     // The current token was cut short by a line end (a string) or by the next game (a

@@ -86,6 +86,37 @@ void DatabaseList::saveFilter()
     m_settings->writeBool(kFilterActiveKey, m_filterActive);
 }
 
+namespace {
+// Sorts keys ascending, a radix sort of 11 bits a pass that passes over the digits no key
+// uses (ranks and numbers of a million games take 40 bits): several times quicker than a
+// comparison sort on a million entries.
+void sortKeys(std::vector<std::uint64_t>& keys)
+{
+    constexpr int kDigitBits = 11;
+    constexpr std::uint64_t kDigitMask = (1U << kDigitBits) - 1;
+    if (keys.size() < 256) {
+        std::sort(keys.begin(), keys.end());
+        return;
+    }
+    std::uint64_t used = 0;
+    for (std::uint64_t key : keys)
+        used |= key;
+    std::vector<std::uint64_t> buffer(keys.size());
+    for (int shift = 0; shift < 64; shift += kDigitBits) {
+        if (((used >> shift) & kDigitMask) == 0)
+            continue;
+        std::size_t counts[kDigitMask + 2] = {};
+        for (std::uint64_t key : keys)
+            ++counts[((key >> shift) & kDigitMask) + 1];
+        for (std::size_t d = 1; d < kDigitMask + 2; ++d)
+            counts[d] += counts[d - 1];
+        for (std::uint64_t key : keys)
+            buffer[counts[(key >> shift) & kDigitMask]++] = key;
+        keys.swap(buffer);
+    }
+}
+} // namespace
+
 void DatabaseList::sortOrder(std::vector<int>& order, int mode) const
 {
     const int key = std::abs(mode);
@@ -105,10 +136,11 @@ void DatabaseList::sortOrder(std::vector<int>& order, int mode) const
         }
         keyed[i] = primary << 32 | static_cast<std::uint32_t>(number);
     }
+    sortKeys(keyed);
+    // The keys differ in their numbers, so the descending order is the ascending one
+    // reversed, the number tie-break included.
     if (descending)
-        std::sort(keyed.begin(), keyed.end(), std::greater<>());
-    else
-        std::sort(keyed.begin(), keyed.end());
+        std::reverse(keyed.begin(), keyed.end());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<int>(static_cast<std::uint32_t>(keyed[i]));
 }

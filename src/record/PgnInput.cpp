@@ -33,6 +33,21 @@ bool PgnInput::openFile(const std::string& path)
     return true;
 }
 
+bool PgnInput::openSameFile(const PgnInput& other)
+{
+    close();
+    if (other.m_fd < 0)
+        return false;
+    const int fd = ::fcntl(other.m_fd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    m_fd = fd;
+    m_size = other.m_size;
+    m_buffer.resize(m_bufferSize);
+    m_data = m_buffer.data();
+    return true;
+}
+
 void PgnInput::openText(std::string_view text)
 {
     close();

@@ -29,6 +29,10 @@ public:
 
     // Opens a file for reading; false when it cannot be opened.
     bool openFile(const std::string& path);
+    // Reads the file `other` reads (the same open file, not the name, which may have been
+    // replaced since) through a descriptor and buffer of its own, for another thread; false
+    // for memory input.
+    bool openSameFile(const PgnInput& other);
     // Reads from a copy of text.
     void openText(std::string_view text);
     void close();

@@ -119,6 +119,36 @@ TEST_F(DatabaseListTest, SortingByColumns)
     EXPECT_EQ(list.fullOrder(), (std::vector<int> { 5, 4, 3, 2, 1, 0 }));
 }
 
+TEST(DatabaseListSort, ManyEntriesSortByTextWithoutCaseThenByNumber)
+{
+    // Enough entries for the radix sort, names equal but for case, one game in three.
+    TempFolder folder;
+    const std::string path = folder.file("many.pgn");
+    std::string text;
+    const char* names[] = { "b", "A", "a", "B", "", "ab", "Ab" };
+    for (int i = 0; i < 3000; ++i)
+        text += std::string("[White \"") + names[(i * 7919) % 7] + "\"]\n*\n\n";
+    TempFolder::write(path, text);
+    CPgnParser parser;
+    CDatabase db(parser);
+    ASSERT_TRUE(db.open(path));
+    DatabaseList list(db, nullptr);
+    auto folded = [&](int number) {
+        std::string name(db.getEntries()[std::size_t(number)].white());
+        for (char& c : name)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        return std::pair(name, number);
+    };
+    for (int mode : { 2, -2 }) {
+        std::vector<int> order(3000);
+        for (int i = 0; i < 3000; ++i)
+            order[std::size_t(i)] = (i * 1237) % 3000;
+        list.sortOrder(order, mode);
+        for (std::size_t i = 1; i < order.size(); ++i)
+            ASSERT_EQ(mode > 0, folded(order[i - 1]) < folded(order[i])) << i;
+    }
+}
+
 TEST_F(DatabaseListTest, SelectionFollowsTheFilterAndWraps)
 {
     DatabaseList list(db, &settings);

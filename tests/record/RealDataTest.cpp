@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "RecordTestSupport.h"
+#include "record/CDatabase.h"
 #include "record/CPgnParser.h"
 #include "record/PgnInput.h"
 #include "record/PgnMoveResolver.h"
@@ -115,6 +116,36 @@ TEST(RealData, ShortcutsAgreeWithTheSanReader)
         }
     }
     EXPECT_GT(compared, 300000);
+}
+
+// Each entry's offsets and texts, one line each.
+std::string masterIndex(bool shortcuts, int threads)
+{
+    CPgnParser parser;
+    parser.setShortcuts(shortcuts);
+    CDatabase db(parser);
+    OpenOptions options;
+    options.threads = threads;
+    options.minStretchBytes = 1 << 20;
+    EXPECT_TRUE(db.open((kData / "masters-111k.pgn").string(), options));
+    std::string text;
+    for (const CDatabaseEntry& entry : db.getEntries()) {
+        text += std::to_string(entry.number) + " " + std::to_string(entry.start) + "-" +
+            std::to_string(entry.end);
+        for (int f = 0; f < kEntryFieldCount; ++f)
+            text.append("|").append(entry.text(EntryField(f)));
+        text += "\n";
+    }
+    return text;
+}
+
+TEST(RealData, TheFastAndParallelIndexIsTheByteByByteOne)
+{
+    const std::string reference = masterIndex(false, 1);
+    EXPECT_GT(std::count(reference.begin(), reference.end(), '\n'), 111000);
+    EXPECT_EQ(masterIndex(true, 1), reference);
+    // 73 stretches: most cuts fall inside a game.
+    EXPECT_EQ(masterIndex(true, 73), reference);
 }
 
 TEST(RealData, EveryFileReadsAndRoundTrips)
