@@ -5,6 +5,7 @@
 
 #include "gui/AboutDialog.h"
 #include "gui/MainWindow.h"
+#include "gui/OptionsDialog.h"
 
 namespace velmorak::gui {
 
@@ -22,6 +23,11 @@ constexpr GalleryEntry kGallery[] = {
     { "about",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<AboutDialog>(&w, w.controller(), aboutTexts(w.aboutInfo()));
+        } },
+    { "options",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<OptionsDialog>(
+                &w, w.application(), [&w] { w.optionsChanged(); });
         } },
 };
 

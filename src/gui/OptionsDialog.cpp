@@ -1,0 +1,189 @@
+#include "gui/OptionsDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "gui/QtPrompts.h"
+#include "gui/QtText.h"
+
+namespace velmorak::gui {
+
+namespace {
+
+// The preview's squares: a rank of pieces on both colours.
+constexpr int kPreviewFiles = 4;
+constexpr int kPreviewRanks = 2;
+constexpr int kPreviewSquare = 40;
+constexpr PieceCode kPreviewPieces[kPreviewRanks][kPreviewFiles] = {
+    { kBlackRook, kBlackKnight, kBlackQueen, kBlackKing },
+    { kWhiteKing, kWhiteQueen, kWhiteBishop, kWhitePawn },
+};
+
+// `text` with a mnemonic on its first letter no other control of the page has taken.
+QString withMnemonic(const QString& text, QString& taken)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i].toLower();
+        if (c.isLetter() && !taken.contains(c)) {
+            taken += c;
+            QString marked = text;
+            marked.insert(i, QLatin1Char('&'));
+            return marked;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+OptionsPreview::OptionsPreview(QWidget* parent)
+    : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAccessibleName(QStringLiteral("Preview of the board and pieces"));
+}
+
+void OptionsPreview::choose(int pieceSet, int texture)
+{
+    m_artwork.choose(pieceSet, texture);
+    update();
+}
+
+QSize OptionsPreview::sizeHint() const
+{
+    return { kPreviewFiles * kPreviewSquare, kPreviewRanks * kPreviewSquare };
+}
+
+void OptionsPreview::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    // Drawn in device pixels, as the board is, so no picture is scaled by Qt.
+    const double dpr = devicePixelRatioF();
+    painter.scale(1.0 / dpr, 1.0 / dpr);
+    const int squarePx = int(kPreviewSquare * dpr);
+    for (int rank = 0; rank < kPreviewRanks; ++rank)
+        for (int file = 0; file < kPreviewFiles; ++file) {
+            const QRect r(file * squarePx, rank * squarePx, squarePx, squarePx);
+            painter.fillRect(r, m_artwork.squareBrush(file, rank, r.topLeft(), squarePx));
+            const QPixmap& picture = m_artwork.piece(kPreviewPieces[rank][file], squarePx);
+            if (!picture.isNull())
+                painter.drawPixmap(r.topLeft(), picture);
+        }
+}
+
+OptionsDialog::OptionsDialog(
+    QWidget* parent, Application& application, std::function<void()> changed)
+    : ChessDialog(parent, application.controller(), QStringLiteral("Options"),
+          "Velmorak.htm#Options", QDialogButtonBox::Close | QDialogButtonBox::RestoreDefaults)
+    , m_sheet(application)
+    , m_changed(std::move(changed))
+{
+    m_sheet.onChanged = [this](const OptionSpec& option) {
+        if (option.name == "IDC_CBSQUARES" || option.name == "IDC_CBPIECESET")
+            refresh();
+        if (m_changed)
+            m_changed();
+    };
+    auto* tabs = new QTabWidget(this);
+    QString tabLetters;
+    for (const OptionPage& page : m_sheet.pages())
+        tabs->addTab(makePage(page, tabLetters), withMnemonic(toQString(page.title), tabLetters));
+    body()->addWidget(tabs);
+
+    QPushButton* restore = buttons()->button(QDialogButtonBox::RestoreDefaults);
+    restore->setText(QStringLiteral("&Restore defaults"));
+    connect(restore, &QPushButton::clicked, this, [this] {
+        report(m_sheet.restoreDefaults());
+        refresh();
+    });
+    QPushButton* close = buttons()->button(QDialogButtonBox::Close);
+    close->setDefault(true);
+    refresh();
+}
+
+QWidget* OptionsDialog::makePage(const OptionPage& page, const QString& tabLetters)
+{
+    auto* widget = new QWidget;
+    auto* row = new QHBoxLayout(widget);
+    auto* form = new QFormLayout;
+    row->addLayout(form, 1);
+    // The buttons' letters are the page's too: R for "Restore defaults", C for Close.
+    QString taken = tabLetters + QStringLiteral("rc");
+    for (const OptionItem& item : page.items) {
+        const QString label = toQString(item.label);
+        QWidget* control = nullptr;
+        switch (item.control) {
+        case OptionControl::Check: {
+            auto* box = new QCheckBox(withMnemonic(label, taken), widget);
+            connect(box, &QCheckBox::toggled, this,
+                [this, &item](bool on) { report(m_sheet.setChecked(item, on)); });
+            form->addRow(box);
+            control = box;
+            break;
+        }
+        case OptionControl::Choice: {
+            auto* box = new QComboBox(widget);
+            for (const std::string& text : item.choices)
+                box->addItem(toQString(text));
+            connect(box, &QComboBox::activated, this,
+                [this, &item](int index) { report(m_sheet.choose(item, index)); });
+            form->addRow(withMnemonic(label, taken), box);
+            control = box;
+            break;
+        }
+        case OptionControl::Number: {
+            auto* box = new QSpinBox(widget);
+            box->setRange(item.minimum, item.maximum);
+            box->setKeyboardTracking(false);
+            connect(box, &QSpinBox::valueChanged, this,
+                [this, &item](int value) { report(m_sheet.setNumber(item, value)); });
+            form->addRow(withMnemonic(label, taken), box);
+            control = box;
+            break;
+        }
+        }
+        control->setObjectName(toQString(std::string(item.spec->name)));
+        m_controls.push_back({ &item, control });
+        if (item.spec->name == "IDC_CBPIECESET") {
+            m_preview = new OptionsPreview(widget);
+            row->addWidget(m_preview, 0, Qt::AlignTop);
+        }
+    }
+    return widget;
+}
+
+void OptionsDialog::refresh()
+{
+    for (const Control& control : m_controls) {
+        QSignalBlocker quiet(control.widget);
+        if (auto* box = qobject_cast<QCheckBox*>(control.widget))
+            box->setChecked(m_sheet.checked(*control.item));
+        else if (auto* choice = qobject_cast<QComboBox*>(control.widget))
+            choice->setCurrentIndex(m_sheet.choice(*control.item));
+        else if (auto* number = qobject_cast<QSpinBox*>(control.widget))
+            number->setValue(m_sheet.number(*control.item));
+    }
+    if (m_preview) {
+        const AppSettings& options = controller().options();
+        m_preview->choose(options.pieceSet, options.boardTextureBitmap());
+    }
+}
+
+void OptionsDialog::report(const Status& status)
+{
+    if (status)
+        return;
+    QtPrompts(this).showMessage(kProgramTitle, status.error().message, MessageIcon::Exclamation);
+    refresh();
+}
+
+} // namespace velmorak::gui
