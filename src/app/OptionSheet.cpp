@@ -67,7 +67,7 @@ OptionItem textureChoice()
             [bitmap](const auto& row) { return row.first == bitmap; });
         names.emplace_back(named != std::end(kTextureNames) ? named->second : "Brown");
     }
-    return choiceItem("IDC_CBSQUARES", "Board", std::move(names));
+    return choiceItem("IDC_CBSQUARES", "Board texture", std::move(names));
 }
 
 OptionItem engineChoice(EnginePluginHost& host)
@@ -117,6 +117,7 @@ OptionSheet::OptionSheet(Application& application)
         { "Ask", "Replace main line", "Add main line", "Add line" }));
     playing.items.push_back(choiceItem("IDC_CBONECLICK", "Enter moves", { "Normal", "One tap" }));
     playing.items.push_back(numberItem("IDC_STREPLAY_SECONDS", "Replay speed"));
+    playing.items.back().hint = "Replay moves shows a move every (speed + 1) quarter seconds";
 
     OptionPage board { "Board", {} };
     board.items.push_back(checkItem("IDC_CBHIGHLIGHTLASTMOVE", "Highlight last move"));
@@ -124,12 +125,13 @@ OptionSheet::OptionSheet(Application& application)
     board.items.push_back(
         choiceItem("IDC_CBANIMATION", "Animation", { "Off", "Slow", "Medium", "Fast" }));
     board.items.push_back(textureChoice());
-    board.items.push_back(choiceItem("IDC_CBPIECESET", "Pieces",
+    board.items.push_back(choiceItem("IDC_CBPIECESET", "Piece set",
         { "Cases", "Leipzig", "Mark", "Spanish", "Toonish", "Blocks" }));
 
     OptionPage engine { "Engine", {} };
     engine.items.push_back(engineChoice(m_app.host()));
     engine.items.push_back(hashChoice(m_app.halfAvailableMemoryKb(), options.hashTableSize));
+    engine.items.back().hint = "The engine's memory; a new size is taken at its next search";
     engine.items.push_back(checkItem("IDC_CBPONDERING", "Pondering"));
     engine.items.push_back(checkItem("IDC_CBGUIBOOK", "GUI plays bookmoves"));
     engine.items.push_back(
@@ -148,6 +150,7 @@ OptionSheet::OptionSheet(Application& application)
         { "None", "Serial port 0", "Serial port 1", "Serial port 2", "Serial port 3",
             "Serial port 4" }));
     other.items.push_back(checkItem("IDC_CBKEEPALIVE", "Keep alive"));
+    other.items.back().hint = "Keeps the computer from going to sleep while the program runs";
 
     m_pages = { std::move(playing), std::move(board), std::move(engine), std::move(sound),
         std::move(other) };

@@ -31,6 +31,8 @@ struct OptionItem {
     // Number: the accepted range.
     int minimum = 0;
     int maximum = 0;
+    // What the label alone does not tell; empty for most.
+    std::string hint = {};
 };
 
 struct OptionPage {

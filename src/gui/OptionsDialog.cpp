@@ -94,9 +94,13 @@ OptionsDialog::OptionsDialog(
             m_changed();
     };
     auto* tabs = new QTabWidget(this);
+    // The tabs' letters first: no control of a page may take one.
     QString tabLetters;
+    QStringList tabTitles;
     for (const OptionPage& page : m_sheet.pages())
-        tabs->addTab(makePage(page, tabLetters), withMnemonic(toQString(page.title), tabLetters));
+        tabTitles << withMnemonic(toQString(page.title), tabLetters);
+    for (std::size_t i = 0; i < m_sheet.pages().size(); ++i)
+        tabs->addTab(makePage(m_sheet.pages()[i], tabLetters), tabTitles[qsizetype(i)]);
     body()->addWidget(tabs);
 
     QPushButton* restore = buttons()->button(QDialogButtonBox::RestoreDefaults);
@@ -152,6 +156,7 @@ QWidget* OptionsDialog::makePage(const OptionPage& page, const QString& tabLette
         }
         }
         control->setObjectName(toQString(std::string(item.spec->name)));
+        control->setToolTip(toQString(item.hint));
         m_controls.push_back({ &item, control });
         if (item.spec->name == "IDC_CBPIECESET") {
             m_preview = new OptionsPreview(widget);
