@@ -228,12 +228,26 @@ Status Application::reloadEngine(const std::string& before)
             m_host.load(before);
     }
     m_controller->setEngineHost(m_host.isLoaded() ? &m_host : nullptr);
-    if (m_host.isLoaded() && m_controller->startEngineThread())
+    startEngine(moveWasDue);
+    return status;
+}
+
+void Application::restartEngine()
+{
+    const bool moveWasDue = m_controller->isEngineMoveDue();
+    m_controller->endEngineThread();
+    startEngine(moveWasDue);
+}
+
+void Application::startEngine(bool searchForMove)
+{
+    if (!m_host.isLoaded())
+        return;
+    if (m_controller->startEngineThread())
         if (std::string reason = m_host.engineError(); !reason.empty())
             m_prompts.showMessage(kTitle, reason, MessageIcon::Stop);
-    if (moveWasDue && m_host.isLoaded())
+    if (searchForMove)
         m_controller->startSearch();
-    return status;
 }
 
 std::optional<int> Application::dgtPortIndex() const

@@ -146,6 +146,9 @@ public:
     // its timer, the sound options reach the move sounds. Options the controller and the
     // views read at each use need nothing here. An error says why the change did not take.
     Status applyOption(const OptionSpec& option);
+    // Ends the engine thread and starts it again, so the plug-in reads its settings afresh;
+    // a search for the engine's move given up by that starts again.
+    void restartEngine();
     // Half of the free physical memory, what the hash sizes offered are measured against;
     // nullopt when unknown.
     std::optional<std::int64_t> halfAvailableMemoryKb() const;
@@ -166,6 +169,7 @@ private:
     void killTimers();
     void applySoundOptions();
     Status reloadEngine(const std::string& before);
+    void startEngine(bool searchForMove);
 
     ControllerPrompts& m_prompts;
     UiThread& m_ui;

@@ -138,6 +138,26 @@ OptionSheet::OptionSheet(Application& application)
         choiceItem("IDC_CBBOOKMODE", "Book mode", { "Off", "Best move", "Good move", "Random" }));
     engine.items.push_back(checkItem("IDC_CBMAINLINE", "Show mainline"));
     engine.items.push_back(checkItem("IDC_CBSCOREWHITE", "Score always for white"));
+    // How strong the engine plays, when it can be made weaker.
+    m_parameters = m_app.host().parameters();
+    for (const EngineParameter& parameter : m_parameters) {
+        OptionItem item;
+        item.parameter = parameter.name;
+        item.control = parameter.check ? OptionControl::Check : OptionControl::Number;
+        item.minimum = parameter.minimum;
+        item.maximum = parameter.maximum;
+        if (parameter.name == "Skill Level") {
+            item.label = "Skill level";
+            item.hint = "Lower plays weaker";
+        } else if (parameter.name == "UCI_LimitStrength") {
+            item.label = "Limit strength";
+            item.hint = "Plays at the strength given below";
+        } else {
+            item.label = "Strength (Elo)";
+            item.hint = "The rating the engine plays at while its strength is limited";
+        }
+        engine.items.push_back(std::move(item));
+    }
 
     OptionPage sound { "Sound", {} };
     sound.items.push_back(checkItem("IDC_CBSOUND", "Move sounds"));
@@ -160,9 +180,22 @@ const OptionItem* OptionSheet::find(std::string_view name) const
 {
     for (const OptionPage& page : m_pages)
         for (const OptionItem& item : page.items)
-            if (item.spec->name == name)
+            if (item.key() == name)
                 return &item;
     return nullptr;
+}
+
+EngineParameter* OptionSheet::parameterOf(const OptionItem& item)
+{
+    for (EngineParameter& parameter : m_parameters)
+        if (!item.spec && parameter.name == item.parameter)
+            return &parameter;
+    return nullptr;
+}
+
+const EngineParameter* OptionSheet::parameterOf(const OptionItem& item) const
+{
+    return const_cast<OptionSheet*>(this)->parameterOf(item);
 }
 
 std::string OptionSheet::valueText(const OptionSpec& option) const
@@ -182,11 +215,15 @@ std::string OptionSheet::defaultText(const OptionSpec& option) const
 
 bool OptionSheet::checked(const OptionItem& item) const
 {
+    if (const EngineParameter* parameter = parameterOf(item))
+        return parameter->value != 0;
     return valueText(*item.spec) == "1";
 }
 
 int OptionSheet::choice(const OptionItem& item) const
 {
+    if (!item.spec)
+        return -1;
     std::string value = valueText(*item.spec);
     // No engine named is the default plug-in: the one loaded.
     if (item.spec->name == kEngineSetting && value.empty())
@@ -197,6 +234,8 @@ int OptionSheet::choice(const OptionItem& item) const
 
 int OptionSheet::number(const OptionItem& item) const
 {
+    if (const EngineParameter* parameter = parameterOf(item))
+        return parameter->value;
     OptionField field = item.spec->field(m_app.options());
     int** value = std::get_if<int*>(&field);
     return value ? **value : 0;
@@ -204,6 +243,8 @@ int OptionSheet::number(const OptionItem& item) const
 
 Status OptionSheet::setChecked(const OptionItem& item, bool on)
 {
+    if (!item.spec)
+        return setParameter(item, on ? "true" : "false");
     return set(item, on ? "1" : "0");
 }
 
@@ -216,7 +257,31 @@ Status OptionSheet::choose(const OptionItem& item, int index)
 
 Status OptionSheet::setNumber(const OptionItem& item, int value)
 {
+    if (!item.spec)
+        return setParameter(item, std::to_string(value));
     return set(item, std::to_string(value));
+}
+
+Status OptionSheet::setParameter(const OptionItem& item, const std::string& text)
+{
+    EngineParameter* parameter = parameterOf(item);
+    if (!parameter)
+        return Error { ErrorKind::NotFound, item.label + " is not offered by this engine" };
+    const int value = parameter->check ? int(text == "true") : std::stoi(text);
+    if (value == parameter->value)
+        return {};
+    if (!parameter->check && (value < parameter->minimum || value > parameter->maximum))
+        return Error { ErrorKind::InvalidInput,
+            item.label + " takes a whole number from " + std::to_string(parameter->minimum) +
+                " to " + std::to_string(parameter->maximum) };
+    if (Status taken = m_app.host().setParameter(parameter->name, text); !taken)
+        return taken;
+    parameter->value = value;
+    // The engine reads its settings when it starts.
+    m_app.restartEngine();
+    if (onChanged)
+        onChanged(item);
+    return {};
 }
 
 Status OptionSheet::restoreDefaults()
@@ -224,7 +289,8 @@ Status OptionSheet::restoreDefaults()
     Status first;
     for (const OptionPage& page : m_pages)
         for (const OptionItem& item : page.items)
-            if (Status done = set(item, defaultText(*item.spec)); !done && first)
+            if (Status done = item.spec ? set(item, defaultText(*item.spec)) : Status {};
+                !done && first)
                 first = done;
     return first;
 }
@@ -241,7 +307,7 @@ Status OptionSheet::set(const OptionItem& item, const std::string& text)
     // What did not take (an engine that would not load) has been put back; that is stored.
     bool stored = options.saveOption(m_app.settings(), option);
     if (onChanged)
-        onChanged(option);
+        onChanged(item);
     if (!applied)
         return applied;
     if (!stored)

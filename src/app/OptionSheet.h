@@ -20,7 +20,8 @@ enum class OptionControl {
     Number,
 };
 
-// One option as the "Options..." dialog shows it.
+// One option as the "Options..." dialog shows it: a setting of the program (`spec`) or one
+// of the engine's own (`parameter`, its name; `spec` null).
 struct OptionItem {
     const OptionSpec* spec = nullptr;
     std::string label;
@@ -33,6 +34,10 @@ struct OptionItem {
     int maximum = 0;
     // What the label alone does not tell; empty for most.
     std::string hint = {};
+    std::string parameter = {};
+
+    // The setting's name, or the engine parameter's.
+    std::string_view key() const { return spec ? spec->name : std::string_view(parameter); }
 };
 
 struct OptionPage {
@@ -45,13 +50,15 @@ struct OptionPage {
 // (through the application: another engine is loaded, the keep-alive timer follows, the
 // sounds change; the controller reads the others at their next use), then `onChanged` lets
 // the front end's views follow. The choices that depend on the machine (the engine
-// plug-ins, the hash sizes the memory allows, the voice files) are found when it is made.
+// plug-ins, the hash sizes the memory allows, the voice files, the strength settings the
+// engine offers) are found when it is made: after another engine is chosen, a new sheet
+// shows that engine's settings.
 class OptionSheet {
 public:
     explicit OptionSheet(Application& application);
 
     const std::vector<OptionPage>& pages() const { return m_pages; }
-    // The item of setting `name`; nullptr when no page shows it.
+    // The item of setting or engine parameter `name`; nullptr when no page shows it.
     const OptionItem* find(std::string_view name) const;
 
     bool checked(const OptionItem& item) const;
@@ -62,14 +69,19 @@ public:
     Status setChecked(const OptionItem& item, bool on);
     Status choose(const OptionItem& item, int index);
     Status setNumber(const OptionItem& item, int value);
-    // Every option of the pages back to its default, each stored and in effect; the first
-    // error, when one did not take.
+    // Every option of the program on the pages back to its default, each stored and in
+    // effect (the engine's own settings stay as they are); the first error, when one did not
+    // take.
     Status restoreDefaults();
 
     // After each change that took, with the option changed.
-    std::function<void(const OptionSpec&)> onChanged;
+    std::function<void(const OptionItem&)> onChanged;
 
 private:
+    Status setParameter(const OptionItem& item, const std::string& text);
+    EngineParameter* parameterOf(const OptionItem& item);
+    const EngineParameter* parameterOf(const OptionItem& item) const;
+
     // The setting's value as setFromText reads it.
     std::string valueText(const OptionSpec& option) const;
     std::string defaultText(const OptionSpec& option) const;
@@ -77,6 +89,9 @@ private:
 
     Application& m_app;
     std::vector<OptionPage> m_pages;
+    // The engine's own settings as the engine loaded when the sheet was made offered them,
+    // with the values given since.
+    std::vector<EngineParameter> m_parameters;
 };
 
 } // namespace velmorak

@@ -84,33 +84,48 @@ OptionsDialog::OptionsDialog(
     QWidget* parent, Application& application, std::function<void()> changed)
     : ChessDialog(parent, application.controller(), QStringLiteral("Options"),
           "Velmorak.htm#Options", QDialogButtonBox::Close | QDialogButtonBox::RestoreDefaults)
-    , m_sheet(application)
+    , m_app(application)
     , m_changed(std::move(changed))
 {
-    m_sheet.onChanged = [this](const OptionSpec& option) {
-        if (option.name == "IDC_CBSQUARES" || option.name == "IDC_CBPIECESET")
-            refresh();
-        if (m_changed)
-            m_changed();
-    };
-    auto* tabs = new QTabWidget(this);
-    // The tabs' letters first: no control of a page may take one.
-    QString tabLetters;
-    QStringList tabTitles;
-    for (const OptionPage& page : m_sheet.pages())
-        tabTitles << withMnemonic(toQString(page.title), tabLetters);
-    for (std::size_t i = 0; i < m_sheet.pages().size(); ++i)
-        tabs->addTab(makePage(m_sheet.pages()[i], tabLetters), tabTitles[qsizetype(i)]);
-    body()->addWidget(tabs);
-
+    build();
     QPushButton* restore = buttons()->button(QDialogButtonBox::RestoreDefaults);
     restore->setText(QStringLiteral("&Restore defaults"));
     connect(restore, &QPushButton::clicked, this, [this] {
-        report(m_sheet.restoreDefaults());
+        report(m_sheet->restoreDefaults());
         refresh();
     });
     QPushButton* close = buttons()->button(QDialogButtonBox::Close);
     close->setDefault(true);
+}
+
+void OptionsDialog::build()
+{
+    const int page = m_tabs ? m_tabs->currentIndex() : 0;
+    // Never called from a control's own signal, so the old controls can go at once.
+    delete m_tabs;
+    m_controls.clear();
+    m_preview = nullptr;
+    m_sheet = std::make_unique<OptionSheet>(m_app);
+    m_sheet->onChanged = [this](const OptionItem& option) {
+        if (option.key() == "IDC_CBSQUARES" || option.key() == "IDC_CBPIECESET" ||
+            option.key() == "UCI_LimitStrength")
+            refresh();
+        // The control that changed is still in its signal: the tabs go after it returns.
+        if (option.key() == "IDC_CBENGINE")
+            QMetaObject::invokeMethod(this, &OptionsDialog::build, Qt::QueuedConnection);
+        if (m_changed)
+            m_changed();
+    };
+    m_tabs = new QTabWidget(this);
+    // The tabs' letters first: no control of a page may take one.
+    QString tabLetters;
+    QStringList tabTitles;
+    for (const OptionPage& sheetPage : m_sheet->pages())
+        tabTitles << withMnemonic(toQString(sheetPage.title), tabLetters);
+    for (std::size_t i = 0; i < m_sheet->pages().size(); ++i)
+        m_tabs->addTab(makePage(m_sheet->pages()[i], tabLetters), tabTitles[qsizetype(i)]);
+    m_tabs->setCurrentIndex(page);
+    body()->addWidget(m_tabs);
     refresh();
 }
 
@@ -129,7 +144,7 @@ QWidget* OptionsDialog::makePage(const OptionPage& page, const QString& tabLette
         case OptionControl::Check: {
             auto* box = new QCheckBox(withMnemonic(label, taken), widget);
             connect(box, &QCheckBox::toggled, this,
-                [this, &item](bool on) { report(m_sheet.setChecked(item, on)); });
+                [this, &item](bool on) { report(m_sheet->setChecked(item, on)); });
             form->addRow(box);
             control = box;
             break;
@@ -139,7 +154,7 @@ QWidget* OptionsDialog::makePage(const OptionPage& page, const QString& tabLette
             for (const std::string& text : item.choices)
                 box->addItem(toQString(text));
             connect(box, &QComboBox::activated, this,
-                [this, &item](int index) { report(m_sheet.choose(item, index)); });
+                [this, &item](int index) { report(m_sheet->choose(item, index)); });
             form->addRow(withMnemonic(label, taken), box);
             control = box;
             break;
@@ -149,16 +164,16 @@ QWidget* OptionsDialog::makePage(const OptionPage& page, const QString& tabLette
             box->setRange(item.minimum, item.maximum);
             box->setKeyboardTracking(false);
             connect(box, &QSpinBox::valueChanged, this,
-                [this, &item](int value) { report(m_sheet.setNumber(item, value)); });
+                [this, &item](int value) { report(m_sheet->setNumber(item, value)); });
             form->addRow(withMnemonic(label, taken), box);
             control = box;
             break;
         }
         }
-        control->setObjectName(toQString(std::string(item.spec->name)));
+        control->setObjectName(toQString(item.key()));
         control->setToolTip(toQString(item.hint));
         m_controls.push_back({ &item, control });
-        if (item.spec->name == "IDC_CBPIECESET") {
+        if (item.key() == "IDC_CBPIECESET") {
             m_preview = new OptionsPreview(widget);
             row->addWidget(m_preview, 0, Qt::AlignTop);
         }
@@ -171,11 +186,15 @@ void OptionsDialog::refresh()
     for (const Control& control : m_controls) {
         QSignalBlocker quiet(control.widget);
         if (auto* box = qobject_cast<QCheckBox*>(control.widget))
-            box->setChecked(m_sheet.checked(*control.item));
+            box->setChecked(m_sheet->checked(*control.item));
         else if (auto* choice = qobject_cast<QComboBox*>(control.widget))
-            choice->setCurrentIndex(m_sheet.choice(*control.item));
+            choice->setCurrentIndex(m_sheet->choice(*control.item));
         else if (auto* number = qobject_cast<QSpinBox*>(control.widget))
-            number->setValue(m_sheet.number(*control.item));
+            number->setValue(m_sheet->number(*control.item));
+        // The rating counts only while the strength is limited.
+        if (control.item->key() == "UCI_Elo")
+            if (const OptionItem* limit = m_sheet->find("UCI_LimitStrength"))
+                control.widget->setEnabled(m_sheet->checked(*limit));
     }
     if (m_preview) {
         const AppSettings& options = controller().options();

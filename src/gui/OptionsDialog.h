@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QWidget>
+
+class QTabWidget;
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/OptionSheet.h"
@@ -36,13 +39,18 @@ public:
     OptionsPreview* preview() const { return m_preview; }
 
 private:
+    // The tabs of a new sheet, in place of those of the last one: at the start, and after
+    // another engine was chosen (its own settings are others).
+    void build();
     // Shows what the sheet holds (after a refused change, and after "Restore defaults").
     void refresh();
     void report(const Status& status);
     QWidget* makePage(const OptionPage& page, const QString& tabTitle);
 
-    OptionSheet m_sheet;
+    Application& m_app;
+    std::unique_ptr<OptionSheet> m_sheet;
     std::function<void()> m_changed;
+    QTabWidget* m_tabs = nullptr;
     OptionsPreview* m_preview = nullptr;
     // Each control with its item, to set it from the sheet.
     struct Control {

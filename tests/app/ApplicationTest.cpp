@@ -185,7 +185,7 @@ TEST(OptionSheet, EveryOptionIsStoredAtOnceReadBackAndRestored)
     ASSERT_TRUE(app->start({}));
     OptionSheet sheet(*app);
     int changes = 0;
-    sheet.onChanged = [&changes](const OptionSpec&) { ++changes; };
+    sheet.onChanged = [&changes](const OptionItem&) { ++changes; };
     int shown = 0;
     for (const OptionPage& page : sheet.pages()) {
         for (const OptionItem& item : page.items) {
@@ -291,6 +291,43 @@ TEST(OptionSheet, WithoutVoiceFilesTheAnnouncementsAreOff)
     OptionSheet sheet(*app);
     EXPECT_EQ(sheet.find("IDC_CBANNOUNCE"), nullptr);
     EXPECT_EQ(app->options().announceMode, 0);
+}
+
+// A UCI engine that can play weaker: its strength settings are on the engine page, stored
+// in the plug-in's ini file, and the engine restarts with them.
+TEST(OptionSheet, TheEnginesStrengthIsOfferedStoredAndUsed)
+{
+    TwoEngines engines;
+    Startup s;
+    s.store.values["IDC_CBENGINE"] = RegistryValue::binary("Other", 5);
+    auto app = s.make(engines.plugins.path());
+    ASSERT_TRUE(app->start({}));
+    auto sheet = std::make_unique<OptionSheet>(*app);
+    const OptionItem* skill = sheet->find("Skill Level");
+    const OptionItem* limit = sheet->find("UCI_LimitStrength");
+    const OptionItem* elo = sheet->find("UCI_Elo");
+    ASSERT_TRUE(skill && limit && elo);
+    EXPECT_EQ(sheet->number(*skill), skill->maximum);
+    EXPECT_FALSE(sheet->setNumber(*skill, skill->maximum + 1));
+    ASSERT_TRUE(sheet->setNumber(*skill, 3));
+    ASSERT_TRUE(sheet->setChecked(*limit, true));
+    const int rating = elo->minimum + 100;
+    ASSERT_TRUE(sheet->setNumber(*elo, rating));
+    const std::string ini = TempFolder::read(engines.plugins.file("VelmoEngine.ini"));
+    EXPECT_TRUE(contains(ini, "Option.Skill Level=3\n")) << ini;
+    EXPECT_TRUE(contains(ini, "Option.UCI_LimitStrength=true\n")) << ini;
+    EXPECT_TRUE(contains(ini, "Option.UCI_Elo=" + std::to_string(rating) + "\n")) << ini;
+
+    // The restarted engine has them: a new sheet reads them back from it.
+    EXPECT_TRUE(app->controller().engine().isRunning());
+    sheet = std::make_unique<OptionSheet>(*app);
+    EXPECT_EQ(sheet->number(*sheet->find("Skill Level")), 3);
+    EXPECT_TRUE(sheet->checked(*sheet->find("UCI_LimitStrength")));
+    EXPECT_EQ(sheet->number(*sheet->find("UCI_Elo")), rating);
+
+    // The test plug-in offers none.
+    ASSERT_TRUE(sheet->choose(*sheet->find("IDC_CBENGINE"), 0));
+    EXPECT_EQ(OptionSheet(*app).find("Skill Level"), nullptr);
 }
 
 } // namespace

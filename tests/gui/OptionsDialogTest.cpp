@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -59,6 +60,13 @@ TEST(OptionsDialog, EachChangeIsStoredAndShownAtOnceAndTheDefaultsComeBack)
         EXPECT_EQ(w.application().host().engineName(), name);
         EXPECT_TRUE(w.controller().engine().isRunning());
         EXPECT_TRUE(w.windowTitle().contains(QString::fromStdString(name))) << name;
+        // The pages are made again for the new engine's own settings.
+        QCoreApplication::processEvents();
+        legal = dialog.findChild<QCheckBox*>(QStringLiteral("IDC_CBHIGHLIGHTLEGALMOVES"));
+        pieces = dialog.findChild<QComboBox*>(QStringLiteral("IDC_CBPIECESET"));
+        ASSERT_TRUE(legal && pieces && legal->isChecked());
+        EXPECT_EQ(dialog.findChild<QWidget*>(QStringLiteral("Skill Level")) != nullptr,
+            !w.application().host().parameters().empty());
 
         static_cast<gui::ChessDialog&>(dialog)
             .buttons()
