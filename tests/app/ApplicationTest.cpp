@@ -12,6 +12,7 @@
 #include "app/OptionSheet.h"
 #include "engine/BookSettings.h"
 #include "support/ControllerHarness.h"
+#include "support/MoveText.h"
 #include "support/TextChecks.h"
 
 namespace velmorak::test {
@@ -232,6 +233,7 @@ TEST(OptionSheet, EachChangeTakesEffectAtOnce)
 {
     TwoEngines engines;
     Startup s;
+    ScopedEnvironment thinking("VELMORAK_TESTENGINE", "waitstop");
     s.store.values["IDC_CBANNOUNCE"] = RegistryValue::dword(2);
     s.store.values["IDC_CBSOUND"] = RegistryValue::dword(0);
     // The voice files: their presence offers the announcements.
@@ -266,12 +268,19 @@ TEST(OptionSheet, EachChangeTakesEffectAtOnce)
     EXPECT_EQ(app->controller().engine().hashSizeInUse(), 1024);
     app->controller().stopEngine(false);
 
+    // Another engine while the one before thinks about its move: the new one makes it.
     const OptionItem& engine = *sheet.find("IDC_CBENGINE");
     ASSERT_EQ(engine.values, (std::vector<std::string> { "TestEngine", "Other" }));
     ASSERT_EQ(sheet.choice(engine), 0);
+    GameController& c = app->controller();
+    LevelRecord quick = c.level();
+    ASSERT_TRUE(quick.setFixed(2, 1));
+    c.applyLevel(quick);
+    ASSERT_TRUE(c.userMove(moveIn(c.board(), "e2e4"), false));
+    ASSERT_TRUE(c.isEngineSearchingForMove());
     ASSERT_TRUE(sheet.choose(engine, 1));
     EXPECT_EQ(app->host().engineName(), "Other");
-    EXPECT_TRUE(app->controller().engine().isRunning());
+    s.runUntil([&c] { return c.state().plyNumber == 3; });
 
     // An engine gone since the list was made: the one before comes back, and stays chosen.
     std::filesystem::remove(engines.plugins.file("TestEngine.vme"));
