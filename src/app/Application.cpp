@@ -214,7 +214,6 @@ Status Application::reloadEngine(const std::string& before)
 {
     // A search for the engine's move is given up by the unload; the new engine makes it.
     const bool moveWasDue = m_controller->isEngineMoveDue();
-    m_loaderMessages = 0;
     // No name is the default plug-in, whatever it calls itself.
     bool loaded = m_host.load(m_options.engine) &&
         (m_options.engine.empty() || m_host.engineName() == m_options.engine);
