@@ -2,6 +2,7 @@
 // engine in a child process (Stockfish unless the ini file beside this library or
 // $VELMORAK_UCI_ENGINE names another). The ini file is named after the library itself, so
 // that copies or links of it (X.vme reading X.ini) offer several engines side by side.
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -101,15 +102,34 @@ const char* GetEngineName(void)
     return bridge().engineName();
 }
 
+// The strength settings the engine offers (formatEngineParameters); the number of them, or
+// -1 when the buffer is too small for the text and its terminator.
 int GetParameterList(char* buffer, int bufferSize)
 {
-    if (buffer && bufferSize > 0)
-        buffer[0] = '\0';
-    return 0;
+    const std::vector<velmorak::EngineParameter> parameters = bridge().strengthParameters();
+    const std::string text = velmorak::formatEngineParameters(parameters);
+    if (!buffer || bufferSize <= 0 || text.size() >= std::size_t(bufferSize))
+        return -1;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return int(parameters.size());
 }
 
-int SetParameter(const char*, const char*)
+// Stores a strength setting in this plug-in's ini file ("true"/"false" for a check, a number
+// in range for a spin); the next StartEngine starts the engine with it. 0 when stored, -1
+// for a name not offered or a value out of range, -2 when the file could not be written.
+int SetParameter(const char* name, const char* value)
 {
+    if (!name || !value)
+        return -1;
+    for (const velmorak::EngineParameter& parameter : bridge().strengthParameters()) {
+        if (parameter.name != name)
+            continue;
+        std::string text = value;
+        if (parameter.check ? text != "true" && text != "false"
+                            : !velmorak::isNumberIn(text, parameter.minimum, parameter.maximum))
+            return -1;
+        return velmorak::storeIniOption(iniPath(), name, text) ? 0 : -2;
+    }
     return -1;
 }
 int GetInterfaceVersion(void)

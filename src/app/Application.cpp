@@ -37,6 +37,8 @@ Application::Application(ApplicationServices services)
     , m_clock(services.clock)
     , m_store(services.store)
     , m_settings(services.store)
+    , m_sounds(services.sounds)
+    , m_availableMemoryKb(services.availableMemoryKb)
     , m_onTimer(std::move(services.onTimer))
     , m_host(services.clock, services.pluginFolder,
           [this](const std::string& text) {
@@ -47,6 +49,7 @@ Application::Application(ApplicationServices services)
 {
     // The options come first: the controller reads them from its first move on.
     m_options.load(m_settings);
+    applySoundOptions();
     m_controller = std::make_unique<GameController>(ControllerServices { services.prompts,
         services.view, services.ui, services.pump, services.clock, services.store, m_settings,
         m_options, services.sounds, services.tagSources, services.documentsFolder,
@@ -130,22 +133,27 @@ Status Application::loadEngine(const StartRequest& request)
 
 void Application::armTimers()
 {
-    if (!m_onTimer)
-        return;
     for (std::size_t row = 0; row < kApplicationTimers.size(); ++row) {
         const ApplicationTimer& timer = kApplicationTimers[row];
         bool wanted = timer.id == kClockTimer || timer.id == kServerInputTimer ||
             (timer.id == kKeepAliveTimer && m_options.keepAlive);
-        if (!wanted)
-            continue;
-        Clock::TimerId id = timer.id;
-        startPostedTimer(m_clock, m_ui, std::weak_ptr(m_alive), id, timer.periodMs, timer.periodic,
-            [id](Application& application) {
-                if (application.m_running)
-                    application.m_onTimer(id);
-            });
-        m_armed[row] = true;
+        if (wanted)
+            armTimer(row);
     }
+}
+
+void Application::armTimer(std::size_t row)
+{
+    if (!m_onTimer)
+        return;
+    const ApplicationTimer& timer = kApplicationTimers[row];
+    Clock::TimerId id = timer.id;
+    startPostedTimer(m_clock, m_ui, std::weak_ptr(m_alive), id, timer.periodMs, timer.periodic,
+        [id](Application& application) {
+            if (application.m_running)
+                application.m_onTimer(id);
+        });
+    m_armed[row] = true;
 }
 
 void Application::killTimers()
@@ -161,6 +169,84 @@ bool Application::isTimerArmed(Clock::TimerId id) const
 {
     std::size_t row = timerRow(id);
     return row < m_armed.size() && m_armed[row];
+}
+
+void Application::applySoundOptions()
+{
+    m_sounds.setSoundOn(m_options.sound);
+    m_sounds.setAnnounceMode(effectiveAnnounceMode(m_options.announceMode, hasVoice()));
+}
+
+bool Application::hasVoice() const
+{
+    return hasVoiceFiles(m_sounds.announceFolder());
+}
+
+std::optional<std::int64_t> Application::halfAvailableMemoryKb() const
+{
+    if (!m_availableMemoryKb)
+        return std::nullopt;
+    std::optional<std::int64_t> available = m_availableMemoryKb();
+    if (!available)
+        return std::nullopt;
+    return *available / 2;
+}
+
+Status Application::applyOption(const OptionSpec& option)
+{
+    if (option.name == "IDC_CBSOUND" || option.name == "IDC_CBANNOUNCE") {
+        applySoundOptions();
+    } else if (option.name == "IDC_CBKEEPALIVE") {
+        std::size_t row = timerRow(kKeepAliveTimer);
+        if (m_running && m_options.keepAlive && !m_armed[row]) {
+            armTimer(row);
+        } else if (!m_options.keepAlive && m_armed[row]) {
+            m_clock.killTimer(kKeepAliveTimer);
+            m_armed[row] = false;
+        }
+    } else if (option.name == "IDC_CBENGINE" && m_running) {
+        return reloadEngine(m_host.engineName());
+    }
+    return {};
+}
+
+Status Application::reloadEngine(const std::string& before)
+{
+    // A search for the engine's move is given up by the unload; the new engine makes it.
+    const bool moveWasDue = m_controller->isEngineMoveDue();
+    // No name is the default plug-in, whatever it calls itself.
+    bool loaded = m_host.load(m_options.engine) &&
+        (m_options.engine.empty() || m_host.engineName() == m_options.engine);
+    Status status;
+    if (!loaded) {
+        status = Error { ErrorKind::NotFound,
+            "the engine '" + m_options.engine + "' could not be loaded" };
+        // Never left without an engine because another would not load.
+        m_options.engine = before;
+        if (!before.empty())
+            m_host.load(before);
+    }
+    m_controller->setEngineHost(m_host.isLoaded() ? &m_host : nullptr);
+    startEngine(moveWasDue);
+    return status;
+}
+
+void Application::restartEngine()
+{
+    const bool moveWasDue = m_controller->isEngineMoveDue();
+    m_controller->endEngineThread();
+    startEngine(moveWasDue);
+}
+
+void Application::startEngine(bool searchForMove)
+{
+    if (!m_host.isLoaded())
+        return;
+    if (m_controller->startEngineThread())
+        if (std::string reason = m_host.engineError(); !reason.empty())
+            m_prompts.showMessage(kTitle, reason, MessageIcon::Stop);
+    if (searchForMove)
+        m_controller->startSearch();
 }
 
 std::optional<int> Application::dgtPortIndex() const

@@ -141,6 +141,19 @@ public:
     // Makes `path` (a ".kbk" file) the program's own book from the next book lookup on, as
     // a book named on the command line does; false when the setting could not be written.
     bool useBookFile(const std::string& path);
+    // Makes an option changed while running take effect: another engine is loaded and its
+    // thread started (the one before comes back when it cannot be), keep-alive arms or kills
+    // its timer, the sound options reach the move sounds. Options the controller and the
+    // views read at each use need nothing here. An error says why the change did not take.
+    Status applyOption(const OptionSpec& option);
+    // Ends the engine thread and starts it again, so the plug-in reads its settings afresh;
+    // a search for the engine's move given up by that starts again.
+    void restartEngine();
+    // Half of the free physical memory, what the hash sizes offered are measured against;
+    // nullopt when unknown.
+    std::optional<std::int64_t> halfAvailableMemoryKb() const;
+    // Whether the voice files of the announcements are there.
+    bool hasVoice() const;
     // Whether start() found an autosaved game.
     bool restoredAutosave() const { return m_restoredAutosave; }
     // The serial port index (0..4) of the chosen DGT board, or nullopt for none. The board
@@ -152,7 +165,11 @@ private:
     void takeCommandLineFile(std::span<const std::string> arguments);
     Status loadEngine(const StartRequest& request);
     void armTimers();
+    void armTimer(std::size_t row);
     void killTimers();
+    void applySoundOptions();
+    Status reloadEngine(const std::string& before);
+    void startEngine(bool searchForMove);
 
     ControllerPrompts& m_prompts;
     UiThread& m_ui;
@@ -160,6 +177,8 @@ private:
     SettingsStore& m_store;
     RegistrySettings m_settings;
     AppSettings m_options;
+    MoveSounds& m_sounds;
+    std::function<std::optional<std::int64_t>()> m_availableMemoryKb;
     std::function<void(Clock::TimerId)> m_onTimer;
     // The loader's messages since the last load; tells a silent refusal from a reported one.
     int m_loaderMessages = 0;

@@ -235,6 +235,7 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::ToggleLayout:
     case FrontEndRequest::About:
     case FrontEndRequest::Help:
+    case FrontEndRequest::Options:
     case FrontEndRequest::AnnounceStatus:
     case FrontEndRequest::GameMoves:
     case FrontEndRequest::GameDetails:

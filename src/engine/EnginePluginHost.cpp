@@ -135,6 +135,24 @@ std::vector<std::string> EnginePluginHost::listPlugins()
     return names;
 }
 
+std::vector<EngineParameter> EnginePluginHost::parameters() const
+{
+    if (!m_functions.getParameterList)
+        return {};
+    std::vector<char> buffer(4096, '\0');
+    if (m_functions.getParameterList(buffer.data(), int(buffer.size())) <= 0)
+        return {};
+    buffer.back() = '\0';
+    return parseEngineParameters(buffer.data());
+}
+
+Status EnginePluginHost::setParameter(const std::string& name, const std::string& value)
+{
+    if (!m_functions.setParameter || m_functions.setParameter(name.c_str(), value.c_str()) != 0)
+        return Error { ErrorKind::Io, "the engine did not take " + name + " " + value };
+    return {};
+}
+
 std::string EnginePluginHost::engineError() const
 {
     if (!m_functions.getEngineError)

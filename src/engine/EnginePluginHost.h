@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/EngineOutput.h"
+#include "engine/EngineParameters.h"
 #include "engine/EnginePlugin.h"
 
 namespace velmorak {
@@ -79,6 +80,12 @@ public:
     // The plug-in's account of its last failure (GetEngineError), cut to one line; empty
     // when it reports none or lacks that export.
     std::string engineError() const;
+    // The loaded plug-in's own settings (GetParameterList); empty without a plug-in or when
+    // it offers none.
+    std::vector<EngineParameter> parameters() const;
+    // Hands one of them to the plug-in (SetParameter), which keeps it for the engine's next
+    // start; an error when it refuses.
+    Status setParameter(const std::string& name, const std::string& value);
     EngineOutput& output() { return m_output; }
     const EngineOutput& output() const { return m_output; }
     // The table to hand to StartEngine.

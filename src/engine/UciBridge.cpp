@@ -281,11 +281,50 @@ bool UciBridge::waitFor(std::string_view expected, int timeoutMs, bool handshaki
             m_idName = cutText(line.substr(8), 63);
         else if (std::optional<long long> max = hashMaximum(line))
             m_hashMaxMb = *max;
+        else if (std::optional<EngineParameter> strength = strengthParameter(line)) {
+            std::lock_guard lock(m_strengthMutex);
+            m_strength.push_back(std::move(*strength));
+        }
     }
+}
+
+std::vector<EngineParameter> UciBridge::strengthParameters() const
+{
+    std::vector<EngineParameter> offered;
+    {
+        std::lock_guard lock(m_strengthMutex);
+        offered = m_strength;
+    }
+    auto has = [&offered](std::string_view name) {
+        return std::any_of(offered.begin(), offered.end(),
+            [name](const EngineParameter& p) { return p.name == name; });
+    };
+    if (!has("UCI_LimitStrength"))
+        std::erase_if(offered, [](const EngineParameter& p) { return p.name == "UCI_Elo"; });
+    for (EngineParameter& parameter : offered)
+        for (const auto& [name, value] : m_config.options) {
+            if (name != parameter.name)
+                continue;
+            if (parameter.check) {
+                parameter.value = value == "true";
+            } else {
+                int number = 0;
+                auto [end, error] =
+                    std::from_chars(value.data(), value.data() + value.size(), number);
+                if (error == std::errc() && end == value.data() + value.size())
+                    parameter.value = std::clamp(number, parameter.minimum, parameter.maximum);
+            }
+        }
+    return offered;
 }
 
 bool UciBridge::handshake()
 {
+    {
+        // A restarted engine tells its options again.
+        std::lock_guard lock(m_strengthMutex);
+        m_strength.clear();
+    }
     if (!m_process.writeLine("uci")) {
         loseEngine("stopped at start");
         return false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Clock.h"
+#include "engine/EngineParameters.h"
 #include "engine/EnginePlugin.h"
 #include "engine/UciProcess.h"
 #include "engine/UciProtocol.h"
@@ -86,6 +87,10 @@ public:
     const char* engineName();
 
     const UciBridgeConfig& config() const { return m_config; }
+    // The strength settings the engine offered at its start, with the values the settings
+    // give them (else the engine's defaults); UCI_Elo only beside UCI_LimitStrength, which
+    // switches it on. Empty before the engine has started. Any thread.
+    std::vector<EngineParameter> strengthParameters() const;
     pid_t enginePid() const { return m_process.pid(); }
     bool isPositionValid() const { return m_positionValid; }
     // Why the last start, preparation or search gave nothing; empty when it went well.
@@ -119,6 +124,8 @@ private:
     bool m_newGamePending = true;
     std::string m_idName;
     std::string m_name;
+    mutable std::mutex m_strengthMutex;
+    std::vector<EngineParameter> m_strength;
 
     // The game as prepared, validated on the board.
     Board m_board;

@@ -8,6 +8,7 @@
 #include "gui/GameDetailsDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/MovesDialog.h"
+#include "gui/OptionsDialog.h"
 #include "gui/SaveGameDialog.h"
 
 namespace velmorak::gui {
@@ -49,6 +50,11 @@ constexpr GalleryEntry kGallery[] = {
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<MovesDialog>(
                 &w, w.controller(), w.application().settings(), [&w] { w.openDialog("comment"); });
+        } },
+    { "options",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<OptionsDialog>(
+                &w, w.application(), [&w] { w.optionsChanged(); });
         } },
 };
 

@@ -216,6 +216,13 @@ void MainWindow::readOptionsIntoView()
         MoveInput::Options { options.oneClick, options.highlightLegalMoves, options.autoAnswer });
 }
 
+void MainWindow::optionsChanged()
+{
+    readOptionsIntoView();
+    m_board->update();
+    updateCommandStates();
+}
+
 void MainWindow::applyFen(const std::string& fen)
 {
     if (!looksLikeFen(fen)) {
@@ -502,6 +509,9 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::ReplaceGame:
         openDialog("details");
         controller().databases().replaceSelected();
+        return true;
+    case FrontEndRequest::Options:
+        openDialog("options");
         return true;
     case FrontEndRequest::AnnounceStatus: {
         // Shown where it can be read again, then spoken.

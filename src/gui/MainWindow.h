@@ -92,6 +92,9 @@ public:
     // Runs dialog `name` (DialogGallery) modal over the window; its exec() result, Rejected
     // for an unknown name.
     int openDialog(std::string_view name);
+    // The options were changed while running: the board, the move input and the title show
+    // them.
+    void optionsChanged();
 
     // PromotionPrompt
     PieceCode askPromotion(bool white) override;

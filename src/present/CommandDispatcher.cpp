@@ -82,6 +82,9 @@ void CommandDispatcher::runCommand(int id)
     case Operation::About:
         request(FrontEndRequest::About, entry->name);
         break;
+    case Operation::Options:
+        request(FrontEndRequest::Options, entry->name);
+        break;
     case Operation::TakeBackMove:
         c.takeBackMove(true);
         break;

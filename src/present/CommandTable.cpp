@@ -27,7 +27,7 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kNewGame, NewGame, "New game", false, Always },
     { cmd::kLoadGame, LoadGame, "Load game...", false, NotBuilt },
     { cmd::kReplayMoves, ReplayMoves, "Replay moves", true, Always },
-    { cmd::kOptions, Options, "Options...", false, NotBuilt },
+    { cmd::kOptions, Options, "Options...", false, Always },
     { cmd::kLevels, Levels, "Levels...", false, NotBuilt },
     { cmd::kFlipBoard, FlipBoard, "Flip board", true, Always },
     { cmd::kToggleLayout, ToggleLayout, "Toggle layout", true, Always },

@@ -20,6 +20,8 @@ enum class FrontEndRequest {
     // "About..." and "Help...": their dialog, the manual.
     About,
     Help,
+    // "Options...": the options dialog.
+    Options,
     // "Announce result and clocks": the game's state and both clocks told to a screen
     // reader.
     AnnounceStatus,

@@ -1,9 +1,11 @@
-// The engine settings: the book files with their defaults and names, and the hash size.
+// The engine settings: the book files with their defaults and names, the hash size and the
+// engine's own strength settings.
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "engine/BookSettings.h"
+#include "engine/EngineParameters.h"
 #include "engine/HashSize.h"
 #include "engine/OpeningBook.h"
 #include "support/MemorySettingsStore.h"
@@ -126,6 +128,57 @@ TEST(HashSize, ChoicesTextsAndReadingBack)
     EXPECT_EQ(parseHashSizeText("16 MB"), 16384);
     EXPECT_FALSE(parseHashSizeText("lots"));
     EXPECT_TRUE(availablePhysicalMemoryKb().value_or(1) > 0);
+}
+
+TEST(EngineParameters, TheStrengthOptionsOfAnEngineAreOfferedAndTravelAsText)
+{
+    struct Row {
+        const char* line;
+        std::optional<EngineParameter> offered;
+    } rows[] = {
+        { "option name Skill Level type spin default 20 min 0 max 20",
+            EngineParameter { "Skill Level", false, 0, 20, 20 } },
+        { "option name UCI_LimitStrength type check default false",
+            EngineParameter { "UCI_LimitStrength", true, 0, 1, 0 } },
+        { "option name UCI_Elo type spin default 1320 min 1320 max 3190",
+            EngineParameter { "UCI_Elo", false, 1320, 3190, 1320 } },
+        // A default outside the range is kept inside it.
+        { "option name UCI_Elo type spin default 9999 min 1320 max 3190",
+            EngineParameter { "UCI_Elo", false, 1320, 3190, 3190 } },
+        { "option name Hash type spin default 16 min 1 max 33554432", std::nullopt },
+        { "option name Skill Level type spin default 5 min 9 max 1", std::nullopt },
+        { "option name Skill Level type combo default 1 var 1 var 2", std::nullopt },
+        { "option name Skill Level", std::nullopt },
+        { "info depth 1", std::nullopt },
+    };
+    std::vector<EngineParameter> all;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        EXPECT_EQ(strengthParameter(row.line), row.offered);
+        if (row.offered)
+            all.push_back(*row.offered);
+    }
+    EXPECT_EQ(parseEngineParameters(formatEngineParameters(all)), all);
+    // Lines that do not read, or give a value out of range, are passed over.
+    EXPECT_EQ(parseEngineParameters("x\tspin\t0\t5\t6\nx\tcombo\t0\t1\t0\n\ty\n"
+                                    "Skill Level\tspin\t0\t20\t3"),
+        (std::vector<EngineParameter> { { "Skill Level", false, 0, 20, 3 } }));
+}
+
+TEST(EngineParameters, AStoredOptionReplacesItsLineAndLeavesTheOthers)
+{
+    TempFolder folder;
+    const std::string ini = folder.file("X.ini");
+    TempFolder::write(
+        ini, "# comment\n[X]\nEngine=/bin/x\n  Option.Skill Level=20\n#Option.UCI_Elo=1\n");
+    ASSERT_TRUE(storeIniOption(ini, "Skill Level", "3"));
+    ASSERT_TRUE(storeIniOption(ini, "UCI_Elo", "1500"));
+    EXPECT_EQ(TempFolder::read(ini),
+        "# comment\n[X]\nEngine=/bin/x\nOption.Skill Level=3\n#Option.UCI_Elo=1\n"
+        "Option.UCI_Elo=1500\n");
+    const std::string missing = folder.file("new.ini");
+    ASSERT_TRUE(storeIniOption(missing, "Skill Level", "1"));
+    EXPECT_EQ(TempFolder::read(missing), "Option.Skill Level=1\n");
 }
 
 } // namespace
