@@ -236,6 +236,8 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::About:
     case FrontEndRequest::Help:
     case FrontEndRequest::AnnounceStatus:
+    // The level is typed: "level SPEC".
+    case FrontEndRequest::Levels:
         return false;
     }
     return false;

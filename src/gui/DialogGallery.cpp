@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "gui/AboutDialog.h"
+#include "gui/LevelsDialog.h"
 #include "gui/MainWindow.h"
 
 namespace velmorak::gui {
@@ -22,6 +23,10 @@ constexpr GalleryEntry kGallery[] = {
     { "about",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<AboutDialog>(&w, w.controller(), aboutTexts(w.aboutInfo()));
+        } },
+    { "levels",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<LevelsDialog>(&w, w.controller(), w.boardView().layoutIndex());
         } },
 };
 

@@ -484,6 +484,9 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::About:
         openDialog("about");
         return true;
+    case FrontEndRequest::Levels:
+        openDialog("levels");
+        return true;
     case FrontEndRequest::Help:
         showHelp(kHelpMainAnchor);
         return true;

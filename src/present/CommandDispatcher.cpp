@@ -121,6 +121,10 @@ void CommandDispatcher::runCommand(int id)
     case Operation::AnnounceStatus:
         request(FrontEndRequest::AnnounceStatus, entry->name);
         break;
+    case Operation::Levels:
+        c.warnLevelChange();
+        request(FrontEndRequest::Levels, entry->name);
+        break;
     case Operation::LayoutButton:
         // A layout button runs the command its row names in this connection state.
         if (auto button = layoutButtonAction(id, c.state().serverConnected);

@@ -28,7 +28,7 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kLoadGame, LoadGame, "Load game...", false, NotBuilt },
     { cmd::kReplayMoves, ReplayMoves, "Replay moves", true, Always },
     { cmd::kOptions, Options, "Options...", false, NotBuilt },
-    { cmd::kLevels, Levels, "Levels...", false, NotBuilt },
+    { cmd::kLevels, Levels, "Levels...", false, Always },
     { cmd::kFlipBoard, FlipBoard, "Flip board", true, Always },
     { cmd::kToggleLayout, ToggleLayout, "Toggle layout", true, Always },
     { cmd::kMoveNow, MoveNow, "Move now!", false, Always },

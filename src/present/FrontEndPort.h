@@ -23,6 +23,8 @@ enum class FrontEndRequest {
     // "Announce result and clocks": the game's state and both clocks told to a screen
     // reader.
     AnnounceStatus,
+    // "Levels...": the level sheet (the level guard has warned before).
+    Levels,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a

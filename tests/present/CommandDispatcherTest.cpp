@@ -55,7 +55,7 @@ struct RecordingChrome final : WindowChrome {
 
 // The window: a board on a screen; it has no text board and ends by its Exit command only.
 const std::set<FrontEndRequest> kWindowServes { Exit, ShowGame, ShowStatus, ToggleLayout, About,
-    Help };
+    Help, Levels };
 // `velmorak-cli play`: no layout, no dialogs.
 const std::set<FrontEndRequest> kTerminalServes { Exit, QuitInput, ShowBoard, ShowGame,
     ShowStatus };
@@ -176,7 +176,10 @@ TEST(CommandDispatcher, WordsAndCommandsOfBothFrontEnds)
         { "About", nullptr, cmd::kAbout,
             { "e4 e5 |", { "Velmorak: 'About...' is not available here" } },
             Outcome { "e4 e5 |", {}, { About } } },
-        { "a dialog not built yet", nullptr, cmd::kLevels, { "e4 e5 |" } },
+        { "a dialog not built yet", nullptr, cmd::kSeek, { "e4 e5 |" } },
+        { "Levels", nullptr, cmd::kLevels,
+            { "e4 e5 |", { "Velmorak: 'Levels...' is not available here" } },
+            Outcome { "e4 e5 |", {}, { Levels } } },
         { "an id without a command", nullptr, cmd::kUnboundOpenKey, { "e4 e5 |" } },
         { "layout button: new game", nullptr, kFirstLayoutButton,
             { " |", { "Velmorak: Do you really want a new game?" } } },
