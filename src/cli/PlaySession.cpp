@@ -238,6 +238,7 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::AnnounceStatus:
     // The level is typed: "level SPEC".
     case FrontEndRequest::Levels:
+    case FrontEndRequest::SelectBook:
         return false;
     }
     return false;

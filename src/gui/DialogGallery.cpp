@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "gui/AboutDialog.h"
+#include "gui/BookDialog.h"
 #include "gui/LevelsDialog.h"
 #include "gui/MainWindow.h"
 
@@ -27,6 +28,10 @@ constexpr GalleryEntry kGallery[] = {
     { "levels",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<LevelsDialog>(&w, w.controller(), w.boardView().layoutIndex());
+        } },
+    { "book",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<BookDialog>(&w, w.controller(), w.application().settings());
         } },
 };
 

@@ -487,6 +487,9 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::Levels:
         openDialog("levels");
         return true;
+    case FrontEndRequest::SelectBook:
+        openDialog("book");
+        return true;
     case FrontEndRequest::Help:
         showHelp(kHelpMainAnchor);
         return true;

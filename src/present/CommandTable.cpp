@@ -52,7 +52,7 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kNextGame, NextGame, "Next game", false, NotBuilt },
     { cmd::kPreviousGame, PreviousGame, "Previous game", false, NotBuilt },
     { cmd::kHelp, Help, "Help...", false, Always },
-    { cmd::kSelectBook, SelectBook, "Select book...", false, NotBuilt },
+    { cmd::kSelectBook, SelectBook, "Select book...", false, Always },
     { cmd::kTraining, Training, "Training", true, Always },
     { cmd::kLoginLogout, LoginLogout, "Login/Logout...", false, NotBuilt },
     { cmd::kServerGameList, ServerGameList, "server game lists", false, NotBuilt },

@@ -25,6 +25,8 @@ enum class FrontEndRequest {
     AnnounceStatus,
     // "Levels...": the level sheet (the level guard has warned before).
     Levels,
+    // "Select book...": the books and the book mode.
+    SelectBook,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a

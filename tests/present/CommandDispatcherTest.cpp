@@ -55,7 +55,7 @@ struct RecordingChrome final : WindowChrome {
 
 // The window: a board on a screen; it has no text board and ends by its Exit command only.
 const std::set<FrontEndRequest> kWindowServes { Exit, ShowGame, ShowStatus, ToggleLayout, About,
-    Help, Levels };
+    Help, Levels, SelectBook };
 // `velmorak-cli play`: no layout, no dialogs.
 const std::set<FrontEndRequest> kTerminalServes { Exit, QuitInput, ShowBoard, ShowGame,
     ShowStatus };
@@ -180,6 +180,9 @@ TEST(CommandDispatcher, WordsAndCommandsOfBothFrontEnds)
         { "Levels", nullptr, cmd::kLevels,
             { "e4 e5 |", { "Velmorak: 'Levels...' is not available here" } },
             Outcome { "e4 e5 |", {}, { Levels } } },
+        { "Select book", nullptr, cmd::kSelectBook,
+            { "e4 e5 |", { "Velmorak: 'Select book...' is not available here" } },
+            Outcome { "e4 e5 |", {}, { SelectBook } } },
         { "an id without a command", nullptr, cmd::kUnboundOpenKey, { "e4 e5 |" } },
         { "layout button: new game", nullptr, kFirstLayoutButton,
             { " |", { "Velmorak: Do you really want a new game?" } } },
