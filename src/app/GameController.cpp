@@ -123,11 +123,11 @@ public:
         : m_controller(controller)
     {
     }
-    NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override
+    NewLineChoice askNewLine(NewLineQuestion& question) override
     {
         const std::uint64_t serial = m_controller.m_state.gameSerial;
         ModalScope scope(m_controller.m_state);
-        NewLineChoice choice = m_controller.m_prompts.askNewLine(at, label);
+        NewLineChoice choice = m_controller.m_prompts.askNewLine(question);
         // `at` belongs to a game that may have gone while the box was open.
         return m_controller.m_state.gameSerial == serial ? choice : NewLineChoice::Cancel;
     }
@@ -341,6 +341,18 @@ bool GameController::enterSourceMove(
     int childrenBefore = m_state.currentNode->childCount();
     EnteredMove entered = enterMove(*m_state.game, m_state.currentNode, move, san,
         std::max<std::int64_t>(0, timeMs), VariationMode(m_options.variationMode), *m_linePrompts);
+    if (entered.newDefault) {
+        m_options.variationMode = int(*entered.newDefault);
+        if (const OptionSpec* option = AppSettings::find(kVariationModeOption))
+            m_options.saveOption(m_settings, *option);
+    }
+    // Lines deleted in the dialog may have held the coach's memory.
+    if (entered.linesDeleted) {
+        forgetCoach();
+        m_view.setCommandEnabled(
+            ControllerCommand::NextMove, m_state.currentNode->childCount() > 0);
+        m_view.invalidateMoveList();
+    }
     if (entered.cancelled)
         return false;
     // A new node in place of an old one: the main line was replaced and its nodes deleted,

@@ -69,6 +69,8 @@ inline constexpr std::int64_t kAnalysisStepMs = 1000;
 inline constexpr int kCoachJump = 230;
 // ...unless either score is already this clear.
 inline constexpr int kCoachClearScore = 642;
+// The option the New line dialog's "Change default to" sets.
+inline constexpr std::string_view kVariationModeOption = "IDC_CBVARIATIONMODE";
 
 // The game controller: who moves, and what happens with every move. It keeps the game and
 // the board in step, enters moves from the sides that produce them, charges the thinking

@@ -139,6 +139,7 @@ MainWindow::MainWindow(const WindowStart& start)
     m_board = new BoardWidget(this);
     setCentralWidget(m_board);
     m_view.attach(controller(), *m_board);
+    m_prompts.setController(&controller());
     m_input = std::make_unique<MoveInput>(controller(), m_view.board(), *this, m_sounds);
     FrontEndPort& frontEnd = *this;
     m_dispatcher = std::make_unique<CommandDispatcher>(controller(), m_prompts, frontEnd, &m_view);

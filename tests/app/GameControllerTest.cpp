@@ -103,6 +103,26 @@ TEST(GameController, AQuestionAnsweredAfterTheGameWasReplacedLeavesTheNewGameAlo
     }
 }
 
+TEST(GameController, TheNewLineDialogsDefaultIsStoredWhateverItAnswers)
+{
+    TwoPlayers h;
+    h.playAll({ "e4", "e5" });
+    h.c().takeBackMove(false);
+    h.prompts.newLineAnswers = { NewLineChoice::Cancel };
+    h.prompts.inNewLine = [](NewLineQuestion& question) {
+        question.setDefaultMode(VariationMode::AddLine);
+    };
+    EXPECT_FALSE(h.play("c5"));
+    EXPECT_EQ(h.options.variationMode, int(VariationMode::AddLine));
+    int stored = -1;
+    h.settings.readInt(kVariationModeOption, stored);
+    EXPECT_EQ(stored, int(VariationMode::AddLine));
+    h.prompts.inNewLine = {};
+    EXPECT_TRUE(h.play("d5")) << "the new default adds the line without asking";
+    EXPECT_EQ(h.prompts.shown, std::vector<std::string> { "Add line: 1..c5" });
+    EXPECT_EQ(h.c().game().root()->child(0)->childCount(), 2);
+}
+
 struct EndRow {
     const char* name;
     const char* fen;
