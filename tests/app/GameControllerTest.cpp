@@ -445,17 +445,5 @@ TEST(GameController, LoseOnTimeEndsTheGameOfTheSideWhoseClockRanOut)
     }
 }
 
-TEST(GameController, LoseOnTimeIsStoredWithTheLevel)
-{
-    TwoPlayers h;
-    EXPECT_FALSE(h.c().loseOnTime()) << "off by default";
-    h.c().setLoseOnTime(true);
-    h.c().saveLevel();
-    h.c().setLoseOnTime(false);
-    h.c().loadLevel();
-    EXPECT_TRUE(h.c().loseOnTime());
-    EXPECT_TRUE(h.clock.isArmed(kFlagTimer));
-}
-
 } // namespace
 } // namespace velmorak::test

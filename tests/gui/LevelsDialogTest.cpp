@@ -1,6 +1,5 @@
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -10,63 +9,51 @@
 #include "WindowHarness.h"
 #include "present/CommandTable.h"
 
-using velmorak::test::WindowHarness;
 using namespace velmorak;
 
 namespace {
 
-// Picks entry `entry` of the predefined box on page `page`, as a click in the list does.
-void choosePredefined(QWidget& dialog, int page, int entry)
+// Picks a predefined entry of a page as a click in its list does, sets "Lose on time" and
+// closes the sheet with `button`.
+void fill(
+    QWidget& dialog, int page, int entry, bool loseOnTime, QDialogButtonBox::StandardButton button)
 {
     auto* tabs = dialog.findChild<QTabWidget*>();
-    ASSERT_NE(tabs, nullptr);
     tabs->setCurrentIndex(page);
     auto* combo = tabs->widget(page)->findChild<QComboBox*>(QStringLiteral("predefined"));
-    ASSERT_NE(combo, nullptr);
     combo->setCurrentIndex(entry);
     emit combo->activated(entry);
-}
-
-void press(QWidget& dialog, QDialogButtonBox::StandardButton which)
-{
-    dialog.findChild<QDialogButtonBox*>()->button(which)->click();
-}
-
-int stored(WindowHarness& h, std::string_view name)
-{
-    int value = -1;
-    h.window().application().settings().readInt(name, value);
-    return value;
+    dialog.findChild<QCheckBox*>(QStringLiteral("loseOnTime"))->setChecked(loseOnTime);
+    dialog.findChild<QDialogButtonBox*>()->button(button)->click();
 }
 
 TEST(LevelsDialog, OkGivesTheControllerTheLevelAndStoresItCancelChangesNothing)
 {
-    WindowHarness h;
+    test::WindowHarness h;
     GameController& c = h.window().controller();
-    h.whenDialogShows(QStringLiteral("Velmorak"), [](QWidget& dialog) {
-        choosePredefined(dialog, 1, 13); // " 3min/game+ 2s/move"
-        dialog.findChild<QCheckBox*>(QStringLiteral("loseOnTime"))->setChecked(true);
-        press(dialog, QDialogButtonBox::Ok);
-    });
+    RegistrySettings& settings = h.window().application().settings();
+    auto stored = [&](std::string_view name) {
+        int value = -1;
+        settings.readInt(name, value);
+        return value;
+    };
+    h.whenDialogShows(QStringLiteral("Velmorak"),
+        [](QWidget& dialog) { fill(dialog, 1, 13, true, QDialogButtonBox::Ok); }); // 3+2
     h.window().runCommand(cmd::kLevels);
-    EXPECT_EQ(c.level().mode, kBlitzLevel);
-    EXPECT_EQ(c.level().blitzSeconds, 180);
-    EXPECT_EQ(c.level().blitzIncrement, 2);
+    EXPECT_EQ(levelText(c.level()), "Level 3min+2sec");
     EXPECT_TRUE(c.loseOnTime());
-    EXPECT_EQ(stored(h, kLevelBlitzSecondsSetting), 180);
-    EXPECT_EQ(stored(h, kLevelBlitzIncrementSetting), 2);
+    EXPECT_EQ(stored(kLevelBlitzSecondsSetting), 180);
+    EXPECT_EQ(stored(kLevelBlitzIncrementSetting), 2);
+    bool loseOnTime = false;
+    EXPECT_TRUE(settings.readBool(kLoseOnTimeSetting, loseOnTime) && loseOnTime);
 
     const LevelRecord before = c.level();
-    h.whenDialogShows(QStringLiteral("Velmorak"), [](QWidget& dialog) {
-        choosePredefined(dialog, 2, 0); // "Novice"
-        dialog.findChild<QCheckBox*>(QStringLiteral("loseOnTime"))->setChecked(false);
-        press(dialog, QDialogButtonBox::Cancel);
-    });
+    h.whenDialogShows(QStringLiteral("Velmorak"),
+        [](QWidget& dialog) { fill(dialog, 2, 0, false, QDialogButtonBox::Cancel); }); // Novice
     h.window().runCommand(cmd::kLevels);
     EXPECT_EQ(c.level(), before);
     EXPECT_TRUE(c.loseOnTime());
-    EXPECT_EQ(stored(h, kLevelModeSetting), kBlitzLevel);
-    EXPECT_FALSE(c.dialogOpen());
+    EXPECT_EQ(stored(kLevelModeSetting), kBlitzLevel);
 }
 
 } // namespace

@@ -345,19 +345,6 @@ TEST(TreeRules, TheNewLineDialogDeletesLinesAndChangesTheDefault)
     }
 }
 
-TEST(TreeRules, ReplacingALongMainLineIsAsked)
-{
-    auto game = test::readPgn("1.e4 e5 2.Nf3 (2.d4) *");
-    ASSERT_TRUE(game);
-    test::ScriptedPrompts prompts;
-    prompts.answers = { false };
-    CGameNode* e5 = game->root()->child(0)->child(0);
-    EXPECT_TRUE(NewLineQuestion(*game, *e5, "2.", VariationMode::Ask).confirmReplace(prompts));
-    EXPECT_FALSE(
-        NewLineQuestion(*game, *game->root(), "1.", VariationMode::Ask).confirmReplace(prompts));
-    EXPECT_EQ(prompts.shown, std::vector<std::string> { "Replace line: Are you sure?" });
-}
-
 TEST(TreeRules, DeletingLines)
 {
     auto game = test::readPgn("[Result \"1-0\"]\n1.e4 e5 (1...c5 2.Nf3) (1...d5) 2.Nf3 1-0");
