@@ -23,8 +23,8 @@ BookDialog::BookDialog(QWidget* parent, GameController& controller, RegistrySett
 {
     addBook(BookKind::Program, QStringLiteral("Program's book (.kbk)"),
         QStringLiteral("&Choose..."), QStringLiteral("&No book"));
-    addBook(BookKind::Engine, QStringLiteral("Engine's book (.bin)"), QStringLiteral("C&hoose..."),
-        QStringLiteral("N&o book"));
+    addBook(BookKind::Engine, QStringLiteral("Engine's book (.bin)"), QStringLiteral("Ch&oose..."),
+        QStringLiteral("No boo&k"));
 
     m_mode->setObjectName(QStringLiteral("bookMode"));
     for (std::string_view name : BookChoice::modeNames())

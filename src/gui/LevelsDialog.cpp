@@ -107,7 +107,7 @@ QWidget* LevelsDialog::makePage(LevelPage page, bool small)
         auto* frames = new QGridLayout;
         const auto titles = LevelSheet::tournamentFrames();
         static constexpr const char* kMarked[] = { "&First time control", "&Second time control",
-            "T&hird time control" };
+            "&Third time control" };
         for (std::size_t frame = 0; frame < titles.size(); ++frame) {
             auto* box = new QGroupBox(QString::fromUtf8(kMarked[frame]), widget);
             box->setAccessibleName(toQString(titles[frame]));

@@ -54,7 +54,7 @@ TEST(BookDialog, ChosenBooksAndTheModeAreStoredAtOnceAnUnreadableOneIsRefused)
         EXPECT_EQ(stored(kBookFileSetting), book) << "an unreadable book changes nothing";
         ASSERT_EQ(h.messages.size(), 1);
         EXPECT_TRUE(h.messages.takeFirst().contains("is empty"));
-        click("N&o book");
+        click("No boo&k");
         EXPECT_EQ(stored(kEngineBookFileSetting), "");
         EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("engineBook"))->text(), "none");
         auto* mode = dialog.findChild<QComboBox*>(QStringLiteral("bookMode"));
