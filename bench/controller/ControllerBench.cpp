@@ -89,10 +89,7 @@ public:
         return yes;
     }
     bool askOkCancel(std::string_view, std::string_view) override { return true; }
-    NewLineChoice askNewLine(const CGameNode&, std::string_view) override
-    {
-        return NewLineChoice::AddMainLine;
-    }
+    NewLineChoice askNewLine(NewLineQuestion&) override { return NewLineChoice::AddMainLine; }
     int selectLine(const CGameNode&) override { return 0; }
 };
 

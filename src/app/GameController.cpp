@@ -123,11 +123,11 @@ public:
         : m_controller(controller)
     {
     }
-    NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override
+    NewLineChoice askNewLine(NewLineQuestion& question) override
     {
         const std::uint64_t serial = m_controller.m_state.gameSerial;
         ModalScope scope(m_controller.m_state);
-        NewLineChoice choice = m_controller.m_prompts.askNewLine(at, label);
+        NewLineChoice choice = m_controller.m_prompts.askNewLine(question);
         // `at` belongs to a game that may have gone while the box was open.
         return m_controller.m_state.gameSerial == serial ? choice : NewLineChoice::Cancel;
     }
@@ -177,6 +177,7 @@ GameController::GameController(ControllerServices services)
 GameController::~GameController()
 {
     m_clock.killTimer(kReplayTimer);
+    m_clock.killTimer(kFlagTimer);
     m_alive.reset();
 }
 
@@ -280,6 +281,7 @@ void GameController::exit()
         SetObserveMode(false, -1);
     stopReplayAndAnalysis();
     setAnalysisMode(false);
+    m_clock.killTimer(kFlagTimer);
     endEngineThread();
     if (m_state.trainingMode)
         setTraining(false);
@@ -341,6 +343,18 @@ bool GameController::enterSourceMove(
     int childrenBefore = m_state.currentNode->childCount();
     EnteredMove entered = enterMove(*m_state.game, m_state.currentNode, move, san,
         std::max<std::int64_t>(0, timeMs), VariationMode(m_options.variationMode), *m_linePrompts);
+    if (entered.newDefault) {
+        m_options.variationMode = int(*entered.newDefault);
+        if (const OptionSpec* option = AppSettings::find(kVariationModeOption))
+            m_options.saveOption(m_settings, *option);
+    }
+    // Lines deleted in the dialog may have held the coach's memory.
+    if (entered.linesDeleted) {
+        forgetCoach();
+        m_view.setCommandEnabled(
+            ControllerCommand::NextMove, m_state.currentNode->childCount() > 0);
+        m_view.invalidateMoveList();
+    }
     if (entered.cancelled)
         return false;
     // A new node in place of an old one: the main line was replaced and its nodes deleted,
@@ -386,7 +400,12 @@ GameEndCode GameController::checkGameEnd()
     GameEndCode code = m_state.board.gameEnd();
     if (code == GameEndCode::None)
         return code;
-    GameEndTexts texts = gameEndTexts(code, m_state.board.sideToMove() == kWhiteSide);
+    recordGameEnd(gameEndTexts(code, m_state.board.sideToMove() == kWhiteSide), false);
+    return code;
+}
+
+void GameController::recordGameEnd(const GameEndTexts& texts, bool resultAlways)
+{
     if (!m_state.serverConnected && !m_state.dgtConnected)
         message(texts.message);
     CGameNode* node = m_state.currentNode;
@@ -401,9 +420,45 @@ GameEndCode GameController::checkGameEnd()
         node->setComment(std::move(comment));
         m_state.game->setChanged(true);
     }
-    if (!texts.result.empty() && node == m_state.game->root()->endOfMainLine())
+    if (!texts.result.empty() && (resultAlways || node == m_state.game->root()->endOfMainLine()))
         m_state.game->setResult(texts.result);
-    return code;
+}
+
+bool GameController::checkFlag()
+{
+    const bool timed = m_level.mode == kBlitzLevel || m_level.mode == kTournamentLevel;
+    if (!m_loseOnTime || !timed || m_state.analysisMode || m_state.trainingMode ||
+        m_state.autoReplay || m_state.serverGameMode || m_state.observeMode ||
+        m_state.game->result() != "*")
+        return false;
+    // A box open over the game holds it: its clock is judged once the box is closed.
+    if (dialogOpen())
+        return false;
+    const ClockInputs inputs = clockInputs();
+    if (inputs.gameOver)
+        return false;
+    const Clocks clocks = computeClocks(m_level, inputs);
+    auto runOut = [](const ClockValue& v) { return v.minutes * 60 + v.seconds <= 0; };
+    // The side to move is the one whose clock runs; the other one can have run out only by a
+    // move made late under a box.
+    const bool white = runOut(clocks.white);
+    const bool black = runOut(clocks.black);
+    if (!white && !black)
+        return false;
+    const bool whiteLost = white && black ? inputs.whiteToMove : white;
+
+    // The running move's time is charged to its side, so that both clocks stand from now.
+    const std::int64_t since =
+        inputs.engineSearching ? inputs.searchStartTick : inputs.moveStartTick;
+    if (since != 0)
+        addTime(!inputs.whiteToMove, std::max<std::int64_t>(0, now() - since));
+    stopEngine(false);
+    forgetPonder();
+    m_state.moveStartTick = 0;
+    m_state.game->setTag("Termination", "time forfeit");
+    recordGameEnd(timeLossTexts(whiteLost), true);
+    m_view.invalidateStatus();
+    return true;
 }
 
 void GameController::moveNow()
@@ -599,6 +654,14 @@ bool GameController::playEngineMove(const SearchInfo& info, std::int64_t thinkin
 
 ClockParts GameController::clocks() const
 {
+    DgtClockTexts dgt = m_dgtClock;
+    dgt.connected = m_state.dgtConnected;
+    dgt.serverGame = m_state.serverGameMode;
+    return clockParts(m_level, clockInputs(), dgt);
+}
+
+ClockInputs GameController::clockInputs() const
+{
     ClockInputs inputs;
     inputs.now = now();
     inputs.whiteTimeUsedMs = m_state.whiteTimeUsed;
@@ -614,10 +677,7 @@ ClockParts GameController::clocks() const
     inputs.whiteToMove = m_state.board.sideToMove() == kWhiteSide;
     // The game-end test marks what it looks at; the shown board stays as it is.
     inputs.gameOver = Board(m_state.board).gameEnd() != GameEndCode::None;
-    DgtClockTexts dgt = m_dgtClock;
-    dgt.connected = m_state.dgtConnected;
-    dgt.serverGame = m_state.serverGameMode;
-    return clockParts(m_level, inputs, dgt);
+    return inputs;
 }
 
 std::string GameController::clockText(bool flipped, int layout) const
@@ -630,11 +690,24 @@ std::string GameController::clockText(bool flipped, int layout) const
 void GameController::loadLevel()
 {
     velmorak::loadLevel(m_settings, m_level);
+    bool loseOnTime = false;
+    m_settings.readBool(kLoseOnTimeSetting, loseOnTime);
+    setLoseOnTime(loseOnTime);
 }
 
 void GameController::saveLevel()
 {
     velmorak::saveLevel(m_settings, m_level);
+    m_settings.writeBool(kLoseOnTimeSetting, m_loseOnTime);
+}
+
+void GameController::setLoseOnTime(bool on)
+{
+    m_loseOnTime = on;
+    if (on)
+        armTimer(kFlagTimer, kFlagCheckMs, true);
+    else
+        m_clock.killTimer(kFlagTimer);
 }
 
 void GameController::warnLevelChange()
@@ -726,6 +799,8 @@ void GameController::timerFired(Clock::TimerId id)
 {
     if (id == kReplayTimer)
         replayStep();
+    else if (id == kFlagTimer)
+        checkFlag();
 }
 
 // --- Modes ---------------------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "app/DatabaseSession.h"
 #include "app/EngineSession.h"
 #include "app/EventPump.h"
+#include "app/GameEndTexts.h"
 #include "app/LevelRecord.h"
 #include "app/ServerLink.h"
 #include "app/TrainingSession.h"
@@ -61,12 +62,17 @@ struct ControllerServices {
 // engine session kEngineResultTimer, the training kTrainingReplyTimer and
 // kTrainingSolvedTimer).
 inline constexpr Clock::TimerId kReplayTimer = 103;
+// Watches the clocks while "Lose on time" is on.
+inline constexpr Clock::TimerId kFlagTimer = 110;
+inline constexpr int kFlagCheckMs = 250;
 // While analysing, steps closer together than this are dropped: each restarts the engine.
 inline constexpr std::int64_t kAnalysisStepMs = 1000;
 // The coach speaks when the engine's score rose by more than this (centipawns)...
 inline constexpr int kCoachJump = 230;
 // ...unless either score is already this clear.
 inline constexpr int kCoachClearScore = 642;
+// The option the New line dialog's "Change default to" sets.
+inline constexpr std::string_view kVariationModeOption = "IDC_CBVARIATIONMODE";
 
 // The game controller: who moves, and what happens with every move. It keeps the game and
 // the board in step, enters moves from the sides that produce them, charges the thinking
@@ -148,6 +154,11 @@ public:
     void moveNow();
     // Tests the current position; shows, comments and records the result. Returns the code.
     GameEndCode checkGameEnd();
+    // With "Lose on time" on, in a blitz or tournament game played here (no analysis,
+    // training, replay or server): a side whose clock has run out loses. The game records it
+    // (Result, Termination, a comment), the message says it, the engine stops and both clocks
+    // stand. A decided game (Result other than "*") loses nobody. True when a side lost.
+    bool checkFlag();
 
     // --- Navigation ------------------------------------------------------------------------------
     void takeBackMove(bool animate);
@@ -216,6 +227,11 @@ public:
     // engine searches for its own move, the search is cancelled without playing its result
     // (it is not restarted).
     void applyLevel(const LevelRecord& level);
+    // "Lose on time" (read and written with the level): when on, a side whose clock runs
+    // out in a blitz or tournament level loses. Off, the clocks stay at zero and play goes
+    // on.
+    bool loseOnTime() const { return m_loseOnTime; }
+    void setLoseOnTime(bool on);
 
     // --- Autosave --------------------------------------------------------------------------------
     void autosaveGame();
@@ -330,6 +346,9 @@ private:
     // Speaks and shows a hint or threat; false when `move` is none.
     bool presentHelp(Move move, const Board& position, bool threat);
     void forgetCoach();
+    // Shows the end of the game and notes it in the current move's comment and the Result.
+    void recordGameEnd(const GameEndTexts& texts, bool resultAlways);
+    ClockInputs clockInputs() const;
     std::int64_t now() const { return m_clock.ticks(); }
 
     ControllerPrompts& m_prompts;
@@ -344,6 +363,7 @@ private:
 
     ControllerState m_state;
     LevelRecord m_level;
+    bool m_loseOnTime = false;
     AutosaveWriter m_autosave;
     DgtClockTexts m_dgtClock;
     ServerLink* m_server = nullptr;

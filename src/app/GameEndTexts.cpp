@@ -22,4 +22,10 @@ GameEndTexts gameEndTexts(GameEndCode code, bool whiteToMove)
     }
 }
 
+GameEndTexts timeLossTexts(bool whiteLost)
+{
+    return whiteLost ? GameEndTexts { "White lost on time", "White lost on time", "0-1" }
+                     : GameEndTexts { "Black lost on time", "Black lost on time", "1-0" };
+}
+
 } // namespace velmorak

@@ -17,5 +17,7 @@ struct GameEndTexts {
 
 // The texts for a position that ended the game; `whiteToMove` is the side to move in it.
 GameEndTexts gameEndTexts(GameEndCode code, bool whiteToMove);
+// The texts for a side whose clock ran out under "Lose on time".
+GameEndTexts timeLossTexts(bool whiteLost);
 
 } // namespace velmorak

@@ -32,6 +32,8 @@ inline constexpr std::string_view kLevelBlitzSecondsSetting = "LEVEL_BLITZ_SECON
 inline constexpr std::string_view kLevelBlitzIncrementSetting = "LEVEL_BLITZ_INCREMENT";
 inline constexpr std::string_view kLevelFixedPliesSetting = "LEVEL_FIXED_PLIES";
 inline constexpr std::string_view kLevelFixedSecondsSetting = "LEVEL_FIXED_SECONDS";
+// "Lose on time", a Bool beside the level (not one of its eleven values); off when missing.
+inline constexpr std::string_view kLoseOnTimeSetting = "LEVEL_LOSE_ON_TIME";
 
 // The time control under which the engine plays and the clocks run. All times in seconds.
 // A tournament has three periods: `moves1` moves in `seconds1`, then `moves2` in `seconds2`

@@ -33,9 +33,9 @@ int PlayPrompts::selectLine(const CGameNode& at)
     return 0;
 }
 
-NewLineChoice PlayPrompts::askNewLine(const CGameNode&, std::string_view label)
+NewLineChoice PlayPrompts::askNewLine(NewLineQuestion& question)
 {
-    print("Add line", label);
+    print("Add line", question.label());
     return NewLineChoice::AddMainLine;
 }
 

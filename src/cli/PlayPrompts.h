@@ -21,7 +21,7 @@ public:
     bool askYesNo(
         std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes) override;
     int selectLine(const CGameNode& at) override;
-    NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override;
+    NewLineChoice askNewLine(NewLineQuestion& question) override;
     bool askOkCancel(std::string_view title, std::string_view text) override;
 
 private:

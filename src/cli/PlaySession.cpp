@@ -242,6 +242,9 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::CommentMove:
     case FrontEndRequest::SaveGame:
     case FrontEndRequest::ReplaceGame:
+    // The level is typed: "level SPEC".
+    case FrontEndRequest::Levels:
+    case FrontEndRequest::SelectBook:
         return false;
     }
     return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,5 +35,23 @@ std::optional<std::string> readBookSetting(SettingsStore& store, std::string_vie
 // setting when the value is missing.
 std::string bookPath(SettingsStore& store, std::string_view name);
 bool writeBookSetting(SettingsStore& store, std::string_view name, const std::string& path);
+
+// The two books: the program's own ".kbk" book and the engine's Polyglot ".bin" book.
+enum class BookKind { Program, Engine };
+
+struct BookKindTexts {
+    std::string_view setting;
+    // The file chooser's filter and the extension added to a name typed without one.
+    std::string_view filter;
+    std::string_view defaultSuffix;
+    // The size of one entry of the file: a file of another length is cut or foreign.
+    std::size_t entrySize;
+};
+BookKindTexts bookKindTexts(BookKind kind);
+inline constexpr std::string_view kSelectBookTitle = "Select openingbook";
+
+// Whether `path` holds a book of that kind that can be read: a regular file that opens,
+// is not empty and holds whole entries. The error says why not, naming the file.
+Status checkBookFile(BookKind kind, const std::string& path);
 
 } // namespace velmorak

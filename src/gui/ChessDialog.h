@@ -33,6 +33,8 @@ public:
 
 protected:
     GameController& controller() const { return m_controller; }
+    // For a dialog whose pages each have their own page of the manual.
+    void setHelpAnchor(std::string_view anchor) { m_helpAnchor = anchor; }
 
 private:
     GameController& m_controller;

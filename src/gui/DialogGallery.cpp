@@ -4,8 +4,10 @@
 #include <functional>
 
 #include "gui/AboutDialog.h"
+#include "gui/BookDialog.h"
 #include "gui/CommentMoveDialog.h"
 #include "gui/GameDetailsDialog.h"
+#include "gui/LevelsDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/MovesDialog.h"
 #include "gui/OptionsDialog.h"
@@ -55,6 +57,14 @@ constexpr GalleryEntry kGallery[] = {
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<OptionsDialog>(
                 &w, w.application(), [&w] { w.optionsChanged(); });
+        } },
+    { "levels",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<LevelsDialog>(&w, w.controller(), w.boardView().layoutIndex());
+        } },
+    { "book",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<BookDialog>(&w, w.controller(), w.application().settings());
         } },
 };
 

@@ -139,6 +139,7 @@ MainWindow::MainWindow(const WindowStart& start)
     m_board = new BoardWidget(this);
     setCentralWidget(m_board);
     m_view.attach(controller(), *m_board);
+    m_prompts.setController(&controller());
     m_input = std::make_unique<MoveInput>(controller(), m_view.board(), *this, m_sounds);
     FrontEndPort& frontEnd = *this;
     m_dispatcher = std::make_unique<CommandDispatcher>(controller(), m_prompts, frontEnd, &m_view);
@@ -490,6 +491,12 @@ bool MainWindow::serve(FrontEndRequest request)
         return true;
     case FrontEndRequest::About:
         openDialog("about");
+        return true;
+    case FrontEndRequest::Levels:
+        openDialog("levels");
+        return true;
+    case FrontEndRequest::SelectBook:
+        openDialog("book");
         return true;
     case FrontEndRequest::Help:
         showHelp(kHelpMainAnchor);

@@ -1,17 +1,14 @@
 #include "gui/QtPrompts.h"
 
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
-#include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <cassert>
 
 #include "engine/OpeningBook.h"
+#include "gui/AddLineDialog.h"
 #include "gui/QtText.h"
+#include "gui/SelectLineDialog.h"
 #include "record/CGameNode.h"
 
 namespace velmorak::gui {
@@ -31,16 +28,6 @@ QMessageBox::Icon boxIcon(MessageIcon icon)
         return QMessageBox::Critical;
     }
     return QMessageBox::NoIcon;
-}
-
-QListWidget* lineList(const CGameNode& at, int halfMoves, QWidget* parent)
-{
-    auto* list = new QListWidget(parent);
-    for (int i = 0; i < at.childCount(); ++i)
-        list->addItem(toQString(lineText(*at.child(i), halfMoves)));
-    list->setCurrentRow(0);
-    list->setAccessibleName(QStringLiteral("Lines:"));
-    return list;
 }
 
 } // namespace
@@ -69,54 +56,18 @@ bool QtPrompts::askOkCancel(std::string_view title, std::string_view text)
 
 int QtPrompts::selectLine(const CGameNode& at)
 {
-    QDialog dialog(m_parent);
-    dialog.setWindowTitle(QStringLiteral("Select line"));
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Lines:"), &dialog));
-    QListWidget* list = lineList(at, 4, &dialog);
-    layout->addWidget(list);
-    // A tap on a line answers it.
-    QObject::connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
-    QObject::connect(list, &QListWidget::itemClicked, &dialog, &QDialog::accept);
-    if (dialog.exec() != QDialog::Accepted)
-        return 0;
-    return std::max(0, list->currentRow());
+    assert(m_controller);
+    SelectLineDialog dialog(m_parent, *m_controller, at);
+    dialog.exec();
+    return dialog.answer();
 }
 
-NewLineChoice QtPrompts::askNewLine(const CGameNode& at, std::string_view label)
+NewLineChoice QtPrompts::askNewLine(NewLineQuestion& question)
 {
-    QDialog dialog(m_parent);
-    dialog.setWindowTitle(QStringLiteral("Add line"));
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Lines:"), &dialog));
-    layout->addWidget(lineList(at, 6, &dialog));
-    layout->addWidget(new QLabel(QStringLiteral("New move: ") + toQString(label), &dialog));
-    auto* buttons = new QDialogButtonBox(&dialog);
-    NewLineChoice choice = NewLineChoice::Cancel;
-    auto add = [&](const char* text, NewLineChoice answer, QDialogButtonBox::ButtonRole role) {
-        QPushButton* button = buttons->addButton(QString::fromUtf8(text), role);
-        QObject::connect(button, &QPushButton::clicked, &dialog, [&, answer] {
-            // Replacing a main line of more than two moves loses them: asked first.
-            if (answer == NewLineChoice::ReplaceMainLine && at.childCount() > 0 &&
-                at.child(0)->countNodes() > 2 &&
-                QMessageBox::question(&dialog, QStringLiteral("Replace line"),
-                    QStringLiteral("Are you sure?"),
-                    QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
-                return;
-            choice = answer;
-            dialog.done(answer == NewLineChoice::Cancel ? QDialog::Rejected : QDialog::Accepted);
-        });
-        return button;
-    };
-    add("Replace main line", NewLineChoice::ReplaceMainLine, QDialogButtonBox::ActionRole);
-    add("Add main line", NewLineChoice::AddMainLine, QDialogButtonBox::AcceptRole)
-        ->setDefault(true);
-    add("Add line", NewLineChoice::AddLine, QDialogButtonBox::ActionRole);
-    add("Don't add move", NewLineChoice::Cancel, QDialogButtonBox::RejectRole);
-    layout->addWidget(buttons);
-    // Closing the window counts as "Don't add move".
+    assert(m_controller);
+    AddLineDialog dialog(m_parent, *m_controller, question);
     dialog.exec();
-    return choice;
+    return dialog.choice();
 }
 
 std::optional<std::string> QtPrompts::chooseDatabaseFile(std::string_view title, bool create)

@@ -148,6 +148,13 @@ void CommandDispatcher::runCommand(int id)
     case Operation::SelectDatabase:
         c.databases().chooseAndOpen();
         break;
+    case Operation::Levels:
+        c.warnLevelChange();
+        request(FrontEndRequest::Levels, entry->name);
+        break;
+    case Operation::SelectBook:
+        request(FrontEndRequest::SelectBook, entry->name);
+        break;
     case Operation::LayoutButton:
         // A layout button runs the command its row names in this connection state.
         if (auto button = layoutButtonAction(id, c.state().serverConnected);

@@ -33,6 +33,10 @@ enum class FrontEndRequest {
     // "Save game..." and "Replace game..." (the game's details edited first).
     SaveGame,
     ReplaceGame,
+    // "Levels...": the level sheet (the level guard has warned before).
+    Levels,
+    // "Select book...": the books and the book mode.
+    SelectBook,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <climits>
 
+#include "app/GameController.h"
+
 namespace velmorak {
 
 namespace {
@@ -81,9 +83,11 @@ bool toSeconds(int minutes, int& seconds)
 
 } // namespace
 
-LevelSheet::LevelSheet(const LevelRecord& level)
+LevelSheet::LevelSheet(const LevelRecord& level, bool loseOnTime)
     : m_original(level)
     , m_level(level)
+    , m_originalLoseOnTime(loseOnTime)
+    , m_loseOnTime(loseOnTime)
     , m_current(startPage(level))
 {
     auto& t = pageFields(LevelPage::Tournament);
@@ -256,9 +260,23 @@ void LevelSheet::leavePage(LevelPage page)
 LevelSheetResult LevelSheet::finish(bool ok)
 {
     if (!ok)
-        return { m_original, false };
+        return { m_original, false, m_originalLoseOnTime, false };
     leavePage(m_current);
-    return { m_level, !(m_level == m_original) };
+    return { m_level, !(m_level == m_original), m_loseOnTime, true };
+}
+
+LevelSheet levelSheetFor(const GameController& controller)
+{
+    return LevelSheet(controller.level(), controller.loseOnTime());
+}
+
+void applyLevelSheet(GameController& controller, const LevelSheetResult& result)
+{
+    if (!result.accepted)
+        return;
+    controller.applyLevel(result.level);
+    controller.setLoseOnTime(result.loseOnTime);
+    controller.saveLevel();
 }
 
 } // namespace velmorak

@@ -45,6 +45,9 @@ struct LevelSheetResult {
     LevelRecord level;
     // The level differs from the one the sheet was opened with.
     bool changed = false;
+    bool loseOnTime = false;
+    // Closed with OK.
+    bool accepted = false;
 };
 
 // The "Levels..." property sheet as data and rules; a window shows its pages and fields and
@@ -57,7 +60,7 @@ public:
     static constexpr std::string_view kTitle = "Velmorak";
     static constexpr std::size_t kFieldCount = 6;
 
-    explicit LevelSheet(const LevelRecord& level);
+    explicit LevelSheet(const LevelRecord& level, bool loseOnTime = false);
 
     static LevelPage startPage(const LevelRecord& level);
     static std::string_view pageTitle(LevelPage page);
@@ -73,6 +76,9 @@ public:
     std::span<const LevelField> fields(LevelPage page) const;
     // The level with every page left so far applied.
     const LevelRecord& level() const { return m_level; }
+    // "Lose on time", below the pages: it holds for every kind of level with a clock.
+    bool loseOnTime() const { return m_loseOnTime; }
+    void setLoseOnTime(bool on) { m_loseOnTime = on; }
 
     // Shows another page; the current one is left first.
     void showPage(LevelPage page);
@@ -96,8 +102,19 @@ private:
 
     LevelRecord m_original;
     LevelRecord m_level;
+    bool m_originalLoseOnTime;
+    bool m_loseOnTime;
     LevelPage m_current;
     std::array<std::array<LevelField, kFieldCount>, 3> m_fields;
 };
+
+class GameController;
+
+// The sheet over the controller's level; the level guard has warned before.
+LevelSheet levelSheetFor(const GameController& controller);
+// After the sheet closed: OK gives the controller the level (a changed level cancels its
+// search, GameController::applyLevel) and "Lose on time", and stores both at once, so a
+// crash later loses neither; Cancel changes nothing.
+void applyLevelSheet(GameController& controller, const LevelSheetResult& result);
 
 } // namespace velmorak

@@ -24,14 +24,22 @@ EnteredMove enterMove(CGame& game, CGameNode* at, Move move, std::string_view sa
             at->promote(child);
             game.setChanged(true);
         }
-        return { child, false, false };
+        EnteredMove found;
+        found.node = child;
+        return found;
     }
 
     NewLineChoice action = NewLineChoice::AddMainLine;
+    EnteredMove asked;
     switch (mode) {
     case VariationMode::Ask:
-        if (at->childCount() > 0)
-            action = prompts.askNewLine(*at, moveLabel(*at, move, san));
+        if (at->childCount() > 0) {
+            NewLineQuestion question(game, *at, moveLabel(*at, move, san), mode);
+            action = prompts.askNewLine(question);
+            asked.linesDeleted = question.linesDeleted();
+            if (question.defaultMode() != mode)
+                asked.newDefault = question.defaultMode();
+        }
         break;
     case VariationMode::ReplaceMainLine:
         action = NewLineChoice::ReplaceMainLine;
@@ -43,8 +51,11 @@ EnteredMove enterMove(CGame& game, CGameNode* at, Move move, std::string_view sa
         action = NewLineChoice::AddLine;
         break;
     }
-    if (action == NewLineChoice::Cancel)
-        return { at, false, true };
+    if (action == NewLineChoice::Cancel) {
+        asked.node = at;
+        asked.cancelled = true;
+        return asked;
+    }
     if (action == NewLineChoice::ReplaceMainLine && at->childCount() > 0) {
         at->removeChild(at->child(0));
         game.setChanged(true);
@@ -57,7 +68,51 @@ EnteredMove enterMove(CGame& game, CGameNode* at, Move move, std::string_view sa
         at->promote(node);
         game.setChanged(true);
     }
-    return { node, true, false };
+    asked.node = node;
+    asked.created = true;
+    return asked;
+}
+
+NewLineQuestion::NewLineQuestion(CGame& game, CGameNode& at, std::string label, VariationMode mode)
+    : m_game(game)
+    , m_at(at)
+    , m_label(std::move(label))
+    , m_mode(mode)
+{
+}
+
+std::vector<std::string> NewLineQuestion::lines() const
+{
+    std::vector<std::string> shown;
+    for (int i = 0; i < m_at.childCount(); ++i)
+        shown.push_back(lineText(*m_at.child(i), kShownPlies));
+    return shown;
+}
+
+bool NewLineQuestion::confirmReplace(LinePrompts& prompts) const
+{
+    if (m_at.childCount() == 0 || m_at.child(0)->countNodes() <= 2)
+        return true;
+    return prompts.askOkCancel("Replace line", "Are you sure?");
+}
+
+NewLineQuestion::Deletion NewLineQuestion::deleteLine(int index, LinePrompts& prompts)
+{
+    if (index < 0 || index >= m_at.childCount())
+        return Deletion::NothingSelected;
+    CGameNode* line = m_at.child(index);
+    if (!confirmDeleteLine(*line, prompts))
+        return Deletion::Kept;
+    removeLine(m_game, line);
+    m_deleted = true;
+    return Deletion::Deleted;
+}
+
+std::span<const std::string_view> NewLineQuestion::modeNames()
+{
+    static constexpr std::string_view kNames[] = { "Ask", "Replace main line", "Add main line",
+        "Add line" };
+    return kNames;
 }
 
 bool confirmDeleteLine(const CGameNode& line, LinePrompts& prompts)

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "CGame.h"
 
@@ -24,14 +27,54 @@ enum class NewLineChoice {
     Cancel,
 };
 
+class LinePrompts;
+
+// The New line dialog ("Add line") as data and rules: a move numbered `label` is entered at
+// `at`, which has lines already. The dialog may delete lines and change the default for
+// later moves ("Change default to"); enterMove reports both.
+class NewLineQuestion {
+public:
+    static constexpr std::string_view kDeleteTitle = "Delete line";
+    static constexpr std::string_view kSelectFirst = "Select a line first!";
+    // Half-moves shown of each line.
+    static constexpr int kShownPlies = 6;
+
+    NewLineQuestion(CGame& game, CGameNode& at, std::string label, VariationMode mode);
+
+    const CGameNode& at() const { return m_at; }
+    const std::string& label() const { return m_label; }
+    std::vector<std::string> lines() const;
+    // "Replace main line" loses a main line of more than two nodes: "Are you sure?" (title
+    // "Replace line") first; false when the user cancels.
+    bool confirmReplace(LinePrompts& prompts) const;
+
+    enum class Deletion { Deleted, NothingSelected, Kept };
+    // "Delete selected": line `index` (−1: none selected, which is refused with
+    // kSelectFirst) after confirmDeleteLine; Kept when the user cancels.
+    Deletion deleteLine(int index, LinePrompts& prompts);
+    bool linesDeleted() const { return m_deleted; }
+
+    // "Change default to": "Ask", "Replace main line", "Add main line", "Add line".
+    static std::span<const std::string_view> modeNames();
+    VariationMode defaultMode() const { return m_mode; }
+    void setDefaultMode(VariationMode mode) { m_mode = mode; }
+
+private:
+    CGame& m_game;
+    CGameNode& m_at;
+    std::string m_label;
+    VariationMode m_mode;
+    bool m_deleted = false;
+};
+
 // The questions the tree rules ask; the desktop program answers them with its dialogs,
 // tests with scripted answers.
 class LinePrompts {
 public:
     virtual ~LinePrompts() = default;
-    // The New line dialog: `at` has children and the move `san` (numbered as `label`)
-    // would become a new one.
-    virtual NewLineChoice askNewLine(const CGameNode& at, std::string_view label) = 0;
+    // The New line dialog: the move of `question.label()` would become a new line at
+    // `question.at()`.
+    virtual NewLineChoice askNewLine(NewLineQuestion& question) = 0;
     // An OK/Cancel question with a question icon; true for OK.
     virtual bool askOkCancel(std::string_view title, std::string_view text) = 0;
 };
@@ -42,6 +85,9 @@ struct EnteredMove {
     CGameNode* node = nullptr;
     bool created = false;
     bool cancelled = false;
+    // The New line dialog deleted lines of `at`, or changed the default (its value then).
+    bool linesDeleted = false;
+    std::optional<VariationMode> newDefault;
 };
 
 // Applies the tree rules of entering `move` (whose SAN in the current position is `san`)

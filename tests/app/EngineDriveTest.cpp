@@ -426,5 +426,19 @@ TEST(EngineDrive, WithoutAnEngineEachSearchSaysSo)
             "Velmorak: No engine loaded. Can\xC2\xB4t start search" }));
 }
 
+TEST(EngineDrive, AnEngineWhoseClockRunsOutLosesAndStopsSearching)
+{
+    Engine h("waitstop;line 7 e7e5");
+    h.c().applyLevel(parseLevelSpec("blitz:1", h.c().level()).value());
+    h.c().setLoseOnTime(true);
+    h.searchAfter("e4");
+    h.elapse(60000);
+    EXPECT_FALSE(h.c().isEngineBusy());
+    EXPECT_EQ(h.prompts.shown, Calls { "Velmorak: Black lost on time" });
+    EXPECT_EQ(h.c().game().result(), "1-0");
+    h.settle();
+    EXPECT_EQ(h.movesText(), "e4") << "the stopped search plays nothing";
+}
+
 } // namespace
 } // namespace velmorak::test

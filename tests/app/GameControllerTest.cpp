@@ -103,6 +103,26 @@ TEST(GameController, AQuestionAnsweredAfterTheGameWasReplacedLeavesTheNewGameAlo
     }
 }
 
+TEST(GameController, TheNewLineDialogsDefaultIsStoredWhateverItAnswers)
+{
+    TwoPlayers h;
+    h.playAll({ "e4", "e5" });
+    h.c().takeBackMove(false);
+    h.prompts.newLineAnswers = { NewLineChoice::Cancel };
+    h.prompts.inNewLine = [](NewLineQuestion& question) {
+        question.setDefaultMode(VariationMode::AddLine);
+    };
+    EXPECT_FALSE(h.play("c5"));
+    EXPECT_EQ(h.options.variationMode, int(VariationMode::AddLine));
+    int stored = -1;
+    h.settings.readInt(kVariationModeOption, stored);
+    EXPECT_EQ(stored, int(VariationMode::AddLine));
+    h.prompts.inNewLine = {};
+    EXPECT_TRUE(h.play("d5")) << "the new default adds the line without asking";
+    EXPECT_EQ(h.prompts.shown, std::vector<std::string> { "Add line: 1..c5" });
+    EXPECT_EQ(h.c().game().root()->child(0)->childCount(), 2);
+}
+
 struct EndRow {
     const char* name;
     const char* fen;
@@ -375,6 +395,54 @@ TEST(GameController, ClocksStandOnceTheGameIsOverAndRunAgainWhenPlayGoesOn)
     h.playAll({ "Qe7" });
     h.clock.advance(3000);
     EXPECT_EQ(h.c().clockText(false, 0), "04:57 05:00") << "taken back and played on";
+}
+
+// Each row plays its moves at once under its level, lets `ms` pass and tells the Result, the
+// Termination and the messages; the clocks must stand after a loss.
+TEST(GameController, LoseOnTimeEndsTheGameOfTheSideWhoseClockRanOut)
+{
+    struct Row {
+        const char* name;
+        bool on;
+        const char* level;
+        std::initializer_list<const char*> moves;
+        const char* result;
+        std::int64_t ms;
+        const char* outcome;
+    } rows[] = {
+        { "off: the clocks only stay at zero", false, "blitz:5", { "e4" }, "*", 400000, "* |" },
+        { "black's clock runs out", true, "blitz:5", { "e4" }, "*", 300000,
+            "1-0 time forfeit | Velmorak: Black lost on time" },
+        { "a second before", true, "blitz:5", { "e4" }, "*", 299000, "* |" },
+        { "white's, with increment", true, "blitz:1+2", { "e4", "e5" }, "*", 62000,
+            "0-1 time forfeit | Velmorak: White lost on time" },
+        { "a tournament period", true, "tournament:40/1", { "e4" }, "*", 60000,
+            "1-0 time forfeit | Velmorak: Black lost on time" },
+        { "a fixed level has no time to lose", true, "depth:4", { "e4" }, "*", 400000, "* |" },
+        { "a decided game", true, "blitz:1", { "e4" }, "1/2-1/2", 400000, "1/2-1/2 |" },
+    };
+    for (const Row& row : rows) {
+        TwoPlayers h;
+        h.c().applyLevel(parseLevelSpec(row.level, h.c().level()).value());
+        h.c().setLoseOnTime(row.on);
+        h.playAll(row.moves);
+        h.c().game().setResult(row.result);
+        h.elapse(row.ms);
+        std::string outcome = h.c().game().result();
+        if (std::string termination = h.c().game().getTag("Termination"); !termination.empty())
+            outcome += " " + termination;
+        outcome += " |";
+        for (const std::string& shown : h.prompts.shown)
+            outcome += " " + shown;
+        EXPECT_EQ(outcome, row.outcome) << row.name;
+        if (h.c().game().getTag("Termination").empty())
+            continue;
+        const std::string clocks = h.c().clockText(false, 0);
+        h.elapse(5000);
+        EXPECT_EQ(h.c().clockText(false, 0), clocks) << row.name << ": the clocks stand";
+        EXPECT_NE(h.c().currentNode()->comment().find("lost on time"), std::string::npos)
+            << row.name;
+    }
 }
 
 } // namespace

@@ -55,7 +55,7 @@ struct RecordingChrome final : WindowChrome {
 
 // The window: a board on a screen; it has no text board and ends by its Exit command only.
 const std::set<FrontEndRequest> kWindowServes { Exit, ShowGame, ShowStatus, ToggleLayout, About,
-    Help };
+    Help, Levels, SelectBook };
 // `velmorak-cli play`: no layout, no dialogs.
 const std::set<FrontEndRequest> kTerminalServes { Exit, QuitInput, ShowBoard, ShowGame,
     ShowStatus };
@@ -176,12 +176,18 @@ TEST(CommandDispatcher, WordsAndCommandsOfBothFrontEnds)
         { "About", nullptr, cmd::kAbout,
             { "e4 e5 |", { "Velmorak: 'About...' is not available here" } },
             Outcome { "e4 e5 |", {}, { About } } },
-        { "a dialog not built yet", nullptr, cmd::kLevels, { "e4 e5 |" } },
+        { "a dialog not built yet", nullptr, cmd::kSeek, { "e4 e5 |" } },
+        { "Levels", nullptr, cmd::kLevels,
+            { "e4 e5 |", { "Velmorak: 'Levels...' is not available here" } },
+            Outcome { "e4 e5 |", {}, { Levels } } },
+        { "Select book", nullptr, cmd::kSelectBook,
+            { "e4 e5 |", { "Velmorak: 'Select book...' is not available here" } },
+            Outcome { "e4 e5 |", {}, { SelectBook } } },
         { "a menu's command by its word", "flip", 0,
             { "e4 e5 |", { "Velmorak: 'Flip board' is not available here" } },
             Outcome { "e4 e5 | flipped" } },
-        { "the word of a command not built yet", "replace", 0,
-            { "e4 e5 |", { "Velmorak: 'Replace game...' is not available here" } } },
+        { "the word of a command not built yet", "load", 0,
+            { "e4 e5 |", { "Velmorak: 'Load game...' is not available here" } } },
         { "an id without a command", nullptr, cmd::kUnboundOpenKey, { "e4 e5 |" } },
         { "layout button: new game", nullptr, kFirstLayoutButton,
             { " |", { "Velmorak: Do you really want a new game?" } } },

@@ -289,6 +289,62 @@ TEST(TreeRules, EnteredMovesFollowModeOrAnswer)
     }
 }
 
+// The New line dialog's own actions: each row deletes a line (or not) and changes the
+// default, then answers; the outcome is e4's children, the result, the questions and what
+// enterMove reports.
+TEST(TreeRules, TheNewLineDialogDeletesLinesAndChangesTheDefault)
+{
+    using Deletion = NewLineQuestion::Deletion;
+    struct Row {
+        const char* name;
+        int deleted;
+        bool confirm;
+        Deletion deletion;
+        VariationMode mode;
+        const char* outcome;
+    } rows[] = {
+        { "nothing selected", -1, true, Deletion::NothingSelected, VariationMode::Ask,
+            "e5,c5,d5 1-0 |" },
+        { "past the lines", 3, true, Deletion::NothingSelected, VariationMode::AddLine,
+            "e5,c5,d5 1-0 | default 3" },
+        { "a one-move line goes unasked", 1, true, Deletion::Deleted, VariationMode::Ask,
+            "e5,d5 1-0 | deleted" },
+        { "the main line is asked about", 0, true, Deletion::Deleted, VariationMode::AddMainLine,
+            "c5,d5 * Delete line: Are you sure? | deleted default 2" },
+        { "and kept when cancelled", 0, false, Deletion::Kept, VariationMode::Ask,
+            "e5,c5,d5 1-0 Delete line: Are you sure? |" },
+    };
+    for (const Row& row : rows) {
+        auto game = test::readPgn("[Result \"1-0\"]\n1.e4 e5 (1...c5) (1...d5) 2.Nf3 Nc6 1-0");
+        ASSERT_TRUE(game);
+        CGameNode* e4 = game->root()->child(0);
+        Board board;
+        board.makeMove(readSan(board, "e4"));
+        test::ScriptedPrompts prompts;
+        prompts.answers = { row.confirm };
+        prompts.newLineAnswers = { NewLineChoice::AddLine };
+        std::vector<std::string> lines;
+        prompts.inNewLine = [&](NewLineQuestion& question) {
+            EXPECT_EQ(question.deleteLine(row.deleted, prompts), row.deletion) << row.name;
+            question.setDefaultMode(row.mode);
+            lines = question.lines();
+        };
+        EnteredMove entered =
+            enterMove(*game, e4, readSan(board, "Nf6"), "Nf6", 0, VariationMode::Ask, prompts);
+        ASSERT_TRUE(entered.created) << row.name;
+        removeLine(*game, entered.node);
+        std::string outcome = childTexts(*e4) + " " + game->result();
+        for (std::size_t i = 1; i < prompts.shown.size(); ++i)
+            outcome += " " + prompts.shown[i];
+        outcome += " |";
+        outcome += entered.linesDeleted ? " deleted" : "";
+        if (entered.newDefault)
+            outcome += " default " + std::to_string(int(*entered.newDefault));
+        EXPECT_EQ(outcome, row.outcome) << row.name;
+        EXPECT_EQ(lines.size(), std::size_t(e4->childCount())) << row.name;
+    }
+}
+
 TEST(TreeRules, DeletingLines)
 {
     auto game = test::readPgn("[Result \"1-0\"]\n1.e4 e5 (1...c5 2.Nf3) (1...d5) 2.Nf3 1-0");

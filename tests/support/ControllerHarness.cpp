@@ -101,11 +101,13 @@ bool ScriptedPrompts::askOkCancel(std::string_view title, std::string_view text)
     return answer(title, text, true);
 }
 
-NewLineChoice ScriptedPrompts::askNewLine(const CGameNode&, std::string_view label)
+NewLineChoice ScriptedPrompts::askNewLine(NewLineQuestion& question)
 {
-    shown.push_back("Add line: " + std::string(label));
+    shown.push_back("Add line: " + question.label());
     if (whileOpen)
         whileOpen();
+    if (inNewLine)
+        inNewLine(question);
     return next(newLineAnswers, NewLineChoice::AddMainLine);
 }
 

@@ -65,7 +65,7 @@ public:
     bool askYesNo(
         std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes) override;
     bool askOkCancel(std::string_view title, std::string_view text) override;
-    NewLineChoice askNewLine(const CGameNode& at, std::string_view label) override;
+    NewLineChoice askNewLine(NewLineQuestion& question) override;
     int selectLine(const CGameNode& at) override;
     // Recorded as "TITLE: file"; answers from `files` (cancelled once they are used up).
     std::optional<std::string> chooseDatabaseFile(std::string_view title, bool create) override;
@@ -75,6 +75,8 @@ public:
     // Answers for the next questions (Yes/OK = true), used in order.
     std::deque<bool> answers;
     std::deque<NewLineChoice> newLineAnswers;
+    // What the New line dialog does before it answers (deletes lines, changes the default).
+    std::function<void(NewLineQuestion&)> inNewLine;
     std::deque<int> lineAnswers;
     // What a box does while it is open (a front end's nested event loop).
     std::function<void()> whileOpen;
