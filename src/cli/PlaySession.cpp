@@ -236,6 +236,7 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::About:
     case FrontEndRequest::Help:
     case FrontEndRequest::AnnounceStatus:
+    case FrontEndRequest::SetupBoard:
         return false;
     }
     return false;

@@ -5,6 +5,8 @@
 
 #include "gui/AboutDialog.h"
 #include "gui/MainWindow.h"
+#include "gui/SetupDetailsDialog.h"
+#include "gui/SetupDialog.h"
 
 namespace velmorak::gui {
 
@@ -22,6 +24,18 @@ constexpr GalleryEntry kGallery[] = {
     { "about",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<AboutDialog>(&w, w.controller(), aboutTexts(w.aboutInfo()));
+        } },
+    { "setup",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<SetupDialog>(
+                &w, w.controller(), w.controller().options().pieceSet);
+        } },
+    // The details as the editor's OK opens them on the game's position.
+    { "setup-details",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            auto editor = std::make_shared<SetupEditor>(w.controller().board().fen());
+            editor->closeEditor();
+            return std::make_unique<SetupDetailsDialog>(&w, w.controller(), std::move(editor));
         } },
 };
 
