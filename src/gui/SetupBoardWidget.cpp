@@ -10,7 +10,7 @@ namespace velmorak::gui {
 
 namespace {
 
-constexpr int kSmallestSquare = 28;
+constexpr int kSmallestSquare = 36;
 constexpr int kNaturalSquare = 48;
 const QColor kLightSquare(238, 224, 190);
 const QColor kDarkSquare(176, 132, 92);
@@ -46,7 +46,7 @@ QSize SetupBoardWidget::minimumSizeHint() const
 QRect SetupBoardWidget::boardRect() const
 {
     const int side = std::min(width(), height()) / 8 * 8;
-    return { (width() - side) / 2, (height() - side) / 2, side, side };
+    return { (width() - side) / 2, 0, side, side };
 }
 
 QRect SetupBoardWidget::squareRect(Square square) const
@@ -180,6 +180,15 @@ void SetupBoardWidget::keyPressEvent(QKeyEvent* event)
         emit edited();
         break;
     default:
+        if (const QString text = event->text(); text.size() == 1 &&
+            !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            const PieceCode piece = pieceFromFenLetter(text.front().toLatin1());
+            if (piece != kEmpty) {
+                m_editor.selectPiece(piece);
+                emit pieceChosen(piece);
+                return;
+            }
+        }
         QWidget::keyPressEvent(event);
         return;
     }

@@ -9,9 +9,9 @@
 namespace velmorak::gui {
 
 // The editing board of "Setup board": a click puts the palette's man on a square, a right
-// click removes one, a drag moves one (off the board: removes it). Arrow keys move a cursor,
-// Space places and Delete removes, so the board is usable without a mouse. Draws the
-// editor's board; every change goes through the editor.
+// click removes one, a drag moves one (off the board: removes it). Without a mouse: arrow
+// keys move a cursor, a FEN letter chooses the man (P..K white, p..k black), Space places and
+// Delete removes. Draws the editor's board; every change goes through the editor.
 class SetupBoardWidget : public QWidget {
     Q_OBJECT
 public:
@@ -24,12 +24,12 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override { return width; }
 
 signals:
     // The editing board changed.
     void edited();
+    // A letter typed on the board chose the palette's man.
+    void pieceChosen(PieceCode piece);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -60,6 +60,7 @@ SetupDialog::SetupDialog(QWidget* parent, GameController& controller, int pieceS
             button->setAccessibleName(pieceName(piece));
             button->setObjectName(pieceName(piece).replace(u' ', u'_'));
             button->setChecked(piece == m_editor->selectedPiece());
+            button->setFocusPolicy(Qt::StrongFocus);
             m_palette->addButton(button, piece);
             paletteGrid->addWidget(button, colour, column);
         }
@@ -99,6 +100,8 @@ SetupDialog::SetupDialog(QWidget* parent, GameController& controller, int pieceS
     m_fen->setTextInteractionFlags(Qt::TextSelectableByMouse);
     body()->addWidget(m_fen);
     connect(m_board, &SetupBoardWidget::edited, this, &SetupDialog::showBoard);
+    connect(m_board, &SetupBoardWidget::pieceChosen, this,
+        [this](PieceCode piece) { m_palette->button(piece)->setChecked(true); });
     // The board takes the keys first: arrows, Space and Delete edit it.
     m_board->setFocus();
     showBoard();

@@ -42,6 +42,15 @@ void press(QDialog& dialog, QDialogButtonBox::StandardButton which)
     dialog.findChild<QDialogButtonBox*>()->button(which)->click();
 }
 
+// OK on the board, which closes it once the position and its details passed.
+void accept(QWidget& dialog)
+{
+    press(static_cast<QDialog&>(dialog), QDialogButtonBox::Ok);
+    EXPECT_FALSE(dialog.isVisible());
+    if (dialog.isVisible())
+        static_cast<QDialog&>(dialog).reject();
+}
+
 TEST(SetupDialog, PlacesMovesAndRemovesMenThenStartsTheGame)
 {
     WindowHarness h;
@@ -61,7 +70,7 @@ TEST(SetupDialog, PlacesMovesAndRemovesMenThenStartsTheGame)
         QTest::mousePress(&board, Qt::LeftButton, {}, at(board, "e1"));
         QTest::mouseMove(&board, at(board, "e2"));
         QTest::mouseRelease(&board, Qt::LeftButton, {}, at(board, "e2"));
-        press(static_cast<QDialog&>(dialog), QDialogButtonBox::Ok);
+        accept(dialog);
     });
     h.whenDialogShows(kDetails, [&](QWidget& dialog) {
         EXPECT_FALSE(child<QCheckBox>(dialog, "whiteShort").isEnabled());
@@ -106,14 +115,18 @@ TEST(SetupDialog, DetailsCancelStillInstallsTheBoard)
     h.whenDialogShows(kSetup, [&](QWidget& dialog) {
         auto& board = *dialog.findChild<gui::SetupBoardWidget*>();
         QTest::mouseClick(&board, Qt::RightButton, {}, at(board, "a2"));
-        press(static_cast<QDialog&>(dialog), QDialogButtonBox::Ok);
+        // By keys: the frame follows the last click (a2); a white knight goes one square up.
+        QTest::keyClick(&board, 'N');
+        QTest::keyClick(&board, Qt::Key_Up);
+        QTest::keyClick(&board, Qt::Key_Space);
+        accept(dialog);
     });
     h.whenDialogShows(kDetails, [&](QWidget& dialog) {
         child<QComboBox>(dialog, "enPassant").setCurrentIndex(3);
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
     h.window().runCommand(cmd::kSetupBoard);
-    EXPECT_EQ(h.fen(), "rnbqkbnr/pppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR w KQkq - 0 1");
+    EXPECT_EQ(h.fen(), "rnbqkbnr/pppppppp/8/8/8/N7/1PPPPPPP/RNBQKBNR w KQkq - 0 1");
 }
 
 TEST(SetupDialog, GameAndPositionGoThroughTheClipboard)
