@@ -37,15 +37,15 @@ QPoint at(gui::SetupBoardWidget& board, const char* square)
     return board.centreOf(squareFromText(square));
 }
 
-void press(QDialog& dialog, QDialogButtonBox::StandardButton which)
+void ok(QWidget& dialog)
 {
-    dialog.findChild<QDialogButtonBox*>()->button(which)->click();
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 }
 
 // OK on the board, which closes it once the position and its details passed.
 void accept(QWidget& dialog)
 {
-    press(static_cast<QDialog&>(dialog), QDialogButtonBox::Ok);
+    ok(dialog);
     EXPECT_FALSE(dialog.isVisible());
     if (dialog.isVisible())
         static_cast<QDialog&>(dialog).reject();
@@ -54,7 +54,6 @@ void accept(QWidget& dialog)
 TEST(SetupDialog, PlacesMovesAndRemovesMenThenStartsTheGame)
 {
     WindowHarness h;
-    const std::string before = h.fen();
     h.whenDialogShows(kSetup, [&](QWidget& dialog) {
         auto& board = *dialog.findChild<gui::SetupBoardWidget*>();
         // A pawn makes room for a second queen.
@@ -74,7 +73,6 @@ TEST(SetupDialog, PlacesMovesAndRemovesMenThenStartsTheGame)
     });
     h.whenDialogShows(kDetails, [&](QWidget& dialog) {
         EXPECT_FALSE(child<QCheckBox>(dialog, "whiteShort").isEnabled());
-        EXPECT_TRUE(h.window().controller().dialogOpen());
         child<QRadioButton>(dialog, "black").click();
         child<QSpinBox>(dialog, "moveNumber").setValue(30);
         QTest::keyClick(&dialog, Qt::Key_Return);
@@ -82,7 +80,6 @@ TEST(SetupDialog, PlacesMovesAndRemovesMenThenStartsTheGame)
     h.window().runCommand(cmd::kSetupBoard);
     EXPECT_EQ(h.fen(), "rnbqkbnr/ppp1pppp/8/8/3q4/5N2/PPPPKPPP/RNBQ1B1R b kq - 0 30");
     EXPECT_EQ(h.window().controller().game().getTag("FEN"), h.fen());
-    EXPECT_NE(h.fen(), before);
 }
 
 TEST(SetupDialog, IllegalBoardStaysOpenAndCancelLeavesTheGame)
@@ -96,7 +93,7 @@ TEST(SetupDialog, IllegalBoardStaysOpenAndCancelLeavesTheGame)
     });
     h.whenDialogShows(kSetup, [&](QWidget& dialog) {
         child<QPushButton>(dialog, "clear").click();
-        press(static_cast<QDialog&>(dialog), QDialogButtonBox::Ok);
+        ok(dialog);
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(h.messages, QStringList { QString::fromUtf8(kIllegalPositionText.data()) });
         h.messages.clear();
@@ -106,7 +103,6 @@ TEST(SetupDialog, IllegalBoardStaysOpenAndCancelLeavesTheGame)
     h.window().runCommand(cmd::kSetupBoard);
     EXPECT_FALSE(detailsShown);
     EXPECT_EQ(h.fen(), before);
-    EXPECT_FALSE(h.window().controller().dialogOpen());
 }
 
 TEST(SetupDialog, DetailsCancelStillInstallsTheBoard)

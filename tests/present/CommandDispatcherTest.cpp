@@ -264,13 +264,10 @@ TEST(CommandDispatcher, CopiesAndPastesGamesAndPositions)
         paste.runCommand(cmd::kPaste);
         EXPECT_EQ(fresh.summary(nullptr), row.after);
         EXPECT_EQ(fresh.prompts.shown, row.messages);
+        if (row.text == position) {
+            EXPECT_EQ(fresh.controller->board().fen(), position);
+        }
     }
-    Game pasted;
-    RecordingFrontEnd clipboard(kWindowServes);
-    clipboard.clipboard = position;
-    CommandDispatcher paste(*pasted.controller, pasted.prompts, clipboard);
-    paste.runCommand(cmd::kPaste);
-    EXPECT_EQ(pasted.controller->board().fen(), position);
 }
 
 } // namespace

@@ -98,10 +98,6 @@ const LoopRow kLoop[] = {
             d->moveNumber = 2;
         },
         {}, Stage::Finished, "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2" },
-    { "en passant on a file without a pawn goes back to the board",
-        "4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1", {}, {},
-        [](std::optional<SetupDetails>& d) { d->enPassantFile = 0; }, kIllegal, Stage::Editing,
-        "" },
     { "a right the men do not allow cannot be ticked", "4k3/8/8/8/8/8/8/4K1R1 w - - 0 1", {}, {},
         [](std::optional<SetupDetails>& d) {
             EXPECT_EQ(d->castlingAvailable, 0);
@@ -113,15 +109,10 @@ const LoopRow kLoop[] = {
     { "a move number past 999 is kept to 999", kStart, lift("a2"), {},
         [](std::optional<SetupDetails>& d) { d->moveNumber = 5000; }, {}, Stage::Finished,
         "rnbqkbnr/pppppppp/8/8/8/8/1PPPPPPP/RNBQKBNR w KQkq - 0 999" },
-    { "a move number under 1 is kept to 1", "4k3/8/8/8/8/8/8/4K3 w - - 0 7", {}, {},
-        [](std::optional<SetupDetails>& d) { d->moveNumber = -4; }, {}, Stage::Finished,
-        "4k3/8/8/8/8/8/8/4K3 w - - 0 1" },
     // Mended: a right or en-passant square the new men contradict made every OK fail, and
     // only the details (reached after a pass) could change them.
     { "a king moved from home drops its rights", kStart, lift("e1", "e3"), {}, {}, {},
         Stage::Finished, "rnbqkbnr/pppppppp/8/8/8/4K3/PPPPPPPP/RNBQ1BNR w kq - 0 1" },
-    { "a rook taken off drops its right", kStart, lift("h8"), {}, {}, {}, Stage::Finished,
-        "rnbqkbn1/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQq - 0 1" },
     { "a pawn taken off drops the en-passant square", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 9",
         lift("d5"), {}, {}, {}, Stage::Finished, "4k3/8/8/4P3/8/8/8/4K3 w - - 0 9" },
 };
@@ -145,7 +136,7 @@ TEST(SetupEditor, LoopSaysWhatEachCloseFinds)
     }
 }
 
-TEST(SetupEditor, BoardButtonsAndTheLoopBackToTheBoard)
+TEST(SetupEditor, IllegalDetailsGoBackToTheBoardAndCopyFenKeepsWhatOkWould)
 {
     SetupEditor editor("4k3/8/8/3pP3/8/8/8/4K3 w - - 0 1");
     editor.closeEditor();
@@ -158,19 +149,11 @@ TEST(SetupEditor, BoardButtonsAndTheLoopBackToTheBoard)
     EXPECT_FALSE(editor.details().enPassantFile);
 
     SetupEditor buttons(kStartFen);
-    buttons.clear();
-    EXPECT_EQ(buttons.board().fen(), "8/8/8/8/8/8/8/8 w - - 0 1");
-    EXPECT_EQ(buttons.closeEditor(), kIllegalPositionText);
-    buttons.setCurrentPosition();
-    EXPECT_EQ(buttons.board().fen(), kStartFen);
     EXPECT_FALSE(buttons.setFen("hello"));
     EXPECT_TRUE(buttons.setFen("4k3/8/8/8/8/8/8/R3K3 b Q - 3 20"));
     EXPECT_EQ(buttons.fen(), "4k3/8/8/8/8/8/8/R3K3 b Q - 3 20");
     buttons.move(sq("a1"), sq("b1"));
     EXPECT_EQ(buttons.fen(), "4k3/8/8/8/8/8/8/1R2K3 b - - 3 20");
-    buttons.abandon();
-    EXPECT_EQ(buttons.stage(), Stage::Abandoned);
-    EXPECT_FALSE(buttons.newGameFen());
 }
 
 TEST(SetupEditor, ElectronicBoardSetsRightsAndMaySkipTheDetails)
