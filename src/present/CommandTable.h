@@ -122,7 +122,7 @@ inline constexpr int kAnnounceStatus = 40089;
 inline constexpr int kCopyGame = 40090;
 inline constexpr int kCopyPosition = 40091;
 inline constexpr int kPaste = 40092;
-// The menu bar's three buttons: they open menus and run nothing.
+// The menu bar's four buttons: they open menus and run nothing.
 inline constexpr int kFileMenu = 40002;
 inline constexpr int kEditMenu = 40008;
 inline constexpr int kToolsMenu = 40009;
