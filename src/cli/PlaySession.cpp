@@ -245,6 +245,7 @@ bool PlaySession::serve(FrontEndRequest request)
     // The level is typed: "level SPEC".
     case FrontEndRequest::Levels:
     case FrontEndRequest::SelectBook:
+    case FrontEndRequest::SetupBoard:
         return false;
     }
     return false;

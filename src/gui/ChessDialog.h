@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/GameController.h"
 
@@ -30,11 +32,15 @@ public:
     const std::string& helpAnchor() const { return m_helpAnchor; }
     // Opens the manual at this dialog's page; a box says why when it cannot.
     void showHelp();
+    // What the dialog's answer does to the game once the dialog, and its hold on the game,
+    // are gone (a new game cannot start under an open dialog); empty when nothing.
+    std::function<void()> takeAfterClose() { return std::exchange(m_afterClose, {}); }
 
 protected:
     GameController& controller() const { return m_controller; }
     // For a dialog whose pages each have their own page of the manual.
     void setHelpAnchor(std::string_view anchor) { m_helpAnchor = anchor; }
+    void setAfterClose(std::function<void()> step) { m_afterClose = std::move(step); }
 
 private:
     GameController& m_controller;
@@ -42,6 +48,7 @@ private:
     std::string m_helpAnchor;
     QVBoxLayout* m_body;
     QDialogButtonBox* m_buttons;
+    std::function<void()> m_afterClose;
 };
 
 } // namespace velmorak::gui

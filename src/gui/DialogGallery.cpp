@@ -12,6 +12,8 @@
 #include "gui/MovesDialog.h"
 #include "gui/OptionsDialog.h"
 #include "gui/SaveGameDialog.h"
+#include "gui/SetupDetailsDialog.h"
+#include "gui/SetupDialog.h"
 
 namespace velmorak::gui {
 
@@ -65,6 +67,18 @@ constexpr GalleryEntry kGallery[] = {
     { "book",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<BookDialog>(&w, w.controller(), w.application().settings());
+        } },
+    { "setup",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<SetupDialog>(
+                &w, w.controller(), w.controller().options().pieceSet);
+        } },
+    // The details as the editor's OK opens them on the game's position.
+    { "setup-details",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            auto editor = std::make_shared<SetupEditor>(w.controller().board().fen());
+            editor->closeEditor();
+            return std::make_unique<SetupDetailsDialog>(&w, w.controller(), std::move(editor));
         } },
 };
 

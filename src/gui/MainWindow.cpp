@@ -2,12 +2,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -81,6 +83,8 @@ QKeySequence acceleratorKey(const Accelerator& accelerator)
     switch (accelerator.key) {
     case AcceleratorKey::Letter:
         return QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_A + (accelerator.letter - 'A')));
+    case AcceleratorKey::ShiftLetter:
+        return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key(Qt::Key_A + (accelerator.letter - 'A')));
     case AcceleratorKey::Left:
         return QKeySequence(Qt::Key_Left);
     case AcceleratorKey::Right:
@@ -411,7 +415,8 @@ void MainWindow::createShortcuts()
         if (!findCommand(accelerator.command))
             continue;
         const QKeySequence key = acceleratorKey(accelerator);
-        if (accelerator.key == AcceleratorKey::Letter) {
+        if (accelerator.key == AcceleratorKey::Letter ||
+            accelerator.key == AcceleratorKey::ShiftLetter) {
             // The command's own action: its menu item shows the key, and the key is as
             // available as the item. Added to the window, so that it also works for a
             // command without an item.
@@ -497,6 +502,9 @@ bool MainWindow::serve(FrontEndRequest request)
         return true;
     case FrontEndRequest::SelectBook:
         openDialog("book");
+        return true;
+    case FrontEndRequest::SetupBoard:
+        openDialog("setup");
         return true;
     case FrontEndRequest::Help:
         showHelp(kHelpMainAnchor);
@@ -596,7 +604,23 @@ int MainWindow::openDialog(std::string_view name)
     std::unique_ptr<ChessDialog> dialog = makeDialog(name, *this);
     if (!dialog)
         return QDialog::Rejected;
-    return dialog->exec();
+    const int result = dialog->exec();
+    std::function<void()> afterClose = dialog->takeAfterClose();
+    dialog.reset();
+    if (afterClose)
+        afterClose();
+    return result;
+}
+
+bool MainWindow::copyText(std::string_view text)
+{
+    QGuiApplication::clipboard()->setText(toQString(text));
+    return true;
+}
+
+std::optional<std::string> MainWindow::pastedText()
+{
+    return QGuiApplication::clipboard()->text().toStdString();
 }
 
 void MainWindow::showHelp(std::string_view anchor)

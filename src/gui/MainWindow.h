@@ -116,6 +116,8 @@ private:
     void positionChanged(std::string_view description) override;
     // FrontEndPort
     bool serve(FrontEndRequest request) override;
+    bool copyText(std::string_view text) override;
+    std::optional<std::string> pastedText() override;
 
     void createActions();
     void createMenus();

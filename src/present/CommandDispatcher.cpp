@@ -8,6 +8,8 @@
 #include "present/CommandTable.h"
 #include "present/ScreenView.h"
 #include "present/TypedInput.h"
+#include "record/CPgnGame.h"
+#include "record/PastedGame.h"
 
 namespace velmorak {
 
@@ -38,6 +40,18 @@ void CommandDispatcher::request(FrontEndRequest request, std::string_view name)
 {
     if (!m_frontEnd.serve(request))
         decline(name);
+}
+
+void CommandDispatcher::paste(std::string_view name)
+{
+    std::optional<std::string> text = m_frontEnd.pastedText();
+    if (!text)
+        return decline(name);
+    Result<std::unique_ptr<CPgnGame>> game = gameFromPastedText(*text);
+    if (!game)
+        return message(game.error().message);
+    if (m_controller.prepareGameChange())
+        m_controller.setGame(std::move(game.value()));
 }
 
 void CommandDispatcher::refresh()
@@ -154,6 +168,21 @@ void CommandDispatcher::runCommand(int id)
         break;
     case Operation::SelectBook:
         request(FrontEndRequest::SelectBook, entry->name);
+        break;
+    case Operation::SetupBoard:
+        request(FrontEndRequest::SetupBoard, entry->name);
+        break;
+    case Operation::CopyGame:
+        c.game().setFormat(kFilePgnFormat);
+        if (!m_frontEnd.copyText(c.game().toString()))
+            decline(entry->name);
+        break;
+    case Operation::CopyPosition:
+        if (!m_frontEnd.copyText(c.board().fen()))
+            decline(entry->name);
+        break;
+    case Operation::Paste:
+        paste(entry->name);
         break;
     case Operation::LayoutButton:
         // A layout button runs the command its row names in this connection state.

@@ -40,6 +40,8 @@ private:
     void request(FrontEndRequest request, std::string_view name);
     void decline(std::string_view name);
     void message(std::string_view text);
+    // A game or position from the front end's clipboard, handed over as a loaded game is.
+    void paste(std::string_view name);
     void refresh();
 
     GameController& m_controller;

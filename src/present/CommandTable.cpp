@@ -45,7 +45,7 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kHint, Hint, "Hint", false, Always },
     { cmd::kBackToBranchPoint, BackToBranchPoint, "back to branch point", false, Always },
     { cmd::kForwardToBranchPoint, ForwardToBranchPoint, "forward to branch point", false, Always },
-    { cmd::kSetupBoard, SetupBoard, "Setup board...", false, NotBuilt },
+    { cmd::kSetupBoard, SetupBoard, "Setup board...", false, Always },
     { cmd::kShowThreat, ShowThreat, "Show threat", false, Always },
     { cmd::kBackToStart, BackToStart, "Back to start", false, Always },
     { cmd::kForwardToEnd, ForwardToEnd, "Forward to end", false, Always },
@@ -71,6 +71,9 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kVariables, Variables, "Variables...", false, NotBuilt },
     { cmd::kFinger, Finger, "Finger...", false, NotBuilt },
     { cmd::kAnnounceStatus, AnnounceStatus, "Announce result and clocks", false, Always },
+    { cmd::kCopyGame, CopyGame, "Copy game", false, Always },
+    { cmd::kCopyPosition, CopyPosition, "Copy position", false, Always },
+    { cmd::kPaste, Paste, "Paste", false, Always },
 };
 
 constexpr Accelerator kAccelerators[] = {
@@ -84,6 +87,9 @@ constexpr Accelerator kAccelerators[] = {
     { AcceleratorKey::Letter, 'T', cmd::kTraining },
     { AcceleratorKey::Letter, 'R', cmd::kShowThreat },
     { AcceleratorKey::Letter, 'I', cmd::kAnnounceStatus },
+    { AcceleratorKey::Letter, 'C', cmd::kCopyGame },
+    { AcceleratorKey::ShiftLetter, 'C', cmd::kCopyPosition },
+    { AcceleratorKey::Letter, 'V', cmd::kPaste },
     { AcceleratorKey::Left, 0, cmd::kTakeBackMove },
     { AcceleratorKey::Right, 0, cmd::kNextMove },
     { AcceleratorKey::Up, 0, cmd::kForwardToBranchPoint },
@@ -111,6 +117,12 @@ constexpr MenuItem kFileItems[] = {
     item(cmd::kSelectBook, "Select book..."),
     kSeparator,
     item(cmd::kExit, "Exit"),
+};
+
+constexpr MenuItem kEditItems[] = {
+    item(cmd::kCopyGame, "Copy game"),
+    item(cmd::kCopyPosition, "Copy position"),
+    item(cmd::kPaste, "Paste"),
 };
 
 constexpr MenuItem kServerItems[] = {
@@ -152,6 +164,7 @@ constexpr MenuItem kHelpItems[] = {
 
 constexpr MenuButton kMenuBar[] = {
     { cmd::kFileMenu, "File", kFileItems },
+    { cmd::kEditMenu, "Edit", kEditItems },
     { cmd::kToolsMenu, "Tools", kToolsItems },
     { cmd::kHelpMenu, "?", kHelpItems },
 };

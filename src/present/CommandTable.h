@@ -59,6 +59,9 @@ enum class Operation {
     Variables,
     Finger,
     AnnounceStatus,
+    CopyGame,
+    CopyPosition,
+    Paste,
     LayoutButton,
 };
 
@@ -115,8 +118,13 @@ inline constexpr int kVariables = 40086;
 inline constexpr int kFinger = 40087;
 // Tells a screen reader the state of the game and both clocks.
 inline constexpr int kAnnounceStatus = 40089;
-// The menu bar's three buttons: they open menus and run nothing.
+// The clipboard: the game as PGN, the position as FEN, and a game or position pasted.
+inline constexpr int kCopyGame = 40090;
+inline constexpr int kCopyPosition = 40091;
+inline constexpr int kPaste = 40092;
+// The menu bar's four buttons: they open menus and run nothing.
 inline constexpr int kFileMenu = 40002;
+inline constexpr int kEditMenu = 40008;
 inline constexpr int kToolsMenu = 40009;
 inline constexpr int kHelpMenu = 40042;
 // Ctrl+O's id, which names no command: the key does nothing.
@@ -149,11 +157,12 @@ std::span<const CommandEntry> commandTable();
 // The entry for `id`, or nullptr: ids not in the table are ignored by the dispatcher.
 const CommandEntry* findCommand(int id);
 
-enum class AcceleratorKey { Letter, Left, Right, Up, Down, Enter };
+// ShiftLetter: Ctrl+Shift and the letter.
+enum class AcceleratorKey { Letter, ShiftLetter, Left, Right, Up, Down, Enter };
 
 struct Accelerator {
     AcceleratorKey key;
-    // The letter for Letter keys, always with Ctrl; 0 otherwise.
+    // The letter for Letter and ShiftLetter keys, always with Ctrl; 0 otherwise.
     char letter;
     // May name an id without a command (Ctrl+O): such a key does nothing.
     int command;
@@ -181,7 +190,7 @@ struct MenuButton {
     std::span<const MenuItem> items;
 };
 
-// "File", "Tools", "?" in the order of the menu bar.
+// "File", "Edit", "Tools", "?" in the order of the menu bar.
 std::span<const MenuButton> menuBar();
 
 // A button shows its command's state: pressed while a checkable one is checked.

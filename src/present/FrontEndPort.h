@@ -1,5 +1,9 @@
 #pragma once
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace velmorak {
 
 // What the command dispatcher cannot do in the core: each front end shows or ends things in
@@ -37,6 +41,8 @@ enum class FrontEndRequest {
     Levels,
     // "Select book...": the books and the book mode.
     SelectBook,
+    // "Setup board...": the editing board and its details, then the new game.
+    SetupBoard,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a
@@ -50,6 +56,14 @@ public:
     // Carries `request` out and returns true, or returns false at once when this front end
     // has no such thing: the dispatcher then tells the user so.
     virtual bool serve(FrontEndRequest request) = 0;
+    // The clipboard of the desktop, for "Copy game", "Copy position" and "Paste": what the
+    // text means is the core's business. False, and no text, when this front end has none.
+    virtual bool copyText(std::string_view text)
+    {
+        (void)text;
+        return false;
+    }
+    virtual std::optional<std::string> pastedText() { return std::nullopt; }
 };
 
 } // namespace velmorak

@@ -136,36 +136,28 @@ void Board::setFromFen(std::string_view text)
         m_sideToMove = kBlackSide;
     m_sideNotToMove = m_sideToMove ^ 1;
 
-    // A right counts only when its king and rook stand on their home squares.
     m_castlingRights = 0;
     if (i < fen.size())
         i += 2;
     for (; fen.at(i) != ' ' && fen.at(i) != '\0'; ++i) {
         switch (fen.at(i)) {
         case 'K':
-            if (m_squares[0x40] == kWhiteKing && m_squares[0x70] == kWhiteRook)
-                m_castlingRights |= kWhiteShortRight;
+            m_castlingRights |= kWhiteShortRight;
             break;
         case 'Q':
-            if (m_squares[0x40] == kWhiteKing && m_squares[0x00] == kWhiteRook)
-                m_castlingRights |= kWhiteLongRight;
+            m_castlingRights |= kWhiteLongRight;
             break;
         case 'k':
-            if (m_squares[0x47] == kBlackKing && m_squares[0x77] == kBlackRook)
-                m_castlingRights |= kBlackShortRight;
+            m_castlingRights |= kBlackShortRight;
             break;
         case 'q':
-            if (m_squares[0x47] == kBlackKing && m_squares[0x07] == kBlackRook)
-                m_castlingRights |= kBlackLongRight;
+            m_castlingRights |= kBlackLongRight;
             break;
         default:
             break;
         }
     }
 
-    // An en-passant square stays only when it is empty and a pawn stands ready to take the
-    // pawn that skipped it; the side to move is not consulted. (An occupied one would let a
-    // pawn take two men at once.)
     m_enPassantSquare = 0;
     if (fen.at(i) == ' ')
         ++i;
@@ -174,19 +166,10 @@ void Board::setFromFen(std::string_view text)
     } else if (fen.at(i) != '\0' && fen.at(i + 1) != '\0') {
         Square square = squareFromText(text.substr(i, 2));
         i += 2;
-        if (isOnBoard(square) && m_squares[square] == kEmpty) {
-            int rank = rankOf(square);
-            bool usable = false;
-            if (rank == 2 && m_squares[square + 1] == kWhitePawn)
-                usable = holds(m_squares, square + 1 - 16, kBlackPawn) ||
-                    holds(m_squares, square + 1 + 16, kBlackPawn);
-            else if (rank == 5 && m_squares[square - 1] == kBlackPawn)
-                usable = holds(m_squares, square - 1 - 16, kWhitePawn) ||
-                    holds(m_squares, square - 1 + 16, kWhitePawn);
-            if (usable)
-                m_enPassantSquare = square;
-        }
+        if (isOnBoard(square))
+            m_enPassantSquare = square;
     }
+    dropContradictedRights();
 
     // Counters: missing or negative values give 0 and 1.
     while (fen.at(i) == ' ')
@@ -197,6 +180,41 @@ void Board::setFromFen(std::string_view text)
     m_moveNumber = static_cast<std::int16_t>(std::max(fen.integerAt(i), 1));
 
     m_kingSquareCache.fill(0);
+}
+
+void Board::dropContradictedRights()
+{
+    // A right counts only when its king and rook stand on their home squares.
+    auto backed = [&](Square king, PieceCode kingCode, Square rook, PieceCode rookCode) {
+        return m_squares[king] == kingCode && m_squares[rook] == rookCode;
+    };
+    std::uint8_t rights = 0;
+    if ((m_castlingRights & kWhiteShortRight) && backed(0x40, kWhiteKing, 0x70, kWhiteRook))
+        rights |= kWhiteShortRight;
+    if ((m_castlingRights & kWhiteLongRight) && backed(0x40, kWhiteKing, 0x00, kWhiteRook))
+        rights |= kWhiteLongRight;
+    if ((m_castlingRights & kBlackShortRight) && backed(0x47, kBlackKing, 0x77, kBlackRook))
+        rights |= kBlackShortRight;
+    if ((m_castlingRights & kBlackLongRight) && backed(0x47, kBlackKing, 0x07, kBlackRook))
+        rights |= kBlackLongRight;
+    m_castlingRights = rights;
+
+    // An en-passant square stays only when it is empty and a pawn stands ready to take the
+    // pawn that skipped it; the side to move is not consulted. (An occupied one would let a
+    // pawn take two men at once.)
+    Square square = m_enPassantSquare;
+    bool usable = false;
+    if (square != 0 && isOnBoard(square) && m_squares[square] == kEmpty) {
+        int rank = rankOf(square);
+        if (rank == 2 && m_squares[square + 1] == kWhitePawn)
+            usable = holds(m_squares, square + 1 - 16, kBlackPawn) ||
+                holds(m_squares, square + 1 + 16, kBlackPawn);
+        else if (rank == 5 && m_squares[square - 1] == kBlackPawn)
+            usable = holds(m_squares, square - 1 - 16, kWhitePawn) ||
+                holds(m_squares, square - 1 + 16, kWhitePawn);
+    }
+    if (!usable)
+        m_enPassantSquare = 0;
 }
 
 std::string Board::fen() const

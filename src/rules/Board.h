@@ -50,6 +50,10 @@ public:
     // can use is dropped, missing counters read as 0 and 1). Text too short to hold the
     // placement and side fields is read as if padded with blanks. Starts a new history.
     void setFromFen(std::string_view fen);
+    // Drops a castling right whose king and rook are not on their home squares and an
+    // en-passant square no pawn can use: the rule setFromFen reads a FEN by, for a board
+    // edited square by square.
+    void dropContradictedRights();
     std::string fen() const;
 
     bool squaresEqual(const BoardSquares& other) const { return m_squares == other; }

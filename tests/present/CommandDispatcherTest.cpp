@@ -36,8 +36,18 @@ struct RecordingFrontEnd final : FrontEndPort {
         served.push_back(request);
         return true;
     }
+    bool copyText(std::string_view text) override
+    {
+        if (!clipboard)
+            return false;
+        clipboard = std::string(text);
+        return true;
+    }
+    std::optional<std::string> pastedText() override { return clipboard; }
     std::set<FrontEndRequest> serves;
     std::vector<FrontEndRequest> served;
+    // The window's clipboard; the terminal has none.
+    std::optional<std::string> clipboard;
 };
 
 // Keeps the last state shown for each command.
@@ -55,7 +65,7 @@ struct RecordingChrome final : WindowChrome {
 
 // The window: a board on a screen; it has no text board and ends by its Exit command only.
 const std::set<FrontEndRequest> kWindowServes { Exit, ShowGame, ShowStatus, ToggleLayout, About,
-    Help, Levels, SelectBook };
+    Help, Levels, SelectBook, SetupBoard };
 // `velmorak-cli play`: no layout, no dialogs.
 const std::set<FrontEndRequest> kTerminalServes { Exit, QuitInput, ShowBoard, ShowGame,
     ShowStatus };
@@ -188,6 +198,11 @@ TEST(CommandDispatcher, WordsAndCommandsOfBothFrontEnds)
             Outcome { "e4 e5 | flipped" } },
         { "the word of a command not built yet", "load", 0,
             { "e4 e5 |", { "Velmorak: 'Load game...' is not available here" } } },
+        { "Setup board", nullptr, cmd::kSetupBoard,
+            { "e4 e5 |", { "Velmorak: 'Setup board...' is not available here" } },
+            Outcome { "e4 e5 |", {}, { SetupBoard } } },
+        { "Paste without a clipboard", nullptr, cmd::kPaste,
+            { "e4 e5 |", { "Velmorak: 'Paste' is not available here" } } },
         { "an id without a command", nullptr, cmd::kUnboundOpenKey, { "e4 e5 |" } },
         { "layout button: new game", nullptr, kFirstLayoutButton,
             { " |", { "Velmorak: Do you really want a new game?" } } },
@@ -221,6 +236,49 @@ TEST(CommandDispatcher, HelpEndsAReplayAndMessagesHoldTheEngineBack)
     dispatcher.runTyped({ TypedCommand::Board, NoMove, {} });
     EXPECT_EQ(openWhileShown, 1);
     EXPECT_EQ(game.controller->state().modalMessageOpen, 0);
+}
+
+TEST(CommandDispatcher, CopiesAndPastesGamesAndPositions)
+{
+    Game game;
+    RecordingFrontEnd frontEnd(kWindowServes);
+    frontEnd.clipboard = "";
+    CommandDispatcher dispatcher(*game.controller, game.prompts, frontEnd);
+    dispatcher.runCommand(cmd::kCopyPosition);
+    const std::string position = *frontEnd.clipboard;
+    EXPECT_EQ(position, game.controller->board().fen());
+    dispatcher.runCommand(cmd::kCopyGame);
+    const std::string pgn = *frontEnd.clipboard;
+
+    struct PasteRow {
+        const char* name;
+        std::string text;
+        std::string after;
+        std::vector<std::string> messages {};
+    };
+    const PasteRow rows[] = {
+        { "the game copied comes back whole", pgn, "e4 e5 Nf3 Nc6 |" },
+        { "the position copied starts a game", position, " |" },
+        { "neither", "hello world", "e4 e5 |",
+            { "Velmorak: Nothing to paste: the text is neither a game in PGN nor a position in "
+              "FEN (illegal or unreadable move 'hello')" } },
+        { "a position no game starts from", "8/8/8/8/8/8/8/8 w - - 0 1", "e4 e5 |",
+            { "Velmorak: Nothing to paste: the set-up position cannot start a game: each side "
+              "needs exactly one king" } },
+    };
+    for (const PasteRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        Game fresh;
+        RecordingFrontEnd clipboard(kWindowServes);
+        clipboard.clipboard = row.text;
+        CommandDispatcher paste(*fresh.controller, fresh.prompts, clipboard);
+        paste.runCommand(cmd::kPaste);
+        EXPECT_EQ(fresh.summary(nullptr), row.after);
+        EXPECT_EQ(fresh.prompts.shown, row.messages);
+        if (row.text == position) {
+            EXPECT_EQ(fresh.controller->board().fen(), position);
+        }
+    }
 }
 
 } // namespace

@@ -35,7 +35,7 @@ TEST(CommandTable, HasEveryIdOnceAndEverySourceReachesIt)
         EXPECT_TRUE(ids.insert(entry.id).second) << "twice: " << entry.id;
         EXPECT_EQ(findCommand(entry.id), &entry);
     }
-    EXPECT_EQ(ids.size(), 58u);
+    EXPECT_EQ(ids.size(), 61u);
     for (const MenuButton& button : menuBar())
         expectMenuKnown(button.items, button.caption);
     for (const CommandBarButton& button : commandBarButtons())
@@ -63,9 +63,10 @@ TEST(CommandTable, EachKeyIsOnceInTheManualAndCtrlKeysInTheMenus)
     for (const Accelerator& key : accelerators()) {
         EXPECT_TRUE(keys.insert({ key.key, key.letter }).second) << "twice: " << key.letter;
         const CommandEntry* entry = findCommand(key.command);
-        if (!entry || key.key != AcceleratorKey::Letter)
+        if (!entry || (key.key != AcceleratorKey::Letter && key.key != AcceleratorKey::ShiftLetter))
             continue;
-        const std::string shown = std::string("<kbd>Ctrl+") + key.letter + "</kbd>";
+        const std::string shown = std::string("<kbd>Ctrl+") +
+            (key.key == AcceleratorKey::ShiftLetter ? "Shift+" : "") + key.letter + "</kbd>";
         EXPECT_NE(manual.find(shown), std::string::npos) << shown;
         EXPECT_TRUE(std::ranges::any_of(menuBar(), [&](const MenuButton& button) {
             return inMenu(button.items, key.command);
@@ -128,7 +129,8 @@ TEST(CommandTable, ButtonsMenusAndLayoutButtonsShowOneStatePerCommand)
         { "the level sheet", {}, cmd::kLevels, true, false },
         { "an id without a command", {}, cmd::kUnboundOpenKey, false, false },
         { "layout button for a new game", {}, kFirstLayoutButton, true, false },
-        { "layout button for a dialog not built", {}, kFirstLayoutButton + 1, false, false },
+        { "layout button for the set-up", {}, kFirstLayoutButton + 1, true, false },
+        { "layout button for a dialog not built", {}, kFirstLayoutButton + 2, false, false },
         { "replay layout button offline", { .autoReplay = true }, kFirstLayoutButton + 6, true,
             true },
         { "replay layout button is Flag when connected", { .autoReplay = true, .connected = true },
