@@ -99,6 +99,19 @@ QKeySequence acceleratorKey(const Accelerator& accelerator)
     return {};
 }
 
+// The requests the window serves by running one of its dialogs (DialogGallery).
+constexpr std::pair<FrontEndRequest, std::string_view> kRequestDialogs[] = {
+    { FrontEndRequest::About, "about" },
+    { FrontEndRequest::Options, "options" },
+    { FrontEndRequest::Levels, "levels" },
+    { FrontEndRequest::SelectBook, "book" },
+    { FrontEndRequest::SetupBoard, "setup" },
+    { FrontEndRequest::GameMoves, "moves" },
+    { FrontEndRequest::GameDetails, "details" },
+    { FrontEndRequest::CommentMove, "comment" },
+    { FrontEndRequest::SaveGame, "save" },
+};
+
 // The local ".pgn" and ".kbk" files among dropped data.
 QStringList droppedFiles(const QMimeData* data)
 {
@@ -472,6 +485,11 @@ void MainWindow::runCommand(int id)
 
 bool MainWindow::serve(FrontEndRequest request)
 {
+    for (const auto& [served, dialog] : kRequestDialogs)
+        if (served == request) {
+            openDialog(dialog);
+            return true;
+        }
     switch (request) {
     case FrontEndRequest::Exit:
         close();
@@ -494,39 +512,12 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::ToggleLayout:
         toggleLayout();
         return true;
-    case FrontEndRequest::About:
-        openDialog("about");
-        return true;
-    case FrontEndRequest::Levels:
-        openDialog("levels");
-        return true;
-    case FrontEndRequest::SelectBook:
-        openDialog("book");
-        return true;
-    case FrontEndRequest::SetupBoard:
-        openDialog("setup");
-        return true;
     case FrontEndRequest::Help:
         showHelp(kHelpMainAnchor);
-        return true;
-    case FrontEndRequest::GameMoves:
-        openDialog("moves");
-        return true;
-    case FrontEndRequest::GameDetails:
-        openDialog("details");
-        return true;
-    case FrontEndRequest::CommentMove:
-        openDialog("comment");
-        return true;
-    case FrontEndRequest::SaveGame:
-        openDialog("save");
         return true;
     case FrontEndRequest::ReplaceGame:
         openDialog("details");
         controller().databases().replaceSelected();
-        return true;
-    case FrontEndRequest::Options:
-        openDialog("options");
         return true;
     case FrontEndRequest::AnnounceStatus: {
         // Shown where it can be read again, then spoken.
@@ -539,6 +530,8 @@ bool MainWindow::serve(FrontEndRequest request)
     case FrontEndRequest::ShowBoard:
     case FrontEndRequest::QuitInput:
         return false;
+    default:
+        break;
     }
     return false;
 }

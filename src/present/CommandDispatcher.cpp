@@ -1,6 +1,7 @@
 #include "present/CommandDispatcher.h"
 
 #include <string>
+#include <utility>
 
 #include "app/ControllerPrompts.h"
 #include "app/GameController.h"
@@ -12,6 +13,26 @@
 #include "record/PastedGame.h"
 
 namespace velmorak {
+
+namespace {
+
+// The commands a front end carries out all by itself: a dialog, its layout, its end.
+constexpr std::pair<Operation, FrontEndRequest> kFrontEndOperations[] = {
+    { Operation::Exit, FrontEndRequest::Exit },
+    { Operation::ToggleLayout, FrontEndRequest::ToggleLayout },
+    { Operation::About, FrontEndRequest::About },
+    { Operation::Options, FrontEndRequest::Options },
+    { Operation::AnnounceStatus, FrontEndRequest::AnnounceStatus },
+    { Operation::GameMoves, FrontEndRequest::GameMoves },
+    { Operation::GameDetails, FrontEndRequest::GameDetails },
+    { Operation::CommentMove, FrontEndRequest::CommentMove },
+    { Operation::SaveGame, FrontEndRequest::SaveGame },
+    { Operation::ReplaceGame, FrontEndRequest::ReplaceGame },
+    { Operation::SelectBook, FrontEndRequest::SelectBook },
+    { Operation::SetupBoard, FrontEndRequest::SetupBoard },
+};
+
+} // namespace
 
 CommandDispatcher::CommandDispatcher(GameController& controller, ControllerPrompts& prompts,
     FrontEndPort& frontEnd, ScreenView* screen)
@@ -67,11 +88,14 @@ void CommandDispatcher::runCommand(int id)
         refresh();
         return;
     }
+    for (const auto& [operation, frontEnd] : kFrontEndOperations)
+        if (operation == entry->operation) {
+            request(frontEnd, entry->name);
+            refresh();
+            return;
+        }
     GameController& c = m_controller;
     switch (entry->operation) {
-    case Operation::Exit:
-        request(FrontEndRequest::Exit, entry->name);
-        break;
     case Operation::NewGame:
         c.newGame(true);
         break;
@@ -84,20 +108,11 @@ void CommandDispatcher::runCommand(int id)
         else
             decline(entry->name);
         break;
-    case Operation::ToggleLayout:
-        request(FrontEndRequest::ToggleLayout, entry->name);
-        break;
     case Operation::MoveNow:
         c.moveNow();
         break;
     case Operation::ClearHashtables:
         c.clearHashTables();
-        break;
-    case Operation::About:
-        request(FrontEndRequest::About, entry->name);
-        break;
-    case Operation::Options:
-        request(FrontEndRequest::Options, entry->name);
         break;
     case Operation::TakeBackMove:
         c.takeBackMove(true);
@@ -141,36 +156,12 @@ void CommandDispatcher::runCommand(int id)
     case Operation::PreviousGame:
         c.databases().loadStep(-1);
         break;
-    case Operation::AnnounceStatus:
-        request(FrontEndRequest::AnnounceStatus, entry->name);
-        break;
-    case Operation::GameMoves:
-        request(FrontEndRequest::GameMoves, entry->name);
-        break;
-    case Operation::GameDetails:
-        request(FrontEndRequest::GameDetails, entry->name);
-        break;
-    case Operation::CommentMove:
-        request(FrontEndRequest::CommentMove, entry->name);
-        break;
-    case Operation::SaveGame:
-        request(FrontEndRequest::SaveGame, entry->name);
-        break;
-    case Operation::ReplaceGame:
-        request(FrontEndRequest::ReplaceGame, entry->name);
-        break;
     case Operation::SelectDatabase:
         c.databases().chooseAndOpen();
         break;
     case Operation::Levels:
         c.warnLevelChange();
         request(FrontEndRequest::Levels, entry->name);
-        break;
-    case Operation::SelectBook:
-        request(FrontEndRequest::SelectBook, entry->name);
-        break;
-    case Operation::SetupBoard:
-        request(FrontEndRequest::SetupBoard, entry->name);
         break;
     case Operation::CopyGame:
         c.game().setFormat(kFilePgnFormat);

@@ -16,14 +16,6 @@ using namespace velmorak;
 
 namespace {
 
-QAbstractButton* buttonNamed(QWidget& dialog, const QString& text)
-{
-    for (auto* button : dialog.findChildren<QAbstractButton*>())
-        if (button->text() == text)
-            return button;
-    return nullptr;
-}
-
 TEST(CommentMoveDialog, AnnotatesTheMoveAndSaysWhenThereIsNone)
 {
     WindowHarness h;
@@ -39,7 +31,7 @@ TEST(CommentMoveDialog, AnnotatesTheMoveAndSaysWhenThereIsNone)
         shown = true;
         auto& dialog = static_cast<gui::CommentMoveDialog&>(widget);
         const QString before = dialog.moveLabel()->text();
-        buttonNamed(dialog, QStringLiteral("!?"))->click();
+        WindowHarness::buttonNamed(dialog, QStringLiteral("!?"))->click();
         EXPECT_EQ(dialog.moveLabel()->text(), before + QStringLiteral("!?"));
         dialog.commentField()->setPlainText(QStringLiteral("a sound reply {really}"));
         // Escape closes as OK does: nothing typed is lost.

@@ -12,14 +12,6 @@ using namespace velmorak;
 
 namespace {
 
-QPushButton* buttonNamed(QWidget& dialog, const QString& text)
-{
-    for (auto* button : dialog.findChildren<QPushButton*>())
-        if (button->text() == text)
-            return button;
-    return nullptr;
-}
-
 TEST(SaveGameDialog, ANewDatabaseThenTheCurrentOneThenAReplace)
 {
     WindowHarness h;
@@ -40,7 +32,7 @@ TEST(SaveGameDialog, ANewDatabaseThenTheCurrentOneThenAReplace)
                 [&](QWidget& files) { WindowHarness::chooseFile(files, file); });
             h.whenDialogShows(QStringLiteral("Game details"),
                 [](QWidget& details) { QMetaObject::invokeMethod(&details, "accept"); });
-            if (QPushButton* button = buttonNamed(dialog, press))
+            if (QAbstractButton* button = WindowHarness::buttonNamed(dialog, press))
                 button->click();
             else
                 ADD_FAILURE() << "no button " << press.toStdString();

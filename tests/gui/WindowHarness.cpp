@@ -159,4 +159,12 @@ void WindowHarness::chooseFile(QWidget& fileDialog, const std::string& path)
     QMetaObject::invokeMethod(&fileDialog, "accept");
 }
 
+QAbstractButton* WindowHarness::buttonNamed(QWidget& dialog, const QString& text)
+{
+    for (auto* button : dialog.findChildren<QAbstractButton*>())
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
 } // namespace velmorak::test

@@ -18,6 +18,7 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
+class QAbstractButton;
 class QWidget;
 
 // Failures print the text, not its UTF-16 units.
@@ -66,6 +67,8 @@ public:
     // Types `path` into a file dialog's name field and accepts it, as a user does (a file
     // picked with selectFile before the dialog has read its folder can be lost).
     static void chooseFile(QWidget& fileDialog, const std::string& path);
+    // The button of `dialog` that shows `text` (mnemonics included); null when none does.
+    static QAbstractButton* buttonNamed(QWidget& dialog, const QString& text);
 
     // What the board shows on a square, and the game's position.
     PieceCode shownAt(std::string_view square)

@@ -270,7 +270,7 @@ TEST(CommandDispatcher, CopiesAndPastesGamesAndPositions)
         SCOPED_TRACE(row.name);
         Game fresh;
         RecordingFrontEnd clipboard(kWindowServes);
-        clipboard.clipboard = row.text;
+        clipboard.clipboard.emplace(row.text);
         CommandDispatcher paste(*fresh.controller, fresh.prompts, clipboard);
         paste.runCommand(cmd::kPaste);
         EXPECT_EQ(fresh.summary(nullptr), row.after);
