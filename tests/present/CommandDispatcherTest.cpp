@@ -25,8 +25,10 @@ constexpr const char* kNoEngine = "Velmorak: No engine loaded. Can´t start sear
 
 // Serves the requests of its set and records them.
 struct RecordingFrontEnd final : FrontEndPort {
-    explicit RecordingFrontEnd(std::set<FrontEndRequest> set)
+    explicit RecordingFrontEnd(
+        std::set<FrontEndRequest> set, std::optional<std::string> text = std::nullopt)
         : serves(std::move(set))
+        , clipboard(std::move(text))
     {
     }
     bool serve(FrontEndRequest request) override
@@ -269,8 +271,7 @@ TEST(CommandDispatcher, CopiesAndPastesGamesAndPositions)
     for (const PasteRow& row : rows) {
         SCOPED_TRACE(row.name);
         Game fresh;
-        RecordingFrontEnd clipboard(kWindowServes);
-        clipboard.clipboard.emplace(row.text);
+        RecordingFrontEnd clipboard(kWindowServes, row.text);
         CommandDispatcher paste(*fresh.controller, fresh.prompts, clipboard);
         paste.runCommand(cmd::kPaste);
         EXPECT_EQ(fresh.summary(nullptr), row.after);
