@@ -96,20 +96,4 @@ TEST(GameDetailsDialog, WritesWhatWasEditedAndKeepsTheRest)
     EXPECT_FALSE(game.hasTag("My Tag"));
 }
 
-TEST(DatabaseFiles, NextGameWithoutADatabaseAsksForOneAndLoadsAGameOfIt)
-{
-    WindowHarness h;
-    h.answerOk = true;
-    bool asked = false;
-    h.whenDialogShows(QStringLiteral("Select database"), [&](QWidget& files) {
-        asked = true;
-        WindowHarness::chooseFile(files, VELMORAK_DATA_DIR "/pgn/masters-111k.pgn");
-    });
-    h.window().runCommand(cmd::kNextGame);
-    EXPECT_TRUE(asked);
-    h.messages.clear();
-    EXPECT_TRUE(h.window().windowTitle().startsWith(QStringLiteral("masters-111k.pgn ")));
-    EXPECT_FALSE(h.window().controller().game().white().empty());
-}
-
 } // namespace
