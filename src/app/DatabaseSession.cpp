@@ -93,6 +93,8 @@ void DatabaseSession::showDatabaseError(const CDatabase& database, std::string_v
 
 std::string DatabaseSession::fileLabel() const
 {
+    if (indexing())
+        return withoutFolder(m_opening->path);
     return isOpen() ? withoutFolder(m_database->getFileName()) : std::string();
 }
 
@@ -110,6 +112,7 @@ bool DatabaseSession::isAutosaveFile(const std::string& path) const
 
 bool DatabaseSession::open(const std::string& path, bool remember)
 {
+    settleOpen();
     m_database->close();
     m_cachedNumber = -1;
     if (!m_database->open(path)) {
@@ -125,32 +128,152 @@ bool DatabaseSession::open(const std::string& path, bool remember)
 
 void DatabaseSession::openSheet()
 {
-    if (isOpen())
+    if (isOpen() || indexing())
         return;
     std::string recent;
     m_settings.readString(kMostRecentDatabaseSetting, recent);
     if (recent.empty())
         return;
-    if (isAutosaveFile(recent) || !m_database->open(recent)) {
+    if (isAutosaveFile(recent)) {
         m_settings.writeString(kMostRecentDatabaseSetting, "");
         return;
     }
-    m_cachedNumber = -1;
-    resetList();
+    beginOpen(recent, false, true);
 }
 
-bool DatabaseSession::chooseAndOpen()
+// --- Opening in the background -------------------------------------------------------------------
+
+void DatabaseSession::beginOpen(const std::string& path, bool remember, bool quiet)
+{
+    auto pending = std::make_unique<PendingOpen>();
+    pending->path = path;
+    pending->remember = remember;
+    pending->quiet = quiet;
+    startOpening(std::move(pending));
+}
+
+void DatabaseSession::reload()
+{
+    settleOpen();
+    if (!isOpen())
+        return;
+    auto pending = std::make_unique<PendingOpen>();
+    pending->path = m_database->getFileName();
+    pending->keepSelected = m_list.selected();
+    startOpening(std::move(pending));
+}
+
+void DatabaseSession::startOpening(std::unique_ptr<PendingOpen> pending)
+{
+    settleOpen();
+    // The list refers to the entries the open is about to drop: it empties first, on this
+    // thread, and stays empty until the new index is complete.
+    m_database->close();
+    m_cachedNumber = -1;
+    resetList();
+    PendingOpen& counts = *pending;
+    auto progress = [&counts](const IndexProgress& now) {
+        counts.games.store(now.games, std::memory_order_relaxed);
+        counts.bytesRead.store(now.bytesRead, std::memory_order_relaxed);
+        counts.bytesTotal.store(now.bytesTotal, std::memory_order_relaxed);
+    };
+    m_opening = std::move(pending);
+    m_opening->opener = std::make_unique<CDatabaseOpener>(*m_database, m_opening->path, progress);
+}
+
+IndexProgress DatabaseSession::indexProgress() const
+{
+    if (!m_opening)
+        return {};
+    return { m_opening->games.load(std::memory_order_relaxed),
+        m_opening->bytesRead.load(std::memory_order_relaxed),
+        m_opening->bytesTotal.load(std::memory_order_relaxed) };
+}
+
+void DatabaseSession::cancelOpen()
+{
+    if (m_opening)
+        m_opening->opener->cancel();
+}
+
+bool DatabaseSession::finishOpen()
+{
+    if (!m_opening || !m_opening->opener->finished())
+        return false;
+    const bool opened = m_opening->opener->wait();
+    std::unique_ptr<PendingOpen> done = std::move(m_opening);
+    resetList();
+    int code = 0;
+    std::string text;
+    m_database->getError(code, text);
+    if (opened) {
+        if (done->remember && !isAutosaveFile(done->path))
+            m_settings.writeString(kMostRecentDatabaseSetting, done->path);
+        const int count = int(m_database->getEntries().size());
+        if (done->keepSelected >= 0 && done->keepSelected < count) {
+            m_list.setSelected(done->keepSelected);
+            m_list.refreshList();
+        }
+    } else if (code == CDatabase::OpenCancelled) {
+        // The user's own doing: no box, and the file stays the most recent one.
+    } else if (done->quiet) {
+        m_settings.writeString(kMostRecentDatabaseSetting, "");
+    } else {
+        showDatabaseError(*m_database, kProgramTitle);
+    }
+    return true;
+}
+
+void DatabaseSession::settleOpen()
+{
+    if (!m_opening)
+        return;
+    m_opening->opener->wait();
+    finishOpen();
+}
+
+bool DatabaseSession::changedOnDisk() const
+{
+    return isOpen() && m_database->changedOnDisk();
+}
+
+bool DatabaseSession::offerReload()
+{
+    if (!changedOnDisk())
+        return false;
+    const std::string text =
+        CDatabase::errorText(CDatabase::ChangedOnDisk, m_database->getFileName()) +
+        "\n\nReload it?";
+    if (!ask(kProgramTitle, text))
+        return false;
+    reload();
+    return true;
+}
+
+void DatabaseSession::chooseWhileIndexing(int number)
+{
+    if (m_opening)
+        m_opening->keepSelected = number;
+}
+
+bool DatabaseSession::chooseAndOpen(bool background)
 {
     std::optional<std::string> path;
     {
         GameController::ModalDialogScope modal(m_game);
         path = m_prompts.chooseDatabaseFile(kSelectTitle, false);
     }
-    return path && open(*path, true);
+    if (!path)
+        return false;
+    if (!background)
+        return open(*path, true);
+    beginOpen(*path, true);
+    return true;
 }
 
 bool DatabaseSession::ensureOpen()
 {
+    settleOpen();
     if (isOpen())
         return true;
     message("No database opened, please open a database first!");
@@ -182,14 +305,22 @@ void DatabaseSession::stepSelection(int k)
         m_list.stepSelection(step);
 }
 
-bool DatabaseSession::deleteSelected()
+bool DatabaseSession::deleteSelected(bool nameGame)
 {
+    settleOpen();
     const int selected = m_list.selected();
     if (!isOpen() || selected < 0) {
         message("Select a game first!", MessageIcon::Information, kDeleteTitle);
         return false;
     }
-    if (!ask(kDeleteTitle, "Are you sure?"))
+    std::string question = "Are you sure?";
+    if (nameGame) {
+        const CDatabaseEntry& entry = m_database->getEntries()[std::size_t(selected)];
+        question = "Delete game " + std::to_string(selected + 1) + " (" +
+            std::string(entry.white()) + " - " + std::string(entry.black()) + ", " +
+            std::string(entry.event()) + ")?\n\n" + question;
+    }
+    if (!ask(kDeleteTitle, question))
         return false;
     const bool deleted = m_database->deleteGame(selected);
     if (!deleted)
@@ -198,10 +329,15 @@ bool DatabaseSession::deleteSelected()
     return deleted;
 }
 
-bool DatabaseSession::closeSheet()
+bool DatabaseSession::closeSheet(bool load)
 {
+    // A game to load is worth the wait (the first one when none was chosen); otherwise the
+    // open gives up.
+    if (m_opening && !load)
+        cancelOpen();
+    settleOpen();
     bool handed = false;
-    if (isOpen() && m_list.selected() >= 0 && m_game.prepareGameChange()) {
+    if (load && isOpen() && m_list.selected() >= 0 && m_game.prepareGameChange()) {
         std::unique_ptr<CPgnGame> game = m_database->gotoGame(m_list.selected());
         if (game)
             handed = handOver(std::move(game));
@@ -212,7 +348,9 @@ bool DatabaseSession::closeSheet()
         m_database->close();
         m_cachedNumber = -1;
         resetList();
+        // At once: only the sheet follows an open in the background.
         openSheet();
+        settleOpen();
     }
     return handed;
 }
@@ -238,6 +376,7 @@ CPgnGame& DatabaseSession::gameToSave()
 
 void DatabaseSession::reopenAfterWrite(bool keepSelection)
 {
+    settleOpen();
     const int selected = m_list.selected();
     const std::string path = m_database->getFileName();
     m_database->close();
@@ -254,6 +393,7 @@ void DatabaseSession::reopenAfterWrite(bool keepSelection)
 
 DatabaseSession::SaveOutcome DatabaseSession::appendTo(const std::string& path)
 {
+    settleOpen();
     CPgnGame& game = gameToSave();
     if (isOpenDatabase(path)) {
         const bool appended = m_database->append(m_database->getFileName(), game);
@@ -273,6 +413,7 @@ DatabaseSession::SaveOutcome DatabaseSession::appendTo(const std::string& path)
 
 DatabaseSession::SaveOutcome DatabaseSession::saveToCurrent()
 {
+    settleOpen();
     if (!isOpen()) {
         message("No database opened, select a database to append game to first.");
         return saveToChosen();
@@ -292,6 +433,7 @@ DatabaseSession::SaveOutcome DatabaseSession::saveToChosen()
 
 DatabaseSession::SaveOutcome DatabaseSession::saveToNew()
 {
+    settleOpen();
     std::optional<std::string> path;
     {
         GameController::ModalDialogScope modal(m_game);
@@ -332,6 +474,7 @@ std::string DatabaseSession::replaceQuestion(int number, const CGame& replaced)
 
 DatabaseSession::SaveOutcome DatabaseSession::replaceSelected()
 {
+    settleOpen();
     if (!isOpen())
         return saveToCurrent();
     const int selected = m_list.selected();
@@ -359,6 +502,8 @@ bool DatabaseSession::loadStep(int d)
 {
     if (!m_game.prepareGameChange() || !ensureOpen())
         return false;
+    if (offerReload())
+        settleOpen();
     m_list.stepSelection(d);
     std::unique_ptr<CPgnGame> game =
         m_list.selected() < 0 ? nullptr : m_database->gotoGame(m_list.selected());

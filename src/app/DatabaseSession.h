@@ -1,11 +1,13 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "app/ControllerPrompts.h"
 #include "record/CDatabase.h"
+#include "record/CDatabaseOpener.h"
 #include "record/CPgnParser.h"
 #include "record/DatabaseList.h"
 #include "settings/RegistrySettings.h"
@@ -47,9 +49,11 @@ public:
 
     CDatabase& database() { return *m_database; }
     DatabaseList& list() { return m_list; }
-    bool isOpen() const { return m_database->isOpen(); }
+    // False while a background open runs (the database is the opening thread's then).
+    bool isOpen() const { return !indexing() && m_database->isOpen(); }
     // The open database's file name without its folder ("Current database"); empty when
-    // none is open, and then "Current database" and "Replace in" are hidden.
+    // none is open, and then "Current database" and "Replace in" are hidden. While a file is
+    // being opened, that file's name.
     std::string fileLabel() const;
     // "Replace game in " and that name.
     std::string replaceLabel() const { return "Replace game in " + fileLabel(); }
@@ -62,16 +66,49 @@ public:
     // returns false when it cannot. `remember` stores it as the most recent database (never
     // the autosave file).
     bool open(const std::string& path, bool remember);
-    // The database sheet opens: with none open, the most recent database is opened (the
-    // setting is cleared when that fails or names the autosave file).
+    // The database sheet opens: with none open, the most recent database is opened in the
+    // background (the setting is cleared when that fails or names the autosave file).
     void openSheet();
     // A fresh list over the database just opened, in the order the options keep.
     void resetList();
-    // The Games page's "...": the "Select database" dialog, then open and remember.
-    bool chooseAndOpen();
+    // The Games page's "...": the "Select database" dialog, then open and remember (in the
+    // background with `background`). Whether a file was chosen and opened, or is opening.
+    bool chooseAndOpen(bool background = false);
     // With none open: "No database opened, please open a database first!" and the "Select
     // database" dialog. Whether a database is open afterwards.
     bool ensureOpen();
+
+    // --- Opening in the background -------------------------------------------------------------
+    // A large file takes seconds to index: the sheet opens it on a thread of its own and
+    // shows the games indexed so far meanwhile. Until finishOpen, the database may only be
+    // read through indexedCount and visitIndexed, and the list is empty.
+    //
+    // Starts opening `path`. `remember` as open; `quiet`: a failure clears the most recent
+    // database setting instead of showing the error (the sheet reopening that file).
+    void beginOpen(const std::string& path, bool remember, bool quiet = false);
+    bool indexing() const { return m_opening != nullptr; }
+    // How far the open under way has come (games, bytes); all zero when none runs.
+    IndexProgress indexProgress() const;
+    // Asks the open under way to give up; finishOpen then leaves no database open.
+    void cancelOpen();
+    // On the interface thread, repeatedly while indexing(): once the open has ended, the
+    // list over the new index, the most recent setting, or the error. True when it ended now.
+    bool finishOpen();
+    // Waits for an open under way and finishes it. Every flow that reads or writes the
+    // database starts with this.
+    void settleOpen();
+    // The Games page's "Reload": the file read again, as another program left it, keeping
+    // the selected number when it still exists. Runs in the background like beginOpen.
+    void reload();
+    // Whether the open file was changed since it was indexed (by another program: our own
+    // writes reindex it).
+    bool changedOnDisk() const;
+    // When the open file was changed by another program: says so and offers to read it
+    // again. Whether it is being read again.
+    bool offerReload();
+    // The game chosen on the list while the file is still being indexed (its number in the
+    // file), selected once the index is complete.
+    void chooseWhileIndexing(int number);
 
     // --- Games, Info and Moves pages -----------------------------------------------------------
     // A tap on a column header (0 to 4): the order, kept as the option nDatabaseSortMode.
@@ -88,12 +125,14 @@ public:
     void stepSelection(int k);
     // "Delete game": asks, deletes the selected game (not the database's current one),
     // shows the database's error when that fails, and resets the list. False when nothing
-    // was deleted.
-    bool deleteSelected();
-    // Closing the sheet: the selected game becomes the controller's game (with the file's
-    // name in the title); then an open autosave file gives way to the most recent database.
-    // Call it once the sheet's modal scope has ended. False when no game was handed over.
-    bool closeSheet();
+    // was deleted. `nameGame`: the question names the game (the Delete key on the list,
+    // where the page with the game's fields is not in view).
+    bool deleteSelected(bool nameGame = false);
+    // Closing the sheet: with `load`, the selected game becomes the controller's game (with
+    // the file's name in the title); then an open autosave file gives way to the most recent
+    // database. Call it once the sheet's modal scope has ended. False when no game was
+    // handed over.
+    bool closeSheet(bool load = true);
 
     // --- Save game -----------------------------------------------------------------------------
     // The "Current database" button: appends the current game to the open database (with
@@ -130,6 +169,20 @@ private:
     void reopenAfterWrite(bool keepSelection);
     // Hands `game`, read from the open database, to the controller.
     bool handOver(std::unique_ptr<CPgnGame> game);
+    // What the open under way was asked to do when it ends.
+    struct PendingOpen {
+        std::string path;
+        bool remember = false;
+        bool quiet = false;
+        // The selection to keep (reload), -1 for the first game.
+        int keepSelected = -1;
+        // Written by the opening thread, read by the interface thread.
+        std::atomic<std::int64_t> games { 0 };
+        std::atomic<std::int64_t> bytesRead { 0 };
+        std::atomic<std::int64_t> bytesTotal { 0 };
+        std::unique_ptr<CDatabaseOpener> opener;
+    };
+    void startOpening(std::unique_ptr<PendingOpen> pending);
 
     GameController& m_game;
     ControllerPrompts& m_prompts;
@@ -140,6 +193,7 @@ private:
     DatabaseList m_list;
     // The number of the game in m_list.cachedGame().
     int m_cachedNumber = -1;
+    std::unique_ptr<PendingOpen> m_opening;
 };
 
 } // namespace velmorak

@@ -240,6 +240,7 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::GameMoves:
     case FrontEndRequest::GameDetails:
     case FrontEndRequest::CommentMove:
+    case FrontEndRequest::LoadGame:
     case FrontEndRequest::SaveGame:
     case FrontEndRequest::ReplaceGame:
     // The level is typed: "level SPEC".

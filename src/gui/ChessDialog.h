@@ -35,6 +35,9 @@ public:
     // What the dialog's answer does to the game once the dialog, and its hold on the game,
     // are gone (a new game cannot start under an open dialog); empty when nothing.
     std::function<void()> takeAfterClose() { return std::exchange(m_afterClose, {}); }
+    // Before a picture of the dialog is taken: work it does in the background is finished,
+    // so the picture is the same every time.
+    virtual void settleForPicture() { }
 
 protected:
     GameController& controller() const { return m_controller; }

@@ -6,6 +6,7 @@
 #include "gui/AboutDialog.h"
 #include "gui/BookDialog.h"
 #include "gui/CommentMoveDialog.h"
+#include "gui/DatabaseDialog.h"
 #include "gui/GameDetailsDialog.h"
 #include "gui/LevelsDialog.h"
 #include "gui/MainWindow.h"
@@ -44,6 +45,10 @@ constexpr GalleryEntry kGallery[] = {
             if (!move->isOpen())
                 return nullptr;
             return std::make_unique<CommentMoveDialog>(&w, w.controller(), std::move(move));
+        } },
+    { "database",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<DatabaseDialog>(&w, w.controller(), w.application().settings());
         } },
     { "save",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {

@@ -109,6 +109,7 @@ constexpr std::pair<FrontEndRequest, std::string_view> kRequestDialogs[] = {
     { FrontEndRequest::GameMoves, "moves" },
     { FrontEndRequest::GameDetails, "details" },
     { FrontEndRequest::CommentMove, "comment" },
+    { FrontEndRequest::LoadGame, "database" },
     { FrontEndRequest::SaveGame, "save" },
 };
 
@@ -310,14 +311,21 @@ void MainWindow::openHandedOverFiles()
         }
         if (gameOpened || !file.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive))
             continue;
-        // The first game of the file becomes the current one; the database dialogs open
-        // the others.
-        Result<std::unique_ptr<CPgnGame>> game = readFirstGame(toBytes(file));
+        // A file of one game becomes the current game; a file of several opens as the
+        // database, its games listed to choose from (a picture shows the first game).
+        bool moreGames = false;
+        Result<std::unique_ptr<CPgnGame>> game = readFirstGame(toBytes(file), &moreGames);
         if (!game) {
             refuse(game.error().message);
             continue;
         }
-        if (controller().prepareGameChange()) {
+        if (moreGames && !m_start.screenshot) {
+            controller().databases().beginOpen(toBytes(file), true);
+            QTimer::singleShot(0, this, [this] {
+                if (!m_exited)
+                    openDialog("database");
+            });
+        } else if (controller().prepareGameChange()) {
             controller().setGame(std::move(*game), toBytes(QFileInfo(file).fileName()));
             updateCommandStates();
         }

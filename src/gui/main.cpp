@@ -49,6 +49,7 @@ int takeDialogScreenshot(MainWindow& window, const QString& name, const QString&
         return fail(QStringLiteral("dialog %1 has nothing to show here").arg(name), 1);
     // A picture shows the dialog as it opens, without the window behind it.
     dialog->setAttribute(Qt::WA_DontShowOnScreen);
+    dialog->settleForPicture();
     dialog->show();
     QApplication::processEvents();
     QApplication::processEvents();

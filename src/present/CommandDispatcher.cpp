@@ -26,6 +26,7 @@ constexpr std::pair<Operation, FrontEndRequest> kFrontEndOperations[] = {
     { Operation::GameMoves, FrontEndRequest::GameMoves },
     { Operation::GameDetails, FrontEndRequest::GameDetails },
     { Operation::CommentMove, FrontEndRequest::CommentMove },
+    { Operation::LoadGame, FrontEndRequest::LoadGame },
     { Operation::SaveGame, FrontEndRequest::SaveGame },
     { Operation::ReplaceGame, FrontEndRequest::ReplaceGame },
     { Operation::SelectBook, FrontEndRequest::SelectBook },

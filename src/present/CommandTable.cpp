@@ -25,7 +25,7 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kExit, Exit, "Exit", false, Always },
     { cmd::kReplaceGame, ReplaceGame, "Replace game...", false, Always },
     { cmd::kNewGame, NewGame, "New game", false, Always },
-    { cmd::kLoadGame, LoadGame, "Load game...", false, NotBuilt },
+    { cmd::kLoadGame, LoadGame, "Load game...", false, Always },
     { cmd::kReplayMoves, ReplayMoves, "Replay moves", true, Always },
     { cmd::kOptions, Options, "Options...", false, Always },
     { cmd::kLevels, Levels, "Levels...", false, Always },

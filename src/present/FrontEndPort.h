@@ -34,6 +34,8 @@ enum class FrontEndRequest {
     // "Game details..." and "Comment move...": the current game's header, a move's comment.
     GameDetails,
     CommentMove,
+    // "Load game...": the database sheet, to find a game and load it.
+    LoadGame,
     // "Save game..." and "Replace game..." (the game's details edited first).
     SaveGame,
     ReplaceGame,

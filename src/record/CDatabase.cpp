@@ -227,6 +227,15 @@ bool CDatabase::identify(const std::string& path, FileIdentity& identity, int fd
     return true;
 }
 
+bool CDatabase::changedOnDisk() const
+{
+    if (!m_isOpen)
+        return false;
+    FileIdentity now;
+    // Our own appends leave the index behind too, but every caller reindexes after them.
+    return !identify(m_fileName, now) || !(now == m_indexed);
+}
+
 bool CDatabase::openForReading()
 {
     return m_input.openFile(m_fileName);

@@ -150,6 +150,9 @@ public:
     virtual void buildIndex();
 
     bool isOpen() const { return m_isOpen; }
+    // Whether the file is no longer the one indexed (another program wrote, moved or
+    // removed it); false when no file is open.
+    bool changedOnDisk() const;
     int current() const { return m_current; }
     // The texts of the index; replaced by a new pool when another file is opened or the
     // database closed (a replace or delete keeps it).

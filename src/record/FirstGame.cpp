@@ -1,5 +1,8 @@
 #include "record/FirstGame.h"
 
+#include <cctype>
+#include <fstream>
+
 #include "record/CPgnParser.h"
 #include "record/PgnInput.h"
 #include "rules/PositionValidation.h"
@@ -19,7 +22,22 @@ Status checkSetUpPosition(const CPgnGame& game)
         "the set-up position cannot start a game: " + std::string(positionFaultText(fault)) };
 }
 
-Result<std::unique_ptr<CPgnGame>> readFirstGame(const std::string& path)
+namespace {
+
+bool textFollows(const std::string& path, std::int64_t offset)
+{
+    std::ifstream file(path, std::ios::binary);
+    file.seekg(offset);
+    char c = 0;
+    while (file.get(c))
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+Result<std::unique_ptr<CPgnGame>> readFirstGame(const std::string& path, bool* moreGames)
 {
     PgnInput input;
     if (!input.openFile(path))
@@ -37,6 +55,8 @@ Result<std::unique_ptr<CPgnGame>> readFirstGame(const std::string& path)
     if (Status playable = checkSetUpPosition(*game); !playable)
         return Error { ErrorKind::InvalidInput,
             "the first game of " + path + ": " + playable.error().message };
+    if (moreGames)
+        *moreGames = textFollows(path, end);
     return game;
 }
 

@@ -18,6 +18,8 @@ Status checkSetUpPosition(const CPgnGame& game);
 // with (the window handed a file, `velmorak-cli play --pgn`). Fails, saying why, when the
 // file cannot be opened, holds no readable game, or its first game is set up from a
 // position no game can start from (checkSetUpPosition); such a game is never handed out.
-Result<std::unique_ptr<CPgnGame>> readFirstGame(const std::string& path);
+// `moreGames`, when given, tells whether anything but blank space follows the first game
+// (a file of several games, opened as a database).
+Result<std::unique_ptr<CPgnGame>> readFirstGame(const std::string& path, bool* moreGames = nullptr);
 
 } // namespace velmorak

@@ -9,6 +9,7 @@
 #include "app/CommentMove.h"
 #include "app/GameDetails.h"
 #include "support/ControllerHarness.h"
+#include "support/PgnFiles.h"
 
 namespace velmorak::test {
 namespace {
@@ -181,6 +182,60 @@ TEST(DatabaseSession, NextAndPreviousGameAndTheSheetHandTheGameToTheController)
     std::string recent = "unread";
     h.settings.readString(kMostRecentDatabaseSetting, recent);
     EXPECT_EQ(recent, "");
+}
+
+TEST(DatabaseSession, TheSheetOpensInTheBackgroundKeepingWhatWasChosenAndOffersReload)
+{
+    Session h;
+    h.settings.writeString(kMostRecentDatabaseSetting, h.path);
+    h.s().openSheet();
+    EXPECT_TRUE(h.s().indexing());
+    EXPECT_FALSE(h.s().isOpen()) << "the database is the opening thread's until it is done";
+    EXPECT_EQ(h.s().fileLabel(), "games.pgn");
+    h.s().chooseWhileIndexing(2);
+    h.s().settleOpen();
+    ASSERT_TRUE(h.s().isOpen());
+    EXPECT_EQ(h.s().list().fullOrder().size(), 3u);
+    EXPECT_EQ(h.s().list().selected(), 2);
+
+    // Another program adds a game: the sheet says so and reads the file again.
+    EXPECT_FALSE(h.s().offerReload());
+    h.s().list().setSelected(1);
+    TempFolder::write(h.path, std::string(kThreeGames) + "\n[Event \"E4\"]\n\n1. a3 *\n");
+    h.prompts.answers = { true };
+    EXPECT_TRUE(h.s().offerReload());
+    EXPECT_EQ(h.lastShown(),
+        "Velmorak: The file was changed by another program: " + h.path + "\n\nReload it?");
+    h.s().settleOpen();
+    EXPECT_EQ(h.s().list().fullOrder().size(), 4u);
+    EXPECT_EQ(h.s().list().selected(), 1);
+    EXPECT_FALSE(h.s().changedOnDisk());
+
+    // The Delete key names the game, since its fields are not in view.
+    h.prompts.answers = { false };
+    EXPECT_FALSE(h.s().deleteSelected(true));
+    EXPECT_EQ(h.lastShown(), "Delete game: Delete game 2 (W2 - B2, E2)?\n\nAre you sure?");
+
+    // Cancelling is the user's own doing: no box, and no file is remembered for it.
+    const std::string big = h.folder.file("big.pgn");
+    TempFolder::write(big, realGames(20000));
+    const std::size_t boxes = h.prompts.shown.size();
+    h.s().beginOpen(big, true);
+    h.s().cancelOpen();
+    h.s().settleOpen();
+    EXPECT_FALSE(h.s().isOpen());
+    EXPECT_EQ(h.prompts.shown.size(), boxes);
+    std::string recent;
+    h.settings.readString(kMostRecentDatabaseSetting, recent);
+    EXPECT_EQ(recent, h.path);
+
+    // A most recent database that has gone is forgotten without a box.
+    h.settings.writeString(kMostRecentDatabaseSetting, h.folder.file("gone.pgn"));
+    h.s().openSheet();
+    h.s().settleOpen();
+    h.settings.readString(kMostRecentDatabaseSetting, recent);
+    EXPECT_EQ(recent, "");
+    EXPECT_EQ(h.prompts.shown.size(), boxes);
 }
 
 TEST(GameDetails, OnlyEditedFieldsAreWrittenAndTagNamesStayReadable)
