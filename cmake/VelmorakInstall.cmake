@@ -7,6 +7,14 @@
 set(VELMORAK_MANUAL ${PROJECT_SOURCE_DIR}/data/manual/Velmorak.htm)
 configure_file(${VELMORAK_MANUAL} ${PROJECT_BINARY_DIR}/bin/Velmorak.htm COPYONLY)
 install(FILES ${VELMORAK_MANUAL} DESTINATION bin)
+# Its pictures go to pictures/ beside it, where its <img> tags look for them.
+file(GLOB VELMORAK_MANUAL_PICTURES CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/data/manual/pictures/*.png)
+foreach(picture IN LISTS VELMORAK_MANUAL_PICTURES)
+    get_filename_component(name ${picture} NAME)
+    configure_file(${picture} ${PROJECT_BINARY_DIR}/bin/pictures/${name} COPYONLY)
+endforeach()
+install(FILES ${VELMORAK_MANUAL_PICTURES} DESTINATION bin/pictures)
 
 if(VELMORAK_GUI AND NOT VELMORAK_FUZZ)
     set(desktop ${PROJECT_SOURCE_DIR}/desktop)

@@ -1,8 +1,14 @@
-// The coach, hint and threat through the controller and the test plug-in.
+// The coach, hint and threat through the controller and the test plug-in, and the manual.
+#include <filesystem>
+#include <iterator>
+#include <regex>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "rules/CoordinateNotation.h"
 #include "support/ControllerHarness.h"
+#include "support/TempFolder.h"
 
 namespace velmorak::test {
 namespace {
@@ -174,6 +180,33 @@ TEST(Threat, TheKingCaptureWithoutSearchElseASearchAfterAPass)
     int calls = int(h.engineCalls().size());
     EXPECT_EQ(writeCoordinates(h.c().showThreat()), "e2e1") << "in check: the king's capture";
     EXPECT_EQ(int(h.engineCalls().size()), calls);
+}
+
+TEST(Manual, EveryPictureIsCopiedAndInstalledBesideItAndTheTextStaysLong)
+{
+    const std::string manual = TempFolder::read(VELMORAK_BIN_DIR "/Velmorak.htm");
+    // The generated install script names every file `cmake --install` copies.
+    const std::string install = TempFolder::read(VELMORAK_BIN_DIR "/../cmake_install.cmake");
+    const std::regex image(R"re(<img\s+src="([^"]+)"\s+alt="[^"]+")re");
+    int pictures = 0;
+    for (std::sregex_iterator it(manual.begin(), manual.end(), image), end; it != end; ++it) {
+        const std::string file = (*it)[1];
+        ++pictures;
+        EXPECT_TRUE(std::filesystem::is_regular_file(VELMORAK_BIN_DIR "/" + file)) << file;
+        EXPECT_NE(install.find("/data/manual/" + file + '"'), std::string::npos) << file;
+    }
+    int tags = 0;
+    for (auto at = manual.find("<img"); at != std::string::npos; at = manual.find("<img", at + 1))
+        ++tags;
+    EXPECT_EQ(pictures, tags) << "each <img> names its file, then says what it shows";
+    EXPECT_GE(pictures, 8);
+
+    std::string text = std::regex_replace(manual, std::regex(R"(<style[\s\S]*?</style>)"), " ");
+    text = std::regex_replace(text, std::regex("<[^>]*>"), " ");
+    std::istringstream words(text);
+    EXPECT_GE(std::distance(
+                  std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()),
+        3000);
 }
 
 } // namespace
