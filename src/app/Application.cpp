@@ -40,6 +40,7 @@ Application::Application(ApplicationServices services)
     , m_sounds(services.sounds)
     , m_availableMemoryKb(services.availableMemoryKb)
     , m_onTimer(std::move(services.onTimer))
+    , m_idleInhibitor(services.idleInhibitor)
     , m_host(services.clock, services.pluginFolder,
           [this](const std::string& text) {
               ++m_loaderMessages;
@@ -88,6 +89,7 @@ Status Application::start(const StartRequest& request)
     }
     armTimers();
     m_running = true;
+    setKeepingAwake(m_options.keepAlive);
     return {};
 }
 
@@ -150,8 +152,11 @@ void Application::armTimer(std::size_t row)
     Clock::TimerId id = timer.id;
     startPostedTimer(m_clock, m_ui, std::weak_ptr(m_alive), id, timer.periodMs, timer.periodic,
         [id](Application& application) {
-            if (application.m_running)
-                application.m_onTimer(id);
+            if (!application.m_running)
+                return;
+            if (id == kKeepAliveTimer && application.m_keepingAwake)
+                application.m_idleInhibitor->keepAwake();
+            application.m_onTimer(id);
         });
     m_armed[row] = true;
 }
@@ -163,6 +168,17 @@ void Application::killTimers()
             m_clock.killTimer(kApplicationTimers[row].id);
         m_armed[row] = false;
     }
+}
+
+void Application::setKeepingAwake(bool on)
+{
+    if (!m_idleInhibitor || on == m_keepingAwake)
+        return;
+    m_keepingAwake = on;
+    if (on)
+        m_idleInhibitor->keepAwake();
+    else
+        m_idleInhibitor->allowSleep();
 }
 
 bool Application::isTimerArmed(Clock::TimerId id) const
@@ -204,6 +220,7 @@ Status Application::applyOption(const OptionSpec& option)
             m_clock.killTimer(kKeepAliveTimer);
             m_armed[row] = false;
         }
+        setKeepingAwake(m_running && m_options.keepAlive);
     } else if (option.name == "IDC_CBENGINE" && m_running) {
         return reloadEngine(m_host.engineName());
     }
@@ -264,6 +281,7 @@ Status Application::exit()
     m_controller->exit();
     Result<int> autosaved = m_controller->lastAutosave();
     killTimers();
+    setKeepingAwake(false);
     m_controller->saveLevel();
     bool saved = m_options.save(m_settings);
     m_controller->setEngineHost(nullptr);

@@ -13,6 +13,7 @@
 #include "app/ControllerView.h"
 #include "app/EventPump.h"
 #include "app/GameController.h"
+#include "app/IdleInhibitor.h"
 #include "app/UiThread.h"
 #include "base/Clock.h"
 #include "base/Error.h"
@@ -81,6 +82,8 @@ struct ApplicationServices {
     // kKeepAliveTimer, kServerInputTimer), run on the interface thread; without it those
     // timers are not armed.
     std::function<void(Clock::TimerId)> onTimer;
+    // Keeps the computer awake while keep-alive is on; none: keep-alive only arms its timer.
+    IdleInhibitor* idleInhibitor = nullptr;
 };
 
 // How one run starts.
@@ -143,8 +146,9 @@ public:
     bool useBookFile(const std::string& path);
     // Makes an option changed while running take effect: another engine is loaded and its
     // thread started (the one before comes back when it cannot be), keep-alive arms or kills
-    // its timer, the sound options reach the move sounds. Options the controller and the
-    // views read at each use need nothing here. An error says why the change did not take.
+    // its timer and keeps the computer awake or lets it sleep, the sound options reach the move
+    // sounds. Options the controller and the views read at each use need nothing here. An error
+    // says why the change did not take.
     Status applyOption(const OptionSpec& option);
     // Ends the engine thread and starts it again, so the plug-in reads its settings afresh;
     // a search for the engine's move given up by that starts again.
@@ -167,6 +171,7 @@ private:
     void armTimers();
     void armTimer(std::size_t row);
     void killTimers();
+    void setKeepingAwake(bool on);
     void applySoundOptions();
     Status reloadEngine(const std::string& before);
     void startEngine(bool searchForMove);
@@ -180,6 +185,8 @@ private:
     MoveSounds& m_sounds;
     std::function<std::optional<std::int64_t>()> m_availableMemoryKb;
     std::function<void(Clock::TimerId)> m_onTimer;
+    IdleInhibitor* m_idleInhibitor;
+    bool m_keepingAwake = false;
     // The loader's messages since the last load; tells a silent refusal from a reported one.
     int m_loaderMessages = 0;
     EnginePluginHost m_host;

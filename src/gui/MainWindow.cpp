@@ -34,6 +34,7 @@
 #include "gui/Icons.h"
 #include "gui/Manual.h"
 #include "gui/QtText.h"
+#include "gui/ScreenSaverInhibitor.h"
 #include "gui/SnapshotSettingsStore.h"
 #include "platform/PulseSoundOutput.h"
 #include "platform/SettingsFileStore.h"
@@ -145,11 +146,12 @@ MainWindow::MainWindow(const WindowStart& start)
           }))
     , m_sounds(*m_soundOutput, programDirectory() + "/announce")
     , m_view(*this, m_sounds, m_clock)
+    , m_idleInhibitor(start.screenshot ? nullptr : std::make_unique<ScreenSaverInhibitor>())
     , m_app(ApplicationServices { m_prompts, m_view, m_ui, m_pump, m_clock, *m_store,
           *m_autosaveStore, m_sounds, m_tagSources,
           start.documentsFolder.empty() ? documentsDirectory() : start.documentsFolder,
           start.pluginFolder, [] { return availablePhysicalMemoryKb(); },
-          [this](Clock::TimerId id) { onTimer(id); } })
+          [this](Clock::TimerId id) { onTimer(id); }, m_idleInhibitor.get() })
 {
     setWindowTitle(toQString(kTitle));
     setWindowIcon(applicationIcon());

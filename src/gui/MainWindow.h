@@ -192,6 +192,9 @@ private:
     // The layout stored when the window started, and the one last used on each screen.
     std::optional<int> m_storedLayout;
     std::map<std::pair<int, int>, int> m_layoutForScreen;
+    // Keep-alive on the desktop; none for a picture of the window. Outlives the application,
+    // which lets the computer sleep again at its exit.
+    std::unique_ptr<IdleInhibitor> m_idleInhibitor;
     // After every member the controller's view reaches: the controller calls it while it is
     // being made. The dispatcher needs the controller.
     Application m_app;

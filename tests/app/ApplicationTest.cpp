@@ -18,6 +18,13 @@
 namespace velmorak::test {
 namespace {
 
+// Writes down what the application asks of the desktop's idle inhibition.
+struct RecordingIdleInhibitor : IdleInhibitor {
+    void keepAwake() override { calls.push_back("keep awake"); }
+    void allowSleep() override { calls.push_back("allow sleep"); }
+    std::vector<std::string> calls;
+};
+
 // The harness's ports, handed to an application instead; the test plug-in is the stored one.
 struct Startup : ControllerHarness {
     Startup()
@@ -31,9 +38,10 @@ struct Startup : ControllerHarness {
         return std::make_unique<Application>(ApplicationServices { prompts, view, ui, pump, clock,
             store, autosaveStore, withSounds ? *withSounds : sounds, *tagSources, folder.path(),
             plugins, [this] { return availableMemoryKb; },
-            [this](Clock::TimerId id) { fired.push_back(id); } });
+            [this](Clock::TimerId id) { fired.push_back(id); }, &idle });
     }
     std::vector<Clock::TimerId> fired;
+    RecordingIdleInhibitor idle;
 };
 
 TEST(Application, WithoutAnEnginePluginStartUpEndsWithTheLoadersMessage)
@@ -124,6 +132,11 @@ TEST(Application, ExitWritesSettingsLevelAndAutosaveAndEndsTheEngine)
         s.elapse(250);
         EXPECT_EQ(s.fired, (std::vector<Clock::TimerId> { kServerInputTimer, kClockTimer }));
         EXPECT_TRUE(app->isTimerArmed(kKeepAliveTimer));
+        // Each tick of 15 s renews it: a desktop that could not be asked at first is asked
+        // again.
+        s.elapse(30000 - 250);
+        EXPECT_EQ(s.idle.calls, std::vector<std::string>(3, "keep awake"));
+        s.idle.calls.clear();
 
         LevelRecord level = app->controller().level();
         ASSERT_TRUE(level.setFixed(7, 3));
@@ -139,6 +152,7 @@ TEST(Application, ExitWritesSettingsLevelAndAutosaveAndEndsTheEngine)
         EXPECT_TRUE(contains(TempFolder::read(s.folder.file(std::string(kAutosaveFileName))), "*"));
         EXPECT_EQ(s.engineCalls().back(), "ExitEngine");
         EXPECT_FALSE(s.clock.isArmed(kClockTimer) || s.clock.isArmed(kKeepAliveTimer));
+        EXPECT_EQ(s.idle.calls, std::vector<std::string> { "allow sleep" });
     }
 
     Startup failing;
@@ -148,6 +162,7 @@ TEST(Application, ExitWritesSettingsLevelAndAutosaveAndEndsTheEngine)
     app->options().coach = !app->options().coach;
     Status exited = app->exit();
     EXPECT_TRUE(!exited && exited.error().kind == ErrorKind::Io);
+    EXPECT_TRUE(failing.idle.calls.empty()) << "keep-alive off: the computer may sleep";
 
     // The ring's name taken by a folder: the last game is lost, and the exit says so.
     Startup unsaved;
@@ -253,11 +268,13 @@ TEST(OptionSheet, EachChangeTakesEffectAtOnce)
     ASSERT_TRUE(sheet.setChecked(*sheet.find("IDC_CBSOUND"), true));
     EXPECT_TRUE(sounds.soundOn());
 
-    for (bool on : { true, false, true }) {
+    for (bool on : { true, true, false, false, true }) {
         ASSERT_TRUE(sheet.setChecked(*sheet.find("IDC_CBKEEPALIVE"), on));
         EXPECT_EQ(app->isTimerArmed(kKeepAliveTimer), on);
         EXPECT_EQ(s.clock.isArmed(kKeepAliveTimer), on);
     }
+    EXPECT_EQ(
+        s.idle.calls, (std::vector<std::string> { "keep awake", "allow sleep", "keep awake" }));
 
     // The hash size: the engine's next search starts it afresh with the new size.
     const OptionItem& hash = *sheet.find("IDC_CBHASHTABLESIZE");
