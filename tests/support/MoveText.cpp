@@ -1,6 +1,7 @@
 #include "support/MoveText.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -21,8 +22,7 @@ Board positionAfter(std::string_view moves)
 {
     Board board;
     std::istringstream words { std::string(moves) };
-    for (std::string move; words >> move;)
-        makeCoordinateMove(board, move);
+    play(board, { std::istream_iterator<std::string>(words), {} });
     return board;
 }
 

@@ -11,7 +11,8 @@ namespace velmorak::test {
 // The legal move that coordinate text ("e2e4", "e7e8q") names in `position`; NoMove when
 // none does.
 Move moveIn(const Board& position, std::string_view text);
-// The position after coordinate moves ("e2e4 e7e5") from the start position.
+// The position after coordinate moves ("e2e4 e7e5") from the start position; fails the test
+// on the first that is not legal.
 Board positionAfter(std::string_view moves);
 
 // Plays legal coordinate moves; fails the test on the first that is not legal.
