@@ -416,16 +416,6 @@ TEST(EngineDrive, TheProgramsBookIsAskedFirst)
     EXPECT_EQ(h.c().state().bookMissCount, 0);
 }
 
-TEST(EngineDrive, WithoutAnEngineEachSearchSaysSo)
-{
-    ControllerHarness h(std::nullopt);
-    h.controller->moveNow();
-    h.controller->toggleAnalysis();
-    EXPECT_EQ(h.prompts.shown,
-        (Calls { "Velmorak: No engine loaded. Can\xC2\xB4t start search",
-            "Velmorak: No engine loaded. Can\xC2\xB4t start search" }));
-}
-
 TEST(EngineDrive, AnEngineWhoseClockRunsOutLosesAndStopsSearching)
 {
     Engine h("waitstop;line 7 e7e5");

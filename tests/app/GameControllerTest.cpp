@@ -57,12 +57,10 @@ TEST(GameController, BranchPointsStopAfterTwentyPliesOrAtABranch)
     TwoPlayers h;
     for (int i = 0; i < 6; ++i)
         h.playAll({ "Nf3", "Nf6", "Ng1", "Ng8" });
+    // Where the steps stop is the tree rules' test (FastStepsStopAtBranches).
     h.c().backToBranchPoint();
     EXPECT_EQ(h.c().state().plyNumber, 25 - 20);
-    h.c().backToBranchPoint();
-    EXPECT_EQ(h.c().state().plyNumber, 1);
-    h.c().backToBranchPoint();
-    EXPECT_EQ(h.c().state().plyNumber, 1) << "nothing at the root";
+    h.c().backToStart();
     h.options.variationMode = int(VariationMode::AddLine);
     h.playAll({ "e4" });
     h.c().backToStart();
@@ -172,54 +170,6 @@ TEST(GameController, EndOfGameMessagesCommentsAndResult)
     quiet.c().setDgtConnected(true);
     quiet.playAll({ "f3", "e5", "g4", "Qh4#" });
     EXPECT_TRUE(quiet.prompts.shown.empty());
-}
-
-TEST(GameController, NewVariationModes)
-{
-    struct Row {
-        VariationMode mode;
-        const char* second; // the move entered where e4 already stands
-        const char* children; // the root's children afterwards
-        const char* result;
-    };
-    const Row rows[] = {
-        { VariationMode::Ask, "d4", "d4 e4", "*" }, // answered "Add main line"
-        { VariationMode::ReplaceMainLine, "d4", "d4", "*" },
-        { VariationMode::AddMainLine, "d4", "d4 e4", "*" },
-        { VariationMode::AddLine, "d4", "e4 d4", "1-0" },
-        { VariationMode::AddMainLine, "e4", "e4", "1-0" }, // existing first child reused
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.children);
-        TwoPlayers h;
-        h.options.variationMode = int(row.mode);
-        h.playAll({ "e4" });
-        EXPECT_TRUE(h.prompts.shown.empty()) << "no question at a node without continuations";
-        h.c().game().setResult("1-0");
-        h.c().takeBackMove(false);
-        h.playAll({ row.second });
-        std::string children;
-        for (int i = 0; i < h.c().game().root()->childCount(); ++i)
-            children += (i ? " " : "") + h.c().game().root()->child(i)->san();
-        EXPECT_EQ(children, row.children);
-        EXPECT_EQ(h.c().game().result(), row.result);
-    }
-    // A move that exists as the second continuation is promoted in "Add main line".
-    TwoPlayers h;
-    h.options.variationMode = int(VariationMode::AddLine);
-    h.playAll({ "e4" });
-    h.c().takeBackMove(false);
-    h.playAll({ "d4" });
-    h.c().takeBackMove(false);
-    h.options.variationMode = int(VariationMode::AddMainLine);
-    h.playAll({ "d4" });
-    EXPECT_EQ(h.c().game().root()->child(0)->san(), "d4");
-    // "Don't add move" refuses the move.
-    h.c().takeBackMove(false);
-    h.options.variationMode = int(VariationMode::Ask);
-    h.prompts.newLineAnswers = { NewLineChoice::Cancel };
-    EXPECT_FALSE(h.play("c4"));
-    EXPECT_EQ(h.c().board().fen(), kStartFen);
 }
 
 TEST(GameController, AutosaveAfterEachMoveAndRestore)

@@ -12,8 +12,6 @@
 #include "engine/EnginePluginHost.h"
 #include "engine/UciBridge.h"
 #include "rules/Board.h"
-#include "rules/CoordinateNotation.h"
-#include "rules/MoveList.h"
 #include "support/LineFile.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
@@ -37,10 +35,10 @@ protected:
         return [this](const std::string& message) { m_messages.push_back(message); };
     }
     // The engine thread with the loaded plug-in started on it.
-    std::unique_ptr<EngineDriver> engineThread(EnginePluginHost& host, int hashKb = 1024)
+    std::unique_ptr<EngineDriver> engineThread(EnginePluginHost& host)
     {
         auto driver = std::make_unique<EngineDriver>(systemClock(), [](SearchEnded) {});
-        EXPECT_TRUE(driver->startThread(host.functions(), host.callbacks(), host.output(), hashKb));
+        EXPECT_TRUE(driver->startThread(host.functions(), host.callbacks(), host.output(), 1024));
         return driver;
     }
     // One search of the start position on an engine thread of its own, run to its end.
@@ -172,43 +170,6 @@ TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIniAndALoadStart
     EXPECT_EQ(host.engineName(), "Alpha");
     engineThread(host);
     EXPECT_EQ(host.engineError(), "the engine program '/nonexistent/a' was not found");
-}
-
-TEST_F(PluginHostTest, TheEngineThreadCallsThePluginInOrderAndEachSearchRunsItsBlock)
-{
-    // The reports themselves are the engine output's tests and the command line's.
-    ::setenv(
-        VELMORAK_TESTENGINE_TEXT_VARIABLE, "line 150 e2e4 e7e5 g1f3!\n---\nline -29998 first", 1);
-    EnginePluginHost host(systemClock(), (kBin).string(), sink());
-    ASSERT_TRUE(host.load("TestEngine"));
-    const EnginePluginFunctions& f = host.functions();
-    EngineOutput& output = host.output();
-    const char* lone = "7k/8/8/8/8/8/8/K7 w - - 0 1";
-    {
-        auto driver = engineThread(host, 2048);
-        f.setPosition(kStartFen.data());
-        f.setBook("", 0);
-        f.setTimeControl(1, 10);
-        f.setLevel(1, 10, 0, 99);
-        driver->start(SearchCommand {});
-        ASSERT_TRUE(driver->waitUntilIdle(10s));
-        EXPECT_EQ(output.snapshot().rawLine, "e2e4 e7e5 g1f3!");
-        // The second search runs the second block: the first legal move, mated in one.
-        output.setShadowPosition(lone);
-        f.setPosition(lone);
-        f.setLevel(1, 5, 0, 99);
-        driver->start(SearchCommand {});
-        ASSERT_TRUE(driver->waitUntilIdle(10s));
-    }
-    MoveList legal;
-    Board(lone).allLegalMoves(legal);
-    EXPECT_EQ(output.snapshot().rawLine, writeCoordinates(legal[0]));
-    EXPECT_EQ(output.snapshot().score, -29998);
-    std::vector<std::string> expected = { "StartEngine 2048",
-        "SetPosition " + std::string(kStartFen), "SetBook  0", "SetTimeControl 1 10",
-        "SetLevel 1 10 0 99", "StartAnalyse 0", "SetPosition " + std::string(lone),
-        "SetLevel 1 5 0 99", "StartAnalyse 0", "ExitEngine" };
-    EXPECT_EQ(test::readLines(m_log), expected);
 }
 
 TEST_F(PluginHostTest, SearchesRunUntilStoppedAndPonderSearchesUntilPonderOffOrStop)

@@ -6,7 +6,7 @@
 
 #include "rules/Board.h"
 #include "sound/MoveSounds.h"
-#include "support/BoardPlay.h"
+#include "support/MoveText.h"
 #include "support/RecordingBoardSurface.h"
 #include "support/RecordingSoundOutput.h"
 
@@ -19,7 +19,7 @@ struct BoardViewTest : testing::Test {
     // Makes the move on the board, as the controller does before it draws it.
     Move play(const char* text)
     {
-        return board.makeMove(test::move(board, text)), board.lastMove();
+        return board.makeMove(test::moveIn(board, text)), board.lastMove();
     }
     // Runs the animation timer until the animation ends; answers the milliseconds taken.
     int runAnimation()

@@ -129,7 +129,7 @@ TEST(StatusPanel, HeaderAndPlayersLines)
     EXPECT_EQ(cutCharacters("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t") << "whole characters only";
 }
 
-TEST(StatusPanel, AnalysisListAddsChangedLinesNewestFirst)
+TEST(StatusPanel, AnalysisListAddsChangedLinesNewestFirstAndBookMovesAsBook)
 {
     ControllerHarness h(std::nullopt);
     StatusInput in = panelInput(h, "");
@@ -143,17 +143,13 @@ TEST(StatusPanel, AnalysisListAddsChangedLinesNewestFirst)
     EXPECT_EQ(list.entries(), expected);
     in.showMainline = false, in.info.lineDepth = 8;
     EXPECT_FALSE(list.addAnalysisLine(in, 68'000)) << "neither mainline nor analysis";
-}
 
-TEST(StatusPanel, BookMovesAreNoSearch)
-{
-    ControllerHarness h(std::nullopt);
-    StatusInput in = panelInput(h, "");
-    in.info.fromBook = true;
+    // A book move is no search: no depth, no score, no time.
+    in.showMainline = true, in.info.fromBook = true;
     EXPECT_EQ(engineLine(in), "Book 1..e5 2.Nf3");
-    AnalysisList list;
-    list.addAnalysisLine(in, 5000);
-    EXPECT_EQ(list.entries(), (std::deque<std::string> { "1..e5 2.Nf3", "  Book" }));
+    AnalysisList book;
+    book.addAnalysisLine(in, 5000);
+    EXPECT_EQ(book.entries(), (std::deque<std::string> { "1..e5 2.Nf3", "  Book" }));
 }
 
 // Each way the position jumps takes the analysis list's lines with it; a move played keeps

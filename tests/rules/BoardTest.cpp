@@ -4,7 +4,7 @@
 
 #include "rules/CoordinateNotation.h"
 #include "rules/PositionValidation.h"
-#include "support/BoardPlay.h"
+#include "support/MoveText.h"
 #include "support/TableFile.h"
 
 using namespace velmorak;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/BoardPlay.h"
+#include "support/MoveText.h"
 #include "support/TableFile.h"
 
 using namespace velmorak;

@@ -6,7 +6,7 @@
 #include "rules/Board.h"
 #include "rules/CoordinateNotation.h"
 #include "rules/Perft.h"
-#include "support/BoardPlay.h"
+#include "support/MoveText.h"
 #include "support/TableFile.h"
 
 using namespace velmorak;
@@ -60,7 +60,7 @@ TEST(MoveGeneration, CastlingAndMadeMovesKeepRightsClockAndEnPassantSquare)
         EXPECT_EQ(board.fen(), row.at(4)) << row[1];
     }
     Board pinned("8/8/8/KPp4r/8/8/8/4k3 w - c6 0 1");
-    EXPECT_EQ(move(pinned, "b5c6"), NoMove) << "a pawn pinned along the rank";
+    EXPECT_EQ(moveIn(pinned, "b5c6"), NoMove) << "a pawn pinned along the rank";
 }
 
 TEST(MoveGeneration, CrowdedPlacementsKeepEveryMove)

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "rules/CoordinateNotation.h"
-#include "support/BoardPlay.h"
+#include "support/MoveText.h"
 #include "support/PerftSuite.h"
 #include "support/TableFile.h"
 
@@ -20,7 +20,7 @@ TEST(SanNotation, WrittenAndReadAsTheCasesSay)
         ASSERT_GE(row.size(), 4u) << row[0];
         Board board(row[1]);
         if (row[0] == "write") {
-            Move m = move(board, row[2]);
+            Move m = moveIn(board, row[2]);
             ASSERT_NE(m, NoMove) << row[2] << " in " << row[1];
             EXPECT_EQ(writeSan(board, m, true), row[3]) << row[1];
             EXPECT_EQ(writeSan(board, m, false), row.back()) << row[1];
@@ -32,7 +32,7 @@ TEST(SanNotation, WrittenAndReadAsTheCasesSay)
     }
     Board board;
     SanOptions options;
-    options.move = move(board, "g1f3");
+    options.move = moveIn(board, "g1f3");
     options.forceFile = true;
     EXPECT_EQ(writeSan(board, options), "Ngf3");
     options.forceRank = true;
