@@ -44,7 +44,8 @@ cat >"$game" <<'EOF'
 EOF
 
 mkdir -p "$out"
-rm -f "$out"/*.png
+# The database sheet's picture needs the masters file and stays when it is missing.
+find "$out" -name '*.png' ! -name dialog-database.png -delete
 shot() {
     local name=$1
     shift
@@ -60,6 +61,24 @@ shot window-buttons --size 480x640 --layout 1
 for dialog in details moves comment save levels options book setup setup-details; do
     shot "dialog-$dialog" --dialog "$dialog"
 done
+
+# The database sheet over a small database of real games, sorted by White.
+database="$work/documents/Masters.pgn"
+masters="$root/../shared/data/pgn/masters-111k.pgn"
+if [[ -f "$masters" ]]; then
+    awk '/^\[Event /{ if (++games > 40) exit } { print }' "$masters" >"$database"
+    cat >"$VELMORAK_CONFIG" <<SETTINGS
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\Settings]
+"MostRecentDatabaseFilename"="$database"
+"nDatabaseSortMode"=dword:00000002
+SETTINGS
+    shot dialog-database --dialog database
+    rm -f "$VELMORAK_CONFIG"
+else
+    echo "no $masters: the database sheet's picture is kept as it was" >&2
+fi
 
 if command -v optipng >/dev/null; then
     optipng -quiet -o2 "$out"/*.png
