@@ -182,6 +182,7 @@ QWidget* DatabaseDialog::makeGamesPage()
     connect(m_player, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_rows.setQuickFilter(toBytes(text));
         m_model->reload();
+        showCount();
         selectShownGame();
     });
     connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
@@ -214,12 +215,22 @@ void DatabaseDialog::showAll()
     const bool indexing = m_session.indexing();
     m_progress->setVisible(indexing);
     m_cancel->setVisible(indexing);
-    m_count->setText(QStringLiteral("%1 games")
-                         .arg(indexing ? m_session.indexProgress().games
-                                       : qint64(m_session.database().getEntries().size())));
+    showCount();
     selectShownGame();
     if (m_pages->currentIndex() == 1 || m_pages->currentIndex() == 2)
         showSelectedGame();
+}
+
+void DatabaseDialog::showCount()
+{
+    qint64 all = m_session.indexing() ? m_session.indexProgress().games
+                                      : qint64(m_session.database().getEntries().size());
+    const qint64 shown = m_rows.rowCount();
+    // While indexing, the rows lag the count by a batch: not a filter.
+    if (m_session.indexing() && m_rows.quickFilter().empty())
+        all = shown;
+    m_count->setText(shown == all ? QStringLiteral("%1 games").arg(all)
+                                  : QStringLiteral("%1 of %2 games").arg(shown).arg(all));
 }
 
 void DatabaseDialog::poll()
@@ -236,9 +247,9 @@ void DatabaseDialog::poll()
     const IndexProgress progress = m_session.indexProgress();
     if (progress.bytesTotal > 0)
         m_progress->setValue(int(progress.bytesRead * kProgressSteps / progress.bytesTotal));
-    m_count->setText(QStringLiteral("%1 games").arg(progress.games));
     const bool hadRows = m_model->rowCount() > 0;
     m_model->grow();
+    showCount();
     // The first game is the one chosen until the user picks another.
     if (!hadRows && m_model->rowCount() > 0 && !m_table->selectionModel()->hasSelection())
         m_table->setCurrentIndex(m_model->index(0, 0));

@@ -60,6 +60,8 @@ private:
 
     // Every page shown again from the session (after a change of file, order or filter).
     void showAll();
+    // "N games", or "N of M games" while a filter hides some.
+    void showCount();
     // While the file is being indexed: the rows so far and the progress; the sorted list
     // once it is complete.
     void poll();
