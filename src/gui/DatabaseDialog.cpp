@@ -51,6 +51,14 @@ std::string yearText(const QSpinBox* field)
     return field->value() == field->minimum() ? std::string() : std::to_string(field->value());
 }
 
+// A row of several widgets whose label's mnemonic goes to `buddy`.
+void addRowFor(QFormLayout* form, const QString& label, QLayout* row, QWidget* buddy)
+{
+    auto* text = new QLabel(label);
+    text->setBuddy(buddy);
+    form->addRow(text, row);
+}
+
 void setYear(QSpinBox* field, const std::string& text)
 {
     bool ok = false;
@@ -360,8 +368,7 @@ QWidget* DatabaseDialog::makeInfoPage()
     auto* tagRow = new QHBoxLayout;
     tagRow->addWidget(m_infoTag);
     tagRow->addWidget(m_infoValue, 1);
-    form->addRow(QStringLiteral("&Tag:"), tagRow);
-    qobject_cast<QLabel*>(form->labelForField(tagRow))->setBuddy(m_infoTag);
+    addRowFor(form, QStringLiteral("&Tag:"), tagRow, m_infoTag);
     m_infoNumber = makeNumberField(page);
     auto* remove = new QPushButton(QStringLiteral("&Delete game"), page);
     remove->setAutoDefault(false);
@@ -369,8 +376,7 @@ QWidget* DatabaseDialog::makeInfoPage()
     numberRow->addWidget(m_infoNumber);
     numberRow->addStretch(1);
     numberRow->addWidget(remove);
-    form->addRow(QStringLiteral("&Nr.:"), numberRow);
-    qobject_cast<QLabel*>(form->labelForField(numberRow))->setBuddy(m_infoNumber);
+    addRowFor(form, QStringLiteral("&Nr.:"), numberRow, m_infoNumber);
     connect(m_infoTag, &QComboBox::currentIndexChanged, this,
         [this](int index) { m_infoValue->setText(m_infoTag->itemData(index).toString()); });
     connect(remove, &QPushButton::clicked, this, [this] { deleteGame(false); });
@@ -483,8 +489,7 @@ QWidget* DatabaseDialog::makeFindPage()
     m_yearTo->setAccessibleName(QStringLiteral("Year to"));
     years->insertWidget(1, new QLabel(QStringLiteral("to"), page));
     years->addStretch(1);
-    form->addRow(QStringLiteral("&Year from:"), years);
-    qobject_cast<QLabel*>(form->labelForField(years))->setBuddy(m_yearFrom);
+    addRowFor(form, QStringLiteral("&Year from:"), years, m_yearFrom);
     auto* results = new QHBoxLayout;
     const char* resultLabels[4] = { "1-0", "1/2", "0-1", "*" };
     for (int i = 0; i < 4; ++i) {
