@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include "app/GameEndTexts.h"
@@ -329,20 +330,33 @@ bool GameController::userMove(Move move, bool dragged)
 
 bool GameController::makeMove(Move move, std::int64_t timeMs, bool animate, bool byEngine)
 {
-    return enterSourceMove(byEngine ? MoveSource::Engine : MoveSource::User, move, timeMs, animate);
+    return enterMoveFrom(
+        byEngine ? MoveSource::Engine : MoveSource::User, move, timeMs, animate, true);
 }
 
-bool GameController::enterSourceMove(
-    MoveSource source, Move move, std::int64_t timeMs, bool animate)
+bool GameController::enterServerMove(Move move, std::int64_t timeMs, bool live)
 {
-    bool byEngine = source == MoveSource::Engine;
+    // The engine's line is about the position before the move.
+    stopEngine(false);
+    return enterMoveFrom(MoveSource::Server, move, timeMs, live, live);
+}
+
+bool GameController::enterMoveFrom(
+    MoveSource source, Move move, std::int64_t timeMs, bool animate, bool live)
+{
+    const bool byEngine = source == MoveSource::Engine;
+    const bool byServer = source == MoveSource::Server;
     Board& board = m_state.board;
     if (!board.isMoveLegal(move))
         return false;
+    timeMs = std::max<std::int64_t>(0, timeMs);
     std::string san = writeSan(board, move);
     int childrenBefore = m_state.currentNode->childCount();
-    EnteredMove entered = enterMove(*m_state.game, m_state.currentNode, move, san,
-        std::max<std::int64_t>(0, timeMs), VariationMode(m_options.variationMode), *m_linePrompts);
+    // The server decides the game: its move continues the main line, never asking.
+    const VariationMode mode =
+        byServer ? VariationMode::AddMainLine : VariationMode(m_options.variationMode);
+    EnteredMove entered =
+        enterMove(*m_state.game, m_state.currentNode, move, san, timeMs, mode, *m_linePrompts);
     if (entered.newDefault) {
         m_options.variationMode = int(*entered.newDefault);
         if (const OptionSpec* option = AppSettings::find(kVariationModeOption))
@@ -364,25 +378,38 @@ bool GameController::enterSourceMove(
         forgetCoach();
     m_state.lastMove = move;
     m_state.currentNode = entered.node;
+    if (byServer)
+        entered.node->setTime(timeMs);
     // The autosave sees the position before the move: the mover gets the owner's name.
-    if (entered.created)
+    if (live && (entered.created || byServer))
         autosave(true);
     m_view.setCommandEnabled(ControllerCommand::TakeBack, true);
     m_view.setCommandEnabled(ControllerCommand::NextMove, m_state.currentNode->childCount() > 0);
 
     Board before = board;
-    addTime(isBlackMover(before), std::max<std::int64_t>(0, timeMs));
+    addTime(isBlackMover(before), timeMs);
     board.makeMove(move);
     ++m_state.plyNumber;
 
     if (byEngine || AnnounceMode(m_options.announceMode) == AnnounceMode::All)
         m_state.moveStartTick = 0;
-    m_sounds.announceMadeMove(source, move, before, san, m_state.dgtConnected);
+    // A server's moves come while the user may read a dialog: they are entered, but neither
+    // drawn nor spoken under it; a fast observed game is not spoken move upon move.
+    const bool shown = live && !(byServer && dialogOpen());
+    const bool spoken = shown &&
+        !(byServer && m_state.observeMode && m_lastServerAnnounce != 0 &&
+            now() - m_lastServerAnnounce < kServerAnnounceMs);
+    if (spoken) {
+        m_sounds.announceMadeMove(source, move, before, san, m_state.dgtConnected);
+        if (byServer)
+            m_lastServerAnnounce = now();
+    }
     if (byEngine || m_state.serverGameMode || m_state.observeMode)
         m_state.moveStartTick = now();
 
     m_view.moveEntered(*m_state.currentNode);
-    m_view.drawMove(move, animate, m_options.sound, byEngine);
+    if (shown)
+        m_view.drawMove(move, animate, m_options.sound, byEngine);
     m_view.positionChanged(board);
     m_state.showLevelLine = false;
     if (m_state.analysisMode && m_engine.isBusy())
@@ -1116,6 +1143,36 @@ void GameController::takeBackMove(bool animate)
     Move takenBack = node->move();
     unmakeOne();
     afterTakeBack(animate, takenBack, 1);
+}
+
+void GameController::serverTakeBack(int plies)
+{
+    if (plies <= 0)
+        return;
+    stopEngine(false);
+    int taken = 0;
+    while (taken < plies && m_state.currentNode->parent()) {
+        unmakeOne();
+        ++taken;
+    }
+    if (taken > 0)
+        afterTakeBack(false, NoMove, taken);
+}
+
+void GameController::correctUsedTime(bool black, std::int64_t deltaMs)
+{
+    std::int64_t& used = black ? m_state.blackTimeUsed : m_state.whiteTimeUsed;
+    std::int64_t corrected = 0;
+    // A server's figures are outside input: saturate instead of wrapping round.
+    if (__builtin_add_overflow(used, deltaMs, &corrected))
+        corrected = deltaMs > 0 ? std::numeric_limits<std::int64_t>::max() : 0;
+    used = std::max<std::int64_t>(0, corrected);
+}
+
+void GameController::setCurrentMoveTime(std::int64_t ms)
+{
+    if (m_state.currentNode->parent())
+        m_state.currentNode->setTime(std::max<std::int64_t>(0, ms));
 }
 
 void GameController::takeBackPlies(int count)

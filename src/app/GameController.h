@@ -67,6 +67,8 @@ inline constexpr Clock::TimerId kFlagTimer = 110;
 inline constexpr int kFlagCheckMs = 250;
 // While analysing, steps closer together than this are dropped: each restarts the engine.
 inline constexpr std::int64_t kAnalysisStepMs = 1000;
+// While observing, at most one of the server's moves is spoken in this time.
+inline constexpr std::int64_t kServerAnnounceMs = 200;
 // The coach speaks when the engine's score rose by more than this (centipawns)...
 inline constexpr int kCoachJump = 230;
 // ...unless either score is already this clear.
@@ -149,9 +151,28 @@ public:
     bool makeMove(Move move, std::int64_t timeMs, bool animate, bool byEngine);
     // A move from one of the game's sources, checked, entered, drawn and announced as that
     // source's (makeMove for the user and the engine). False when refused.
-    bool enterSourceMove(MoveSource source, Move move, std::int64_t timeMs, bool animate);
+    bool enterSourceMove(MoveSource source, Move move, std::int64_t timeMs, bool animate)
+    {
+        return enterMoveFrom(source, move, timeMs, animate, true);
+    }
     // "Move now!".
     void moveNow();
+
+    // --- A game on a chess server (the server session) -------------------------------------
+    // A move the server reports, entered as "Add main line" without a question: a child that
+    // already holds it becomes the main continuation. `live`: reported as it is played (not
+    // read from a move list): autosaved, sounded and drawn, except that nothing is drawn or
+    // spoken under an open dialog and, while observing, at most one move is spoken every
+    // 200 ms. False when the move is illegal here.
+    bool enterServerMove(Move move, std::int64_t timeMs, bool live);
+    // The server took `plies` half-moves back: taken back here without the take-back guard,
+    // the game or the observation going on. Nothing for plies <= 0.
+    void serverTakeBack(int plies);
+    // The server's clock against ours: `deltaMs` more (or, negative, less) of a side's time
+    // counts as used; the used time never falls below 0.
+    void correctUsedTime(bool black, std::int64_t deltaMs);
+    // The time the server gives for the current node's move.
+    void setCurrentMoveTime(std::int64_t ms);
     // Tests the current position; shows, comments and records the result. Returns the code.
     GameEndCode checkGameEnd();
     // With "Lose on time" on, in a blitz or tournament game played here (no analysis,
@@ -326,6 +347,9 @@ private:
     void afterTakeBack(bool animate, Move takenBack, int plies);
     void updateNavigationCommands();
     void addTime(bool black, std::int64_t ms);
+    // enterSourceMove; `live` false for a server's move read from a move list: neither
+    // autosaved, sounded nor drawn.
+    bool enterMoveFrom(MoveSource source, Move move, std::int64_t timeMs, bool animate, bool live);
     std::string startFen() const;
     void setEmptyGame();
 
@@ -364,6 +388,8 @@ private:
     ControllerState m_state;
     LevelRecord m_level;
     bool m_loseOnTime = false;
+    // When a server's move was last spoken.
+    std::int64_t m_lastServerAnnounce = 0;
     AutosaveWriter m_autosave;
     DgtClockTexts m_dgtClock;
     ServerLink* m_server = nullptr;
