@@ -147,7 +147,7 @@ bool ServerDispatcher::handleNewLineGame(std::string_view line)
     if (m_flags.bLoadingGame)
         return false;
     const std::array<std::pair<const std::string*, ServerLineKind>, 10> kinds { {
-        { &m_dialect.sStyle12Line, ServerLineKind::Style12 },
+        { &m_dialect.sStyle12Line, ServerLineKind::BoardLine },
         { &m_dialect.sTakebackRequest, ServerLineKind::TakebackRequest },
         { &m_dialect.sTakebackDeclined, ServerLineKind::TakebackDeclined },
         { &m_dialect.sDrawOffer, ServerLineKind::DrawOffer },
@@ -156,7 +156,7 @@ bool ServerDispatcher::handleNewLineGame(std::string_view line)
         { &m_dialect.sAbortDeclined, ServerLineKind::AbortDeclined },
         { &m_dialect.sAdjournRequest, ServerLineKind::AdjournRequest },
         { &m_dialect.sAdjournDeclined, ServerLineKind::AdjournDeclined },
-        { &m_dialect.sAmbiguousMove, ServerLineKind::AmbiguousMove },
+        { &m_dialect.sAmbiguousMove, ServerLineKind::MoveAmbiguous },
     } };
     for (const auto& [pattern, kind] : kinds)
         if (match(line, *pattern))
@@ -180,7 +180,7 @@ bool ServerDispatcher::handleNewLineObserve(std::string_view line)
     if (reportResult(ServerLineKind::ObservedGameResult, line))
         return true;
     if (!m_flags.bLoadingGame && match(line, m_dialect.sStyle12Line))
-        return report(ServerLineKind::ObservedStyle12, line);
+        return report(ServerLineKind::ObservedBoardLine, line);
     return false;
 }
 

@@ -39,8 +39,8 @@ std::string_view serverLineKindName(ServerLineKind kind)
         return "RatingAdjust";
     case ServerLineKind::GameResult:
         return "GameResult";
-    case ServerLineKind::Style12:
-        return "Style12";
+    case ServerLineKind::BoardLine:
+        return "BoardLine";
     case ServerLineKind::TakebackRequest:
         return "TakebackRequest";
     case ServerLineKind::TakebackDeclined:
@@ -57,8 +57,8 @@ std::string_view serverLineKindName(ServerLineKind kind)
         return "AdjournRequest";
     case ServerLineKind::AdjournDeclined:
         return "AdjournDeclined";
-    case ServerLineKind::AmbiguousMove:
-        return "AmbiguousMove";
+    case ServerLineKind::MoveAmbiguous:
+        return "MoveAmbiguous";
     case ServerLineKind::NoSuchGame:
         return "NoSuchGame";
     case ServerLineKind::ObserveStart:
@@ -67,8 +67,8 @@ std::string_view serverLineKindName(ServerLineKind kind)
         return "ObserveStop";
     case ServerLineKind::ObservedGameResult:
         return "ObservedGameResult";
-    case ServerLineKind::ObservedStyle12:
-        return "ObservedStyle12";
+    case ServerLineKind::ObservedBoardLine:
+        return "ObservedBoardLine";
     case ServerLineKind::StoredEnd:
         return "StoredEnd";
     case ServerLineKind::StoredNone:

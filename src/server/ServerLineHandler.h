@@ -27,7 +27,7 @@ enum class ServerLineKind {
     GameContinue, // sGameContinue
     RatingAdjust, // sRatingAdjust
     GameResult, // a result line in server-game mode; `result` is set
-    Style12, // sStyle12Line in server-game mode
+    BoardLine, // sStyle12Line in server-game mode
     TakebackRequest, // sTakebackRequest
     TakebackDeclined, // sTakebackDeclined
     DrawOffer, // sDrawOffer
@@ -36,12 +36,12 @@ enum class ServerLineKind {
     AbortDeclined, // sAbortDeclined
     AdjournRequest, // sAdjournRequest
     AdjournDeclined, // sAdjournDeclined
-    AmbiguousMove, // sAmbiguousMove
+    MoveAmbiguous, // sAmbiguousMove
     NoSuchGame, // sNoSuchGame while a game is loaded
     ObserveStart, // sObserveStart
     ObserveStop, // sObserveStop in observe mode
     ObservedGameResult, // a result line in observe mode; `result` is set
-    ObservedStyle12, // sStyle12Line in observe mode
+    ObservedBoardLine, // sStyle12Line in observe mode
     StoredEnd, // the prompt ending the adjourned list
     StoredNone, // sStoredNone
     StoredLine, // sStoredLine
@@ -79,7 +79,7 @@ enum class ServerLineKind {
     ChannelLine, // sChannelLine
 };
 
-// The short name of a kind ("Style12"), for logs and tests.
+// The short name of a kind ("BoardLine"), for logs and tests.
 std::string_view serverLineKindName(ServerLineKind kind);
 
 // One recognised line as handed to the handler; valid only during the call.
