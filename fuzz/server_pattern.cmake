@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(server_pattern server/ServerPatternFuzz.cpp)

@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(server_style12 server/Style12Fuzz.cpp)
