@@ -56,6 +56,7 @@ struct StreamCase {
 };
 
 const std::string k70(70, 'a');
+const std::string kHuge(ServerLineAssembler::kMaxLineLength + 100, 'x');
 
 class ServerLineAssemblerChunks : public ::testing::TestWithParam<std::size_t> { };
 
@@ -86,6 +87,9 @@ TEST_P(ServerLineAssemblerChunks, AssemblesTheSameLinesFromAnyChunkSize)
         { "stray NUL bytes are dropped", "a\0b\n"s, { line("ab") } },
         { "without timeseal the request is text", "[G]\n[G]\0\n"s, { line("[G]"), line("[G]") },
             false },
+        { "an overlong line is cut, a request after the cut still heard", kHuge + "[G]\0\nnext\n"s,
+            { kRequest, line(kHuge.substr(0, ServerLineAssembler::kMaxLineLength)),
+                line("next") } },
     };
     for (const StreamCase& row : cases)
         EXPECT_EQ(assemble(row.bytes, GetParam(), row.timeseal), row.items) << row.name;
@@ -123,15 +127,6 @@ TEST_P(ServerLineAssemblerChunks, ReadsRealServerTranscriptsAlike)
 INSTANTIATE_TEST_SUITE_P(
     ChunkSizes, ServerLineAssemblerChunks, ::testing::Values(0, 1, 2, 3, 7, 64));
 
-TEST(ServerLineAssembler, CutsOverlongLinesAndStillHearsTheRequest)
-{
-    ServerLineAssembler assembler("fics% ", true);
-    const std::string huge(ServerLineAssembler::kMaxLineLength + 100, 'x');
-    EXPECT_EQ(assemble(assembler, huge + "[G]"s + '\0' + "\nnext\n", 7),
-        (Items {
-            kRequest, line(huge.substr(0, ServerLineAssembler::kMaxLineLength)), line("next") }));
-}
-
 TEST(ServerLineAssembler, ResetForgetsEverythingOfTheLastConnection)
 {
     ServerLineAssembler assembler("fics% ");
@@ -140,12 +135,4 @@ TEST(ServerLineAssembler, ResetForgetsEverythingOfTheLastConnection)
     assembler.reset();
     EXPECT_FALSE(assembler.hasInput());
     EXPECT_EQ(assemble(assembler, "fics% ", 0), Items { line("fics% ") });
-}
-
-TEST(ServerLineAssembler, FollowsTheDialectsPrompt)
-{
-    ServerLineAssembler assembler("fics% ");
-    assembler.setPrompt("aics% ");
-    EXPECT_EQ(assemble(assembler, "fics% aics% \naics% ", 1),
-        (Items { line("fics% aics% "), line("aics% ") }));
 }
