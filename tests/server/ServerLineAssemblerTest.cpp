@@ -79,6 +79,7 @@ TEST_P(ServerLineAssemblerChunks, AssemblesTheSameLinesFromAnyChunkSize)
         { "a line of 69 characters is not held", k70.substr(1) + "\n", { line(k70.substr(1)) } },
         { "a long board line is not held", "<12>" + k70 + "\n", { line("<12>" + k70) } },
         { "the timeseal request as a line", "[G]\n\rok\n", { kRequest, line("ok") } },
+        { "the request after a prompt", "fics% [G]\n", { line("fics% "), kRequest } },
         { "the request with a blank is text", "[G] \n", { line("[G] ") } },
         { "the request inside text", "fics% [G]\0ab[G]\0cd\n"s,
             { line("fics% "), kRequest, kRequest, line("abcd") } },
