@@ -34,10 +34,6 @@ void ServerLineAssembler::setPrompt(std::string prompt)
 
 void ServerLineAssembler::splitServerText(std::string_view bytes)
 {
-    if (m_next > 0 && m_next == m_queue.size()) {
-        m_queue.clear();
-        m_next = 0;
-    }
     for (char c : bytes) {
         switch (c) {
         case '\r':
