@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(server_lines server/ServerLinesFuzz.cpp)
