@@ -73,8 +73,7 @@ TEST(BoardArtwork, TheMovedPieceShowsThroughTheLastMoveArrow)
 {
     WindowHarness h;
     auto& w = h.window();
-    h.enter("g1 f3");
-    ASSERT_TRUE(h.waitForWhiteToMove());
+    h.play("g1 f3");
     ASSERT_FALSE(w.boardView().arrowPolygon().empty());
     // The arrow's tip lies on the square where the engine's piece landed.
     const BoardView& view = w.boardView();

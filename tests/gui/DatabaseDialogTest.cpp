@@ -1,3 +1,4 @@
+// The dialogs over the open database: Save game, and the sheet of its games.
 #include "gui/DatabaseDialog.h"
 
 #include <QApplication>
@@ -5,16 +6,60 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableView>
 
 #include <gtest/gtest.h>
 
 #include "WindowHarness.h"
+#include "gui/SaveGameDialog.h"
+#include "support/PgnFiles.h"
 
 using velmorak::test::WindowHarness;
 using namespace velmorak;
 
 namespace {
+
+TEST(SaveGameDialog, ANewDatabaseThenTheCurrentOneThenAReplace)
+{
+    WindowHarness h;
+    h.answerOk = true;
+    h.play("e2 e4");
+    const std::string file = h.folder().file("mine.pgn");
+
+    // Runs the dialog from its command, presses `press` and answers the dialogs it opens.
+    auto save = [&](const QString& press, bool expectCurrent) {
+        h.runDialog(cmd::kSaveGame, QStringLiteral("Save game"), [&](QWidget& widget) {
+            auto& dialog = static_cast<gui::SaveGameDialog&>(widget);
+            EXPECT_EQ(dialog.currentButton()->isVisible(), expectCurrent);
+            EXPECT_EQ(dialog.replaceButton()->isVisible(), expectCurrent);
+            h.whenDialogShows(QStringLiteral("New database"),
+                [&](QWidget& files) { WindowHarness::chooseFile(files, file); });
+            h.whenDialogShows(QStringLiteral("Game details"),
+                [](QWidget& details) { QMetaObject::invokeMethod(&details, "accept"); });
+            WindowHarness::click(dialog, press);
+            // A save closes the dialog; a dialog still open is closed here.
+            if (dialog.isVisible())
+                dialog.reject();
+        });
+    };
+    save(QStringLiteral("&New database"), false);
+    EXPECT_EQ(readableGames(file), 1);
+
+    // Opened, it is the current database, its first game selected.
+    h.whenDialogShows(QStringLiteral("Select database"),
+        [&](QWidget& files) { WindowHarness::chooseFile(files, file); });
+    h.window().runCommand(cmd::kSelectDatabase);
+    ASSERT_TRUE(h.window().controller().databases().isOpen());
+    save(QStringLiteral("mine.pgn"), true);
+    EXPECT_EQ(readableGames(file), 2);
+    save(QStringLiteral("Replace game in mine.pgn"), true);
+    EXPECT_EQ(readableGames(file), 2) << "replaced, not added";
+    const QStringList asked = h.takeMessages();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].startsWith(QStringLiteral("Replace game 1 (root - Velmorak")))
+        << asked[0].toStdString();
+}
 
 QString cell(const QTableView& table, int row, int column)
 {
@@ -29,7 +74,7 @@ TEST(DatabaseDialog, TheRealFileScrollsSortsNarrowsByPlayerAndLoadsTheChosenGame
     RegistrySettings& settings = h.window().application().settings();
     settings.writeString(kMostRecentDatabaseSetting, VELMORAK_DATA_DIR "/pgn/masters-111k.pgn");
     QString white;
-    h.whenDialogShows(QStringLiteral("Velmorak"), [&](QWidget& widget) {
+    h.runDialog(cmd::kLoadGame, QStringLiteral("Velmorak"), [&](QWidget& widget) {
         auto& sheet = dynamic_cast<gui::DatabaseDialog&>(widget);
         QTableView& table = *sheet.gamesView();
         ASSERT_TRUE(h.waitUntil([&] { return !sheet.progressBar()->isVisible(); }, 30000));
@@ -54,24 +99,22 @@ TEST(DatabaseDialog, TheRealFileScrollsSortsNarrowsByPlayerAndLoadsTheChosenGame
         table.selectRow(1);
         QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
         QApplication::sendEvent(&table, &del);
-        ASSERT_EQ(h.messages.size(), 1);
-        EXPECT_TRUE(
-            h.messages[0].startsWith(QStringLiteral("Delete game %1 (").arg(cell(table, 1, 0))));
-        h.messages.clear();
+        const QStringList asked = h.takeMessages();
+        EXPECT_TRUE(asked.size() == 1 &&
+            asked[0].startsWith(QStringLiteral("Delete game %1 (").arg(cell(table, 1, 0))));
 
         table.setColumnWidth(1, 123);
         white = cell(table, 1, 1);
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(&table, &enter);
     });
-    h.window().runCommand(cmd::kLoadGame);
     EXPECT_EQ(QString::fromStdString(h.window().controller().game().white()), white);
     std::string widths;
     settings.readString("IDC_GAMESLIST", widths);
     EXPECT_NE(widths.find(",123,"), std::string::npos) << widths;
 
     // Close leaves the game on the board; the sheet keeps the order chosen.
-    h.whenDialogShows(QStringLiteral("Velmorak"), [](QWidget& sheet) {
+    h.runDialog(cmd::kLoadGame, QStringLiteral("Velmorak"), [](QWidget& sheet) {
         EXPECT_EQ(dynamic_cast<gui::DatabaseDialog&>(sheet)
                       .gamesView()
                       ->horizontalHeader()
@@ -79,7 +122,6 @@ TEST(DatabaseDialog, TheRealFileScrollsSortsNarrowsByPlayerAndLoadsTheChosenGame
             1);
         static_cast<QDialog&>(sheet).reject();
     });
-    h.window().runCommand(cmd::kLoadGame);
     EXPECT_EQ(QString::fromStdString(h.window().controller().game().white()), white);
 }
 

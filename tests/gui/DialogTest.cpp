@@ -1,15 +1,35 @@
+// The window's dialogs, each run from its command as a user runs it.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "WindowHarness.h"
+#include "engine/BookSettings.h"
+#include "gui/ChessDialog.h"
+#include "gui/CommentMoveDialog.h"
 #include "gui/DialogGallery.h"
 #include "gui/Manual.h"
+#include "gui/MovesDialog.h"
+#include "gui/OptionsDialog.h"
+#include "platform/SettingsFileStore.h"
+#include "present/CommandTable.h"
+#include "record/CGameNode.h"
+#include "settings/RegistrySettings.h"
 
 using velmorak::test::WindowHarness;
 using namespace velmorak;
@@ -32,9 +52,7 @@ struct ManualRecorder {
 TEST(Dialogs, EachHoldsTheGameStillAndOpensItsOwnPageOfTheManual)
 {
     WindowHarness h;
-    // A move to comment.
-    h.enter("e2 e4");
-    ASSERT_TRUE(h.waitForWhiteToMove());
+    h.play("e2 e4"); // a move to comment
     ManualRecorder manual;
     QFile page(VELMORAK_BIN_DIR "/Velmorak.htm");
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
@@ -62,17 +80,345 @@ TEST(Dialogs, EachHoldsTheGameStillAndOpensItsOwnPageOfTheManual)
 TEST(Dialogs, AboutTellsTheEngineAndTheBook)
 {
     WindowHarness h;
-    bool shown = false;
-    h.whenDialogShows(QStringLiteral("Velmorak"), [&](QWidget& dialog) {
-        shown = true;
+    h.runDialog(cmd::kAbout, QStringLiteral("Velmorak"), [&](QWidget& dialog) {
         const auto* text = dialog.findChild<QLabel*>(QStringLiteral("aboutText"));
         ASSERT_NE(text, nullptr);
         EXPECT_TRUE(text->text().contains(
             QString::fromStdString("Chessengine " + h.window().application().host().engineName())));
         static_cast<QDialog&>(dialog).accept();
     });
-    h.window().runCommand(cmd::kAbout);
-    EXPECT_TRUE(shown);
+}
+
+// The window with a game of a main line and one variation, at its end (1... Nc6).
+struct MovesFixture {
+    MovesFixture()
+    {
+        h.openFile("lines.pgn", "[White \"Anna\"]\n1. e4 e5 (1... c5 2. Nf3) 2. Nf3 Nc6 *\n");
+    }
+    // Runs the dialog from its command; `act` works in it before it is closed by `close`.
+    void run(std::function<void(gui::MovesDialog&)> act, bool ok)
+    {
+        h.runDialog(cmd::kGameMoves, QStringLiteral("Moves"), [&](QWidget& widget) {
+            auto& dialog = static_cast<gui::MovesDialog&>(widget);
+            act(dialog);
+            ok ? dialog.accept() : dialog.reject();
+        });
+    }
+    QString selection(gui::MovesDialog& dialog)
+    {
+        // A line break inside the selection reads as the space it stands for.
+        return dialog.textView()->textCursor().selectedText().replace(
+            QChar::ParagraphSeparator, u' ');
+    }
+    WindowHarness h;
+};
+
+TEST(MovesDialog, ShowsTheCurrentMoveAndOkGoesToTheOneSelected)
+{
+    MovesFixture f;
+    CGameNode* e5 = f.h.window().controller().game().root()->child(0)->child(0);
+    f.run(
+        [&](gui::MovesDialog& dialog) {
+            EXPECT_EQ(f.selection(dialog), QStringLiteral("Nc6"));
+            QTest::keyClick(dialog.textView(), Qt::Key_Left);
+            EXPECT_EQ(f.selection(dialog), QStringLiteral("2. Nf3"));
+            // Reading order: the variation's moves come between e5 and 2. Nf3.
+            QTest::keyClick(dialog.textView(), Qt::Key_Left);
+            EXPECT_EQ(f.selection(dialog), QStringLiteral("2. Nf3"));
+            QTest::keyClick(dialog.textView(), Qt::Key_Left);
+            EXPECT_EQ(f.selection(dialog), QStringLiteral("1.. c5"));
+            QTest::keyClick(dialog.textView(), Qt::Key_Left);
+            EXPECT_EQ(f.selection(dialog), QStringLiteral("e5"));
+        },
+        true);
+    EXPECT_EQ(f.h.window().controller().currentNode(), e5);
+
+    // Cancel goes nowhere.
+    f.run(
+        [&](gui::MovesDialog& dialog) { QTest::keyClick(dialog.textView(), Qt::Key_Left); }, false);
+    EXPECT_EQ(f.h.window().controller().currentNode(), e5);
+}
+
+TEST(MovesDialog, ATapSelectsTheWholeMoveAndThePartsShownAreStored)
+{
+    MovesFixture f;
+    f.run(
+        [&](gui::MovesDialog& dialog) {
+            // The caret put just before the line's "2. Nf3".
+            QPlainTextEdit* text = dialog.textView();
+            const int at = text->toPlainText().indexOf(QStringLiteral("2. Nf3)"));
+            QTextCursor cursor = text->textCursor();
+            cursor.setPosition(at);
+            text->setTextCursor(cursor);
+            EXPECT_TRUE(WindowHarness::waitUntil(
+                [&] { return f.selection(dialog) == QStringLiteral("2. Nf3"); }, 2000));
+            EXPECT_EQ(text->textCursor().selectionStart(), at);
+
+            for (auto* box : dialog.findChildren<QCheckBox*>())
+                if (box->text() == QStringLiteral("&Lines"))
+                    box->setChecked(false);
+            EXPECT_FALSE(text->toPlainText().contains(u'('));
+            EXPECT_EQ(f.selection(dialog), QStringLiteral("Nc6")) << "a move no longer shown";
+        },
+        false);
+    SettingsFileStore store(f.h.settingsPath());
+    int lines = 1;
+    EXPECT_TRUE(RegistrySettings(store).readInt("IDC_CBGAMEVARIATIONS", lines));
+    EXPECT_EQ(lines, 0);
+}
+
+TEST(CommentMoveDialog, AnnotatesTheMoveAndSaysWhenThereIsNone)
+{
+    WindowHarness h;
+    h.window().runCommand(cmd::kCommentMove);
+    EXPECT_EQ(h.takeMessages(), QStringList { "Not possible in starting position." });
+
+    h.play("e2 e4");
+    CGameNode* answer = h.window().controller().currentNode();
+    h.runDialog(cmd::kCommentMove, QStringLiteral("Comment move"), [&](QWidget& widget) {
+        auto& dialog = static_cast<gui::CommentMoveDialog&>(widget);
+        const QString before = dialog.moveLabel()->text();
+        WindowHarness::click(dialog, QStringLiteral("!?"));
+        EXPECT_EQ(dialog.moveLabel()->text(), before + QStringLiteral("!?"));
+        dialog.commentField()->setPlainText(QStringLiteral("a sound reply {really}"));
+        // Escape closes as OK does: nothing typed is lost.
+        dialog.reject();
+    });
+    EXPECT_EQ(answer->comment(), "a sound reply {really)");
+    EXPECT_EQ(answer->nag(), 5);
+}
+
+TEST(GameDetailsDialog, WritesWhatWasEditedAndKeepsTheRest)
+{
+    WindowHarness h;
+    h.openFile("odd.pgn",
+        "[Event \"Club\"]\n[White \"Anna\"]\n[Black \"Ben\"]\n[Result \"+/-\"]\n[Round "
+        "\"3\"]\n\n1. e4 *\n");
+    CPgnGame& game = h.window().controller().game();
+    ASSERT_EQ(game.white(), "Anna");
+
+    auto run = [&](std::function<void(QWidget&)> fill, bool ok) {
+        h.runDialog(cmd::kGameDetails, QStringLiteral("Game details"), [&](QWidget& dialog) {
+            fill(dialog);
+            ok ? static_cast<QDialog&>(dialog).accept() : static_cast<QDialog&>(dialog).reject();
+        });
+    };
+    run(
+        [](QWidget& dialog) {
+            auto boxes = dialog.findChildren<QComboBox*>();
+            boxes[1]->setEditText(QStringLiteral("Bernd"));
+            QComboBox* tag = boxes[3];
+            auto* value = dialog.findChildren<QLineEdit*>().back();
+            EXPECT_EQ(tag->currentText(), QStringLiteral("Round"));
+            EXPECT_EQ(value->text(), QStringLiteral("3"));
+            tag->setEditText(QStringLiteral("Annotator"));
+            value->setText(QStringLiteral("Carla"));
+            emit value->textEdited(value->text());
+        },
+        true);
+    EXPECT_EQ(game.black(), "Bernd");
+    EXPECT_EQ(game.getTag("Annotator"), "Carla");
+    EXPECT_EQ(game.result(), "+/-") << "a result nobody touched stays";
+    EXPECT_EQ(game.getTag("Round"), "3");
+
+    // A tag name a PGN file cannot carry is refused; Cancel writes nothing.
+    run(
+        [&](QWidget& dialog) {
+            dialog.findChildren<QComboBox*>()[0]->setEditText(QStringLiteral("Zed"));
+            dialog.findChildren<QComboBox*>()[3]->setEditText(QStringLiteral("My Tag"));
+            auto* value = dialog.findChildren<QLineEdit*>().back();
+            value->setText(QStringLiteral("x"));
+            emit value->textEdited(value->text());
+        },
+        false);
+    EXPECT_EQ(h.takeMessages(),
+        QStringList { "'My Tag' cannot be a tag name: use letters, digits and '_'" });
+    EXPECT_EQ(game.white(), "Anna");
+    EXPECT_FALSE(game.hasTag("My Tag"));
+}
+
+// What the settings file holds now, as the next start reads it.
+std::optional<RegistryValue> stored(WindowHarness& h, std::string_view name)
+{
+    return SettingsFileStore(h.settingsPath()).readValue(name);
+}
+
+TEST(OptionsDialog, EachChangeIsStoredAndShownAtOnceAndTheDefaultsComeBack)
+{
+    WindowHarness h;
+    gui::MainWindow& w = h.window();
+    h.runDialog(cmd::kOptions, QStringLiteral("Options"), [&](QWidget& dialog) {
+        auto* legal = dialog.findChild<QCheckBox*>(QStringLiteral("IDC_CBHIGHLIGHTLEGALMOVES"));
+        auto* animation = dialog.findChild<QComboBox*>(QStringLiteral("IDC_CBANIMATION"));
+        auto* pieces = dialog.findChild<QComboBox*>(QStringLiteral("IDC_CBPIECESET"));
+        auto* engines = dialog.findChild<QComboBox*>(QStringLiteral("IDC_CBENGINE"));
+        ASSERT_TRUE(legal && animation && pieces && engines);
+
+        legal->click();
+        EXPECT_EQ(stored(h, "IDC_CBHIGHLIGHTLEGALMOVES"), RegistryValue::dword(1));
+        EXPECT_TRUE(w.moveInput().options().highlightLegalMoves);
+
+        animation->setCurrentIndex(3);
+        emit animation->activated(3);
+        EXPECT_EQ(stored(h, "IDC_CBANIMATION"), RegistryValue::dword(3));
+
+        pieces->setCurrentIndex(5);
+        emit pieces->activated(5);
+        EXPECT_EQ(stored(h, "IDC_CBPIECESET"), RegistryValue::dword(5));
+        EXPECT_EQ(w.boardWidget().artwork().pieceSet(), 5);
+        auto* preview = static_cast<gui::OptionsDialog&>(dialog).preview();
+        ASSERT_NE(preview, nullptr);
+        EXPECT_EQ(preview->artwork().pieceSet(), 5);
+
+        // The other engine: loaded, its thread running, the title naming it.
+        const int other = engines->currentIndex() == 0 ? 1 : 0;
+        ASSERT_GT(engines->count(), 1);
+        const std::string name = engines->itemText(other).toStdString();
+        engines->setCurrentIndex(other);
+        emit engines->activated(other);
+        EXPECT_EQ(w.application().host().engineName(), name);
+        EXPECT_TRUE(w.controller().engine().isRunning());
+        EXPECT_TRUE(w.windowTitle().contains(QString::fromStdString(name))) << name;
+        // The pages are made again for the new engine's own settings.
+        QCoreApplication::processEvents();
+        legal = dialog.findChild<QCheckBox*>(QStringLiteral("IDC_CBHIGHLIGHTLEGALMOVES"));
+        pieces = dialog.findChild<QComboBox*>(QStringLiteral("IDC_CBPIECESET"));
+        ASSERT_TRUE(legal && pieces && legal->isChecked());
+        EXPECT_EQ(dialog.findChild<QWidget*>(QStringLiteral("Skill Level")) != nullptr,
+            !w.application().host().parameters().empty());
+
+        static_cast<gui::ChessDialog&>(dialog)
+            .buttons()
+            ->button(QDialogButtonBox::RestoreDefaults)
+            ->click();
+        EXPECT_FALSE(legal->isChecked());
+        EXPECT_EQ(pieces->currentIndex(), 0);
+        EXPECT_EQ(w.boardWidget().artwork().pieceSet(), 0);
+        EXPECT_EQ(stored(h, "IDC_CBANIMATION"), RegistryValue::dword(2));
+        EXPECT_EQ(stored(h, "IDC_CBENGINE"), RegistryValue::binary("", 0));
+        static_cast<QDialog&>(dialog).reject();
+    });
+    EXPECT_FALSE(w.controller().dialogOpen());
+}
+
+// Picks a predefined entry of a page as a click in its list does, sets "Lose on time" and
+// closes the sheet with `button`.
+void fill(
+    QWidget& dialog, int page, int entry, bool loseOnTime, QDialogButtonBox::StandardButton button)
+{
+    auto* tabs = dialog.findChild<QTabWidget*>();
+    tabs->setCurrentIndex(page);
+    auto* combo = tabs->widget(page)->findChild<QComboBox*>(QStringLiteral("predefined"));
+    combo->setCurrentIndex(entry);
+    emit combo->activated(entry);
+    dialog.findChild<QCheckBox*>(QStringLiteral("loseOnTime"))->setChecked(loseOnTime);
+    dialog.findChild<QDialogButtonBox*>()->button(button)->click();
+}
+
+TEST(LevelsDialog, OkGivesTheControllerTheLevelAndStoresItCancelChangesNothing)
+{
+    WindowHarness h;
+    GameController& c = h.window().controller();
+    RegistrySettings& settings = h.window().application().settings();
+    auto stored = [&](std::string_view name) {
+        int value = -1;
+        settings.readInt(name, value);
+        return value;
+    };
+    h.runDialog(cmd::kLevels, QStringLiteral("Velmorak"),
+        [](QWidget& dialog) { fill(dialog, 1, 13, true, QDialogButtonBox::Ok); }); // 3+2
+    EXPECT_EQ(levelText(c.level()), "Level 3min+2sec");
+    EXPECT_TRUE(c.loseOnTime());
+    EXPECT_EQ(stored(kLevelBlitzSecondsSetting), 180);
+    EXPECT_EQ(stored(kLevelBlitzIncrementSetting), 2);
+    bool loseOnTime = false;
+    EXPECT_TRUE(settings.readBool(kLoseOnTimeSetting, loseOnTime) && loseOnTime);
+
+    const LevelRecord before = c.level();
+    h.runDialog(cmd::kLevels, QStringLiteral("Velmorak"),
+        [](QWidget& dialog) { fill(dialog, 2, 0, false, QDialogButtonBox::Cancel); }); // Novice
+    EXPECT_EQ(c.level(), before);
+    EXPECT_TRUE(c.loseOnTime());
+    EXPECT_EQ(stored(kLevelModeSetting), kBlitzLevel);
+}
+
+TEST(BookDialog, ChosenBooksAndTheModeAreStoredAtOnceAnUnreadableOneIsRefused)
+{
+    WindowHarness h;
+    RegistrySettings& settings = h.window().application().settings();
+    auto stored = [&](std::string_view name) {
+        std::string value = "(missing)";
+        settings.readString(name, value);
+        return value;
+    };
+    const std::string book = VELMORAK_BIN_DIR "/vmbook.kbk";
+    const std::string empty = h.folder().file("empty.kbk");
+    std::ofstream { empty };
+    AppSettings& options = h.window().controller().options();
+    options.guiBook = false;
+    h.runDialog(cmd::kSelectBook, QStringLiteral("Select book"), [&](QWidget& dialog) {
+        auto choose = [&](const std::string& path) {
+            h.whenDialogShows(QStringLiteral("Select openingbook"),
+                [path](QWidget& chooser) { WindowHarness::chooseFile(chooser, path); });
+            WindowHarness::click(dialog, "&Choose...");
+        };
+        choose(book);
+        EXPECT_EQ(stored(kBookFileSetting), book);
+        EXPECT_TRUE(options.guiBook) << "the program plays from its own book";
+        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("programBook"))->text(), "vmbook");
+        choose(empty);
+        EXPECT_EQ(stored(kBookFileSetting), book) << "an unreadable book changes nothing";
+        const QStringList said = h.takeMessages();
+        EXPECT_TRUE(said.size() == 1 && said[0].contains("is empty"))
+            << said.join('|').toStdString();
+        WindowHarness::click(dialog, "No boo&k");
+        EXPECT_EQ(stored(kEngineBookFileSetting), "");
+        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("engineBook"))->text(), "none");
+        auto* mode = dialog.findChild<QComboBox*>(QStringLiteral("bookMode"));
+        mode->setCurrentIndex(3);
+        emit mode->activated(3);
+        static_cast<QDialog&>(dialog).reject();
+    });
+    int storedMode = -1;
+    settings.readInt("IDC_CBBOOKMODE", storedMode);
+    EXPECT_EQ(storedMode, 3);
+}
+
+TEST(LineDialogs, AddLineDeletesLinesAndStoresItsDefaultSelectLineFollowsTheTappedLine)
+{
+    WindowHarness h;
+    GameController& c = h.window().controller();
+    h.play("e2 e4");
+    c.backToStart();
+    h.whenDialogShows(QStringLiteral("Add line"), [&](QWidget& dialog) {
+        EXPECT_TRUE(c.dialogOpen()) << "the game stands still";
+        EXPECT_EQ(static_cast<gui::ChessDialog&>(dialog).helpAnchor(), "Velmorak.htm#AddLine");
+        WindowHarness::click(dialog, "&Delete selected");
+        EXPECT_EQ(h.takeMessages(), QStringList { "Select a line first!" });
+        dialog.findChild<QListWidget*>()->setCurrentRow(0);
+        WindowHarness::click(dialog, "&Delete selected");
+        auto* mode = dialog.findChild<QComboBox*>(QStringLiteral("defaultMode"));
+        mode->setCurrentIndex(int(VariationMode::AddLine));
+        emit mode->activated(int(VariationMode::AddLine));
+        WindowHarness::click(dialog, "Add &main line");
+    });
+    h.play("d2 d4");
+    ASSERT_EQ(c.game().root()->childCount(), 1) << "e4 was deleted";
+    int stored = -1;
+    h.window().application().settings().readInt(kVariationModeOption, stored);
+    EXPECT_EQ(stored, int(VariationMode::AddLine));
+
+    // The new default adds c4 beside d4 unasked; Forward then asks which line to follow.
+    c.backToStart();
+    h.play("c2 c4");
+    c.backToStart();
+    h.whenDialogShows(QStringLiteral("Select line"), [](QWidget& dialog) {
+        auto* lines = dialog.findChild<QListWidget*>();
+        lines->setCurrentRow(1);
+        emit lines->itemClicked(lines->item(1));
+    });
+    c.forwardMove();
+    EXPECT_EQ(c.currentNode()->san(), "c4");
 }
 
 } // namespace

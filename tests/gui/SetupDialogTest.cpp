@@ -54,7 +54,13 @@ void accept(QWidget& dialog)
 TEST(SetupDialog, PlacesMovesAndRemovesMenThenStartsTheGame)
 {
     WindowHarness h;
-    h.whenDialogShows(kSetup, [&](QWidget& dialog) {
+    h.whenDialogShows(kDetails, [&](QWidget& dialog) {
+        EXPECT_FALSE(child<QCheckBox>(dialog, "whiteShort").isEnabled());
+        child<QRadioButton>(dialog, "black").click();
+        child<QSpinBox>(dialog, "moveNumber").setValue(30);
+        QTest::keyClick(&dialog, Qt::Key_Return);
+    });
+    h.runDialog(cmd::kSetupBoard, kSetup, [&](QWidget& dialog) {
         auto& board = *dialog.findChild<gui::SetupBoardWidget*>();
         // A pawn makes room for a second queen.
         QTest::mouseClick(&board, Qt::RightButton, {}, at(board, "d7"));
@@ -71,13 +77,6 @@ TEST(SetupDialog, PlacesMovesAndRemovesMenThenStartsTheGame)
         QTest::mouseRelease(&board, Qt::LeftButton, {}, at(board, "e2"));
         accept(dialog);
     });
-    h.whenDialogShows(kDetails, [&](QWidget& dialog) {
-        EXPECT_FALSE(child<QCheckBox>(dialog, "whiteShort").isEnabled());
-        child<QRadioButton>(dialog, "black").click();
-        child<QSpinBox>(dialog, "moveNumber").setValue(30);
-        QTest::keyClick(&dialog, Qt::Key_Return);
-    });
-    h.window().runCommand(cmd::kSetupBoard);
     EXPECT_EQ(h.fen(), "rnbqkbnr/ppp1pppp/8/8/3q4/5N2/PPPPKPPP/RNBQ1B1R b kq - 0 30");
     EXPECT_EQ(h.window().controller().game().getTag("FEN"), h.fen());
 }
@@ -91,16 +90,14 @@ TEST(SetupDialog, IllegalBoardStaysOpenAndCancelLeavesTheGame)
         detailsShown = true;
         static_cast<QDialog&>(dialog).reject();
     });
-    h.whenDialogShows(kSetup, [&](QWidget& dialog) {
+    h.runDialog(cmd::kSetupBoard, kSetup, [&](QWidget& dialog) {
         child<QPushButton>(dialog, "clear").click();
         ok(dialog);
         EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(h.messages, QStringList { QString::fromUtf8(kIllegalPositionText.data()) });
-        h.messages.clear();
+        EXPECT_EQ(h.takeMessages(), QStringList { QString::fromUtf8(kIllegalPositionText.data()) });
         child<QPushButton>(dialog, "startPosition").click();
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    h.window().runCommand(cmd::kSetupBoard);
     EXPECT_FALSE(detailsShown);
     EXPECT_EQ(h.fen(), before);
 }
@@ -108,7 +105,11 @@ TEST(SetupDialog, IllegalBoardStaysOpenAndCancelLeavesTheGame)
 TEST(SetupDialog, DetailsCancelStillInstallsTheBoard)
 {
     WindowHarness h;
-    h.whenDialogShows(kSetup, [&](QWidget& dialog) {
+    h.whenDialogShows(kDetails, [&](QWidget& dialog) {
+        child<QComboBox>(dialog, "enPassant").setCurrentIndex(3);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    h.runDialog(cmd::kSetupBoard, kSetup, [&](QWidget& dialog) {
         auto& board = *dialog.findChild<gui::SetupBoardWidget*>();
         QTest::mouseClick(&board, Qt::RightButton, {}, at(board, "a2"));
         // By keys: the frame follows the last click (a2); a white knight goes one square up.
@@ -117,19 +118,13 @@ TEST(SetupDialog, DetailsCancelStillInstallsTheBoard)
         QTest::keyClick(&board, Qt::Key_Space);
         accept(dialog);
     });
-    h.whenDialogShows(kDetails, [&](QWidget& dialog) {
-        child<QComboBox>(dialog, "enPassant").setCurrentIndex(3);
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    });
-    h.window().runCommand(cmd::kSetupBoard);
     EXPECT_EQ(h.fen(), "rnbqkbnr/pppppppp/8/8/8/N7/1PPPPPPP/RNBQKBNR w KQkq - 0 1");
 }
 
 TEST(SetupDialog, GameAndPositionGoThroughTheClipboard)
 {
     WindowHarness h;
-    h.enter("e2 e4");
-    ASSERT_TRUE(h.waitForWhiteToMove());
+    h.play("e2 e4");
     auto& w = h.window();
     QClipboard* clipboard = QGuiApplication::clipboard();
     QTest::keySequence(&w.boardWidget(), QKeySequence("Ctrl+Shift+C"));
@@ -145,9 +140,8 @@ TEST(SetupDialog, GameAndPositionGoThroughTheClipboard)
 
     clipboard->setText(QStringLiteral("no chess here"));
     w.runCommand(cmd::kPaste);
-    EXPECT_EQ(h.messages.size(), 1);
-    EXPECT_TRUE(h.messages.value(0).startsWith(QStringLiteral("Nothing to paste")));
-    h.messages.clear();
+    const QStringList said = h.takeMessages();
+    EXPECT_TRUE(said.size() == 1 && said[0].startsWith(QStringLiteral("Nothing to paste")));
     EXPECT_EQ(h.fen(), position.toStdString());
 }
 

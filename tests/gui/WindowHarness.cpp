@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,27 @@ void WindowHarness::enter(std::string_view gesture)
     }
 }
 
+void WindowHarness::play(std::string_view gesture)
+{
+    enter(gesture);
+    ASSERT_TRUE(waitForWhiteToMove()) << gesture;
+}
+
+void WindowHarness::type(const char* line)
+{
+    QTest::keyClick(&m_window->boardWidget(), line[0]);
+    QTest::keyClicks(m_window->moveField(), line + 1);
+    QTest::keyClick(m_window->moveField(), Qt::Key_Return);
+}
+
+std::string WindowHarness::openFile(const std::string& name, const std::string& text)
+{
+    const std::string path = m_folder.file(name);
+    TempFolder::write(path, text);
+    m_window->openFiles({ QString::fromStdString(path) });
+    return path;
+}
+
 bool WindowHarness::waitUntil(const std::function<bool()>& condition, int ms)
 {
     QDeadlineTimer deadline(ms);
@@ -151,6 +173,19 @@ void WindowHarness::whenDialogShows(const QString& title, std::function<void(QWi
     poll->start();
 }
 
+void WindowHarness::runDialog(
+    int command, const QString& title, std::function<void(QWidget&)> answer)
+{
+    // Shared: a dialog that never shows leaves the poll running past this call.
+    auto shown = std::make_shared<bool>(false);
+    whenDialogShows(title, [shown, answer = std::move(answer)](QWidget& dialog) {
+        *shown = true;
+        answer(dialog);
+    });
+    m_window->runCommand(command);
+    EXPECT_TRUE(*shown) << title.toStdString();
+}
+
 void WindowHarness::chooseFile(QWidget& fileDialog, const std::string& path)
 {
     auto* name = fileDialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -165,6 +200,14 @@ QAbstractButton* WindowHarness::buttonNamed(QWidget& dialog, const QString& text
         if (button->text() == text)
             return button;
     return nullptr;
+}
+
+void WindowHarness::click(QWidget& dialog, const QString& text)
+{
+    if (QAbstractButton* button = buttonNamed(dialog, text))
+        button->click();
+    else
+        ADD_FAILURE() << "no button " << text.toStdString();
 }
 
 } // namespace velmorak::test

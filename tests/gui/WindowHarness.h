@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 #include <string_view>
+#include <utility>
 
 #include "app/GameController.h"
 #include "gui/MainWindow.h"
@@ -56,6 +57,12 @@ public:
     void mouse(QEvent::Type type, QPoint at);
     // "g1 f3" taps the squares one after the other, "b1-c3" drags.
     void enter(std::string_view gesture);
+    // Enters `gesture` and waits until the engine has answered it.
+    void play(std::string_view gesture);
+    // A letter typed on the board opens the move field: `line` goes there, then Return.
+    void type(const char* line);
+    // Writes `text` to the file `name` of the private folder and opens it; its path.
+    std::string openFile(const std::string& name, const std::string& text);
 
     // Runs the event loop until `condition` holds; false after `ms` without.
     static bool waitUntil(const std::function<bool()>& condition, int ms = 5000);
@@ -64,11 +71,16 @@ public:
     // Runs `answer` on the dialog titled `title` once it shows (a modal dialog runs its own
     // loop, so this must be set up before the command that opens it).
     void whenDialogShows(const QString& title, std::function<void(QWidget&)> answer);
+    // Runs `command`, and `answer` on the dialog titled `title` it opens; a failure when
+    // none shows.
+    void runDialog(int command, const QString& title, std::function<void(QWidget&)> answer);
     // Types `path` into a file dialog's name field and accepts it, as a user does (a file
     // picked with selectFile before the dialog has read its folder can be lost).
     static void chooseFile(QWidget& fileDialog, const std::string& path);
     // The button of `dialog` that shows `text` (mnemonics included); null when none does.
     static QAbstractButton* buttonNamed(QWidget& dialog, const QString& text);
+    // Clicks that button; a failure when there is none.
+    static void click(QWidget& dialog, const QString& text);
 
     // What the board shows on a square, and the game's position.
     PieceCode shownAt(std::string_view square)
@@ -82,6 +94,7 @@ public:
 
     // Checked empty at the end: a test that expects a message takes it out.
     QStringList messages;
+    QStringList takeMessages() { return std::exchange(messages, {}); }
     // Questions are answered OK instead of closed.
     bool answerOk = false;
 
