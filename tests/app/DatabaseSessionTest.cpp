@@ -128,8 +128,7 @@ TEST(DatabaseSession, ReplaceAsksAboutTheSelectedGameAndThePagesShowTheNewOne)
 
     h.s().list().setSelected(-1);
     EXPECT_EQ(h.s().replaceSelected(), Outcome::Saved);
-    EXPECT_EQ(h.prompts.shown[h.prompts.shown.size() - 1],
-        "Velmorak: No game selected, appending to games.pgn.");
+    EXPECT_EQ(h.lastShown(), "Velmorak: No game selected, appending to games.pgn.");
 }
 
 TEST(DatabaseSession, DeleteRemovesTheSelectedGameNotTheLastOneRead)
