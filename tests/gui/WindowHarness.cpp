@@ -25,6 +25,8 @@ WindowHarness::WindowHarness(WindowSetup setup)
     store.writeValue("IDC_CBGUIBOOK", RegistryValue::dword(0));
     store.writeValue("IDC_CBSOUND", RegistryValue::dword(0));
     store.writeValue("Bookfilename", RegistryValue::string(""));
+    for (const auto& [name, value] : m_setup.settings)
+        store.writeValue(name, RegistryValue::dword(std::uint32_t(value)));
     m_messageWatch.setInterval(20);
     QObject::connect(&m_messageWatch, &QTimer::timeout, [this] {
         for (QWidget* widget : QApplication::topLevelWidgets())

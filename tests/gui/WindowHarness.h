@@ -11,6 +11,7 @@
 #include <ostream>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/GameController.h"
 #include "gui/MainWindow.h"
@@ -34,6 +35,8 @@ struct WindowSetup {
     bool animation = false;
     bool oneTap = false;
     std::optional<std::string> fen {};
+    // Further settings (dwords) as the settings file holds them.
+    std::vector<std::pair<std::string, int>> settings {};
 };
 
 // The real main window on the offscreen platform, with the test engine (it answers every
