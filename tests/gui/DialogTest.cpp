@@ -26,10 +26,8 @@
 #include "gui/Manual.h"
 #include "gui/MovesDialog.h"
 #include "gui/OptionsDialog.h"
-#include "platform/SettingsFileStore.h"
 #include "present/CommandTable.h"
 #include "record/CGameNode.h"
-#include "settings/RegistrySettings.h"
 
 using velmorak::test::WindowHarness;
 using namespace velmorak;
@@ -161,10 +159,7 @@ TEST(MovesDialog, ATapSelectsTheWholeMoveAndThePartsShownAreStored)
             EXPECT_EQ(f.selection(dialog), QStringLiteral("Nc6")) << "a move no longer shown";
         },
         false);
-    SettingsFileStore store(f.h.settingsPath());
-    int lines = 1;
-    EXPECT_TRUE(RegistrySettings(store).readInt("IDC_CBGAMEVARIATIONS", lines));
-    EXPECT_EQ(lines, 0);
+    EXPECT_EQ(f.h.storedInt("IDC_CBGAMEVARIATIONS"), 0);
 }
 
 TEST(CommentMoveDialog, AnnotatesTheMoveAndSaysWhenThereIsNone)
@@ -237,12 +232,6 @@ TEST(GameDetailsDialog, WritesWhatWasEditedAndKeepsTheRest)
     EXPECT_FALSE(game.hasTag("My Tag"));
 }
 
-// What the settings file holds now, as the next start reads it.
-std::optional<RegistryValue> stored(WindowHarness& h, std::string_view name)
-{
-    return SettingsFileStore(h.settingsPath()).readValue(name);
-}
-
 TEST(OptionsDialog, EachChangeIsStoredAndShownAtOnceAndTheDefaultsComeBack)
 {
     WindowHarness h;
@@ -255,16 +244,14 @@ TEST(OptionsDialog, EachChangeIsStoredAndShownAtOnceAndTheDefaultsComeBack)
         ASSERT_TRUE(legal && animation && pieces && engines);
 
         legal->click();
-        EXPECT_EQ(stored(h, "IDC_CBHIGHLIGHTLEGALMOVES"), RegistryValue::dword(1));
+        EXPECT_EQ(h.storedInt("IDC_CBHIGHLIGHTLEGALMOVES"), 1);
         EXPECT_TRUE(w.moveInput().options().highlightLegalMoves);
 
-        animation->setCurrentIndex(3);
-        emit animation->activated(3);
-        EXPECT_EQ(stored(h, "IDC_CBANIMATION"), RegistryValue::dword(3));
+        WindowHarness::pick(*animation, 3);
+        EXPECT_EQ(h.storedInt("IDC_CBANIMATION"), 3);
 
-        pieces->setCurrentIndex(5);
-        emit pieces->activated(5);
-        EXPECT_EQ(stored(h, "IDC_CBPIECESET"), RegistryValue::dword(5));
+        WindowHarness::pick(*pieces, 5);
+        EXPECT_EQ(h.storedInt("IDC_CBPIECESET"), 5);
         EXPECT_EQ(w.boardWidget().artwork().pieceSet(), 5);
         auto* preview = static_cast<gui::OptionsDialog&>(dialog).preview();
         ASSERT_NE(preview, nullptr);
@@ -274,8 +261,7 @@ TEST(OptionsDialog, EachChangeIsStoredAndShownAtOnceAndTheDefaultsComeBack)
         const int other = engines->currentIndex() == 0 ? 1 : 0;
         ASSERT_GT(engines->count(), 1);
         const std::string name = engines->itemText(other).toStdString();
-        engines->setCurrentIndex(other);
-        emit engines->activated(other);
+        WindowHarness::pick(*engines, other);
         EXPECT_EQ(w.application().host().engineName(), name);
         EXPECT_TRUE(w.controller().engine().isRunning());
         EXPECT_TRUE(w.windowTitle().contains(QString::fromStdString(name))) << name;
@@ -294,8 +280,8 @@ TEST(OptionsDialog, EachChangeIsStoredAndShownAtOnceAndTheDefaultsComeBack)
         EXPECT_FALSE(legal->isChecked());
         EXPECT_EQ(pieces->currentIndex(), 0);
         EXPECT_EQ(w.boardWidget().artwork().pieceSet(), 0);
-        EXPECT_EQ(stored(h, "IDC_CBANIMATION"), RegistryValue::dword(2));
-        EXPECT_EQ(stored(h, "IDC_CBENGINE"), RegistryValue::binary("", 0));
+        EXPECT_EQ(h.storedInt("IDC_CBANIMATION"), 2);
+        EXPECT_EQ(h.storedString("IDC_CBENGINE"), "");
         static_cast<QDialog&>(dialog).reject();
     });
     EXPECT_FALSE(w.controller().dialogOpen());
@@ -309,8 +295,7 @@ void fill(
     auto* tabs = dialog.findChild<QTabWidget*>();
     tabs->setCurrentIndex(page);
     auto* combo = tabs->widget(page)->findChild<QComboBox*>(QStringLiteral("predefined"));
-    combo->setCurrentIndex(entry);
-    emit combo->activated(entry);
+    WindowHarness::pick(*combo, entry);
     dialog.findChild<QCheckBox*>(QStringLiteral("loseOnTime"))->setChecked(loseOnTime);
     dialog.findChild<QDialogButtonBox*>()->button(button)->click();
 }
@@ -319,38 +304,25 @@ TEST(LevelsDialog, OkGivesTheControllerTheLevelAndStoresItCancelChangesNothing)
 {
     WindowHarness h;
     GameController& c = h.window().controller();
-    RegistrySettings& settings = h.window().application().settings();
-    auto stored = [&](std::string_view name) {
-        int value = -1;
-        settings.readInt(name, value);
-        return value;
-    };
     h.runDialog(cmd::kLevels, QStringLiteral("Velmorak"),
         [](QWidget& dialog) { fill(dialog, 1, 13, true, QDialogButtonBox::Ok); }); // 3+2
     EXPECT_EQ(levelText(c.level()), "Level 3min+2sec");
     EXPECT_TRUE(c.loseOnTime());
-    EXPECT_EQ(stored(kLevelBlitzSecondsSetting), 180);
-    EXPECT_EQ(stored(kLevelBlitzIncrementSetting), 2);
-    bool loseOnTime = false;
-    EXPECT_TRUE(settings.readBool(kLoseOnTimeSetting, loseOnTime) && loseOnTime);
+    EXPECT_EQ(h.storedInt(kLevelBlitzSecondsSetting), 180);
+    EXPECT_EQ(h.storedInt(kLevelBlitzIncrementSetting), 2);
+    EXPECT_EQ(h.storedInt(kLoseOnTimeSetting), 1);
 
     const LevelRecord before = c.level();
     h.runDialog(cmd::kLevels, QStringLiteral("Velmorak"),
         [](QWidget& dialog) { fill(dialog, 2, 0, false, QDialogButtonBox::Cancel); }); // Novice
     EXPECT_EQ(c.level(), before);
     EXPECT_TRUE(c.loseOnTime());
-    EXPECT_EQ(stored(kLevelModeSetting), kBlitzLevel);
+    EXPECT_EQ(h.storedInt(kLevelModeSetting), kBlitzLevel);
 }
 
 TEST(BookDialog, ChosenBooksAndTheModeAreStoredAtOnceAnUnreadableOneIsRefused)
 {
     WindowHarness h;
-    RegistrySettings& settings = h.window().application().settings();
-    auto stored = [&](std::string_view name) {
-        std::string value = "(missing)";
-        settings.readString(name, value);
-        return value;
-    };
     const std::string book = VELMORAK_BIN_DIR "/vmbook.kbk";
     const std::string empty = h.folder().file("empty.kbk");
     std::ofstream { empty };
@@ -363,25 +335,21 @@ TEST(BookDialog, ChosenBooksAndTheModeAreStoredAtOnceAnUnreadableOneIsRefused)
             WindowHarness::click(dialog, "&Choose...");
         };
         choose(book);
-        EXPECT_EQ(stored(kBookFileSetting), book);
+        EXPECT_EQ(h.storedString(kBookFileSetting), book);
         EXPECT_TRUE(options.guiBook) << "the program plays from its own book";
         EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("programBook"))->text(), "vmbook");
         choose(empty);
-        EXPECT_EQ(stored(kBookFileSetting), book) << "an unreadable book changes nothing";
+        EXPECT_EQ(h.storedString(kBookFileSetting), book) << "an unreadable book changes nothing";
         const QStringList said = h.takeMessages();
         EXPECT_TRUE(said.size() == 1 && said[0].contains("is empty"))
             << said.join('|').toStdString();
         WindowHarness::click(dialog, "No boo&k");
-        EXPECT_EQ(stored(kEngineBookFileSetting), "");
+        EXPECT_EQ(h.storedString(kEngineBookFileSetting), "");
         EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("engineBook"))->text(), "none");
-        auto* mode = dialog.findChild<QComboBox*>(QStringLiteral("bookMode"));
-        mode->setCurrentIndex(3);
-        emit mode->activated(3);
+        WindowHarness::pick(*dialog.findChild<QComboBox*>(QStringLiteral("bookMode")), 3);
         static_cast<QDialog&>(dialog).reject();
     });
-    int storedMode = -1;
-    settings.readInt("IDC_CBBOOKMODE", storedMode);
-    EXPECT_EQ(storedMode, 3);
+    EXPECT_EQ(h.storedInt("IDC_CBBOOKMODE"), 3);
 }
 
 TEST(LineDialogs, AddLineDeletesLinesAndStoresItsDefaultSelectLineFollowsTheTappedLine)
@@ -397,16 +365,13 @@ TEST(LineDialogs, AddLineDeletesLinesAndStoresItsDefaultSelectLineFollowsTheTapp
         EXPECT_EQ(h.takeMessages(), QStringList { "Select a line first!" });
         dialog.findChild<QListWidget*>()->setCurrentRow(0);
         WindowHarness::click(dialog, "&Delete selected");
-        auto* mode = dialog.findChild<QComboBox*>(QStringLiteral("defaultMode"));
-        mode->setCurrentIndex(int(VariationMode::AddLine));
-        emit mode->activated(int(VariationMode::AddLine));
+        WindowHarness::pick(*dialog.findChild<QComboBox*>(QStringLiteral("defaultMode")),
+            int(VariationMode::AddLine));
         WindowHarness::click(dialog, "Add &main line");
     });
     h.play("d2 d4");
     ASSERT_EQ(c.game().root()->childCount(), 1) << "e4 was deleted";
-    int stored = -1;
-    h.window().application().settings().readInt(kVariationModeOption, stored);
-    EXPECT_EQ(stored, int(VariationMode::AddLine));
+    EXPECT_EQ(h.storedInt(kVariationModeOption), int(VariationMode::AddLine));
 
     // The new default adds c4 beside d4 unasked; Forward then asks which line to follow.
     c.backToStart();

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/SettingsFileStore.h"
+#include "settings/RegistrySettings.h"
 
 namespace velmorak::test {
 
@@ -202,6 +204,28 @@ QAbstractButton* WindowHarness::buttonNamed(QWidget& dialog, const QString& text
         if (button->text() == text)
             return button;
     return nullptr;
+}
+
+int WindowHarness::storedInt(std::string_view name) const
+{
+    SettingsFileStore store(settingsPath());
+    int value = -1;
+    RegistrySettings(store).readInt(name, value);
+    return value;
+}
+
+std::string WindowHarness::storedString(std::string_view name) const
+{
+    SettingsFileStore store(settingsPath());
+    std::string value = "(missing)";
+    RegistrySettings(store).readString(name, value);
+    return value;
+}
+
+void WindowHarness::pick(QComboBox& box, int index)
+{
+    box.setCurrentIndex(index);
+    emit box.activated(index);
 }
 
 void WindowHarness::click(QWidget& dialog, const QString& text)

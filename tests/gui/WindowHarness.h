@@ -21,6 +21,7 @@
 #include "support/TempFolder.h"
 
 class QAbstractButton;
+class QComboBox;
 class QWidget;
 
 // Failures print the text, not its UTF-16 units.
@@ -84,6 +85,8 @@ public:
     static QAbstractButton* buttonNamed(QWidget& dialog, const QString& text);
     // Clicks that button; a failure when there is none.
     static void click(QWidget& dialog, const QString& text);
+    // Picks entry `index` of `box` as a click in its list does.
+    static void pick(QComboBox& box, int index);
 
     // What the board shows on a square, and the game's position.
     PieceCode shownAt(std::string_view square)
@@ -94,6 +97,9 @@ public:
 
     const TempFolder& folder() const { return m_folder; }
     std::string settingsPath() const { return m_folder.file("settings.reg"); }
+    // A setting as the next start reads it from the file; -1 or "(missing)" when it is not there.
+    int storedInt(std::string_view name) const;
+    std::string storedString(std::string_view name) const;
 
     // Checked empty at the end: a test that expects a message takes it out.
     QStringList messages;
