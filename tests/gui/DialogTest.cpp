@@ -2,18 +2,27 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
+#include <QToolButton>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -22,12 +31,17 @@
 #include "engine/BookSettings.h"
 #include "gui/ChessDialog.h"
 #include "gui/CommentMoveDialog.h"
+#include "gui/DatabaseDialog.h"
 #include "gui/DialogGallery.h"
 #include "gui/Manual.h"
 #include "gui/MovesDialog.h"
 #include "gui/OptionsDialog.h"
+#include "gui/SaveGameDialog.h"
+#include "gui/SetupBoardWidget.h"
 #include "present/CommandTable.h"
+#include "present/SetupEditor.h"
 #include "record/CGameNode.h"
+#include "support/PgnFiles.h"
 
 using velmorak::test::WindowHarness;
 using namespace velmorak;
@@ -384,6 +398,234 @@ TEST(LineDialogs, AddLineDeletesLinesAndStoresItsDefaultSelectLineFollowsTheTapp
     });
     c.forwardMove();
     EXPECT_EQ(c.currentNode()->san(), "c4");
+}
+
+TEST(SaveGameDialog, ANewDatabaseThenTheCurrentOneThenAReplace)
+{
+    WindowHarness h;
+    h.answerOk = true;
+    h.play("e2 e4");
+    const std::string file = h.folder().file("mine.pgn");
+
+    // Runs the dialog from its command, presses `press` and answers the dialogs it opens.
+    auto save = [&](const QString& press, bool expectCurrent) {
+        h.runDialog(cmd::kSaveGame, QStringLiteral("Save game"), [&](QWidget& widget) {
+            auto& dialog = static_cast<gui::SaveGameDialog&>(widget);
+            EXPECT_EQ(dialog.currentButton()->isVisible(), expectCurrent);
+            EXPECT_EQ(dialog.replaceButton()->isVisible(), expectCurrent);
+            h.whenDialogShows(QStringLiteral("New database"),
+                [&](QWidget& files) { WindowHarness::chooseFile(files, file); });
+            h.whenDialogShows(QStringLiteral("Game details"),
+                [](QWidget& details) { QMetaObject::invokeMethod(&details, "accept"); });
+            WindowHarness::click(dialog, press);
+            // A save closes the dialog; a dialog still open is closed here.
+            if (dialog.isVisible())
+                dialog.reject();
+        });
+    };
+    save(QStringLiteral("&New database"), false);
+    EXPECT_EQ(readableGames(file), 1);
+
+    // Opened, it is the current database, its first game selected.
+    h.whenDialogShows(QStringLiteral("Select database"),
+        [&](QWidget& files) { WindowHarness::chooseFile(files, file); });
+    h.window().runCommand(cmd::kSelectDatabase);
+    ASSERT_TRUE(h.window().controller().databases().isOpen());
+    save(QStringLiteral("mine.pgn"), true);
+    EXPECT_EQ(readableGames(file), 2);
+    save(QStringLiteral("Replace game in mine.pgn"), true);
+    EXPECT_EQ(readableGames(file), 2) << "replaced, not added";
+    const QStringList asked = h.takeMessages();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].startsWith(QStringLiteral("Replace game 1 (root - Velmorak")))
+        << asked[0].toStdString();
+}
+
+QString cell(const QTableView& table, int row, int column)
+{
+    return table.model()->index(row, column).data().toString();
+}
+
+// The real 111k-game file, opened by the sheet from the most recent database setting (it is
+// only read): the list fills while the file is indexed, then sorts, narrows and loads.
+TEST(DatabaseDialog, TheRealFileScrollsSortsNarrowsByPlayerAndLoadsTheChosenGame)
+{
+    WindowHarness h;
+    RegistrySettings& settings = h.window().application().settings();
+    settings.writeString(kMostRecentDatabaseSetting, VELMORAK_DATA_DIR "/pgn/masters-111k.pgn");
+    QString white;
+    h.runDialog(cmd::kLoadGame, QStringLiteral("Velmorak"), [&](QWidget& widget) {
+        auto& sheet = dynamic_cast<gui::DatabaseDialog&>(widget);
+        QTableView& table = *sheet.gamesView();
+        ASSERT_TRUE(h.waitUntil([&] { return !sheet.progressBar()->isVisible(); }, 30000));
+        EXPECT_GT(table.model()->rowCount(), 100000);
+        table.scrollToBottom();
+        EXPECT_EQ(cell(table, table.model()->rowCount() - 1, 0).toInt(), table.model()->rowCount());
+
+        emit table.horizontalHeader()->sectionClicked(1);
+        for (int row = 0; row < 50; ++row)
+            EXPECT_LE(
+                QString::compare(cell(table, row, 1), cell(table, row + 1, 1), Qt::CaseInsensitive),
+                0)
+                << row;
+        sheet.playerFilter()->setText(QStringLiteral("kasparov"));
+        ASSERT_GT(table.model()->rowCount(), 10);
+        for (int row = 0; row < table.model()->rowCount(); ++row)
+            ASSERT_TRUE((cell(table, row, 1) + cell(table, row, 2))
+                            .contains(QStringLiteral("kasparov"), Qt::CaseInsensitive))
+                << row;
+
+        // Delete asks first, naming the game; the harness answers No.
+        table.selectRow(1);
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        QApplication::sendEvent(&table, &del);
+        const QStringList asked = h.takeMessages();
+        EXPECT_TRUE(asked.size() == 1 &&
+            asked[0].startsWith(QStringLiteral("Delete game %1 (").arg(cell(table, 1, 0))));
+
+        table.setColumnWidth(1, 123);
+        white = cell(table, 1, 1);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(&table, &enter);
+    });
+    EXPECT_EQ(QString::fromStdString(h.window().controller().game().white()), white);
+    std::string widths;
+    settings.readString("IDC_GAMESLIST", widths);
+    EXPECT_NE(widths.find(",123,"), std::string::npos) << widths;
+
+    // Close leaves the game on the board; the sheet keeps the order chosen.
+    h.runDialog(cmd::kLoadGame, QStringLiteral("Velmorak"), [](QWidget& sheet) {
+        EXPECT_EQ(dynamic_cast<gui::DatabaseDialog&>(sheet)
+                      .gamesView()
+                      ->horizontalHeader()
+                      ->sortIndicatorSection(),
+            1);
+        static_cast<QDialog&>(sheet).reject();
+    });
+    EXPECT_EQ(QString::fromStdString(h.window().controller().game().white()), white);
+}
+
+const QString kSetup = QStringLiteral("Setup board");
+const QString kDetails = QStringLiteral("Setup details");
+
+template <class T> T& child(QWidget& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return *found;
+}
+
+QPoint at(gui::SetupBoardWidget& board, const char* square)
+{
+    return board.centreOf(squareFromText(square));
+}
+
+void ok(QWidget& dialog)
+{
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+}
+
+// OK on the board, which closes it once the position and its details passed.
+void accept(QWidget& dialog)
+{
+    ok(dialog);
+    EXPECT_FALSE(dialog.isVisible());
+    if (dialog.isVisible())
+        static_cast<QDialog&>(dialog).reject();
+}
+
+TEST(SetupDialog, PlacesMovesAndRemovesMenThenStartsTheGame)
+{
+    WindowHarness h;
+    h.whenDialogShows(kDetails, [&](QWidget& dialog) {
+        EXPECT_FALSE(child<QCheckBox>(dialog, "whiteShort").isEnabled());
+        child<QRadioButton>(dialog, "black").click();
+        child<QSpinBox>(dialog, "moveNumber").setValue(30);
+        QTest::keyClick(&dialog, Qt::Key_Return);
+    });
+    h.runDialog(cmd::kSetupBoard, kSetup, [&](QWidget& dialog) {
+        auto& board = *dialog.findChild<gui::SetupBoardWidget*>();
+        // A pawn makes room for a second queen.
+        QTest::mouseClick(&board, Qt::RightButton, {}, at(board, "d7"));
+        child<QToolButton>(dialog, "black_queen").click();
+        QTest::mouseClick(&board, Qt::LeftButton, {}, at(board, "d4"));
+        QTest::mouseClick(&board, Qt::RightButton, {}, at(board, "e2"));
+        QTest::mousePress(&board, Qt::LeftButton, {}, at(board, "g1"));
+        QTest::mouseMove(&board, at(board, "g2"));
+        QTest::mouseMove(&board, at(board, "f3"));
+        QTest::mouseRelease(&board, Qt::LeftButton, {}, at(board, "f3"));
+        // The king leaves home, and white's castling rights with it.
+        QTest::mousePress(&board, Qt::LeftButton, {}, at(board, "e1"));
+        QTest::mouseMove(&board, at(board, "e2"));
+        QTest::mouseRelease(&board, Qt::LeftButton, {}, at(board, "e2"));
+        accept(dialog);
+    });
+    EXPECT_EQ(h.fen(), "rnbqkbnr/ppp1pppp/8/8/3q4/5N2/PPPPKPPP/RNBQ1B1R b kq - 0 30");
+    EXPECT_EQ(h.window().controller().game().getTag("FEN"), h.fen());
+}
+
+TEST(SetupDialog, IllegalBoardStaysOpenAndCancelLeavesTheGame)
+{
+    WindowHarness h;
+    const std::string before = h.fen();
+    bool detailsShown = false;
+    h.whenDialogShows(kDetails, [&](QWidget& dialog) {
+        detailsShown = true;
+        static_cast<QDialog&>(dialog).reject();
+    });
+    h.runDialog(cmd::kSetupBoard, kSetup, [&](QWidget& dialog) {
+        child<QPushButton>(dialog, "clear").click();
+        ok(dialog);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(h.takeMessages(), QStringList { QString::fromUtf8(kIllegalPositionText.data()) });
+        child<QPushButton>(dialog, "startPosition").click();
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(detailsShown);
+    EXPECT_EQ(h.fen(), before);
+}
+
+TEST(SetupDialog, DetailsCancelStillInstallsTheBoard)
+{
+    WindowHarness h;
+    h.whenDialogShows(kDetails, [&](QWidget& dialog) {
+        child<QComboBox>(dialog, "enPassant").setCurrentIndex(3);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    h.runDialog(cmd::kSetupBoard, kSetup, [&](QWidget& dialog) {
+        auto& board = *dialog.findChild<gui::SetupBoardWidget*>();
+        QTest::mouseClick(&board, Qt::RightButton, {}, at(board, "a2"));
+        // By keys: the frame follows the last click (a2); a white knight goes one square up.
+        QTest::keyClick(&board, 'N');
+        QTest::keyClick(&board, Qt::Key_Up);
+        QTest::keyClick(&board, Qt::Key_Space);
+        accept(dialog);
+    });
+    EXPECT_EQ(h.fen(), "rnbqkbnr/pppppppp/8/8/8/N7/1PPPPPPP/RNBQKBNR w KQkq - 0 1");
+}
+
+TEST(SetupDialog, GameAndPositionGoThroughTheClipboard)
+{
+    WindowHarness h;
+    h.play("e2 e4");
+    auto& w = h.window();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QTest::keySequence(&w.boardWidget(), QKeySequence("Ctrl+Shift+C"));
+    const QString position = clipboard->text();
+    EXPECT_EQ(position.toStdString(), h.fen());
+    QTest::keySequence(&w.boardWidget(), QKeySequence("Ctrl+C"));
+    const QString pgn = clipboard->text();
+    EXPECT_TRUE(pgn.contains(QStringLiteral("1. e4"))) << pgn.toStdString();
+
+    w.controller().newGame(false);
+    QTest::keySequence(&w.boardWidget(), QKeySequence("Ctrl+V"));
+    EXPECT_EQ(h.fen(), position.toStdString());
+
+    clipboard->setText(QStringLiteral("no chess here"));
+    w.runCommand(cmd::kPaste);
+    const QStringList said = h.takeMessages();
+    EXPECT_TRUE(said.size() == 1 && said[0].startsWith(QStringLiteral("Nothing to paste")));
+    EXPECT_EQ(h.fen(), position.toStdString());
 }
 
 } // namespace

@@ -12,12 +12,16 @@
 #include <QProxyStyle>
 #include <QTest>
 #include <QToolBar>
+#include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "ArtImages.h"
 #include "WindowHarness.h"
 #include "engine/BookSettings.h"
 #include "gui/BoardAccessible.h"
+#include "gui/QtClock.h"
 #include "gui/SingleInstance.h"
 #include "platform/SettingsFileStore.h"
 #include "present/SpokenStatus.h"
@@ -704,6 +708,110 @@ TEST(MainWindow, LongNamesStayInsideTheLandscapePanelWhoseTextStopsGrowing)
         p.image.copy(left, bands[1].first, width, height));
     h.resizeBoardTo(1600, 900);
     EXPECT_GT(w.boardWidget().moveListRows(), LandscapeMoveList::kRows);
+}
+
+QImage boardImage(WindowHarness& h)
+{
+    return h.window().boardWidget().grab().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage squareImage(WindowHarness& h, const QImage& board, std::string_view square)
+{
+    const auto area = h.window().boardView().squareRect(squareFromText(square));
+    return board.copy(h.window().boardWidget().transform().toDevice(*area));
+}
+
+// Pearson correlation of the grey levels of two images over the pixels where they differ.
+struct Covered {
+    int pixels = 0;
+    double correlation = 0;
+};
+Covered coveredPixels(const QImage& under, const QImage& over)
+{
+    double n = 0, sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    for (int y = 0; y < under.height(); ++y)
+        for (int x = 0; x < under.width(); ++x) {
+            const QRgb a = under.pixel(x, y), b = over.pixel(x, y);
+            if (a == b)
+                continue;
+            const double ga = qGray(a), gb = qGray(b);
+            n += 1;
+            sa += ga, sb += gb, saa += ga * ga, sbb += gb * gb, sab += ga * gb;
+        }
+    const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
+    return { int(n), va > 0 && vb > 0 ? (sab - sa * sb / n) / std::sqrt(va * vb) : 0 };
+}
+
+// The default texture (Cherry) on 60-pixel squares, as wide as a tile of the texture.
+TEST(BoardArtwork, LightSquaresShowTheirOwnGrainAndKeepItWhenRepaintedOrFlipped)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    const QImage board = boardImage(h);
+    EXPECT_EQ(boardImage(h), board);
+    // Empty light squares of the middle, each beside the next diagonally or two files apart.
+    const char* const light[] = { "b3", "c4", "d3", "e4", "f3", "g4", "h3", "a4", "b5", "c6" };
+    std::vector<QImage> before;
+    for (const char* square : light)
+        before.push_back(squareImage(h, board, square));
+    for (std::size_t i = 0; i + 1 < before.size(); ++i)
+        EXPECT_GT(meanDifference(before[i], before[i + 1]), greyLevels(before[i]).spread / 3)
+            << light[i] << " and " << light[i + 1];
+    w.barAction(cmd::kFlipBoard)->trigger();
+    ASSERT_TRUE(w.boardView().flipped());
+    const QImage flipped = boardImage(h);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(squareImage(h, flipped, light[i]), before[i]) << light[i];
+}
+
+TEST(BoardArtwork, TheMovedPieceShowsThroughTheLastMoveArrow)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    h.play("g1 f3");
+    ASSERT_FALSE(w.boardView().arrowPolygon().empty());
+    // The arrow's tip lies on the square where the engine's piece landed.
+    const BoardView& view = w.boardView();
+    const Square landed = squareAt(view.layout(), view.arrowPolygon()[5], {}, view.flipped());
+    ASSERT_NE(view.pieceShownAt(landed), kEmpty);
+    const QRect area = w.boardWidget().transform().toDevice(*view.squareRect(landed));
+    const QImage withArrow = boardImage(h).copy(area);
+    w.boardView().setHighlightLastMove(false);
+    const QImage without = boardImage(h).copy(area);
+    // Under an opaque arrow the covered pixels are one colour whatever lay beneath; under a
+    // tinted one they keep the light and dark of the piece.
+    const Covered covered = coveredPixels(without, withArrow);
+    EXPECT_GT(covered.pixels, 200) << "the arrow shows";
+    EXPECT_GT(covered.correlation, 0.5);
+}
+
+// The exit sequence kills the timers outside any event loop, where deletions wait for the
+// next one: a killed or replaced timer must stop at once all the same, or its callback
+// runs later against a window that is gone.
+TEST(QtClock, KilledReplacedAndDestroyedTimersNeverFireAgain)
+{
+    int killed = 0, replaced = 0, replacement = 0, destroyed = 0;
+    {
+        gui::QtClock clock;
+        clock.startTimer(1, 1, true, [&] { ++killed; });
+        clock.startTimer(2, 1, true, [&] { ++replaced; });
+        clock.killTimer(1);
+        clock.startTimer(2, 1, true, [&] { ++replacement; });
+        WindowHarness::waitUntil([&] { return replacement >= 5; });
+        EXPECT_FALSE(clock.isArmed(1));
+        EXPECT_TRUE(clock.isArmed(2));
+        clock.startTimer(3, 1, true, [&] { ++destroyed; });
+        clock.killTimer(3);
+    }
+    int later = 0;
+    gui::QtClock other;
+    other.startTimer(1, 1, true, [&] { ++later; });
+    WindowHarness::waitUntil([&] { return later >= 5; });
+    EXPECT_GE(replacement, 5);
+    EXPECT_GE(later, 5);
+    EXPECT_EQ(killed, 0);
+    EXPECT_EQ(replaced, 0);
+    EXPECT_EQ(destroyed, 0);
 }
 
 } // namespace
