@@ -341,7 +341,6 @@ TEST(MainWindow, ClosingSavesTheGameAndTheNextWindowRestoresIt)
 
     h.window().close();
     EXPECT_TRUE(h.window().hasExited());
-    EXPECT_FALSE(TempFolder::read(h.folder().file("vmautosave.pgn")).empty());
     EXPECT_NE(TempFolder::read(h.settingsPath()).find("WindowGeometry"), std::string::npos);
 
     h.reopen();
