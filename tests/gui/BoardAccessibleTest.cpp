@@ -4,6 +4,7 @@
 #include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -168,15 +169,12 @@ TEST(BoardAccessible, TapsAndMovesRenameTheirSquaresAndAreAnnounced)
 
     QApplication::processEvents();
     BoardAccessible::setAnnouncer(previous);
-    auto announced = [](QAccessible::Event type, const char* name) {
-        for (const auto& [t, n] : g_events)
-            if (t == type && n == QString::fromLatin1(name))
-                return true;
-        return false;
+    auto renamed = [](const char* name) {
+        return std::ranges::count(g_events, std::pair { QAccessible::NameChanged, QString(name) });
     };
-    EXPECT_TRUE(announced(QAccessible::NameChanged, "f3, white knight"));
-    EXPECT_TRUE(announced(QAccessible::NameChanged, "g1, empty"));
-    EXPECT_FALSE(announced(QAccessible::NameChanged, "e4, empty"));
+    EXPECT_GT(renamed("f3, white knight"), 0);
+    EXPECT_GT(renamed("g1, empty"), 0);
+    EXPECT_EQ(renamed("e4, empty"), 0);
 }
 
 } // namespace
