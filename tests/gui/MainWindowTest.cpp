@@ -256,11 +256,7 @@ TEST(MainWindow, ContextMenuOpensOutsideTheBoardAboveTheStatusBottom)
         return items;
     };
     EXPECT_EQ(menuAt(h.centreOf("e4")), QStringList {});
-    const Rect status =
-        panelRects(h.window().boardView().layoutIndex(), h.window().boardWidget().clientRect())
-            .status;
-    const QStringList items =
-        menuAt(h.window().boardWidget().transform().toWidget(status).topLeft() + QPoint(6, 6));
+    const QStringList items = menuAt(h.statusPanel().topLeft() + QPoint(6, 6));
     ASSERT_FALSE(items.isEmpty());
     EXPECT_EQ(items.first(), "New game");
     EXPECT_TRUE(items.contains("Replay moves"));
@@ -522,9 +518,7 @@ TEST(MainWindow, CommandsHaveKeysTheMenusShowAndReadWithoutThem)
     h.messages.clear();
     EXPECT_EQ(w.action(cmd::kShowThreat)->shortcut(), QKeySequence("Ctrl+R"));
     // The field is still open, and on the first status line of the new layout.
-    const Rect status = panelRects(8, w.boardWidget().clientRect()).status;
-    EXPECT_EQ(w.moveField()->pos(),
-        w.boardWidget().transform().toWidget(status).topLeft() + QPoint(2, 2));
+    EXPECT_EQ(w.moveField()->pos(), h.statusPanel().topLeft() + QPoint(2, 2));
 
     QStringList names;
     for (QMenu* menu : w.menuBar()->findChildren<QMenu*>())
@@ -636,13 +630,11 @@ TEST(MainWindow, AfterMateTheBoardSaysSoAndTheStatusIsAnnouncedOnRequest)
 
 // The status panel of the board as grabbed now, in the image's pixels.
 struct PanelImage {
-    explicit PanelImage(gui::MainWindow& w)
-        : image(w.boardWidget().grab().toImage())
+    explicit PanelImage(WindowHarness& h)
+        : image(h.window().boardWidget().grab().toImage())
     {
-        const Rect status =
-            panelRects(w.boardView().layoutIndex(), w.boardWidget().clientRect()).status;
-        const double scale = double(image.width()) / w.boardWidget().width();
-        const QRect inWidget = w.boardWidget().transform().toWidget(status);
+        const double scale = double(image.width()) / h.window().boardWidget().width();
+        const QRect inWidget = h.statusPanel();
         panel = QRect(inWidget.topLeft() * scale, inWidget.size() * scale);
     }
     // The runs of pixel rows (first, end) with dark ink between columns `left` and `right`.
@@ -677,7 +669,7 @@ TEST(MainWindow, ThePanelKeepsThePlayersAndTheWindowItsMinimumSize)
     const bool engineLine = w.controller().engineHost() &&
         w.controller().engineHost()->output().snapshot().rawLine.size() >= 2;
     // In the left half, clear of the clocks.
-    const PanelImage p(w);
+    const PanelImage p(h);
     EXPECT_EQ(p.textRows(p.panel.left() + 3, p.panel.center().x()).size(), engineLine ? 3u : 2u)
         << "the move, the engine's line, the players";
 
@@ -698,7 +690,7 @@ TEST(MainWindow, LongNamesStayInsideTheLandscapePanelWhoseTextStopsGrowing)
     w.controller().game().setTag("Black", name);
     // The first two rows of text are the names; right of their colour marks the same name
     // reads the same in both, not cut on the left in one of them.
-    const PanelImage p(w);
+    const PanelImage p(h);
     const int left = p.panel.left() + p.panel.width() / 5, width = p.panel.width() * 4 / 5 - 6;
     const auto bands = p.textRows(left, p.panel.right() - 4);
     ASSERT_GE(bands.size(), 2u);

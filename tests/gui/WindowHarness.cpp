@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/SettingsFileStore.h"
+#include "present/BoardLayout.h"
 #include "settings/RegistrySettings.h"
 
 namespace velmorak::test {
@@ -93,6 +94,13 @@ QPoint WindowHarness::centreOf(std::string_view square)
 {
     const Rect r = *m_window->boardView().squareRect(squareFromText(square));
     return m_window->boardWidget().transform().toWidget(r).center();
+}
+
+QRect WindowHarness::statusPanel()
+{
+    return m_window->boardWidget().transform().toWidget(
+        panelRects(m_window->boardView().layoutIndex(), m_window->boardWidget().clientRect())
+            .status);
 }
 
 void WindowHarness::mouse(QEvent::Type type, QPoint at)

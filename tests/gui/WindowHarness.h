@@ -55,8 +55,9 @@ public:
     // Resizes the window so that its board widget gets `width` x `height`.
     void resizeBoardTo(int width, int height);
 
-    // The widget point at the centre of a square ("e4").
+    // The widget point at the centre of a square ("e4"); the status panel's widget rectangle.
     QPoint centreOf(std::string_view square);
+    QRect statusPanel();
     // A left-button press, move or release on the board widget.
     void mouse(QEvent::Type type, QPoint at);
     // "g1 f3" taps the squares one after the other, "b1-c3" drags.
