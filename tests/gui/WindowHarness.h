@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
