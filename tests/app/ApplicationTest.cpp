@@ -197,9 +197,13 @@ TEST(OptionSheet, EveryOptionIsStoredAtOnceReadBackAndRestored)
 {
     TwoEngines engines;
     Startup s;
+    s.store.values["IDC_CBANNOUNCE"] = RegistryValue::dword(2);
     auto app = s.make(engines.plugins.path());
     ASSERT_TRUE(app->start({}));
     OptionSheet sheet(*app);
+    // The harness has no voice files: the announcements are off and not offered.
+    EXPECT_EQ(sheet.find("IDC_CBANNOUNCE"), nullptr);
+    EXPECT_EQ(app->options().announceMode, 0);
     int changes = 0;
     sheet.onChanged = [&changes](const OptionItem&) { ++changes; };
     int shown = 0;
@@ -223,7 +227,6 @@ TEST(OptionSheet, EveryOptionIsStoredAtOnceReadBackAndRestored)
             EXPECT_EQ(next.displayValue(*item.spec), app->options().displayValue(*item.spec));
         }
     }
-    // The announcements are hidden: the harness has no voice files.
     EXPECT_EQ(shown, 20);
     EXPECT_EQ(changes, shown);
     EXPECT_EQ(app->host().engineName(), "Other");
@@ -307,16 +310,6 @@ TEST(OptionSheet, EachChangeTakesEffectAtOnce)
     EXPECT_EQ(app->options().engine, "Other");
     EXPECT_EQ(s.store.values["IDC_CBENGINE"], RegistryValue::binary("Other", 5));
     EXPECT_TRUE(app->controller().engine().isRunning());
-}
-
-TEST(OptionSheet, WithoutVoiceFilesTheAnnouncementsAreOff)
-{
-    Startup s;
-    s.store.values["IDC_CBANNOUNCE"] = RegistryValue::dword(2);
-    auto app = s.make();
-    OptionSheet sheet(*app);
-    EXPECT_EQ(sheet.find("IDC_CBANNOUNCE"), nullptr);
-    EXPECT_EQ(app->options().announceMode, 0);
 }
 
 // A UCI engine that can play weaker: its strength settings are on the engine page, stored

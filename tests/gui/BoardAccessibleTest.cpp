@@ -4,80 +4,55 @@
 #include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "gui/MainWindow.h"
+#include "WindowHarness.h"
 #include "present/SpokenStatus.h"
-#include "support/TempFolder.h"
 
-// Failures print the text, not its UTF-16 units.
-void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
+using velmorak::test::WindowHarness;
 using namespace velmorak;
 using namespace velmorak::gui;
 
 namespace {
 
-constexpr int kFlipBoard = 40014;
-
-// A started window without an engine, taps selecting a piece and marking its targets.
-class StartedWindow {
+// The window with legal targets marked and no engine answer, read through its accessible board.
+class StartedWindow : public WindowHarness {
 public:
+    // Layout 8 is portrait's toggled layout, the one with the buttons.
     explicit StartedWindow(int layout)
+        : WindowHarness(
+              { .settings = { { "IDC_CBHIGHLIGHTLEGALMOVES", 1 }, { "IDC_CBAUTOANSWER", 0 } } })
     {
-        TempFolder::write(m_folder.file("settings.reg"),
-            "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\Settings]\n"
-            "\"IDC_CBONECLICK\"=dword:00000000\n"
-            "\"IDC_CBHIGHLIGHTLEGALMOVES\"=dword:00000001\n"
-            "\"IDC_CBANIMATION\"=dword:00000000\n"
-            "\"IDC_CBAUTOANSWER\"=dword:00000000\n");
-        WindowStart start;
-        start.screenshot = true;
-        start.settingsPath = m_folder.file("settings.reg");
-        start.documentsFolder = m_folder.path();
-        start.layout = layout;
-        window = std::make_unique<MainWindow>(start);
-        EXPECT_TRUE(window->start());
-        window->setAttribute(Qt::WA_DontShowOnScreen);
-        window->resize(480, 640);
-        window->show();
-        QApplication::processEvents();
+        if (layout == 8)
+            window().runCommand(cmd::kToggleLayout);
+        EXPECT_EQ(window().boardView().layoutIndex(), layout);
     }
 
-    QAccessibleInterface* board() const
+    QAccessibleInterface* board()
     {
-        return QAccessible::queryAccessibleInterface(&window->boardWidget());
+        return QAccessible::queryAccessibleInterface(&window().boardWidget());
     }
-    QAccessibleInterface* square(std::string_view text) const
+    QAccessibleInterface* square(std::string_view text)
     {
-        const Square square = squareFromText(text);
         return board()->child(
-            BoardAccessible::indexOfSquare(square, window->boardView().flipped()));
+            BoardAccessible::indexOfSquare(squareFromText(text), window().boardView().flipped()));
     }
-    QString name(std::string_view text) const { return square(text)->text(QAccessible::Name); }
-    void press(std::string_view text) const
+    QString name(std::string_view text) { return square(text)->text(QAccessible::Name); }
+    void press(std::string_view text)
     {
         square(text)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     }
-
-private:
-    TempFolder m_folder;
-
-public:
-    std::unique_ptr<MainWindow> window;
 };
 
-QPoint centre(QAccessibleInterface* part)
+// What a hit test at the centre of `part` finds.
+QAccessibleInterface* hitAtCentre(QAccessibleInterface* board, QAccessibleInterface* part)
 {
-    return part->rect().center();
+    return board->childAt(part->rect().center().x(), part->rect().center().y());
 }
 
 TEST(BoardAccessible, SquaresAreReadFromTheTopLeftSquareAsDrawn)
@@ -97,8 +72,8 @@ TEST(BoardAccessible, SquaresAreReadFromTheTopLeftSquareAsDrawn)
     StartedWindow started(7);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        if (started.window->boardView().flipped() != row.flipped)
-            started.window->runCommand(kFlipBoard);
+        if (started.window().boardView().flipped() != row.flipped)
+            started.window().runCommand(cmd::kFlipBoard);
         QAccessibleInterface* board = started.board();
         ASSERT_NE(dynamic_cast<BoardAccessible*>(board), nullptr);
         for (const auto& [index, name] : row.children)
@@ -108,7 +83,7 @@ TEST(BoardAccessible, SquaresAreReadFromTheTopLeftSquareAsDrawn)
         for (int index = 0; index < 64; ++index) {
             QAccessibleInterface* part = board->child(index);
             EXPECT_EQ(board->indexOfChild(part), index);
-            EXPECT_EQ(board->childAt(centre(part).x(), centre(part).y()), part) << index;
+            EXPECT_EQ(hitAtCentre(board, part), part) << index;
             if (index % 8 != 0) {
                 EXPECT_GT(part->rect().left(), board->child(index - 1)->rect().left()) << index;
             }
@@ -120,7 +95,8 @@ TEST(BoardAccessible, LayoutButtonsFollowTheSquaresWhereTheLayoutDrawsThem)
 {
     StartedWindow framed(8);
     QAccessibleInterface* board = framed.board();
-    const int ownChildren = int(framed.window->boardWidget()
+    const int ownChildren = int(framed.window()
+                                    .boardWidget()
                                     .findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)
                                     .size());
     constexpr int kPanelTexts = 3;
@@ -131,35 +107,36 @@ TEST(BoardAccessible, LayoutButtonsFollowTheSquaresWhereTheLayoutDrawsThem)
         EXPECT_EQ(button->role(), QAccessible::Button);
         EXPECT_FALSE(button->text(QAccessible::Name).isEmpty()) << index;
         EXPECT_FALSE(button->text(QAccessible::Name).startsWith(QStringLiteral("~~"))) << index;
-        EXPECT_EQ(board->childAt(centre(button).x(), centre(button).y()), button) << index;
+        EXPECT_EQ(hitAtCentre(board, button), button) << index;
         // Shown and run as the menu item of its command is.
         const int command = layoutButtonAction(kFirstLayoutButton + index - 64, false)->command;
-        const QAction* item = framed.window->action(command);
+        const QAction* item = framed.window().action(command);
         ASSERT_TRUE(item) << index;
         EXPECT_EQ(button->state().disabled, !item->isEnabled()) << index;
     }
     EXPECT_FALSE(board->child(66)->state().disabled) << "Load game";
 
-    StartedWindow plain(7);
-    EXPECT_EQ(plain.board()->childCount(), 64 + kPanelTexts + ownChildren);
+    framed.window().runCommand(cmd::kToggleLayout);
+    ASSERT_EQ(framed.window().boardView().layoutIndex(), 7);
+    EXPECT_EQ(framed.board()->childCount(), 64 + kPanelTexts + ownChildren) << "layout 7";
 }
 
 TEST(BoardAccessible, StatusLinesAndClocksAreReadAsText)
 {
     StartedWindow started(7);
-    BoardWidget& widget = started.window->boardWidget();
+    BoardWidget& widget = started.window().boardWidget();
     const StatusLines lines = widget.panelContent().lines;
     ASSERT_FALSE(lines.first.empty());
     const QString expected[] = { QString::fromStdString(lines.first),
         QString::fromStdString(lines.second),
-        QString::fromStdString(spokenClocks(started.window->controller().clocks())) };
+        QString::fromStdString(spokenClocks(started.window().controller().clocks())) };
     QAccessibleInterface* board = started.board();
     for (int part = 0; part < 3; ++part) {
         QAccessibleInterface* text = board->child(64 + part);
         EXPECT_EQ(text->role(), QAccessible::StaticText) << part;
         EXPECT_EQ(text->text(QAccessible::Name), expected[part]) << part;
         EXPECT_EQ(board->indexOfChild(text), 64 + part);
-        EXPECT_EQ(board->childAt(centre(text).x(), centre(text).y()), text) << part;
+        EXPECT_EQ(hitAtCentre(board, text), text) << part;
     }
 }
 
@@ -177,10 +154,10 @@ TEST(BoardAccessible, TapsAndMovesRenameTheirSquaresAndAreAnnounced)
     started.press("g1");
     EXPECT_TRUE(started.square("g1")->state().selected);
     // Targets are marked while the pen holds a piece.
-    started.window->boardView().markTargets(squareFromText("g1"));
+    started.window().boardView().markTargets(squareFromText("g1"));
     EXPECT_EQ(started.name("f3"), QStringLiteral("f3, empty, legal target"));
     EXPECT_EQ(started.name("e4"), QStringLiteral("e4, empty"));
-    started.window->boardView().clearTargetMarks();
+    started.window().boardView().clearTargetMarks();
     started.press("f3");
     EXPECT_EQ(started.name("f3"), QStringLiteral("f3, white knight"));
     EXPECT_EQ(started.name("g1"), QStringLiteral("g1, empty"));
@@ -192,15 +169,12 @@ TEST(BoardAccessible, TapsAndMovesRenameTheirSquaresAndAreAnnounced)
 
     QApplication::processEvents();
     BoardAccessible::setAnnouncer(previous);
-    auto announced = [](QAccessible::Event type, const char* name) {
-        for (const auto& [t, n] : g_events)
-            if (t == type && n == QString::fromLatin1(name))
-                return true;
-        return false;
+    auto renamed = [](const char* name) {
+        return std::ranges::count(g_events, std::pair { QAccessible::NameChanged, QString(name) });
     };
-    EXPECT_TRUE(announced(QAccessible::NameChanged, "f3, white knight"));
-    EXPECT_TRUE(announced(QAccessible::NameChanged, "g1, empty"));
-    EXPECT_FALSE(announced(QAccessible::NameChanged, "e4, empty"));
+    EXPECT_GT(renamed("f3, white knight"), 0);
+    EXPECT_GT(renamed("g1, empty"), 0);
+    EXPECT_EQ(renamed("e4, empty"), 0);
 }
 
 } // namespace

@@ -12,12 +12,16 @@
 #include <QProxyStyle>
 #include <QTest>
 #include <QToolBar>
+#include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "ArtImages.h"
 #include "WindowHarness.h"
 #include "engine/BookSettings.h"
 #include "gui/BoardAccessible.h"
+#include "gui/QtClock.h"
 #include "gui/SingleInstance.h"
 #include "platform/SettingsFileStore.h"
 #include "present/SpokenStatus.h"
@@ -72,7 +76,6 @@ TEST(MainWindow, TheWindowRunsOnWhileAHintIsSearched)
     w.runCommand(kHint);
     EXPECT_GT(ticksWhileSearching, 3) << "timers, the clocks' among them, ran meanwhile";
     EXPECT_FALSE(w.controller().state().hintSearchActive);
-    EXPECT_TRUE(h.messages.isEmpty()) << h.messages.join('|').toStdString();
 }
 
 TEST(MainWindow, PromotionDialogChoosesThePieceAndCancelGivesAQueen)
@@ -105,8 +108,7 @@ TEST(MainWindow, TakeBackForwardAndAnalysisKeepTheCommandStates)
     EXPECT_FALSE(enabled(kTakeBack));
     EXPECT_FALSE(w.action(kTakeBack)->isEnabled());
     EXPECT_FALSE(enabled(kNextMove));
-    h.enter("e2 e4");
-    ASSERT_TRUE(h.waitForWhiteToMove());
+    h.play("e2 e4");
     const std::string played = h.fen();
     EXPECT_TRUE(enabled(kTakeBack));
     EXPECT_TRUE(w.action(kTakeBack)->isEnabled());
@@ -140,14 +142,13 @@ TEST(MainWindow, TakeBackForwardAndAnalysisKeepTheCommandStates)
     analyze->trigger();
     h.answerOk = true;
     w.runCommand(cmd::kNewGame);
-    EXPECT_EQ(h.messages, QStringList { "Do you really want a new game?" });
-    h.messages.clear();
+    EXPECT_EQ(h.takeMessages(), QStringList { "Do you really want a new game?" });
     EXPECT_FALSE(w.controller().state().analysisMode);
     EXPECT_FALSE(analyze->isChecked());
     EXPECT_FALSE(enabled(kTakeBack));
 }
 
-TEST(MainWindow, AnimationRefusesFlipAndToggleAResizeEndsItAndFlipPutsH1TopLeft)
+TEST(MainWindow, AnimationRefusesFlipAndToggleAResizeOrADragEndsItAndFlipPutsH1TopLeft)
 {
     WindowHarness h({ .animation = true });
     auto& w = h.window();
@@ -166,6 +167,13 @@ TEST(MainWindow, AnimationRefusesFlipAndToggleAResizeEndsItAndFlipPutsH1TopLeft)
     EXPECT_FALSE(w.isAnimating());
     EXPECT_EQ(h.shownAt("e4"), kWhitePawn);
     EXPECT_EQ(h.shownAt("e2"), kEmpty);
+    // A drag during the engine's animation ends it and plays.
+    ASSERT_TRUE(h.waitUntil(
+        [&] { return w.controller().board().sideToMove() == kWhiteSide && w.isAnimating(); }));
+    h.enter("g1-f3");
+    EXPECT_EQ(w.controller().board().pieceAt(squareFromText("f3")), kWhiteKnight);
+    EXPECT_FALSE(
+        w.boardView().selectedFrom() != NoSquare || w.boardView().selectedTo() != NoSquare);
     ASSERT_TRUE(h.waitForWhiteToMove());
 
     flip->trigger();
@@ -179,19 +187,6 @@ TEST(MainWindow, AnimationRefusesFlipAndToggleAResizeEndsItAndFlipPutsH1TopLeft)
     h.mouse(QEvent::MouseButtonPress, corner);
     EXPECT_EQ(w.boardView().dragFrom(), squareFromText("h1"));
     h.mouse(QEvent::MouseButtonRelease, corner);
-}
-
-TEST(MainWindow, ADragDuringTheEnginesAnimationEndsItAndPlays)
-{
-    WindowHarness h({ .animation = true });
-    auto& w = h.window();
-    h.enter("d2-d4");
-    ASSERT_TRUE(WindowHarness::waitUntil(
-        [&] { return w.controller().board().sideToMove() == kWhiteSide && w.isAnimating(); }));
-    h.enter("g1-f3");
-    EXPECT_EQ(w.controller().board().pieceAt(squareFromText("f3")), kWhiteKnight);
-    EXPECT_FALSE(
-        w.boardView().selectedFrom() != NoSquare || w.boardView().selectedTo() != NoSquare);
 }
 
 TEST(MainWindow, LayoutFollowsToggleAndWindowShapeAndAResizeCancelsADrag)
@@ -261,11 +256,7 @@ TEST(MainWindow, ContextMenuOpensOutsideTheBoardAboveTheStatusBottom)
         return items;
     };
     EXPECT_EQ(menuAt(h.centreOf("e4")), QStringList {});
-    const Rect status =
-        panelRects(h.window().boardView().layoutIndex(), h.window().boardWidget().clientRect())
-            .status;
-    const QStringList items =
-        menuAt(h.window().boardWidget().transform().toWidget(status).topLeft() + QPoint(6, 6));
+    const QStringList items = menuAt(h.statusPanel().topLeft() + QPoint(6, 6));
     ASSERT_FALSE(items.isEmpty());
     EXPECT_EQ(items.first(), "New game");
     EXPECT_TRUE(items.contains("Replay moves"));
@@ -289,11 +280,8 @@ TEST(MainWindow, TypedMovesKeepTheFieldOpenAndRefusedTextIsExplainedOnThePanel)
         WindowHarness h;
         auto& w = h.window();
         const std::string before = h.fen();
-        QTest::keyClick(&w.boardWidget(), row.typed[0]);
+        h.type(row.typed);
         QLineEdit* field = w.moveField();
-        ASSERT_TRUE(field->isVisible());
-        QTest::keyClicks(field, row.typed + 1);
-        QTest::keyClick(field, Qt::Key_Return);
         EXPECT_EQ(h.fen() != before, row.plays);
         ASSERT_TRUE(h.waitForWhiteToMove());
         EXPECT_TRUE(field->isVisible());
@@ -312,58 +300,39 @@ TEST(MainWindow, TypedMovesKeepTheFieldOpenAndRefusedTextIsExplainedOnThePanel)
     }
 }
 
-TEST(MainWindow, EscapeOrAClickOnTheBoardClosesTheMoveField)
+// What the words of `play` do is the dispatcher's test; the window serves neither a text board
+// nor the end of typed input.
+TEST(MainWindow, TypedWordsTheWindowCannotServeSaySoAndEscapeOrAClickClosesTheField)
 {
     WindowHarness h;
     auto& w = h.window();
+    h.type("board");
+    h.type("quit");
+    EXPECT_EQ(h.takeMessages(),
+        (QStringList { "'board' is not available here", "'quit' is not available here" }));
+    EXPECT_FALSE(w.hasExited());
+
     QLineEdit* field = w.moveField();
     QTest::keyClick(&w.boardWidget(), 'e');
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_FALSE(field->isVisible());
     QTest::keyClick(&w.boardWidget(), 'e');
     ASSERT_TRUE(field->isVisible());
-    h.mouse(QEvent::MouseButtonPress, h.centreOf("a4"));
-    h.mouse(QEvent::MouseButtonRelease, h.centreOf("a4"));
+    h.enter("a4");
     EXPECT_FALSE(field->isVisible());
-}
-
-TEST(MainWindow, TypedWordsDoWhatTheyDoInPlayOrSaySo)
-{
-    WindowHarness h;
-    auto& w = h.window();
-    auto type = [&](const char* line) {
-        QTest::keyClick(&w.boardWidget(), line[0]);
-        QTest::keyClicks(w.moveField(), line + 1);
-        QTest::keyClick(w.moveField(), Qt::Key_Return);
-    };
-    ASSERT_FALSE(w.controller().options().coach);
-    type("coach on");
-    EXPECT_TRUE(w.controller().options().coach);
-    type("level depth:3");
-    EXPECT_EQ(w.controller().level().mode, kFixedLevel);
-    EXPECT_EQ(w.controller().level().fixedPlies, 3);
-    type("board");
-    type("quit");
-    EXPECT_EQ(h.messages,
-        (QStringList { "'board' is not available here", "'quit' is not available here" }));
-    h.messages.clear();
-    EXPECT_FALSE(w.hasExited());
 }
 
 TEST(MainWindow, ClosingSavesTheGameAndTheNextWindowRestoresIt)
 {
     WindowHarness h({ .oneTap = true });
-    h.enter("e4");
-    ASSERT_TRUE(h.waitForWhiteToMove());
-    h.enter("d4");
-    ASSERT_TRUE(h.waitForWhiteToMove());
+    h.play("e4");
+    h.play("d4");
     const std::string played = h.fen();
     h.window().barAction(kFlip)->trigger();
     h.window().barAction(kToggleLayout)->trigger();
 
     h.window().close();
     EXPECT_TRUE(h.window().hasExited());
-    EXPECT_FALSE(TempFolder::read(h.folder().file("vmautosave.pgn")).empty());
     EXPECT_NE(TempFolder::read(h.settingsPath()).find("WindowGeometry"), std::string::npos);
 
     h.reopen();
@@ -392,23 +361,14 @@ TEST(MainWindow, ASecondStartHandsItsPgnFileToTheWindow)
     ASSERT_TRUE(h.waitUntil([&] { return h.window().controller().game().white() == "Savrov"; }));
     EXPECT_EQ(h.window().controller().game().black(), "Alekhine, Alexander");
 
-    // A file without a game is refused with the reason `play --pgn` gives.
-    const std::string empty = h.folder().file("empty.pgn");
-    TempFolder::write(empty, "");
-    h.window().openFiles({ QString::fromStdString(empty) });
-    EXPECT_EQ(
-        h.messages, QStringList { QString::fromStdString(readFirstGame(empty).error().message) });
-    h.messages.clear();
-
-    // A set-up game no game can start from is refused as `play --pgn` refuses it.
-    const std::string kingless = h.folder().file("kingless.pgn");
-    TempFolder::write(kingless, "[SetUp \"1\"][FEN \"3k4/8/8/8/8/8/8/8 w - - 0 1\"]\n*\n");
-    h.window().openFiles({ QString::fromStdString(kingless) });
-    EXPECT_EQ(h.messages,
-        QStringList { QString::fromStdString("the first game of " + kingless +
-            ": the set-up position cannot start a game: each side needs exactly one king") });
-    h.messages.clear();
-    EXPECT_EQ(h.window().controller().game().white(), "Savrov") << "the game stays out";
+    // A file the first game of which `play --pgn` refuses (PlayCommandTest has every reason) is
+    // refused with its reason; unreadable files handed over together are reported in one box.
+    const std::string empty = h.openFile("empty.pgn", "");
+    const QString reason = QString::fromStdString(readFirstGame(empty).error().message);
+    EXPECT_EQ(h.takeMessages(), QStringList { reason });
+    h.window().openFiles({ QString::fromStdString(empty), QString::fromStdString(empty) });
+    EXPECT_EQ(h.takeMessages(), QStringList { reason + '\n' + reason });
+    EXPECT_EQ(h.window().controller().game().white(), "Savrov") << "the game stays";
 }
 
 TEST(MainWindow, AFileHandedOverWhileAQuestionIsOpenWaitsUntilItIsAnswered)
@@ -424,9 +384,7 @@ TEST(MainWindow, AFileHandedOverWhileAQuestionIsOpenWaitsUntilItIsAnswered)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.dialog);
         WindowHarness h;
-        const std::string branchy = h.folder().file("branchy.pgn");
-        TempFolder::write(branchy, "[White \"Branch\"]\n1. e4 (1. d4) e5 *\n");
-        h.window().openFiles({ QString::fromStdString(branchy) });
+        h.openFile("branchy.pgn", "[White \"Branch\"]\n1. e4 (1. d4) e5 *\n");
         const std::string single = h.folder().file("single.pgn");
         TempFolder::write(single, "[White \"Savrov\"]\n1. d4 *\n");
         h.window().runCommand(cmd::kBackToStart);
@@ -435,9 +393,8 @@ TEST(MainWindow, AFileHandedOverWhileAQuestionIsOpenWaitsUntilItIsAnswered)
             shown = true;
             h.window().openFiles({ QString::fromStdString(single) });
             EXPECT_EQ(h.window().controller().game().white(), "Branch");
-            for (auto* button : dialog.findChildren<QAbstractButton*>())
-                if (button->text() == "Add main line")
-                    return button->click();
+            if (QAbstractButton* add = WindowHarness::buttonNamed(dialog, "Add main line"))
+                return add->click();
             static_cast<QDialog&>(dialog).accept();
         });
         row.ask(h);
@@ -445,15 +402,6 @@ TEST(MainWindow, AFileHandedOverWhileAQuestionIsOpenWaitsUntilItIsAnswered)
         EXPECT_TRUE(
             h.waitUntil([&] { return h.window().controller().game().white() == "Savrov"; }));
     }
-
-    // Unreadable files handed over together are reported in one box.
-    WindowHarness h;
-    const std::string empty = h.folder().file("empty.pgn");
-    TempFolder::write(empty, "");
-    h.window().openFiles({ QString::fromStdString(empty), QString::fromStdString(empty) });
-    const QString reason = QString::fromStdString(readFirstGame(empty).error().message);
-    EXPECT_EQ(h.messages, QStringList { reason + '\n' + reason });
-    h.messages.clear();
 }
 
 TEST(MainWindow, ADroppedFileOpensAsOnTheCommandLineAndTheTitleNamesIt)
@@ -495,9 +443,8 @@ TEST(MainWindow, ADroppedFileOpensAsOnTheCommandLineAndTheTitleNamesIt)
     }));
     ASSERT_TRUE(drop(h.folder().file("missing.kbk")));
     ASSERT_TRUE(h.waitUntil([&] { return !h.messages.isEmpty(); }));
-    EXPECT_EQ(h.messages,
+    EXPECT_EQ(h.takeMessages(),
         QStringList { QString::fromStdString("cannot open " + h.folder().file("missing.kbk")) });
-    h.messages.clear();
     SettingsFileStore stored(h.settingsPath());
     EXPECT_EQ(readBookSetting(stored, kBookFileSetting), book);
 }
@@ -560,9 +507,7 @@ TEST(MainWindow, CommandsHaveKeysTheMenusShowAndReadWithoutThem)
     h.messages.clear();
     EXPECT_EQ(w.action(cmd::kShowThreat)->shortcut(), QKeySequence("Ctrl+R"));
     // The field is still open, and on the first status line of the new layout.
-    const Rect status = panelRects(8, w.boardWidget().clientRect()).status;
-    EXPECT_EQ(w.moveField()->pos(),
-        w.boardWidget().transform().toWidget(status).topLeft() + QPoint(2, 2));
+    EXPECT_EQ(w.moveField()->pos(), h.statusPanel().topLeft() + QPoint(2, 2));
 
     QStringList names;
     for (QMenu* menu : w.menuBar()->findChildren<QMenu*>())
@@ -651,8 +596,7 @@ TEST(MainWindow, AfterMateTheBoardSaysSoAndTheStatusIsAnnouncedOnRequest)
     WindowHarness h({ .fen = "k7/8/1K6/8/8/8/8/7R w - - 0 1" });
     auto& w = h.window();
     h.enter("h1-h8");
-    EXPECT_EQ(h.messages, QStringList { "Checkmate" });
-    h.messages.clear();
+    EXPECT_EQ(h.takeMessages(), QStringList { "Checkmate" });
     EXPECT_EQ(
         w.boardWidget().accessibleDescription(), "Last move 1.Rh8#. Checkmate, White wins, 1-0");
 
@@ -673,6 +617,34 @@ TEST(MainWindow, AfterMateTheBoardSaysSoAndTheStatusIsAnnouncedOnRequest)
     EXPECT_EQ(g_announced, expected);
 }
 
+// The status panel of the board as grabbed now, in the image's pixels.
+struct PanelImage {
+    explicit PanelImage(WindowHarness& h)
+        : image(h.window().boardWidget().grab().toImage())
+    {
+        const double scale = double(image.width()) / h.window().boardWidget().width();
+        const QRect inWidget = h.statusPanel();
+        panel = QRect(inWidget.topLeft() * scale, inWidget.size() * scale);
+    }
+    // The runs of pixel rows (first, end) with dark ink between columns `left` and `right`.
+    std::vector<std::pair<int, int>> textRows(int left, int right) const
+    {
+        std::vector<std::pair<int, int>> rows;
+        for (int y = panel.top() + 2, start = -1; y < panel.bottom() - 1; ++y) {
+            bool ink = false;
+            for (int x = left; x < right && !ink; ++x)
+                ink = qGray(image.pixel(x, y)) < 100;
+            if (ink && start < 0)
+                start = y;
+            if (!ink && start >= 0)
+                rows.push_back({ start, y }), start = -1;
+        }
+        return rows;
+    }
+    QImage image;
+    QRect panel;
+};
+
 // In a square window the players keep a row of the panel under the engine's line, and no
 // window gets so small that the panel's text is cut.
 TEST(MainWindow, ThePanelKeepsThePlayersAndTheWindowItsMinimumSize)
@@ -682,25 +654,13 @@ TEST(MainWindow, ThePanelKeepsThePlayersAndTheWindowItsMinimumSize)
     gui::MainWindow& w = h.window();
     w.controller().game().setTag("White", "Anna");
     w.controller().game().setTag("Black", "Ben");
-    h.enter("e2 e4");
-    ASSERT_TRUE(h.waitForWhiteToMove());
+    h.play("e2 e4");
     const bool engineLine = w.controller().engineHost() &&
         w.controller().engineHost()->output().snapshot().rawLine.size() >= 2;
-    const QImage image = w.boardWidget().grab().toImage();
-    const QRect panel = w.boardWidget().transform().toWidget(
-        panelRects(w.boardView().layoutIndex(), w.boardWidget().clientRect()).status);
-    // Rows of text are runs of pixel rows with ink in the left half, clear of the clocks.
-    int rows = 0;
-    bool inText = false;
-    for (int y = panel.top() + 2; y < panel.bottom() - 1; ++y) {
-        bool ink = false;
-        for (int x = panel.left() + 3; x < panel.left() + panel.width() / 2 && !ink; ++x)
-            ink = qGray(image.pixel(x * image.width() / w.boardWidget().width(),
-                      y * image.height() / w.boardWidget().height())) < 100;
-        rows += ink && !inText;
-        inText = ink;
-    }
-    EXPECT_EQ(rows, engineLine ? 3 : 2) << "the move, the engine's line, the players";
+    // In the left half, clear of the clocks.
+    const PanelImage p(h);
+    EXPECT_EQ(p.textRows(p.panel.left() + 3, p.panel.center().x()).size(), engineLine ? 3u : 2u)
+        << "the move, the engine's line, the players";
 
     w.resize(60, 60);
     QApplication::processEvents();
@@ -717,31 +677,121 @@ TEST(MainWindow, LongNamesStayInsideTheLandscapePanelWhoseTextStopsGrowing)
     const std::string name = std::string(12, 'W') + " Featherstonehaugh-Cholmondeley";
     w.controller().game().setTag("White", name);
     w.controller().game().setTag("Black", name);
-    const QImage image = w.boardWidget().grab().toImage();
-    const Rect clientStatus =
-        panelRects(w.boardView().layoutIndex(), w.boardWidget().clientRect()).status;
-    const double toImage = double(image.width()) / w.boardWidget().width();
-    const QRect panel(w.boardWidget().transform().toWidget(clientStatus).topLeft() * toImage,
-        w.boardWidget().transform().toWidget(clientStatus).size() * toImage);
-    // The first two runs of inked pixel rows are the names; right of their colour marks the
-    // same name reads the same in both, not cut on the left in one of them.
-    std::vector<std::pair<int, int>> bands;
-    for (int y = panel.top() + 2, start = -1; y < panel.bottom() && bands.size() < 2; ++y) {
-        bool ink = false;
-        for (int x = panel.left() + panel.width() / 5; x < panel.right() - 4 && !ink; ++x)
-            ink = qGray(image.pixel(x, y)) < 100;
-        if (ink && start < 0)
-            start = y;
-        if (!ink && start >= 0)
-            bands.push_back({ start, y }), start = -1;
-    }
-    ASSERT_EQ(bands.size(), 2u);
-    const int left = panel.left() + panel.width() / 5, width = panel.width() * 4 / 5 - 6;
+    // The first two rows of text are the names; right of their colour marks the same name
+    // reads the same in both, not cut on the left in one of them.
+    const PanelImage p(h);
+    const int left = p.panel.left() + p.panel.width() / 5, width = p.panel.width() * 4 / 5 - 6;
+    const auto bands = p.textRows(left, p.panel.right() - 4);
+    ASSERT_GE(bands.size(), 2u);
     const int height = std::max(bands[0].second - bands[0].first, bands[1].second - bands[1].first);
-    EXPECT_EQ(image.copy(left, bands[0].first, width, height),
-        image.copy(left, bands[1].first, width, height));
+    EXPECT_EQ(p.image.copy(left, bands[0].first, width, height),
+        p.image.copy(left, bands[1].first, width, height));
     h.resizeBoardTo(1600, 900);
     EXPECT_GT(w.boardWidget().moveListRows(), LandscapeMoveList::kRows);
+}
+
+QImage boardImage(WindowHarness& h)
+{
+    return h.window().boardWidget().grab().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage squareImage(WindowHarness& h, const QImage& board, std::string_view square)
+{
+    const auto area = h.window().boardView().squareRect(squareFromText(square));
+    return board.copy(h.window().boardWidget().transform().toDevice(*area));
+}
+
+// Pearson correlation of the grey levels of two images over the pixels where they differ.
+struct Covered {
+    int pixels = 0;
+    double correlation = 0;
+};
+Covered coveredPixels(const QImage& under, const QImage& over)
+{
+    double n = 0, sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    for (int y = 0; y < under.height(); ++y)
+        for (int x = 0; x < under.width(); ++x) {
+            const QRgb a = under.pixel(x, y), b = over.pixel(x, y);
+            if (a == b)
+                continue;
+            const double ga = qGray(a), gb = qGray(b);
+            n += 1;
+            sa += ga, sb += gb, saa += ga * ga, sbb += gb * gb, sab += ga * gb;
+        }
+    const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
+    return { int(n), va > 0 && vb > 0 ? (sab - sa * sb / n) / std::sqrt(va * vb) : 0 };
+}
+
+// The default texture (Cherry) on 60-pixel squares, as wide as a tile of the texture.
+TEST(BoardArtwork, LightSquaresShowTheirOwnGrainAndKeepItWhenRepaintedOrFlipped)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    const QImage board = boardImage(h);
+    EXPECT_EQ(boardImage(h), board);
+    // Empty light squares of the middle, each beside the next diagonally or two files apart.
+    const char* const light[] = { "b3", "c4", "d3", "e4", "f3", "g4", "h3", "a4", "b5", "c6" };
+    std::vector<QImage> before;
+    for (const char* square : light)
+        before.push_back(squareImage(h, board, square));
+    for (std::size_t i = 0; i + 1 < before.size(); ++i)
+        EXPECT_GT(meanDifference(before[i], before[i + 1]), greyLevels(before[i]).spread / 3)
+            << light[i] << " and " << light[i + 1];
+    w.barAction(cmd::kFlipBoard)->trigger();
+    ASSERT_TRUE(w.boardView().flipped());
+    const QImage flipped = boardImage(h);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(squareImage(h, flipped, light[i]), before[i]) << light[i];
+}
+
+TEST(BoardArtwork, TheMovedPieceShowsThroughTheLastMoveArrow)
+{
+    WindowHarness h;
+    auto& w = h.window();
+    h.play("g1 f3");
+    ASSERT_FALSE(w.boardView().arrowPolygon().empty());
+    // The arrow's tip lies on the square where the engine's piece landed.
+    const BoardView& view = w.boardView();
+    const Square landed = squareAt(view.layout(), view.arrowPolygon()[5], {}, view.flipped());
+    ASSERT_NE(view.pieceShownAt(landed), kEmpty);
+    const QRect area = w.boardWidget().transform().toDevice(*view.squareRect(landed));
+    const QImage withArrow = boardImage(h).copy(area);
+    w.boardView().setHighlightLastMove(false);
+    const QImage without = boardImage(h).copy(area);
+    // Under an opaque arrow the covered pixels are one colour whatever lay beneath; under a
+    // tinted one they keep the light and dark of the piece.
+    const Covered covered = coveredPixels(without, withArrow);
+    EXPECT_GT(covered.pixels, 200) << "the arrow shows";
+    EXPECT_GT(covered.correlation, 0.5);
+}
+
+// The exit sequence kills the timers outside any event loop, where deletions wait for the
+// next one: a killed or replaced timer must stop at once all the same, or its callback
+// runs later against a window that is gone.
+TEST(QtClock, KilledReplacedAndDestroyedTimersNeverFireAgain)
+{
+    int killed = 0, replaced = 0, replacement = 0, destroyed = 0;
+    {
+        gui::QtClock clock;
+        clock.startTimer(1, 1, true, [&] { ++killed; });
+        clock.startTimer(2, 1, true, [&] { ++replaced; });
+        clock.killTimer(1);
+        clock.startTimer(2, 1, true, [&] { ++replacement; });
+        WindowHarness::waitUntil([&] { return replacement >= 5; });
+        EXPECT_FALSE(clock.isArmed(1));
+        EXPECT_TRUE(clock.isArmed(2));
+        clock.startTimer(3, 1, true, [&] { ++destroyed; });
+        clock.killTimer(3);
+    }
+    int later = 0;
+    gui::QtClock other;
+    other.startTimer(1, 1, true, [&] { ++later; });
+    WindowHarness::waitUntil([&] { return later >= 5; });
+    EXPECT_GE(replacement, 5);
+    EXPECT_GE(later, 5);
+    EXPECT_EQ(killed, 0);
+    EXPECT_EQ(replaced, 0);
+    EXPECT_EQ(destroyed, 0);
 }
 
 } // namespace

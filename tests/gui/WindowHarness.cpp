@@ -2,14 +2,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "platform/SettingsFileStore.h"
+#include "present/BoardLayout.h"
+#include "settings/RegistrySettings.h"
 
 namespace velmorak::test {
 
@@ -24,6 +28,8 @@ WindowHarness::WindowHarness(WindowSetup setup)
     store.writeValue("IDC_CBGUIBOOK", RegistryValue::dword(0));
     store.writeValue("IDC_CBSOUND", RegistryValue::dword(0));
     store.writeValue("Bookfilename", RegistryValue::string(""));
+    for (const auto& [name, value] : m_setup.settings)
+        store.writeValue(name, RegistryValue::dword(std::uint32_t(value)));
     m_messageWatch.setInterval(20);
     QObject::connect(&m_messageWatch, &QTimer::timeout, [this] {
         for (QWidget* widget : QApplication::topLevelWidgets())
@@ -90,6 +96,13 @@ QPoint WindowHarness::centreOf(std::string_view square)
     return m_window->boardWidget().transform().toWidget(r).center();
 }
 
+QRect WindowHarness::statusPanel()
+{
+    return m_window->boardWidget().transform().toWidget(
+        panelRects(m_window->boardView().layoutIndex(), m_window->boardWidget().clientRect())
+            .status);
+}
+
 void WindowHarness::mouse(QEvent::Type type, QPoint at)
 {
     QWidget& board = m_window->boardWidget();
@@ -113,6 +126,27 @@ void WindowHarness::enter(std::string_view gesture)
         mouse(QEvent::MouseButtonPress, centreOf(gesture.substr(at, 2)));
         mouse(QEvent::MouseButtonRelease, centreOf(gesture.substr(at, 2)));
     }
+}
+
+void WindowHarness::play(std::string_view gesture)
+{
+    enter(gesture);
+    ASSERT_TRUE(waitForWhiteToMove()) << gesture;
+}
+
+void WindowHarness::type(const char* line)
+{
+    QTest::keyClick(&m_window->boardWidget(), line[0]);
+    QTest::keyClicks(m_window->moveField(), line + 1);
+    QTest::keyClick(m_window->moveField(), Qt::Key_Return);
+}
+
+std::string WindowHarness::openFile(const std::string& name, const std::string& text)
+{
+    const std::string path = m_folder.file(name);
+    TempFolder::write(path, text);
+    m_window->openFiles({ QString::fromStdString(path) });
+    return path;
 }
 
 bool WindowHarness::waitUntil(const std::function<bool()>& condition, int ms)
@@ -151,6 +185,19 @@ void WindowHarness::whenDialogShows(const QString& title, std::function<void(QWi
     poll->start();
 }
 
+void WindowHarness::runDialog(
+    int command, const QString& title, std::function<void(QWidget&)> answer)
+{
+    // Shared: a dialog that never shows leaves the poll running past this call.
+    auto shown = std::make_shared<bool>(false);
+    whenDialogShows(title, [shown, answer = std::move(answer)](QWidget& dialog) {
+        *shown = true;
+        answer(dialog);
+    });
+    m_window->runCommand(command);
+    EXPECT_TRUE(*shown) << title.toStdString();
+}
+
 void WindowHarness::chooseFile(QWidget& fileDialog, const std::string& path)
 {
     auto* name = fileDialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -165,6 +212,36 @@ QAbstractButton* WindowHarness::buttonNamed(QWidget& dialog, const QString& text
         if (button->text() == text)
             return button;
     return nullptr;
+}
+
+int WindowHarness::storedInt(std::string_view name) const
+{
+    SettingsFileStore store(settingsPath());
+    int value = -1;
+    RegistrySettings(store).readInt(name, value);
+    return value;
+}
+
+std::string WindowHarness::storedString(std::string_view name) const
+{
+    SettingsFileStore store(settingsPath());
+    std::string value = "(missing)";
+    RegistrySettings(store).readString(name, value);
+    return value;
+}
+
+void WindowHarness::pick(QComboBox& box, int index)
+{
+    box.setCurrentIndex(index);
+    emit box.activated(index);
+}
+
+void WindowHarness::click(QWidget& dialog, const QString& text)
+{
+    if (QAbstractButton* button = buttonNamed(dialog, text))
+        button->click();
+    else
+        ADD_FAILURE() << "no button " << text.toStdString();
 }
 
 } // namespace velmorak::test

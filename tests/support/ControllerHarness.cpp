@@ -74,20 +74,23 @@ void ManualEventPump::runFor(std::chrono::milliseconds limit)
     m_clock.advance(limit.count());
 }
 
-bool ScriptedPrompts::answer(std::string_view title, std::string_view text, bool defaultAnswer)
+void ScriptedPrompts::record(std::string text)
 {
-    shown.push_back(std::string(title) + ": " + std::string(text));
+    shown.push_back(std::move(text));
     if (whileOpen)
         whileOpen();
+}
+
+bool ScriptedPrompts::answer(std::string_view title, std::string_view text, bool defaultAnswer)
+{
+    record(std::string(title) + ": " + std::string(text));
     return next(answers, defaultAnswer);
 }
 
 void ScriptedPrompts::showMessage(std::string_view title, std::string_view text, MessageIcon)
 {
     // A message answers nothing: a scripted answer stays for the next question.
-    shown.push_back(std::string(title) + ": " + std::string(text));
-    if (whileOpen)
-        whileOpen();
+    record(std::string(title) + ": " + std::string(text));
 }
 
 bool ScriptedPrompts::askYesNo(
@@ -103,9 +106,7 @@ bool ScriptedPrompts::askOkCancel(std::string_view title, std::string_view text)
 
 NewLineChoice ScriptedPrompts::askNewLine(NewLineQuestion& question)
 {
-    shown.push_back("Add line: " + question.label());
-    if (whileOpen)
-        whileOpen();
+    record("Add line: " + question.label());
     if (inNewLine)
         inNewLine(question);
     return next(newLineAnswers, NewLineChoice::AddMainLine);
@@ -113,9 +114,7 @@ NewLineChoice ScriptedPrompts::askNewLine(NewLineQuestion& question)
 
 int ScriptedPrompts::selectLine(const CGameNode&)
 {
-    shown.push_back("Select line");
-    if (whileOpen)
-        whileOpen();
+    record("Select line");
     return next(lineAnswers, 0);
 }
 

@@ -82,7 +82,8 @@ public:
     std::function<void()> whileOpen;
 
 private:
-    // Records the box, runs `whileOpen` and gives the next scripted answer.
+    // Records the box and runs `whileOpen`; `answer` then gives the next scripted answer.
+    void record(std::string text);
     bool answer(std::string_view title, std::string_view text, bool defaultAnswer);
 };
 
