@@ -153,6 +153,7 @@ void ServerClient::resetConnection()
     m_handlingSince.reset();
     m_loginTail.clear();
     m_deferred.clear();
+    m_connectionLost = false;
 }
 
 Status ServerClient::connectToServer(std::string_view server, int port)
@@ -309,6 +310,7 @@ bool ServerClient::receiveData(std::string& into)
         if (m_linkAlive) {
             m_log.logMessage("ERROR: SOCKET_ERROR, recvfrom");
         }
+        m_connectionLost = true;
         setLinkAlive(false);
         return false;
     }
@@ -459,6 +461,11 @@ bool ServerClient::transmit(std::string payload, std::string_view shown)
         return true;
     }
     m_log.logMessage("ERROR: sendTextFICS failed 1!");
+    if (m_connectionLost) {
+        // Nothing will go through a connection the server closed: no point in waiting.
+        m_log.logMessage("ERROR: sendTextFICS failed 2: " + std::string(shown));
+        return false;
+    }
     m_retrying = true;
     m_waits.runFor(kSendRetryDelayMs);
     m_retrying = false;

@@ -170,6 +170,7 @@ private:
     bool m_timeseal = false; // the connection's dialect stamps
     std::optional<std::int64_t> m_lastReceive; // ticks of the last read that brought data
     bool m_probeSent = false;
+    bool m_connectionLost = false; // a read found the connection closed or broken
     bool m_reading = false;
     bool m_dispatching = false;
     std::optional<std::int64_t> m_handlingSince; // a line is being handled since then

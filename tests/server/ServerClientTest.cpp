@@ -217,10 +217,13 @@ TEST(ServerClient, SurvivesAHangUpAndStartsTheNextConnectionClean)
     EXPECT_TRUE(s.client.connected());
     EXPECT_TRUE(holds(s.client.log().page().strings().texts, "ERROR: SOCKET_ERROR, recvfrom"));
 
-    // The server is gone: no signal ends the program, the lines are lost with a log line.
+    // The server is gone: no signal ends the program, and no retry waits in vain; the lines
+    // are lost with a log line.
+    const std::int64_t before = s.waits.clock.ticks();
     for (int i = 0; i < 3; ++i) {
         s.client.sendTextFICS("say still there?");
     }
+    EXPECT_EQ(s.waits.clock.ticks(), before);
     EXPECT_TRUE(mentions(s.client.log().page().strings().texts, "ERROR: sendTextFICS failed 2"));
     s.client.disconnectFromServer();
     EXPECT_FALSE(s.client.connected());
