@@ -1044,6 +1044,9 @@ void GameController::SetServerGameMode(bool on, int gameNumber)
         return;
     m_state.serverGameMode = on;
     m_state.serverGameNumber = gameNumber;
+    // The server's clock starts with the game: so does White's here.
+    if (on)
+        m_state.moveStartTick = now();
     if (m_server)
         m_server->log(logText("SetServerGameMode(%d)", on ? 1 : 0));
 }

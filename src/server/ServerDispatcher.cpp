@@ -80,9 +80,11 @@ bool ServerDispatcher::handleNewLineGames(std::string_view line)
 
 bool ServerDispatcher::handleNewLineMoves(std::string_view line)
 {
-    if (match(line, m_dialect.sMovesLine2))
+    // Until the list's header came, a line that looks like moves ("1. e4 e5" in a tell) is
+    // someone's chat, not the awaited list.
+    if (m_flags.bMovesStarted && match(line, m_dialect.sMovesLine2))
         return report(ServerLineKind::MovesPair, line);
-    if (match(line, m_dialect.sMovesLine1))
+    if (m_flags.bMovesStarted && match(line, m_dialect.sMovesLine1))
         return report(ServerLineKind::MovesSingle, line);
     if (!m_flags.bMovesStarted) {
         if (match(line, m_dialect.sMovesHeader0) || match(line, m_dialect.sMovesSeparator)) {

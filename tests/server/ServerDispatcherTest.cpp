@@ -173,5 +173,18 @@ TEST(ServerDispatcherTest, ReadsAMoveList)
     EXPECT_EQ(handler.console.size(), 9u);
 }
 
+TEST(ServerDispatcher, LinesThatLookLikeMovesAreChatUntilTheListBegins)
+{
+    const auto dialects = makeServerDialects();
+    RecordingHandler handler;
+    ServerDispatcher dispatcher(dialects[kFicsDialect], handler);
+    dispatcher.flags().bReceivingMoves = true;
+    for (const char* line : { "GuestABCD tells you: 1. e4 e5 2. Nf3 Nc6",
+             "1.  e4      (0:00.000)      e6      (0:00.000)",
+             "Movelist for game 7:", "1.  e4      (0:00.000)      e6      (0:00.000)" })
+        dispatcher.callHandlers(line);
+    EXPECT_EQ(handler.kinds, (std::vector<std::string> { "Tell", "MovesStarted", "MovesPair" }));
+}
+
 } // namespace
 } // namespace velmorak
