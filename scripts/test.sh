@@ -35,7 +35,7 @@ for target in build/fuzz/fuzz/fuzz_*; do
     seeds=()
     [[ -d "$corpus" ]] && seeds=("$corpus")
     echo "-- $name"
-    "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 -artifact_prefix="$work/" \
+    "$target" -max_total_time="$fuzz_seconds" -timeout=25 -print_final_stats=0 -artifact_prefix="$work/" \
         "$work" "${seeds[@]}" 2>"$work/log" || { tail -n 60 "$work/log"; exit 1; }
     grep -E '^Done [0-9]+ runs' "$work/log" || true
     rm -rf "$work"

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace velmorak {
 namespace {
@@ -81,15 +82,21 @@ constexpr ClassMask classOf(char letter)
 
 class Matcher {
 public:
-    Matcher(std::string_view line, std::string_view pattern)
+    // `retrying` wildcards beyond the first get a table of the positions already tried.
+    Matcher(std::string_view line, std::string_view pattern, std::size_t retrying)
         : m_line(line)
         , m_pattern(pattern)
     {
+        if (retrying > 1)
+            m_failed.assign(retrying * (line.size() + 1), false);
     }
 
     // Every successful path visits every `%` code once, in template order, so a run
     // written into m_runs by an abandoned attempt is always overwritten by the winning one.
-    bool match(std::size_t at, std::size_t from, std::size_t capture)
+    // `star` counts the retrying wildcards passed: with `from`, it names the state, and a
+    // state that failed once fails again, so each is tried once and the cost stays
+    // polynomial whatever the template.
+    bool match(std::size_t at, std::size_t from, std::size_t capture, std::size_t star = 0)
     {
         while (true) {
             if (from == m_pattern.size())
@@ -113,8 +120,13 @@ public:
                     if (p > at && runClass != 0 &&
                         (kClassTable[static_cast<unsigned char>(m_line[p - 1])] & runClass) != 0)
                         continue;
-                    if (match(p, from + 1, capture))
+                    std::size_t state = star * (m_line.size() + 1) + p;
+                    if (!m_failed.empty() && m_failed[state])
+                        continue;
+                    if (match(p, from + 1, capture, star + 1))
                         return true;
+                    if (!m_failed.empty())
+                        m_failed[state] = true;
                 }
                 return false;
             }
@@ -169,6 +181,7 @@ private:
     std::string_view m_line;
     std::string_view m_pattern;
     std::array<std::string_view, kMaxPatternCaptures> m_runs {};
+    std::vector<bool> m_failed;
 };
 
 // Wildcards that retry positions: a trailing `*` costs nothing and is not counted.
@@ -189,9 +202,11 @@ std::size_t countRetryingWildcards(std::string_view pattern)
 bool matchPattern(std::string_view line, std::string_view pattern, PatternCaptures& captures)
 {
     captures.clear();
-    if (line.size() > kMaxMultiWildcardLineLength && countRetryingWildcards(pattern) > 1)
+    std::size_t retrying = countRetryingWildcards(pattern);
+    if (retrying > kMaxRetryingWildcards ||
+        (line.size() > kMaxMultiWildcardLineLength && retrying > 1))
         return false;
-    Matcher matcher(line, pattern);
+    Matcher matcher(line, pattern, retrying);
     if (!matcher.match(0, 0, 0))
         return false;
     std::size_t count = matcher.countCaptures();

@@ -16,6 +16,10 @@ using PatternCaptures = std::vector<std::string>;
 // meant for comes near this length.
 inline constexpr std::size_t kMaxMultiWildcardLineLength = 4096;
 
+// A template with more `*` than this (a trailing one not counted) never matches: each
+// retries the rest at every position of the line, and no server line needs more than four.
+inline constexpr std::size_t kMaxRetryingWildcards = 8;
+
 // A template captures at most this many runs; a template with more `%` codes never matches.
 inline constexpr std::size_t kMaxPatternCaptures = 48;
 

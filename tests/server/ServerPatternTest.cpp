@@ -110,6 +110,12 @@ TEST(ServerPatternTest, LongLinesSkipTemplatesWithSeveralStars)
     EXPECT_FALSE(matchPattern(digits, "*%n%bx", captures));
     EXPECT_TRUE(matchPattern(digits + " x", "*%n%bx", captures));
     EXPECT_EQ(captures.size(), 2u);
+
+    // Without the table of tried positions these would try every way to place the stars.
+    std::string xs(1000, 'x');
+    EXPECT_FALSE(matchPattern(xs, "*x*x*x*x*x*x*x*y", captures));
+    EXPECT_TRUE(matchPattern(xs + "y", "*x*x*x*x*x*x*x*y", captures));
+    EXPECT_FALSE(matchPattern("abcdefghij", "*a*b*c*d*e*f*g*h*i*j", captures));
 }
 
 // A `%` code outside the classes makes a template silently never match. The prompt and
