@@ -138,6 +138,8 @@ enum class Availability {
     MoveBehind,
     // Only with a move after the current one ("Next move").
     MoveAhead,
+    // Only while logged in to a chess server.
+    Online,
     // Its dialog or its server part is not built yet: shown disabled, never run.
     NotBuilt,
 };
