@@ -26,6 +26,7 @@ AcceptMatchDialog::AcceptMatchDialog(
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         body()->addWidget(label);
     }
+    setMinimumWidth(fontMetrics().averageCharWidth() * 40);
     QPushButton* accept =
         buttons()->addButton(QStringLiteral("&Accept"), QDialogButtonBox::AcceptRole);
     buttons()->addButton(QStringLiteral("&Decline"), QDialogButtonBox::RejectRole);

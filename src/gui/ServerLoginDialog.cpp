@@ -76,7 +76,7 @@ ServerLoginDialog::ServerLoginDialog(QWidget* parent, GameController& controller
             accept();
         });
     }
-    auto* help = new QPushButton(QStringLiteral("Display &help"), this);
+    auto* help = new QPushButton(QStringLiteral("&Display help"), this);
     actions->addWidget(help, 0, 2);
     body()->addLayout(actions);
     auto* tip = new QLabel(

@@ -168,6 +168,8 @@ QWidget* ServerSheetDialog::makeSeekPage()
     m_players->setEditable(true);
     m_players->setInsertPolicy(QComboBox::NoInsert);
     m_players->setObjectName(QStringLiteral("players"));
+    m_players->setMinimumContentsLength(16);
+    m_players->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     auto* form = new QFormLayout;
     auto addRow = [&](const QString& text, QWidget* field) {
@@ -187,11 +189,11 @@ QWidget* ServerSheetDialog::makeSeekPage()
     form->addRow(minutes, time);
     auto* range = new QHBoxLayout;
     range->addWidget(m_ratingLow);
-    auto* to = new QLabel(QStringLiteral("&to"), page);
+    auto* to = new QLabel(QStringLiteral("t&o"), page);
     to->setBuddy(m_ratingHigh);
     range->addWidget(to);
     range->addWidget(m_ratingHigh);
-    auto* rating = new QLabel(QStringLiteral("Opponent's rati&ng from:"), page);
+    auto* rating = new QLabel(QStringLiteral("Opponent's ra&ting from:"), page);
     rating->setBuddy(m_ratingLow);
     form->addRow(rating, range);
     auto* checks = new QHBoxLayout;
