@@ -27,15 +27,16 @@ AcceptMatchDialog::AcceptMatchDialog(
         body()->addWidget(label);
     }
     setMinimumWidth(fontMetrics().averageCharWidth() * 40);
-    QPushButton* accept =
-        buttons()->addButton(QStringLiteral("&Accept"), QDialogButtonBox::AcceptRole);
-    buttons()->addButton(QStringLiteral("&Decline"), QDialogButtonBox::RejectRole);
+    buttons()->addButton(QStringLiteral("&Accept"), QDialogButtonBox::AcceptRole);
+    QPushButton* decline =
+        buttons()->addButton(QStringLiteral("&Decline"), QDialogButtonBox::RejectRole);
     // Return alone never accepts a game: the challenge may arrive while the user types.
-    accept->setAutoDefault(false);
-    accept->setDefault(false);
     for (QAbstractButton* button : buttons()->buttons())
         if (auto* push = qobject_cast<QPushButton*>(button))
             push->setAutoDefault(false);
+    putButtonsLastInTabOrder();
+    // Nor does a Space meant for something else as the dialog pops up.
+    decline->setFocus();
 }
 
 void AcceptMatchDialog::showEvent(QShowEvent* event)

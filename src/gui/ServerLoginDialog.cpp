@@ -64,6 +64,8 @@ ServerLoginDialog::ServerLoginDialog(QWidget* parent, GameController& controller
     auto* actions = new QGridLayout;
     actions->addWidget(m_login, 0, 0);
     actions->addWidget(m_guest, 0, 1);
+    auto* help = new QPushButton(QStringLiteral("&Display help"), this);
+    actions->addWidget(help, 0, 2);
     const QString pageTexts[] = { QStringLiteral("S&eek"), QStringLiteral("O&bserve"),
         QStringLiteral("&Adjourned") };
     const int pageNumbers[] = { 0, 2, 3 };
@@ -76,8 +78,6 @@ ServerLoginDialog::ServerLoginDialog(QWidget* parent, GameController& controller
             accept();
         });
     }
-    auto* help = new QPushButton(QStringLiteral("&Display help"), this);
-    actions->addWidget(help, 0, 2);
     body()->addLayout(actions);
     auto* tip = new QLabel(
         QStringLiteral("Tip: tap and hold below the board to offer a draw, flag, resign, ..."),
@@ -98,6 +98,7 @@ ServerLoginDialog::ServerLoginDialog(QWidget* parent, GameController& controller
 
     m_server->setCurrentIndex(m_session.dialectIndex());
     fillFromDialect();
+    putButtonsLastInTabOrder();
 }
 
 void ServerLoginDialog::chooseServer(int dialect)

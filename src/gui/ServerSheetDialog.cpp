@@ -115,6 +115,7 @@ ServerSheetDialog::ServerSheetDialog(
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
     readSeekFields(m_session.seekSettings());
+    putButtonsLastInTabOrder();
     m_tabs->setCurrentIndex(std::clamp(startPage, 0, kPageCount - 1));
     connect(m_tabs, &QTabWidget::currentChanged, this, &ServerSheetDialog::pageChanged);
     m_shownPage = m_tabs->currentIndex();
