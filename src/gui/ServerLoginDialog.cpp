@@ -41,7 +41,7 @@ ServerLoginDialog::ServerLoginDialog(QWidget* parent, GameController& controller
     for (const ServerDialect& dialect : makeServerDialects())
         m_server->addItem(toQString(dialect.sName));
     m_port->setObjectName(QStringLiteral("port"));
-    m_port->setRange(0, kMaxPort);
+    m_port->setRange(1, kMaxPort);
     m_handle->setObjectName(QStringLiteral("handle"));
     m_password->setObjectName(QStringLiteral("password"));
     m_password->setEchoMode(QLineEdit::Password);
