@@ -62,11 +62,11 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kAdjourn, Adjourn, "Adjourn...", false, Online },
     { cmd::kHistory, History, "History...", false, Online },
     { cmd::kChat, Chat, "Chat...", false, NotBuilt },
-    { cmd::kResignGame, ResignGame, "Resign game", false, Online },
-    { cmd::kFlag, Flag, "Flag", false, Online },
-    { cmd::kAdjournGame, AdjournGame, "Adjourn game", false, Online },
-    { cmd::kAbortGame, AbortGame, "Abort game", false, Online },
-    { cmd::kOfferDraw, OfferDraw, "Offer draw", false, Online },
+    { cmd::kResignGame, ResignGame, "Resign game", false, InServerGame },
+    { cmd::kFlag, Flag, "Flag", false, InServerGame },
+    { cmd::kAdjournGame, AdjournGame, "Adjourn game", false, InServerGame },
+    { cmd::kAbortGame, AbortGame, "Abort game", false, InServerGame },
+    { cmd::kOfferDraw, OfferDraw, "Offer draw", false, InServerGame },
     { cmd::kChannels, Channels, "Channels...", false, NotBuilt },
     { cmd::kVariables, Variables, "Variables...", false, NotBuilt },
     { cmd::kFinger, Finger, "Finger...", false, NotBuilt },
@@ -311,6 +311,8 @@ bool isCommandAvailable(int command, const CommandState& state)
         return state.canGoForward;
     case Online:
         return state.connected;
+    case InServerGame:
+        return state.connected && state.serverGame;
     case NotBuilt:
         return false;
     }

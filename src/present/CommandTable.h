@@ -140,6 +140,8 @@ enum class Availability {
     MoveAhead,
     // Only while logged in to a chess server.
     Online,
+    // Only during a game the user plays on a chess server.
+    InServerGame,
     // Its dialog or its server part is not built yet: shown disabled, never run.
     NotBuilt,
 };
@@ -248,6 +250,8 @@ struct CommandState {
     bool canGoForward = false;
     bool connected = false;
     bool connectionStalled = false;
+    // A game the user plays on the server is running.
+    bool serverGame = false;
     std::string engineName {};
     std::string loginName {};
     // The name (no folder) of the file the current game came from; empty for other games.

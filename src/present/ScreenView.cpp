@@ -38,6 +38,7 @@ CommandState ScreenView::commandState() const
     state.analysisMode = s.analysisMode;
     state.connected = s.serverConnected;
     if (state.connected) {
+        state.serverGame = s.serverGameMode;
         state.loginName = m_loginName;
         state.connectionStalled = m_connectionStalled;
     }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSpinBox>
@@ -108,7 +109,7 @@ void logInAsGuest(WindowHarness& h, ServerRig& rig)
 
 } // namespace
 
-TEST(ServerDialogs, GuestLoginFillsTheSoughtListSortsItAndPlaysTheChosenSeek)
+TEST(ServerDialogs, GuestLoginSortsTheSoughtListAndPlaysTheChosenSeekIntoAGame)
 {
     WindowHarness h;
     ServerRig rig;
@@ -116,13 +117,20 @@ TEST(ServerDialogs, GuestLoginFillsTheSoughtListSortsItAndPlaysTheChosenSeek)
     logInAsGuest(h, rig);
     EXPECT_TRUE(h.window().windowTitle().contains(QStringLiteral("GuestWXYZ")));
     EXPECT_TRUE(h.window().action(cmd::kSought)->isEnabled());
+    EXPECT_FALSE(h.window().action(cmd::kFlag)->isEnabled()) << "no game yet";
     EXPECT_TRUE(rig.received("style 12"));
 
     rig.server.expect("sought",
         "  3 1843 Hamster            5   0 rated   blitz      [white]     0-9999 m\n"
         "  7 1500 GuestQWXZ         15   5 unrated standard              1500-1500 mf\n"
-        " 15 ++++ GuestPLMN          1   0 unrated lightning  [black]  1200-1400\n"
+        " 15 1610 Rival              2  12 unrated blitz      [white]  1200-1800\n"
         "3 ads displayed.\nfics% ");
+    rig.server.expect("play 15",
+        "Creating: Rival (1610) GuestWXYZ (++++) unrated blitz 2 12\n"
+        "{Game 55 (Rival vs. GuestWXYZ) Creating unrated blitz match.}\n"
+        "<12> rnbqkbnr pppppppp -------- -------- -------- -------- PPPPPPPP RNBQKBNR W -1 1 1 "
+        "1 1 0 55 Rival GuestWXYZ -1 2 12 39 39 120000 120000 1 none (0:00.000) none 1 0 0\n"
+        "fics% ");
     bool answered = false;
     whenReady(
         QStringLiteral("Velmorak"),
@@ -133,21 +141,32 @@ TEST(ServerDialogs, GuestLoginFillsTheSoughtListSortsItAndPlaysTheChosenSeek)
         [&](QWidget& sheet) {
             answered = true;
             auto& list = *sheet.findChild<QTreeView*>(QStringLiteral("list0"));
-            // Name first ascending, then reversed; the session's order, not the view's.
+            // Name first ascending, then reversed: the session's orders, not the view's.
             clickHeader(list, 0);
             EXPECT_EQ(column(list, 0),
-                (QStringList { "GuestPLMN (0)", "GuestQWXZ (1500)", "Hamster (1843)" }));
+                (QStringList { "GuestQWXZ (1500)", "Hamster (1843)", "Rival (1610)" }));
             clickHeader(list, 0);
-            EXPECT_EQ(column(list, 0).first(), QStringLiteral("Hamster (1843)"));
-            list.setCurrentIndex(list.model()->index(2, 0));
+            EXPECT_EQ(column(list, 0).first(), QStringLiteral("Rival (1610)"));
+            list.setCurrentIndex(list.model()->index(0, 0));
             WindowHarness::click(sheet, QStringLiteral("&Play"));
-            WindowHarness::click(sheet, QStringLiteral("Close"));
+            // The game that begins closes the sheet; a sheet left open fails below.
+            QTimer::singleShot(5000, &sheet, [&sheet] { sheet.close(); });
         },
         &h.window());
-    h.window().runCommand(cmd::kSought);
+    const int result = h.window().openServerSheet(1);
     ASSERT_TRUE(answered);
-    EXPECT_TRUE(rig.received("play 15"));
+    EXPECT_EQ(result, QDialog::Accepted) << "closed by the game, not by the time limit";
     EXPECT_EQ(h.window().serverSession().lists().sortMode(ServerList::Seeks), -2);
+    EXPECT_EQ(h.takeMessages(), QStringList { "Game Rival - GuestWXYZ (2 12) begins!" });
+    EXPECT_TRUE(h.window().boardView().flipped()) << "the user plays Black";
+
+    // The in-game commands reach the server while the game runs.
+    ASSERT_TRUE(h.window().action(cmd::kFlag)->isEnabled());
+    h.window().runCommand(cmd::kFlag);
+    EXPECT_TRUE(rig.received("flag"));
+    rig.server.send("{Game 55 (Rival vs. GuestWXYZ) Rival resigns} 0-1\nfics% ");
+    ASSERT_TRUE(WindowHarness::waitUntil([&] { return !h.messages.isEmpty(); }));
+    EXPECT_TRUE(h.takeMessages().first().startsWith(QStringLiteral("Game 55 finished!")));
 }
 
 TEST(ServerDialogs, AChallengeIsAnsweredInTheAcceptDialogAndALostLinkOffersReconnecting)

@@ -129,7 +129,9 @@ TEST(CommandTable, ButtonsMenusAndLayoutButtonsShowOneStatePerCommand)
         { "the login offline", {}, cmd::kLoginLogout, true, false },
         { "a server list offline", {}, cmd::kSought, false, false },
         { "a server list online", { .connected = true }, cmd::kSought, true, false },
-        { "an in-game command offline", {}, cmd::kResignGame, false, false },
+        { "an in-game command online", { .connected = true }, cmd::kResignGame, false, false },
+        { "an in-game command in a server game", { .connected = true, .serverGame = true },
+            cmd::kResignGame, true, false },
         { "the level sheet", {}, cmd::kLevels, true, false },
         { "an id without a command", {}, cmd::kUnboundOpenKey, false, false },
         { "layout button for a new game", {}, kFirstLayoutButton, true, false },
@@ -141,7 +143,7 @@ TEST(CommandTable, ButtonsMenusAndLayoutButtonsShowOneStatePerCommand)
         { "replay layout button offline", { .autoReplay = true }, kFirstLayoutButton + 6, true,
             true },
         { "replay layout button is Flag when connected", { .autoReplay = true, .connected = true },
-            kFirstLayoutButton + 6, true, false },
+            kFirstLayoutButton + 6, false, false },
     };
     for (const Row& row : rows) {
         EXPECT_EQ(isCommandAvailable(row.command, row.state), row.available) << row.name;
