@@ -112,6 +112,7 @@ ServerSheetDialog::ServerSheetDialog(
     m_tabs->addTab(makeAdjournedPage(), QStringLiteral("Ad&journed"));
     m_tabs->addTab(makeHistoryPage(), QStringLiteral("&History"));
     body()->addWidget(m_tabs);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 92);
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
     readSeekFields(m_session.seekSettings());
@@ -245,6 +246,8 @@ QWidget* ServerSheetDialog::makeListPage(ServerList list, QWidget* page)
     shown.view->header()->setSectionsClickable(true);
     shown.view->header()->setSortIndicatorShown(false);
     shown.view->header()->setStretchLastSection(true);
+    // Every column in view at the sheet's own width; the texts widen them once they come.
+    shown.view->header()->setDefaultSectionSize(fontMetrics().averageCharWidth() * 11);
     connect(shown.view->header(), &QHeaderView::sectionClicked, this, [this, list](int column) {
         m_session.lists().clickColumn(list, column);
         if (list == ServerList::Seeks)
@@ -328,6 +331,9 @@ void ServerSheetDialog::showList(ServerList list)
     ListPage& shown = m_lists[std::size_t(list)];
     ServerLists& lists = m_session.lists();
     shown.model->setRows(lists.rows(list));
+    if (shown.model->rowCount() > 0)
+        for (int column = 0; column + 1 < shown.model->columnCount(); ++column)
+            shown.view->resizeColumnToContents(column);
     // The model's reset took the selection; the session's is the one actions use.
     if (const int selected = lists.selection(list); selected >= 0) {
         const QModelIndex index = shown.model->index(selected, 0);
