@@ -167,6 +167,15 @@ TEST(ServerDialogs, GuestLoginSortsTheSoughtListAndPlaysTheChosenSeekIntoAGame)
     rig.server.send("{Game 55 (Rival vs. GuestWXYZ) Rival resigns} 0-1\nfics% ");
     ASSERT_TRUE(WindowHarness::waitUntil([&] { return !h.messages.isEmpty(); }));
     EXPECT_TRUE(h.takeMessages().first().startsWith(QStringLiteral("Game 55 finished!")));
+
+    h.runDialog(cmd::kLoginLogout, QStringLiteral("Login"), [](QWidget& dialog) {
+        WindowHarness::click(dialog, QStringLiteral("Log&out"));
+        EXPECT_TRUE(WindowHarness::buttonNamed(dialog, QStringLiteral("&Login")));
+        WindowHarness::click(dialog, QStringLiteral("Cancel"));
+    });
+    EXPECT_TRUE(rig.received("quit"));
+    EXPECT_FALSE(h.window().windowTitle().contains(QStringLiteral("GuestWXYZ")));
+    EXPECT_FALSE(h.window().action(cmd::kSought)->isEnabled());
 }
 
 TEST(ServerDialogs, AChallengeIsAnsweredInTheAcceptDialogAndALostLinkOffersReconnecting)
