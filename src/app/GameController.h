@@ -118,6 +118,7 @@ public:
 
     // The server client when one is connected; null otherwise.
     void setServerLink(ServerLink* link) { m_server = link; }
+    ServerLink* serverLink() const { return m_server; }
 
     // --- Moves -----------------------------------------------------------------------------------
     // Whether the board takes moves now (not while the engine searches for its own move);

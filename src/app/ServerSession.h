@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ControllerPrompts.h"
 #include "app/ServerGameSync.h"
 #include "server/ServerChat.h"
 #include "server/ServerClient.h"
@@ -72,6 +73,11 @@ public:
 // ServerClient::kPollIntervalMs while connected() and run the actions below from their
 // dialogs and command lines. Every action shows its own refusals and results through the
 // controller's prompts, so the desktop program and the command line behave alike.
+// The user's own clock below this many seconds in a timed game gives one warning.
+inline constexpr std::int64_t kLowTimeSeconds = 20;
+// The console keeps this many typed lines.
+inline constexpr std::size_t kConsoleHistoryLength = 100;
+
 class ServerSession final : private ServerLineHandler,
                             private ServerGameHost,
                             private ServerCommandSink,
@@ -203,12 +209,27 @@ private:
     void stateChanged() override;
     void disconnected() override;
 
+    // The models hold the dialect and the dispatcher's flags: made anew with the dialect.
+    void rebuildModels();
+    bool connectAndLogIn(std::string_view server, bool guest);
+    void checkLowTime();
     ServerActionState actionState() const;
+    // Shows a guard's refusal; true when there was none.
     bool refuse(std::string_view refusal);
+    // Ends an observation before an action that starts another game.
+    void leaveObservation();
+    bool loadStored(ServerList list);
+    // Polls in small steps until `done` holds, for up to a few seconds.
+    template <typename Done> bool waitForAnswer(Done done);
+    void answerChallenge(const ServerChallenge& challenge, std::string_view line);
+    void showPrompt(const ServerPrompt& prompt);
+    void message(std::string_view title, std::string_view text, MessageIcon icon);
+    bool question(std::string_view title, std::string_view text, bool defaultYes);
 
     GameController& m_controller;
     AppSettings& m_settings;
     ServerSessionView& m_view;
+    ServerWaits& m_waits;
     MoveSounds* m_sounds = nullptr;
     std::unique_ptr<ServerClient> m_client;
     std::unique_ptr<ServerGameSync> m_sync;
@@ -221,6 +242,7 @@ private:
     std::string m_lastServer; // what the last login connected to, for reconnect
     bool m_lastGuest = false;
     bool m_wasLinkAlive = false;
+    bool m_lowTimeWarned = false;
 };
 
 } // namespace velmorak
