@@ -105,9 +105,17 @@ ServerChannelsDialog::ServerChannelsDialog(
     connect(&m_timer, &QTimer::timeout, this, &ServerChannelsDialog::refresh);
     m_timer.start(kRefreshMs);
 
+    chainTabOrder({ m_pages, m_number, joinButton, m_leave, clearButton, m_view, m_command,
+        sendButton, saveButton, buttons()->button(QDialogButtonBox::Close),
+        buttons()->button(QDialogButtonBox::Help) });
+
     fillPages();
     selectPage(lastPage());
     pageChosen();
+    if (m_consoleRow->isVisibleTo(this))
+        m_command->setFocus();
+    else
+        m_pages->setFocus();
 }
 
 QString ServerChannelsDialog::page() const

@@ -70,6 +70,8 @@ ServerChatDialog::ServerChatDialog(
     connect(&m_timer, &QTimer::timeout, this, &ServerChatDialog::refresh);
     m_timer.start(kRefreshMs);
 
+    chainTabOrder({ m_target, m_view, m_message, m_send, buttons()->button(QDialogButtonBox::Close),
+        buttons()->button(QDialogButtonBox::Help) });
     m_session.chat().markChatRead();
     fillTargets(m_session.chat().chooseTarget());
     fillHistory();

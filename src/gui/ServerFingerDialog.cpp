@@ -55,6 +55,8 @@ ServerFingerDialog::ServerFingerDialog(
     finger->setDefault(true);
     connect(finger, &QPushButton::clicked, this, &ServerFingerDialog::fingerNamed);
 
+    chainTabOrder({ m_player, finger, m_view, buttons()->button(QDialogButtonBox::Close),
+        buttons()->button(QDialogButtonBox::Help) });
     fillPlayers();
     m_player->clearEditText();
     refresh();

@@ -47,4 +47,14 @@ QSize ServerPageView::sizeFor(int columns, int lines) const
         metrics.lineSpacing() * lines + frame };
 }
 
+void chainTabOrder(std::initializer_list<QWidget*> widgets)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
 } // namespace velmorak::gui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <initializer_list>
 #include <string_view>
 
 namespace velmorak::gui {
@@ -26,5 +27,8 @@ private:
     QString m_shown;
     bool m_followsEnd = true;
 };
+
+// Tab walks `widgets` in this order (the server dialogs make some widgets before their rows).
+void chainTabOrder(std::initializer_list<QWidget*> widgets);
 
 } // namespace velmorak::gui

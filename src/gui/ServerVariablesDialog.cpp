@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "gui/QtText.h"
+#include "gui/ServerPageView.h"
 #include "gui/SessionCommandSink.h"
 
 namespace velmorak::gui {
@@ -50,6 +51,10 @@ ServerVariablesDialog::ServerVariablesDialog(
         if (auto* push = qobject_cast<QPushButton*>(button))
             push->setAutoDefault(false);
 
+    chainTabOrder({ m_list, m_value, buttons()->button(QDialogButtonBox::Close),
+        buttons()->button(QDialogButtonBox::Help) });
+    m_list->setFocus();
+
     refresh();
     // The answer is waited for with the dialog on the screen.
     QTimer::singleShot(0, this, [this] { request(); });
@@ -72,7 +77,7 @@ void ServerVariablesDialog::refresh()
 {
     const auto& names = m_session.variables().names();
     const auto& values = m_session.variables().values();
-    const QSignalBlocker quiet(m_list);
+    QSignalBlocker quiet(m_list);
     m_list->clear();
     QTreeWidgetItem* current = nullptr;
     for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) {
@@ -83,11 +88,16 @@ void ServerVariablesDialog::refresh()
     m_list->resizeColumnToContents(0);
     if (current) {
         m_list->setCurrentItem(current);
-    } else {
-        m_editing.clear();
-        m_name->clear();
-        m_value->clear();
-        m_value->setEnabled(false);
+        return;
+    }
+    m_editing.clear();
+    m_name->clear();
+    m_value->clear();
+    m_value->setEnabled(false);
+    // A variable picked at once: the keyboard can go straight to its value.
+    if (m_list->topLevelItemCount() > 0) {
+        quiet.unblock();
+        m_list->setCurrentItem(m_list->topLevelItem(0));
     }
 }
 
