@@ -125,10 +125,14 @@ void ServerChatDialog::refresh()
 void ServerChatDialog::send()
 {
     const std::string to = toBytes(target());
-    if (to.empty())
+    const QString message = m_message->currentText();
+    // Return after typing a new partner's name shows his page; there is nothing to send.
+    if (to.empty() || message.trimmed().isEmpty()) {
+        showTarget();
         return;
+    }
     // A line break pasted into the field stays in the page; the session sends one line.
-    if (!m_session.sendChat(to, toBytes(m_message->currentText())))
+    if (!m_session.sendChat(to, toBytes(message)))
         return;
     fillTargets(to);
     fillHistory();

@@ -128,6 +128,15 @@ TEST(ServerChatDialogs, ATellShowsOnItsPartnersPageAndAPastedLineBreakSendsOneLi
     EXPECT_EQ(message.count(), 1) << "the message went to the history";
     EXPECT_TRUE(view.toPlainText().endsWith(QStringLiteral("GuestWXYZ> yes, Grüße\nresign")))
         << "the page keeps the text as typed";
+
+    // Return on a new partner's name shows his page and sends nothing.
+    auto* target = child<QComboBox>(chat, "chatTarget").lineEdit();
+    target->setFocus();
+    target->selectAll();
+    QTest::keyClicks(target, QStringLiteral("Snail"));
+    QTest::keyClick(target, Qt::Key_Return);
+    EXPECT_TRUE(view.toPlainText().isEmpty());
+    EXPECT_EQ(rig.sentSinceLogin().size(), 1U);
 }
 
 TEST(ServerChatDialogs, ConsoleHistoryChannelsAndTheSavedLog)
