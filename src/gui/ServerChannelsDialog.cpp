@@ -168,7 +168,9 @@ void ServerChannelsDialog::pageChosen()
     m_consoleRow->setVisible(name == kServerPageName);
     m_logRow->setVisible(name == kLogPageName);
     m_leave->setEnabled(name != kServerPageName);
-    setHelpAnchor(name == kLogPageName ? "Velmorak.htm#ServerLog" : "Velmorak.htm#Channels");
+    setHelpAnchor(name == kLogPageName ? "Velmorak.htm#ServerLog"
+            : name == kServerPageName  ? "Velmorak.htm#ServerConsole"
+                                       : "Velmorak.htm#Channels");
     m_keepLogListed = name == kLogPageName;
     m_view->showPage(pageText(name), false);
 }
