@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "gui/QtPrompts.h"
 #include "gui/QtText.h"

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <utility>
 
 #include "gui/QtText.h"
 #include "gui/ServerPageView.h"

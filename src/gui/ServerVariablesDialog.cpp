@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <utility>
 
 #include "gui/QtText.h"
 #include "gui/ServerPageView.h"

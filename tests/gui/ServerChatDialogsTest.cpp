@@ -20,6 +20,7 @@
 #include "app/ServerSession.h"
 #include "gui/ServerChannelsDialog.h"
 #include "gui/ServerChatDialog.h"
+#include "gui/ServerDialogRefresh.h"
 #include "gui/ServerFingerDialog.h"
 #include "gui/ServerVariablesDialog.h"
 #include "platform/PosixSocket.h"
@@ -114,7 +115,7 @@ TEST(ServerChatDialogs, ATellShowsOnItsPartnersPageAndAPastedLineBreakSendsOneLi
 
     // What arrives while it is open follows when the window passes the news on.
     rig.receive("mgatto(TD) tells you: ready?\n");
-    chat.refresh();
+    gui::refreshServerDialog(&chat);
     EXPECT_EQ(view.toPlainText(), QStringLiteral("mgatto> hello there\nmgatto> ready?"));
 
     auto& message = child<QComboBox>(chat, "chatMessage");
@@ -165,7 +166,7 @@ TEST(ServerChatDialogs, ConsoleHistoryChannelsAndTheSavedLog)
     WindowHarness::click(channels, QStringLiteral("&Join"));
     EXPECT_EQ(channels.page(), QStringLiteral("4"));
     rig.receive("Hamster(4): anyone for a 5 0?\n");
-    channels.refresh();
+    gui::refreshServerDialog(&channels);
     EXPECT_EQ(child<QPlainTextEdit>(channels, "channelView").toPlainText(),
         QStringLiteral("Hamster(4): anyone for a 5 0?"));
     WindowHarness::click(channels, QStringLiteral("&Join"));
