@@ -1,7 +1,6 @@
 #include "gui/ServerChatDialog.h"
 
 #include <QComboBox>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
