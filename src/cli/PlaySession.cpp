@@ -259,6 +259,10 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::ServerAdjournGame:
     case FrontEndRequest::ServerAbort:
     case FrontEndRequest::ServerOfferDraw:
+    case FrontEndRequest::ServerChat:
+    case FrontEndRequest::ServerChannels:
+    case FrontEndRequest::ServerVariables:
+    case FrontEndRequest::ServerFinger:
         return false;
     }
     return false;

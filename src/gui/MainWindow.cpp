@@ -36,7 +36,12 @@
 #include "gui/Manual.h"
 #include "gui/QtText.h"
 #include "gui/ScreenSaverInhibitor.h"
+#include "gui/ServerChannelsDialog.h"
+#include "gui/ServerChatDialog.h"
+#include "gui/ServerDialogRefresh.h"
+#include "gui/ServerFingerDialog.h"
 #include "gui/ServerSheetDialog.h"
+#include "gui/ServerVariablesDialog.h"
 #include "gui/SnapshotSettingsStore.h"
 #include "platform/PosixSocket.h"
 #include "platform/PulseSoundOutput.h"
@@ -134,6 +139,23 @@ constexpr std::pair<FrontEndRequest, InGameCommand> kRequestInGame[] = {
     { FrontEndRequest::ServerAbort, InGameCommand::Abort },
     { FrontEndRequest::ServerOfferDraw, InGameCommand::Draw },
 };
+
+template <class Dialog>
+std::unique_ptr<ChessDialog> makeServerWindow(
+    QWidget& parent, GameController& controller, ServerSession& session)
+{
+    return std::make_unique<Dialog>(&parent, controller, session);
+}
+
+// The server's text windows, over the window's own session.
+constexpr std::pair<FrontEndRequest,
+    std::unique_ptr<ChessDialog> (*)(QWidget&, GameController&, ServerSession&)>
+    kRequestServerWindows[] = {
+        { FrontEndRequest::ServerChat, &makeServerWindow<ServerChatDialog> },
+        { FrontEndRequest::ServerChannels, &makeServerWindow<ServerChannelsDialog> },
+        { FrontEndRequest::ServerVariables, &makeServerWindow<ServerVariablesDialog> },
+        { FrontEndRequest::ServerFinger, &makeServerWindow<ServerFingerDialog> },
+    };
 
 // The local ".pgn" and ".kbk" files among dropped data.
 QStringList droppedFiles(const QMimeData* data)
@@ -537,6 +559,11 @@ bool MainWindow::serve(FrontEndRequest request)
             m_session->inGame(command);
             return true;
         }
+    for (const auto& [served, make] : kRequestServerWindows)
+        if (served == request) {
+            make(*this, controller(), *m_session)->exec();
+            return true;
+        }
     switch (request) {
     case FrontEndRequest::Exit:
         close();
@@ -837,6 +864,41 @@ int MainWindow::openServerSheet(int page)
         controller().stopEngine(false);
     m_serverSheetPage = page;
     return openDialog("server-sheet");
+}
+
+void MainWindow::refreshServerWindow()
+{
+    refreshServerDialog(QApplication::activeModalWidget());
+}
+
+void MainWindow::lineReceived(std::string_view)
+{
+    refreshServerWindow();
+}
+
+void MainWindow::lineSent(std::string_view)
+{
+    refreshServerWindow();
+}
+
+void MainWindow::chatArrived(std::string_view)
+{
+    refreshServerWindow();
+}
+
+void MainWindow::whoListRead()
+{
+    refreshServerWindow();
+}
+
+void MainWindow::variablesRead()
+{
+    refreshServerWindow();
+}
+
+void MainWindow::fingerRead()
+{
+    refreshServerWindow();
 }
 
 void MainWindow::stateChanged()

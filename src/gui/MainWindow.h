@@ -135,6 +135,12 @@ private:
     bool copyText(std::string_view text) override;
     std::optional<std::string> pastedText() override;
     // ServerSessionView
+    void lineReceived(std::string_view line) override;
+    void lineSent(std::string_view shown) override;
+    void chatArrived(std::string_view page) override;
+    void whoListRead() override;
+    void variablesRead() override;
+    void fingerRead() override;
     void stateChanged() override;
     void connectionLost() override;
     void listRead(ServerList list) override;
@@ -147,6 +153,8 @@ private:
     bool askChallenge(const ServerChallenge& challenge) override;
 
     void askReconnect();
+    // The text window open now shows what the session just read or sent.
+    void refreshServerWindow();
 
     void createActions();
     void createMenus();

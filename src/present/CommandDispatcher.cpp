@@ -43,6 +43,10 @@ constexpr std::pair<Operation, FrontEndRequest> kFrontEndOperations[] = {
     { Operation::AdjournGame, FrontEndRequest::ServerAdjournGame },
     { Operation::AbortGame, FrontEndRequest::ServerAbort },
     { Operation::OfferDraw, FrontEndRequest::ServerOfferDraw },
+    { Operation::Chat, FrontEndRequest::ServerChat },
+    { Operation::Channels, FrontEndRequest::ServerChannels },
+    { Operation::Variables, FrontEndRequest::ServerVariables },
+    { Operation::Finger, FrontEndRequest::ServerFinger },
 };
 
 } // namespace

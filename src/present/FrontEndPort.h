@@ -59,6 +59,11 @@ enum class FrontEndRequest {
     ServerAdjournGame,
     ServerAbort,
     ServerOfferDraw,
+    // The chess server's text windows: chat, channels (with the console), variables, finger.
+    ServerChat,
+    ServerChannels,
+    ServerVariables,
+    ServerFinger,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a

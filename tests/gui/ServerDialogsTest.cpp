@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -197,6 +198,21 @@ TEST(ServerDialogs, AChallengeIsAnsweredInTheAcceptDialogAndALostLinkOffersRecon
         [](QWidget& dialog) { WindowHarness::click(dialog, QStringLiteral("&Accept")); });
     rig.server.send("Challenge: Rival (1500) GuestWXYZ (++++) rated blitz 3 0.\n");
     EXPECT_TRUE(rig.received("accept Rival"));
+
+    // A tell opens a conversation; the chat window follows it while it is open.
+    rig.server.send("Rival tells you: hello there\nfics% ");
+    ASSERT_TRUE(WindowHarness::waitUntil(
+        [&] { return h.window().serverSession().chat().chatPage("Rival") != nullptr; }));
+    bool followed = false;
+    h.runDialog(cmd::kChat, QStringLiteral("Chat"), [&](QWidget& chat) {
+        auto* page = chat.findChild<QPlainTextEdit*>(QStringLiteral("chatView"));
+        EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("hello there")));
+        rig.server.send("Rival tells you: still there?\nfics% ");
+        followed = WindowHarness::waitUntil(
+            [&] { return page->toPlainText().contains(QStringLiteral("still there?")); });
+        WindowHarness::click(chat, QStringLiteral("Close"));
+    });
+    EXPECT_TRUE(followed);
 
     // The server goes away: the title says so at once and the window offers to log in again.
     rig.server.hangUp();

@@ -188,7 +188,6 @@ TEST(CommandDispatcher, WordsAndCommandsOfBothFrontEnds)
         { "About", nullptr, cmd::kAbout,
             { "e4 e5 |", { "Velmorak: 'About...' is not available here" } },
             Outcome { "e4 e5 |", {}, { About } } },
-        { "a dialog not built yet", nullptr, cmd::kChannels, { "e4 e5 |" } },
         { "Levels", nullptr, cmd::kLevels,
             { "e4 e5 |", { "Velmorak: 'Levels...' is not available here" } },
             Outcome { "e4 e5 |", {}, { Levels } } },
