@@ -903,6 +903,9 @@ void MainWindow::fingerRead()
 
 void MainWindow::stateChanged()
 {
+    // The session may report while it is being made, before the window holds it.
+    if (!m_session)
+        return;
     controller().setServerConnected(m_session->online());
     m_view.setServerLogin(m_session->sessionHandle(), !m_session->linkAlive());
     if (m_session->linkAlive())
@@ -912,6 +915,8 @@ void MainWindow::stateChanged()
 
 void MainWindow::connectionLost()
 {
+    if (!m_session)
+        return;
     stateChanged();
     // Asked once the session's call is over: a reconnect from inside it would start a
     // session call within another.
@@ -1258,6 +1263,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
             m_store->writeValue(kGeometrySetting,
                 RegistryValue::binary(geometry.constData(), std::size_t(geometry.size())));
         }
+        // The lists' orders are the session's until it ends, which is after the options
+        // are written.
+        m_session->lists().storeSettings(m_app.options());
         // Autosave, the engine ended, the level and the options written.
         if (Status ended = m_app.exit(); !ended)
             m_prompts.showMessage(kTitle, ended.error().message, MessageIcon::Exclamation);

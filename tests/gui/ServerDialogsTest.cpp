@@ -177,6 +177,10 @@ TEST(ServerDialogs, GuestLoginSortsTheSoughtListAndPlaysTheChosenSeekIntoAGame)
     EXPECT_TRUE(rig.received("quit"));
     EXPECT_FALSE(h.window().windowTitle().contains(QStringLiteral("GuestWXYZ")));
     EXPECT_FALSE(h.window().action(cmd::kSought)->isEnabled());
+
+    // The order chosen is the next start's.
+    h.reopen();
+    EXPECT_EQ(h.storedInt("nSeekSortMode"), -2);
 }
 
 TEST(ServerDialogs, AChallengeIsAnsweredInTheAcceptDialogAndALostLinkOffersReconnecting)
