@@ -30,12 +30,13 @@ AcceptMatchDialog::AcceptMatchDialog(
     buttons()->addButton(QStringLiteral("&Accept"), QDialogButtonBox::AcceptRole);
     QPushButton* decline =
         buttons()->addButton(QStringLiteral("&Decline"), QDialogButtonBox::RejectRole);
-    // Return alone never accepts a game: the challenge may arrive while the user types.
+    // The challenge may pop up while the user types: Return declines (as OK does), and a
+    // Space hits Decline too. Accepting takes a click or Alt+A.
     for (QAbstractButton* button : buttons()->buttons())
         if (auto* push = qobject_cast<QPushButton*>(button))
             push->setAutoDefault(false);
+    decline->setDefault(true);
     putButtonsLastInTabOrder();
-    // Nor does a Space meant for something else as the dialog pops up.
     decline->setFocus();
 }
 
