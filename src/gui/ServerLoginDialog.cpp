@@ -86,8 +86,6 @@ ServerLoginDialog::ServerLoginDialog(QWidget* parent, GameController& controller
     body()->addWidget(tip);
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
-    // Return in the fields logs in, as the fields are filled for.
-    m_login->setDefault(true);
 
     connect(m_server, &QComboBox::activated, this, &ServerLoginDialog::chooseServer);
     connect(m_handle, &QLineEdit::textChanged, this, &ServerLoginDialog::showState);
@@ -152,6 +150,8 @@ void ServerLoginDialog::showState()
 {
     const bool online = m_session.connected();
     m_login->setText(online ? QStringLiteral("Log&out") : QStringLiteral("&Login"));
+    // Return logs in from the fields; it never logs out.
+    m_login->setDefault(!online);
     m_login->setEnabled(
         !m_busy && (online || (!m_handle->text().isEmpty() && !m_password->text().isEmpty())));
     m_guest->setEnabled(!m_busy && !online);
