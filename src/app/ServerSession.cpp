@@ -591,7 +591,11 @@ void ServerSession::handleServerLine(const ServerLineEvent& event)
     if (m_lists->handle(event) || m_variables->handle(event) || m_finger->handle(event))
         return;
     if (m_chat->handle(event)) {
-        m_view.chatArrived(event.captures.empty() ? std::string_view() : event.captures[0]);
+        const std::string_view from =
+            event.captures.empty() ? std::string_view() : std::string_view(event.captures[0]);
+        m_view.chatArrived(from);
+        if (event.kind == ServerLineKind::Tell)
+            m_view.personalMessage(from, event.line);
         return;
     }
     if (auto challenge = ServerChallenge::read(event, m_client->dialect(), sessionHandle())) {

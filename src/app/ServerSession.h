@@ -46,6 +46,9 @@ public:
     virtual void fingerRead() { }
     // A tell, a channel line, a shout or a notification reached a chat or channel page.
     virtual void chatArrived(std::string_view /*page*/) { }
+    // A message to the user alone (a tell): the desktop program notifies when its window is
+    // in the background.
+    virtual void personalMessage(std::string_view /*from*/, std::string_view /*line*/) { }
     // A played (`observing` false) or observed game began, or ended with `result`.
     virtual void gameStarted(int /*number*/, bool /*observing*/) { }
     virtual void gameEnded(int /*number*/, const ServerGameResult& /*result*/) { }

@@ -886,6 +886,12 @@ void MainWindow::chatArrived(std::string_view)
     refreshServerWindow();
 }
 
+void MainWindow::personalMessage(std::string_view from, std::string_view line)
+{
+    if (!isActiveWindow() && !m_start.screenshot)
+        m_notifier.notify(toQString(std::string(from)), toQString(std::string(line)));
+}
+
 void MainWindow::whoListRead()
 {
     refreshServerWindow();

@@ -138,6 +138,7 @@ private:
     void lineReceived(std::string_view line) override;
     void lineSent(std::string_view shown) override;
     void chatArrived(std::string_view page) override;
+    void personalMessage(std::string_view from, std::string_view line) override;
     void whoListRead() override;
     void variablesRead() override;
     void fingerRead() override;

@@ -27,6 +27,10 @@ struct RecordingSessionView final : ServerSessionView {
     {
         events.push_back("chat " + std::string(page));
     }
+    void personalMessage(std::string_view from, std::string_view) override
+    {
+        events.push_back("tell " + std::string(from));
+    }
     void gameStarted(int number, bool observing) override
     {
         events.push_back((observing ? "observing " : "playing ") + std::to_string(number));
@@ -222,7 +226,7 @@ TEST(ServerSessionTest, ListsChatAndRefusalsOnIcc)
     EXPECT_EQ(rig.server.received().back(), "play " + std::to_string(chosen));
 
     rig.receive("Rival tells you: hello there\n");
-    EXPECT_EQ(rig.view.events.back(), "chat Rival");
+    EXPECT_EQ(rig.view.events.back(), "tell Rival");
     ASSERT_NE(rig.session->chat().chatPage("Rival"), nullptr);
     EXPECT_TRUE(rig.session->sendChat("Rival", "hi\nresign"));
     rig.session->sendConsoleLine("finger Rival");
