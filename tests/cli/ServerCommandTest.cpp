@@ -1,0 +1,205 @@
+// velmorak-cli server against a fake chess server on loopback TCP: scripted sessions of
+// both dialects, the command's input on a pipe, its events checked line by line.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/CliProcess.h"
+#include "support/CliRunner.h"
+#include "support/FakeChessServer.h"
+#include "support/TempFolder.h"
+#include "support/TextChecks.h"
+
+namespace {
+
+using velmorak::test::contains;
+using velmorak::test::FakeChessServer;
+using Lines = std::vector<std::string>;
+
+// The command in a folder of its own (settings, autosave), against `server`.
+struct ServerRun {
+    ServerRun(FakeChessServer& fake, std::vector<std::string> options,
+        std::vector<std::pair<std::string, std::string>> environment = {})
+        : server(fake)
+        , cli(withFolder(std::move(options)), withDocuments(std::move(environment)))
+    {
+    }
+
+    std::vector<std::string> withFolder(std::vector<std::string> options)
+    {
+        options.insert(options.begin(),
+            { "server", "--host", "127.0.0.1", "--port", std::to_string(server.port()),
+                "--settings", folder.file("settings.reg") });
+        return options;
+    }
+    std::vector<std::pair<std::string, std::string>> withDocuments(
+        std::vector<std::pair<std::string, std::string>> environment)
+    {
+        environment.emplace_back("VELMORAK_DOCUMENTS", folder.path());
+        return environment;
+    }
+
+    bool waitFor(const std::string& line)
+    {
+        bool found = cli.waitForLine(line, [this] { server.serve(5); });
+        EXPECT_TRUE(found) << "no '" << line << "' in:\n" << cli.out() << cli.err();
+        return found;
+    }
+    int finish()
+    {
+        return cli.finish([this] { server.serve(5); });
+    }
+    // The event lines, without the lines received and sent.
+    Lines events() const
+    {
+        Lines lines;
+        for (const std::string& line : cli.outLines())
+            if (!line.starts_with("< ") && !line.starts_with("> "))
+                lines.push_back(line);
+        return lines;
+    }
+
+    TempFolder folder;
+    FakeChessServer& server;
+    CliProcess cli;
+};
+
+Lines between(const Lines& lines, const std::string& first, const std::string& last)
+{
+    auto begin = std::find(lines.begin(), lines.end(), first);
+    auto end = std::find(begin, lines.end(), last);
+    return end == lines.end() ? Lines {} : Lines(begin, end + 1);
+}
+
+bool has(const Lines& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+const std::string kStart = "<12> rnbqkbnr pppppppp -------- -------- -------- -------- PPPPPPPP "
+                           "RNBQKBNR W -1 1 1 1 1 0 111 GuestGTFC GuestRLJC 1 5 0 39 39 300000 "
+                           "300000 1 none (0:00.000) none 0 0 0\n";
+const std::string kAfterE4 = "<12> rnbqkbnr pppppppp -------- -------- ----P--- -------- PPPP-PPP "
+                             "RNBQKBNR B 4 1 1 1 1 0 111 GuestGTFC GuestRLJC -1 5 0 39 39 300000 "
+                             "300000 1 P/e2-e4 (0:00.000) e4 0 0 0\n";
+const std::string kAfterE5 = "<12> rnbqkbnr pppp-ppp -------- ----p--- ----P--- -------- PPPP-PPP "
+                             "RNBQKBNR W 4 1 1 1 1 0 111 GuestGTFC GuestRLJC 1 5 0 39 39 300000 "
+                             "298000 2 P/e7-e5 (0:02.000) e5 0 1 0\n";
+
+} // namespace
+
+TEST(ServerCommand, FicsGuestSeeksPlaysAndWinsOnTime)
+{
+    FakeChessServer server(true);
+    ASSERT_TRUE(server.isOpen());
+    server.expect("guest",
+        "\"guest\" is not a registered name.\n\nPress return to enter the server as "
+        "\"GuestGTFC\": ");
+    server.expect("", "\n**** Starting FICS session as GuestGTFC(U) ****\nfics% ");
+    server.expect("sought",
+        "  3 1843 Hamster            5   0 rated   blitz      [white]     0-9999 m\n"
+        "  7 ++++ GuestRLJC          5   0 unrated blitz                  0-9999\n"
+        "2 ads displayed.\nfics% ");
+    server.expect("play 7",
+        "Creating: GuestGTFC (++++) GuestRLJC (++++) unrated blitz 5 0\n"
+        "{Game 111 (GuestGTFC vs. GuestRLJC) Creating unrated blitz match.}\n\n" +
+            kStart + "fics% ");
+    server.expect("e4", kAfterE4 + "fics% " + kAfterE5 + "fics% ");
+    server.expect("flag",
+        "{Game 111 (GuestGTFC vs. GuestRLJC) GuestRLJC forfeits on time} 1-0\n"
+        "No ratings adjustment done.\nfics% ");
+    ServerRun run(server, { "--guest" });
+    ASSERT_TRUE(server.accept());
+    server.send("login: ");
+    ASSERT_TRUE(run.waitFor("> set shout 0"));
+
+    run.cli.write("/sought\n");
+    ASSERT_TRUE(run.waitFor("list sought 2"));
+    run.cli.write("/play 7\n");
+    ASSERT_TRUE(run.waitFor("game started 111"));
+    run.cli.write("e4\n");
+    ASSERT_TRUE(run.waitFor("move e5"));
+    run.cli.write("/flag\n");
+    ASSERT_TRUE(run.waitFor("game ended 1-0 forfeits on time"));
+    // The rematch question waits for an answer; /quit answers it No and ends.
+    run.cli.write("/quit\n");
+    EXPECT_EQ(run.finish(), 0) << run.cli.err();
+
+    // Stamped from the hello on, the closing "quit" included; nothing left undecoded.
+    const Lines& received = server.received();
+    ASSERT_GE(received.size(), 3u);
+    EXPECT_EQ(Lines(received.begin(), received.begin() + 3),
+        (Lines { "TIMESTAMP|Velmorak|Linux|", "guest", "" }));
+    EXPECT_EQ(received.back(), "quit");
+    EXPECT_FALSE(has(received, "<undecodable>"));
+    EXPECT_EQ(server.pending(), 0u);
+
+    const Lines out = run.cli.outLines();
+    EXPECT_TRUE(has(out, "< 2 ads displayed."));
+    // The user's move is entered here first, then sent by the game's own path.
+    EXPECT_EQ(between(out, "move e4", "> e4").size(), 3u);
+    const Lines events = run.events();
+    EXPECT_TRUE(has(events, "entry Hamster (1843)|5 0|rated blitz|[white]|0-9999|m"));
+    EXPECT_TRUE(has(events, "entry GuestRLJC (0)|5 0|unrated blitz||0-9999|"));
+    EXPECT_EQ(between(events, "game started 111", "game ended 1-0 forfeits on time"),
+        (Lines { "game started 111", "move e4",
+            "fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", "move e5",
+            "fen rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2",
+            "game ended 1-0 forfeits on time" }));
+    EXPECT_TRUE(
+        contains(events.back(), "message Game finished: Game 111 finished! GuestGTFC - GuestRLJC"))
+        << events.back();
+}
+
+TEST(ServerCommand, IccLoginSendsNothingBeforeTheNameAndShowsNoPassword)
+{
+    FakeChessServer server(false);
+    ASSERT_TRUE(server.isOpen());
+    server.expect(
+        "Anna", "\"Anna\" is a registered name.  If it is yours, type the password.\npassword: ");
+    ServerRun run(
+        server, { "--icc", "--user", "Anna" }, { { "VELMORAK_SERVER_PASSWORD", "hunter2" } });
+    ASSERT_TRUE(server.accept());
+    server.send("login: ");
+    ASSERT_TRUE(run.waitFor("message Logged in: Connected and logged in as Anna!"));
+    // The end of the input logs out as /quit does.
+    run.cli.closeInput();
+    EXPECT_EQ(run.finish(), 0) << run.cli.err();
+
+    const Lines& received = server.received();
+    ASSERT_GE(received.size(), 3u);
+    EXPECT_EQ(Lines(received.begin(), received.begin() + 2), (Lines { "Anna", "hunter2" }));
+    EXPECT_EQ(received.back(), "quit");
+    EXPECT_TRUE(has(run.cli.outLines(), "> *******"));
+    EXPECT_FALSE(contains(run.cli.out() + run.cli.err(), "hunter2"));
+    // The login of a run stays that run's: nothing of it reaches the settings.
+    const std::string settings = TempFolder::read(run.folder.file("settings.reg"));
+    EXPECT_FALSE(contains(settings, "ICC.")) << settings;
+    EXPECT_FALSE(contains(settings, "IDC_CBSERVER")) << settings;
+}
+
+TEST(ServerCommand, FailsAloneOnARefusedConnectionAndOnBadOptions)
+{
+    int closedPort = 0;
+    {
+        FakeChessServer gone(false);
+        closedPort = gone.port();
+    }
+    TempFolder folder;
+    // Standard input stays open: the command ends by itself.
+    CliProcess refused({ "server", "--host", "127.0.0.1", "--port", std::to_string(closedPort),
+                           "--settings", folder.file("settings.reg") },
+        { { "VELMORAK_DOCUMENTS", folder.path() } });
+    EXPECT_EQ(refused.finish([] {}), 1);
+    EXPECT_TRUE(contains(refused.out(), "Could not connect to server!")) << refused.out();
+
+    for (const char* options : { "--port 0", "--port 65536", "--port x", "--guest --user Anna",
+             "--user ''", "extra", "--password secret" }) {
+        CliResult run = runCli(std::string("server ") + options + " < /dev/null");
+        EXPECT_EQ(run.exitCode, 2) << options;
+        EXPECT_TRUE(contains(run.err, "velmorak-cli server: ")) << options << run.err;
+        EXPECT_EQ(run.out, "") << options;
+    }
+}
