@@ -9,6 +9,7 @@
 #include "support/CliProcess.h"
 #include "support/CliRunner.h"
 #include "support/FakeChessServer.h"
+#include "support/LineFile.h"
 #include "support/TempFolder.h"
 #include "support/TextChecks.h"
 
@@ -73,6 +74,24 @@ Lines between(const Lines& lines, const std::string& first, const std::string& l
     return end == lines.end() ? Lines {} : Lines(begin, end + 1);
 }
 
+// A recorded exchange of a real server, as the server sends it.
+std::string recorded(const std::string& name)
+{
+    std::string text;
+    for (const std::string& line : velmorak::test::icsTranscript(name))
+        text += line + "\n";
+    return text;
+}
+
+// Logs the command in as the FICS guest `handle`.
+void guestLogin(FakeChessServer& server, const std::string& handle)
+{
+    server.expect("guest",
+        "\"guest\" is not a registered name.\n\nPress return to enter the server as \"" + handle +
+            "\": ");
+    server.expect("", "\n**** Starting FICS session as " + handle + "(U) ****\nfics% ");
+}
+
 bool has(const Lines& lines, const std::string& line)
 {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -94,10 +113,7 @@ TEST(ServerCommand, FicsGuestSeeksPlaysAndWinsOnTime)
 {
     FakeChessServer server(true);
     ASSERT_TRUE(server.isOpen());
-    server.expect("guest",
-        "\"guest\" is not a registered name.\n\nPress return to enter the server as "
-        "\"GuestGTFC\": ");
-    server.expect("", "\n**** Starting FICS session as GuestGTFC(U) ****\nfics% ");
+    guestLogin(server, "GuestGTFC");
     server.expect("sought",
         "  3 1843 Hamster            5   0 rated   blitz      [white]     0-9999 m\n"
         "  7 ++++ GuestRLJC          5   0 unrated blitz                  0-9999\n"
@@ -151,6 +167,38 @@ TEST(ServerCommand, FicsGuestSeeksPlaysAndWinsOnTime)
     EXPECT_TRUE(
         contains(events.back(), "message Game finished: Game 111 finished! GuestGTFC - GuestRLJC"))
         << events.back();
+}
+
+TEST(ServerCommand, FicsObservationFetchesTheMovesAndFollowsTheBoard)
+{
+    FakeChessServer server(true);
+    ASSERT_TRUE(server.isOpen());
+    guestLogin(server, "GuestQZXW");
+    server.expect("observe 463", recorded("ficsobserve.py:89 "));
+    server.expect("moves 463", recorded("ficsobserve.py:104 ") + "fics% ");
+    ServerRun run(server, {});
+    ASSERT_TRUE(server.accept());
+    server.send("login: ");
+    ASSERT_TRUE(run.waitFor("> set shout 0"));
+    run.cli.write("/observe 463\n");
+    ASSERT_TRUE(run.waitFor("game started 463"));
+    ASSERT_TRUE(run.waitFor("move Rb8"));
+    server.send(recorded("ficsobserve.py:166 "));
+    ASSERT_TRUE(run.waitFor("move Rg8"));
+    run.cli.write("/quit\n");
+    EXPECT_EQ(run.finish(), 0) << run.cli.err();
+
+    const Lines& received = server.received();
+    auto observe = std::find(received.begin(), received.end(), "observe 463");
+    ASSERT_NE(observe, received.end());
+    ASSERT_NE(observe + 1, received.end());
+    EXPECT_EQ(observe[1], "moves 463");
+    // The whole game is read from the move list, then each move the server reports.
+    const Lines events = run.events();
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                  [](const std::string& line) { return line.starts_with("move "); }),
+        74);
+    EXPECT_EQ(events.back(), "fen 6r1/2k5/4p3/n1ppPb1p/5P1P/1PP1K1P1/P5R1/2R5 w - - 13 38");
 }
 
 TEST(ServerCommand, IccLoginSendsNothingBeforeTheNameAndShowsNoPassword)
