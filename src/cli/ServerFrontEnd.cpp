@@ -408,6 +408,12 @@ void ServerFrontEnd::setStatusLine(std::string_view text)
         note(text);
 }
 
+void ServerFrontEnd::lowTime()
+{
+    // The window warns with a sound; a terminal has only its text.
+    note("your clock is running low");
+}
+
 bool ServerFrontEnd::askChallenge(const ServerChallenge& challenge)
 {
     std::string text = challenge.players() + "\n" + challenge.terms();

@@ -101,6 +101,7 @@ public:
     void gameEnded(int number, const ServerGameResult& result) override;
     void setStatusLine(std::string_view text) override;
     bool askChallenge(const ServerChallenge& challenge) override;
+    void lowTime() override;
 
 private:
     class PlaySink;

@@ -200,25 +200,37 @@ TEST(ServerCommand, FicsObservationFetchesTheMovesAndFollowsTheBoard)
     EXPECT_EQ(events.back(), "fen 6r1/2k5/4p3/n1ppPb1p/5P1P/1PP1K1P1/P5R1/2R5 w - - 13 38");
 }
 
-TEST(ServerCommand, IccLoginSendsNothingBeforeTheNameAndShowsNoPassword)
+TEST(ServerCommand, IccRegisteredLoginStampsNothingAnswersAChallengeAndHidesThePassword)
 {
     FakeChessServer server(false);
     ASSERT_TRUE(server.isOpen());
-    server.expect(
-        "Anna", "\"Anna\" is a registered name.  If it is yours, type the password.\npassword: ");
+    server.expect("gbtami",
+        "\"gbtami\" is a registered name.  If it is yours, type the password.\npassword: ");
+    server.expect("hunter2", "\naics% ");
     ServerRun run(
-        server, { "--icc", "--user", "Anna" }, { { "VELMORAK_SERVER_PASSWORD", "hunter2" } });
+        server, { "--icc", "--user", "gbtami" }, { { "VELMORAK_SERVER_PASSWORD", "hunter2" } });
     ASSERT_TRUE(server.accept());
     server.send("login: ");
-    ASSERT_TRUE(run.waitFor("message Logged in: Connected and logged in as Anna!"));
+    ASSERT_TRUE(run.waitFor("message Logged in: Connected and logged in as gbtami!"));
+
+    // A challenge waits for the user's answer; what is typed meanwhile goes on.
+    server.send("Challenge: ggbtami (----) gbtami (1708) unrated blitz 5 0.\naics% ");
+    ASSERT_TRUE(run.waitFor("message Accept match: ggbtami (----) - gbtami (1708) 5 0 unrated "
+                            "blitz (no preferred color)"));
+    run.cli.write("finger\n/accept\n");
+    ASSERT_TRUE(run.waitFor("> accept ggbtami"));
+    // A seek not in the list read is answered all the same.
+    run.cli.write("/tell 1 hi  there\n/play 12\n");
+    ASSERT_TRUE(run.waitFor("> play 12"));
     // The end of the input logs out as /quit does.
     run.cli.closeInput();
     EXPECT_EQ(run.finish(), 0) << run.cli.err();
 
     const Lines& received = server.received();
-    ASSERT_GE(received.size(), 3u);
-    EXPECT_EQ(Lines(received.begin(), received.begin() + 2), (Lines { "Anna", "hunter2" }));
-    EXPECT_EQ(received.back(), "quit");
+    ASSERT_GE(received.size(), 7u);
+    EXPECT_EQ(Lines(received.begin(), received.begin() + 2), (Lines { "gbtami", "hunter2" }));
+    EXPECT_EQ(Lines(received.end() - 5, received.end()),
+        (Lines { "finger", "accept ggbtami", "tell 1 hi  there", "play 12", "quit" }));
     EXPECT_TRUE(has(run.cli.outLines(), "> *******"));
     EXPECT_FALSE(contains(run.cli.out() + run.cli.err(), "hunter2"));
     // The login of a run stays that run's: nothing of it reaches the settings.
