@@ -129,6 +129,8 @@ TEST(ServerCommand, FicsGuestSeeksPlaysAndWinsOnTime)
     ASSERT_TRUE(server.accept());
     server.send("login: ");
     ASSERT_TRUE(run.waitFor("> set shout 0"));
+    // The server's timeseal request, alone and inside a prompt, is answered unseen.
+    server.send("[G]\nfics% [G]" + std::string(1, '\0'));
 
     run.cli.write("/sought\n");
     ASSERT_TRUE(run.waitFor("list sought 2"));
@@ -149,10 +151,15 @@ TEST(ServerCommand, FicsGuestSeeksPlaysAndWinsOnTime)
         (Lines { "TIMESTAMP|Velmorak|Linux|", "guest", "" }));
     EXPECT_EQ(received.back(), "quit");
     EXPECT_FALSE(has(received, "<undecodable>"));
+    EXPECT_EQ(std::count(received.begin(), received.end(),
+                  "\x02"
+                  "9"),
+        2);
     EXPECT_EQ(server.pending(), 0u);
 
     const Lines out = run.cli.outLines();
     EXPECT_TRUE(has(out, "< 2 ads displayed."));
+    EXPECT_FALSE(contains(run.cli.out(), "[G]"));
     // The user's move is entered here first, then sent by the game's own path.
     EXPECT_EQ(between(out, "move e4", "> e4").size(), 3u);
     const Lines events = run.events();
