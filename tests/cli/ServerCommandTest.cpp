@@ -1,6 +1,8 @@
 // velmorak-cli server against a fake chess server on loopback TCP: scripted sessions of
 // both dialects, the command's input on a pipe, its events checked line by line.
 #include <algorithm>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,52 +20,52 @@ using velmorak::test::contains;
 using velmorak::test::FakeChessServer;
 using Lines = std::vector<std::string>;
 
-// The command in a folder of its own (settings, autosave), against `server`.
+Lines lines(const std::string& text, bool events = false)
+{
+    Lines result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!events || !(line.starts_with("< ") || line.starts_with("> ")))
+            result.push_back(line);
+    return result;
+}
+
+// The command with a folder of its own (settings, autosave) against a fake server.
 struct ServerRun {
-    ServerRun(FakeChessServer& fake, std::vector<std::string> options,
-        std::vector<std::pair<std::string, std::string>> environment = {})
-        : server(fake)
-        , cli(withFolder(std::move(options)), withDocuments(std::move(environment)))
+    explicit ServerRun(bool timeseal)
+        : server(timeseal)
     {
     }
-
-    std::vector<std::string> withFolder(std::vector<std::string> options)
+    std::vector<std::string> arguments(int port, std::vector<std::string> options) const
     {
         options.insert(options.begin(),
-            { "server", "--host", "127.0.0.1", "--port", std::to_string(server.port()),
-                "--settings", folder.file("settings.reg") });
+            { "server", "--host", "127.0.0.1", "--port", std::to_string(port), "--settings",
+                folder.file("settings.reg") });
         return options;
     }
-    std::vector<std::pair<std::string, std::string>> withDocuments(
-        std::vector<std::pair<std::string, std::string>> environment)
+    // Starts the command and lets the server greet it.
+    void start(std::vector<std::string> options,
+        std::vector<std::pair<std::string, std::string>> environment = {})
     {
         environment.emplace_back("VELMORAK_DOCUMENTS", folder.path());
-        return environment;
+        cli.emplace(arguments(server.port(), std::move(options)), environment);
+        ASSERT_TRUE(server.accept());
+        server.send("login: ");
     }
-
     bool waitFor(const std::string& line)
     {
-        bool found = cli.waitForLine(line, [this] { server.serve(5); });
-        EXPECT_TRUE(found) << "no '" << line << "' in:\n" << cli.out() << cli.err();
+        bool found = cli->waitForLine(line, [this] { server.serve(5); });
+        EXPECT_TRUE(found) << "no '" << line << "' in:\n" << cli->out() << cli->err();
         return found;
     }
     int finish()
     {
-        return cli.finish([this] { server.serve(5); });
-    }
-    // The event lines, without the lines received and sent.
-    Lines events() const
-    {
-        Lines lines;
-        for (const std::string& line : cli.outLines())
-            if (!line.starts_with("< ") && !line.starts_with("> "))
-                lines.push_back(line);
-        return lines;
+        return cli->finish([this] { server.serve(5); });
     }
 
     TempFolder folder;
-    FakeChessServer& server;
-    CliProcess cli;
+    FakeChessServer server;
+    std::optional<CliProcess> cli;
 };
 
 Lines between(const Lines& lines, const std::string& first, const std::string& last)
@@ -110,8 +112,8 @@ const std::string kAfterE5 = "<12> rnbqkbnr pppp-ppp -------- ----p--- ----P--- 
 
 TEST(ServerCommand, FicsGuestSeeksPlaysAndWinsOnTime)
 {
-    FakeChessServer server(true);
-    ASSERT_TRUE(server.isOpen());
+    ServerRun run(true);
+    FakeChessServer& server = run.server;
     guestLogin(server, "GuestGTFC");
     server.expect("sought",
         "  3 1843 Hamster            5   0 rated   blitz      [white]     0-9999 m\n"
@@ -125,24 +127,22 @@ TEST(ServerCommand, FicsGuestSeeksPlaysAndWinsOnTime)
     server.expect("flag",
         "{Game 111 (GuestGTFC vs. GuestRLJC) GuestRLJC forfeits on time} 1-0\n"
         "No ratings adjustment done.\nfics% ");
-    ServerRun run(server, { "--guest" });
-    ASSERT_TRUE(server.accept());
-    server.send("login: ");
+    run.start({ "--guest" });
     ASSERT_TRUE(run.waitFor("> set shout 0"));
     // The server's timeseal request, alone and inside a prompt, is answered unseen.
     server.send("[G]\nfics% [G]" + std::string(1, '\0'));
 
-    run.cli.write("/sought\n");
+    run.cli->write("/sought\n");
     ASSERT_TRUE(run.waitFor("list sought 2"));
-    run.cli.write("/play 7\n");
+    run.cli->write("/play 7\n");
     ASSERT_TRUE(run.waitFor("game started 111"));
-    run.cli.write("e4\n");
+    run.cli->write("e4\n");
     ASSERT_TRUE(run.waitFor("move e5"));
-    run.cli.write("/flag\n");
+    run.cli->write("/flag\n");
     ASSERT_TRUE(run.waitFor("game ended 1-0 forfeits on time"));
     // The rematch question waits for an answer; /quit answers it No and ends.
-    run.cli.write("/quit\n");
-    EXPECT_EQ(run.finish(), 0) << run.cli.err();
+    run.cli->write("/quit\n");
+    EXPECT_EQ(run.finish(), 0) << run.cli->err();
 
     // Stamped from the hello on, the closing "quit" included; nothing left undecoded.
     const Lines& received = server.received();
@@ -157,12 +157,12 @@ TEST(ServerCommand, FicsGuestSeeksPlaysAndWinsOnTime)
         2);
     EXPECT_EQ(server.pending(), 0u);
 
-    const Lines out = run.cli.outLines();
+    const Lines out = lines(run.cli->out());
     EXPECT_TRUE(has(out, "< 2 ads displayed."));
-    EXPECT_FALSE(contains(run.cli.out(), "[G]"));
+    EXPECT_FALSE(contains(run.cli->out(), "[G]"));
     // The user's move is entered here first, then sent by the game's own path.
     EXPECT_EQ(between(out, "move e4", "> e4").size(), 3u);
-    const Lines events = run.events();
+    const Lines events = lines(run.cli->out(), true);
     EXPECT_TRUE(has(events, "entry Hamster (1843)|5 0|rated blitz|[white]|0-9999|m"));
     EXPECT_TRUE(has(events, "entry GuestRLJC (0)|5 0|unrated blitz||0-9999|"));
     EXPECT_EQ(between(events, "game started 111", "game ended 1-0 forfeits on time"),
@@ -177,22 +177,20 @@ TEST(ServerCommand, FicsGuestSeeksPlaysAndWinsOnTime)
 
 TEST(ServerCommand, FicsObservationFetchesTheMovesAndFollowsTheBoard)
 {
-    FakeChessServer server(true);
-    ASSERT_TRUE(server.isOpen());
+    ServerRun run(true);
+    FakeChessServer& server = run.server;
     guestLogin(server, "GuestQZXW");
     server.expect("observe 463", recorded("ficsobserve.py:89 "));
     server.expect("moves 463", recorded("ficsobserve.py:104 ") + "fics% ");
-    ServerRun run(server, {});
-    ASSERT_TRUE(server.accept());
-    server.send("login: ");
+    run.start({});
     ASSERT_TRUE(run.waitFor("> set shout 0"));
-    run.cli.write("/observe 463\n");
+    run.cli->write("/observe 463\n");
     ASSERT_TRUE(run.waitFor("game started 463"));
     ASSERT_TRUE(run.waitFor("move Rb8"));
     server.send(recorded("ficsobserve.py:166 "));
     ASSERT_TRUE(run.waitFor("move Rg8"));
-    run.cli.write("/quit\n");
-    EXPECT_EQ(run.finish(), 0) << run.cli.err();
+    run.cli->write("/quit\n");
+    EXPECT_EQ(run.finish(), 0) << run.cli->err();
 
     const Lines& received = server.received();
     auto observe = std::find(received.begin(), received.end(), "observe 463");
@@ -200,7 +198,7 @@ TEST(ServerCommand, FicsObservationFetchesTheMovesAndFollowsTheBoard)
     ASSERT_NE(observe + 1, received.end());
     EXPECT_EQ(observe[1], "moves 463");
     // The whole game is read from the move list, then each move the server reports.
-    const Lines events = run.events();
+    const Lines events = lines(run.cli->out(), true);
     EXPECT_EQ(std::count_if(events.begin(), events.end(),
                   [](const std::string& line) { return line.starts_with("move "); }),
         74);
@@ -209,37 +207,34 @@ TEST(ServerCommand, FicsObservationFetchesTheMovesAndFollowsTheBoard)
 
 TEST(ServerCommand, IccRegisteredLoginStampsNothingAnswersAChallengeAndHidesThePassword)
 {
-    FakeChessServer server(false);
-    ASSERT_TRUE(server.isOpen());
+    ServerRun run(false);
+    FakeChessServer& server = run.server;
     server.expect("gbtami",
         "\"gbtami\" is a registered name.  If it is yours, type the password.\npassword: ");
     server.expect("hunter2", "\naics% ");
-    ServerRun run(
-        server, { "--icc", "--user", "gbtami" }, { { "VELMORAK_SERVER_PASSWORD", "hunter2" } });
-    ASSERT_TRUE(server.accept());
-    server.send("login: ");
+    run.start({ "--icc", "--user", "gbtami" }, { { "VELMORAK_SERVER_PASSWORD", "hunter2" } });
     ASSERT_TRUE(run.waitFor("message Logged in: Connected and logged in as gbtami!"));
 
     // A challenge waits for the user's answer; what is typed meanwhile goes on.
     server.send("Challenge: ggbtami (----) gbtami (1708) unrated blitz 5 0.\naics% ");
     ASSERT_TRUE(run.waitFor("message Accept match: ggbtami (----) - gbtami (1708) 5 0 unrated "
                             "blitz (no preferred color)"));
-    run.cli.write("finger\n/accept\n");
+    run.cli->write("finger\n/accept\n");
     ASSERT_TRUE(run.waitFor("> accept ggbtami"));
     // A seek not in the list read is answered all the same.
-    run.cli.write("/tell 1 hi  there\n/play 12\n");
+    run.cli->write("/tell 1 hi  there\n/play 12\n");
     ASSERT_TRUE(run.waitFor("> play 12"));
     // The end of the input logs out as /quit does.
-    run.cli.closeInput();
-    EXPECT_EQ(run.finish(), 0) << run.cli.err();
+    run.cli->closeInput();
+    EXPECT_EQ(run.finish(), 0) << run.cli->err();
 
     const Lines& received = server.received();
     ASSERT_GE(received.size(), 7u);
     EXPECT_EQ(Lines(received.begin(), received.begin() + 2), (Lines { "gbtami", "hunter2" }));
     EXPECT_EQ(Lines(received.end() - 5, received.end()),
         (Lines { "finger", "accept ggbtami", "tell 1 hi  there", "play 12", "quit" }));
-    EXPECT_TRUE(has(run.cli.outLines(), "> *******"));
-    EXPECT_FALSE(contains(run.cli.out() + run.cli.err(), "hunter2"));
+    EXPECT_TRUE(has(lines(run.cli->out()), "> *******"));
+    EXPECT_FALSE(contains(run.cli->out() + run.cli->err(), "hunter2"));
     // The login of a run stays that run's: nothing of it reaches the settings.
     const std::string settings = TempFolder::read(run.folder.file("settings.reg"));
     EXPECT_FALSE(contains(settings, "ICC.")) << settings;
@@ -253,11 +248,10 @@ TEST(ServerCommand, FailsAloneOnARefusedConnection)
         FakeChessServer gone(false);
         closedPort = gone.port();
     }
-    TempFolder folder;
+    ServerRun run(false);
     // Standard input stays open: the command ends by itself.
-    CliProcess refused({ "server", "--host", "127.0.0.1", "--port", std::to_string(closedPort),
-                           "--settings", folder.file("settings.reg") },
-        { { "VELMORAK_DOCUMENTS", folder.path() } });
+    CliProcess refused(
+        run.arguments(closedPort, {}), { { "VELMORAK_DOCUMENTS", run.folder.path() } });
     EXPECT_EQ(refused.finish([] {}), 1);
     EXPECT_TRUE(contains(refused.out(), "Could not connect to server!")) << refused.out();
 }

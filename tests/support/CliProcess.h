@@ -6,17 +6,16 @@
 #include <utility>
 #include <vector>
 
-// The built velmorak-cli running beside the test, for sessions that need both sides to
-// go on at once (a fake server answering while the command runs): its standard input is
-// a pipe the test writes to, its output is collected as it comes. Every wait calls
-// `meanwhile` between short reads, where the test serves its side.
+// The built velmorak-cli running beside the test, for sessions where both sides go on at
+// once (a fake server answering while the command runs): standard input is a pipe the test
+// writes to, the output is collected as it comes. Each wait calls `meanwhile` between
+// short reads, where the test serves its side.
 class CliProcess {
 public:
     using Meanwhile = std::function<void()>;
 
-    // Starts `velmorak-cli ARGUMENTS...` with `environment` added to the test's own.
     CliProcess(const std::vector<std::string>& arguments,
-        const std::vector<std::pair<std::string, std::string>>& environment = {});
+        const std::vector<std::pair<std::string, std::string>>& environment);
     // Kills the command when it still runs.
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
@@ -24,26 +23,21 @@ public:
 
     void write(std::string_view text);
     void closeInput();
-
-    // Waits until standard output holds a line equal to `line` after those found by the
-    // waits before; false after `timeoutMs`.
+    // Waits for a standard output line equal to `line` after the one the last wait found;
+    // false after `timeoutMs`.
     bool waitForLine(std::string_view line, const Meanwhile& meanwhile, int timeoutMs = 10000);
-    // Waits for the command to end: its exit status, or -1 when it had to be killed after
-    // `timeoutMs`.
+    // The exit status, or -1 when the command had to be killed after `timeoutMs`.
     int finish(const Meanwhile& meanwhile, int timeoutMs = 15000);
 
     const std::string& out() const { return m_out; }
     const std::string& err() const { return m_err; }
-    std::vector<std::string> outLines() const;
 
 private:
-    void readOutput(int timeoutMs);
+    void read(int timeoutMs);
 
     int m_pid = -1;
-    int m_in = -1;
-    int m_outFd = -1;
-    int m_errFd = -1;
+    int m_fds[3] = { -1, -1, -1 }; // standard input, output, error
     std::string m_out;
     std::string m_err;
-    std::size_t m_linesSeen = 0;
+    std::size_t m_seen = 0; // the output up to here was searched by a successful wait
 };
