@@ -685,8 +685,11 @@ void ServerSession::observationEnded()
 
 void ServerSession::gameStarted(int number, bool observing)
 {
-    if (!observing)
+    if (!observing) {
         m_lowTimeWarned = false;
+        if (m_sounds != nullptr && m_sounds->soundOn())
+            m_sounds->questionBeep();
+    }
     m_view.gameStarted(number, observing);
 }
 

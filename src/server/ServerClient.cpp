@@ -360,6 +360,10 @@ bool ServerClient::checkForServerInput()
             tail.remove_suffix(1);
         }
         watchLogin(tail);
+        if (!m_awaitingLogin) {
+            m_assembler.endPartialLine();
+            m_loginTail.clear();
+        }
     }
     dispatchQueued();
     return arrived;

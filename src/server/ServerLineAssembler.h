@@ -49,6 +49,13 @@ public:
     // The oldest item not taken yet.
     std::optional<ServerInput> take();
     bool hasInput() const { return m_next < m_queue.size(); }
+    // Ends the partial line as its line end would: a prompt the user has answered, whose
+    // line end the server never sends, must not run into the next line.
+    void endPartialLine()
+    {
+        if (!m_partial.empty())
+            endLine();
+    }
     // Forgets the partial line, the held long line and every item not taken: nothing of one
     // connection reaches the next.
     void reset();

@@ -18,6 +18,7 @@ namespace {
 struct RecordingSessionView final : ServerSessionView {
     void stateChanged() override { ++stateChanges; }
     void connectionLost() override { events.push_back("lost"); }
+    void lowTime() override { events.push_back("low time"); }
     void listRead(ServerList list) override
     {
         events.push_back("list " + std::to_string(static_cast<int>(list)));
@@ -54,6 +55,7 @@ struct SessionRig : ControllerHarness, ServerWaits {
         options.server = dialect;
         options.servers[static_cast<std::size_t>(dialect)].port = server.port();
         session = std::make_unique<ServerSession>(c(), options, socket, clock, *this, view);
+        session->setSounds(&sounds);
     }
     void runFor(int ms) override
     {
@@ -138,6 +140,7 @@ TEST(ServerSessionTest, PlaysASeekToAWinOnTimeOnFics)
     EXPECT_TRUE(std::any_of(rig.server.received().begin(), rig.server.received().end(),
         [](const std::string& line) { return line.starts_with("seek 2 12 unrated"); }));
     EXPECT_TRUE(rig.shown("Game begins"));
+    EXPECT_EQ(rig.soundOutput.events, std::vector<std::string> { "default" });
     EXPECT_EQ(rig.c().serverLink(), &rig.session->sync());
 
     // The user's move leaves through the sync; the opponent's arrives as a board line.
@@ -145,15 +148,18 @@ TEST(ServerSessionTest, PlaysASeekToAWinOnTimeOnFics)
     rig.server.serve(50);
     EXPECT_TRUE(rig.sent("e4"));
     rig.receive(board(kAfterE4, 'B', -1, 1, 118000, 120000, "P/e2-e4", "e4") +
-        board(kAfterE5, 'W', 1, 2, 118000, 117000, "P/e7-e5", "e5"));
+        board(kAfterE5, 'W', 1, 2, 15000, 117000, "P/e7-e5", "e5"));
     EXPECT_EQ(rig.movesText(), "e4 e5");
     EXPECT_FALSE(rig.play("e5")) << "not the user's piece to move";
+    // The server's clock corrected ours; below the low-time mark the user hears it once.
+    rig.poll();
+    rig.poll();
 
     rig.receive("{Game 55 (GuestWXYZ vs. Rival) Rival forfeits on time} 1-0\n");
     EXPECT_FALSE(rig.c().state().serverGameMode);
     EXPECT_EQ(rig.c().game().result(), "1-0");
     EXPECT_TRUE(rig.shown("Game finished"));
-    const std::vector<std::string> events { "playing 55", "ended 55 1-0" };
+    const std::vector<std::string> events { "playing 55", "low time", "ended 55 1-0" };
     EXPECT_EQ(rig.view.events, events);
 
     rig.session->logOut();
