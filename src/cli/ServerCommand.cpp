@@ -1,5 +1,6 @@
 // velmorak-cli server: a chess-server session at a terminal, through the program's own
 // session object and game controller.
+#include <atomic>
 #include <cstdlib>
 #include <ostream>
 #include <string>
@@ -118,6 +119,7 @@ int runServer(const CliArgs& args, std::ostream& out, std::ostream& err)
     PosixSocket socket(clock);
     ServerFrontEnd frontEnd(controller, prompts, output, board, input, queue, clock, err);
     bool loggedIn = false;
+    std::atomic<int> endedBySignal { 0 };
     {
         ServerSession session(controller, settings, socket, clock, frontEnd, frontEnd);
         session.setProgramFolder(programDirectory());
@@ -137,8 +139,11 @@ int runServer(const CliArgs& args, std::ostream& out, std::ostream& err)
             session.selectDialect(options.dialect);
         }
 
-        ExitSignals signals(
-            [&queue, &frontEnd](int) { queue.post([&frontEnd] { frontEnd.stop(); }); });
+        // A terminated program still logs out, autosaves and writes its settings.
+        ExitSignals signals([&queue, &frontEnd, &endedBySignal](int number) {
+            endedBySignal.store(number);
+            queue.post([&frontEnd] { frontEnd.stop(); });
+        });
         if (!signals.start()) {
             err << "velmorak-cli server: cannot watch for signals\n";
         } else {
@@ -150,6 +155,10 @@ int runServer(const CliArgs& args, std::ostream& out, std::ostream& err)
     settings.server = storedServer;
     Status exited = app.exit();
     queue.close();
+    // The shell's convention for a program ended by a signal.
+    constexpr int kSignalExitBase = 128;
+    if (int number = endedBySignal.load(); number != 0)
+        return kSignalExitBase + number;
     if (!loggedIn) {
         err << "velmorak-cli server: no session with the server\n";
         return kExitFailure;

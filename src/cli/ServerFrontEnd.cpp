@@ -24,6 +24,14 @@ constexpr int kInputStepMs = 20;
 // unobserve comes first.
 constexpr int kUnobserveSettleMs = 100;
 
+constexpr std::pair<std::string_view, InGameCommand> kInGameActions[] {
+    { "draw", InGameCommand::Draw },
+    { "resign", InGameCommand::Resign },
+    { "abort", InGameCommand::Abort },
+    { "adjourn", InGameCommand::Adjourn },
+    { "flag", InGameCommand::Flag },
+};
+
 std::string_view trimmed(std::string_view text)
 {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
@@ -281,6 +289,8 @@ void ServerFrontEnd::runAction(std::string_view action, std::string_view argumen
             m_err << "velmorak-cli server: /" << action << " needs " << what << std::endl;
         return !argument.empty();
     };
+    const auto inGame = std::find_if(std::begin(kInGameActions), std::end(kInGameActions),
+        [action](const auto& entry) { return entry.first == action; });
     if (action == "quit") {
         m_quit = true;
     } else if (action == "seek") {
@@ -306,21 +316,18 @@ void ServerFrontEnd::runAction(std::string_view action, std::string_view argumen
         if (std::optional<int> game = number())
             s.observe(*game);
     } else if (action == "unobserve") {
-        s.unobserve();
+        if (!s.unobserve())
+            note("no game is observed");
     } else if (action == "resume") {
         s.resumeAny();
-    } else if (action == "draw") {
-        s.inGame(InGameCommand::Draw);
-    } else if (action == "resign") {
-        s.inGame(InGameCommand::Resign);
-    } else if (action == "abort") {
-        s.inGame(InGameCommand::Abort);
-    } else if (action == "adjourn") {
-        s.inGame(InGameCommand::Adjourn);
-    } else if (action == "flag") {
-        s.inGame(InGameCommand::Flag);
-    } else if (action == "takeback") {
-        s.takeback();
+    } else if (inGame != std::end(kInGameActions) || action == "takeback") {
+        // The buttons are there only during the user's own game.
+        if (!m_controller.state().serverGameMode)
+            note("no game of yours is running");
+        else if (inGame != std::end(kInGameActions))
+            s.inGame(inGame->second);
+        else
+            s.takeback();
     } else if (action == "finger") {
         s.requestFinger(argument);
     } else if (action == "tell") {
