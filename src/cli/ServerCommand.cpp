@@ -108,6 +108,7 @@ int runServer(const CliArgs& args, std::ostream& out, std::ostream& err)
         return kExitFailure;
     }
     GameController& controller = app.controller();
+    board.watch(controller);
 
     // The login of this run (a name, a port, a password from the environment) is this
     // run's only: the stored login stays as the user left it.

@@ -1,7 +1,6 @@
 #include "ServerFrontEnd.h"
 
 #include <algorithm>
-#include <charconv>
 #include <ostream>
 
 #include "CliArguments.h"
@@ -11,6 +10,7 @@
 #include "base/Clock.h"
 #include "base/TaskQueue.h"
 #include "present/TypedInput.h"
+#include "record/CGameNode.h"
 #include "rules/Board.h"
 #include "server/ServerCommandSink.h"
 
@@ -67,6 +67,8 @@ void ServerBoardView::print(const std::string& fen)
 
 void ServerBoardView::positionChanged(const Board& board)
 {
+    if (m_holding && m_controller && m_controller->currentNode()->parent() == nullptr)
+        m_holding = false;
     if (!m_holding)
         print(board.fen());
 }
