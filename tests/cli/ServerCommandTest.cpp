@@ -222,17 +222,18 @@ TEST(ServerCommand, IccRegisteredLoginStampsNothingAnswersAChallengeAndHidesTheP
     run.cli->write("finger\n/accept\n");
     ASSERT_TRUE(run.waitFor("> accept ggbtami"));
     // A seek not in the list read is answered all the same.
-    run.cli->write("/tell 1 hi  there\n/play 12\n");
-    ASSERT_TRUE(run.waitFor("> play 12"));
+    run.cli->write("/tell 1 hi  there\n/play 12\n/seek\n");
+    ASSERT_TRUE(run.waitFor("> seeking 2 12 u auto 0-9999 "));
     // The end of the input logs out as /quit does.
     run.cli->closeInput();
     EXPECT_EQ(run.finish(), 0) << run.cli->err();
 
     const Lines& received = server.received();
-    ASSERT_GE(received.size(), 7u);
+    ASSERT_GE(received.size(), 8u);
     EXPECT_EQ(Lines(received.begin(), received.begin() + 2), (Lines { "gbtami", "hunter2" }));
-    EXPECT_EQ(Lines(received.end() - 5, received.end()),
-        (Lines { "finger", "accept ggbtami", "tell 1 hi  there", "play 12", "quit" }));
+    EXPECT_EQ(Lines(received.end() - 6, received.end()),
+        (Lines { "finger", "accept ggbtami", "tell 1 hi  there", "play 12",
+            "seeking 2 12 u auto 0-9999 ", "quit" }));
     EXPECT_TRUE(has(lines(run.cli->out()), "> *******"));
     EXPECT_FALSE(contains(run.cli->out() + run.cli->err(), "hunter2"));
     // The login of a run stays that run's: nothing of it reaches the settings.
