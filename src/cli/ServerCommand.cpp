@@ -98,11 +98,11 @@ int runServer(const CliArgs& args, std::ostream& out, std::ostream& err)
     Application app(
         ApplicationServices { prompts, board, uiThread, pump, clock, store, autosaveStore, sounds,
             tagSources, documentsDirectory(), {}, [] { return availablePhysicalMemoryKb(); }, {} });
-    // A server game needs no engine, and the game on the board is the server's.
+    // A server game needs no engine. The autosaved game is taken up as the window takes it
+    // up, so that a session without a game of its own leaves the user's game as it was.
     StartRequest request;
     request.engineRequired = false;
     request.loadEngine = false;
-    request.restoreAutosave = false;
     if (Status started = app.start(request); !started) {
         err << "velmorak-cli server: " << started.error().message << '\n';
         return kExitFailure;

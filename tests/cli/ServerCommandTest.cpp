@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "support/CliProcess.h"
+#include "support/CliRunner.h"
 #include "support/FakeChessServer.h"
 #include "support/LineFile.h"
 #include "support/TempFolder.h"
@@ -242,7 +243,7 @@ TEST(ServerCommand, IccRegisteredLoginStampsNothingAnswersAChallengeAndHidesTheP
     EXPECT_FALSE(contains(settings, "IDC_CBSERVER")) << settings;
 }
 
-TEST(ServerCommand, FailsAloneOnARefusedConnection)
+TEST(ServerCommand, FailsAloneOnARefusedConnectionAndKeepsTheAutosavedGame)
 {
     int closedPort = 0;
     {
@@ -250,9 +251,16 @@ TEST(ServerCommand, FailsAloneOnARefusedConnection)
         closedPort = gone.port();
     }
     ServerRun run(false);
+    const std::string environment = "VELMORAK_DOCUMENTS='" + run.folder.path() + "'";
+    const std::string play =
+        "play --white human --black human --settings '" + run.folder.file("settings.reg") + "' ";
+    TempFolder::write(run.folder.file("moves"), "e4\nquit\n");
+    runCli(play + "< '" + run.folder.file("moves") + "'", environment);
     // Standard input stays open: the command ends by itself.
     CliProcess refused(
         run.arguments(closedPort, {}), { { "VELMORAK_DOCUMENTS", run.folder.path() } });
     EXPECT_EQ(refused.finish([] {}), 1);
     EXPECT_TRUE(contains(refused.out(), "Could not connect to server!")) << refused.out();
+    // No game of its own: the game the user left is the one to come back to.
+    EXPECT_TRUE(contains(runCli(play + "--restore < /dev/null", environment).out, "1. e4 *"));
 }
