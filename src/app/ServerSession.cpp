@@ -478,7 +478,9 @@ bool ServerSession::requestFinger(std::string_view name)
     ServerReceiveFlags& flags = m_client->flags();
     if (!m_finger->request(name, flags, *this))
         return false;
-    const bool answered = waitForAnswer([&flags] { return !flags.bReceivingFinger; });
+    // The flag rises only with the answer's first line: wait for that line too.
+    const bool answered =
+        waitForAnswer([&] { return !flags.bReceivingFinger && !m_finger->lines().empty(); });
     flags.bReceivingFinger = false;
     m_view.fingerRead();
     return answered;
@@ -491,7 +493,8 @@ bool ServerSession::requestVariables()
     ServerReceiveFlags& flags = m_client->flags();
     if (!m_variables->request(flags, *this))
         return false;
-    const bool answered = waitForAnswer([&flags] { return !flags.bReceivingVariables; });
+    const bool answered =
+        waitForAnswer([&] { return !flags.bReceivingVariables && !m_variables->names().empty(); });
     flags.bReceivingVariables = false;
     m_view.variablesRead();
     return answered;

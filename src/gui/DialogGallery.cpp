@@ -13,6 +13,11 @@
 #include "gui/MovesDialog.h"
 #include "gui/OptionsDialog.h"
 #include "gui/SaveGameDialog.h"
+#include "gui/ServerChannelsDialog.h"
+#include "gui/ServerChatDialog.h"
+#include "gui/ServerFingerDialog.h"
+#include "gui/ServerGallerySession.h"
+#include "gui/ServerVariablesDialog.h"
 #include "gui/SetupDetailsDialog.h"
 #include "gui/SetupDialog.h"
 
@@ -26,6 +31,12 @@ struct GalleryEntry {
     std::string_view name;
     Factory make;
 };
+
+template <class Dialog> std::unique_ptr<ChessDialog> makeServerDialog(MainWindow& w)
+{
+    return std::make_unique<GalleryServerDialog<Dialog>>(
+        &w, w.controller(), w.application().options());
+}
 
 // One row per dialog, in the order of the menus.
 constexpr GalleryEntry kGallery[] = {
@@ -85,6 +96,11 @@ constexpr GalleryEntry kGallery[] = {
             editor->closeEditor();
             return std::make_unique<SetupDetailsDialog>(&w, w.controller(), std::move(editor));
         } },
+    // The chess server's text dialogs, over a session of their own with a few pages filled.
+    { "chat", &makeServerDialog<ServerChatDialog> },
+    { "channels", &makeServerDialog<ServerChannelsDialog> },
+    { "variables", &makeServerDialog<ServerVariablesDialog> },
+    { "finger", &makeServerDialog<ServerFingerDialog> },
 };
 
 constexpr auto kNames = [] {
