@@ -5,12 +5,12 @@
 
 #include "CliArguments.h"
 #include "PlayOutput.h"
+#include "ServerBoardView.h"
 #include "ServerInput.h"
 #include "app/GameController.h"
 #include "base/Clock.h"
 #include "base/TaskQueue.h"
 #include "present/TypedInput.h"
-#include "record/CGameNode.h"
 #include "rules/Board.h"
 #include "server/ServerCommandSink.h"
 
@@ -58,38 +58,6 @@ std::string_view listKind(ServerList list)
 }
 
 } // namespace
-
-void ServerBoardView::print(const std::string& fen)
-{
-    m_lastFen = fen;
-    m_output.line("fen", fen);
-}
-
-void ServerBoardView::positionChanged(const Board& board)
-{
-    if (m_holding && m_controller && m_controller->currentNode()->parent() == nullptr)
-        m_holding = false;
-    if (!m_holding)
-        print(board.fen());
-}
-
-void ServerBoardView::gameStarted(const Board& board)
-{
-    // A position set up for the new game while the old one was still held has not been
-    // printed yet.
-    bool wasHolding = m_holding;
-    m_holding = false;
-    if (std::string fen = board.fen(); wasHolding && fen != m_lastFen)
-        print(fen);
-}
-
-bool ServerPrompts::askYesNo(
-    std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes)
-{
-    if (!m_asker)
-        return PlayPrompts::askYesNo(title, text, icon, defaultYes);
-    return m_asker(title, text);
-}
 
 // Sends the "play" of a seek that is not in the list through the same guards and command
 // as the sheet's Play button.

@@ -6,8 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "PlayPrompts.h"
-#include "PlayView.h"
 #include "app/ServerSession.h"
 
 namespace velmorak {
@@ -19,52 +17,8 @@ class TaskQueue;
 namespace velmorak::cli {
 
 class PlayOutput;
+class ServerBoardView;
 class ServerInput;
-
-// The board of `velmorak-cli server`: "fen" and "move" lines as `play` prints them, except
-// that a game that ended prints no further position until a new game is on the board (a
-// position without moves) or the next game starts.
-class ServerBoardView final : public PlayView {
-public:
-    explicit ServerBoardView(PlayOutput& output)
-        : PlayView(output)
-        , m_output(output)
-    {
-    }
-
-    // The controller whose game is shown; set once the application has made it.
-    void watch(const GameController& controller) { m_controller = &controller; }
-    void positionChanged(const Board& board) override;
-    void gameEnded() { m_holding = true; }
-    void gameStarted(const Board& board);
-
-private:
-    void print(const std::string& fen);
-
-    PlayOutput& m_output;
-    const GameController* m_controller = nullptr;
-    bool m_holding = false;
-    std::string m_lastFen;
-};
-
-// Message boxes print as `play` prints them; a Yes/No question goes to `asker`, which waits
-// for the user's answer (before one is set: the default button).
-class ServerPrompts final : public PlayPrompts {
-public:
-    using Asker = std::function<bool(std::string_view title, std::string_view text)>;
-
-    explicit ServerPrompts(PlayOutput& output)
-        : PlayPrompts(output)
-    {
-    }
-
-    void setAsker(Asker asker) { m_asker = std::move(asker); }
-    bool askYesNo(
-        std::string_view title, std::string_view text, MessageIcon icon, bool defaultYes) override;
-
-private:
-    Asker m_asker;
-};
 
 // The front end of `velmorak-cli server` around a ServerSession: it prints the session's
 // events, waits without blocking (standard input is read and the controller's timers run
