@@ -247,6 +247,22 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::Levels:
     case FrontEndRequest::SelectBook:
     case FrontEndRequest::SetupBoard:
+    // The chess server has its own command, "velmorak-cli server".
+    case FrontEndRequest::ServerLogin:
+    case FrontEndRequest::ServerSeekPage:
+    case FrontEndRequest::ServerSoughtPage:
+    case FrontEndRequest::ServerObservePage:
+    case FrontEndRequest::ServerAdjournedPage:
+    case FrontEndRequest::ServerHistoryPage:
+    case FrontEndRequest::ServerResign:
+    case FrontEndRequest::ServerFlag:
+    case FrontEndRequest::ServerAdjournGame:
+    case FrontEndRequest::ServerAbort:
+    case FrontEndRequest::ServerOfferDraw:
+    case FrontEndRequest::ServerChat:
+    case FrontEndRequest::ServerChannels:
+    case FrontEndRequest::ServerVariables:
+    case FrontEndRequest::ServerFinger:
         return false;
     }
     return false;

@@ -1,6 +1,8 @@
 #include "gui/ChessDialog.h"
 
+#include <QAbstractButton>
 #include <QKeySequence>
+#include <QLayout>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -30,6 +32,24 @@ ChessDialog::ChessDialog(QWidget* parent, GameController& controller, const QStr
     auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
     f1->setContext(Qt::WindowShortcut);
     connect(f1, &QShortcut::activated, this, &ChessDialog::showHelp);
+}
+
+void ChessDialog::putButtonsLastInTabOrder()
+{
+    QWidget* last = nullptr;
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && isAncestorOf(w) && !m_buttons->isAncestorOf(w))
+            last = w;
+    // In the order they are seen, left to right: the box's layout holds them so.
+    QLayout* row = m_buttons->layout();
+    for (int i = 0; row && i < row->count(); ++i) {
+        auto* button = qobject_cast<QAbstractButton*>(row->itemAt(i)->widget());
+        if (!button)
+            continue;
+        if (last)
+            setTabOrder(last, button);
+        last = button;
+    }
 }
 
 void ChessDialog::showHelp()

@@ -44,6 +44,9 @@ protected:
     // For a dialog whose pages each have their own page of the manual.
     void setHelpAnchor(std::string_view anchor) { m_helpAnchor = anchor; }
     void setAfterClose(std::function<void()> step) { m_afterClose = std::move(step); }
+    // Tab reaches OK, Cancel and Help after the dialog's own widgets, which are made after
+    // them; called once the body is complete.
+    void putButtonsLastInTabOrder();
 
 private:
     GameController& m_controller;

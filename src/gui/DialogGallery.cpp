@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "gui/AboutDialog.h"
+#include "gui/AcceptMatchDialog.h"
 #include "gui/BookDialog.h"
 #include "gui/CommentMoveDialog.h"
 #include "gui/DatabaseDialog.h"
@@ -17,13 +18,31 @@
 #include "gui/ServerChatDialog.h"
 #include "gui/ServerFingerDialog.h"
 #include "gui/ServerGallerySession.h"
+#include "gui/ServerLoginDialog.h"
+#include "gui/ServerSheetDialog.h"
 #include "gui/ServerVariablesDialog.h"
 #include "gui/SetupDetailsDialog.h"
 #include "gui/SetupDialog.h"
+#include "server/ServerOffers.h"
+#include "server/ServerPattern.h"
 
 namespace velmorak::gui {
 
 namespace {
+
+// The challenge the accept dialog's picture shows: a line as the server sends it.
+std::optional<ServerChallenge> sampleChallenge(MainWindow& w)
+{
+    const std::string_view line = "Challenge: Hamster (1843) GuestQWXZ (++++) unrated blitz 5 0.";
+    const ServerDialect& dialect = w.serverSession().dialect();
+    PatternCaptures captures;
+    const PatternCaptures none;
+    if (!matchPattern(line, dialect.sChallenge, captures))
+        return std::nullopt;
+    return ServerChallenge::read(
+        ServerLineEvent { ServerLineKind::Challenge, line, captures, none, none, nullptr }, dialect,
+        "GuestQWXZ");
+}
 
 using Factory = std::unique_ptr<ChessDialog> (*)(MainWindow&);
 
@@ -95,6 +114,23 @@ constexpr GalleryEntry kGallery[] = {
             auto editor = std::make_shared<SetupEditor>(w.controller().board().fen());
             editor->closeEditor();
             return std::make_unique<SetupDetailsDialog>(&w, w.controller(), std::move(editor));
+        } },
+    { "server-login",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<ServerLoginDialog>(
+                &w, w.controller(), w.serverSession(), [&w](int page) { w.openServerSheet(page); });
+        } },
+    { "server-sheet",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<ServerSheetDialog>(
+                &w, w.controller(), w.serverSession(), w.serverSheetPage());
+        } },
+    { "accept-match",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            std::optional<ServerChallenge> challenge = sampleChallenge(w);
+            if (!challenge)
+                return nullptr;
+            return std::make_unique<AcceptMatchDialog>(&w, w.controller(), *challenge);
         } },
     // The chess server's text dialogs, over a session of their own with a few pages filled.
     { "chat", &makeServerDialog<ServerChatDialog> },

@@ -29,13 +29,21 @@
 #include "engine/BookSettings.h"
 #include "engine/HashSize.h"
 #include "engine/OpeningBook.h"
+#include "gui/AcceptMatchDialog.h"
 #include "gui/BoardAccessible.h"
 #include "gui/DialogGallery.h"
 #include "gui/Icons.h"
 #include "gui/Manual.h"
 #include "gui/QtText.h"
 #include "gui/ScreenSaverInhibitor.h"
+#include "gui/ServerChannelsDialog.h"
+#include "gui/ServerChatDialog.h"
+#include "gui/ServerDialogRefresh.h"
+#include "gui/ServerFingerDialog.h"
+#include "gui/ServerSheetDialog.h"
+#include "gui/ServerVariablesDialog.h"
 #include "gui/SnapshotSettingsStore.h"
+#include "platform/PosixSocket.h"
 #include "platform/PulseSoundOutput.h"
 #include "platform/SettingsFileStore.h"
 #include "present/ContextMenu.h"
@@ -112,7 +120,42 @@ constexpr std::pair<FrontEndRequest, std::string_view> kRequestDialogs[] = {
     { FrontEndRequest::CommentMove, "comment" },
     { FrontEndRequest::LoadGame, "database" },
     { FrontEndRequest::SaveGame, "save" },
+    { FrontEndRequest::ServerLogin, "server-login" },
 };
+
+// The requests that open the server sheet, on their page.
+constexpr std::pair<FrontEndRequest, int> kRequestSheetPages[] = {
+    { FrontEndRequest::ServerSeekPage, ServerSheetDialog::SeekPage },
+    { FrontEndRequest::ServerSoughtPage, ServerSheetDialog::SoughtPage },
+    { FrontEndRequest::ServerObservePage, ServerSheetDialog::ObservePage },
+    { FrontEndRequest::ServerAdjournedPage, ServerSheetDialog::AdjournedPage },
+    { FrontEndRequest::ServerHistoryPage, ServerSheetDialog::HistoryPage },
+};
+
+constexpr std::pair<FrontEndRequest, InGameCommand> kRequestInGame[] = {
+    { FrontEndRequest::ServerResign, InGameCommand::Resign },
+    { FrontEndRequest::ServerFlag, InGameCommand::Flag },
+    { FrontEndRequest::ServerAdjournGame, InGameCommand::Adjourn },
+    { FrontEndRequest::ServerAbort, InGameCommand::Abort },
+    { FrontEndRequest::ServerOfferDraw, InGameCommand::Draw },
+};
+
+template <class Dialog>
+std::unique_ptr<ChessDialog> makeServerWindow(
+    QWidget& parent, GameController& controller, ServerSession& session)
+{
+    return std::make_unique<Dialog>(&parent, controller, session);
+}
+
+// The server's text windows, over the window's own session.
+constexpr std::pair<FrontEndRequest,
+    std::unique_ptr<ChessDialog> (*)(QWidget&, GameController&, ServerSession&)>
+    kRequestServerWindows[] = {
+        { FrontEndRequest::ServerChat, &makeServerWindow<ServerChatDialog> },
+        { FrontEndRequest::ServerChannels, &makeServerWindow<ServerChannelsDialog> },
+        { FrontEndRequest::ServerVariables, &makeServerWindow<ServerVariablesDialog> },
+        { FrontEndRequest::ServerFinger, &makeServerWindow<ServerFingerDialog> },
+    };
 
 // The local ".pgn" and ".kbk" files among dropped data.
 QStringList droppedFiles(const QMimeData* data)
@@ -163,6 +206,12 @@ MainWindow::MainWindow(const WindowStart& start)
     m_input = std::make_unique<MoveInput>(controller(), m_view.board(), *this, m_sounds);
     FrontEndPort& frontEnd = *this;
     m_dispatcher = std::make_unique<CommandDispatcher>(controller(), m_prompts, frontEnd, &m_view);
+    m_serverSocket = std::make_unique<PosixSocket>(m_clock);
+    ServerSessionView& serverView = *this;
+    m_session = std::make_unique<ServerSession>(
+        controller(), m_app.options(), *m_serverSocket, m_clock, m_serverWaits, serverView);
+    m_session->setProgramFolder(programDirectory());
+    m_session->setSounds(&m_sounds);
     m_board->panelContent = [this] { return panelContent(); };
     m_board->commandState = [this] { return m_view.commandState(); };
     m_board->onScreenChanged = [this](ScreenSize screen) { chooseLayoutFor(screen); };
@@ -500,6 +549,21 @@ bool MainWindow::serve(FrontEndRequest request)
             openDialog(dialog);
             return true;
         }
+    for (const auto& [served, page] : kRequestSheetPages)
+        if (served == request) {
+            openServerSheet(page);
+            return true;
+        }
+    for (const auto& [served, command] : kRequestInGame)
+        if (served == request) {
+            m_session->inGame(command);
+            return true;
+        }
+    for (const auto& [served, make] : kRequestServerWindows)
+        if (served == request) {
+            make(*this, controller(), *m_session)->exec();
+            return true;
+        }
     switch (request) {
     case FrontEndRequest::Exit:
         close();
@@ -599,6 +663,9 @@ AboutInfo MainWindow::aboutInfo()
     info.hashSizeKb = m_app.options().hashTableSize;
     info.engineName = m_app.hasEngine() ? m_app.host().engineName() : std::string();
     info.bookName = bookDisplayName(readBookSetting(*m_store, kBookFileSetting));
+    info.connected = m_session->online();
+    info.loginName = m_session->sessionHandle();
+    info.connectionStalled = !m_session->linkAlive();
     return info;
 }
 
@@ -607,6 +674,9 @@ int MainWindow::openDialog(std::string_view name)
     std::unique_ptr<ChessDialog> dialog = makeDialog(name, *this);
     if (!dialog)
         return QDialog::Rejected;
+    // The session closes the sheet when a game begins, and shows the lists it reads there.
+    if (auto* sheet = dynamic_cast<ServerSheetDialog*>(dialog.get()))
+        m_serverSheet = sheet;
     const int result = dialog->exec();
     std::function<void()> afterClose = dialog->takeAfterClose();
     dialog.reset();
@@ -661,6 +731,12 @@ void MainWindow::showContextMenu(QPoint globalPos, Point layoutPoint)
 
 void MainWindow::onTimer(Clock::TimerId id)
 {
+    if (id == kServerInputTimer) {
+        // A wait for an answer polls by itself; the window's timer would only cut in.
+        if (m_session && m_session->connected() && !m_serverWaits.isWaiting())
+            m_session->poll();
+        return;
+    }
     if (id != kClockTimer || !m_board)
         return;
     m_board->repaintClocks();
@@ -711,6 +787,8 @@ PanelContent MainWindow::panelContent()
         content.lines.second = toBytes(m_typedError);
     else if (!m_notice.isEmpty())
         content.lines.second = toBytes(m_notice);
+    else if (!m_serverStatus.isEmpty())
+        content.lines.second = toBytes(m_serverStatus);
     content.clock = c.clockText(m_view.board().flipped(), index);
     content.clocks = clockFaces(c, m_view.board().flipped(), index);
     content.connected = in.serverConnected;
@@ -774,6 +852,141 @@ void MainWindow::positionChanged(std::string_view description)
     }
     m_board->setAccessibleDescription(toQString(description));
     m_board->repaintStatus();
+}
+
+// --- The chess server ----------------------------------------------------------------------
+
+int MainWindow::openServerSheet(int page)
+{
+    // The sheet holds the game still: an engine thinking or analysing meanwhile would play
+    // into a game that is about to be replaced.
+    if (controller().isEngineBusy())
+        controller().stopEngine(false);
+    m_serverSheetPage = page;
+    return openDialog("server-sheet");
+}
+
+void MainWindow::refreshServerWindow()
+{
+    refreshServerDialog(QApplication::activeModalWidget());
+}
+
+void MainWindow::lineReceived(std::string_view)
+{
+    refreshServerWindow();
+}
+
+void MainWindow::lineSent(std::string_view)
+{
+    refreshServerWindow();
+}
+
+void MainWindow::chatArrived(std::string_view)
+{
+    refreshServerWindow();
+}
+
+void MainWindow::whoListRead()
+{
+    refreshServerWindow();
+}
+
+void MainWindow::variablesRead()
+{
+    refreshServerWindow();
+}
+
+void MainWindow::fingerRead()
+{
+    refreshServerWindow();
+}
+
+void MainWindow::stateChanged()
+{
+    // The session may report while it is being made, before the window holds it.
+    if (!m_session)
+        return;
+    controller().setServerConnected(m_session->online());
+    m_view.setServerLogin(m_session->sessionHandle(), !m_session->linkAlive());
+    if (m_session->linkAlive())
+        m_reconnectAsked = false;
+    m_board->repaintStatus();
+}
+
+void MainWindow::connectionLost()
+{
+    if (!m_session)
+        return;
+    stateChanged();
+    // Asked once the session's call is over: a reconnect from inside it would start a
+    // session call within another.
+    if (std::exchange(m_reconnectAsked, true))
+        return;
+    QTimer::singleShot(0, this, &MainWindow::askReconnect);
+}
+
+void MainWindow::askReconnect()
+{
+    if (m_exited || m_session->linkAlive())
+        return;
+    bool again = false;
+    {
+        GameController::ModalDialogScope open(controller());
+        again =
+            m_prompts.askYesNo(kTitle, "The connection to the chess server was lost. Reconnect?",
+                MessageIcon::Exclamation, true);
+    }
+    if (again)
+        m_session->reconnect();
+    m_reconnectAsked = false;
+    updateCommandStates();
+}
+
+void MainWindow::listRead(ServerList list)
+{
+    if (m_serverSheet)
+        m_serverSheet->showList(list);
+}
+
+void MainWindow::gameStarted(int, bool)
+{
+    updateCommandStates();
+}
+
+void MainWindow::gameEnded(int, const ServerGameResult&)
+{
+    updateCommandStates();
+}
+
+void MainWindow::setStatusLine(std::string_view text)
+{
+    m_serverStatus = toQString(text);
+    m_board->repaintStatus();
+}
+
+void MainWindow::setBoardFlipped(bool blackAtBottom)
+{
+    m_view.setBoardFlipped(blackAtBottom);
+}
+
+void MainWindow::closeServerSheet()
+{
+    if (m_serverSheet)
+        m_serverSheet->accept();
+}
+
+void MainWindow::observationEnded()
+{
+    updateCommandStates();
+}
+
+bool MainWindow::askChallenge(const ServerChallenge& challenge)
+{
+    if (!isActiveWindow() && !m_start.screenshot)
+        m_notifier.notify(
+            QStringLiteral("Challenge"), toQString(challenge.players() + "\n" + challenge.terms()));
+    AcceptMatchDialog dialog(this, controller(), challenge);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 // --- Promotion ----------------------------------------------------------------------------
@@ -1030,6 +1243,17 @@ bool MainWindow::restoreWindowGeometry()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_exited && m_serverWaits.isWaiting()) {
+        // The session is waiting for the server further up: the window closes once it is
+        // back.
+        event->ignore();
+        QTimer::singleShot(ServerClient::kPollIntervalMs, this, &QWidget::close);
+        return;
+    }
+    if (!m_exited && m_session->connected() && !m_session->logOut()) {
+        event->ignore();
+        return;
+    }
     if (!m_exited) {
         m_exited = true;
         closeMoveField();
@@ -1039,6 +1263,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
             m_store->writeValue(kGeometrySetting,
                 RegistryValue::binary(geometry.constData(), std::size_t(geometry.size())));
         }
+        // The lists' orders are the session's until it ends, which is after the options
+        // are written.
+        m_session->lists().storeSettings(m_app.options());
         // Autosave, the engine ended, the level and the options written.
         if (Status ended = m_app.exit(); !ended)
             m_prompts.showMessage(kTitle, ended.error().message, MessageIcon::Exclamation);

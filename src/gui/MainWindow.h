@@ -12,11 +12,14 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/ServerSession.h"
 #include "base/Error.h"
 #include "gui/BoardWidget.h"
+#include "gui/DesktopNotifier.h"
 #include "gui/QtClock.h"
 #include "gui/QtEventPump.h"
 #include "gui/QtPrompts.h"
+#include "gui/QtServerWaits.h"
 #include "gui/QtUiThread.h"
 #include "platform/SystemTagSources.h"
 #include "present/BoardView.h"
@@ -33,7 +36,13 @@
 
 class QAction;
 
+namespace velmorak {
+class PosixSocket;
+}
+
 namespace velmorak::gui {
+
+class ServerSheetDialog;
 
 // How the window is to start.
 struct WindowStart {
@@ -59,6 +68,7 @@ struct WindowStart {
 class MainWindow : public QMainWindow,
                    private WindowChrome,
                    private FrontEndPort,
+                   private ServerSessionView,
                    public PromotionPrompt {
     Q_OBJECT
 public:
@@ -95,6 +105,12 @@ public:
     // The options were changed while running: the board, the move input and the title show
     // them.
     void optionsChanged();
+    // The chess-server session the window's dialogs work through.
+    ServerSession& serverSession() { return *m_session; }
+    // Runs the server sheet on `page` (ServerSheetDialog::Page); its exec() result.
+    int openServerSheet(int page);
+    // The page the next server sheet opens on.
+    int serverSheetPage() const { return m_serverSheetPage; }
 
     // PromotionPrompt
     PieceCode askPromotion(bool white) override;
@@ -118,6 +134,27 @@ private:
     bool serve(FrontEndRequest request) override;
     bool copyText(std::string_view text) override;
     std::optional<std::string> pastedText() override;
+    // ServerSessionView
+    void lineReceived(std::string_view line) override;
+    void lineSent(std::string_view shown) override;
+    void chatArrived(std::string_view page) override;
+    void whoListRead() override;
+    void variablesRead() override;
+    void fingerRead() override;
+    void stateChanged() override;
+    void connectionLost() override;
+    void listRead(ServerList list) override;
+    void gameStarted(int number, bool observing) override;
+    void gameEnded(int number, const ServerGameResult& result) override;
+    void setStatusLine(std::string_view text) override;
+    void setBoardFlipped(bool blackAtBottom) override;
+    void closeServerSheet() override;
+    void observationEnded() override;
+    bool askChallenge(const ServerChallenge& challenge) override;
+
+    void askReconnect();
+    // The text window open now shows what the session just read or sent.
+    void refreshServerWindow();
 
     void createActions();
     void createMenus();
@@ -199,6 +236,17 @@ private:
     // being made. The dispatcher needs the controller.
     Application m_app;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
+    // The chess server: the session after what it reaches (the controller, the settings, the
+    // socket and the waits), so that it goes first.
+    std::unique_ptr<PosixSocket> m_serverSocket;
+    QtServerWaits m_serverWaits;
+    std::unique_ptr<ServerSession> m_session;
+    QPointer<ServerSheetDialog> m_serverSheet;
+    int m_serverSheetPage = 0;
+    // The session's status line, on the panel's second line while no notice covers it.
+    QString m_serverStatus;
+    bool m_reconnectAsked = false;
+    DesktopNotifier m_notifier;
 };
 
 } // namespace velmorak::gui

@@ -31,6 +31,22 @@ constexpr std::pair<Operation, FrontEndRequest> kFrontEndOperations[] = {
     { Operation::ReplaceGame, FrontEndRequest::ReplaceGame },
     { Operation::SelectBook, FrontEndRequest::SelectBook },
     { Operation::SetupBoard, FrontEndRequest::SetupBoard },
+    { Operation::LoginLogout, FrontEndRequest::ServerLogin },
+    { Operation::ServerGameList, FrontEndRequest::ServerSeekPage },
+    { Operation::Seek, FrontEndRequest::ServerSeekPage },
+    { Operation::Sought, FrontEndRequest::ServerSoughtPage },
+    { Operation::Observe, FrontEndRequest::ServerObservePage },
+    { Operation::Adjourn, FrontEndRequest::ServerAdjournedPage },
+    { Operation::History, FrontEndRequest::ServerHistoryPage },
+    { Operation::ResignGame, FrontEndRequest::ServerResign },
+    { Operation::Flag, FrontEndRequest::ServerFlag },
+    { Operation::AdjournGame, FrontEndRequest::ServerAdjournGame },
+    { Operation::AbortGame, FrontEndRequest::ServerAbort },
+    { Operation::OfferDraw, FrontEndRequest::ServerOfferDraw },
+    { Operation::Chat, FrontEndRequest::ServerChat },
+    { Operation::Channels, FrontEndRequest::ServerChannels },
+    { Operation::Variables, FrontEndRequest::ServerVariables },
+    { Operation::Finger, FrontEndRequest::ServerFinger },
 };
 
 } // namespace
@@ -180,6 +196,11 @@ void CommandDispatcher::runCommand(int id)
         // A layout button runs the command its row names in this connection state.
         if (auto button = layoutButtonAction(id, c.state().serverConnected);
             button && button->command != id) {
+            // "Seek game" and "Observe game" open the server sheet on their own page.
+            if (button->listMode == ServerListMode::Observe) {
+                request(FrontEndRequest::ServerObservePage, shownTooltip(button->tooltip));
+                break;
+            }
             runCommand(button->command);
             return;
         }

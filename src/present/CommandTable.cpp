@@ -54,22 +54,22 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kHelp, Help, "Help...", false, Always },
     { cmd::kSelectBook, SelectBook, "Select book...", false, Always },
     { cmd::kTraining, Training, "Training", true, Always },
-    { cmd::kLoginLogout, LoginLogout, "Login/Logout...", false, NotBuilt },
-    { cmd::kServerGameList, ServerGameList, "server game lists", false, NotBuilt },
-    { cmd::kSeek, Seek, "Seek...", false, NotBuilt },
-    { cmd::kSought, Sought, "Sought...", false, NotBuilt },
-    { cmd::kObserve, Observe, "Observe...", false, NotBuilt },
-    { cmd::kAdjourn, Adjourn, "Adjourn...", false, NotBuilt },
-    { cmd::kHistory, History, "History...", false, NotBuilt },
-    { cmd::kChat, Chat, "Chat...", false, NotBuilt },
-    { cmd::kResignGame, ResignGame, "Resign game", false, NotBuilt },
-    { cmd::kFlag, Flag, "Flag", false, NotBuilt },
-    { cmd::kAdjournGame, AdjournGame, "Adjourn game", false, NotBuilt },
-    { cmd::kAbortGame, AbortGame, "Abort game", false, NotBuilt },
-    { cmd::kOfferDraw, OfferDraw, "Offer draw", false, NotBuilt },
-    { cmd::kChannels, Channels, "Channels...", false, NotBuilt },
-    { cmd::kVariables, Variables, "Variables...", false, NotBuilt },
-    { cmd::kFinger, Finger, "Finger...", false, NotBuilt },
+    { cmd::kLoginLogout, LoginLogout, "Login/Logout...", false, Always },
+    { cmd::kServerGameList, ServerGameList, "server game lists", false, Online },
+    { cmd::kSeek, Seek, "Seek...", false, Online },
+    { cmd::kSought, Sought, "Sought...", false, Online },
+    { cmd::kObserve, Observe, "Observe...", false, Online },
+    { cmd::kAdjourn, Adjourn, "Adjourn...", false, Online },
+    { cmd::kHistory, History, "History...", false, Online },
+    { cmd::kChat, Chat, "Chat...", false, Online },
+    { cmd::kResignGame, ResignGame, "Resign game", false, InServerGame },
+    { cmd::kFlag, Flag, "Flag", false, InServerGame },
+    { cmd::kAdjournGame, AdjournGame, "Adjourn game", false, InServerGame },
+    { cmd::kAbortGame, AbortGame, "Abort game", false, InServerGame },
+    { cmd::kOfferDraw, OfferDraw, "Offer draw", false, InServerGame },
+    { cmd::kChannels, Channels, "Channels...", false, Online },
+    { cmd::kVariables, Variables, "Variables...", false, Online },
+    { cmd::kFinger, Finger, "Finger...", false, Online },
     { cmd::kAnnounceStatus, AnnounceStatus, "Announce result and clocks", false, Always },
     { cmd::kCopyGame, CopyGame, "Copy game", false, Always },
     { cmd::kCopyPosition, CopyPosition, "Copy position", false, Always },
@@ -309,6 +309,10 @@ bool isCommandAvailable(int command, const CommandState& state)
         return state.canTakeBack;
     case MoveAhead:
         return state.canGoForward;
+    case Online:
+        return state.connected;
+    case InServerGame:
+        return state.connected && state.serverGame;
     case NotBuilt:
         return false;
     }

@@ -138,6 +138,10 @@ enum class Availability {
     MoveBehind,
     // Only with a move after the current one ("Next move").
     MoveAhead,
+    // Only while logged in to a chess server.
+    Online,
+    // Only during a game the user plays on a chess server.
+    InServerGame,
     // Its dialog or its server part is not built yet: shown disabled, never run.
     NotBuilt,
 };
@@ -246,6 +250,8 @@ struct CommandState {
     bool canGoForward = false;
     bool connected = false;
     bool connectionStalled = false;
+    // A game the user plays on the server is running.
+    bool serverGame = false;
     std::string engineName {};
     std::string loginName {};
     // The name (no folder) of the file the current game came from; empty for other games.

@@ -45,6 +45,25 @@ enum class FrontEndRequest {
     SelectBook,
     // "Setup board...": the editing board and its details, then the new game.
     SetupBoard,
+    // "Login/Logout...": the chess-server login.
+    ServerLogin,
+    // The server sheet opened on one of its pages: Seek, Sought, Observe, Adjourned, History.
+    ServerSeekPage,
+    ServerSoughtPage,
+    ServerObservePage,
+    ServerAdjournedPage,
+    ServerHistoryPage,
+    // The commands of a game played on the server (each asks its own question first).
+    ServerResign,
+    ServerFlag,
+    ServerAdjournGame,
+    ServerAbort,
+    ServerOfferDraw,
+    // The chess server's text windows: chat, channels (with the console), variables, finger.
+    ServerChat,
+    ServerChannels,
+    ServerVariables,
+    ServerFinger,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a

@@ -1,5 +1,7 @@
 #include "present/ScreenView.h"
 
+#include <utility>
+
 #include "app/GameController.h"
 #include "present/SpokenStatus.h"
 #include "present/WindowChrome.h"
@@ -35,6 +37,11 @@ CommandState ScreenView::commandState() const
     state.trainingMode = s.trainingMode;
     state.analysisMode = s.analysisMode;
     state.connected = s.serverConnected;
+    if (state.connected) {
+        state.serverGame = s.serverGameMode;
+        state.loginName = m_loginName;
+        state.connectionStalled = m_connectionStalled;
+    }
     state.gameFile = s.gameFile;
     state.boardFlipped = m_board->flipped();
     state.layoutToggled = m_board->layout()[kToggleState] != 0;
@@ -55,6 +62,13 @@ void ScreenView::refreshCommands()
             entry.id, isCommandAvailable(entry.id, state), isCommandChecked(entry.id, state));
     m_chrome.setTitle(windowTitle(state));
     m_chrome.layoutButtonsChanged();
+}
+
+void ScreenView::setServerLogin(std::string loginName, bool stalled)
+{
+    m_loginName = std::move(loginName);
+    m_connectionStalled = stalled;
+    refreshCommands();
 }
 
 void ScreenView::flipBoard()

@@ -39,6 +39,9 @@ public:
     CommandState commandState() const;
     // Shows every command's state and the title on the chrome (nothing before attach()).
     void refreshCommands();
+    // The chess-server login the title names: the session's name and whether its link
+    // stalled.
+    void setServerLogin(std::string loginName, bool stalled);
     // "Flip board": refused while a move animates; the options keep the orientation.
     void flipBoard();
 
@@ -70,6 +73,8 @@ private:
     std::unique_ptr<BoardView> m_board;
     bool m_canTakeBack = false;
     bool m_canGoForward = false;
+    std::string m_loginName;
+    bool m_connectionStalled = false;
 };
 
 } // namespace velmorak

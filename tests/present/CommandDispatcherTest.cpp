@@ -188,7 +188,6 @@ TEST(CommandDispatcher, WordsAndCommandsOfBothFrontEnds)
         { "About", nullptr, cmd::kAbout,
             { "e4 e5 |", { "Velmorak: 'About...' is not available here" } },
             Outcome { "e4 e5 |", {}, { About } } },
-        { "a dialog not built yet", nullptr, cmd::kSeek, { "e4 e5 |" } },
         { "Levels", nullptr, cmd::kLevels,
             { "e4 e5 |", { "Velmorak: 'Levels...' is not available here" } },
             Outcome { "e4 e5 |", {}, { Levels } } },
@@ -238,6 +237,22 @@ TEST(CommandDispatcher, HelpEndsAReplayAndMessagesHoldTheEngineBack)
     dispatcher.runTyped({ TypedCommand::Board, NoMove, {} });
     EXPECT_EQ(openWhileShown, 1);
     EXPECT_EQ(game.controller->state().modalMessageOpen, 0);
+}
+
+TEST(CommandDispatcher, ServerCommandsAskTheFrontEndForTheirDialogAndPage)
+{
+    Game game;
+    RecordingFrontEnd frontEnd({ ServerLogin, ServerSeekPage, ServerObservePage, ServerResign });
+    CommandDispatcher dispatcher(*game.controller, game.prompts, frontEnd);
+    game.controller->setServerConnected(true);
+    // Connected, the layout buttons 2 and 3 are "Seek game" and "Observe game": one command
+    // with the page as its mode.
+    for (int id : { cmd::kLoginLogout, kFirstLayoutButton + 1, kFirstLayoutButton + 2,
+             kFirstLayoutButton + 5 })
+        dispatcher.runCommand(id);
+    EXPECT_EQ(frontEnd.served,
+        (std::vector { ServerLogin, ServerSeekPage, ServerObservePage, ServerResign }));
+    EXPECT_TRUE(game.prompts.shown.empty());
 }
 
 TEST(CommandDispatcher, CopiesAndPastesGamesAndPositions)
