@@ -56,4 +56,20 @@ bool waitForLines(const std::string& path, const std::string& prefix, int count,
     return true;
 }
 
+std::vector<std::string> icsTranscript(const std::string& name)
+{
+    std::ifstream in(std::string(VELMORAK_DATA_DIR) + "/ics/pychess_testing_lines.txt");
+    std::vector<std::string> lines;
+    bool inside = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("####")) {
+            inside = line.find(name) != std::string::npos;
+            continue;
+        }
+        if (inside)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
 } // namespace velmorak::test

@@ -19,4 +19,8 @@ std::string lastLineStarting(const std::string& path, const std::string& prefix)
 bool waitForLines(const std::string& path, const std::string& prefix, int count = 1,
     std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
+// The lines of one recorded exchange of the server transcript in the shared data
+// (ics/pychess_testing_lines.txt), from the "#### ...NAME..." header to the next.
+std::vector<std::string> icsTranscript(const std::string& name);
+
 } // namespace velmorak::test
