@@ -156,7 +156,11 @@ bool ServerSession::connectAndLogIn(std::string_view server, bool guest)
     }
     const std::string name = guest ? std::string(ServerClient::kGuestName) : dialect.sHandle;
     const std::string password = guest ? std::string() : dialect.sPassword;
-    if (!m_client->logIn(name, password)) {
+    // A server that refuses the password may close the connection right after the name
+    // was accepted: that is a failed login too, not a session that never hears again.
+    if (!m_client->logIn(name, password) || m_client->connectionClosed()) {
+        if (connected())
+            m_client->disconnectFromServer();
         message(kProgramTitle, ServerClient::loginFailedText(name, password), MessageIcon::Stop);
         return false;
     }
@@ -249,7 +253,7 @@ bool ServerSession::requestList(ServerList list)
     if (!m_lists->request(list, flags, *this))
         return false;
     const ListWait wait = listWait(list);
-    for (int waited = 0; waited < wait.limitMs && connected(); waited += wait.stepMs) {
+    for (int waited = 0; waited < wait.limitMs && listening(); waited += wait.stepMs) {
         if (!(flags.*wait.flag) && (!wait.needsEntry || !m_lists->entries(list).empty()))
             break;
         waitAndPoll(wait.stepMs);
@@ -266,7 +270,7 @@ bool ServerSession::requestWho()
     ServerReceiveFlags& flags = m_client->flags();
     if (!m_lists->requestWho(flags, *this))
         return false;
-    for (int waited = 0; waited < kWhoLimitMs && connected(); waited += kWhoStepMs) {
+    for (int waited = 0; waited < kWhoLimitMs && listening(); waited += kWhoStepMs) {
         if (!flags.bReceivingWho && !m_lists->whoList().empty())
             break;
         waitAndPoll(kWhoStepMs);
@@ -299,6 +303,11 @@ void ServerSession::storeSeekSettings(const ServerSeekSettings& seek)
 ServerActionState ServerSession::actionState() const
 {
     return { online(), m_controller.state().serverGameMode };
+}
+
+bool ServerSession::listening() const
+{
+    return connected() && !m_client->connectionClosed();
 }
 
 bool ServerSession::refuse(std::string_view refusal)
@@ -338,6 +347,22 @@ bool ServerSession::playSelected()
     if (seek != nullptr && online() && !m_controller.state().serverGameMode)
         leaveObservation();
     return refuse(m_commands->sendPlay(actionState(), seek));
+}
+
+bool ServerSession::playSeek(int number)
+{
+    const auto& seeks = m_lists->entries(ServerList::Seeks);
+    for (std::size_t row = 0; row < seeks.size(); ++row) {
+        if (seeks[row].number == number) {
+            m_lists->select(ServerList::Seeks, static_cast<int>(row));
+            return playSelected();
+        }
+    }
+    ServerListEntry seek;
+    seek.number = number;
+    if (online() && !m_controller.state().serverGameMode)
+        leaveObservation();
+    return refuse(m_commands->sendPlay(actionState(), &seek));
 }
 
 bool ServerSession::observeSelected()
@@ -463,7 +488,7 @@ bool ServerSession::takeback()
 
 template <typename Done> bool ServerSession::waitForAnswer(Done done)
 {
-    for (int waited = 0; waited < kAnswerLimitMs && connected(); waited += kAnswerStepMs) {
+    for (int waited = 0; waited < kAnswerLimitMs && listening(); waited += kAnswerStepMs) {
         if (done())
             return true;
         waitAndPoll(kAnswerStepMs);

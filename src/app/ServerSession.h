@@ -150,6 +150,9 @@ public:
     // Answers the selected seek / observes the selected game / continues, loads the
     // selected stored or finished game.
     bool playSelected();
+    // Answers the seek numbered `number`: the listed one, or one announced since the list
+    // was read.
+    bool playSeek(int number);
     bool observeSelected();
     bool observe(int gameNumber);
     bool unobserve();
@@ -179,6 +182,8 @@ public:
     ServerLog& log() { return m_client->log(); }
 
     ServerClient& client() { return *m_client; }
+    // Where the dialogs' own commands go (joining a channel, setting a variable).
+    ServerCommandSink& commandSink() { return *this; }
     ServerGameSync& sync() { return *m_sync; }
 
 private:
@@ -217,6 +222,8 @@ private:
     bool connectAndLogIn(std::string_view server, bool guest);
     void checkLowTime();
     ServerActionState actionState() const;
+    // Whether an answer can still come: connected, and the connection not found closed.
+    bool listening() const;
     // Shows a guard's refusal; true when there was none.
     bool refuse(std::string_view refusal);
     // Ends an observation before an action that starts another game.

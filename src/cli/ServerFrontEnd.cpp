@@ -20,10 +20,6 @@ namespace {
 
 // Short enough that a typed line is taken at once, long enough not to spin.
 constexpr int kInputStepMs = 20;
-// The wait before answering a seek after leaving observation: the server's reply to the
-// unobserve comes first.
-constexpr int kUnobserveSettleMs = 100;
-
 constexpr std::pair<std::string_view, InGameCommand> kInGameActions[] {
     { "draw", InGameCommand::Draw },
     { "resign", InGameCommand::Resign },
@@ -58,20 +54,6 @@ std::string_view listKind(ServerList list)
 }
 
 } // namespace
-
-// Sends the "play" of a seek that is not in the list through the same guards and command
-// as the sheet's Play button.
-class ServerFrontEnd::PlaySink final : public ServerCommandSink {
-public:
-    explicit PlaySink(ServerClient& client)
-        : m_client(client)
-    {
-    }
-    void sendLine(std::string_view text) override { m_client.sendTextFICS(text); }
-
-private:
-    ServerClient& m_client;
-};
 
 ServerFrontEnd::ServerFrontEnd(GameController& controller, ControllerPrompts& prompts,
     PlayOutput& output, ServerBoardView& board, ServerInput& input, TaskQueue& queue, Clock& clock,
@@ -207,11 +189,6 @@ bool ServerFrontEnd::enterUserMove(std::string_view line)
     return true;
 }
 
-void ServerFrontEnd::refuse(std::string_view text)
-{
-    m_prompts.showMessage(kProgramTitle, text, MessageIcon::Information);
-}
-
 void ServerFrontEnd::playSeek(std::string_view argument)
 {
     std::optional<long long> number = parseInteger(argument, 0, 999999);
@@ -219,30 +196,7 @@ void ServerFrontEnd::playSeek(std::string_view argument)
         note("/play needs the number of a seek");
         return;
     }
-    ServerLists& lists = m_session->lists();
-    const auto& seeks = lists.entries(ServerList::Seeks);
-    for (std::size_t row = 0; row < seeks.size(); ++row) {
-        if (seeks[row].number == *number) {
-            lists.select(ServerList::Seeks, static_cast<int>(row));
-            m_session->playSelected();
-            return;
-        }
-    }
-    // A seek announced since the list was read: answered as the Play button answers one.
-    if (m_controller.state().observeMode && m_session->online()) {
-        m_session->unobserve();
-        runFor(kUnobserveSettleMs);
-        m_session->poll();
-    }
-    ServerClient& client = m_session->client();
-    PlaySink sink(client);
-    ServerCommands commands(m_session->dialect(), sink, client.flags(),
-        [&client](std::string_view text) { client.logMessage(text); });
-    ServerListEntry seek;
-    seek.number = static_cast<int>(*number);
-    ServerActionState state { m_session->online(), m_controller.state().serverGameMode };
-    if (std::string_view refused = commands.sendPlay(state, &seek); !refused.empty())
-        refuse(refused);
+    m_session->playSeek(static_cast<int>(*number));
 }
 
 void ServerFrontEnd::runAction(std::string_view action, std::string_view argument)

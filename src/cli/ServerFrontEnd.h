@@ -61,8 +61,6 @@ public:
     void lowTime() override;
 
 private:
-    class PlaySink;
-
     // Lets `ms` pass reading input and running the controller's tasks; with `untilLine`
     // it returns as soon as a typed line waits.
     void pass(int ms, bool untilLine);
@@ -73,7 +71,6 @@ private:
     // and the line reads as a legal move; false otherwise.
     bool enterUserMove(std::string_view line);
     void playSeek(std::string_view argument);
-    void refuse(std::string_view text);
     void printList(std::string_view kind, const std::vector<std::vector<std::string>>& rows);
     void note(std::string_view text);
 

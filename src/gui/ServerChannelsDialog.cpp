@@ -13,7 +13,6 @@
 #include "gui/QtPrompts.h"
 #include "gui/QtText.h"
 #include "gui/ServerPageView.h"
-#include "gui/SessionCommandSink.h"
 
 namespace velmorak::gui {
 
@@ -188,7 +187,7 @@ void ServerChannelsDialog::refresh()
 
 void ServerChannelsDialog::join()
 {
-    SessionCommandSink sink(m_session);
+    ServerCommandSink& sink = m_session.commandSink();
     const std::string_view warning = m_session.chat().joinChannel(m_number->value(), sink);
     if (!warning.empty()) {
         QtPrompts(this).showMessage(kProgramTitle, warning, MessageIcon::Exclamation);
@@ -205,7 +204,7 @@ void ServerChannelsDialog::leave()
         m_session.log().page().clear();
         m_keepLogListed = false;
     } else {
-        SessionCommandSink sink(m_session);
+        ServerCommandSink& sink = m_session.commandSink();
         if (!m_session.chat().leaveChannel(name, sink))
             return;
     }

@@ -4,7 +4,6 @@
 #include <QTimer>
 
 #include "app/Application.h"
-#include "gui/SessionCommandSink.h"
 #include "server/ServerDispatcher.h"
 
 namespace velmorak::gui {
@@ -85,7 +84,7 @@ void ServerGallerySession::feed(std::initializer_list<std::string_view> lines)
 
 void ServerGallerySession::feedPages()
 {
-    SessionCommandSink offline(*m_session);
+    ServerCommandSink& offline = m_session->commandSink();
     m_session->chat().joinChannel(4, offline);
     m_session->chat().joinChannel(53, offline);
     m_session->chat().setSessionHandle("GuestKLMN");

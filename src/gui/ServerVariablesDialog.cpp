@@ -11,7 +11,6 @@
 
 #include "gui/QtText.h"
 #include "gui/ServerPageView.h"
-#include "gui/SessionCommandSink.h"
 
 namespace velmorak::gui {
 
@@ -106,7 +105,7 @@ void ServerVariablesDialog::storeEdited()
 {
     if (m_editing.empty())
         return;
-    SessionCommandSink sink(m_session);
+    ServerCommandSink& sink = m_session.commandSink();
     if (!m_session.variables().setVariable(m_editing, toBytes(m_value->text()), sink))
         return;
     for (int row = 0; row < m_list->topLevelItemCount(); ++row)

@@ -190,7 +190,8 @@ bool ServerClient::loginToServer(std::string_view name, std::string_view passwor
     m_awaitingLogin = true;
     sendTextFICS(name);
     sendSecret(password);
-    for (int waited = 0; m_awaitingLogin && connected() && waited < kLoginTimeoutMs;
+    for (int waited = 0;
+         m_awaitingLogin && connected() && !m_connectionLost && waited < kLoginTimeoutMs;
          waited += kPollIntervalMs) {
         m_waits.runFor(kPollIntervalMs);
         checkForServerInput();

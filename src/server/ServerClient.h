@@ -120,6 +120,9 @@ public:
     bool connected() const { return m_socket.isOpen(); }
     bool online() const { return m_online; }
     bool linkAlive() const { return m_linkAlive; }
+    // A read found the connection closed or broken: nothing more will arrive on it, though
+    // it stays open (and the session online) until the user logs out.
+    bool connectionClosed() const { return m_connectionLost; }
     const std::string& sessionHandle() const { return m_sessionHandle; }
 
     ServerReceiveFlags& flags() { return m_dispatcher->flags(); }

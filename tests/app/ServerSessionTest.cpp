@@ -67,6 +67,8 @@ struct SessionRig : ControllerHarness, ServerWaits {
         if (!accepted)
             accepted = server.accept(50);
         server.serve(5);
+        if (hangUpAfterScript && accepted && server.pending() == 0)
+            server.hangUp();
     }
     // Sends `bytes` and polls as the window's timer does until they were read.
     void receive(std::string_view bytes)
@@ -95,6 +97,7 @@ struct SessionRig : ControllerHarness, ServerWaits {
     FakeChessServer server;
     PosixSocket socket;
     bool accepted = false;
+    bool hangUpAfterScript = false;
     RecordingSessionView view;
     std::unique_ptr<ServerSession> session;
 };
@@ -257,6 +260,22 @@ TEST(ServerSessionTest, AFailedConnectionOrLoginLeavesNothingOpen)
     EXPECT_FALSE(rig.shown("secret"));
     EXPECT_FALSE(rig.session->connected());
     EXPECT_FALSE(rig.session->requestList(ServerList::Seeks));
+}
+
+// A server that refuses the password and hangs up is a failed login at once, not after the
+// whole wait, and not a session left online that never hears again.
+TEST(ServerSessionTest, APasswordRefusedWithAHangUpFailsTheLoginAtOnce)
+{
+    SessionRig rig(kFicsDialect);
+    rig.session->storeLogin(rig.server.port(), "Anna", "wrong");
+    rig.server.expect("Anna", "password: ");
+    rig.server.expect("wrong", "\n**** Invalid password! ****\n\n");
+    rig.hangUpAfterScript = true;
+    const std::int64_t before = rig.clock.ticks();
+    EXPECT_FALSE(rig.session->logIn("127.0.0.1"));
+    EXPECT_LT(rig.clock.ticks() - before, 5000);
+    EXPECT_TRUE(rig.shown("Login as Anna, password=***** failed! Disconnecting."));
+    EXPECT_FALSE(rig.session->online());
 }
 
 } // namespace velmorak::test
