@@ -36,6 +36,10 @@ constexpr int kWhoStepMs = 200;
 constexpr int kWhoLimitMs = 5000;
 constexpr int kAnswerStepMs = 100;
 constexpr int kAnswerLimitMs = 5000;
+// A request whose answer ends with the prompt first lets the prompts of earlier commands
+// arrive, for up to this long.
+constexpr int kSettleStepMs = 50;
+constexpr int kSettleLimitMs = 2000;
 // Leaving an observation before an action gives the server this long to stop sending it.
 constexpr int kLeaveObserveMs = 100;
 
@@ -248,7 +252,7 @@ bool ServerSession::requestList(ServerList list)
 {
     if (!online())
         return false;
-    m_client->checkForServerInput();
+    settleAnswers();
     ServerReceiveFlags& flags = m_client->flags();
     if (!m_lists->request(list, flags, *this))
         return false;
@@ -267,6 +271,7 @@ bool ServerSession::requestWho()
 {
     if (!online())
         return false;
+    settleAnswers();
     ServerReceiveFlags& flags = m_client->flags();
     if (!m_lists->requestWho(flags, *this))
         return false;
@@ -303,6 +308,15 @@ void ServerSession::storeSeekSettings(const ServerSeekSettings& seek)
 ServerActionState ServerSession::actionState() const
 {
     return { online(), m_controller.state().serverGameMode };
+}
+
+void ServerSession::settleAnswers()
+{
+    m_client->checkForServerInput();
+    for (int waited = 0;
+         waited < kSettleLimitMs && listening() && m_client->unansweredCommands() > 0;
+         waited += kSettleStepMs)
+        waitAndPoll(kSettleStepMs);
 }
 
 bool ServerSession::listening() const
@@ -500,6 +514,7 @@ bool ServerSession::requestFinger(std::string_view name)
 {
     if (!online())
         return false;
+    settleAnswers();
     ServerReceiveFlags& flags = m_client->flags();
     if (!m_finger->request(name, flags, *this))
         return false;
@@ -515,6 +530,7 @@ bool ServerSession::requestVariables()
 {
     if (!online())
         return false;
+    settleAnswers();
     ServerReceiveFlags& flags = m_client->flags();
     if (!m_variables->request(flags, *this))
         return false;

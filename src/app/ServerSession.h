@@ -222,6 +222,8 @@ private:
     bool connectAndLogIn(std::string_view server, bool guest);
     void checkLowTime();
     ServerActionState actionState() const;
+    // Polls until every command sent so far has had its prompt back (or a short while).
+    void settleAnswers();
     // Whether an answer can still come: connected, and the connection not found closed.
     bool listening() const;
     // Shows a guard's refusal; true when there was none.

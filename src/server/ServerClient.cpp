@@ -147,6 +147,7 @@ void ServerClient::setLinkAlive(bool alive)
 void ServerClient::resetConnection()
 {
     m_assembler.reset();
+    m_unanswered = 0;
     flags() = {};
     m_lastReceive.reset();
     m_probeSent = false;
@@ -188,6 +189,7 @@ bool ServerClient::loginToServer(std::string_view name, std::string_view passwor
     m_sessionHandle.clear();
     m_loginTail.clear();
     m_awaitingLogin = true;
+    m_unanswered = 0;
     sendTextFICS(name);
     sendSecret(password);
     for (int waited = 0;
@@ -330,6 +332,7 @@ bool ServerClient::checkForServerInput()
         }
     }
     bool arrived = false;
+    const bool wasAwaitingLogin = m_awaitingLogin;
     m_reading = true;
     const bool wasDispatching = std::exchange(m_dispatching, true);
     std::string chunk;
@@ -361,10 +364,13 @@ bool ServerClient::checkForServerInput()
             tail.remove_suffix(1);
         }
         watchLogin(tail);
-        if (!m_awaitingLogin) {
-            m_assembler.endPartialLine();
-            m_loginTail.clear();
-        }
+    }
+    if (wasAwaitingLogin && !m_awaitingLogin) {
+        // What is left of a line when the handshake ends is a prompt the user has answered
+        // (the name and the password went out at once); the server sends no line end for it,
+        // so it must not run into the server's next line.
+        m_assembler.endPartialLine();
+        m_loginTail.clear();
     }
     dispatchQueued();
     return arrived;
@@ -407,6 +413,9 @@ void ServerClient::deliver(const std::string& line)
     if (m_listener != nullptr) {
         m_listener->lineReceived(line);
     }
+    if (m_unanswered > 0 && line == dialect().sPrompt) {
+        --m_unanswered;
+    }
     m_dispatcher->callHandlers(line);
 }
 
@@ -433,7 +442,11 @@ void ServerClient::send(std::string_view text, bool secret)
     }
     const std::string payload =
         m_timeseal ? stampOutgoing(line, m_clock.ticks()) : line + dialect().sLineEnd;
-    if (transmit(payload, shown) && line != dialect().sKeepAlive) {
+    const bool sent = transmit(payload, shown);
+    if (sent && !m_awaitingLogin) {
+        ++m_unanswered;
+    }
+    if (sent && line != dialect().sKeepAlive) {
         if (!m_console.addString(std::string(kConsolePrefix) + shown)) {
             m_log.logMessage("addString failed in sendTextFICS");
         }

@@ -123,6 +123,10 @@ public:
     // A read found the connection closed or broken: nothing more will arrive on it, though
     // it stays open (and the session online) until the user logs out.
     bool connectionClosed() const { return m_connectionLost; }
+    // Commands sent after the login handshake whose prompt has not come back yet. The server answers
+    // each command with its prompt, in order; a list that ends with a prompt must not be
+    // taken as ended by the prompt of an earlier command.
+    int unansweredCommands() const { return m_unanswered; }
     const std::string& sessionHandle() const { return m_sessionHandle; }
 
     ServerReceiveFlags& flags() { return m_dispatcher->flags(); }
@@ -181,6 +185,7 @@ private:
     bool m_retrying = false; // the rest of a partly sent line waits for its second try
     std::string m_deferred; // sent while m_retrying: goes right after that rest
 
+    int m_unanswered = 0;
     bool m_awaitingLogin = false;
     std::string m_loginTail; // text after the last line end while the handshake waits
 };
