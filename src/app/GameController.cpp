@@ -703,7 +703,10 @@ ClockInputs GameController::clockInputs() const
     inputs.plyNumber = m_state.plyNumber;
     inputs.whiteToMove = m_state.board.sideToMove() == kWhiteSide;
     // The game-end test marks what it looks at; the shown board stays as it is.
-    inputs.gameOver = Board(m_state.board).gameEnd() != GameEndCode::None;
+    // A game with its result written (resigned, lost on time, ended on the server) is over
+    // too: no clock runs on after it.
+    inputs.gameOver =
+        Board(m_state.board).gameEnd() != GameEndCode::None || m_state.game->result() != "*";
     return inputs;
 }
 

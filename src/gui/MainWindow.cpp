@@ -1247,6 +1247,12 @@ bool MainWindow::restoreWindowGeometry()
         reinterpret_cast<const char*>(stored->data.data()), qsizetype(stored->data.size())));
 }
 
+void MainWindow::closeOnSignal()
+{
+    m_closingOnSignal = true;
+    close();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_exited && m_serverWaits.isWaiting()) {
@@ -1256,7 +1262,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         QTimer::singleShot(ServerClient::kPollIntervalMs, this, &QWidget::close);
         return;
     }
-    if (!m_exited && m_session->connected() && !m_session->logOut()) {
+    if (!m_exited && m_session->connected() && !m_session->logOut(!m_closingOnSignal)) {
         event->ignore();
         return;
     }

@@ -95,6 +95,10 @@ public:
     // The size and place the window had when it was last closed; false when none is stored
     // (the first start).
     bool restoreWindowGeometry();
+    // Closes as the close button does, but asks nothing: a signal to end (the desktop
+    // session ending) must not wait for an answer. A game on the server is left as logging
+    // out leaves it.
+    void closeOnSignal();
     // Whether the exit sequence has run.
     bool hasExited() const { return m_exited; }
     // What "About..." tells.
@@ -226,6 +230,7 @@ private:
     QStringList m_handedOver;
     QTimer m_handOverRetry;
     bool m_exited = false;
+    bool m_closingOnSignal = false;
     bool m_started = false;
     // The layout stored when the window started, and the one last used on each screen.
     std::optional<int> m_storedLayout;

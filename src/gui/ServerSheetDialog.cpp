@@ -351,6 +351,13 @@ void ServerSheetDialog::pageChanged(int page)
     m_shownPage = page;
     setHelpAnchor(kPageHelp[page]);
     fetchCurrent();
+    // A page chosen from the keyboard is used from the keyboard: its list takes the keys,
+    // once the tab bar that took the mnemonic has taken the focus for itself.
+    if (page != SeekPage)
+        QTimer::singleShot(0, this, [this, page] {
+            if (currentPage() == page)
+                m_lists[std::size_t(listOfPage(page))].view->setFocus();
+        });
 }
 
 void ServerSheetDialog::fetchCurrent()

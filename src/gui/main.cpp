@@ -160,11 +160,11 @@ int main(int argc, char** argv)
 
     QObject::connect(&*instance, &velmorak::gui::SingleInstance::filesReceived, &window,
         [&window](const QStringList& files) { window.openFiles(files); });
-    // SIGTERM, SIGINT and SIGHUP close the window as its close button does: the exit
-    // sequence runs.
+    // SIGTERM, SIGINT and SIGHUP close the window as its close button does, without a
+    // question: the exit sequence runs.
     velmorak::ExitSignals exitSignals([&window](int) {
         QMetaObject::invokeMethod(
-            &window, [&window] { window.close(); }, Qt::QueuedConnection);
+            &window, [&window] { window.closeOnSignal(); }, Qt::QueuedConnection);
     });
     exitSignals.start();
     if (!window.restoreWindowGeometry())

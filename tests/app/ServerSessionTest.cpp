@@ -165,6 +165,9 @@ TEST(ServerSessionTest, PlaysASeekToAWinOnTimeOnFics)
     rig.receive("{Game 55 (GuestWXYZ vs. Rival) Rival forfeits on time} 1-0\n");
     EXPECT_FALSE(rig.c().state().serverGameMode);
     EXPECT_EQ(rig.c().game().result(), "1-0");
+    const ClockParts atEnd = rig.c().clocks();
+    rig.clock.advance(5000);
+    EXPECT_EQ(rig.c().clocks(), atEnd) << "no clock runs on after the game ended";
     EXPECT_TRUE(rig.shown("Game finished"));
     const std::vector<std::string> events { "playing 55", "low time", "ended 55 1-0" };
     EXPECT_EQ(rig.view.events, events);
