@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "CliCommand.h"
+#include "CliHost.h"
 #include "PlayInputReader.h"
 #include "PlayOptions.h"
 #include "PlayOutput.h"
@@ -15,23 +16,16 @@
 #include "PlayView.h"
 #include "app/Application.h"
 #include "app/GameController.h"
-#include "app/TaskQueueEventPump.h"
-#include "app/TaskQueueUiThread.h"
 #include "base/ProgramDirectory.h"
 #include "base/TaskQueue.h"
 #include "engine/EnginePluginHost.h"
-#include "engine/HashSize.h"
 #include "engine/OpeningBook.h"
 #include "platform/ExitSignals.h"
-#include "platform/SettingsFileStore.h"
-#include "platform/SystemTagSources.h"
 #include "present/TypedInput.h"
 #include "record/CDatabase.h"
 #include "record/CPgnParser.h"
 #include "record/FenGame.h"
 #include "record/FirstGame.h"
-#include "sound/MoveSounds.h"
-#include "sound/SoundOutput.h"
 
 namespace velmorak::cli {
 
@@ -68,28 +62,17 @@ int runPlay(const CliArgs& args, std::ostream& out, std::ostream& err)
         startGame = gameFromFen(*options.fen);
     }
 
-    const std::string settingsPath = options.settings.value_or(defaultSettingsPath());
-    SettingsFileStore store(settingsPath);
-    if (Status readable = store.checkReadable(); !readable)
+    CliHost host(options.settings.value_or(defaultSettingsPath()));
+    if (Status readable = host.store.checkReadable(); !readable)
         return usage(err, kCommand, readable.error().message);
-    // The autosave thread's own view of the same file; the file's lock keeps the two apart.
-    SettingsFileStore autosaveStore(settingsPath);
 
     PlayOutput output(out);
     PlayView view(output);
     PlayPrompts prompts(output);
-    TaskQueue queue;
-    TaskQueueUiThread uiThread(queue);
-    // A hint or threat search runs the queue meanwhile: the engine's lines still print.
-    TaskQueueEventPump pump(queue);
-    SilentSoundOutput silence;
-    MoveSounds sounds(silence, programDirectory() + "/announce");
-    SystemTagSources tagSources;
-    Clock& clock = systemClock();
+    TaskQueue& queue = host.queue;
+    Clock& clock = host.clock;
     // The session prints the clocks itself: the application's timers stay unarmed.
-    Application app(
-        ApplicationServices { prompts, view, uiThread, pump, clock, store, autosaveStore, sounds,
-            tagSources, documentsDirectory(), {}, [] { return availablePhysicalMemoryKb(); }, {} });
+    Application app(host.services(prompts, view));
 
     bool needsEngine = options.white == PlaySide::Engine || options.black == PlaySide::Engine;
     StartRequest request;

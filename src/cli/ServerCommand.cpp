@@ -9,6 +9,7 @@
 
 #include "CliArguments.h"
 #include "CliCommand.h"
+#include "CliHost.h"
 #include "PlayOutput.h"
 #include "ServerBoardView.h"
 #include "ServerFrontEnd.h"
@@ -17,18 +18,11 @@
 #include "app/Application.h"
 #include "app/GameController.h"
 #include "app/ServerSession.h"
-#include "app/TaskQueueEventPump.h"
-#include "app/TaskQueueUiThread.h"
 #include "base/ProgramDirectory.h"
 #include "base/TaskQueue.h"
-#include "engine/HashSize.h"
 #include "engine/OpeningBook.h"
 #include "platform/ExitSignals.h"
 #include "platform/PosixSocket.h"
-#include "platform/SettingsFileStore.h"
-#include "platform/SystemTagSources.h"
-#include "sound/MoveSounds.h"
-#include "sound/SoundOutput.h"
 
 namespace velmorak::cli {
 
@@ -81,25 +75,16 @@ int runServer(const CliArgs& args, std::ostream& out, std::ostream& err)
         return usage(err, kCommand, parsed.error().message);
     const ServerOptions& options = *parsed;
 
-    const std::string settingsPath = options.settings.value_or(defaultSettingsPath());
-    SettingsFileStore store(settingsPath);
-    if (Status readable = store.checkReadable(); !readable)
+    CliHost host(options.settings.value_or(defaultSettingsPath()));
+    if (Status readable = host.store.checkReadable(); !readable)
         return usage(err, kCommand, readable.error().message);
-    SettingsFileStore autosaveStore(settingsPath);
 
     PlayOutput output(out);
     ServerBoardView board(output);
     ServerPrompts prompts(output);
-    TaskQueue queue;
-    TaskQueueUiThread uiThread(queue);
-    TaskQueueEventPump pump(queue);
-    SilentSoundOutput silence;
-    MoveSounds sounds(silence, programDirectory() + "/announce");
-    SystemTagSources tagSources;
-    Clock& clock = systemClock();
-    Application app(
-        ApplicationServices { prompts, board, uiThread, pump, clock, store, autosaveStore, sounds,
-            tagSources, documentsDirectory(), {}, [] { return availablePhysicalMemoryKb(); }, {} });
+    TaskQueue& queue = host.queue;
+    Clock& clock = host.clock;
+    Application app(host.services(prompts, board));
     // A server game needs no engine. The autosaved game is taken up as the window takes it
     // up, so that a session without a game of its own leaves the user's game as it was.
     StartRequest request;
