@@ -123,8 +123,8 @@ public:
     // A read found the connection closed or broken: nothing more will arrive on it, though
     // it stays open (and the session online) until the user logs out.
     bool connectionClosed() const { return m_connectionLost; }
-    // Commands sent after the login handshake whose prompt has not come back yet. The server answers
-    // each command with its prompt, in order; a list that ends with a prompt must not be
+    // Commands sent after the login handshake whose prompt has not come back yet. The server
+    // answers each command with its prompt, in order; a list that ends with a prompt must not be
     // taken as ended by the prompt of an earlier command.
     int unansweredCommands() const { return m_unanswered; }
     const std::string& sessionHandle() const { return m_sessionHandle; }
