@@ -3,7 +3,6 @@
 #include "app/ServerGameSync.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <utility>
 
@@ -11,28 +10,11 @@
 
 #include "rules/SanNotation.h"
 #include "support/ControllerHarness.h"
+#include "support/LineFile.h"
 #include "support/MoveText.h"
 
 namespace velmorak::test {
 namespace {
-
-// The lines of one recorded exchange of the transcript file, from its "#### NAME" header
-// to the next.
-std::vector<std::string> transcript(std::string_view name)
-{
-    std::ifstream in(std::string(VELMORAK_DATA_DIR) + "/ics/pychess_testing_lines.txt");
-    std::vector<std::string> lines;
-    bool inside = false;
-    for (std::string line; std::getline(in, line);) {
-        if (line.starts_with("####")) {
-            inside = line.find(name) != std::string::npos;
-            continue;
-        }
-        if (inside)
-            lines.push_back(line);
-    }
-    return lines;
-}
 
 // The session around the sync: dispatcher, host, sink and a scripted server whose replies
 // to a command arrive at the next poll.
@@ -117,7 +99,7 @@ TEST(ServerGameSync, APlayedGameMoveByMoveWithTheUsersMovesSent)
     s.feed({ "{Game 12 (electricbenj vs. antonymelvin) Creating rated wild/fr match.}",
         "Creating: electricbenj (1535) antonymelvin (1507) rated blitz 7 8" });
     EXPECT_FALSE(s.c().state().serverGameMode);
-    s.feed(transcript("ficsplay.py:58"));
+    s.feed(icsTranscript("ficsplay.py:58"));
     ASSERT_TRUE(s.c().state().serverGameMode);
     EXPECT_EQ(s.c().state().serverGameNumber, 107);
     EXPECT_EQ(s.c().game().white(), "gbtami");
@@ -126,7 +108,7 @@ TEST(ServerGameSync, APlayedGameMoveByMoveWithTheUsersMovesSent)
     EXPECT_EQ(s.c().level().blitzSeconds, 300);
     EXPECT_FALSE(s.view.flipped);
 
-    const std::vector<std::string> game = transcript("ficsplay.py:97");
+    const std::vector<std::string> game = icsTranscript("ficsplay.py:97");
     ASSERT_TRUE(s.play("f3"));
     s.clock.advance(900);
     s.feed(game, 0, 6); // the server confirms f3, Black plays e5
@@ -187,8 +169,8 @@ TEST(ServerGameSync, TheUsersMovesInTheServersSpellingAndOneRetryWhenAmbiguous)
 TEST(ServerGameSync, AnObservedGameWithTakeBacksRefreshesAndItsEnd)
 {
     Session s("gbtami");
-    std::vector<std::string> game = transcript("ficslecturebot.py:78");
-    for (const std::string& line : transcript("ficslecturebot.py:97"))
+    std::vector<std::string> game = icsTranscript("ficslecturebot.py:78");
+    for (const std::string& line : icsTranscript("ficslecturebot.py:97"))
         game.push_back(line);
     ASSERT_EQ(game.size(), 12u);
     s.feed({ "You are now observing game 1." });
@@ -238,8 +220,8 @@ TEST(ServerGameSync, AnObservedGameWithTakeBacksRefreshesAndItsEnd)
 TEST(ServerGameSync, AnObservedGameIsLoadedFromItsMoveListThenFollowed)
 {
     Session s("gbtami");
-    s.replies["observe 463"] = transcript("ficsmanagers.py:1129");
-    std::vector<std::string> list = transcript("ficsobserve.py:104");
+    s.replies["observe 463"] = icsTranscript("ficsmanagers.py:1129");
+    std::vector<std::string> list = icsTranscript("ficsobserve.py:104");
     list.push_back("fics% ");
     s.replies["moves 463"] = list;
     ASSERT_TRUE(s.sync.receiveObserveGame(463));
@@ -250,7 +232,7 @@ TEST(ServerGameSync, AnObservedGameIsLoadedFromItsMoveListThenFollowed)
     EXPECT_EQ(levelText(s.c().level()), "Level 45min+45sec");
     EXPECT_EQ(s.c().state().whiteTimeUsed, 3648000) << "the list's times, whole seconds";
 
-    s.feed(transcript("ficsobserve.py:166"));
+    s.feed(icsTranscript("ficsobserve.py:166"));
     EXPECT_EQ(s.c().state().plyNumber, 75);
     EXPECT_EQ(s.c().currentNode()->san(), "Rg8");
 }
@@ -261,7 +243,7 @@ TEST(ServerGameSync, AResumedGameFetchesItsMovesAndKeepsItsNumberWhenTheyDoNotCo
         "Creating: BwanaSlei (1137) mgatto (1336) rated blitz 5 0",
         "{Game 12 (BwanaSlei vs. mgatto) Continuing rated blitz match.}",
     };
-    std::vector<std::string> list = transcript("BoardManagerTests.test15");
+    std::vector<std::string> list = icsTranscript("BoardManagerTests.test15");
     list.pop_back(); // the prompt, without its blank as the file keeps it
     list.push_back("fics% ");
 
