@@ -587,7 +587,7 @@ void ServerGameSync::movesResult(const ServerGameResult* result)
 
 template <typename Done> bool ServerGameSync::waitFor(int limitMs, Done done)
 {
-    for (int waited = 0; waited < limitMs; waited += kPollStepMs) {
+    for (int waited = 0; waited < limitMs && m_host.answerCanCome(); waited += kPollStepMs) {
         m_host.waitAndPoll(kPollStepMs);
         if (done())
             return true;

@@ -36,6 +36,8 @@ public:
     // Lets `ms` pass without blocking the window (it keeps painting, the clocks run), then
     // polls the server once: the lines that arrived are dispatched, into this sync too.
     virtual void waitAndPoll(int ms) = 0;
+    // False once the connection was found closed: a wait for the server's answer ends then.
+    virtual bool answerCanCome() const { return true; }
     virtual void beep() = 0;
     // A notice box of the session ("Game begins").
     virtual void showNotice(std::string_view title, std::string_view text) = 0;

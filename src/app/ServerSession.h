@@ -200,6 +200,7 @@ private:
     // ServerGameHost.
     void setStatusLine(std::string_view text) override;
     void waitAndPoll(int ms) override;
+    bool answerCanCome() const override { return listening(); }
     void beep() override;
     void showNotice(std::string_view title, std::string_view text) override;
     void setBoardFlipped(bool blackAtBottom) override;

@@ -57,6 +57,7 @@ struct Session : ControllerHarness, ServerLineHandler, ServerGameHost, ServerCom
         clock.advance(ms);
         feed(std::exchange(pending, {}));
     }
+    bool answerCanCome() const override { return connectionOpen; }
     void beep() override { ++beeps; }
     void showNotice(std::string_view title, std::string_view text) override
     {
@@ -84,6 +85,7 @@ struct Session : ControllerHarness, ServerLineHandler, ServerGameHost, ServerCom
 
     ServerDialect dialect = makeServerDialects()[kFicsDialect];
     std::string handle;
+    bool connectionOpen = true;
     ServerDispatcher dispatcher { dialect, *this };
     ServerGameSync sync { *controller, dialect, dispatcher.flags(), *this, *this };
     std::map<std::string, std::vector<std::string>> replies;
@@ -264,6 +266,15 @@ TEST(ServerGameSync, AResumedGameFetchesItsMovesAndKeepsItsNumberWhenTheyDoNotCo
     EXPECT_TRUE(silent.c().state().serverGameMode);
     EXPECT_EQ(silent.c().state().serverGameNumber, 12) << "later board lines still reach it";
     EXPECT_FALSE(silent.dispatcher.flags().bReceivingMoves);
+
+    // On a connection found closed the fetch gives up at once, keeping the game the same way.
+    Session closed("mgatto");
+    closed.feed(created);
+    closed.connectionOpen = false;
+    const std::int64_t before = closed.clock.ticks();
+    EXPECT_TRUE(closed.sync.fetchResumedMoves());
+    EXPECT_EQ(closed.clock.ticks(), before);
+    EXPECT_EQ(closed.c().state().serverGameNumber, 12);
 }
 
 TEST(ServerGameSync, ClockCorrectionsStayInRangeAndUntimedGamesHaveNone)

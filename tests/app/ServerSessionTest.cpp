@@ -192,6 +192,11 @@ TEST(ServerSessionTest, ALostConnectionKeepsTheGameAndShowsTheStall)
     EXPECT_FALSE(rig.session->linkAlive());
     EXPECT_TRUE(rig.session->online());
     EXPECT_EQ(rig.movesText(), "e4");
+    // Nothing more can come: a fetch gives up at once instead of waiting out its time.
+    const std::int64_t before = rig.clock.ticks();
+    rig.session->finger().clear();
+    EXPECT_FALSE(rig.session->requestFinger("Rival"));
+    EXPECT_LT(rig.clock.ticks() - before, 1000);
     // Asked first: the game on the server is lost by logging out; No keeps everything.
     rig.prompts.answers = { false };
     EXPECT_FALSE(rig.session->logOut());
