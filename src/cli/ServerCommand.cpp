@@ -105,7 +105,7 @@ int runServer(const CliArgs& args, std::ostream& out, std::ostream& err)
 
     ServerInput input(STDIN_FILENO, kMaxInputLine);
     PosixSocket socket(clock);
-    ServerFrontEnd frontEnd(controller, prompts, output, board, input, queue, clock, err);
+    ServerFrontEnd frontEnd(controller, output, board, input, queue, clock, err);
     bool loggedIn = false;
     std::atomic<int> endedBySignal { 0 };
     {

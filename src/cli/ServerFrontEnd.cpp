@@ -55,11 +55,9 @@ std::string_view listKind(ServerList list)
 
 } // namespace
 
-ServerFrontEnd::ServerFrontEnd(GameController& controller, ControllerPrompts& prompts,
-    PlayOutput& output, ServerBoardView& board, ServerInput& input, TaskQueue& queue, Clock& clock,
-    std::ostream& err)
+ServerFrontEnd::ServerFrontEnd(GameController& controller, PlayOutput& output,
+    ServerBoardView& board, ServerInput& input, TaskQueue& queue, Clock& clock, std::ostream& err)
     : m_controller(controller)
-    , m_prompts(prompts)
     , m_output(output)
     , m_board(board)
     , m_input(input)

@@ -28,9 +28,8 @@ class ServerInput;
 class ServerFrontEnd final : public ServerSessionView, public ServerWaits {
 public:
     // All must outlive the front end.
-    ServerFrontEnd(GameController& controller, ControllerPrompts& prompts, PlayOutput& output,
-        ServerBoardView& board, ServerInput& input, TaskQueue& queue, Clock& clock,
-        std::ostream& err);
+    ServerFrontEnd(GameController& controller, PlayOutput& output, ServerBoardView& board,
+        ServerInput& input, TaskQueue& queue, Clock& clock, std::ostream& err);
 
     // The session this front end serves; set before run().
     void attach(ServerSession& session) { m_session = &session; }
@@ -75,7 +74,6 @@ private:
     void note(std::string_view text);
 
     GameController& m_controller;
-    ControllerPrompts& m_prompts;
     PlayOutput& m_output;
     ServerBoardView& m_board;
     ServerInput& m_input;
