@@ -292,14 +292,7 @@ ServerSeekSettings ServerSession::seekSettings() const
 
 void ServerSession::storeSeekSettings(const ServerSeekSettings& seek)
 {
-    m_settings.seekColor = seek.colour;
-    m_settings.seekTime = seek.minutes;
-    m_settings.seekIncrement = seek.increment;
-    m_settings.seekEloMin = seek.ratingLow;
-    m_settings.seekEloMax = seek.ratingHigh;
-    m_settings.seekRated = seek.rated;
-    m_settings.seekManual = seek.manual;
-    m_settings.seekFormula = seek.formula;
+    seek.storeIn(m_settings);
     m_lists->setSeekSettings(seek);
 }
 

@@ -248,6 +248,18 @@ ServerSeekSettings ServerSeekSettings::from(const AppSettings& settings)
     return s;
 }
 
+void ServerSeekSettings::storeIn(AppSettings& settings) const
+{
+    settings.seekColor = colour;
+    settings.seekTime = minutes;
+    settings.seekIncrement = increment;
+    settings.seekEloMin = ratingLow;
+    settings.seekEloMax = ratingHigh;
+    settings.seekRated = rated;
+    settings.seekManual = manual;
+    settings.seekFormula = formula;
+}
+
 int sortModeOrDefault(ServerList list, int mode)
 {
     const auto i = static_cast<std::size_t>(list);

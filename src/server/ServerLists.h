@@ -46,6 +46,8 @@ struct ServerSeekSettings {
     bool formula = false;
 
     static ServerSeekSettings from(const AppSettings& settings);
+    // Writes the settings back where from() reads them.
+    void storeIn(AppSettings& settings) const;
 };
 
 // The stored sort mode of a list, or its default when the stored one names no order.

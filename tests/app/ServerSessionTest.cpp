@@ -146,6 +146,17 @@ TEST(ServerSessionTest, PlaysASeekToAWinOnTimeOnFics)
     EXPECT_TRUE(rig.sent("style 12"));
     EXPECT_TRUE(std::any_of(rig.server.received().begin(), rig.server.received().end(),
         [](const std::string& line) { return line.starts_with("seek 2 12 unrated"); }));
+    // The seek page's fields are kept in the settings the next seek reads.
+    ServerSeekSettings seek = rig.session->seekSettings();
+    seek.minutes = 5;
+    seek.increment = 3;
+    seek.rated = true;
+    seek.ratingHigh = 1800;
+    rig.session->storeSeekSettings(seek);
+    EXPECT_EQ(rig.options.seekTime, 5);
+    EXPECT_EQ(rig.options.seekEloMax, 1800);
+    EXPECT_TRUE(rig.session->seekSettings().rated);
+    EXPECT_EQ(rig.session->seekSettings().increment, 3);
     EXPECT_TRUE(rig.shown("Game begins"));
     EXPECT_EQ(rig.soundOutput.events, std::vector<std::string> { "default" });
     EXPECT_EQ(rig.c().serverLink(), &rig.session->sync());
