@@ -273,6 +273,14 @@ std::optional<int> Application::dgtPortIndex() const
     return m_options.dgtPort - kFirstDgtPortSetting;
 }
 
+std::optional<std::string> Application::dgtPortPath()
+{
+    std::optional<int> index = dgtPortIndex();
+    if (!index)
+        return std::nullopt;
+    return dgtPortPaths(m_settings)[static_cast<std::size_t>(*index)];
+}
+
 Status Application::exit()
 {
     if (!m_running)

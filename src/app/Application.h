@@ -11,6 +11,7 @@
 
 #include "app/ControllerPrompts.h"
 #include "app/ControllerView.h"
+#include "app/DgtBoardLink.h"
 #include "app/EventPump.h"
 #include "app/GameController.h"
 #include "app/IdleInhibitor.h"
@@ -39,7 +40,6 @@ struct ApplicationTimer {
 
 inline constexpr Clock::TimerId kClockTimer = 100;
 inline constexpr Clock::TimerId kAnimationTimer = 102;
-inline constexpr Clock::TimerId kDgtPollTimer = 105;
 inline constexpr Clock::TimerId kKeepAliveTimer = 108;
 inline constexpr Clock::TimerId kServerInputTimer = 109;
 
@@ -163,6 +163,8 @@ public:
     // The serial port index (0..4) of the chosen DGT board, or nullopt for none. The board
     // itself is opened by the DGT driver, which also arms kDgtPollTimer.
     std::optional<int> dgtPortIndex() const;
+    // The path of the chosen DGT port ("DgtPortPaths" or its default), or nullopt for none.
+    std::optional<std::string> dgtPortPath();
     bool isTimerArmed(Clock::TimerId id) const;
 
 private:

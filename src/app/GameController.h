@@ -302,6 +302,7 @@ public:
     ClockParts clocks() const;
     std::string clockText(bool flipped, int layout) const;
     void setDgtClockTexts(const DgtClockTexts& texts) { m_dgtClock = texts; }
+    const DgtClockTexts& dgtClockTexts() const { return m_dgtClock; }
     void setServerConnected(bool connected) { m_state.serverConnected = connected; }
     void setDgtConnected(bool connected) { m_state.dgtConnected = connected; }
 

@@ -102,6 +102,7 @@ public:
 
     // 0 when the user plays White, 1 when Black.
     int ownColor() const { return m_ownColor; }
+    bool isUsersSide(std::uint8_t sideToMove) const override { return sideToMove == m_ownColor; }
     const ServerGameKind& currentGameKind() const { return m_kind; }
 
     // ServerLink.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace velmorak {
@@ -19,6 +20,13 @@ public:
     // Observation ends.
     virtual void sendUnobserve() = 0;
     virtual void log(std::string_view text) = 0;
+    // Whether `sideToMove` (kWhiteSide, kBlackSide) is the user's side in the server game: a
+    // move from another source than the screen (the electronic board) is sent only then.
+    virtual bool isUsersSide(std::uint8_t sideToMove) const
+    {
+        (void)sideToMove;
+        return true;
+    }
 };
 
 } // namespace velmorak
