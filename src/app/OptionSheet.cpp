@@ -166,9 +166,12 @@ OptionSheet::OptionSheet(Application& application)
             choiceItem("IDC_CBANNOUNCE", "Announce moves", { "Off", "Brief", "Verbose", "All" }));
 
     OptionPage other { "Other", {} };
-    other.items.push_back(choiceItem("IDC_CBDGT", "DGT board",
-        { "None", "Serial port 0", "Serial port 1", "Serial port 2", "Serial port 3",
-            "Serial port 4" }));
+    // The ports by their paths: a user knows the device, not the index it was given.
+    std::vector<std::string> ports { "None" };
+    for (const std::string& path : dgtPortPaths(m_app.settings()))
+        ports.push_back(path);
+    other.items.push_back(choiceItem("IDC_CBDGT", "DGT board", std::move(ports)));
+    other.items.back().hint = "The serial port of the electronic board";
     other.items.push_back(checkItem("IDC_CBKEEPALIVE", "Keep alive"));
     other.items.back().hint = "Keeps the computer from going to sleep while the program runs";
 

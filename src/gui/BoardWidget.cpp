@@ -30,6 +30,8 @@ const QColor kAttackedMarkColour(250, 150, 80);
 const QColor kArrowColour(250, 250, 80, 120);
 const QColor kArrowEdgeColour(0, 0, 0, 150);
 const QColor kSelectionColour(255, 0, 0);
+// Unlike the selection's solid red: a dashed amber frame reads as "not yet on the board".
+const QColor kDisagreementColour(255, 170, 0);
 const QColor kCheckColour(235, 20, 20);
 // Behind the clock of the side to move.
 const QColor kToMoveColour(255, 226, 120);
@@ -343,6 +345,14 @@ void BoardWidget::paintLabels(QPainter& painter)
     painter.restore();
 }
 
+void BoardWidget::setBoardDisagreement(std::vector<Square> squares)
+{
+    if (squares == m_disagreement)
+        return;
+    m_disagreement = std::move(squares);
+    update();
+}
+
 void BoardWidget::paintMarksAndArrow(QPainter& painter)
 {
     const int pen = m_transform.deviceLength(m_view->layout()[kPenWidth]);
@@ -355,6 +365,19 @@ void BoardWidget::paintMarksAndArrow(QPainter& painter)
         painter.fillRect(QRect(d.left(), d.bottom() + 1 - pen, d.width(), pen), kSelectionColour);
         painter.fillRect(QRect(d.left(), d.top(), pen, d.height()), kSelectionColour);
         painter.fillRect(QRect(d.right() + 1 - pen, d.top(), pen, d.height()), kSelectionColour);
+    }
+    if (!m_disagreement.empty()) {
+        painter.save();
+        QPen dashed(kDisagreementColour, pen, Qt::DashLine);
+        dashed.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(dashed);
+        painter.setBrush(Qt::NoBrush);
+        for (Square square : m_disagreement)
+            if (auto r = m_view->squareRect(square)) {
+                const QRect d = m_transform.toDevice(*r);
+                painter.drawRect(d.adjusted(pen / 2, pen / 2, -(pen + 1) / 2, -(pen + 1) / 2));
+            }
+        painter.restore();
     }
     std::vector<Point> arrow = m_view->arrowPolygon();
     if (arrow.size() < 3)

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "gui/Artwork.h"
 #include "gui/LayoutTransform.h"
@@ -56,6 +57,9 @@ public:
     // A tap in the middle of `square`, as the pointer would make it (screen readers press
     // squares this way).
     void tapSquare(Square square);
+    // The squares where a connected DGT board shows something else than the game: framed
+    // until the two agree, so that a move shown here can be made there.
+    void setBoardDisagreement(std::vector<Square> squares);
 
     // What the window provides.
     std::function<PanelContent()> panelContent;
@@ -164,6 +168,7 @@ private:
     bool m_dragMoved = false;
     int m_pressedButton = 0;
     bool m_pressOnMoveList = false;
+    std::vector<Square> m_disagreement;
 };
 
 } // namespace velmorak::gui

@@ -106,7 +106,7 @@ constexpr GalleryEntry kGallery[] = {
     { "setup",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<SetupDialog>(
-                &w, w.controller(), w.controller().options().pieceSet);
+                &w, w.controller(), w.controller().options().pieceSet, w.dgtLink());
         } },
     // The details as the editor's OK opens them on the game's position.
     { "setup-details",

@@ -212,6 +212,19 @@ MainWindow::MainWindow(const WindowStart& start)
         controller(), m_app.options(), *m_serverSocket, m_clock, m_serverWaits, serverView);
     m_session->setProgramFolder(programDirectory());
     m_session->setSounds(&m_sounds);
+    DgtWindowLink::Hooks dgtHooks;
+    dgtHooks.setupRequested = [this] {
+        // Another dialog open over the window keeps its place; the board asks again when
+        // both kings are lifted once more.
+        if (!controller().dialogOpen())
+            runCommand(cmd::kSetupBoard);
+    };
+    dgtHooks.disagreement = [this](const std::vector<Square>& squares) {
+        m_board->setBoardDisagreement(squares);
+    };
+    dgtHooks.notice = [this](const std::string& text) { showNotice(toQString(text)); };
+    dgtHooks.stateChanged = [this] { updateCommandStates(); };
+    m_dgt = std::make_unique<DgtWindowLink>(controller(), m_clock, m_ui, std::move(dgtHooks));
     m_board->panelContent = [this] { return panelContent(); };
     m_board->commandState = [this] { return m_view.commandState(); };
     m_board->onScreenChanged = [this](ScreenSize screen) { chooseLayoutFor(screen); };
@@ -270,6 +283,8 @@ Status MainWindow::start()
     else if (m_screen)
         chooseLayoutFor(*m_screen);
     m_view.positionChanged(controller().board());
+    if (!m_start.screenshot)
+        followDgtOption();
     updateCommandStates();
     return {};
 }
@@ -286,8 +301,23 @@ void MainWindow::readOptionsIntoView()
         MoveInput::Options { options.oneClick, options.highlightLegalMoves, options.autoAnswer });
 }
 
+void MainWindow::followDgtOption()
+{
+    std::optional<std::string> wanted = m_app.dgtPortPath();
+    if (wanted == m_dgt->path() && (!wanted || m_dgt->link()))
+        return;
+    if (!wanted) {
+        m_dgt->disconnect();
+        return;
+    }
+    if (!m_dgt->connect(*wanted))
+        m_app.options().dgtPort = 0;
+}
+
 void MainWindow::optionsChanged()
 {
+    if (m_started && !m_start.screenshot)
+        followDgtOption();
     readOptionsIntoView();
     m_board->update();
     updateCommandStates();
@@ -567,6 +597,10 @@ bool MainWindow::serve(FrontEndRequest request)
     switch (request) {
     case FrontEndRequest::Exit:
         close();
+        return true;
+    case FrontEndRequest::TurnDgtBoard:
+        if (DgtBoardLink* link = dgtLink())
+            link->turnBoard();
         return true;
     case FrontEndRequest::ShowGame: {
         GameController::ModalDialogScope open(controller());
@@ -1278,6 +1312,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         // The lists' orders are the session's until it ends, which is after the options
         // are written.
         m_session->lists().storeSettings(m_app.options());
+        m_dgt->disconnect();
         // Autosave, the engine ended, the level and the options written.
         if (Status ended = m_app.exit(); !ended)
             m_prompts.showMessage(kTitle, ended.error().message, MessageIcon::Exclamation);

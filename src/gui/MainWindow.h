@@ -16,6 +16,7 @@
 #include "base/Error.h"
 #include "gui/BoardWidget.h"
 #include "gui/DesktopNotifier.h"
+#include "gui/DgtWindowLink.h"
 #include "gui/QtClock.h"
 #include "gui/QtEventPump.h"
 #include "gui/QtPrompts.h"
@@ -111,6 +112,8 @@ public:
     void optionsChanged();
     // The chess-server session the window's dialogs work through.
     ServerSession& serverSession() { return *m_session; }
+    // The DGT board's link while a board is connected; null otherwise.
+    DgtBoardLink* dgtLink() { return m_dgt ? m_dgt->link() : nullptr; }
     // Runs the server sheet on `page` (ServerSheetDialog::Page); its exec() result.
     int openServerSheet(int page);
     // The page the next server sheet opens on.
@@ -192,6 +195,9 @@ private:
     void readOptionsIntoView();
     void openHandedOverFiles();
     void showNotice(const QString& text);
+    // Connects, changes or closes the DGT board as the options name its port; a port where
+    // no board answers switches the option off.
+    void followDgtOption();
 
     WindowStart m_start;
     QtPrompts m_prompts;
@@ -253,6 +259,8 @@ private:
     QString m_serverStatus;
     bool m_reconnectAsked = false;
     DesktopNotifier m_notifier;
+    // The DGT board, before the application it reaches goes.
+    std::unique_ptr<DgtWindowLink> m_dgt;
 };
 
 } // namespace velmorak::gui

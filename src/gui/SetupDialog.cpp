@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -22,6 +23,8 @@ namespace velmorak::gui {
 namespace {
 
 constexpr int kPaletteIconPx = 36;
+// How often the editor reads a connected DGT board.
+constexpr int kDgtPollMs = 150;
 // Each row of the palette: pawn, knight, bishop, rook, queen, king.
 constexpr int kPaletteKinds[] = { kPawn, kKnight, kBishop, kRook, kQueen, kKing };
 constexpr const char* kKindNames[] = { "king", "bishop", "knight", "rook", "pawn", "queen" };
@@ -35,7 +38,8 @@ QString pieceName(PieceCode piece)
 
 } // namespace
 
-SetupDialog::SetupDialog(QWidget* parent, GameController& controller, int pieceSet)
+SetupDialog::SetupDialog(
+    QWidget* parent, GameController& controller, int pieceSet, DgtBoardLink* dgt)
     : ChessDialog(parent, controller, QStringLiteral("Setup board"), "Velmorak.htm#SetupBoard")
     , m_editor(std::make_shared<SetupEditor>(controller.board().fen()))
     , m_board(new SetupBoardWidget(*m_editor, pieceSet, this))
@@ -104,7 +108,33 @@ SetupDialog::SetupDialog(QWidget* parent, GameController& controller, int pieceS
         [this](PieceCode piece) { m_palette->button(piece)->setChecked(true); });
     // The board takes the keys first: arrows, Space and Delete edit it.
     m_board->setFocus();
+    if (dgt && dgt->isConnected()) {
+        m_dgt = dgt;
+        m_dgt->setSetupFollower(this);
+        m_dgtPoll = new QTimer(this);
+        m_dgtPoll->setInterval(kDgtPollMs);
+        connect(m_dgtPoll, &QTimer::timeout, this, [this] { m_dgt->poll(); });
+        m_dgtPoll->start();
+    }
     showBoard();
+}
+
+SetupDialog::~SetupDialog()
+{
+    if (m_dgt)
+        m_dgt->setSetupFollower(nullptr);
+}
+
+void SetupDialog::boardShows(const BoardSquares& squares)
+{
+    m_editor->followElectronicBoard(squares);
+    showBoard();
+}
+
+void SetupDialog::sideSetOnBoard(std::uint8_t side)
+{
+    if (isVisible())
+        confirm(side);
 }
 
 void SetupDialog::showBoard()
@@ -134,7 +164,15 @@ void SetupDialog::pasteFen()
 
 void SetupDialog::accept()
 {
-    if (std::string_view refusal = m_editor->closeEditor(); !refusal.empty()) {
+    confirm(std::nullopt);
+}
+
+void SetupDialog::confirm(std::optional<std::uint8_t> sideFromBoard)
+{
+    // The board's men are what the user set up: they count, not the screen's last reading.
+    if (m_dgt && m_dgt->isConnected() && m_dgt->driver().boardValid())
+        m_editor->followElectronicBoard(dgtImageToSquares(m_dgt->driver().board()));
+    if (std::string_view refusal = m_editor->closeEditor(sideFromBoard); !refusal.empty()) {
         showBoard();
         return message(refusal);
     }

@@ -31,6 +31,7 @@ constexpr std::pair<Operation, FrontEndRequest> kFrontEndOperations[] = {
     { Operation::ReplaceGame, FrontEndRequest::ReplaceGame },
     { Operation::SelectBook, FrontEndRequest::SelectBook },
     { Operation::SetupBoard, FrontEndRequest::SetupBoard },
+    { Operation::TurnDgtBoard, FrontEndRequest::TurnDgtBoard },
     { Operation::LoginLogout, FrontEndRequest::ServerLogin },
     { Operation::ServerGameList, FrontEndRequest::ServerSeekPage },
     { Operation::Seek, FrontEndRequest::ServerSeekPage },

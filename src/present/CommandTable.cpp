@@ -74,6 +74,7 @@ constexpr CommandEntry kCommands[] = {
     { cmd::kCopyGame, CopyGame, "Copy game", false, Always },
     { cmd::kCopyPosition, CopyPosition, "Copy position", false, Always },
     { cmd::kPaste, Paste, "Paste", false, Always },
+    { cmd::kTurnDgtBoard, TurnDgtBoard, "Turn DGT board", false, DgtBoard },
 };
 
 constexpr Accelerator kAccelerators[] = {
@@ -142,6 +143,7 @@ constexpr MenuItem kToolsItems[] = {
     item(cmd::kOptions, "Options..."),
     item(cmd::kSetupBoard, "Setup board..."),
     item(cmd::kFlipBoard, "Flip board"),
+    item(cmd::kTurnDgtBoard, "Turn DGT board"),
     item(cmd::kToggleLayout, "Toggle layout"),
     item(cmd::kNextGame, "Next game"),
     item(cmd::kPreviousGame, "Previous game"),
@@ -313,6 +315,8 @@ bool isCommandAvailable(int command, const CommandState& state)
         return state.connected;
     case InServerGame:
         return state.connected && state.serverGame;
+    case DgtBoard:
+        return state.dgtConnected;
     case NotBuilt:
         return false;
     }

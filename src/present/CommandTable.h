@@ -62,6 +62,7 @@ enum class Operation {
     CopyGame,
     CopyPosition,
     Paste,
+    TurnDgtBoard,
     LayoutButton,
 };
 
@@ -122,6 +123,8 @@ inline constexpr int kAnnounceStatus = 40089;
 inline constexpr int kCopyGame = 40090;
 inline constexpr int kCopyPosition = 40091;
 inline constexpr int kPaste = 40092;
+// The DGT board stands the other way round from what its pieces told.
+inline constexpr int kTurnDgtBoard = 40093;
 // The menu bar's four buttons: they open menus and run nothing.
 inline constexpr int kFileMenu = 40002;
 inline constexpr int kEditMenu = 40008;
@@ -142,6 +145,8 @@ enum class Availability {
     Online,
     // Only during a game the user plays on a chess server.
     InServerGame,
+    // Only while a DGT board is connected.
+    DgtBoard,
     // Its dialog or its server part is not built yet: shown disabled, never run.
     NotBuilt,
 };
@@ -250,6 +255,7 @@ struct CommandState {
     bool canGoForward = false;
     bool connected = false;
     bool connectionStalled = false;
+    bool dgtConnected = false;
     // A game the user plays on the server is running.
     bool serverGame = false;
     std::string engineName {};

@@ -64,6 +64,8 @@ enum class FrontEndRequest {
     ServerChannels,
     ServerVariables,
     ServerFinger,
+    // "Turn DGT board": the electronic board stands the other way round.
+    TurnDgtBoard,
 };
 
 // The port through which the command dispatcher reaches what only a front end has (a

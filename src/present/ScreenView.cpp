@@ -37,6 +37,7 @@ CommandState ScreenView::commandState() const
     state.trainingMode = s.trainingMode;
     state.analysisMode = s.analysisMode;
     state.connected = s.serverConnected;
+    state.dgtConnected = s.dgtConnected;
     if (state.connected) {
         state.serverGame = s.serverGameMode;
         state.loginName = m_loginName;
