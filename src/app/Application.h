@@ -12,6 +12,7 @@
 #include "app/ControllerPrompts.h"
 #include "app/ControllerView.h"
 #include "app/DgtBoardLink.h"
+#include "app/DgtPortChoice.h"
 #include "app/EventPump.h"
 #include "app/GameController.h"
 #include "app/IdleInhibitor.h"

@@ -1,11 +1,8 @@
 #include "app/DgtBoardLink.h"
 
-#include <span>
-
 #include "app/GameController.h"
 #include "app/UiThread.h"
 #include "record/CGameNode.h"
-#include "settings/RegistrySettings.h"
 
 namespace velmorak {
 
@@ -25,25 +22,6 @@ std::vector<Square> differingSquares(const BoardSquares& board, const BoardSquar
 }
 
 } // namespace
-
-std::array<std::string, 5> dgtPortPaths(RegistrySettings& settings)
-{
-    std::array<std::string, 5> stored;
-    settings.readStringList(kDgtPortPathsSetting, std::span(stored));
-    std::array<std::string, 5> paths;
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        paths[i] = stored[i].empty() ? std::string(kDefaultDgtPortPaths[i]) : stored[i];
-    return paths;
-}
-
-bool storeDgtPortPath(RegistrySettings& settings, int index, const std::string& path)
-{
-    if (index < 0 || index >= static_cast<int>(kDefaultDgtPortPaths.size()))
-        return false;
-    std::array<std::string, 5> paths = dgtPortPaths(settings);
-    paths[static_cast<std::size_t>(index)] = path;
-    return settings.writeStringList(kDgtPortPathsSetting, std::span<const std::string>(paths));
-}
 
 DgtBoardLink::DgtBoardLink(
     GameController& controller, DgtDriver& driver, Clock& clock, UiThread& ui, DgtLinkView& view)

@@ -18,27 +18,10 @@ namespace velmorak {
 
 class CGameNode;
 class GameController;
-class RegistrySettings;
 class UiThread;
 
 // Timer 105: the board is polled this long after the previous poll ended.
 inline constexpr Clock::TimerId kDgtPollTimer = 105;
-
-// The serial ports the DGT option's 1..5 name, unless the settings value "DgtPortPaths"
-// gives other paths (entry by entry; an empty entry keeps the default).
-inline constexpr std::array<std::string_view, 5> kDefaultDgtPortPaths = {
-    "/dev/ttyUSB0",
-    "/dev/ttyUSB1",
-    "/dev/ttyACM0",
-    "/dev/ttyACM1",
-    "/dev/rfcomm0",
-};
-inline constexpr std::string_view kDgtPortPathsSetting = "DgtPortPaths";
-
-// The five port paths as the settings give them.
-std::array<std::string, 5> dgtPortPaths(RegistrySettings& settings);
-// Writes `path` as port `index` (0..4) of "DgtPortPaths", the other entries kept.
-bool storeDgtPortPath(RegistrySettings& settings, int index, const std::string& path);
 
 // What the front end shows of the electronic board.
 class DgtLinkView {
