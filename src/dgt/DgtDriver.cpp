@@ -90,7 +90,14 @@ bool DgtDriver::probePort(std::string_view path)
     m_port.close();
     // The version message: its id with the flag bit, then a length whose high byte is 0. A
     // flagged byte never occurs inside a message, so this cannot be matched by chance.
-    return bytes.find(std::string_view("\x93\x00", 2)) != std::string::npos;
+    if (bytes.find(std::string_view("\x93\x00", 2)) == std::string::npos)
+        return false;
+    DgtMessageParser reader;
+    for (char byte : bytes)
+        reader.feed(static_cast<std::uint8_t>(byte));
+    m_probedMajor = reader.versionMajor();
+    m_probedMinor = reader.versionMinor();
+    return true;
 }
 
 int DgtDriver::comInit(std::string_view path, int mode)
@@ -462,12 +469,12 @@ void DgtDriver::requestClock()
 
 int DgtDriver::versionMajor() const
 {
-    return m_parser.versionMajor();
+    return m_parser.versionMajor() >= 0 ? m_parser.versionMajor() : m_probedMajor;
 }
 
 int DgtDriver::versionMinor() const
 {
-    return m_parser.versionMinor();
+    return m_parser.versionMajor() >= 0 ? m_parser.versionMinor() : m_probedMinor;
 }
 
 const std::string& DgtDriver::serialNumber() const

@@ -129,6 +129,9 @@ private:
     std::vector<DgtNotice> m_notices;
 
     std::string m_path;
+    // The version the last good probe read: the start-up requests do not ask for it again.
+    int m_probedMajor = -1;
+    int m_probedMinor = -1;
     bool m_open = false;
     bool m_unplugged = false;
     std::int64_t m_lastReconnectTick = 0;
