@@ -6,7 +6,11 @@
 #include <vector>
 
 #include "base/Clock.h"
+#include "dgt/DgtBoardRecognizer.h"
+#include "dgt/DgtClockText.h"
 #include "dgt/DgtEvent.h"
+#include "dgt/DgtMessageParser.h"
+#include "dgt/DgtReceiveRing.h"
 #include "dgt/SerialPort.h"
 
 namespace velmorak {
@@ -89,6 +93,57 @@ public:
     const std::string& serialNumber() const;
     const std::string& trademark() const;
     int busAddress() const;
+
+    // The start-up state: 0 pings the board, 1 resets it first, 8 and 9 wait to identify it,
+    // 13 identifies it and asks for clock and board, 12 asks for clock and board only, 10
+    // and 11 run on the board's updates. Exposed for tests and diagnostics.
+    int startupState() const { return m_startupState; }
+
+private:
+    // What one step of the parser came to.
+    enum class ParseOutcome { Idle, BoardChanged, Other, Silence, HalfRead };
+
+    int openLine(std::string_view path, int mode, bool report);
+    void resetKeptValues();
+    // Moves what the line has into the ring; false when the line went away meanwhile.
+    bool moveWaitingBytes();
+    void recoverFromOverflow();
+    ParseOutcome parseNext();
+    void takeBoardChange();
+    void takeClockChange();
+    void runStartup();
+    bool sendDgtCommand(std::uint8_t command);
+    void lineLost();
+    void tryReconnect();
+    void raise(DgtEventCode code);
+    void notify(DgtNotice::Kind kind, std::string text);
+    bool silentFor(std::int64_t ms) const;
+
+    SerialPort& m_port;
+    Clock& m_clock;
+    DgtReceiveRing m_ring;
+    DgtMessageParser m_parser;
+    DgtBoardRecognizer m_recognizer;
+    DgtClockText m_clockText;
+    std::vector<DgtEvent> m_events;
+    std::vector<DgtNotice> m_notices;
+
+    std::string m_path;
+    // The version the last good probe read: the start-up requests do not ask for it again.
+    int m_probedMajor = -1;
+    int m_probedMinor = -1;
+    bool m_open = false;
+    bool m_unplugged = false;
+    std::int64_t m_lastReconnectTick = 0;
+
+    int m_startupState = 0;
+    bool m_startedInStateZero = false;
+    int m_pollCounter = 0;
+    std::int64_t m_lastStartupTick = 0;
+    std::int64_t m_lastByteTick = 0;
+    bool m_silenceReported = false;
+    bool m_boardChangePending = false;
+    std::int64_t m_boardChangeTick = 0;
 };
 
 } // namespace velmorak
