@@ -14,6 +14,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "platform/SerialPortPaths.h"
 #include "support/PtyBoardServer.h"
 #include "support/TempFolder.h"
 
@@ -199,4 +200,31 @@ TEST(PosixSerialPort, ReportsTheStepThatFailedAndWhatToDo)
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST(SerialPortPaths, ListsLinksByIdThenDevicesByKindAndNumber)
+{
+    TempFolder folder;
+    const fs::path dev = fs::canonical(folder.path());
+    fs::create_directories(dev / "serial" / "by-id");
+    for (const char* name : { "ttyUSB10", "ttyUSB2", "ttyUSB1", "rfcomm0", "ttyACM0", "ttyS0",
+             "ttyUSB", "ttyUSBx", "console" })
+        TempFolder::write((dev / name).string(), "");
+    const fs::path byId = dev / "serial" / "by-id";
+    fs::create_symlink("../../ttyUSB1", byId / "usb-Board_B-if00-port0");
+    fs::create_symlink("../../ttyACM0", byId / "usb-Board_A-if00");
+    fs::create_symlink("../../ttyUSB9", byId / "usb-Gone-if00");
+
+    const auto at = [&](const char* name) { return (dev / name).string(); };
+    const std::vector<SerialPortCandidate> expected {
+        { (byId / "usb-Board_A-if00").string(), at("ttyACM0") },
+        { (byId / "usb-Board_B-if00-port0").string(), at("ttyUSB1") },
+        { at("ttyUSB1"), at("ttyUSB1") },
+        { at("ttyUSB2"), at("ttyUSB2") },
+        { at("ttyUSB10"), at("ttyUSB10") },
+        { at("ttyACM0"), at("ttyACM0") },
+        { at("rfcomm0"), at("rfcomm0") },
+    };
+    EXPECT_EQ(listSerialPortCandidates(dev.string()), expected);
+    EXPECT_TRUE(listSerialPortCandidates((dev / "none").string()).empty());
 }
