@@ -175,7 +175,8 @@ bool PosixSerialPort::waitForRoom(std::int64_t deadline) const
         const int ready = ::poll(&entry, 1, static_cast<int>(remaining));
         if (ready > 0)
             return (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
-        if (ready < 0 && errno != EINTR)
+        // The poll's own time-out ends the wait, even on a clock that stands still.
+        if (ready == 0 || errno != EINTR)
             return false;
     }
 }

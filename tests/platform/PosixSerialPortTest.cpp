@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/SerialPortPaths.h"
+#include "support/FakeClock.h"
 #include "support/PtyBoardServer.h"
 #include "support/TempFolder.h"
 
@@ -155,6 +156,32 @@ TEST(PosixSerialPort, ClosesWhenTheBoardIsUnplugged)
     ASSERT_FALSE(written);
     EXPECT_EQ(written.error().kind, ErrorKind::Io);
     EXPECT_FALSE(port.isOpen());
+}
+
+// A board that takes nothing makes a write give up soon, the line still open, even on a clock
+// that stands still; once the board reads again, so does the line.
+TEST(PosixSerialPort, GivesUpSoonOnAWriteTheBoardDoesNotTake)
+{
+    PtyBoardServer board;
+    board.setReading(false);
+    velmorak::test::FakeClock clock;
+    PosixSerialPort port(clock);
+    ASSERT_FALSE(port.open(board.path()));
+    Status written;
+    std::size_t count = 0;
+    constexpr std::size_t kMoreThanATerminalHolds = 1 << 22;
+    while (count < kMoreThanATerminalHolds && (written = port.write('x')))
+        ++count;
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().message, board.path() + " takes no more data");
+    EXPECT_TRUE(port.isOpen());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(port.write('x'));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+
+    board.setReading(true);
+    EXPECT_TRUE(board.waitForReceived(count));
+    EXPECT_TRUE(port.write('y'));
 }
 
 // Each failure names its step and tells the user what to do. As root the file system

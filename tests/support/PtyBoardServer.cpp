@@ -63,6 +63,15 @@ void PtyBoardServer::setResponder(Responder responder)
     m_responder = std::move(responder);
 }
 
+void PtyBoardServer::setReading(bool reading)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_reading = reading;
+    }
+    wake();
+}
+
 std::string PtyBoardServer::received() const
 {
     std::lock_guard lock(m_mutex);
@@ -163,6 +172,7 @@ void PtyBoardServer::serve()
 {
     for (;;) {
         int master;
+        int listened;
         {
             std::lock_guard lock(m_mutex);
             if (m_stopping)
@@ -170,9 +180,10 @@ void PtyBoardServer::serve()
             ++m_round;
             m_roundDone.notify_all();
             master = m_master;
+            listened = m_reading ? master : -1;
         }
         // A negative descriptor is skipped by poll: while unplugged only the wake-up counts.
-        pollfd entries[2] = { { m_wake[0], POLLIN, 0 }, { master, POLLIN, 0 } };
+        pollfd entries[2] = { { m_wake[0], POLLIN, 0 }, { listened, POLLIN, 0 } };
         if (::poll(entries, 2, -1) < 0)
             continue;
         if (entries[0].revents & POLLIN) {

@@ -34,6 +34,9 @@ public:
     std::string devicePath() const;
 
     void setResponder(Responder responder);
+    // A board that stops reading (false): what the program writes piles up until the
+    // terminal's buffers are full and its writes find no room.
+    void setReading(bool reading);
     // Sends `bytes` as the board would on its own (a piece moved); false when unplugged.
     bool send(std::string_view bytes);
     // Everything received since the start, and a wait for it to reach `count` bytes.
@@ -60,6 +63,7 @@ private:
     std::string m_device;
     std::string m_received;
     Responder m_responder;
+    bool m_reading = true;
     bool m_stopping = false;
     int m_wake[2] = { -1, -1 };
     std::thread m_thread;
