@@ -103,7 +103,7 @@ int runDgt(const CliArgs& args, std::ostream& out, std::ostream& err)
 
     std::optional<std::string> port = options.port ? options.port : app.dgtPortPath();
     if (!port) {
-        app.exit();
+        (void)app.exit();
         queue.close();
         return usage(err, kCommand, "no DGT port is chosen in the options: give --port PATH");
     }
@@ -117,7 +117,6 @@ int runDgt(const CliArgs& args, std::ostream& out, std::ostream& err)
         frontEnd.attach(controller, link);
         connected = link.connect(*port);
         if (connected) {
-            output.line("fen", controller.board().fen());
             ServerInput input(STDIN_FILENO, kMaxInputLine);
             // A terminated program still autosaves and writes its settings.
             ExitSignals signals([&queue, &frontEnd, &endedBySignal](int number) {

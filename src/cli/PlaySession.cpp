@@ -263,6 +263,8 @@ bool PlaySession::serve(FrontEndRequest request)
     case FrontEndRequest::ServerChannels:
     case FrontEndRequest::ServerVariables:
     case FrontEndRequest::ServerFinger:
+    // The board has its own command, "velmorak-cli dgt".
+    case FrontEndRequest::TurnDgtBoard:
         return false;
     }
     return false;

@@ -30,7 +30,8 @@ bool DgtWindowLink::connect(const std::string& path)
     disconnect();
     m_port = std::make_unique<PosixSerialPort>();
     m_driver = std::make_unique<DgtDriver>(*m_port, m_clock);
-    m_link = std::make_unique<DgtBoardLink>(m_controller, *m_driver, m_clock, m_ui, *this);
+    DgtLinkView& view = *this;
+    m_link = std::make_unique<DgtBoardLink>(m_controller, *m_driver, m_clock, m_ui, view);
     if (!m_link->connect(path)) {
         m_link.reset();
         m_driver.reset();
