@@ -94,11 +94,6 @@ public:
     const std::string& trademark() const;
     int busAddress() const;
 
-    // The start-up state: 0 pings the board, 1 resets it first, 8 and 9 wait to identify it,
-    // 13 identifies it and asks for clock and board, 12 asks for clock and board only, 10
-    // and 11 run on the board's updates. Exposed for tests and diagnostics.
-    int startupState() const { return m_startupState; }
-
 private:
     // What one step of the parser came to.
     enum class ParseOutcome { Idle, BoardChanged, Other, Silence, HalfRead };
@@ -136,6 +131,9 @@ private:
     bool m_unplugged = false;
     std::int64_t m_lastReconnectTick = 0;
 
+    // 0 pings the board, 1 resets it first, 8 and 9 wait to identify it, 13 identifies it
+    // and asks for clock and board, 12 asks for clock and board only, 10 and 11 run on the
+    // board's updates.
     int m_startupState = 0;
     bool m_startedInStateZero = false;
     int m_pollCounter = 0;

@@ -15,8 +15,6 @@ public:
     std::optional<DgtEventCode> boardChanged(const DgtBoardImage& image);
     void reset();
 
-    int state() const { return m_state; }
-
 private:
     // 0: no king seen; 1: one king stands (a set-up is being made); 2: both kings stand;
     // 3: one king is lifted.

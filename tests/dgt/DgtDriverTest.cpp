@@ -99,13 +99,15 @@ TEST_P(DgtDriverChunks, ReadsEachGestureAloneWhateverTheChunks)
     board.put("e1", kDgtWhiteKing);
     board.lift("e8");
     board.put("e8", kDgtBlackKing);
+    // King first over the pieces in its way: no move-now.
+    board.castle("e1", "g1", "h1", "f1");
     run(20000);
-    EXPECT_EQ(takeCodes(),
-        (std::vector { Code::BoardPositionChanged, Code::BoardPositionChanged,
-            Code::BoardPositionChanged, Code::BoardPositionChanged, Code::BoardPositionChanged,
-            Code::BoardPositionChanged, Code::BoardPositionChanged, Code::BoardPositionChanged,
-            Code::WhiteMoveNow, Code::BoardPositionChanged, Code::BoardPositionChanged,
-            Code::BlackMoveNow, Code::BoardPositionChanged }));
+    std::vector<Code> expected(8, Code::BoardPositionChanged);
+    expected.insert(expected.end(),
+        { Code::WhiteMoveNow, Code::BoardPositionChanged, Code::BoardPositionChanged,
+            Code::BlackMoveNow });
+    expected.insert(expected.end(), 7, Code::BoardPositionChanged);
+    EXPECT_EQ(takeCodes(), expected);
     EXPECT_EQ(driver.board(), board.image());
 }
 
@@ -113,9 +115,13 @@ INSTANTIATE_TEST_SUITE_P(ChunkSizes, DgtDriverChunks, ::testing::Values(1, 2, 3,
 
 TEST_F(DgtDriverTest, ReadsATurnedBoardAndItsClockTheRightWayRound)
 {
-    board.setImage(dgtTurnedStartImage());
     start();
-    EXPECT_EQ(takeCodes(), kFirstAnswers);
+    takeCodes();
+    board.turnAround();
+    run(10000);
+    std::vector<Code> codes = takeCodes();
+    ASSERT_GE(codes.size(), 2U);
+    EXPECT_EQ(codes[codes.size() - 2], Code::StartingPosition);
     EXPECT_TRUE(driver.rotated());
     EXPECT_EQ(driver.board(), dgtStartImage());
 

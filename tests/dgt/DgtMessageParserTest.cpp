@@ -110,27 +110,6 @@ TEST(DgtMessageParser, KnowsTheBoardOnlyFromAWholeDumpAndIgnoresUnknownPieces)
     EXPECT_EQ(parser.image()[2], dgtStartImage()[2]);
 }
 
-TEST(DgtMessageParser, KeepsWhatTheBoardSaysAboutItself)
-{
-    DgtMessageParser parser;
-    std::string stream = SimulatedDgtBoard::message(19, bytesOf({ 1, 7 })) +
-        SimulatedDgtBoard::message(17, "54321") +
-        SimulatedDgtBoard::message(16, bytesOf({ 2, 44 })) +
-        SimulatedDgtBoard::message(18, "Digital Game Technology") +
-        SimulatedDgtBoard::message(15, bytesOf({ 0x6A, 0x42 }));
-    EXPECT_EQ(feedAll(parser, stream),
-        (std::vector { Result::VersionChanged, Result::SerialNumberChanged,
-            Result::BusAddressChanged, Result::TrademarkChanged, Result::EeMovesReceived }));
-    EXPECT_EQ(parser.versionMajor(), 1);
-    EXPECT_EQ(parser.versionMinor(), 7);
-    EXPECT_EQ(parser.serialNumber(), "54321");
-    EXPECT_EQ(parser.busAddress(), 300);
-    EXPECT_EQ(parser.trademark(), "Digital Game Technology");
-    EXPECT_EQ(parser.eeMoves(), bytesOf({ 0x6A, 0x42 }));
-    // The same values again change nothing.
-    EXPECT_TRUE(feedAll(parser, SimulatedDgtBoard::message(19, bytesOf({ 1, 7 }))).empty());
-}
-
 TEST(DgtClockText, WritesSevenCharactersPerSideAndDropsGarbledDigits)
 {
     const struct {

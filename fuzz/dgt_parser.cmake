@@ -1,0 +1,1 @@
+velmorak_add_fuzzer(dgt_parser dgt/DgtParserFuzz.cpp)
