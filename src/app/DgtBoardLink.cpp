@@ -235,7 +235,7 @@ void DgtBoardLink::judgeBoard(const DgtBoardImage& image)
             m_view.boardMoveEntered(*m_controller.currentNode());
     } else if (int back = position.compareWithHistory(shown); back > 0 && move == NoMove) {
         // Only a board that had reached a later position of this line takes moves back.
-        const int ply = m_controller.currentNode() ? m_controller.currentNode()->ply() : 0;
+        const int ply = state.plyNumber;
         if (m_agreedPly && m_agreedGame == state.gameSerial && *m_agreedPly > ply - back &&
             !state.serverGameMode && !state.observeMode)
             takeBackTo(back);
@@ -259,9 +259,9 @@ void DgtBoardLink::compareWithGame()
         return;
     const BoardSquares shown = dgtImageToSquares(m_driver.board());
     std::vector<Square> differing = differingSquares(m_controller.board().squares(), shown);
-    if (differing.empty() && m_controller.currentNode()) {
+    if (differing.empty()) {
         m_agreedGame = m_controller.state().gameSerial;
-        m_agreedPly = m_controller.currentNode()->ply();
+        m_agreedPly = m_controller.state().plyNumber;
     }
     if (differing != m_disagreement) {
         m_disagreement = std::move(differing);
