@@ -188,11 +188,8 @@ void DgtBoardLink::dispatch(const DgtEvent& event)
         judgeBoard(event.board);
         break;
     case DgtEventCode::StartingPosition:
-        if (!startPositionBlocked()) {
+        if (!startPositionBlocked())
             m_controller.newGame(false);
-            // The new game forgot the clock's texts: ask for them again.
-            m_driver.requestClock();
-        }
         break;
     case DgtEventCode::WhiteMoveNow:
     case DgtEventCode::BlackMoveNow: {
@@ -271,20 +268,22 @@ void DgtBoardLink::compareWithGame()
 
 void DgtBoardLink::followClock()
 {
-    if (m_driver.whiteClockText().empty() && m_driver.blackClockText().empty())
-        return;
-    const DgtClockTexts& kept = m_controller.dgtClockTexts();
-    if (kept.white.empty() && kept.black.empty() && !m_clockShown.white.empty())
-        // A new game forgot the texts; the clock tells them again soon.
-        m_driver.requestClock();
     DgtClockTexts texts;
     texts.white = m_driver.whiteClockText();
     texts.black = m_driver.blackClockText();
-    if (texts.white == kept.white && texts.black == kept.black)
+    if (texts.white.empty() && texts.black.empty())
         return;
-    m_controller.setDgtClockTexts(texts);
-    m_clockShown = texts;
-    m_view.clockTextsChanged(texts);
+    const DgtClockTexts& kept = m_controller.dgtClockTexts();
+    if (texts.white != kept.white || texts.black != kept.black) {
+        // A new game forgot the texts: the last ones stand until the clock tells again.
+        if (kept.white.empty() && kept.black.empty() && !m_clockShown.white.empty())
+            m_driver.requestClock();
+        m_controller.setDgtClockTexts(texts);
+    }
+    if (texts.white != m_clockShown.white || texts.black != m_clockShown.black) {
+        m_clockShown = texts;
+        m_view.clockTextsChanged(texts);
+    }
 }
 
 } // namespace velmorak
