@@ -32,8 +32,8 @@ int chooseDgtPortPath(RegistrySettings& settings, const std::string& path,
     return static_cast<int>(slot);
 }
 
-std::optional<std::string> findDgtBoard(std::span<const std::string> candidates,
-    const std::function<bool(const std::string&)>& answers)
+std::optional<std::string> findDgtBoard(
+    std::span<const std::string> candidates, const std::function<bool(const std::string&)>& answers)
 {
     for (const std::string& candidate : candidates)
         if (answers(candidate))

@@ -1,6 +1,7 @@
 #include "platform/SerialPortPaths.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <tuple>
 

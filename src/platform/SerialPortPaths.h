@@ -1,22 +1,10 @@
 #pragma once
 
-#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velmorak {
-
-// The lines a board's port numbers 0 to 4 stand for unless the settings name others: the
-// USB adapters and boards that show up as a USB serial or a modem device, and a bound
-// Bluetooth link.
-inline constexpr std::array<std::string_view, 5> kDefaultSerialPortPaths = {
-    "/dev/ttyUSB0",
-    "/dev/ttyUSB1",
-    "/dev/ttyACM0",
-    "/dev/ttyACM1",
-    "/dev/rfcomm0",
-};
 
 // A line the user may choose for the board.
 struct SerialPortCandidate {

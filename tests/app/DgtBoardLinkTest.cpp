@@ -6,6 +6,7 @@
 
 #include "dgt/DgtBoardRecognizer.h"
 #include "record/CGameNode.h"
+#include "rules/Square.h"
 #include "support/ControllerHarness.h"
 #include "support/FakeSerialPort.h"
 #include "support/SimulatedDgtBoard.h"
@@ -25,7 +26,10 @@ struct RecordingLinkView final : DgtLinkView, DgtSetupFollower {
         clocks.push_back(texts.white + " " + texts.black);
     }
     void setupRequested() override { ++setups; }
-    void connectionChanged(bool connected, std::string_view) override { states.push_back(connected); }
+    void connectionChanged(bool connected, std::string_view) override
+    {
+        states.push_back(connected);
+    }
     void boardShows(const BoardSquares& squares) override { shown = squares; }
     void sideSetOnBoard(std::uint8_t side) override { sides.push_back(side); }
 
@@ -215,6 +219,36 @@ TEST_F(DgtBoardLinkTest, ABoardThatAnswersNothingIsNotConnected)
     EXPECT_EQ(h.prompts.shown[0].rfind("Velmorak: DGT-Board not properly connected", 0), 0u)
         << h.prompts.shown[0];
     EXPECT_FALSE(h.c().state().dgtConnected);
+}
+
+// A server game where the user has White: what the controller would send.
+struct ServerAsWhite final : ServerLink {
+    void sendMove(const CGameNode& node) override { sent.push_back(node.san()); }
+    void requestTakeback() override { }
+    void sendUnobserve() override { }
+    void log(std::string_view) override { }
+    bool isUsersSide(std::uint8_t side) const override { return side == kWhiteSide; }
+    std::vector<std::string> sent;
+};
+
+TEST_F(DgtBoardLinkTest, InAServerGameOnlyTheUsersMovesGoToTheServer)
+{
+    ServerAsWhite server;
+    h.c().setServerLink(&server);
+    h.c().SetServerGameMode(true, 7);
+    play("e2", "e4");
+    // The opponent's move made on the board ahead of the server is the server's to tell.
+    play("e7", "e5");
+    EXPECT_EQ(server.sent, std::vector<std::string> { "e4" });
+    EXPECT_EQ(plies(), 1);
+    EXPECT_FALSE(view.disagreement.empty());
+    Board position = h.c().board();
+    ASSERT_TRUE(h.c().enterServerMove(
+        position.findMove(squareFromText("e7"), squareFromText("e5"), kEmpty), 0, true));
+    poll(1);
+    EXPECT_TRUE(view.disagreement.empty()) << "the board had it already";
+    h.c().SetServerGameMode(false, -1);
+    h.c().setServerLink(nullptr);
 }
 
 class DgtBoardLinkEngineTest : public DgtBoardLinkTest {

@@ -35,7 +35,7 @@ TEST(CommandTable, HasEveryIdOnceAndEverySourceReachesIt)
         EXPECT_TRUE(ids.insert(entry.id).second) << "twice: " << entry.id;
         EXPECT_EQ(findCommand(entry.id), &entry);
     }
-    EXPECT_EQ(ids.size(), 61u);
+    EXPECT_EQ(ids.size(), 62u);
     for (const MenuButton& button : menuBar())
         expectMenuKnown(button.items, button.caption);
     for (const CommandBarButton& button : commandBarButtons())
@@ -132,6 +132,8 @@ TEST(CommandTable, ButtonsMenusAndLayoutButtonsShowOneStatePerCommand)
         { "an in-game command in a server game", { .connected = true, .serverGame = true },
             cmd::kResignGame, true, false },
         { "the level sheet", {}, cmd::kLevels, true, false },
+        { "turning a board that is not there", {}, cmd::kTurnDgtBoard, false, false },
+        { "turning the DGT board", { .dgtConnected = true }, cmd::kTurnDgtBoard, true, false },
         { "an id without a command", {}, cmd::kUnboundOpenKey, false, false },
         { "layout button for a new game", {}, kFirstLayoutButton, true, false },
         { "layout button for the set-up", {}, kFirstLayoutButton + 1, true, false },

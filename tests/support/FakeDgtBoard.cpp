@@ -8,17 +8,16 @@
 //   unplug | plug | sleep MS | quit
 #include <chrono>
 #include <iostream>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
 
-#include "support/PtyBoardServer.h"
-#include "support/SimulatedDgtBoard.h"
+#include "dgt/DgtBoardRecognizer.h"
+#include "support/PtyDgtBoard.h"
 
 namespace {
 
-using velmorak::test::PtyBoardServer;
+using velmorak::test::PtyDgtBoard;
 using velmorak::test::SimulatedDgtBoard;
 
 std::uint8_t pieceFromLetter(char letter)
@@ -28,31 +27,12 @@ std::uint8_t pieceFromLetter(char letter)
     return at == std::string::npos ? 0 : static_cast<std::uint8_t>(at + 1);
 }
 
-SimulatedDgtBoard::Image startImage()
-{
-    SimulatedDgtBoard::Image image {};
-    const std::string back = "RNBQKBNR";
-    for (int file = 0; file < 8; ++file) {
-        image[static_cast<std::size_t>(file)] =
-            pieceFromLetter(static_cast<char>(std::tolower(back[std::size_t(file)])));
-        image[static_cast<std::size_t>(8 + file)] = pieceFromLetter('p');
-        image[static_cast<std::size_t>(48 + file)] = pieceFromLetter('P');
-        image[static_cast<std::size_t>(56 + file)] = pieceFromLetter(back[std::size_t(file)]);
-    }
-    return image;
-}
-
 } // namespace
 
 int main()
 {
-    SimulatedDgtBoard board;
-    std::mutex mutex;
-    PtyBoardServer server([&board, &mutex](std::string_view received) {
-        std::lock_guard lock(mutex);
-        return board.receive(received);
-    });
-    std::cout << server.path() << std::endl;
+    PtyDgtBoard pty;
+    std::cout << pty.path() << std::endl;
     std::string line;
     while (std::getline(std::cin, line)) {
         std::istringstream words(line);
@@ -62,38 +42,37 @@ int main()
             continue;
         if (command == "quit")
             break;
+        bool known = true;
         if (command == "sleep") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(a)));
         } else if (command == "unplug") {
-            server.unplug();
+            pty.server().unplug();
         } else if (command == "plug") {
-            server.plugBack();
+            pty.server().plugBack();
         } else {
-            std::lock_guard lock(mutex);
-            if (command == "start")
-                board.setImage(startImage());
-            else if (command == "move")
-                board.move(a, b);
-            else if (command == "castle")
-                board.castle(a, b, c, d);
-            else if (command == "lift")
-                board.lift(a);
-            else if (command == "put" && !b.empty())
-                board.put(a, pieceFromLetter(b[0]));
-            else if (command == "turn")
-                board.turnAround();
-            else if (command == "clock")
-                board.setClock(std::stoi(a), std::stoi(b), 0, 0,
-                    static_cast<std::uint8_t>(c.empty() ? 0 : std::stoi(c)));
-            else if (command == "noclock")
-                board.removeClock();
-            else {
-                std::cout << "error: unknown command " << command << std::endl;
-                continue;
-            }
-            server.send(board.takeOutput());
+            pty.act([&](SimulatedDgtBoard& board) {
+                if (command == "start")
+                    board.setImage(velmorak::dgtStartImage());
+                else if (command == "move")
+                    board.move(a, b);
+                else if (command == "castle")
+                    board.castle(a, b, c, d);
+                else if (command == "lift")
+                    board.lift(a);
+                else if (command == "put" && !b.empty())
+                    board.put(a, pieceFromLetter(b[0]));
+                else if (command == "turn")
+                    board.turnAround();
+                else if (command == "clock")
+                    board.setClock(std::stoi(a), std::stoi(b), 0, 0,
+                        static_cast<std::uint8_t>(c.empty() ? 0 : std::stoi(c)));
+                else if (command == "noclock")
+                    board.removeClock();
+                else
+                    known = false;
+            });
         }
-        std::cout << "ok" << std::endl;
+        std::cout << (known ? "ok" : "error: unknown command " + command) << std::endl;
     }
     return 0;
 }
