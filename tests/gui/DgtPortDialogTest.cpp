@@ -1,0 +1,161 @@
+// "Find DGT board" over a device folder of its own, with boards on pseudo-terminals: the
+// real serial port and driver probe them, and OK connects the window's board.
+#include "gui/DgtPortDialog.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <filesystem>
+#include <mutex>
+
+#include <gtest/gtest.h>
+
+#include "WindowHarness.h"
+#include "app/DgtPortChoice.h"
+#include "present/CommandTable.h"
+#include "settings/RegistrySettings.h"
+#include "support/PtyBoardServer.h"
+#include "support/SimulatedDgtBoard.h"
+#include "support/TempFolder.h"
+
+using velmorak::test::PtyBoardServer;
+using velmorak::test::SimulatedDgtBoard;
+using velmorak::test::WindowHarness;
+using namespace velmorak;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A board that answers on its line, and a device that reads what is sent and says nothing.
+struct Boards {
+    SimulatedDgtBoard board;
+    std::mutex mutex;
+    PtyBoardServer answering { [this](std::string_view received) {
+        std::lock_guard lock(mutex);
+        return board.receive(received);
+    } };
+    PtyBoardServer silent;
+};
+
+QStringList column(const QTreeWidget& list, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < list.topLevelItemCount(); ++row)
+        texts << list.topLevelItem(row)->text(column);
+    return texts;
+}
+
+QString statusOf(const gui::DgtPortDialog& dialog)
+{
+    return dialog.findChild<QLabel*>(QStringLiteral("status"))->text();
+}
+
+// Makes the dialog over `dev` for the window; OK sets the option as the Options dialog does.
+std::unique_ptr<gui::DgtPortDialog> openDialog(WindowHarness& h, const TempFolder& dev)
+{
+    gui::MainWindow& w = h.window();
+    return std::make_unique<gui::DgtPortDialog>(&w, w.application(),
+        gui::dgtOptionSetter(w.application(), [&w] { w.optionsChanged(); }), dev.path());
+}
+
+} // namespace
+
+TEST(DgtPortDialog, ListsTheLinesAutodetectFindsTheBoardAndOkConnectsIt)
+{
+    Boards boards;
+    TempFolder dev;
+    fs::create_directories(dev.file("serial/by-id"));
+    fs::create_symlink(boards.silent.path(), dev.file("serial/by-id/usb-Adapter-if00"));
+    fs::create_symlink(boards.answering.path(), dev.file("ttyACM0"));
+    WindowHarness h;
+    const std::string missing = dev.file("rfcomm0");
+    std::array<std::string, 5> configured { "", "", "", "", missing };
+    h.window().application().settings().writeStringList(
+        kDgtPortPathsSetting, std::span<const std::string>(configured));
+
+    auto dialog = openDialog(h, dev);
+    auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("ports"));
+    ASSERT_NE(list, nullptr);
+    const QStringList paths = column(*list, 0);
+    const QStringList devices = column(*list, 1);
+    ASSERT_GE(paths.size(), 3);
+    EXPECT_EQ(paths.mid(0, 2),
+        (QStringList { QString::fromStdString(dev.file("serial/by-id/usb-Adapter-if00")),
+            QString::fromStdString(dev.file("ttyACM0")) }));
+    EXPECT_EQ(devices.mid(0, 2),
+        (QStringList { QString::fromStdString(boards.silent.devicePath()),
+            QString::fromStdString(boards.answering.devicePath()) }));
+    EXPECT_EQ(devices[paths.indexOf(QString::fromStdString(missing))], "(not present)");
+    EXPECT_FALSE(dialog->buttons()->button(QDialogButtonBox::Ok)->isEnabled());
+
+    // The silent line is asked first, in the listing's order, and passed over.
+    WindowHarness::click(*dialog, QStringLiteral("&Autodetect"));
+    EXPECT_FALSE(boards.silent.received().empty());
+    EXPECT_EQ(dialog->selectedPath(), dev.file("ttyACM0"));
+    EXPECT_EQ(statusOf(*dialog),
+        QStringLiteral("A DGT board answers on %1.")
+            .arg(QString::fromStdString(dev.file("ttyACM0"))));
+
+    dialog->buttons()->button(QDialogButtonBox::Ok)->click();
+    EXPECT_EQ(dgtPortPaths(h.window().application().settings())[0], dev.file("ttyACM0"));
+    EXPECT_EQ(h.storedInt("IDC_CBDGT"), 1);
+    ASSERT_NE(h.window().dgtLink(), nullptr);
+    dialog.reset();
+
+    // Opened again, the board's line is in use: it is shown connected, not probed (which
+    // would fail, the line being held).
+    dialog = openDialog(h, dev);
+    list = dialog->findChild<QTreeWidget*>(QStringLiteral("ports"));
+    EXPECT_EQ(list->topLevelItem(1)->text(1),
+        QString::fromStdString(boards.answering.devicePath()) + " (connected)");
+    EXPECT_EQ(dialog->selectedPath(), dev.file("ttyACM0"));
+    WindowHarness::click(*dialog, QStringLiteral("&Autodetect"));
+    EXPECT_EQ(statusOf(*dialog),
+        QStringLiteral("The DGT board is connected on %1.")
+            .arg(QString::fromStdString(dev.file("ttyACM0"))));
+    dialog->reject();
+    EXPECT_NE(h.window().dgtLink(), nullptr);
+}
+
+TEST(DgtPortDialog, FromTheOptionsCancelKeepsTheOptionOkShowsTheNewPortInTheList)
+{
+    Boards boards;
+    WindowHarness h;
+    // A port configured by hand leads to the board: no probing of the machine's own lines.
+    std::array<std::string, 5> configured { "", boards.answering.path(), "", "", "" };
+    h.window().application().settings().writeStringList(
+        kDgtPortPathsSetting, std::span<const std::string>(configured));
+    auto chooseConfigured = [&](QWidget& dialog, bool ok) {
+        auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("ports"));
+        const auto found =
+            list->findItems(QString::fromStdString(boards.answering.path()), Qt::MatchExactly, 0);
+        ASSERT_EQ(found.size(), 1);
+        list->setCurrentItem(found[0]);
+        auto* box = dialog.findChild<QDialogButtonBox*>();
+        box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+    };
+
+    h.runDialog(cmd::kOptions, QStringLiteral("Options"), [&](QWidget& options) {
+        h.whenDialogShows(QStringLiteral("Find DGT board"),
+            [&](QWidget& dialog) { chooseConfigured(dialog, false); });
+        WindowHarness::click(options, QStringLiteral("&Find board..."));
+        EXPECT_EQ(h.window().application().options().dgtPort, 0);
+        EXPECT_EQ(h.window().dgtLink(), nullptr);
+
+        h.whenDialogShows(QStringLiteral("Find DGT board"),
+            [&](QWidget& dialog) { chooseConfigured(dialog, true); });
+        WindowHarness::click(options, QStringLiteral("&Find board..."));
+        EXPECT_EQ(h.storedInt("IDC_CBDGT"), 2);
+        EXPECT_NE(h.window().dgtLink(), nullptr);
+        // The pages are made again, the combo box on the port chosen.
+        EXPECT_TRUE(WindowHarness::waitUntil([&] {
+            auto* ports = options.findChild<QComboBox*>(QStringLiteral("IDC_CBDGT"));
+            return ports && ports->currentIndex() == 2 &&
+                ports->currentText() == QString::fromStdString(boards.answering.path());
+        }));
+        static_cast<QDialog&>(options).reject();
+    });
+}
