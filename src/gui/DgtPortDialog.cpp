@@ -125,10 +125,12 @@ DgtPortDialog::DgtPortDialog(QWidget* parent, Application& application,
     connect(m_refresh, &QPushButton::clicked, this, &DgtPortDialog::refresh);
     connect(m_autodetect, &QPushButton::clicked, this, &DgtPortDialog::autodetect);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &DgtPortDialog::updateButtons);
-    connect(m_list, &QTreeWidget::itemActivated, this, [this] { accept(); });
-    // Return in the list is OK (its activation), not the first button beside it.
+    // Return in the list is OK, not the first button beside it. Activation is not used:
+    // Return would then accept twice, and some styles activate on a single click.
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { accept(); });
     m_refresh->setAutoDefault(false);
     m_autodetect->setAutoDefault(false);
+    buttons()->button(QDialogButtonBox::Ok)->setDefault(true);
 
     refresh();
     if (m_connected)

@@ -68,11 +68,15 @@ TEST(DgtPortDialog, ListsTheLinesAutodetectFindsTheBoardAndOkConnectsIt)
     Boards boards;
     TempFolder dev;
     fs::create_directories(dev.file("serial/by-id"));
+    // The silent device under two names, the board's under one; the board's device is also
+    // configured by its own name.
     fs::create_symlink(boards.silent.path(), dev.file("serial/by-id/usb-Adapter-if00"));
+    fs::create_symlink(boards.silent.path(), dev.file("ttyUSB0"));
     fs::create_symlink(boards.answering.path(), dev.file("ttyACM0"));
     WindowHarness h;
+    const std::string board = dev.file("ttyACM0");
     const std::string missing = dev.file("rfcomm0");
-    std::array<std::string, 5> configured { "", "", "", "", missing };
+    std::array<std::string, 5> configured { "", "", boards.answering.devicePath(), "", missing };
     h.window().application().settings().writeStringList(
         kDgtPortPathsSetting, std::span<const std::string>(configured));
 
@@ -81,27 +85,28 @@ TEST(DgtPortDialog, ListsTheLinesAutodetectFindsTheBoardAndOkConnectsIt)
     ASSERT_NE(list, nullptr);
     const QStringList paths = column(*list, 0);
     const QStringList devices = column(*list, 1);
-    ASSERT_GE(paths.size(), 3);
-    EXPECT_EQ(paths.mid(0, 2),
+    ASSERT_GE(paths.size(), 5);
+    const QString silent = QString::fromStdString(boards.silent.devicePath());
+    const QString answering = QString::fromStdString(boards.answering.devicePath());
+    EXPECT_EQ(paths.mid(0, 3),
         (QStringList { QString::fromStdString(dev.file("serial/by-id/usb-Adapter-if00")),
-            QString::fromStdString(dev.file("ttyACM0")) }));
-    EXPECT_EQ(devices.mid(0, 2),
-        (QStringList { QString::fromStdString(boards.silent.devicePath()),
-            QString::fromStdString(boards.answering.devicePath()) }));
+            QString::fromStdString(dev.file("ttyUSB0")), QString::fromStdString(board) }));
+    EXPECT_EQ(devices.mid(0, 3), (QStringList { silent, silent, answering }));
+    EXPECT_EQ(devices[paths.indexOf(answering)], answering);
     EXPECT_EQ(devices[paths.indexOf(QString::fromStdString(missing))], "(not present)");
     EXPECT_FALSE(dialog->buttons()->button(QDialogButtonBox::Ok)->isEnabled());
 
-    // The silent line is asked first, in the listing's order, and passed over.
+    // The silent device is asked once, first, and passed over.
     WindowHarness::click(*dialog, QStringLiteral("&Autodetect"));
-    EXPECT_FALSE(boards.silent.received().empty());
-    EXPECT_EQ(dialog->selectedPath(), dev.file("ttyACM0"));
+    EXPECT_EQ(boards.silent.received().size(), 1u);
+    EXPECT_EQ(dialog->selectedPath(), board);
     EXPECT_EQ(statusOf(*dialog),
-        QStringLiteral("A DGT board answers on %1.")
-            .arg(QString::fromStdString(dev.file("ttyACM0"))));
+        QStringLiteral("A DGT board answers on %1.").arg(QString::fromStdString(board)));
 
+    // The port that named the same device by another path takes the chosen one.
     dialog->buttons()->button(QDialogButtonBox::Ok)->click();
-    EXPECT_EQ(dgtPortPaths(h.window().application().settings())[0], dev.file("ttyACM0"));
-    EXPECT_EQ(h.storedInt("IDC_CBDGT"), 1);
+    EXPECT_EQ(dgtPortPaths(h.window().application().settings())[2], board);
+    EXPECT_EQ(h.storedInt("IDC_CBDGT"), 3);
     ASSERT_NE(h.window().dgtLink(), nullptr);
     dialog.reset();
 
@@ -109,13 +114,11 @@ TEST(DgtPortDialog, ListsTheLinesAutodetectFindsTheBoardAndOkConnectsIt)
     // would fail, the line being held).
     dialog = openDialog(h, dev);
     list = dialog->findChild<QTreeWidget*>(QStringLiteral("ports"));
-    EXPECT_EQ(list->topLevelItem(1)->text(1),
-        QString::fromStdString(boards.answering.devicePath()) + " (connected)");
-    EXPECT_EQ(dialog->selectedPath(), dev.file("ttyACM0"));
+    EXPECT_EQ(list->topLevelItem(2)->text(1), answering + " (connected)");
+    EXPECT_EQ(dialog->selectedPath(), board);
     WindowHarness::click(*dialog, QStringLiteral("&Autodetect"));
     EXPECT_EQ(statusOf(*dialog),
-        QStringLiteral("The DGT board is connected on %1.")
-            .arg(QString::fromStdString(dev.file("ttyACM0"))));
+        QStringLiteral("The DGT board is connected on %1.").arg(QString::fromStdString(board)));
     dialog->reject();
     EXPECT_NE(h.window().dgtLink(), nullptr);
 }
