@@ -165,7 +165,9 @@ void DgtPortDialog::refresh()
             row.device.empty() ? QStringLiteral("(not present)") : toQString(row.device);
         if (row.connected)
             device += QStringLiteral(" (connected)");
-        new QTreeWidgetItem(m_list, { toQString(row.path), device });
+        auto* item = new QTreeWidgetItem(m_list, { toQString(row.path), device });
+        // A by-id name can be longer than its column.
+        item->setToolTip(0, toQString(row.path));
     }
     select(selected);
     updateButtons();
