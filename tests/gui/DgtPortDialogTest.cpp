@@ -2,14 +2,12 @@
 // real serial port and driver probe them, and OK connects the window's board.
 #include "gui/DgtPortDialog.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <filesystem>
-#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -29,14 +27,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A board that answers on its line, and a device that reads what is sent and says nothing.
+// A board that answers on its line (only the server's thread feeds it), and a device that
+// reads what is sent and says nothing.
 struct Boards {
     SimulatedDgtBoard board;
-    std::mutex mutex;
-    PtyBoardServer answering { [this](std::string_view received) {
-        std::lock_guard lock(mutex);
-        return board.receive(received);
-    } };
+    PtyBoardServer answering { [this](
+                                   std::string_view received) { return board.receive(received); } };
     PtyBoardServer silent;
 };
 
