@@ -58,8 +58,8 @@ shot() {
 
 shot window --size 760x480
 shot window-buttons --size 480x640 --layout 1
-for dialog in details moves comment save levels options book setup setup-details server-login \
-    server-sheet chat channels; do
+for dialog in details moves comment save levels options dgt-ports book setup setup-details \
+    server-login server-sheet chat channels; do
     shot "dialog-$dialog" --dialog "$dialog"
 done
 

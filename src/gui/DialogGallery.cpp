@@ -8,6 +8,7 @@
 #include "gui/BookDialog.h"
 #include "gui/CommentMoveDialog.h"
 #include "gui/DatabaseDialog.h"
+#include "gui/DgtPortDialog.h"
 #include "gui/GameDetailsDialog.h"
 #include "gui/LevelsDialog.h"
 #include "gui/MainWindow.h"
@@ -94,6 +95,11 @@ constexpr GalleryEntry kGallery[] = {
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
             return std::make_unique<OptionsDialog>(
                 &w, w.application(), [&w] { w.optionsChanged(); });
+        } },
+    { "dgt-ports",
+        [](MainWindow& w) -> std::unique_ptr<ChessDialog> {
+            return std::make_unique<DgtPortDialog>(&w, w.application(),
+                dgtOptionSetter(w.application(), [&w] { w.optionsChanged(); }));
         } },
     { "levels",
         [](MainWindow& w) -> std::unique_ptr<ChessDialog> {

@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/DgtPortDialog.h"
 #include "gui/QtPrompts.h"
 #include "gui/QtText.h"
 
@@ -155,7 +156,21 @@ QWidget* OptionsDialog::makePage(const OptionPage& page, const QString& tabLette
                 box->addItem(toQString(text));
             connect(box, &QComboBox::activated, this,
                 [this, &item](int index) { report(m_sheet->choose(item, index)); });
-            form->addRow(withMnemonic(label, taken), box);
+            if (item.key() == "IDC_CBDGT") {
+                // The ports are paths a user rarely knows: the button finds the board.
+                auto* title = new QLabel(withMnemonic(label, taken), widget);
+                title->setBuddy(box);
+                auto* find =
+                    new QPushButton(withMnemonic(QStringLiteral("Find board..."), taken), widget);
+                find->setObjectName(QStringLiteral("findDgtBoard"));
+                connect(find, &QPushButton::clicked, this, [this, &item] { findDgtBoard(item); });
+                auto* line = new QHBoxLayout;
+                line->addWidget(box, 1);
+                line->addWidget(find);
+                form->addRow(title, line);
+            } else {
+                form->addRow(withMnemonic(label, taken), box);
+            }
             control = box;
             break;
         }
@@ -179,6 +194,24 @@ QWidget* OptionsDialog::makePage(const OptionPage& page, const QString& tabLette
         }
     }
     return widget;
+}
+
+void OptionsDialog::findDgtBoard(const OptionItem& item)
+{
+    DgtPortDialog dialog(
+        this, m_app, [this, &item](int option) { return m_sheet->choose(item, option); });
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The ports' entries name their paths, and one has changed. The button is still in its
+    // signal: the tabs go after it returns.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            build();
+            if (auto* ports = m_tabs->findChild<QWidget*>(QStringLiteral("IDC_CBDGT")))
+                ports->setFocus();
+        },
+        Qt::QueuedConnection);
 }
 
 void OptionsDialog::refresh()

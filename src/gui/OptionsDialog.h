@@ -46,6 +46,8 @@ private:
     void refresh();
     void report(const Status& status);
     QWidget* makePage(const OptionPage& page, const QString& tabTitle);
+    // "Find board...": the DGT port chosen in its own dialog, then the pages made again.
+    void findDgtBoard(const OptionItem& item);
 
     Application& m_app;
     std::unique_ptr<OptionSheet> m_sheet;
