@@ -102,6 +102,9 @@ public:
     void turnBoard();
 
     const std::vector<Square>& disagreement() const { return m_disagreement; }
+    // Inside poll(): a box shown while a change is judged runs the interface meanwhile, and
+    // whatever it does must leave the link standing until the poll has returned.
+    bool isPolling() const { return m_polling; }
     DgtDriver& driver() { return m_driver; }
 
 private:

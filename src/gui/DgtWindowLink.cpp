@@ -21,43 +21,51 @@ DgtWindowLink::DgtWindowLink(GameController& controller, Clock& clock, UiThread&
 DgtWindowLink::~DgtWindowLink()
 {
     m_alive.reset();
-    // The link closes the port before the driver and the port go.
-    m_link.reset();
+    // No poll runs any more: the window's event loops have all returned.
+    m_current.reset();
+    m_retired.clear();
 }
 
 bool DgtWindowLink::connect(const std::string& path)
 {
     disconnect();
-    m_port = std::make_unique<PosixSerialPort>();
-    m_driver = std::make_unique<DgtDriver>(*m_port, m_clock);
+    dropRetired();
+    auto connection = std::make_unique<Connection>();
+    connection->port = std::make_unique<PosixSerialPort>();
+    connection->driver = std::make_unique<DgtDriver>(*connection->port, m_clock);
     DgtLinkView& view = *this;
-    m_link = std::make_unique<DgtBoardLink>(m_controller, *m_driver, m_clock, m_ui, view);
-    if (!m_link->connect(path)) {
-        m_link.reset();
-        m_driver.reset();
-        m_port.reset();
+    connection->link =
+        std::make_unique<DgtBoardLink>(m_controller, *connection->driver, m_clock, m_ui, view);
+    if (!connection->link->connect(path))
         return false;
-    }
+    m_current = std::move(connection);
     m_path = path;
     return true;
 }
 
 void DgtWindowLink::disconnect()
 {
-    const bool was = m_link != nullptr;
-    m_link.reset();
-    m_driver.reset();
-    m_port.reset();
+    if (!m_current)
+        return;
+    m_current->link->disconnect();
+    m_retired.push_back(std::move(m_current));
     m_path.reset();
-    if (was && m_hooks.disagreement)
+    if (m_hooks.disagreement)
         m_hooks.disagreement({});
-    if (was && m_hooks.stateChanged)
+    if (m_hooks.stateChanged)
         m_hooks.stateChanged();
+}
+
+void DgtWindowLink::dropRetired()
+{
+    std::erase_if(m_retired, [](const std::unique_ptr<Connection>& connection) {
+        return !connection->link->isPolling();
+    });
 }
 
 DgtBoardLink* DgtWindowLink::link()
 {
-    return m_link && m_link->isConnected() ? m_link.get() : nullptr;
+    return m_current && m_current->link->isConnected() ? m_current->link.get() : nullptr;
 }
 
 void DgtWindowLink::boardMoveEntered(const CGameNode&)

@@ -37,7 +37,7 @@ public:
     DgtWindowLink& operator=(const DgtWindowLink&) = delete;
 
     // Connects the board on `path`, after closing any other; false (the message shown) when
-    // no board answers there.
+    // no board answers there. Not while a dialog that polls the board is open.
     bool connect(const std::string& path);
     void disconnect();
     // The path of the connected board.
@@ -54,13 +54,24 @@ private:
     void dgtLog(std::string_view text) override;
     void connectionChanged(bool connected, std::string_view why) override;
 
+    // One board's line, driver and link, made and dropped together.
+    struct Connection {
+        std::unique_ptr<SerialPort> port;
+        std::unique_ptr<DgtDriver> driver;
+        std::unique_ptr<DgtBoardLink> link;
+    };
+    // Drops the connections no poll is running in any more.
+    void dropRetired();
+
     GameController& m_controller;
     Clock& m_clock;
     UiThread& m_ui;
     Hooks m_hooks;
-    std::unique_ptr<SerialPort> m_port;
-    std::unique_ptr<DgtDriver> m_driver;
-    std::unique_ptr<DgtBoardLink> m_link;
+    std::unique_ptr<Connection> m_current;
+    // Disconnected, and kept while something may still reach them: a poll of theirs further
+    // up the stack (a box it showed let the window close), the set-up dialog's timer. Dropped
+    // at the next connect, when no poll of theirs runs, or with the window.
+    std::vector<std::unique_ptr<Connection>> m_retired;
     std::optional<std::string> m_path;
     std::shared_ptr<DgtWindowLink*> m_alive;
 };

@@ -133,8 +133,11 @@ void SetupDialog::boardShows(const BoardSquares& squares)
 
 void SetupDialog::sideSetOnBoard(std::uint8_t side)
 {
-    if (isVisible())
-        confirm(side);
+    // After the poll has returned: a refusal's box must not run inside it.
+    QTimer::singleShot(0, this, [this, side] {
+        if (isVisible())
+            confirm(side);
+    });
 }
 
 void SetupDialog::showBoard()
