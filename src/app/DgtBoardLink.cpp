@@ -11,6 +11,8 @@ namespace {
 // Changes judged later than this many behind are dropped; the board is compared once more
 // when the box closes, so only the order of what was lost is lost.
 constexpr std::size_t kMaxWaitingEvents = 256;
+constexpr int kBusyRetryMs = 3000;
+constexpr int kBusyStepMs = 250;
 
 std::vector<Square> differingSquares(const BoardSquares& board, const BoardSquares& shown)
 {
@@ -48,6 +50,14 @@ bool DgtBoardLink::connect(const std::string& path)
 {
     disconnect();
     Status opened = m_driver.connectBoard(path);
+    // A device that has just appeared is often held for a moment by a program probing every
+    // new modem: a busy line is tried again for a few seconds before the user is told.
+    for (int waited = 0;
+         !opened && opened.error().kind == ErrorKind::Conflict && waited < kBusyRetryMs;
+         waited += kBusyStepMs) {
+        m_clock.sleep(kBusyStepMs);
+        opened = m_driver.connectBoard(path);
+    }
     if (!opened) {
         // The message says what the notices would: one box, not two.
         m_driver.takeNotices();

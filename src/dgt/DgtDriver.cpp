@@ -73,8 +73,11 @@ bool DgtDriver::probePort(std::string_view path)
     // Probing opens the line anew, which would cut the one in use.
     if (m_open)
         return false;
-    if (m_port.open(path))
+    m_probeOpenError.reset();
+    if (std::optional<SerialOpenError> failure = m_port.open(path)) {
+        m_probeOpenError = std::move(failure->error);
         return false;
+    }
     // What a board left sending updates had queued would hide the answer's place.
     m_port.discardInput();
     if (!m_port.write(kCommandSendVersion)) {
@@ -153,8 +156,14 @@ Status DgtDriver::connectBoard(std::string_view path)
         comInit(path, 8);
         return {};
     }
-    if (!probePort(path))
+    if (!probePort(path)) {
+        // The line's own reason (the group that grants access, the program that holds it)
+        // tells the user what to do; an unanswered probe has none.
+        if (m_probeOpenError)
+            return Error { m_probeOpenError->kind,
+                std::string(kNotConnectedText) + "\n" + m_probeOpenError->message };
         return Error { ErrorKind::NotFound, std::string(kNotConnectedText) };
+    }
     if (comInit(path, 8) != 0) {
         std::string text(kNotConnectedText);
         if (!m_notices.empty())

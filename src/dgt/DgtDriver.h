@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,8 +58,9 @@ public:
     // Returns 0, or the failed step's code (1..4) with its text as a PortError notice and
     // event 22; a second call while open raises "ERROR (ComInit: PortIsOpen)" and returns 0.
     int comInit(std::string_view path, int mode);
-    // probePort, then comInit with mode 8. Fails with kNotConnectedText (and, after a good
-    // probe, the ComInit text), the port closed.
+    // probePort, then comInit with mode 8. Fails with kNotConnectedText, followed by the
+    // line's reason when it could not be opened, or after a good probe by the ComInit text;
+    // the port closed.
     Status connectBoard(std::string_view path);
     void disconnectBoard();
     // The line is open, or the board was unplugged and is being looked for again.
@@ -125,6 +127,8 @@ private:
 
     std::string m_path;
     // The version the last good probe read: the start-up requests do not ask for it again.
+    // Why the last probe could not open its line (no permission, in use, no device).
+    std::optional<Error> m_probeOpenError;
     int m_probedMajor = -1;
     int m_probedMinor = -1;
     bool m_open = false;

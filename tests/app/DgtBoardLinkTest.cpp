@@ -208,10 +208,15 @@ TEST_F(DgtBoardLinkTest, AnUnpluggedBoardIsFoundAgainAndPlayGoesOn)
     EXPECT_EQ(moves(), "e4 e5 Nf3");
 }
 
-TEST_F(DgtBoardLinkTest, ABoardThatAnswersNothingIsNotConnected)
+TEST_F(DgtBoardLinkTest, ABusyLineIsTriedAgainAndABoardThatAnswersNothingIsNotConnected)
 {
     link.disconnect();
     EXPECT_FALSE(h.c().state().dgtConnected);
+    // Busy for a moment, as a new device a modem prober holds: tried again, then taken.
+    port.failOpens(SerialSetupStep::Open, 4, 0, ErrorKind::Conflict);
+    EXPECT_TRUE(link.connect("/dev/ttyUSB0"));
+    EXPECT_TRUE(h.prompts.shown.empty());
+    link.disconnect();
     board.silent = true;
     h.prompts.shown.clear();
     EXPECT_FALSE(link.connect("/dev/ttyUSB0"));

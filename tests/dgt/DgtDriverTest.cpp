@@ -282,6 +282,12 @@ TEST_F(DgtDriverTest, ReportsEachFailedSetUpStepAndAPortAlreadyOpen)
         EXPECT_FALSE(port.isOpen());
         EXPECT_FALSE(driver.isConnected());
     }
+    // A line that cannot even be probed says why.
+    port.failOpens(SerialSetupStep::Open);
+    Status unopened = driver.connectBoard(kPath);
+    ASSERT_FALSE(unopened);
+    EXPECT_EQ(unopened.error().message,
+        std::string(DgtDriver::kNotConnectedText) + "\ncannot set up " + kPath + ": step failed");
     ASSERT_TRUE(driver.connectBoard(kPath));
     EXPECT_EQ(driver.comInit(kPath, 8), 0);
     std::vector<DgtNotice> notices = driver.takeNotices();

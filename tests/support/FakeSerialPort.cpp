@@ -15,7 +15,7 @@ std::optional<SerialOpenError> FakeSerialPort::open(std::string_view path)
     if (m_failures > 0 && m_goodOpensBeforeFailing-- <= 0) {
         --m_failures;
         return SerialOpenError { m_failStep,
-            Error { ErrorKind::Io, "cannot set up " + std::string(path) + ": step failed" } };
+            Error { m_failKind, "cannot set up " + std::string(path) + ": step failed" } };
     }
     m_open = true;
     m_path = std::string(path);
@@ -74,8 +74,9 @@ void FakeSerialPort::unplug()
     m_plugged = false;
 }
 
-void FakeSerialPort::failOpens(SerialSetupStep step, int count, int skip)
+void FakeSerialPort::failOpens(SerialSetupStep step, int count, int skip, ErrorKind kind)
 {
+    m_failKind = kind;
     m_goodOpensBeforeFailing = skip;
     m_failStep = step;
     m_failures = count;

@@ -33,8 +33,9 @@ public:
     // Reads report the device gone and opens fail, until plugged back.
     void unplug();
     void plugBack() { m_plugged = true; }
-    // After `skip` good opens, the next `count` opens fail at `step`.
-    void failOpens(SerialSetupStep step, int count = 1, int skip = 0);
+    // After `skip` good opens, the next `count` opens fail at `step` with `kind`.
+    void failOpens(
+        SerialSetupStep step, int count = 1, int skip = 0, ErrorKind kind = ErrorKind::Io);
 
     // Every byte the host wrote, in order, and what waits to be read.
     const std::string& written() const { return m_written; }
@@ -54,6 +55,7 @@ private:
     std::size_t m_chunkSize = 0;
     bool m_chunkGiven = false;
     SerialSetupStep m_failStep = SerialSetupStep::Open;
+    ErrorKind m_failKind = ErrorKind::Io;
     int m_failures = 0;
     int m_goodOpensBeforeFailing = 0;
     int m_opens = 0;
