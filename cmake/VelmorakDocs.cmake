@@ -1,5 +1,6 @@
-# The documents installed for the system rather than beside the program: the man pages,
-# compressed without a time stamp, so that two builds give the same bytes.
+# The documents installed for the system rather than beside the program: the man pages
+# (compressed without a time stamp, so that two builds give the same bytes) and the bash
+# completion of velmorak-cli.
 include(GNUInstallDirs)
 
 set(VELMORAK_MAN_PAGES velmorak-cli.6)
@@ -20,3 +21,7 @@ foreach(page IN LISTS VELMORAK_MAN_PAGES)
 endforeach()
 add_custom_target(velmorak_man_pages ALL DEPENDS ${compressed_pages})
 install(FILES ${compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+install(FILES ${PROJECT_SOURCE_DIR}/desktop/velmorak-cli.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME velmorak-cli)
