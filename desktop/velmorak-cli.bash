@@ -43,6 +43,8 @@ _velmorak_cli()
     --engine)
         local IFS=$'\n'
         COMPREPLY=($(compgen -W "$("${COMP_WORDS[0]}" engine list 2>/dev/null)" -- "$cur"))
+        # An engine's name may hold blanks ("Stockfish 15.1").
+        COMPREPLY=("${COMPREPLY[@]// /\\ }")
         return ;;
     --host | --user | --fen | --depth | --movetime | --games | --plies | --min-games | \
         --event | --year-from | --year-to | --eco)
@@ -80,8 +82,9 @@ _velmorak_cli()
         options="--file"
         if [[ $action == set ]] && ((COMP_CWORD == 3)); then
             local IFS=$'\n'
+            # The listing's lines start with the name and two blanks; its heading does not.
             COMPREPLY=($(compgen -W "$("${COMP_WORDS[0]}" settings 2>/dev/null |
-                while read -r name _; do echo "$name"; done)" -- "$cur"))
+                sed -n 's/^\([A-Za-z0-9_.]*\)  .*/\1/p')" -- "$cur"))
             return
         fi ;;
     esac

@@ -5,6 +5,7 @@ set -u -f
 cli=$1/velmorak-cli
 source "$2/desktop/velmorak-cli.bash" || exit 1
 scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT
+export VELMORAK_CONFIG=$scratch/settings.reg
 touch "$scratch/games.pgn" "$scratch/gambits.pgn" "$scratch/other.kbk"
 failures=0
 
@@ -51,4 +52,8 @@ expect "$scratch/other.kbk" book build x.pgn -o "$scratch/o"
 expect "--divide" perft 5 --d
 expect "" server --port ""
 expect "--file" settings --f
+# Names the program lists itself.
+expect "IDC_CBSOUND" settings set IDC_CBSO
+expect "FICS.IDC_STPASSWORD" settings set FICS.IDC_STPA
+expect "TestEngine" engine play --engine Te
 exit $((failures > 0))
