@@ -1,6 +1,6 @@
 # The documents installed for the system rather than beside the program: the man pages
-# (compressed without a time stamp, so that two builds give the same bytes) and the bash
-# completion of velmorak-cli.
+# (compressed without a time stamp, so that two builds give the same bytes), the bash
+# completion of velmorak-cli and the AppStream metadata of the desktop program.
 include(GNUInstallDirs)
 
 set(VELMORAK_MAN_PAGES velmorak-cli.6)
@@ -25,3 +25,8 @@ install(FILES ${compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${PROJECT_SOURCE_DIR}/desktop/velmorak-cli.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME velmorak-cli)
+
+if(VELMORAK_GUI AND NOT VELMORAK_FUZZ)
+    install(FILES ${PROJECT_SOURCE_DIR}/desktop/net.velmorak.Velmorak.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
