@@ -18,7 +18,8 @@ void printHelp(std::ostream& out)
 {
     out << "velmorak-cli: the command-line companion of the Velmorak chess program.\n\n"
            "Usage: velmorak-cli COMMAND [ARGUMENTS...]\n"
-           "       velmorak-cli --help | help [COMMAND]\n\n"
+           "       velmorak-cli --help | help [COMMAND]\n"
+           "       velmorak-cli --version\n\n"
            "FEN arguments are whole FEN strings in one argument (quote them); moves in\n"
            "coordinates look like e2e4 or e7e8q. Exit status: 0 success, 1 a failure the\n"
            "command reports, 2 bad arguments or unreadable input.\n\nCommands:\n";
@@ -52,6 +53,10 @@ int main(int argc, char** argv)
     if (argc < 2) {
         printHelp(std::cerr);
         return kExitUsage;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "velmorak-cli " VELMORAK_VERSION "\n";
+        return kExitOk;
     }
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
         std::strcmp(argv[1], "help") == 0) {

@@ -78,6 +78,10 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Velmorak, a chess program"));
     parser.addHelpOption();
+    // Qt's own version option prints the display name "Velmorak"; scripts compare the
+    // line with the command's name, as velmorak-cli prints it.
+    QCommandLineOption version(
+        QStringLiteral("version"), QStringLiteral("Print the version and exit."));
     QCommandLineOption screenshot(QStringLiteral("screenshot"),
         QStringLiteral("Render the window to a PNG file and exit."), QStringLiteral("file"));
     QCommandLineOption size(QStringLiteral("size"),
@@ -96,10 +100,18 @@ int main(int argc, char** argv)
         QStringLiteral("With --screenshot: render this dialog over the window instead (%1).")
             .arg(dialogs.join(QStringLiteral(", "))),
         QStringLiteral("name"));
-    parser.addOptions({ screenshot, size, fen, layout, engine, dialog });
+    parser.addOptions({ version, screenshot, size, fen, layout, engine, dialog });
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("A PGN file or opening book."));
+    // An unknown option or a missing value is a usage error, with the status velmorak-cli
+    // gives it; process() alone would end with 1. It still shows --help and --help-all.
+    if (!parser.parse(QApplication::arguments()))
+        return fail(parser.errorText(), kUsage);
     parser.process(app);
+    if (parser.isSet(version)) {
+        std::fputs("velmorak " VELMORAK_VERSION "\n", stdout);
+        return 0;
+    }
 
     if (parser.isSet(dialog) && !parser.isSet(screenshot))
         return fail(QStringLiteral("--dialog goes with --screenshot"), kUsage);
