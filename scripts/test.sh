@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the Release build with all tests,
 # the core and its tests under AddressSanitizer + UndefinedBehaviorSanitizer, each fuzz
-# target for a bounded time on its seed corpus, and the source checks.
+# target for a bounded time on its seed corpus, the source checks, and last the Debian
+# package made from the Release build, checked and run unpacked.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -40,4 +41,6 @@ for target in build/fuzz/fuzz/fuzz_*; do
     grep -E '^Done [0-9]+ runs' "$work/log" || true
     rm -rf "$work"
 done
+
+scripts/package.sh
 echo "All test stages passed."

@@ -1,7 +1,10 @@
 // VelmoEngine.vme: the default engine plug-in, a bridge from the plug-in contract to a UCI
 // engine in a child process (Stockfish unless the ini file beside this library or
 // $VELMORAK_UCI_ENGINE names another). The ini file is named after the library itself, so
-// that copies or links of it (X.vme reading X.ini) offer several engines side by side.
+// that copies or links of it (X.vme reading X.ini) offer several engines side by side. When
+// the plug-in is installed where the user cannot write, the user's strength settings go to
+// a copy of the ini file in the "engines" folder beside the settings file.
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -9,9 +12,12 @@
 #include <string>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include "engine/EngineParameters.h"
 #include "engine/EnginePlugin.h"
 #include "engine/UciBridge.h"
+#include "platform/SettingsFileStore.h"
 
 using velmorak::UciBridge;
 using velmorak::UciBridgeConfig;
@@ -22,13 +28,34 @@ std::mutex g_bridgeMutex;
 std::unique_ptr<UciBridge> g_bridge;
 std::string g_errorText;
 
-std::string iniPath()
+std::string shippedIniPath()
 {
     // dladdr names the library by the path it was opened with, so a link keeps its own name.
     Dl_info info {};
     if (::dladdr(reinterpret_cast<void*>(&StartEngine), &info) == 0 || !info.dli_fname)
         return "VelmoEngine.ini";
     return std::filesystem::path(info.dli_fname).replace_extension(".ini").string();
+}
+
+std::string userIniFolder()
+{
+    return std::filesystem::path(velmorak::defaultSettingsPath()).parent_path().string() +
+        "/engines";
+}
+
+std::string iniPath()
+{
+    return velmorak::engineIniToRead(shippedIniPath(), userIniFolder());
+}
+
+// The shipped file is writable when the file itself is, or, while it does not exist, its
+// folder.
+bool shippedIniWritable(const std::string& shipped)
+{
+    if (::access(shipped.c_str(), W_OK) == 0)
+        return true;
+    const std::string folder = std::filesystem::path(shipped).parent_path().string();
+    return errno == ENOENT && ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
 }
 
 UciBridge& bridge()
@@ -128,7 +155,10 @@ int SetParameter(const char* name, const char* value)
         if (parameter.check ? text != "true" && text != "false"
                             : !velmorak::isNumberIn(text, parameter.minimum, parameter.maximum))
             return -1;
-        return velmorak::storeIniOption(iniPath(), name, text) ? 0 : -2;
+        const std::string shipped = shippedIniPath();
+        velmorak::Result<std::string> ini =
+            velmorak::engineIniToWrite(shipped, userIniFolder(), shippedIniWritable(shipped));
+        return ini && velmorak::storeIniOption(*ini, name, text) ? 0 : -2;
     }
     return -1;
 }

@@ -161,7 +161,7 @@ GameController::GameController(ControllerServices services)
           services.documentsFolder + "/" + std::string(kAutosaveFileName) })
     , m_training(TrainingSession::Services { *this, m_state, m_databases, services.prompts,
           services.view, services.ui, services.clock, services.settings, services.documentsFolder,
-          services.programFolder.empty() ? programDirectory() : services.programFolder })
+          services.programFolder.empty() ? dataDirectory() : services.programFolder })
     , m_alive(std::make_shared<GameController*>(this))
 {
     setEmptyGame();

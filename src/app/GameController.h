@@ -54,7 +54,7 @@ struct ControllerServices {
     // Half of this is the most the engine's hash table may take; nullopt when unknown.
     std::function<std::optional<std::int64_t>()> availableMemoryKb;
     // Where the files shipped with the program are (the training file); empty for the
-    // running program's own folder.
+    // running program's data folder (dataDirectory()).
     std::string programFolder = {};
 };
 

@@ -8,7 +8,7 @@
 
 namespace velmorak {
 
-// The training file shipped beside the program and copied to the documents folder.
+// The training file shipped with the program and copied to the documents folder.
 inline constexpr const char* kTrainingFileName = "vmtactics.pgn";
 // Where a training stopped: the database's file name and the game to go on with.
 inline constexpr std::string_view kLastTrainingDatabaseSetting = "LastTrainingsDatabase";

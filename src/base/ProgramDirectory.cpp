@@ -21,6 +21,41 @@ std::string programDirectory()
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+namespace {
+
+// The installed layout is found relative to the executable rather than at a prefix fixed
+// at build time, so that a tree moved elsewhere or unpacked from a package still runs.
+std::string installedOrBeside(const std::string& executableFolder, const char* relative)
+{
+    std::error_code error;
+    std::filesystem::path installed = std::filesystem::path(executableFolder) / relative;
+    if (std::filesystem::is_directory(installed, error))
+        return installed.lexically_normal().string();
+    return executableFolder;
+}
+
+} // namespace
+
+std::string dataDirectoryFor(const std::string& executableFolder)
+{
+    return installedOrBeside(executableFolder, "../share/velmorak");
+}
+
+std::string pluginDirectoryFor(const std::string& executableFolder)
+{
+    return installedOrBeside(executableFolder, "../lib/velmorak/engines");
+}
+
+std::string dataDirectory()
+{
+    return dataDirectoryFor(programDirectory());
+}
+
+std::string pluginDirectory()
+{
+    return pluginDirectoryFor(programDirectory());
+}
+
 } // namespace velmorak
 
 namespace velmorak {

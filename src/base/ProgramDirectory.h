@@ -6,9 +6,20 @@
 
 namespace velmorak {
 
-// The folder of the running executable, where plug-ins, sounds and the announce folder
-// live (in the build tree as in the install tree); "." when it cannot be found.
+// The folder of the running executable; "." when it cannot be found.
 std::string programDirectory();
+
+// The read-only files shipped with the program (sounds, announce words, books, the training
+// positions, the manual): "../share/velmorak" from the executable's folder when that exists
+// (an installed tree under any prefix, an unpacked package), else the executable's folder
+// itself (the build tree, where everything is built beside the executables).
+std::string dataDirectory();
+std::string dataDirectoryFor(const std::string& executableFolder);
+
+// The engine plug-ins and their ini files: "../lib/velmorak/engines" from the executable's
+// folder when that exists, else the executable's folder, as for dataDirectory().
+std::string pluginDirectory();
+std::string pluginDirectoryFor(const std::string& executableFolder);
 
 // Copies the file `fileName` shipped in `programFolder` to `targetFolder` (created when
 // missing) unless a file of that name is there already, which is left alone. The copy is

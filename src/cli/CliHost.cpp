@@ -9,7 +9,7 @@ namespace velmorak {
 CliHost::CliHost(const std::string& settingsPath)
     : store(settingsPath)
     , autosaveStore(settingsPath)
-    , sounds(silence, programDirectory() + "/announce")
+    , sounds(silence, dataDirectory() + "/announce")
     , clock(systemClock())
 {
 }

@@ -379,7 +379,7 @@ int runEngine(const CliArgs& args, std::ostream& out, std::ostream& err)
 
 const CliRegistration kReg({ "engine",
     "velmorak-cli engine list\n"
-    "    The names of the engine plug-ins (*.vme) beside the program.\n"
+    "    The names of the engine plug-ins (*.vme) in the program's plug-in folder.\n"
     "velmorak-cli engine analyse FEN [--depth N | --movetime MS] [--engine NAME]\n"
     "    Analyses a position through the plug-in (default VelmoEngine.vme), printing every\n"
     "    report as it arrives, then the best move. Default: --movetime 1000.\n"

@@ -62,7 +62,7 @@ int runSay(const CliArgs& args, std::ostream& out, std::ostream& err)
         return usage(err, "say", "'" + pos[1] + "' is no legal move in this position");
     std::string san = writeSan(board, move, true);
 
-    std::string folder = programDirectory();
+    std::string folder = dataDirectory();
     std::unique_ptr<SoundOutput> output;
     SilentSoundOutput silent;
     if (parsed.flag("play"))

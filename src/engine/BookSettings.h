@@ -23,7 +23,7 @@ inline constexpr const char* kDebianPolyglotBook = "/usr/share/games/gnuchess/bo
 // for the engine's book the Polyglot file above when it is installed, else the same file.
 std::string defaultBookPathFor(std::string_view settingName);
 
-// Copies the default book shipped beside the program ("vmbook.kbk" in `programFolder`) to
+// Copies the default book shipped with the program ("vmbook.kbk" in `programFolder`) to
 // the documents folder when no book is there yet. Returns the book's path in the documents
 // folder, or why it is not there (a book already there is left alone and is no error).
 Result<std::string> installDefaultBook(const std::string& programFolder);

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "base/AtomicFile.h"
+#include "base/ProgramDirectory.h"
 
 namespace velmorak {
 
@@ -142,6 +144,41 @@ Status storeIniOption(const std::string& iniPath, std::string_view name, std::st
     if (!replaced)
         result += key + std::string(value) + '\n';
     return writeFileAtomically(iniPath, result);
+}
+
+namespace {
+
+std::string userCopy(const std::string& shippedIni, const std::string& userFolder)
+{
+    return userFolder + "/" + std::filesystem::path(shippedIni).filename().string();
+}
+
+} // namespace
+
+std::string engineIniToRead(const std::string& shippedIni, const std::string& userFolder)
+{
+    std::error_code error;
+    const std::string copy = userCopy(shippedIni, userFolder);
+    return std::filesystem::is_regular_file(copy, error) ? copy : shippedIni;
+}
+
+Result<std::string> engineIniToWrite(
+    const std::string& shippedIni, const std::string& userFolder, bool shippedWritable)
+{
+    const std::string read = engineIniToRead(shippedIni, userFolder);
+    if (read != shippedIni || shippedWritable)
+        return read;
+    std::error_code error;
+    const std::filesystem::path shipped(shippedIni);
+    if (!std::filesystem::exists(shipped, error)) {
+        // Nothing to carry over: the change starts the user's file.
+        std::filesystem::create_directories(userFolder, error);
+        if (error)
+            return Error { ErrorKind::Io, "cannot create " + userFolder + ": " + error.message() };
+        return userCopy(shippedIni, userFolder);
+    }
+    return installShippedFile(
+        shipped.parent_path().string(), shipped.filename().string(), userFolder);
 }
 
 } // namespace velmorak

@@ -39,4 +39,14 @@ bool isNumberIn(std::string_view text, int minimum, int maximum);
 // else one is added; every other line stays as it is. The file is replaced as a whole.
 Status storeIniOption(const std::string& iniPath, std::string_view name, std::string_view value);
 
+// Which ini file of a plug-in holds the user's settings. A plug-in installed where the user
+// cannot write (the package's /usr/lib/velmorak/engines) keeps them in a copy of its ini file
+// in `userFolder`, made on the first change, which from then on is read instead; a plug-in
+// in a folder of the user's own (the build tree) keeps them in `shippedIni` itself.
+std::string engineIniToRead(const std::string& shippedIni, const std::string& userFolder);
+// The file a change goes to; copies the shipped file to `userFolder` when `shippedWritable`
+// is false and there is no copy yet.
+Result<std::string> engineIniToWrite(
+    const std::string& shippedIni, const std::string& userFolder, bool shippedWritable);
+
 } // namespace velmorak

@@ -77,7 +77,7 @@ bool resolvePluginFunctions(void* library, EnginePluginFunctions& f)
 }
 
 EnginePluginHost::EnginePluginHost(const Clock& clock, std::string folder, MessageSink messages)
-    : m_folder(folder.empty() ? programDirectory() : std::move(folder))
+    : m_folder(folder.empty() ? pluginDirectory() : std::move(folder))
     , m_messages(std::move(messages))
     , m_output(clock)
 {

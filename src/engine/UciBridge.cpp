@@ -345,8 +345,15 @@ bool UciBridge::handshake()
 bool UciBridge::startProcess()
 {
     Status started = m_process.start(m_config.command);
-    if (!started)
+    if (!started && started.error().kind == ErrorKind::NotFound) {
+        // Most often the package recommends Stockfish and it was left out: say what to do.
+        setError(started.error().message +
+            ": install a UCI engine (Debian's package stockfish) or name one in the plug-in's "
+            "ini file or in $" +
+            UciBridgeConfig::kEngineVariable);
+    } else if (!started) {
         setError(started.error().message);
+    }
     return started.ok();
 }
 

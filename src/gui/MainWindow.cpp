@@ -84,7 +84,7 @@ std::unique_ptr<SoundOutput> makeSoundOutput(
     if (start.screenshot)
         return std::make_unique<SilentSoundOutput>();
     return std::make_unique<PulseSoundOutput>(
-        programDirectory() + "/sounds", clock, std::move(onUnavailable));
+        dataDirectory() + "/sounds", clock, std::move(onUnavailable));
 }
 
 QKeySequence acceleratorKey(const Accelerator& accelerator)
@@ -187,7 +187,7 @@ MainWindow::MainWindow(const WindowStart& start)
                   this, [this, text = toQString(message)] { showNotice(text); },
                   Qt::QueuedConnection);
           }))
-    , m_sounds(*m_soundOutput, programDirectory() + "/announce")
+    , m_sounds(*m_soundOutput, dataDirectory() + "/announce")
     , m_view(*this, m_sounds, m_clock)
     , m_idleInhibitor(start.screenshot ? nullptr : std::make_unique<ScreenSaverInhibitor>())
     , m_app(ApplicationServices { m_prompts, m_view, m_ui, m_pump, m_clock, *m_store,

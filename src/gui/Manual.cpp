@@ -23,8 +23,8 @@ QUrl manualUrl(std::string_view anchor)
 {
     const std::string text(anchor);
     const std::size_t hash = text.find('#');
-    QUrl url = QUrl::fromLocalFile(
-        QString::fromStdString(programDirectory() + "/" + text.substr(0, hash)));
+    QUrl url =
+        QUrl::fromLocalFile(QString::fromStdString(dataDirectory() + "/" + text.substr(0, hash)));
     if (hash != std::string::npos)
         url.setFragment(QString::fromStdString(text.substr(hash + 1)));
     return url;

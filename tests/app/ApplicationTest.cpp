@@ -90,7 +90,9 @@ TEST(Application, AnEngineThatCannotStartIsReportedAndTheProgramGoesOn)
     ASSERT_TRUE(app->start({}));
     EXPECT_EQ(s.prompts.shown,
         std::vector<std::string> {
-            "Velmorak: the engine program '/nonexistent/uci-engine' was not found" });
+            "Velmorak: the engine program '/nonexistent/uci-engine' was not found: install a UCI "
+            "engine (Debian's package stockfish) or name one in the plug-in's ini file or in "
+            "$VELMORAK_UCI_ENGINE" });
 }
 
 // Each start also finds a damaged autosave: a new game starts, without a word.

@@ -181,5 +181,40 @@ TEST(EngineParameters, AStoredOptionReplacesItsLineAndLeavesTheOthers)
     EXPECT_EQ(TempFolder::read(missing), "Option.Skill Level=1\n");
 }
 
+// An installed plug-in's folder is read-only: the first change copies its ini file to the
+// user's folder, and that copy is read and changed from then on; a writable folder keeps
+// its own file.
+TEST(EngineParameters, ChangesToAReadOnlyPluginGoToTheUsersCopyOfItsIni)
+{
+    TempFolder folder;
+    const std::string shipped = folder.file("X.ini");
+    const std::string user = folder.file("user/engines");
+    const std::string copy = user + "/X.ini";
+    TempFolder::write(shipped, "[X]\nEngine=/bin/x\n");
+
+    EXPECT_EQ(engineIniToRead(shipped, user), shipped);
+    EXPECT_EQ(engineIniToWrite(shipped, user, true).value(), shipped);
+    EXPECT_FALSE(std::filesystem::exists(copy));
+
+    Result<std::string> written = engineIniToWrite(shipped, user, false);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(*written, copy);
+    EXPECT_EQ(TempFolder::read(copy), "[X]\nEngine=/bin/x\n");
+    ASSERT_TRUE(storeIniOption(*written, "Skill Level", "3"));
+    EXPECT_EQ(engineIniToRead(shipped, user), copy);
+    EXPECT_EQ(TempFolder::read(shipped), "[X]\nEngine=/bin/x\n");
+    // Once there, the copy wins even where the shipped file could be written.
+    EXPECT_EQ(engineIniToWrite(shipped, user, true).value(), copy);
+    EXPECT_EQ(TempFolder::read(copy), "[X]\nEngine=/bin/x\nOption.Skill Level=3\n");
+
+    // A plug-in shipped without an ini file starts the user's file afresh.
+    const std::string bare = folder.file("Y.ini");
+    written = engineIniToWrite(bare, user, false);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(*written, user + "/Y.ini");
+    ASSERT_TRUE(storeIniOption(*written, "UCI_Elo", "1500"));
+    EXPECT_EQ(engineIniToRead(bare, user), user + "/Y.ini");
+}
+
 } // namespace
 } // namespace velmorak

@@ -169,7 +169,9 @@ TEST_F(PluginHostTest, CopiesAndLinksOfTheBridgeEachReadTheirOwnIniAndALoadStart
     ASSERT_TRUE(host.load("Alpha"));
     EXPECT_EQ(host.engineName(), "Alpha");
     engineThread(host);
-    EXPECT_EQ(host.engineError(), "the engine program '/nonexistent/a' was not found");
+    EXPECT_EQ(host.engineError(),
+        "the engine program '/nonexistent/a' was not found: install a UCI engine (Debian's "
+        "package stockfish) or name one in the plug-in's ini file or in $VELMORAK_UCI_ENGINE");
 }
 
 TEST_F(PluginHostTest, SearchesRunUntilStoppedAndPonderSearchesUntilPonderOffOrStop)

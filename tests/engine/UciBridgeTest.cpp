@@ -405,7 +405,8 @@ TEST_F(UciBridgeTest, AFailedStartGivesItsReasonQuicklyAndIsNotTriedAgain)
         std::vector<std::string> command;
         const char* error;
     } rows[] = {
-        { "missing", { m_folder.file("missing") }, "was not found" },
+        { "missing", { m_folder.file("missing") },
+            "was not found: install a UCI engine (Debian's package stockfish)" },
         { "not executable", { m_folder.file("plain.txt") }, "is not executable" },
         { "a filter that echoes", counted("exec cat"), "is not a UCI engine: it repeats" },
         { "binary output", counted("printf 'id name x\\001\\n'; exec sleep 30"),
