@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "base/ProgramDirectory.h"
 #include "engine/BookSettings.h"
 
 namespace velmorak {
@@ -75,9 +76,14 @@ Status Application::start(const StartRequest& request)
     // left behind in the program folder to clean up.
     m_restoredAutosave = request.restoreAutosave && m_controller->restoreAutosave();
     m_controller->loadLevel();
-    if (request.loadEngine)
+    if (request.loadEngine) {
+        // The program's own book goes to the documents folder on the first run: the book
+        // settings point there by default, and an installed data folder is read-only. A
+        // copy already there is the user's and stays; without a shipped book there is none.
+        (void)installDefaultBook(dataDirectory());
         if (Status loaded = loadEngine(request); !loaded)
             return loaded;
+    }
     if (m_host.isLoaded()) {
         m_controller->setEngineHost(&m_host);
         // A thread that cannot be created has been reported; searches then do nothing. A

@@ -23,12 +23,18 @@ const char* kAfterE5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -
 const char* kFoolsMate = "line 0 f2f3;---;line 0 e7e5;---;line 0 g2g4;---;line 0 d8h4";
 
 // One run of the command in `folder`, which holds its documents folder (the autosave) and
-// its settings file, so that runs in the same folder continue each other.
+// its settings file, so that runs in the same folder continue each other. The program's
+// own book stays out of the first moves, which are the scripted engine's to choose.
 // The engine's calls are logged to the folder's "engine.log".
 // `wrapper` runs the command (a time limit).
 CliResult play(const TempFolder& folder, const std::string& input, const std::string& options,
     const std::string& script = "", const std::string& wrapper = "")
 {
+    if (!std::filesystem::exists(folder.file("settings.reg")))
+        TempFolder::write(folder.file("settings.reg"),
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\software\\Brindleworks\\Velmorak\\Settings]\n"
+            "\"IDC_CBGUIBOOK\"=dword:00000000\n");
     TempFolder::write(folder.file("input"), input);
     return runCli("play --engine TestEngine --settings '" + folder.file("settings.reg") + "' " +
             options + " < '" + folder.file("input") + "'",
@@ -63,6 +69,8 @@ TEST(PlayCommand, ScriptedSessionPrintsEachEventInOrder)
     // second search is taken back before it ends and never reports.
     CliResult run = playOk(folder, "e4\nhello\nNf3\nback\nboard\nlevel depth:\x1b[2J\nquit\nd4\n",
         "", "sleep 300;line 0 e7e5;---;waitstop;stopcheck;line 0 b8c6");
+    EXPECT_TRUE(std::filesystem::exists(folder.file("vmbook.kbk")))
+        << "the shipped book is copied to the documents folder on the first run";
     std::vector<std::string> expected { "move e4", std::string("fen ") + kAfterE4,
         "info depth 0 score +0.00 pv 1..e5", "move e5", std::string("fen ") + kAfterE5,
         "message Velmorak: unknown command 'hello'; type a move or one of: back forward start "
@@ -217,10 +225,11 @@ TEST(PlayCommand, NeitherPonderingNorALongSearchNorAMissingMoveKeepsTheSessionWa
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempFolder folder;
-        ASSERT_EQ(
-            runCli("settings set IDC_CBPONDERING 1 --file '" + folder.file("settings.reg") + "'")
-                .exitCode,
-            0);
+        for (const char* setting : { "IDC_CBPONDERING 1", "IDC_CBGUIBOOK 0" })
+            ASSERT_EQ(runCli("settings set " + std::string(setting) + " --file '" +
+                          folder.file("settings.reg") + "'")
+                          .exitCode,
+                0);
         auto started = std::chrono::steady_clock::now();
         // A session that waits for ever is ended, and fails, instead of hanging the suite.
         CliResult run = playOk(folder, row.input, row.options, row.script, "timeout 30");
