@@ -54,6 +54,9 @@ public:
     // line again. True when a version message is found in what was read (a board left
     // sending updates answers after them).
     bool probePort(std::string_view path);
+    // Why the last probe could not open its line (no permission, in use, no device);
+    // nothing when it could.
+    const std::optional<Error>& probeOpenError() const { return m_probeOpenError; }
     // Opens `path` for good and starts the driver in the start-up state `mode` selects.
     // Returns 0, or the failed step's code (1..4) with its text as a PortError notice and
     // event 22; a second call while open raises "ERROR (ComInit: PortIsOpen)" and returns 0.

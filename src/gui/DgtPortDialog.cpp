@@ -38,38 +38,6 @@ std::string deviceOf(const std::string& path)
     return error ? std::string() : device.string();
 }
 
-// The line a probe opens, passed through, keeping why the last open failed: the probe
-// itself only tells whether a board answered.
-class OpenFailureWatch final : public SerialPort {
-public:
-    explicit OpenFailureWatch(SerialPort& line)
-        : m_line(line)
-    {
-    }
-
-    std::optional<SerialOpenError> open(std::string_view path) override
-    {
-        std::optional<SerialOpenError> failure = m_line.open(path);
-        m_failure = failure;
-        return failure;
-    }
-    bool isOpen() const override { return m_line.isOpen(); }
-    const std::string& path() const override { return m_line.path(); }
-    ReadStatus read(std::string& into, std::size_t maxBytes) override
-    {
-        return m_line.read(into, maxBytes);
-    }
-    Status write(std::uint8_t byte) override { return m_line.write(byte); }
-    void discardInput() override { m_line.discardInput(); }
-    void close() override { m_line.close(); }
-
-    const std::optional<SerialOpenError>& failure() const { return m_failure; }
-
-private:
-    SerialPort& m_line;
-    std::optional<SerialOpenError> m_failure;
-};
-
 } // namespace
 
 bool sameSerialDevice(const std::string& a, const std::string& b)
@@ -203,8 +171,7 @@ void DgtPortDialog::autodetect()
     };
 
     PosixSerialPort line;
-    OpenFailureWatch watch(line);
-    DgtDriver driver(watch, systemClock());
+    DgtDriver driver(line, systemClock());
     // A device listed twice (by its by-id link and by itself) gives the same answer twice.
     std::set<std::string> asked;
     std::optional<Error> refused;
@@ -227,9 +194,9 @@ void DgtPortDialog::autodetect()
             return true;
         // A line that exists but cannot be opened has a reason worth telling: the group
         // that grants access, the program that holds it.
-        if (const auto& failure = watch.failure();
-            failure && failure->error.kind != ErrorKind::NotFound && !refused)
-            refused = failure->error;
+        if (const std::optional<Error>& failure = driver.probeOpenError();
+            failure && failure->kind != ErrorKind::NotFound && !refused)
+            refused = failure;
         return false;
     });
     setSearching(false);
